@@ -1,0 +1,35 @@
+# The README's commands. `make run` builds and starts Varnisto; `make test` builds and runs every test;
+# `make bench` builds and runs the benchmarks and prints their figures.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test bench format-check clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/build.ninja:
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD_DIR)/build.ninja
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/src/app/varnisto
+
+test: build
+	cd $(BUILD_DIR) && ctest -LE bench --output-on-failure -j $(JOBS)
+
+bench: build
+	cd $(BUILD_DIR) && ctest -L bench --verbose -j 1
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "ClipboardKind.h"
+#include "Expected.h"
+#include "LinkPreviewDetails.h"
+#include "Url.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QUuid>
+
+#include <optional>
+
+// One entry of the clipboard history, passed by value everywhere. Stored as its JSON form.
+struct ClipboardItem
+{
+    QUuid id;                                   // kept when a repeated copy merges into the entry
+    ClipboardKind kind;
+    std::optional<QString> title;               // given by the user (rename)
+    std::optional<QString> text;                // plain text; colour text; text recognised in an image
+    std::optional<QString> qrCodeText;          // payload of QR codes found in an image
+    std::optional<QByteArray> rtfData;          // RTF of rich text
+    std::optional<QString> html;                // HTML of rich text
+    std::optional<QString> assetPath;           // absolute path of the item's image file
+    QStringList filePaths;                      // absolute paths of copied files
+    std::optional<QString> sourceAppName;       // application in front when the content was copied
+    std::optional<QString> sourceBundleIdentifier;
+    QDateTime copiedAt;                         // latest copy
+    QDateTime firstCopiedAt;                    // first copy
+    qint64 byteSize = 0;                        // size of the copied content in bytes
+    bool isFavorite = false;
+    QList<qint64> tags;                         // tag ids, in the order assigned
+    QString searchText;                         // rebuilt by refreshingSearchText
+    qint64 copyCount = 0;
+    std::optional<LinkPreviewDetails> linkPreviewDetails;
+    std::optional<QDateTime> copySequenceID;    // copy time of the sequence's first item
+    std::optional<qint64> copySequenceOrder;    // position within the sequence, from 0
+
+    bool operator==(const ClipboardItem &) const = default;
+
+    // --- Display and plain-text rendering -------------------------------------------------------------
+
+    // The plain-text rendering: the text; else the text of the HTML or RTF (never the markup itself);
+    // else the file paths, one a line; else the title; else the kind's title.
+    QString primaryText() const;
+    // The user's title trimmed; nothing when absent or blank.
+    std::optional<QString> customTitle() const;
+    QString defaultTitle() const;
+    QString displayTitle() const;
+    // The item's image file, else its first file, as a file URL.
+    std::optional<QUrl> contentFileURL() const;
+    // Pixel size of an image item's asset, read from the file on every call.
+    std::optional<QSize> imagePixelSize() const;
+    bool hasImageText() const;
+    bool hasQRCodeText() const;
+
+    // --- Keys and search text ------------------------------------------------------------------------
+
+    // The address of a text that is a link (scheme and host, no white space or controls), else nothing.
+    static std::optional<Url> linkURL(const QString &text);
+    // The duplicate key: the same kind and key make two captures the same content.
+    QString contentKey() const;
+    // Scheme and host lower-cased, fragment dropped, nothing else touched.
+    static QString normalizedURLKey(const Url &url);
+    // Each path standardised ("." and ".." resolved, links not followed), joined with "\n", order kept.
+    static QString filePathsKey(const QStringList &paths);
+    // A copy with searchText rebuilt from the title, text, QR text, preview title and description,
+    // file paths, the given tag names and the source application name.
+    ClipboardItem refreshingSearchText(const QStringList &tagNames) const;
+
+    // --- JSON --------------------------------------------------------------------------------------------
+
+    QJsonObject toJson() const;
+    // Fails (with a description of the first fault) on a missing required member, a wrong type or an
+    // unknown kind; a "tags" member that is not an array of integers gives an empty tag list.
+    static Expected<ClipboardItem, QString> fromJson(const QJsonObject &object);
+};
+
+size_t qHash(const ClipboardItem &item, size_t seed = 0);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Character classes as the history's text rules name them, written out exactly so that every area agrees.
+namespace TextUtilities {
+
+// Line feed, vertical tab, form feed, carriage return, next line, line and paragraph separators.
+bool isNewline(char32_t c);
+// Space separators (Unicode Zs) and the tab.
+bool isWhitespace(char32_t c);
+// Either of the two above.
+bool isWhitespaceOrNewline(char32_t c);
+// Unicode control (Cc) and format (Cf) characters.
+bool isControl(char32_t c);
+
+// The text without white space and newlines at either end.
+QString trimmedWhitespaceAndNewlines(QStringView text);
+// True when nothing but white space and newlines is in the text.
+bool isBlank(QStringView text);
+// The text up to (not including) its first newline character; all of it when it has none.
+QStringView firstLine(QStringView text);
+// "\r\n" and "\r" become "\n".
+QString normalizedLineEndings(const QString &text);
+
+} // namespace TextUtilities

@@ -1,0 +1,29 @@
+#include "MemoryPasteboard.h"
+
+void MemoryPasteboard::setContent(const PasteboardContent &content)
+{
+    m_content = content;
+    ++m_changeCount;
+    Q_EMIT changed();
+}
+
+QStringList MemoryPasteboard::types() const
+{
+    return m_readable ? m_content.types() : QStringList();
+}
+
+std::optional<QByteArray> MemoryPasteboard::data(const QString &type) const
+{
+    if (!m_readable)
+        return std::nullopt;
+    return m_content.data(type);
+}
+
+Expected<void, QString> MemoryPasteboard::write(const PasteboardContent &content)
+{
+    if (m_failsWrites)
+        return Expected<void, QString>::failure(QStringLiteral("the pasteboard refused the write"));
+    ++m_writeCount;
+    setContent(content);
+    return {};
+}

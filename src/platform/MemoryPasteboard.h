@@ -1,0 +1,34 @@
+#pragma once
+
+#include "Pasteboard.h"
+
+// An in-process pasteboard for tests: content is set directly, every set raises the change count.
+class MemoryPasteboard final : public Pasteboard
+{
+    Q_OBJECT
+
+public:
+    using Pasteboard::Pasteboard;
+
+    // Replaces the content as another application would.
+    void setContent(const PasteboardContent &content);
+    // Makes the next writes fail, as a pasteboard that refuses them would.
+    void setFailsWrites(bool fails) { m_failsWrites = fails; }
+    // Makes the content unreadable (every read empty) until set back, as a slow owner would.
+    void setReadable(bool readable) { m_readable = readable; }
+
+    const PasteboardContent &content() const { return m_content; }
+    int writeCount() const { return m_writeCount; }
+
+    qint64 changeCount() const override { return m_changeCount; }
+    QStringList types() const override;
+    std::optional<QByteArray> data(const QString &type) const override;
+    Expected<void, QString> write(const PasteboardContent &content) override;
+
+private:
+    PasteboardContent m_content;
+    qint64 m_changeCount = 0;
+    int m_writeCount = 0;
+    bool m_failsWrites = false;
+    bool m_readable = true;
+};

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+// A running application as the history records it. An application bundle is a desktop entry here:
+// the bundle identifier is the desktop file id without ".desktop", the bundle path the desktop file's path.
+struct RunningApplication
+{
+    QString name;              // localised Name of the desktop entry, else the WM_CLASS class
+    QString bundleIdentifier;  // desktop file id without ".desktop", else the WM_CLASS class
+    QString bundlePath;        // absolute path of the desktop file; empty without an entry
+    qint64 processId = 0;      // 0 when unknown
+    QString iconName;          // the entry's Icon, for the theme
+
+    bool operator==(const RunningApplication &) const = default;
+};
+
+// The desktop's view of running applications.
+class Workspace : public QObject
+{
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // The application of the active window; nothing when no window is active (or it is our own).
+    virtual std::optional<RunningApplication> frontApplication() const = 0;
+};
+
+// A workspace whose front application the test sets.
+class MemoryWorkspace final : public Workspace
+{
+    Q_OBJECT
+
+public:
+    using Workspace::Workspace;
+    void setFrontApplication(std::optional<RunningApplication> application) { m_front = std::move(application); }
+    std::optional<RunningApplication> frontApplication() const override { return m_front; }
+
+private:
+    std::optional<RunningApplication> m_front;
+};
