@@ -1,0 +1,134 @@
+#include "GlobalShortcutService.h"
+#include "KeyboardCodes.h"
+#include "PasteService.h"
+#include "x11/X11HotKeyBackend.h"
+#include "x11/X11KeyPoster.h"
+
+#include "KeyboardTestSupport.h"
+
+#include <QLineEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr quint16 shiftMask = 1 << 0;
+constexpr quint16 controlMask = 1 << 2;
+constexpr xcb_keysym_t keysymV = 'v';
+
+ClipboardItem textItem(const QString &text)
+{
+    ClipboardItem item;
+    item.id = QUuid::createUuid();
+    item.kind = ClipboardKind::text;
+    item.text = text;
+    return item;
+}
+
+// A text field of "another application" that the user was typing in, and our own window that took the focus.
+class PasteKeystrokeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        receiver.setWindowTitle(QStringLiteral("Receiver"));
+        receiver.setGeometry(100, 100, 400, 40);
+        ourWindow.setWindowTitle(QStringLiteral("History"));
+        ourWindow.setGeometry(600, 100, 300, 300);
+        ASSERT_TRUE(bringToFront(receiver));
+    }
+
+    // The user opens our window from the receiver.
+    void openOurWindow(KeyPoster &poster)
+    {
+        poster.rememberTargetWindow();
+        ASSERT_TRUE(bringToFront(ourWindow));
+    }
+
+    QLineEdit receiver;
+    QWidget ourWindow;
+    QClipboardTestPasteboard pasteboard;
+};
+
+} // namespace
+
+TEST_F(PasteKeystrokeTest, PasteLandsInTheWindowThatWasActiveBeforeOurs)
+{
+    X11KeyPoster poster;
+    ASSERT_TRUE(poster.isTrusted());
+    PasteService service(pasteboard, poster);
+    openOurWindow(poster);
+
+    QString textAtReturn;
+    QObject::connect(&receiver, &QLineEdit::returnPressed, &receiver, [&] { textAtReturn = receiver.text(); });
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("Hello from Varnisto")), PasteVariant::pasteAndReturn));
+
+    // Return comes after the pasted text has arrived.
+    ASSERT_TRUE(waitUntil([&] { return !textAtReturn.isEmpty(); }));
+    EXPECT_EQ(textAtReturn, QStringLiteral("Hello from Varnisto"));
+    EXPECT_EQ(QGuiApplication::focusWindow(), receiver.windowHandle());
+}
+
+// The user may still hold Shift of the hot key: Ctrl+V must not turn into our own Ctrl+Shift+V.
+TEST_F(PasteKeystrokeTest, AHeldHotKeyModifierDoesNotMixIntoThePostedKeys)
+{
+    X11HotKeyBackend grabs;
+    GlobalShortcutService shortcuts(grabs);
+    int hotKeyRuns = 0;
+    shortcuts.registerShortcut(0, QStringLiteral("cmd+shift+v"), &receiver, [&] { ++hotKeyRuns; });
+    ASSERT_EQ(shortcuts.hotKeyCount(), 1);
+    X11KeyPoster poster(&grabs, 300ms);
+    PasteService service(pasteboard, poster);
+
+    for (const bool userReleasesShift : {true, false}) {
+        SCOPED_TRACE(userReleasesShift ? "Shift released by the user" : "Shift held past the wait");
+        receiver.clear();
+        openOurWindow(poster);
+        ASSERT_EQ(xdotool({QStringLiteral("keydown"), QStringLiteral("shift")}), 0);
+        const QString text = userReleasesShift ? QStringLiteral("released") : QStringLiteral("held");
+        ASSERT_TRUE(service.paste(textItem(text), PasteVariant::standard));
+        if (userReleasesShift)
+            QTimer::singleShot(50, &receiver, [] { xdotool({QStringLiteral("keyup"), QStringLiteral("shift")}); });
+        EXPECT_TRUE(waitUntil([&] { return receiver.text() == text; }));
+        xdotool({QStringLiteral("keyup"), QStringLiteral("shift")});
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(hotKeyRuns, 0);
+}
+
+TEST_F(PasteKeystrokeTest, ATerminalGetsCtrlShiftVPastOurOwnGrabOfIt)
+{
+    X11HotKeyBackend grabs;
+    GlobalShortcutService shortcuts(grabs);
+    int hotKeyRuns = 0;
+    shortcuts.registerShortcut(0, QStringLiteral("cmd+shift+v"), &receiver, [&] { ++hotKeyRuns; });
+    ASSERT_EQ(shortcuts.hotKeyCount(), 1);
+
+    ForeignClient terminal;
+    const xcb_window_t window = terminal.createWindow(QByteArray("xterm\0XTerm\0", 12));
+    ASSERT_EQ(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}), 0);
+
+    X11KeyPoster poster(&grabs);
+    PasteService service(pasteboard, poster);
+    openOurWindow(poster);
+    service.postPasteKeystroke(PasteVariant::standard);
+
+    // The modifier keys come first.
+    std::optional<xcb_key_press_event_t> press;
+    ASSERT_TRUE(waitUntil([&] {
+        press = terminal.takeKeyPress();
+        return press && press->detail == terminal.keycode(keysymV);
+    }));
+    EXPECT_EQ(press->state & (shiftMask | controlMask), shiftMask | controlMask);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(hotKeyRuns, 0);
+
+    // Our grab is back in place.
+    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+    EXPECT_TRUE(waitUntil([&] { return hotKeyRuns == 1; }));
+}
