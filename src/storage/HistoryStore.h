@@ -68,7 +68,8 @@ public:
     virtual Result<ClipboardItem> insertOrMerge(const ClipboardItem &item, bool copySequenceModeEnabled) = 0;
     // Writes the item, replacing any stored item with the same id.
     virtual Result<void> upsert(const ClipboardItem &item) = 0;
-    // Writes several items in one go. On failure the items before the failing one are stored, the rest not.
+    // Writes several items in one go (one transaction). On a failed write the items before the failing one
+    // stay stored and the rest are not written, as if they had been written one by one.
     virtual Result<void> upsertItems(const QList<ClipboardItem> &items) = 0;
     // After a paste or copy: a new copy time and/or one more copy. Nothing when the id is not stored.
     virtual Result<std::optional<ClipboardItem>> touchItem(
