@@ -1,0 +1,20 @@
+#include "HistoryStoreError.h"
+
+#include "Localization.h"
+
+QString HistoryStoreError::description() const
+{
+    switch (m_value) {
+    case prepareFailed:
+        return QStringLiteral("Unable to prepare the history database statement: ") + m_message;
+    case stepFailed:
+        return QStringLiteral("Unable to write to the history database: ") + m_message;
+    case openFailed:
+        return QStringLiteral("Unable to open the Varnisto history database.");
+    case bindFailed:
+        return QStringLiteral("Unable to bind a history database value.");
+    case decodingFailed:
+        return localized(QStringLiteral("A history item could not be read: %@"), {m_message});
+    }
+    return {};
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// Why a history store operation failed. The descriptions of the four database cases are fixed English texts;
+// they are what the application shows as its last error.
+class HistoryStoreError
+{
+public:
+    enum Value : int {
+        prepareFailed, // a statement could not be prepared; carries SQLite's message
+        stepFailed, // a statement (write, read, schema or transaction control) failed; carries SQLite's message
+        openFailed, // the database file could not be opened
+        bindFailed, // a value could not be bound to a statement
+        decodingFailed, // a stored item could not be read back; carries the reason
+    };
+
+    HistoryStoreError(Value value, QString message = {}) : m_value(value), m_message(std::move(message)) { }
+
+    Value value() const { return m_value; }
+    operator Value() const { return m_value; }
+    // SQLite's message (or "Unknown SQLite error"), or the decoding fault; empty for the cases without one.
+    const QString &message() const { return m_message; }
+
+    // "Unable to prepare the history database statement: <message>", "Unable to write to the history
+    // database: <message>", "Unable to open the Varnisto history database.", "Unable to bind a history
+    // database value.", or, for an item that cannot be read, a localised text naming the reason.
+    QString description() const;
+
+    bool operator==(const HistoryStoreError &) const = default;
+
+private:
+    Value m_value;
+    QString m_message;
+};

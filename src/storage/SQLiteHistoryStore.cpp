@@ -1,0 +1,1052 @@
+#include "SQLiteHistoryStore.h"
+
+#include "Coding.h"
+#include "LegacyClipboardItem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QMutexLocker>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <utility>
+
+template<typename T> using Result = HistoryStore::Result<T>;
+
+namespace {
+
+using Locker = QMutexLocker<QRecursiveMutex>;
+
+const char *const schemaStatements[] = {
+    "CREATE TABLE IF NOT EXISTS clips (\n"
+    "    id TEXT PRIMARY KEY,\n"
+    "    kind TEXT NOT NULL,\n"
+    "    copiedAt REAL NOT NULL,\n"
+    "    favorite INTEGER NOT NULL,\n"
+    "    sourceApp TEXT,\n"
+    "    searchText TEXT NOT NULL,\n"
+    "    contentKey TEXT NOT NULL,\n"
+    "    payload BLOB NOT NULL\n"
+    ");",
+    nullptr, // the contentKey column of older databases, added when missing
+    "CREATE INDEX IF NOT EXISTS idx_clips_copiedAt ON clips(copiedAt DESC);",
+    "CREATE INDEX IF NOT EXISTS idx_clips_kind ON clips(kind);",
+    "CREATE INDEX IF NOT EXISTS idx_clips_contentKey ON clips(kind, contentKey);",
+    // The tag table comes before the full-text table: a library without FTS5 must not leave the database
+    // without its tags.
+    "CREATE TABLE IF NOT EXISTS tags (\n"
+    "    id INTEGER PRIMARY KEY AUTOINCREMENT,\n"
+    "    name TEXT NOT NULL UNIQUE COLLATE NOCASE,\n"
+    "    color TEXT NOT NULL\n"
+    ");",
+    "CREATE VIRTUAL TABLE IF NOT EXISTS clips_fts USING fts5(id UNINDEXED, searchText);",
+};
+
+double secondsSince1970(const QDateTime &date)
+{
+    return double(date.toMSecsSinceEpoch()) / 1000.0;
+}
+
+QByteArray encodePayload(const ClipboardItem &item)
+{
+    return QJsonDocument(item.toJson()).toJson(QJsonDocument::Compact);
+}
+
+QJsonObject parseObject(const QByteArray &bytes, QString &fault)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError) {
+        fault = error.errorString();
+        return {};
+    }
+    if (!document.isObject()) {
+        fault = QStringLiteral("the payload is not a JSON object");
+        return {};
+    }
+    return document.object();
+}
+
+Expected<ClipboardItem, QString> decodePayload(const QByteArray &bytes)
+{
+    QString fault;
+    const QJsonObject object = parseObject(bytes, fault);
+    if (!fault.isEmpty())
+        return Expected<ClipboardItem, QString>::failure(fault);
+    return ClipboardItem::fromJson(object);
+}
+
+QStringList assetPathsOf(const ClipboardItem &item)
+{
+    QStringList paths;
+    auto add = [&paths](const std::optional<QString> &path) {
+        if (path && !path->isEmpty())
+            paths.append(*path);
+    };
+    add(item.assetPath);
+    if (item.linkPreviewDetails) {
+        add(item.linkPreviewDetails->imagePath);
+        add(item.linkPreviewDetails->faviconPath);
+    }
+    return paths;
+}
+
+bool isExpirable(const ClipboardItem &item)
+{
+    return !item.isFavorite && item.tags.isEmpty();
+}
+
+QStringList tagNamesOf(const QList<qint64> &ids, const QHash<qint64, QString> &names)
+{
+    QStringList result;
+    for (const qint64 id : ids) {
+        const auto it = names.constFind(id);
+        if (it != names.constEnd())
+            result.append(*it);
+    }
+    return result;
+}
+
+} // namespace
+
+// --- Statements ---------------------------------------------------------------------------------------------
+
+// One prepared statement, finalized when it goes out of scope, whatever path the operation takes.
+class SQLiteHistoryStore::Statement
+{
+public:
+    Statement(sqlite3_stmt *statement, SQLiteHistoryStore *store) : m_statement(statement), m_store(store) { }
+    Statement(Statement &&other) noexcept
+        : m_statement(std::exchange(other.m_statement, nullptr)), m_store(other.m_store)
+    { }
+    Statement &operator=(Statement &&) = delete;
+    ~Statement() { sqlite3_finalize(m_statement); }
+
+    Result<void> bindText(int index, const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        if (sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+            return Result<void>::failure(HistoryStoreError::bindFailed);
+        return {};
+    }
+    Result<void> bindOptionalText(int index, const std::optional<QString> &text)
+    {
+        if (!text) {
+            sqlite3_bind_null(m_statement, index);
+            return {};
+        }
+        return bindText(index, *text);
+    }
+    void bindInt64(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    void bindDouble(int index, double value) { sqlite3_bind_double(m_statement, index, value); }
+    void bindBlob(int index, const QByteArray &bytes)
+    {
+        sqlite3_bind_blob(m_statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+
+    // One step of a read: true for a row, false when the rows are done. Anything else is a failure, never a
+    // short result.
+    Result<bool> next()
+    {
+        const int rc = sqlite3_step(m_statement);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE)
+            return false;
+        return Result<bool>::failure(m_store->sqliteFailure(HistoryStoreError::stepFailed));
+    }
+    // The one step of a write, which must finish it.
+    Result<void> run()
+    {
+        if (sqlite3_step(m_statement) != SQLITE_DONE)
+            return Result<void>::failure(m_store->sqliteFailure(HistoryStoreError::stepFailed));
+        return {};
+    }
+    void reset()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+
+    bool isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
+    std::optional<QString> text(int column) const
+    {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        if (!bytes)
+            return std::nullopt;
+        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
+    }
+    // The bytes of a blob column, or nothing for NULL (and for an empty blob, which SQLite reports alike).
+    std::optional<QByteArray> blob(int column) const
+    {
+        const void *bytes = sqlite3_column_blob(m_statement, column);
+        if (!bytes)
+            return std::nullopt;
+        return QByteArray(static_cast<const char *>(bytes), sqlite3_column_bytes(m_statement, column));
+    }
+    qint64 int64(int column) const { return sqlite3_column_int64(m_statement, column); }
+    double real(int column) const { return sqlite3_column_double(m_statement, column); }
+
+private:
+    sqlite3_stmt *m_statement;
+    SQLiteHistoryStore *m_store;
+};
+
+HistoryStoreError SQLiteHistoryStore::sqliteFailure(HistoryStoreError::Value value) const
+{
+    const char *message = m_db ? sqlite3_errmsg(m_db) : nullptr;
+    return HistoryStoreError(value, message ? QString::fromUtf8(message) : QStringLiteral("Unknown SQLite error"));
+}
+
+// --- Construction -------------------------------------------------------------------------------------------
+
+SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory)
+    : m_databasePath(QDir(directory).filePath(QStringLiteral("History.sqlite")))
+{
+    // Failures here are not reported: they show as the failures of the operations that follow.
+    if (open())
+        (void)prepareSchema();
+    m_prepareSchemaOnOpen = true;
+}
+
+SQLiteHistoryStore::~SQLiteHistoryStore()
+{
+    sqlite3_close(m_db);
+}
+
+Result<void> SQLiteHistoryStore::open()
+{
+    if (m_db)
+        return {};
+    const QByteArray path = QFile::encodeName(m_databasePath);
+    if (sqlite3_open(path.constData(), &m_db) != SQLITE_OK) {
+        // Close the failed handle, so that the next operation tries again (the folder may exist by then).
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return Result<void>::failure(HistoryStoreError::openFailed);
+    }
+    if (m_prepareSchemaOnOpen)
+        (void)prepareSchema();
+    return {};
+}
+
+Result<SQLiteHistoryStore::Statement> SQLiteHistoryStore::prepare(const char *sql)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return Result<Statement>::failure(sqliteFailure(HistoryStoreError::prepareFailed));
+    }
+    return Statement(statement, this);
+}
+
+Result<void> SQLiteHistoryStore::exec(const char *sql)
+{
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Result<void>::failure(sqliteFailure(HistoryStoreError::stepFailed));
+    return {};
+}
+
+Result<void> SQLiteHistoryStore::execute(const char *sql, const QString &text)
+{
+    if (auto opened = open(); !opened)
+        return opened;
+    auto statement = prepare(sql);
+    if (!statement)
+        return Result<void>::failure(statement.error());
+    if (auto bound = statement->bindText(1, text); !bound)
+        return bound;
+    return statement->run();
+}
+
+Result<void> SQLiteHistoryStore::inTransaction(const std::function<Result<void>()> &body, bool keepOnFailure)
+{
+    if (auto opened = open(); !opened)
+        return opened;
+    if (!sqlite3_get_autocommit(m_db))
+        return body(); // already inside a transaction of the calling operation
+    if (auto begun = exec("BEGIN TRANSACTION;"); !begun)
+        return begun;
+    const Result<void> outcome = body();
+    if (outcome || keepOnFailure) {
+        if (auto committed = exec("COMMIT;"); !committed) {
+            (void)exec("ROLLBACK;");
+            return outcome ? committed : outcome;
+        }
+        return outcome;
+    }
+    (void)exec("ROLLBACK;");
+    return outcome;
+}
+
+// --- Schema and migrations ----------------------------------------------------------------------------------
+
+Result<void> SQLiteHistoryStore::prepareSchema()
+{
+    if (auto opened = open(); !opened)
+        return opened;
+    for (const char *sql : schemaStatements) {
+        if (!sql) {
+            auto exists = columnExists(QStringLiteral("contentKey"), QStringLiteral("clips"));
+            if (!exists)
+                return Result<void>::failure(exists.error());
+            if (*exists)
+                continue;
+            sql = "ALTER TABLE clips ADD COLUMN contentKey TEXT;";
+        }
+        if (auto done = exec(sql); !done)
+            return done;
+    }
+    if (auto done = migrateLegacyTags(); !done)
+        return done;
+    if (auto done = backfillContentKeys(); !done)
+        return done;
+    return migrateToVersion1();
+}
+
+Result<bool> SQLiteHistoryStore::columnExists(const QString &column, const QString &table)
+{
+    const QByteArray sql = "PRAGMA table_info(" + table.toUtf8() + ");";
+    auto statement = prepare(sql.constData());
+    if (!statement)
+        return Result<bool>::failure(statement.error());
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return Result<bool>::failure(row.error());
+        if (!*row)
+            return false;
+        if (const auto name = statement->text(1); name && *name == column)
+            return true;
+    }
+}
+
+Result<qint64> SQLiteHistoryStore::userVersion()
+{
+    auto statement = prepare("PRAGMA user_version;");
+    if (!statement)
+        return Result<qint64>::failure(statement.error());
+    auto row = statement->next();
+    if (!row)
+        return Result<qint64>::failure(row.error());
+    return *row ? statement->int64(0) : 0;
+}
+
+Result<void> SQLiteHistoryStore::setUserVersion(int version)
+{
+    const QByteArray sql = "PRAGMA user_version = " + QByteArray::number(version) + ";";
+    return exec(sql.constData());
+}
+
+Result<void> SQLiteHistoryStore::migrateLegacyTags()
+{
+    // Before the current format every row is looked at. In a database that is up to date, only a row that an
+    // older version wrote since can hold tag names, and such a payload has a tag list that starts with a text;
+    // reading just those keeps opening a large history quick.
+    auto version = userVersion();
+    if (!version)
+        return Result<void>::failure(version.error());
+    auto statement = prepare(*version < schemaVersion
+            ? "SELECT id, payload FROM clips;"
+            : "SELECT id, payload FROM clips WHERE instr(payload, CAST('\"tags\":[\"' AS BLOB)) > 0;");
+    if (!statement)
+        return Result<void>::failure(statement.error());
+    QList<ClipboardItem> converted;
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return Result<void>::failure(row.error());
+        if (!*row)
+            break;
+        const auto payload = statement->blob(1);
+        if (!payload)
+            continue;
+        QString fault;
+        const QJsonObject object = parseObject(*payload, fault);
+        if (!fault.isEmpty())
+            continue;
+        const auto legacy = LegacyClipboardItem::fromJson(object);
+        if (!legacy || legacy->tags.isEmpty())
+            continue;
+        QList<qint64> tagIDs;
+        QStringList tagNames;
+        for (const QString &name : legacy->tags) {
+            auto tag = ensureTag(name, legacyTagColor);
+            if (!tag)
+                return Result<void>::failure(tag.error());
+            tagIDs.append(tag->id);
+            tagNames.append(tag->name);
+        }
+        converted.append(legacy->makeClipboardItem(tagIDs, tagNames));
+    }
+    return upsertItems(converted);
+}
+
+Result<void> SQLiteHistoryStore::backfillContentKeys()
+{
+    auto statement = prepare("SELECT id, payload FROM clips WHERE contentKey IS NULL OR contentKey = '';");
+    if (!statement)
+        return Result<void>::failure(statement.error());
+    QList<std::pair<QString, QString>> keys;
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return Result<void>::failure(row.error());
+        if (!*row)
+            break;
+        const auto id = statement->text(0);
+        const auto payload = statement->blob(1);
+        if (!id || !payload)
+            continue;
+        const auto item = decodePayload(*payload);
+        if (item)
+            keys.append({*id, item->contentKey()});
+    }
+    if (keys.isEmpty())
+        return {};
+    // One transaction for speed; a failure keeps the rows updated before it, as separate writes would.
+    return inTransaction(
+        [&]() -> Result<void> {
+            for (const auto &[id, key] : keys) {
+                auto update = prepare("UPDATE clips SET contentKey = ? WHERE id = ?;");
+                if (!update)
+                    return Result<void>::failure(update.error());
+                if (auto bound = update->bindText(1, key); !bound)
+                    return bound;
+                if (auto bound = update->bindText(2, id); !bound)
+                    return bound;
+                if (auto done = update->run(); !done)
+                    return done;
+            }
+            return {};
+        },
+        true);
+}
+
+Result<void> SQLiteHistoryStore::migrateToVersion1()
+{
+    auto version = userVersion();
+    if (!version)
+        return Result<void>::failure(version.error());
+    if (*version >= 1)
+        return {};
+    auto tags = loadTags();
+    if (!tags)
+        return Result<void>::failure(tags.error());
+    QHash<qint64, QString> names;
+    for (const Tag &tag : *tags)
+        names.insert(tag.id, tag.name);
+
+    auto statement = prepare("SELECT payload FROM clips;");
+    if (!statement)
+        return Result<void>::failure(statement.error());
+    QList<ClipboardItem> rebuilt;
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return Result<void>::failure(row.error());
+        if (!*row)
+            break;
+        const auto payload = statement->blob(0);
+        if (!payload)
+            continue;
+        const auto item = decodePayload(*payload);
+        if (!item || !item->html || item->html->isEmpty())
+            continue;
+        rebuilt.append(item->refreshingSearchText(tagNamesOf(item->tags, names)));
+    }
+    if (auto written = upsertItems(rebuilt); !written)
+        return written;
+    return setUserVersion(1);
+}
+
+// --- Writing ------------------------------------------------------------------------------------------------
+
+Result<void> SQLiteHistoryStore::writeItems(const QList<ClipboardItem> &items)
+{
+    if (items.isEmpty())
+        return {};
+    auto statement = prepare("INSERT OR REPLACE INTO clips (id, kind, copiedAt, favorite, sourceApp, searchText, "
+                             "contentKey, payload)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?);");
+    if (!statement)
+        return Result<void>::failure(statement.error());
+    for (const ClipboardItem &item : items) {
+        const QByteArray payload = encodePayload(item);
+        statement->reset();
+        if (auto bound = statement->bindText(1, Coding::uuidString(item.id)); !bound)
+            return bound;
+        if (auto bound = statement->bindText(2, item.kind.rawValue()); !bound)
+            return bound;
+        statement->bindDouble(3, secondsSince1970(item.copiedAt));
+        statement->bindInt64(4, item.isFavorite ? 1 : 0);
+        if (auto bound = statement->bindOptionalText(5, item.sourceAppName); !bound)
+            return bound;
+        if (auto bound = statement->bindText(6, item.searchText); !bound)
+            return bound;
+        if (auto bound = statement->bindText(7, item.contentKey()); !bound)
+            return bound;
+        statement->bindBlob(8, payload);
+        if (auto done = statement->run(); !done)
+            return done;
+        noteWritten(item);
+    }
+    return {};
+}
+
+void SQLiteHistoryStore::noteWritten(const ClipboardItem &item)
+{
+    auto &mark = m_pruneMarks[static_cast<ClipboardKind::Value>(item.kind)];
+    if (!mark || !isExpirable(item))
+        return;
+    const double copiedAt = secondsSince1970(item.copiedAt);
+    if (copiedAt < *mark)
+        mark = copiedAt;
+}
+
+Result<void> SQLiteHistoryStore::upsert(const ClipboardItem &item)
+{
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return opened;
+    return writeItems({item});
+}
+
+Result<void> SQLiteHistoryStore::upsertItems(const QList<ClipboardItem> &items)
+{
+    Locker locker(&m_lock);
+    if (items.isEmpty())
+        return {};
+    if (items.size() == 1)
+        return upsert(items.first());
+    return inTransaction([&] { return writeItems(items); }, true);
+}
+
+// --- Reading ------------------------------------------------------------------------------------------------
+
+Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
+{
+    using R = Result<QList<ClipboardItem>>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    if (limit <= 0)
+        limit = defaultRecentItemLimit;
+    auto statement = prepare("SELECT payload FROM clips ORDER BY copiedAt DESC LIMIT ?;");
+    if (!statement)
+        return R::failure(statement.error());
+    statement->bindInt64(1, limit);
+    QList<ClipboardItem> items;
+    QSet<QUuid> seen;
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return R::failure(row.error());
+        if (!*row)
+            break;
+        const auto payload = statement->blob(0);
+        if (!payload)
+            continue;
+        auto item = decodePayload(*payload);
+        if (!item || seen.contains(item->id))
+            continue;
+        seen.insert(item->id);
+        items.append(std::move(item).value());
+    }
+    return items;
+}
+
+Result<QList<Tag>> SQLiteHistoryStore::loadTags()
+{
+    using R = Result<QList<Tag>>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    auto statement = prepare("SELECT id, name, color FROM tags ORDER BY name COLLATE NOCASE ASC;");
+    if (!statement)
+        return R::failure(statement.error());
+    QList<Tag> tags;
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return R::failure(row.error());
+        if (!*row)
+            break;
+        const auto name = statement->text(1);
+        const auto color = statement->text(2);
+        if (name && color)
+            tags.append(Tag {statement->int64(0), *name, *color});
+    }
+    return tags;
+}
+
+Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
+{
+    using R = Result<QList<QUuid>>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    auto statement = prepare("SELECT id FROM clips ORDER BY copiedAt DESC;");
+    if (!statement)
+        return R::failure(statement.error());
+    QList<QUuid> ids;
+    while (true) {
+        auto row = statement->next();
+        if (!row)
+            return R::failure(row.error());
+        if (!*row)
+            break;
+        if (const auto text = statement->text(0)) {
+            if (const auto id = Coding::uuidFromString(*text))
+                ids.append(*id);
+        }
+    }
+    return ids;
+}
+
+Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &ids)
+{
+    using R = Result<QList<ClipboardItem>>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    QList<ClipboardItem> items;
+    if (ids.isEmpty())
+        return items;
+    auto statement = prepare("SELECT payload FROM clips WHERE id = ? LIMIT 1;");
+    if (!statement)
+        return R::failure(statement.error());
+    for (const QUuid &id : ids) {
+        statement->reset();
+        if (auto bound = statement->bindText(1, Coding::uuidString(id)); !bound)
+            return R::failure(bound.error());
+        auto row = statement->next();
+        if (!row)
+            return R::failure(row.error());
+        if (!*row)
+            continue;
+        const auto payload = statement->blob(0);
+        if (!payload)
+            continue;
+        if (auto item = decodePayload(*payload))
+            items.append(std::move(item).value());
+    }
+    return items;
+}
+
+Result<std::optional<ClipboardItem>> SQLiteHistoryStore::findLatestItem(ClipboardKind kind, const QString &contentKey)
+{
+    using R = Result<std::optional<ClipboardItem>>;
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    auto statement
+        = prepare("SELECT payload FROM clips WHERE kind = ? AND contentKey = ? ORDER BY copiedAt DESC LIMIT 1;");
+    if (!statement)
+        return R::failure(statement.error());
+    if (auto bound = statement->bindText(1, kind.rawValue()); !bound)
+        return R::failure(bound.error());
+    if (auto bound = statement->bindText(2, contentKey); !bound)
+        return R::failure(bound.error());
+    auto row = statement->next();
+    if (!row)
+        return R::failure(row.error());
+    if (!*row)
+        return std::optional<ClipboardItem>();
+    const auto payload = statement->blob(0);
+    if (!payload)
+        return std::optional<ClipboardItem>();
+    // A damaged row is no match: it must not stand in the way of every later copy of the same content.
+    auto item = decodePayload(*payload);
+    if (!item)
+        return std::optional<ClipboardItem>();
+    return std::optional<ClipboardItem>(std::move(item).value());
+}
+
+Result<std::optional<ClipboardItem>> SQLiteHistoryStore::loadItem(const QUuid &id)
+{
+    using R = Result<std::optional<ClipboardItem>>;
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    auto statement = prepare("SELECT payload FROM clips WHERE id = ? LIMIT 1;");
+    if (!statement)
+        return R::failure(statement.error());
+    if (auto bound = statement->bindText(1, Coding::uuidString(id)); !bound)
+        return R::failure(bound.error());
+    auto row = statement->next();
+    if (!row)
+        return R::failure(row.error());
+    if (!*row)
+        return std::optional<ClipboardItem>();
+    const auto payload = statement->blob(0);
+    if (!payload)
+        return std::optional<ClipboardItem>();
+    auto item = decodePayload(*payload);
+    if (!item)
+        return R::failure(HistoryStoreError(HistoryStoreError::decodingFailed, item.error()));
+    return std::optional<ClipboardItem>(std::move(item).value());
+}
+
+// --- Captures and edits -------------------------------------------------------------------------------------
+
+Result<ClipboardItem> SQLiteHistoryStore::insertOrMerge(const ClipboardItem &item, bool copySequenceModeEnabled)
+{
+    using R = Result<ClipboardItem>;
+    Locker locker(&m_lock);
+    auto existing = findLatestItem(item.kind, item.contentKey());
+    if (!existing)
+        return R::failure(existing.error());
+    if (!*existing) {
+        if (auto written = upsert(item); !written)
+            return R::failure(written.error());
+        return item;
+    }
+
+    const ClipboardItem &old = **existing;
+    ClipboardItem merged = old;
+    // A repeated copy comes without the user's title; the title stays unless the capture brings its own.
+    merged.title = item.title ? item.title : old.title;
+    merged.text = item.text;
+    merged.rtfData = item.rtfData;
+    merged.html = item.html;
+    merged.assetPath = item.assetPath;
+    merged.filePaths = item.filePaths;
+    merged.sourceAppName = item.sourceAppName;
+    merged.sourceBundleIdentifier = item.sourceBundleIdentifier;
+    merged.copiedAt = item.copiedAt;
+    merged.byteSize = item.byteSize;
+    if (item.qrCodeText)
+        merged.qrCodeText = item.qrCodeText;
+    if (item.linkPreviewDetails)
+        merged.linkPreviewDetails = item.linkPreviewDetails;
+    if (copySequenceModeEnabled) {
+        merged.copySequenceID = item.copySequenceID;
+        merged.copySequenceOrder = item.copySequenceOrder;
+    }
+    merged.copyCount = old.copyCount + 1;
+
+    auto tags = loadTags();
+    if (!tags)
+        return R::failure(tags.error());
+    QHash<qint64, QString> names;
+    for (const Tag &tag : *tags)
+        names.insert(tag.id, tag.name);
+    merged = merged.refreshingSearchText(tagNamesOf(merged.tags, names));
+
+    if (auto written = upsert(merged); !written)
+        return R::failure(written.error());
+    return merged;
+}
+
+Result<std::optional<ClipboardItem>> SQLiteHistoryStore::touchItem(
+    const QUuid &id, const std::optional<QDateTime> &copiedAt, bool incrementCopyCount)
+{
+    using R = Result<std::optional<ClipboardItem>>;
+    if (!copiedAt && !incrementCopyCount)
+        return std::optional<ClipboardItem>();
+    Locker locker(&m_lock);
+    auto loaded = loadItem(id);
+    if (!loaded)
+        return loaded;
+    if (!*loaded)
+        return std::optional<ClipboardItem>();
+    ClipboardItem item = **loaded;
+    if (copiedAt)
+        item.copiedAt = *copiedAt;
+    if (incrementCopyCount)
+        item.copyCount += 1;
+    if (auto written = upsert(item); !written)
+        return R::failure(written.error());
+    return std::optional<ClipboardItem>(item);
+}
+
+// --- Removing -----------------------------------------------------------------------------------------------
+
+Result<void> SQLiteHistoryStore::deleteItem(const QUuid &id)
+{
+    Locker locker(&m_lock);
+    return execute("DELETE FROM clips WHERE id = ?;", Coding::uuidString(id));
+}
+
+Result<QList<SQLiteHistoryStore::RemovableItem>> SQLiteHistoryStore::removableItems(
+    Statement &query, const RetentionPolicy *policy, double *recheckFrom)
+{
+    using R = Result<QList<RemovableItem>>;
+    QList<RemovableItem> removable;
+    while (true) {
+        auto row = query.next();
+        if (!row)
+            return R::failure(row.error());
+        if (!*row)
+            break;
+        // A row that cannot be read is never removable: the user may still get it back.
+        const auto idText = query.text(0);
+        if (!idText)
+            continue;
+        const auto id = Coding::uuidFromString(*idText);
+        if (!id)
+            continue;
+        const auto payload = query.blob(1);
+        if (!payload)
+            continue;
+        const auto item = decodePayload(*payload);
+        if (!item || !isExpirable(*item))
+            continue;
+        if (policy && policy->keptItemID == *id) {
+            // Spared this time, not for good: the next prune looks at it again.
+            *recheckFrom = qMin(*recheckFrom, query.real(2));
+            continue;
+        }
+        removable.append({*id, assetPathsOf(*item)});
+    }
+    return removable;
+}
+
+Result<void> SQLiteHistoryStore::deleteItems(const QList<QUuid> &ids)
+{
+    if (ids.isEmpty())
+        return {};
+    if (auto opened = open(); !opened)
+        return opened;
+    return inTransaction(
+        [&]() -> Result<void> {
+            for (const QUuid &id : ids) {
+                if (auto opened = open(); !opened)
+                    return opened;
+                auto statement = prepare("DELETE FROM clips WHERE id = ?;");
+                if (!statement)
+                    return Result<void>::failure(statement.error());
+                if (auto bound = statement->bindText(1, Coding::uuidString(id)); !bound)
+                    return bound;
+                if (auto done = statement->run(); !done)
+                    return done;
+            }
+            return {};
+        },
+        false);
+}
+
+Result<HistoryRemoval> SQLiteHistoryStore::clearHistory(bool keepFavorites)
+{
+    using R = Result<HistoryRemoval>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    HistoryRemoval removal;
+    if (keepFavorites) {
+        auto query = prepare("SELECT id, payload FROM clips;");
+        if (!query)
+            return R::failure(query.error());
+        auto removable = removableItems(*query, nullptr, nullptr);
+        if (!removable)
+            return R::failure(removable.error());
+        for (const RemovableItem &item : *removable) {
+            removal.itemIDs.append(item.id);
+            removal.assetPaths.append(item.assetPaths);
+        }
+        if (auto deleted = deleteItems(removal.itemIDs); !deleted)
+            return R::failure(deleted.error());
+        return removal;
+    }
+
+    // Every row goes, whatever it holds; what could be read of them is reported.
+    auto query = prepare("SELECT id, payload FROM clips;");
+    if (!query)
+        return R::failure(query.error());
+    while (true) {
+        auto row = query->next();
+        if (!row)
+            return R::failure(row.error());
+        if (!*row)
+            break;
+        const auto idText = query->text(0);
+        if (const auto id = idText ? Coding::uuidFromString(*idText) : std::nullopt)
+            removal.itemIDs.append(*id);
+        if (const auto payload = query->blob(1)) {
+            if (const auto item = decodePayload(*payload))
+                removal.assetPaths.append(assetPathsOf(*item));
+        }
+    }
+    if (auto cleared = exec("DELETE FROM clips;"); !cleared)
+        return R::failure(cleared.error());
+    return removal;
+}
+
+Result<HistoryRemoval> SQLiteHistoryStore::pruneItems(const RetentionPolicy &policy)
+{
+    using R = Result<HistoryRemoval>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+
+    HistoryRemoval removal;
+    auto marks = m_pruneMarks;
+    for (const ClipboardKind::Value kind : ClipboardKind::allCases) {
+        const auto cutoff = policy.cutoff(kind);
+        if (!cutoff)
+            continue;
+        const double before = secondsSince1970(*cutoff);
+        const auto &mark = m_pruneMarks[kind];
+        if (mark && before <= *mark)
+            continue; // everything older was looked at already and is kept
+        // "+kind" keeps SQLite on the copy-time index, so only the rows that expired since the last prune are
+        // read, not every row of the kind.
+        auto query = mark ? prepare("SELECT id, payload, copiedAt FROM clips "
+                                    "WHERE +kind = ? AND copiedAt >= ? AND copiedAt < ?;")
+                          : prepare("SELECT id, payload, copiedAt FROM clips WHERE +kind = ? AND copiedAt < ?;");
+        if (!query)
+            return R::failure(query.error());
+        if (auto bound = query->bindText(1, ClipboardKind(kind).rawValue()); !bound)
+            return R::failure(bound.error());
+        if (mark) {
+            query->bindDouble(2, *mark);
+            query->bindDouble(3, before);
+        } else {
+            query->bindDouble(2, before);
+        }
+        double nextMark = before;
+        auto removable = removableItems(*query, &policy, &nextMark);
+        if (!removable)
+            return R::failure(removable.error());
+        for (const RemovableItem &item : *removable) {
+            removal.itemIDs.append(item.id);
+            removal.assetPaths.append(item.assetPaths);
+        }
+        marks[kind] = nextMark;
+    }
+    if (auto deleted = deleteItems(removal.itemIDs); !deleted)
+        return R::failure(deleted.error());
+    m_pruneMarks = marks;
+    return removal;
+}
+
+// --- Tags ---------------------------------------------------------------------------------------------------
+
+Result<std::optional<Tag>> SQLiteHistoryStore::findTag(const QString &name)
+{
+    using R = Result<std::optional<Tag>>;
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    auto statement = prepare("SELECT id, name, color FROM tags WHERE name = ? COLLATE NOCASE LIMIT 1;");
+    if (!statement)
+        return R::failure(statement.error());
+    if (auto bound = statement->bindText(1, name); !bound)
+        return R::failure(bound.error());
+    auto row = statement->next();
+    if (!row)
+        return R::failure(row.error());
+    if (!*row)
+        return std::optional<Tag>();
+    const auto storedName = statement->text(1);
+    const auto color = statement->text(2);
+    if (!storedName || !color)
+        return std::optional<Tag>();
+    return std::optional<Tag>(Tag {statement->int64(0), *storedName, *color});
+}
+
+Result<Tag> SQLiteHistoryStore::ensureTag(const QString &name, const QString &color)
+{
+    using R = Result<Tag>;
+    Locker locker(&m_lock);
+    auto found = findTag(name);
+    if (!found)
+        return R::failure(found.error());
+    if (*found)
+        return **found;
+    auto statement = prepare("INSERT INTO tags (name, color) VALUES (?, ?);");
+    if (!statement)
+        return R::failure(statement.error());
+    if (auto bound = statement->bindText(1, name); !bound)
+        return R::failure(bound.error());
+    if (auto bound = statement->bindText(2, color); !bound)
+        return R::failure(bound.error());
+    if (auto done = statement->run(); !done)
+        return R::failure(done.error());
+    return Tag {sqlite3_last_insert_rowid(m_db), name, color};
+}
+
+Result<void> SQLiteHistoryStore::rewriteItemsCarryingTag(qint64 tagID, bool removeTag)
+{
+    auto tags = loadTags();
+    if (!tags)
+        return Result<void>::failure(tags.error());
+    QHash<qint64, QString> names;
+    for (const Tag &tag : *tags)
+        names.insert(tag.id, tag.name);
+
+    auto query = prepare("SELECT payload FROM clips;");
+    if (!query)
+        return Result<void>::failure(query.error());
+    QList<ClipboardItem> rewritten;
+    while (true) {
+        auto row = query->next();
+        if (!row)
+            return Result<void>::failure(row.error());
+        if (!*row)
+            break;
+        const auto payload = query->blob(0);
+        if (!payload)
+            continue;
+        auto item = decodePayload(*payload);
+        if (!item || !item->tags.contains(tagID))
+            continue;
+        if (removeTag)
+            item->tags.removeAll(tagID);
+        rewritten.append(item->refreshingSearchText(tagNamesOf(item->tags, names)));
+    }
+    return writeItems(rewritten);
+}
+
+Result<Tag> SQLiteHistoryStore::updateTag(const Tag &tag)
+{
+    using R = Result<Tag>;
+    Locker locker(&m_lock);
+    auto done = inTransaction(
+        [&]() -> Result<void> {
+            auto current = prepare("SELECT name FROM tags WHERE id = ?;");
+            if (!current)
+                return Result<void>::failure(current.error());
+            current->bindInt64(1, tag.id);
+            auto row = current->next();
+            if (!row)
+                return Result<void>::failure(row.error());
+            const std::optional<QString> storedName = *row ? current->text(0) : std::nullopt;
+
+            auto statement = prepare("UPDATE tags SET name = ?, color = ? WHERE id = ?;");
+            if (!statement)
+                return Result<void>::failure(statement.error());
+            if (auto bound = statement->bindText(1, tag.name); !bound)
+                return bound;
+            if (auto bound = statement->bindText(2, tag.color); !bound)
+                return bound;
+            statement->bindInt64(3, tag.id);
+            if (auto updated = statement->run(); !updated)
+                return updated;
+            // A new name changes the search text of every item that carries the tag, in memory or not.
+            if (*row && storedName != tag.name)
+                return rewriteItemsCarryingTag(tag.id, false);
+            return {};
+        },
+        false);
+    if (!done)
+        return R::failure(done.error());
+    return tag;
+}
+
+Result<void> SQLiteHistoryStore::deleteTag(qint64 id)
+{
+    Locker locker(&m_lock);
+    return inTransaction(
+        [&]() -> Result<void> {
+            auto statement = prepare("DELETE FROM tags WHERE id = ?;");
+            if (!statement)
+                return Result<void>::failure(statement.error());
+            statement->bindInt64(1, id);
+            if (auto deleted = statement->run(); !deleted)
+                return deleted;
+            return rewriteItemsCarryingTag(id, true);
+        },
+        false);
+}

@@ -1,0 +1,500 @@
+#include "HistoryStoreTestSupport.h"
+#include "SQLiteHistoryStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtConcurrent>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class HistoryStoreTest : public ::testing::Test
+{
+protected:
+    QString databasePath() const { return m_directory.filePath(QStringLiteral("History.sqlite")); }
+
+    QList<ClipboardItem> loadAll(SQLiteHistoryStore &store)
+    {
+        auto items = store.loadRecentItems(100000);
+        EXPECT_TRUE(items.hasValue()) << qPrintable(items ? QString() : items.error().description());
+        return items.valueOr({});
+    }
+
+    QTemporaryDir m_directory;
+};
+
+ClipboardItem imageItem(const QDateTime &copiedAt, const QString &assetPath)
+{
+    ClipboardItem item = makeTextItem(QString(), copiedAt, ClipboardKind::image);
+    item.text.reset();
+    item.assetPath = assetPath;
+    return item.refreshingSearchText({});
+}
+
+QStringList idsOf(const QList<ClipboardItem> &items)
+{
+    QStringList ids;
+    for (const ClipboardItem &item : items)
+        ids.append(Coding::uuidString(item.id));
+    return ids;
+}
+
+} // namespace
+
+TEST_F(HistoryStoreTest, NewDirectoryGetsTheWholeSchemaAtVersionOne)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    RawDatabase raw(databasePath());
+    QStringList objects;
+    for (const auto &row : raw.rows(QStringLiteral("SELECT type, name FROM sqlite_master WHERE name NOT LIKE "
+                                                   "'sqlite_%' AND name NOT LIKE 'clips_fts_%' ORDER BY name")))
+        objects.append(row.at(0).toString() + QLatin1Char(' ') + row.at(1).toString());
+    EXPECT_EQ(objects,
+        QStringList({QStringLiteral("table clips"), QStringLiteral("table clips_fts"),
+            QStringLiteral("index idx_clips_contentKey"), QStringLiteral("index idx_clips_copiedAt"),
+            QStringLiteral("index idx_clips_kind"), QStringLiteral("table tags")}));
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toLongLong(), 1);
+    EXPECT_EQ(QDir(m_directory.path()).entryList(QDir::Files), QStringList {QStringLiteral("History.sqlite")});
+}
+
+TEST_F(HistoryStoreTest, FolderThatCannotHoldTheDatabaseFailsEveryOperationUntilItCan)
+{
+    // A regular file where the folder should be: no user, not even root, can create the database inside it.
+    const QString blocked = m_directory.filePath(QStringLiteral("Varnisto2"));
+    {
+        QFile file(blocked);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    SQLiteHistoryStore store(blocked);
+    const auto loaded = store.loadRecentItems(10);
+    ASSERT_FALSE(loaded.hasValue());
+    EXPECT_EQ(loaded.error().value(), HistoryStoreError::openFailed);
+    EXPECT_EQ(loaded.error().description(), QStringLiteral("Unable to open the Varnisto history database."));
+    EXPECT_FALSE(store.upsert(makeTextItem(QStringLiteral("lost?"))).hasValue());
+
+    // Once the folder can be made, the same store opens it, with its schema, at the next operation.
+    ASSERT_TRUE(QFile::remove(blocked));
+    ASSERT_TRUE(QDir().mkpath(blocked));
+    ASSERT_TRUE(store.upsert(makeTextItem(QStringLiteral("kept"))).hasValue());
+    EXPECT_EQ(store.loadRecentItems(10)->size(), 1);
+    EXPECT_TRUE(store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233")).hasValue());
+}
+
+TEST_F(HistoryStoreTest, DamagedFileIsReportedNotTakenForAnEmptyHistory)
+{
+    {
+        QFile file(databasePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(8192, '\x5a'));
+    }
+    SQLiteHistoryStore store(m_directory.path());
+    const auto loaded = store.loadRecentItems(10);
+    ASSERT_FALSE(loaded.hasValue());
+    EXPECT_EQ(loaded.error().value(), HistoryStoreError::prepareFailed);
+    EXPECT_EQ(loaded.error().description(),
+        QStringLiteral("Unable to prepare the history database statement: file is not a database"));
+    const auto tagged = store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
+    EXPECT_FALSE(tagged.hasValue());
+}
+
+TEST_F(HistoryStoreTest, ReadThatBreaksOffFailsInsteadOfAnsweringPartOfTheHistory)
+{
+    {
+        SQLiteHistoryStore store(m_directory.path());
+        QList<ClipboardItem> items;
+        for (int i = 0; i < 300; ++i)
+            items.append(
+                makeTextItem(QString(1000, QLatin1Char('a' + i % 26)) + QString::number(i), testNow().addSecs(i)));
+        ASSERT_TRUE(store.upsertItems(items).hasValue());
+    }
+    // Scribble over the last pages of the file, where the table's later rows live; the schema stays readable.
+    QFile file(databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    ASSERT_GT(size, 40 * 4096);
+    file.seek(size - 20 * 4096);
+    file.write(QByteArray(16 * 4096, '\xff'));
+    file.close();
+
+    SQLiteHistoryStore store(m_directory.path());
+    const auto loaded = store.loadRecentItems(1000);
+    ASSERT_FALSE(loaded.hasValue());
+    EXPECT_EQ(loaded.error().value(), HistoryStoreError::stepFailed);
+    EXPECT_TRUE(loaded.error().description().startsWith(QStringLiteral("Unable to write to the history database: ")))
+        << qPrintable(loaded.error().description());
+}
+
+TEST_F(HistoryStoreTest, StoredItemsComeBackNewestFirstWithDatesInWholeSeconds)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    ClipboardItem older = makeTextItem(QStringLiteral("older"), testNow().addMSecs(250));
+    older.rtfData = QByteArray("{\\rtf1 older}");
+    older.html = QStringLiteral("<b>older</b>");
+    older.kind = ClipboardKind::richText;
+    older.linkPreviewDetails = LinkPreviewDetails {QStringLiteral("https://example.com"), QStringLiteral("Example"),
+        std::nullopt, QStringLiteral("/tmp/p.png"), std::nullopt, testNow().addMSecs(900)};
+    older.copySequenceID = testNow().addMSecs(10);
+    older.copySequenceOrder = 0;
+    const ClipboardItem newer = makeTextItem(QStringLiteral("newer"), testNow().addSecs(5));
+    ASSERT_TRUE(store.upsert(older).hasValue());
+    ASSERT_TRUE(store.upsert(newer).hasValue());
+
+    const QList<ClipboardItem> loaded = loadAll(store);
+    ASSERT_EQ(loaded.size(), 2);
+    EXPECT_EQ(loaded.at(0), storedForm(newer));
+    EXPECT_EQ(loaded.at(1), storedForm(older));
+
+    // The copy-time column keeps the fraction that the payload drops; the key column is the item's key.
+    RawDatabase raw(databasePath());
+    const auto row
+        = raw.rows(QStringLiteral("SELECT copiedAt, contentKey, favorite, sourceApp FROM clips WHERE id = ?"),
+            {Coding::uuidString(older.id)});
+    ASSERT_EQ(row.size(), 1);
+    EXPECT_DOUBLE_EQ(row.at(0).at(0).toDouble(), double(testNow().toSecsSinceEpoch()) + 0.25);
+    EXPECT_EQ(row.at(0).at(1).toString(), older.contentKey());
+    EXPECT_EQ(row.at(0).at(2).toLongLong(), 0);
+    EXPECT_EQ(row.at(0).at(3).toString(), QStringLiteral("Editor"));
+}
+
+TEST_F(HistoryStoreTest, LoadLimitCountsAndANonPositiveLimitMeansTheDefault)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    QList<ClipboardItem> items;
+    for (int i = 0; i < HistoryStore::defaultRecentItemLimit + 1; ++i)
+        items.append(makeTextItem(QStringLiteral("item %1").arg(i), testNow().addSecs(i)));
+    ASSERT_TRUE(store.upsertItems(items).hasValue());
+
+    const auto three = store.loadRecentItems(3);
+    ASSERT_TRUE(three.hasValue());
+    EXPECT_EQ(
+        idsOf(*three), idsOf({items.at(items.size() - 1), items.at(items.size() - 2), items.at(items.size() - 3)}));
+    for (const qint64 limit : {qint64(0), qint64(-1)}) {
+        const auto loaded = store.loadRecentItems(limit);
+        ASSERT_TRUE(loaded.hasValue());
+        EXPECT_EQ(loaded->size(), HistoryStore::defaultRecentItemLimit) << limit;
+    }
+}
+
+TEST_F(HistoryStoreTest, DamagedRowIsSkippedKeptByPruningAndNeverBlocksTheSameContent)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const ClipboardItem damaged = makeTextItem(QStringLiteral("same words"), testNow().addDays(-30));
+    const ClipboardItem healthy = makeTextItem(QStringLiteral("healthy"), testNow().addDays(-30));
+    ASSERT_TRUE(store.upsertItems({damaged, healthy}).hasValue());
+    {
+        RawDatabase raw(databasePath());
+        raw.exec(
+            QStringLiteral("UPDATE clips SET payload = X'7B2269' WHERE id = '%1'").arg(Coding::uuidString(damaged.id)));
+    }
+    EXPECT_EQ(idsOf(loadAll(store)), idsOf({healthy}));
+
+    // A new copy of the same content is stored as its own item instead of failing on the damaged one.
+    const ClipboardItem again = makeTextItem(QStringLiteral("same words"), testNow());
+    const auto stored = store.insertOrMerge(again, false);
+    ASSERT_TRUE(stored.hasValue());
+    EXPECT_EQ(stored->id, again.id);
+
+    // Touching the damaged row reports why it cannot be read.
+    const auto touched = store.touchItem(damaged.id, testNow(), true);
+    ASSERT_FALSE(touched.hasValue());
+    EXPECT_EQ(touched.error().value(), HistoryStoreError::decodingFailed);
+
+    RetentionPolicy policy;
+    policy.textRetentionDays = 1;
+    policy.now = testNow();
+    const auto pruned = store.pruneItems(policy);
+    ASSERT_TRUE(pruned.hasValue());
+    EXPECT_EQ(pruned->itemIDs, QList<QUuid> {healthy.id});
+    const auto kept = store.clearHistory(true);
+    ASSERT_TRUE(kept.hasValue());
+    EXPECT_EQ(kept->itemIDs, QList<QUuid> {again.id});
+
+    RawDatabase raw(databasePath());
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT COUNT(*) FROM clips")).toLongLong(), 1);
+    const auto cleared = store.clearHistory(false);
+    ASSERT_TRUE(cleared.hasValue());
+    EXPECT_EQ(cleared->itemIDs, QList<QUuid> {damaged.id});
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT COUNT(*) FROM clips")).toLongLong(), 0);
+}
+
+TEST_F(HistoryStoreTest, RepeatedCopyMergesIntoTheStoredItem)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const Tag work = *store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
+
+    ClipboardItem stored = makeTextItem(QString(), testNow().addDays(-3), ClipboardKind::file);
+    stored.text.reset();
+    stored.filePaths = {QStringLiteral("/home/u/a.txt"), QStringLiteral("/home/u/b.txt")};
+    stored.isFavorite = true;
+    stored.tags = {work.id};
+    stored.title = QStringLiteral("Reports");
+    stored.qrCodeText = QStringLiteral("qr");
+    stored.copyCount = 4;
+    stored.copySequenceID = testNow().addDays(-3);
+    stored.copySequenceOrder = 2;
+    stored = stored.refreshingSearchText({work.name});
+    ASSERT_TRUE(store.upsert(stored).hasValue());
+    ASSERT_TRUE(store.upsert(makeTextItem(QStringLiteral("in between"), testNow().addDays(-1))).hasValue());
+
+    for (const bool sequenceMode : {false, true}) {
+        ClipboardItem capture = makeTextItem(QString(), testNow(), ClipboardKind::file, QStringLiteral("Files"));
+        capture.text.reset();
+        capture.filePaths = {QStringLiteral("/home/u/./a.txt"), QStringLiteral("/home/u/b.txt")};
+        capture.copySequenceID = testNow();
+        capture.copySequenceOrder = 0;
+        capture.byteSize = 77;
+        capture = capture.refreshingSearchText({});
+
+        const auto merged = store.insertOrMerge(capture, sequenceMode);
+        ASSERT_TRUE(merged.hasValue());
+        EXPECT_EQ(merged->id, stored.id);
+        EXPECT_EQ(merged->firstCopiedAt, stored.firstCopiedAt);
+        EXPECT_TRUE(merged->isFavorite);
+        EXPECT_EQ(merged->tags, QList<qint64> {work.id});
+        EXPECT_EQ(merged->title, QStringLiteral("Reports")) << "a capture without a title keeps the user's title";
+        EXPECT_EQ(merged->qrCodeText, QStringLiteral("qr"));
+        EXPECT_EQ(merged->copiedAt, testNow());
+        EXPECT_EQ(merged->byteSize, 77);
+        EXPECT_EQ(merged->filePaths, capture.filePaths);
+        EXPECT_EQ(merged->sourceAppName, QStringLiteral("Files"));
+        EXPECT_EQ(merged->copyCount, sequenceMode ? 6 : 5);
+        EXPECT_EQ(merged->copySequenceOrder, sequenceMode ? 0 : 2);
+        EXPECT_EQ(merged->searchText, merged->refreshingSearchText({QStringLiteral("Work")}).searchText);
+
+        const QList<ClipboardItem> loaded = loadAll(store);
+        ASSERT_EQ(loaded.size(), 2);
+        EXPECT_EQ(loaded.first(), storedForm(*merged));
+    }
+}
+
+TEST_F(HistoryStoreTest, DifferentContentIsStoredAsANewItem)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const ClipboardItem first = makeTextItem(QStringLiteral("hello"), testNow().addSecs(-10));
+    ASSERT_TRUE(store.insertOrMerge(first, false).hasValue());
+    // Same text from another application is other content; so is the same text as an e-mail kind.
+    const ClipboardItem otherApp
+        = makeTextItem(QStringLiteral("hello"), testNow(), ClipboardKind::text, QStringLiteral("Terminal"));
+    const ClipboardItem otherKind = makeTextItem(QStringLiteral("hello"), testNow(), ClipboardKind::email);
+    for (const ClipboardItem &capture : {otherApp, otherKind}) {
+        const auto stored = store.insertOrMerge(capture, false);
+        ASSERT_TRUE(stored.hasValue());
+        EXPECT_EQ(*stored, capture);
+    }
+    EXPECT_EQ(loadAll(store).size(), 3);
+}
+
+TEST_F(HistoryStoreTest, TouchingAnItemSetsItsCopyTimeAndCount)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const ClipboardItem item = makeTextItem(QStringLiteral("pasted"), testNow().addDays(-2));
+    ASSERT_TRUE(store.upsert(item).hasValue());
+
+    const auto touched = store.touchItem(item.id, testNow(), true);
+    ASSERT_TRUE(touched.hasValue());
+    ASSERT_TRUE(touched->has_value());
+    EXPECT_EQ((*touched)->copiedAt, testNow());
+    EXPECT_EQ((*touched)->firstCopiedAt, item.firstCopiedAt);
+    EXPECT_EQ((*touched)->copyCount, 2);
+    EXPECT_EQ(loadAll(store).first(), storedForm(**touched));
+
+    const auto counted = store.touchItem(item.id, std::nullopt, true);
+    ASSERT_TRUE(counted.hasValue() && counted->has_value());
+    EXPECT_EQ((*counted)->copyCount, 3);
+    EXPECT_EQ((*counted)->copiedAt, testNow());
+
+    const auto unknown = store.touchItem(QUuid::createUuid(), testNow(), true);
+    ASSERT_TRUE(unknown.hasValue());
+    EXPECT_FALSE(unknown->has_value());
+    EXPECT_EQ(loadAll(store).size(), 1);
+}
+
+TEST_F(HistoryStoreTest, PruningRemovesOnlyExpiredItemsOfEachKindAndReportsThem)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const Tag tag = *store.ensureTag(QStringLiteral("Keep"), QStringLiteral("#000000"));
+    const QDateTime now = testNow();
+    const QDateTime tenDaysAgo = now.toLocalTime().addDays(-10);
+
+    ClipboardItem atCutoff = makeTextItem(QStringLiteral("exactly ten days"), tenDaysAgo);
+    ClipboardItem justOlder = makeTextItem(QStringLiteral("a second more"), tenDaysAgo.addSecs(-1));
+    ClipboardItem richOld = makeTextItem(QStringLiteral("rich"), now.addDays(-11), ClipboardKind::richText);
+    ClipboardItem favorite = makeTextItem(QStringLiteral("favourite"), now.addDays(-400));
+    favorite.isFavorite = true;
+    ClipboardItem tagged = makeTextItem(QStringLiteral("tagged"), now.addDays(-400));
+    tagged.tags = {tag.id};
+    ClipboardItem oldImage = imageItem(now.addDays(-400), QStringLiteral("/data/Images/old.png"));
+    ClipboardItem oldLink = makeTextItem(QStringLiteral("https://example.com"), now.addDays(-3), ClipboardKind::link);
+    oldLink.linkPreviewDetails = LinkPreviewDetails {QStringLiteral("https://example.com"), std::nullopt, std::nullopt,
+        QStringLiteral("/data/LinkPreviews/x-preview.png"), QStringLiteral("/data/LinkPreviews/x-favicon.png"), now};
+    ClipboardItem freshLink = makeTextItem(QStringLiteral("https://example.org"), now.addDays(-1), ClipboardKind::link);
+    ClipboardItem oldColor = makeTextItem(QStringLiteral("#FFAA00"), now.addDays(-400), ClipboardKind::color);
+    ASSERT_TRUE(
+        store.upsertItems({atCutoff, justOlder, richOld, favorite, tagged, oldImage, oldLink, freshLink, oldColor})
+            .hasValue());
+
+    RetentionPolicy policy;
+    policy.now = now;
+    policy.textRetentionDays = 10; // text and rich text
+    policy.imageRetentionDays = -1; // images are kept forever
+    policy.linkRetentionDays = 2;
+    policy.colorRetentionDays = 0;
+    const auto removal = store.pruneItems(policy);
+    ASSERT_TRUE(removal.hasValue());
+    EXPECT_EQ(QSet<QUuid>(removal->itemIDs.cbegin(), removal->itemIDs.cend()),
+        QSet<QUuid>({justOlder.id, richOld.id, oldLink.id, oldColor.id}));
+    EXPECT_EQ(removal->assetPaths,
+        QStringList(
+            {QStringLiteral("/data/LinkPreviews/x-preview.png"), QStringLiteral("/data/LinkPreviews/x-favicon.png")}));
+
+    QStringList remaining = idsOf(loadAll(store));
+    remaining.sort();
+    QStringList expected = idsOf({atCutoff, favorite, tagged, oldImage, freshLink});
+    expected.sort();
+    EXPECT_EQ(remaining, expected);
+
+    // The same prune again finds nothing more.
+    const auto again = store.pruneItems(policy);
+    ASSERT_TRUE(again.hasValue());
+    EXPECT_TRUE(again->itemIDs.isEmpty());
+}
+
+TEST_F(HistoryStoreTest, ItemsThatBecomeExpirableAfterAPruneGoWithTheNextOne)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const QDateTime now = testNow();
+    ClipboardItem favorite = makeTextItem(QStringLiteral("was a favourite"), now.addDays(-100));
+    favorite.isFavorite = true;
+    ASSERT_TRUE(store.upsert(favorite).hasValue());
+
+    RetentionPolicy policy;
+    policy.now = now;
+    policy.textRetentionDays = 0;
+    // The capture that was just stored survives a retention of 0 days, but only this once.
+    const ClipboardItem justCopied = makeTextItem(QStringLiteral("just copied"), now.addMSecs(-5));
+    ASSERT_TRUE(store.upsert(justCopied).hasValue());
+    policy.keptItemID = justCopied.id;
+    auto removal = store.pruneItems(policy);
+    ASSERT_TRUE(removal.hasValue());
+    EXPECT_TRUE(removal->itemIDs.isEmpty());
+
+    // Unmarking the favourite and writing an old item (as an import does) make both expirable.
+    favorite.isFavorite = false;
+    ASSERT_TRUE(store.upsert(favorite).hasValue());
+    const ClipboardItem imported = makeTextItem(QStringLiteral("imported"), now.addDays(-50));
+    ASSERT_TRUE(store.upsertItems({imported}).hasValue());
+
+    policy.now = now.addSecs(1);
+    policy.keptItemID.reset();
+    removal = store.pruneItems(policy);
+    ASSERT_TRUE(removal.hasValue());
+    EXPECT_EQ(QSet<QUuid>(removal->itemIDs.cbegin(), removal->itemIDs.cend()),
+        QSet<QUuid>({favorite.id, justCopied.id, imported.id}));
+    EXPECT_TRUE(loadAll(store).isEmpty());
+}
+
+TEST_F(HistoryStoreTest, ClearingReportsWhatItRemoved)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const Tag tag = *store.ensureTag(QStringLiteral("Keep"), QStringLiteral("#000000"));
+    ClipboardItem favorite = imageItem(testNow(), QStringLiteral("/data/Images/fav.png"));
+    favorite.isFavorite = true;
+    ClipboardItem tagged = makeTextItem(QStringLiteral("tagged"));
+    tagged.tags = {tag.id};
+    const ClipboardItem plain = imageItem(testNow(), QStringLiteral("/data/Images/plain.png"));
+    ASSERT_TRUE(store.upsertItems({favorite, tagged, plain}).hasValue());
+
+    const auto keeping = store.clearHistory(true);
+    ASSERT_TRUE(keeping.hasValue());
+    EXPECT_EQ(*keeping, (HistoryRemoval {{plain.id}, {QStringLiteral("/data/Images/plain.png")}}));
+    EXPECT_EQ(loadAll(store).size(), 2);
+
+    const auto all = store.clearHistory(false);
+    ASSERT_TRUE(all.hasValue());
+    EXPECT_EQ(QSet<QUuid>(all->itemIDs.cbegin(), all->itemIDs.cend()), QSet<QUuid>({favorite.id, tagged.id}));
+    EXPECT_EQ(all->assetPaths, QStringList {QStringLiteral("/data/Images/fav.png")});
+    EXPECT_TRUE(loadAll(store).isEmpty());
+    EXPECT_EQ(store.loadTags()->size(), 1) << "clearing leaves the tags";
+
+    ASSERT_TRUE(store.deleteItem(QUuid::createUuid()).hasValue()) << "deleting an unknown id is no failure";
+}
+
+TEST_F(HistoryStoreTest, TagNamesAreUniqueWithoutRegardToLetterCase)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const auto work = store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
+    ASSERT_TRUE(work.hasValue());
+    const auto same = store.ensureTag(QStringLiteral("WORK"), QStringLiteral("#FFFFFF"));
+    ASSERT_TRUE(same.hasValue());
+    EXPECT_EQ(*same, *work) << "the stored name and colour come back";
+    const Tag apple = *store.ensureTag(QStringLiteral("apple"), QStringLiteral("#00FF00"));
+    const Tag banana = *store.ensureTag(QStringLiteral("Banana"), QStringLiteral("#FFFF00"));
+    EXPECT_EQ(*store.loadTags(), QList<Tag>({apple, banana, *work}));
+
+    const auto collision = store.updateTag(Tag {banana.id, QStringLiteral("work"), banana.color});
+    ASSERT_FALSE(collision.hasValue());
+    EXPECT_EQ(collision.error().value(), HistoryStoreError::stepFailed);
+    EXPECT_EQ(collision.error().description(),
+        QStringLiteral("Unable to write to the history database: UNIQUE constraint failed: tags.name"));
+
+    const Tag unknown {9999, QStringLiteral("Ghost"), QStringLiteral("#000000")};
+    const auto updated = store.updateTag(unknown);
+    ASSERT_TRUE(updated.hasValue());
+    EXPECT_EQ(*updated, unknown);
+    EXPECT_EQ(store.loadTags()->size(), 3);
+
+    // Ids are never handed out twice.
+    ASSERT_TRUE(store.deleteTag(banana.id).hasValue());
+    const Tag cherry = *store.ensureTag(QStringLiteral("Cherry"), QStringLiteral("#FF0000"));
+    EXPECT_GT(cherry.id, banana.id);
+}
+
+TEST_F(HistoryStoreTest, RenamingOrDeletingATagRewritesEveryItemThatCarriesIt)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const Tag work = *store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
+    const Tag home = *store.ensureTag(QStringLiteral("Home"), QStringLiteral("#445566"));
+    ClipboardItem both = makeTextItem(QStringLiteral("both"));
+    both.tags = {work.id, home.id};
+    both = both.refreshingSearchText({work.name, home.name});
+    ClipboardItem untagged = makeTextItem(QStringLiteral("untagged"));
+    ASSERT_TRUE(store.upsertItems({both, untagged}).hasValue());
+
+    ASSERT_TRUE(store.updateTag(Tag {work.id, QStringLiteral("Office"), work.color}).hasValue());
+    auto loaded = loadAll(store);
+    auto find = [&loaded](const QUuid &id) {
+        return *std::find_if(loaded.cbegin(), loaded.cend(), [&id](const ClipboardItem &i) { return i.id == id; });
+    };
+    EXPECT_EQ(find(both.id).searchText, both.refreshingSearchText({QStringLiteral("Office"), home.name}).searchText);
+    EXPECT_EQ(find(untagged.id), storedForm(untagged));
+
+    ASSERT_TRUE(store.deleteTag(home.id).hasValue());
+    loaded = loadAll(store);
+    ClipboardItem expected = both;
+    expected.tags = {work.id};
+    expected = expected.refreshingSearchText({QStringLiteral("Office")});
+    EXPECT_EQ(find(both.id), storedForm(expected));
+
+    // The stored key follows the new search text, so a fresh copy of the rewritten item still merges into it.
+    RawDatabase raw(databasePath());
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT contentKey FROM clips WHERE id = ?"), {Coding::uuidString(both.id)})
+                  .toString(),
+        expected.contentKey());
+}
+
+TEST_F(HistoryStoreTest, WorkerThreadAndMainThreadShareTheStore)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    QFuture<bool> worker = QtConcurrent::run([&store] {
+        bool ok = true;
+        for (int i = 0; i < 100; ++i)
+            ok = store.upsert(makeTextItem(QStringLiteral("worker %1").arg(i))).hasValue() && ok;
+        return ok;
+    });
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(store.insertOrMerge(makeTextItem(QStringLiteral("main %1").arg(i)), false).hasValue());
+    EXPECT_TRUE(worker.result());
+    EXPECT_EQ(loadAll(store).size(), 200);
+}
