@@ -161,7 +161,8 @@ QString ClipboardItem::filePathsKey(const QStringList &paths)
     QStringList standardised;
     standardised.reserve(paths.size());
     for (const QString &path : paths)
-        standardised.append(QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path)));
+        standardised.append(
+            QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path)));
     return standardised.join(QLatin1Char('\n'));
 }
 
@@ -212,7 +213,7 @@ QJsonObject ClipboardItem::toJson() const
     for (const qint64 tag : tags)
         tagArray.append(Coding::int64Value(tag));
 
-    QJsonObject object{
+    QJsonObject object {
         {QStringLiteral("id"), Coding::uuidString(id)},
         {QStringLiteral("kind"), kind.rawValue()},
         {QStringLiteral("filePaths"), pathsArray},
@@ -252,8 +253,8 @@ Expected<ClipboardItem, QString> ClipboardItem::fromJson(const QJsonObject &obje
     using Result = Expected<ClipboardItem, QString>;
     auto fault = [](const char *key, MemberState state) {
         return Result::failure(state == MemberState::WrongType
-                                   ? QStringLiteral("member \"%1\" has the wrong type").arg(QLatin1String(key))
-                                   : QStringLiteral("member \"%1\" is missing").arg(QLatin1String(key)));
+                ? QStringLiteral("member \"%1\" has the wrong type").arg(QLatin1String(key))
+                : QStringLiteral("member \"%1\" is missing").arg(QLatin1String(key)));
     };
 #define REQUIRE(member, key)                                                                                           \
     if (!member.isPresent())                                                                                           \
@@ -347,8 +348,7 @@ Expected<ClipboardItem, QString> ClipboardItem::fromJson(const QJsonObject &obje
 
 namespace {
 
-template<typename T>
-size_t hashOptional(const std::optional<T> &value, size_t seed)
+template<typename T> size_t hashOptional(const std::optional<T> &value, size_t seed)
 {
     return value ? qHashMulti(seed, true, *value) : qHash(false, seed);
 }
@@ -368,7 +368,7 @@ size_t qHash(const ClipboardItem &item, size_t seed)
     seed = hashOptional(item.sourceAppName, seed);
     seed = hashOptional(item.sourceBundleIdentifier, seed);
     seed = qHashMulti(seed, item.copiedAt, item.firstCopiedAt, item.byteSize, item.isFavorite, item.tags,
-                      item.searchText, item.copyCount);
+        item.searchText, item.copyCount);
     seed = hashOptional(item.linkPreviewDetails, seed);
     seed = hashOptional(item.copySequenceID, seed);
     return hashOptional(item.copySequenceOrder, seed);

@@ -20,27 +20,27 @@
 // One entry of the clipboard history, passed by value everywhere. Stored as its JSON form.
 struct ClipboardItem
 {
-    QUuid id;                                   // kept when a repeated copy merges into the entry
+    QUuid id; // kept when a repeated copy merges into the entry
     ClipboardKind kind;
-    std::optional<QString> title;               // given by the user (rename)
-    std::optional<QString> text;                // plain text; colour text; text recognised in an image
-    std::optional<QString> qrCodeText;          // payload of QR codes found in an image
-    std::optional<QByteArray> rtfData;          // RTF of rich text
-    std::optional<QString> html;                // HTML of rich text
-    std::optional<QString> assetPath;           // absolute path of the item's image file
-    QStringList filePaths;                      // absolute paths of copied files
-    std::optional<QString> sourceAppName;       // application in front when the content was copied
+    std::optional<QString> title; // given by the user (rename)
+    std::optional<QString> text; // plain text; colour text; text recognised in an image
+    std::optional<QString> qrCodeText; // payload of QR codes found in an image
+    std::optional<QByteArray> rtfData; // RTF of rich text
+    std::optional<QString> html; // HTML of rich text
+    std::optional<QString> assetPath; // absolute path of the item's image file
+    QStringList filePaths; // absolute paths of copied files
+    std::optional<QString> sourceAppName; // application in front when the content was copied
     std::optional<QString> sourceBundleIdentifier;
-    QDateTime copiedAt;                         // latest copy
-    QDateTime firstCopiedAt;                    // first copy
-    qint64 byteSize = 0;                        // size of the copied content in bytes
+    QDateTime copiedAt; // latest copy
+    QDateTime firstCopiedAt; // first copy
+    qint64 byteSize = 0; // size of the copied content in bytes
     bool isFavorite = false;
-    QList<qint64> tags;                         // tag ids, in the order assigned
-    QString searchText;                         // rebuilt by refreshingSearchText
+    QList<qint64> tags; // tag ids, in the order assigned
+    QString searchText; // rebuilt by refreshingSearchText
     qint64 copyCount = 0;
     std::optional<LinkPreviewDetails> linkPreviewDetails;
-    std::optional<QDateTime> copySequenceID;    // copy time of the sequence's first item
-    std::optional<qint64> copySequenceOrder;    // position within the sequence, from 0
+    std::optional<QDateTime> copySequenceID; // copy time of the sequence's first item
+    std::optional<qint64> copySequenceOrder; // position within the sequence, from 0
 
     bool operator==(const ClipboardItem &) const = default;
 

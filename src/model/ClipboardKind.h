@@ -12,10 +12,10 @@ class ClipboardKind
 public:
     enum Value : int { text, richText, link, email, color, image, file };
 
-    constexpr ClipboardKind(Value value = text) : m_value(value) {}
+    constexpr ClipboardKind(Value value = text) : m_value(value) { }
     constexpr operator Value() const { return m_value; }
 
-    static constexpr std::array<Value, 7> allCases{text, richText, link, email, color, image, file};
+    static constexpr std::array<Value, 7> allCases {text, richText, link, email, color, image, file};
 
     // The case name: "text", "richText", "link", "email", "color", "image", "file".
     QString rawValue() const;

@@ -2,7 +2,6 @@
 
 #include <QJsonArray>
 
-
 #include <limits>
 
 namespace Coding {
@@ -133,20 +132,17 @@ std::optional<QByteArray> bytesFromBase64IgnoringUnknownCharacters(QStringView t
 
 namespace {
 
-template<typename T>
-Member<T> absent()
+template<typename T> Member<T> absent()
 {
     return {};
 }
 
-template<typename T>
-Member<T> wrongType()
+template<typename T> Member<T> wrongType()
 {
-    return {MemberState::WrongType, T{}};
+    return {MemberState::WrongType, T {}};
 }
 
-template<typename T>
-Member<T> present(T value)
+template<typename T> Member<T> present(T value)
 {
     return {MemberState::Present, std::move(value)};
 }

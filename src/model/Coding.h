@@ -34,11 +34,10 @@ std::optional<QByteArray> bytesFromBase64IgnoringUnknownCharacters(QStringView t
 // Strict member readers for JSON decoding. Each distinguishes "absent or null" from "present with the wrong type".
 enum class MemberState { Absent, Present, WrongType };
 
-template<typename T>
-struct Member
+template<typename T> struct Member
 {
     MemberState state = MemberState::Absent;
-    T value{};
+    T value {};
     bool isPresent() const { return state == MemberState::Present; }
     bool isWrongType() const { return state == MemberState::WrongType; }
     std::optional<T> optional() const { return isPresent() ? std::optional<T>(value) : std::nullopt; }

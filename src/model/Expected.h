@@ -5,12 +5,11 @@
 #include <variant>
 
 // A value or the error that prevented it; the small result type every area uses for typed failures.
-template<typename T, typename E>
-class [[nodiscard]] Expected
+template<typename T, typename E> class [[nodiscard]] Expected
 {
 public:
-    Expected(const T &value) : m_state(std::in_place_index<0>, value) {}
-    Expected(T &&value) : m_state(std::in_place_index<0>, std::move(value)) {}
+    Expected(const T &value) : m_state(std::in_place_index<0>, value) { }
+    Expected(T &&value) : m_state(std::in_place_index<0>, std::move(value)) { }
     static Expected failure(E error) { return Expected(std::in_place_index<1>, std::move(error)); }
 
     bool hasValue() const { return m_state.index() == 0; }
@@ -31,14 +30,12 @@ public:
 private:
     template<std::size_t I, typename V>
     Expected(std::in_place_index_t<I> index, V &&v) : m_state(index, std::forward<V>(v))
-    {
-    }
+    { }
     std::variant<T, E> m_state;
 };
 
 // The outcome of an operation that gives nothing back but may fail.
-template<typename E>
-class [[nodiscard]] Expected<void, E>
+template<typename E> class [[nodiscard]] Expected<void, E>
 {
 public:
     Expected() = default;

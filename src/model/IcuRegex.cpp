@@ -48,12 +48,13 @@ IcuRegex::IcuRegex(const QString &pattern, Options options) : m_source(pattern)
         flags |= UREGEX_COMMENTS;
     UErrorCode status = U_ZERO_ERROR;
     UParseError parseError;
-    std::unique_ptr<icu::RegexPattern> compiled(icu::RegexPattern::compile(aliasOf(pattern), flags, parseError, status));
+    std::unique_ptr<icu::RegexPattern> compiled(
+        icu::RegexPattern::compile(aliasOf(pattern), flags, parseError, status));
     if (U_FAILURE(status) || !compiled) {
         qCWarning(lcRegex) << "invalid regular expression" << pattern << u_errorName(status);
         return;
     }
-    m_pattern.reset(new Compiled{std::move(compiled)});
+    m_pattern.reset(new Compiled {std::move(compiled)});
 }
 
 IcuRegex::~IcuRegex() = default;
@@ -91,9 +92,9 @@ IcuRegex::Match currentMatch(icu::RegexMatcher &matcher)
         const int32_t start = matcher.start(g, status);
         const int32_t end = matcher.end(g, status);
         if (U_FAILURE(status) || start < 0)
-            match.groups.append(IcuRegex::Range{});
+            match.groups.append(IcuRegex::Range {});
         else
-            match.groups.append(IcuRegex::Range{start, end - start});
+            match.groups.append(IcuRegex::Range {start, end - start});
     }
     return match;
 }

@@ -16,7 +16,7 @@ void insertIfPresent(QJsonObject &object, const QString &key, const std::optiona
 
 QJsonObject LinkPreviewDetails::toJson() const
 {
-    QJsonObject object{
+    QJsonObject object {
         {QStringLiteral("url"), url},
         {QStringLiteral("fetchedAt"), Coding::iso8601String(fetchedAt)},
     };
@@ -52,8 +52,7 @@ std::optional<LinkPreviewDetails> LinkPreviewDetails::fromJson(const QJsonObject
 
 namespace {
 
-template<typename T>
-size_t hashOptional(const std::optional<T> &value, size_t seed)
+template<typename T> size_t hashOptional(const std::optional<T> &value, size_t seed)
 {
     return value ? qHashMulti(seed, true, *value) : qHash(false, seed);
 }

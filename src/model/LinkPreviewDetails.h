@@ -9,12 +9,12 @@
 // The stored form of a link item's preview.
 struct LinkPreviewDetails
 {
-    QString url;                          // address of the previewed page
-    std::optional<QString> title;         // page title
-    std::optional<QString> description;   // page description
-    std::optional<QString> imagePath;     // absolute path of the downloaded preview image
-    std::optional<QString> faviconPath;   // absolute path of the downloaded page icon
-    QDateTime fetchedAt;                  // when the preview was fetched
+    QString url; // address of the previewed page
+    std::optional<QString> title; // page title
+    std::optional<QString> description; // page description
+    std::optional<QString> imagePath; // absolute path of the downloaded preview image
+    std::optional<QString> faviconPath; // absolute path of the downloaded page icon
+    QDateTime fetchedAt; // when the preview was fetched
 
     bool operator==(const LinkPreviewDetails &) const = default;
 

@@ -20,9 +20,15 @@ QString languageInEffect = QStringLiteral("en");
 
 const QStringList &supportedInterfaceLanguages()
 {
-    static const QStringList codes{
-        QStringLiteral("en"), QStringLiteral("en-GB"), QStringLiteral("de"), QStringLiteral("it"),
-        QStringLiteral("pt-BR"), QStringLiteral("es"), QStringLiteral("ja"), QStringLiteral("zh-Hans"),
+    static const QStringList codes {
+        QStringLiteral("en"),
+        QStringLiteral("en-GB"),
+        QStringLiteral("de"),
+        QStringLiteral("it"),
+        QStringLiteral("pt-BR"),
+        QStringLiteral("es"),
+        QStringLiteral("ja"),
+        QStringLiteral("zh-Hans"),
     };
     return codes;
 }
@@ -45,10 +51,8 @@ void setCurrentInterfaceLanguage(const QString &code)
 }
 
 LocalizationBundle::LocalizationBundle(QString languageCode, std::shared_ptr<const Table> table)
-    : m_languageCode(std::move(languageCode))
-    , m_table(std::move(table))
-{
-}
+    : m_languageCode(std::move(languageCode)), m_table(std::move(table))
+{ }
 
 const LocalizationBundle::Entry *LocalizationBundle::entry(const QString &key) const
 {
@@ -243,8 +247,9 @@ QString formatLocalized(const QString &format, const QVariantList &arguments)
                 precision = precision * 10 + format.at(j++).digitValue();
         }
         // Length modifiers are read and ignored: every integer is 64-bit here.
-        while (j < n && (format.at(j) == QLatin1Char('l') || format.at(j) == QLatin1Char('h')
-                         || format.at(j) == QLatin1Char('q') || format.at(j) == QLatin1Char('z')))
+        while (j < n
+            && (format.at(j) == QLatin1Char('l') || format.at(j) == QLatin1Char('h') || format.at(j) == QLatin1Char('q')
+                || format.at(j) == QLatin1Char('z')))
             ++j;
         if (j >= n) {
             result.append(format.mid(i));

@@ -31,7 +31,7 @@ class LocalizationBundle
 public:
     struct Entry
     {
-        QString text;           // the plain translation
+        QString text; // the plain translation
         QHash<QString, QString> pluralForms; // "one", "other", ... when the text has plural variants
     };
     using Table = QHash<QString, Entry>;

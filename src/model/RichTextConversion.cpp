@@ -11,18 +11,40 @@ namespace {
 
 const QHash<QString, char32_t> &namedEntities()
 {
-    static const QHash<QString, char32_t> entities{
-        {QStringLiteral("amp"), U'&'},     {QStringLiteral("lt"), U'<'},      {QStringLiteral("gt"), U'>'},
-        {QStringLiteral("quot"), U'"'},    {QStringLiteral("apos"), U'\''},   {QStringLiteral("nbsp"), 0xA0},
-        {QStringLiteral("copy"), 0xA9},    {QStringLiteral("reg"), 0xAE},     {QStringLiteral("trade"), 0x2122},
-        {QStringLiteral("hellip"), 0x2026}, {QStringLiteral("mdash"), 0x2014}, {QStringLiteral("ndash"), 0x2013},
-        {QStringLiteral("lsquo"), 0x2018}, {QStringLiteral("rsquo"), 0x2019}, {QStringLiteral("ldquo"), 0x201C},
-        {QStringLiteral("rdquo"), 0x201D}, {QStringLiteral("bull"), 0x2022},  {QStringLiteral("middot"), 0xB7},
-        {QStringLiteral("euro"), 0x20AC},  {QStringLiteral("pound"), 0xA3},   {QStringLiteral("yen"), 0xA5},
-        {QStringLiteral("cent"), 0xA2},    {QStringLiteral("sect"), 0xA7},    {QStringLiteral("deg"), 0xB0},
-        {QStringLiteral("laquo"), 0xAB},   {QStringLiteral("raquo"), 0xBB},   {QStringLiteral("times"), 0xD7},
-        {QStringLiteral("divide"), 0xF7},  {QStringLiteral("shy"), 0xAD},     {QStringLiteral("ensp"), 0x2002},
-        {QStringLiteral("emsp"), 0x2003},  {QStringLiteral("thinsp"), 0x2009}, {QStringLiteral("zwj"), 0x200D},
+    static const QHash<QString, char32_t> entities {
+        {QStringLiteral("amp"), U'&'},
+        {QStringLiteral("lt"), U'<'},
+        {QStringLiteral("gt"), U'>'},
+        {QStringLiteral("quot"), U'"'},
+        {QStringLiteral("apos"), U'\''},
+        {QStringLiteral("nbsp"), 0xA0},
+        {QStringLiteral("copy"), 0xA9},
+        {QStringLiteral("reg"), 0xAE},
+        {QStringLiteral("trade"), 0x2122},
+        {QStringLiteral("hellip"), 0x2026},
+        {QStringLiteral("mdash"), 0x2014},
+        {QStringLiteral("ndash"), 0x2013},
+        {QStringLiteral("lsquo"), 0x2018},
+        {QStringLiteral("rsquo"), 0x2019},
+        {QStringLiteral("ldquo"), 0x201C},
+        {QStringLiteral("rdquo"), 0x201D},
+        {QStringLiteral("bull"), 0x2022},
+        {QStringLiteral("middot"), 0xB7},
+        {QStringLiteral("euro"), 0x20AC},
+        {QStringLiteral("pound"), 0xA3},
+        {QStringLiteral("yen"), 0xA5},
+        {QStringLiteral("cent"), 0xA2},
+        {QStringLiteral("sect"), 0xA7},
+        {QStringLiteral("deg"), 0xB0},
+        {QStringLiteral("laquo"), 0xAB},
+        {QStringLiteral("raquo"), 0xBB},
+        {QStringLiteral("times"), 0xD7},
+        {QStringLiteral("divide"), 0xF7},
+        {QStringLiteral("shy"), 0xAD},
+        {QStringLiteral("ensp"), 0x2002},
+        {QStringLiteral("emsp"), 0x2003},
+        {QStringLiteral("thinsp"), 0x2009},
+        {QStringLiteral("zwj"), 0x200D},
         {QStringLiteral("zwnj"), 0x200C},
     };
     return entities;
@@ -60,8 +82,8 @@ QString decodeHtmlEntities(const QString &text)
         if (name.startsWith(QLatin1Char('#'))) {
             bool ok = false;
             const uint value = (name.size() > 1 && (name.at(1) == QLatin1Char('x') || name.at(1) == QLatin1Char('X')))
-                                   ? name.mid(2).toUInt(&ok, 16)
-                                   : name.mid(1).toUInt(&ok, 10);
+                ? name.mid(2).toUInt(&ok, 16)
+                : name.mid(1).toUInt(&ok, 10);
             if (ok) {
                 appendCodePoint(out, value);
                 i = semicolon;
@@ -87,14 +109,35 @@ bool isHtmlSpace(QChar c)
 
 const QSet<QString> &blockElements()
 {
-    static const QSet<QString> names{
-        QStringLiteral("p"),       QStringLiteral("div"),    QStringLiteral("li"),    QStringLiteral("ul"),
-        QStringLiteral("ol"),      QStringLiteral("tr"),     QStringLiteral("table"), QStringLiteral("h1"),
-        QStringLiteral("h2"),      QStringLiteral("h3"),     QStringLiteral("h4"),    QStringLiteral("h5"),
-        QStringLiteral("h6"),      QStringLiteral("pre"),    QStringLiteral("blockquote"), QStringLiteral("section"),
-        QStringLiteral("article"), QStringLiteral("header"), QStringLiteral("footer"), QStringLiteral("dt"),
-        QStringLiteral("dd"),      QStringLiteral("hr"),     QStringLiteral("address"), QStringLiteral("figure"),
-        QStringLiteral("main"),    QStringLiteral("nav"),    QStringLiteral("aside"), QStringLiteral("form"),
+    static const QSet<QString> names {
+        QStringLiteral("p"),
+        QStringLiteral("div"),
+        QStringLiteral("li"),
+        QStringLiteral("ul"),
+        QStringLiteral("ol"),
+        QStringLiteral("tr"),
+        QStringLiteral("table"),
+        QStringLiteral("h1"),
+        QStringLiteral("h2"),
+        QStringLiteral("h3"),
+        QStringLiteral("h4"),
+        QStringLiteral("h5"),
+        QStringLiteral("h6"),
+        QStringLiteral("pre"),
+        QStringLiteral("blockquote"),
+        QStringLiteral("section"),
+        QStringLiteral("article"),
+        QStringLiteral("header"),
+        QStringLiteral("footer"),
+        QStringLiteral("dt"),
+        QStringLiteral("dd"),
+        QStringLiteral("hr"),
+        QStringLiteral("address"),
+        QStringLiteral("figure"),
+        QStringLiteral("main"),
+        QStringLiteral("nav"),
+        QStringLiteral("aside"),
+        QStringLiteral("form"),
     };
     return names;
 }
@@ -165,8 +208,9 @@ QString plainTextFromHtml(const QString &html)
         const QString name = tag.left(nameEnd).toString().toLower();
         i = close;
 
-        if (!closing && (name == QLatin1String("script") || name == QLatin1String("style")
-                         || name == QLatin1String("head") || name == QLatin1String("title"))) {
+        if (!closing
+            && (name == QLatin1String("script") || name == QLatin1String("style") || name == QLatin1String("head")
+                || name == QLatin1String("title"))) {
             const qsizetype end = html.indexOf(QLatin1String("</") + name, i + 1, Qt::CaseInsensitive);
             if (end < 0)
                 break;
@@ -199,9 +243,38 @@ namespace {
 char16_t windows1252(uchar byte)
 {
     static const char16_t upper[32] = {
-        0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
+        0x20AC,
+        0xFFFD,
+        0x201A,
+        0x0192,
+        0x201E,
+        0x2026,
+        0x2020,
+        0x2021,
+        0x02C6,
+        0x2030,
+        0x0160,
+        0x2039,
+        0x0152,
+        0xFFFD,
+        0x017D,
+        0xFFFD,
+        0xFFFD,
+        0x2018,
+        0x2019,
+        0x201C,
+        0x201D,
+        0x2022,
+        0x2013,
+        0x2014,
+        0x02DC,
+        0x2122,
+        0x0161,
+        0x203A,
+        0x0153,
+        0xFFFD,
+        0x017E,
+        0x0178,
     };
     if (byte >= 0x80 && byte <= 0x9F)
         return upper[byte - 0x80];
@@ -210,11 +283,34 @@ char16_t windows1252(uchar byte)
 
 const QSet<QByteArray> &skippedDestinations()
 {
-    static const QSet<QByteArray> names{
-        "fonttbl", "colortbl", "stylesheet", "info", "pict", "header", "footer", "headerl", "headerr",
-        "headerf", "footerl", "footerr", "footerf", "listtable", "listoverridetable", "revtbl", "rsidtbl",
-        "generator", "xmlnstbl", "themedata", "colorschememapping", "latentstyles", "datastore", "object",
-        "fldinst", "filetbl", "expandedcolortbl",
+    static const QSet<QByteArray> names {
+        "fonttbl",
+        "colortbl",
+        "stylesheet",
+        "info",
+        "pict",
+        "header",
+        "footer",
+        "headerl",
+        "headerr",
+        "headerf",
+        "footerl",
+        "footerr",
+        "footerf",
+        "listtable",
+        "listoverridetable",
+        "revtbl",
+        "rsidtbl",
+        "generator",
+        "xmlnstbl",
+        "themedata",
+        "colorschememapping",
+        "latentstyles",
+        "datastore",
+        "object",
+        "fldinst",
+        "filetbl",
+        "expandedcolortbl",
     };
     return names;
 }
@@ -228,7 +324,7 @@ QString plainTextFromRtf(const QByteArray &rtf)
         bool skip = false;
         int unicodeSkip = 1;
     };
-    QList<GroupState> stack{GroupState{}};
+    QList<GroupState> stack {GroupState {}};
     QString out;
     out.reserve(rtf.size() / 2);
     int pendingSkip = 0; // fallback characters still to drop after a \uN

@@ -6,7 +6,7 @@
 
 QJsonObject Tag::toJson() const
 {
-    return QJsonObject{
+    return QJsonObject {
         {QStringLiteral("id"), Coding::int64Value(id)},
         {QStringLiteral("name"), name},
         {QStringLiteral("color"), color},
@@ -20,7 +20,7 @@ std::optional<Tag> Tag::fromJson(const QJsonObject &object)
     const auto color = Coding::readString(object, QLatin1StringView("color"));
     if (!id.isPresent() || !name.isPresent() || !color.isPresent())
         return std::nullopt;
-    return Tag{id.value, name.value, color.value};
+    return Tag {id.value, name.value, color.value};
 }
 
 size_t qHash(const Tag &tag, size_t seed)

@@ -8,9 +8,9 @@
 // A user-named, coloured label that items carry by id.
 struct Tag
 {
-    qint64 id = 0;  // assigned by the history store
-    QString name;   // unique among tags without regard to letter case
-    QString color;  // "#" and six upper-case hexadecimal digits, such as "#3B85ED"
+    qint64 id = 0; // assigned by the history store
+    QString name; // unique among tags without regard to letter case
+    QString color; // "#" and six upper-case hexadecimal digits, such as "#3B85ED"
 
     bool operator==(const Tag &) const = default;
 

@@ -22,9 +22,27 @@ bool isAllowedAscii(char16_t c)
     if (isAlpha(c) || isDigit(c))
         return true;
     switch (c) {
-    case '-': case '.': case '_': case '~': // unreserved
-    case ':': case '/': case '?': case '#': case '[': case ']': case '@': // general delimiters
-    case '!': case '$': case '&': case '\'': case '(': case ')': case '*': case '+': case ',': case ';':
+    case '-':
+    case '.':
+    case '_':
+    case '~': // unreserved
+    case ':':
+    case '/':
+    case '?':
+    case '#':
+    case '[':
+    case ']':
+    case '@': // general delimiters
+    case '!':
+    case '$':
+    case '&':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case ';':
     case '=': // sub-delimiters
     case '%':
         return true;

@@ -89,7 +89,10 @@ std::optional<QList<QUrl>> Pasteboard::fileURLs() const
 std::optional<QImage> Pasteboard::image() const
 {
     static const char *const formats[][2] = {
-        {"image/png", "PNG"}, {"image/tiff", "TIFF"}, {"image/jpeg", "JPEG"}, {"image/bmp", "BMP"},
+        {"image/png", "PNG"},
+        {"image/tiff", "TIFF"},
+        {"image/jpeg", "JPEG"},
+        {"image/bmp", "BMP"},
     };
     for (const auto &format : formats) {
         const auto bytes = data(QLatin1String(format[0]));

@@ -9,11 +9,11 @@
 // the bundle identifier is the desktop file id without ".desktop", the bundle path the desktop file's path.
 struct RunningApplication
 {
-    QString name;              // localised Name of the desktop entry, else the WM_CLASS class
-    QString bundleIdentifier;  // desktop file id without ".desktop", else the WM_CLASS class
-    QString bundlePath;        // absolute path of the desktop file; empty without an entry
-    qint64 processId = 0;      // 0 when unknown
-    QString iconName;          // the entry's Icon, for the theme
+    QString name; // localised Name of the desktop entry, else the WM_CLASS class
+    QString bundleIdentifier; // desktop file id without ".desktop", else the WM_CLASS class
+    QString bundlePath; // absolute path of the desktop file; empty without an entry
+    qint64 processId = 0; // 0 when unknown
+    QString iconName; // the entry's Icon, for the theme
 
     bool operator==(const RunningApplication &) const = default;
 };
