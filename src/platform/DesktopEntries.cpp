@@ -142,10 +142,14 @@ std::optional<DesktopEntry> readEntry(const QString &path, const QString &id, bo
     return entry;
 }
 
-QDateTime modificationTime(const QString &folder)
+// What changes when a folder's files change: its modification time, and (as that time is coarse) the number
+// of its files.
+QString folderStamp(const QString &folder)
 {
     const QFileInfo info(folder);
-    return info.exists() ? info.lastModified() : QDateTime();
+    if (!info.exists())
+        return QString();
+    return info.lastModified().toString(Qt::ISODateWithMs) + u'/' + QString::number(QDir(folder).count());
 }
 
 } // namespace
@@ -247,7 +251,7 @@ void DesktopEntries::refreshIfChanged()
 {
     bool changed = !m_scanned;
     for (auto it = m_folderStamps.constBegin(); !changed && it != m_folderStamps.constEnd(); ++it)
-        changed = modificationTime(it.key()) != it.value();
+        changed = folderStamp(it.key()) != it.value();
     if (changed)
         scan();
 }
@@ -262,11 +266,11 @@ void DesktopEntries::scan()
     for (const QString &directory : std::as_const(m_directories)) {
         const QString root = QDir::cleanPath(directory);
         // A folder that does not exist yet is watched too, so that its creation is noticed.
-        m_folderStamps.insert(root, modificationTime(root));
+        m_folderStamps.insert(root, folderStamp(root));
         QDirIterator folders(root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
         while (folders.hasNext()) {
             const QString folder = folders.next();
-            m_folderStamps.insert(folder, modificationTime(folder));
+            m_folderStamps.insert(folder, folderStamp(folder));
         }
         QDirIterator files(root, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
         QStringList paths;

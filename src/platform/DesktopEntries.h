@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -57,7 +56,7 @@ private:
 
     QStringList m_directories;
     QList<DesktopEntry> m_entries;
-    QHash<QString, QDateTime> m_folderStamps; // every folder read, with its modification time then
+    QHash<QString, QString> m_folderStamps; // every folder read, with what it looked like then
     QHash<QString, QString> m_resolvedPrograms;
     bool m_scanned = false;
 };

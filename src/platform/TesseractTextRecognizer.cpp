@@ -14,13 +14,17 @@
 
 namespace {
 
-// tesseract parallelises parts of its work with OpenMP. Recognition is meant to take one core: the thread
-// count is a per-thread setting, so it is set on the thread that recognises, every time. The OpenMP runtime
-// comes with tesseract, so it is looked up rather than linked.
+// tesseract parallelises parts of its work with OpenMP, some of it with a fixed thread count that the usual
+// per-thread setting does not cap. Recognition is meant to take one core: no OpenMP region may become active.
+// The OpenMP runtime comes with tesseract, so its functions are looked up rather than linked; nothing else in the
+// program uses OpenMP.
 void limitOpenMPToOneThread()
 {
-    using SetThreadCount = void (*)(int);
-    static const auto setThreadCount = reinterpret_cast<SetThreadCount>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    using SetCount = void (*)(int);
+    static const auto setMaxActiveLevels = reinterpret_cast<SetCount>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    static const auto setThreadCount = reinterpret_cast<SetCount>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (setMaxActiveLevels)
+        setMaxActiveLevels(0);
     if (setThreadCount)
         setThreadCount(1);
 }
