@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// One application's desktop entry (a "*.desktop" file of type Application).
+struct DesktopEntry
+{
+    QString id; // the desktop file id without ".desktop" ("org.gnome.TextEditor", "kde-kate")
+    QString path; // absolute path of the file
+    QString name; // Name, untranslated
+    QHash<QString, QString> localizedNames; // Name[locale] by locale ("de", "pt_BR", "zh_CN")
+    QString icon;
+    QString startupWMClass;
+    QString program; // the program that Exec (else TryExec) starts, as written there
+
+    // Name in the interface language ("de", "pt-BR", "zh-Hans", ...), else the untranslated Name.
+    QString localizedName(const QString &interfaceLanguage) const;
+};
+
+// What a window tells about the application that made it.
+struct WindowIdentity
+{
+    QString applicationId; // a desktop file id the window names itself (_GTK_APPLICATION_ID and the like)
+    QString instanceName; // WM_CLASS, first part
+    QString className; // WM_CLASS, second part
+    QString executablePath; // the executable of the window's process
+};
+
+// The desktop entries of the XDG applications folders, read when first needed and again when a folder changed.
+// A file id found in an earlier folder hides the same id in later ones.
+class DesktopEntries
+{
+public:
+    // $XDG_DATA_HOME/applications, then the applications folder of each of $XDG_DATA_DIRS.
+    static QStringList standardDirectories();
+
+    explicit DesktopEntries(QStringList directories = standardDirectories());
+
+    // The entry of the application that made a window, tried in this order: the application id the window
+    // names; an entry whose StartupWMClass is the window's class or instance name; an entry whose id is the
+    // class or instance name (in any letter case), also as the last part of a reverse-domain id
+    // ("org.kde.dolphin" for "dolphin"); an entry whose program is the window's executable.
+    std::optional<DesktopEntry> match(const WindowIdentity &window);
+    std::optional<DesktopEntry> entry(const QString &id);
+    const QList<DesktopEntry> &entries();
+
+private:
+    void refreshIfChanged();
+    void scan();
+    QString resolvedProgram(const QString &program);
+
+    QStringList m_directories;
+    QList<DesktopEntry> m_entries;
+    QHash<QString, QString> m_folderStamps; // every folder read, with what it looked like then
+    QHash<QString, QString> m_resolvedPrograms;
+    bool m_scanned = false;
+};

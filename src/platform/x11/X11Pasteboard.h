@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Pasteboard.h"
+#include "X11ClipboardReader.h"
+
+#include <QDeadlineTimer>
+
+#include <memory>
+
+// The X11 CLIPBOARD selection as the pasteboard. Needs the xcb platform; elsewhere nothing is read and writes fail.
+//
+// Reads never touch the GUI thread's connection: a reader on a connection and thread of its own fetches each new
+// owner's content, and the pasteboard answers from the finished snapshot. The change count rises as soon as a
+// new owner is seen; until its content has arrived the pasteboard reads as empty, which callers treat as "not
+// readable yet". Writes go through QClipboard, which serves the requests of other applications; the content of
+// a write is readable at once.
+//
+// When the owner of the clipboard exits, the selection would go empty: the last content read is offered again,
+// with the program's marker and without a rise of the change count. Content marked concealed is not offered
+// again.
+class X11Pasteboard final : public Pasteboard
+{
+    Q_OBJECT
+
+public:
+    using Limits = X11ClipboardReader::Limits;
+
+    explicit X11Pasteboard(QObject *parent = nullptr);
+    explicit X11Pasteboard(const Limits &limits, QObject *parent = nullptr);
+    ~X11Pasteboard() override;
+
+    // Whether the X11 clipboard is reachable.
+    bool isAvailable() const;
+    // Whether the content of the current change has been read (or turned out to be empty).
+    bool isContentReady() const { return m_contentReady; }
+
+    qint64 changeCount() const override { return m_changeCount; }
+    QStringList types() const override;
+    std::optional<QByteArray> data(const QString &type) const override;
+    Expected<void, QString> write(const PasteboardContent &content) override;
+
+Q_SIGNALS:
+    // The content of the change with this count can be read now.
+    void contentReady(qint64 changeCount);
+
+private:
+    void handleOwnerChange(const X11ClipboardReader::OwnerChange &change);
+    void handleContentRead(quint64 serial, const PasteboardContent &content);
+    void adoptApplicationClipboard(bool countsAsChange);
+    void offerAgain();
+    Expected<void, QString> setClipboard(const PasteboardContent &content);
+    quint32 selectionOwner() const;
+    bool applicationOwnsClipboard();
+    bool claimForQt();
+    void finishContent(const PasteboardContent &content);
+
+    std::unique_ptr<X11ClipboardReader> m_reader;
+    void *m_applicationConnection = nullptr; // the GUI's xcb_connection_t
+    quint32 m_applicationBase = 0;
+    quint32 m_applicationMask = 0;
+    quint32 m_clipboardAtom = 0;
+    quint32 m_netWmNameAtom = 0;
+    quint32 m_root = 0;
+    quint32 m_qtOwnerWindow = 0; // the window through which QClipboard owns selections
+
+    qint64 m_changeCount = 0;
+    quint64 m_currentSerial = 0; // the reader's change whose content is current; 0 for content of our own
+    PasteboardContent m_content;
+    bool m_contentReady = true;
+
+    // Writes of ours whose ownership report has not come back from the reader yet. Reports that arrive before
+    // it describe changes older than the write, which replaced them.
+    int m_unconfirmedWrites = 0;
+    QDeadlineTimer m_confirmationDeadline;
+};

@@ -1,0 +1,120 @@
+#include "DesktopEntries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DesktopEntriesTest : public ::testing::Test
+{
+protected:
+    void write(const QString &folder, const QString &relativePath, const QByteArray &text)
+    {
+        const QString path = m_root.path() + u'/' + folder + u'/' + relativePath;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    QString folder(const QString &name) const { return m_root.path() + u'/' + name; }
+
+    QTemporaryDir m_root;
+};
+
+} // namespace
+
+TEST_F(DesktopEntriesTest, MatchesAWindowByTheMostReliableHintFirst)
+{
+    // Each entry answers one hint; the window names carry several at once.
+    write(QStringLiteral("user"), QStringLiteral("org.example.Notes.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Notes\nExec=notes\n");
+    write(QStringLiteral("user"), QStringLiteral("notes-legacy.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Notes (legacy)\nExec=notes-old\nStartupWMClass=NotesWindow\n");
+    write(QStringLiteral("user"), QStringLiteral("noteswindow.desktop"),
+        "[Desktop Entry]\nType=Application\nName=By id\nExec=x\n");
+    write(QStringLiteral("user"), QStringLiteral("org.kde.dolphin.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Dolphin\nExec=dolphin %u\n");
+    write(QStringLiteral("user"), QStringLiteral("shell.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Shell\nExec=env LANG=C \"/bin/sh\" -c true\n");
+    write(QStringLiteral("user"), QStringLiteral("folder.desktop"), "[Desktop Entry]\nType=Link\nName=Folder\n");
+    DesktopEntries entries({folder(QStringLiteral("user"))});
+
+    const struct
+    {
+        WindowIdentity window;
+        std::optional<QString> id;
+    } cases[] = {
+        {{QStringLiteral("org.example.Notes"), QStringLiteral("noteswindow"), QStringLiteral("NotesWindow"), {}},
+            QStringLiteral("org.example.Notes")},
+        {{QStringLiteral("org.example.Notes.desktop"), {}, {}, {}}, QStringLiteral("org.example.Notes")},
+        {{{}, QStringLiteral("noteswindow"), QStringLiteral("NotesWindow"), {}}, QStringLiteral("notes-legacy")},
+        {{{}, QStringLiteral("x"), QStringLiteral("NOTESWINDOW"), {}}, QStringLiteral("noteswindow")},
+        {{{}, QStringLiteral("dolphin"), QStringLiteral("dolphin"), {}}, QStringLiteral("org.kde.dolphin")},
+        {{{}, QStringLiteral("sh"), QStringLiteral("Sh"), QStringLiteral("/bin/sh")}, QStringLiteral("shell")},
+        {{{}, QStringLiteral("folder"), QStringLiteral("Folder"), {}}, std::nullopt},
+        {{QStringLiteral("org.example.Missing"), QStringLiteral("unknown"), QStringLiteral("Unknown"), {}},
+            std::nullopt},
+    };
+    for (const auto &row : cases) {
+        const auto found = entries.match(row.window);
+        EXPECT_EQ(found ? std::optional<QString>(found->id) : std::nullopt, row.id)
+            << qPrintable(row.window.className + u'/' + row.window.applicationId);
+    }
+}
+
+TEST_F(DesktopEntriesTest, EarlierFoldersWinAndHiddenEntriesHideLaterOnes)
+{
+    write(QStringLiteral("user"), QStringLiteral("editor.desktop"),
+        "[Desktop Entry]\nType=Application\nName=My Editor\nExec=editor\n");
+    write(QStringLiteral("user"), QStringLiteral("viewer.desktop"), "[Desktop Entry]\nHidden=true\n");
+    write(QStringLiteral("system"), QStringLiteral("editor.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Editor\nExec=editor\n");
+    write(QStringLiteral("system"), QStringLiteral("viewer.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Viewer\nExec=viewer\n");
+    // Entries in subfolders get the folder in their id.
+    write(QStringLiteral("system"), QStringLiteral("kde/konsole.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Konsole\nExec=konsole\nIcon=utilities-terminal\n"
+        "[Desktop Action new]\nName=New Window\n");
+    DesktopEntries entries({folder(QStringLiteral("user")), folder(QStringLiteral("system"))});
+
+    const auto editor = entries.entry(QStringLiteral("editor"));
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->name, QStringLiteral("My Editor"));
+    EXPECT_EQ(editor->path, folder(QStringLiteral("user")) + QStringLiteral("/editor.desktop"));
+    EXPECT_FALSE(entries.entry(QStringLiteral("viewer")));
+    const auto konsole = entries.entry(QStringLiteral("kde-konsole"));
+    ASSERT_TRUE(konsole);
+    EXPECT_EQ(konsole->name, QStringLiteral("Konsole"));
+    EXPECT_EQ(konsole->icon, QStringLiteral("utilities-terminal"));
+
+    // An entry installed later is found without a restart.
+    write(QStringLiteral("system"), QStringLiteral("late.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Late\nExec=late\n");
+    EXPECT_TRUE(entries.entry(QStringLiteral("late")));
+}
+
+TEST(DesktopEntry, NameInTheInterfaceLanguage)
+{
+    DesktopEntry entry;
+    entry.name = QStringLiteral("Text Editor");
+    entry.localizedNames = {{QStringLiteral("de"), QStringLiteral("Texteditor")},
+        {QStringLiteral("pt_BR"), QStringLiteral("Editor de texto")},
+        {QStringLiteral("pt"), QStringLiteral("Editor de texto (PT)")},
+        {QStringLiteral("zh_CN"), QStringLiteral("文本编辑器")},
+        {QStringLiteral("es"), QStringLiteral("Editor de textos")}};
+    const std::pair<const char *, QString> cases[] = {
+        {"en", QStringLiteral("Text Editor")},
+        {"en-GB", QStringLiteral("Text Editor")},
+        {"de", QStringLiteral("Texteditor")},
+        {"pt-BR", QStringLiteral("Editor de texto")},
+        {"zh-Hans", QStringLiteral("文本编辑器")},
+        {"es", QStringLiteral("Editor de textos")},
+        {"ja", QStringLiteral("Text Editor")},
+    };
+    for (const auto &[language, name] : cases)
+        EXPECT_EQ(entry.localizedName(QString::fromLatin1(language)), name) << language;
+}

@@ -1,0 +1,87 @@
+#include "x11/X11Workspace.h"
+#include "ForeignXClient.h"
+#include "Localization.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString applicationsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+}
+
+void writeEntry(const QString &fileName, const QByteArray &text)
+{
+    QDir().mkpath(applicationsFolder());
+    QFile file(applicationsFolder() + u'/' + fileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+} // namespace
+
+TEST(X11Workspace, TheFrontApplicationIsTheActiveWindowsDesktopEntry)
+{
+    writeEntry(QStringLiteral("org.example.Editor.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Example Editor\nName[de]=Beispieleditor\nExec=example-editor\n"
+        "Icon=accessories-text-editor\nStartupWMClass=ExampleEditor\n");
+    writeEntry(QStringLiteral("org.example.Notes.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Notes\nExec=notes-binary\n");
+    writeEntry(QStringLiteral("sleeper.desktop"), "[Desktop Entry]\nType=Application\nName=Sleeper\nExec=sleep 1000\n");
+
+    // A process whose executable names its application.
+    QProcess sleeper;
+    sleeper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(sleeper.waitForStarted());
+
+    X11Workspace workspace;
+    ASSERT_TRUE(workspace.isAvailable());
+    ForeignXClient client;
+    const QString entries = applicationsFolder();
+    const struct
+    {
+        const char *what;
+        ForeignXClient::WindowProperties window;
+        RunningApplication expected;
+    } cases[] = {
+        {"by its class", {"editor", "ExampleEditor", 1, {}},
+            {QStringLiteral("Example Editor"), QStringLiteral("org.example.Editor"),
+                entries + QStringLiteral("/org.example.Editor.desktop"), 1, QStringLiteral("accessories-text-editor")}},
+        {"by its application id", {"notes-binary", "Notes-binary", 0, "org.example.Notes"},
+            {QStringLiteral("Notes"), QStringLiteral("org.example.Notes"),
+                entries + QStringLiteral("/org.example.Notes.desktop"), 0, {}}},
+        {"by its process's executable", {"zz", "Zz", sleeper.processId(), {}},
+            {QStringLiteral("Sleeper"), QStringLiteral("sleeper"), entries + QStringLiteral("/sleeper.desktop"),
+                sleeper.processId(), {}}},
+        {"without an entry", {"tool", "SomeTool", 0, {}},
+            {QStringLiteral("SomeTool"), QStringLiteral("SomeTool"), {}, 0, {}}},
+    };
+    for (const auto &row : cases) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(client.activate(client.createWindow(row.window)));
+        EXPECT_EQ(workspace.frontApplication(), std::optional<RunningApplication>(row.expected));
+    }
+
+    // The name follows the interface language.
+    ASSERT_TRUE(client.activate(client.createWindow({"editor", "ExampleEditor"})));
+    setCurrentInterfaceLanguage(QStringLiteral("de"));
+    EXPECT_EQ(workspace.frontApplication()->name, QStringLiteral("Beispieleditor"));
+    setCurrentInterfaceLanguage(QStringLiteral("en"));
+
+    // Our own window in front is no other application.
+    QWidget ownWindow;
+    ownWindow.show();
+    ownWindow.activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return ownWindow.isActiveWindow() && !workspace.frontApplication(); }));
+
+    sleeper.kill();
+    sleeper.waitForFinished();
+}
