@@ -200,13 +200,13 @@ std::optional<QString> ShortcutText::modifierDisplayName(const QString &word)
 {
     switch (modifierForWord(word.toLower())) {
     case HotKeyModifier::command:
-        return localized(QStringLiteral("Ctrl"));
+        return localized(QStringLiteral("Key: Ctrl"));
     case HotKeyModifier::shift:
-        return localized(QStringLiteral("Shift"));
+        return localized(QStringLiteral("Key: Shift"));
     case HotKeyModifier::option:
-        return localized(QStringLiteral("Alt"));
+        return localized(QStringLiteral("Key: Alt"));
     case HotKeyModifier::control:
-        return localized(QStringLiteral("Super"));
+        return localized(QStringLiteral("Key: Super"));
     }
     return std::nullopt;
 }
@@ -217,22 +217,22 @@ std::optional<QString> ShortcutText::keyDisplayName(const QString &keyName)
     if (!keyTable().contains(name))
         return std::nullopt;
     if (name == u"space")
-        return localized(QStringLiteral("Space"));
+        return localized(QStringLiteral("Key: Space"));
     if (name == u"return")
-        return localized(QStringLiteral("Enter"));
+        return localized(QStringLiteral("Key: Enter"));
     if (name == u"tab")
-        return localized(QStringLiteral("Tab"));
+        return localized(QStringLiteral("Key: Tab"));
     if (name == u"escape")
-        return localized(QStringLiteral("Esc"));
+        return localized(QStringLiteral("Key: Esc"));
     if (name == u"delete")
-        return localized(QStringLiteral("Backspace"));
+        return localized(QStringLiteral("Key: Backspace"));
     if (name == u"left")
-        return localized(QStringLiteral("Left"));
+        return localized(QStringLiteral("Key: Left"));
     if (name == u"right")
-        return localized(QStringLiteral("Right"));
+        return localized(QStringLiteral("Key: Right"));
     if (name == u"down")
-        return localized(QStringLiteral("Down"));
+        return localized(QStringLiteral("Key: Down"));
     if (name == u"up")
-        return localized(QStringLiteral("Up"));
+        return localized(QStringLiteral("Key: Up"));
     return name.toUpper();
 }

@@ -4,8 +4,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
@@ -59,9 +59,8 @@ TEST(ClipboardItemJson, RoundTripKeepsEveryFieldButFractionsOfSeconds)
     item.isFavorite = true;
     item.tags = {3, 1, 2};
     item.copyCount = 7;
-    item.linkPreviewDetails = LinkPreviewDetails{QStringLiteral("https://example.com"), QStringLiteral("Example"),
-                                                 std::nullopt, QStringLiteral("/tmp/p.png"), std::nullopt,
-                                                 at("2024-05-02T00:00:00Z")};
+    item.linkPreviewDetails = LinkPreviewDetails {QStringLiteral("https://example.com"), QStringLiteral("Example"),
+        std::nullopt, QStringLiteral("/tmp/p.png"), std::nullopt, at("2024-05-02T00:00:00Z")};
     item.copySequenceID = at("2024-05-01T12:29:00Z");
     item.copySequenceOrder = 2;
     item = item.refreshingSearchText({QStringLiteral("work")});
@@ -84,10 +83,10 @@ TEST(ClipboardItemJson, AbsentOptionalsAreLeftOutAndComeBackAbsent)
     const ClipboardItem item = textItem(QStringLiteral("hello"));
     const QJsonObject json = item.toJson();
     for (const char *key : {"title", "qrCodeText", "rtfData", "html", "assetPath", "sourceAppName",
-                            "sourceBundleIdentifier", "linkPreviewDetails", "copySequenceID", "copySequenceOrder"})
+             "sourceBundleIdentifier", "linkPreviewDetails", "copySequenceID", "copySequenceOrder"})
         EXPECT_FALSE(json.contains(QLatin1String(key))) << key;
     for (const char *key : {"id", "kind", "filePaths", "copiedAt", "firstCopiedAt", "byteSize", "isFavorite", "tags",
-                            "searchText", "copyCount"})
+             "searchText", "copyCount"})
         EXPECT_TRUE(json.contains(QLatin1String(key))) << key;
     EXPECT_EQ(*ClipboardItem::fromJson(json), item);
 }
@@ -103,7 +102,7 @@ TEST(ClipboardItemJson, TolerantAndStrictMembers)
 
     // Tag names from older payloads give an empty tag list and keep everything else.
     QJsonObject withNames = parse(minimalPayload);
-    withNames.insert(u"tags", QJsonArray{QStringLiteral("work"), QStringLiteral("home")});
+    withNames.insert(u"tags", QJsonArray {QStringLiteral("work"), QStringLiteral("home")});
     const auto named = ClipboardItem::fromJson(withNames);
     ASSERT_TRUE(named);
     EXPECT_TRUE(named->tags.isEmpty());
@@ -125,7 +124,7 @@ TEST(ClipboardItemJson, TolerantAndStrictMembers)
         {"firstCopiedAt", QJsonValue(42)},
         {"copiedAt", QJsonValue(QStringLiteral("2024-05-01T12:30:00.123Z"))},
         {"rtfData", QJsonValue(QStringLiteral("not base64!"))},
-        {"linkPreviewDetails", QJsonValue(QJsonObject{{QStringLiteral("url"), QStringLiteral("https://a.b")}})},
+        {"linkPreviewDetails", QJsonValue(QJsonObject {{QStringLiteral("url"), QStringLiteral("https://a.b")}})},
         {"copySequenceOrder", QJsonValue(QStringLiteral("1"))},
     };
     for (const auto &c : failing) {

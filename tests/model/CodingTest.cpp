@@ -11,8 +11,14 @@ TEST(Coding, Iso8601DatesAreWholeSecondsInUtc)
     EXPECT_EQ(Coding::dateFromIso8601(u"2024-05-01T12:30:00Z"), Coding::wholeSeconds(date));
 
     const char *refused[] = {
-        "2024-05-01T12:30:00.5Z", "2024-05-01T12:30:00+02:00", "2024-05-01T12:30:00", "2024-05-01",
-        "2024-13-01T12:30:00Z",   "2024-02-30T12:30:00Z",      " 2024-05-01T12:30:00Z", "",
+        "2024-05-01T12:30:00.5Z",
+        "2024-05-01T12:30:00+02:00",
+        "2024-05-01T12:30:00",
+        "2024-05-01",
+        "2024-13-01T12:30:00Z",
+        "2024-02-30T12:30:00Z",
+        " 2024-05-01T12:30:00Z",
+        "",
     };
     for (const char *text : refused)
         EXPECT_FALSE(Coding::dateFromIso8601(QString::fromUtf8(text))) << text;
@@ -33,8 +39,8 @@ TEST(Coding, Base64StrictAndLenient)
 {
     EXPECT_EQ(Coding::base64String("hello"), QStringLiteral("aGVsbG8="));
     EXPECT_EQ(Coding::bytesFromStrictBase64(u"aGVsbG8="), QByteArray("hello"));
-    EXPECT_FALSE(Coding::bytesFromStrictBase64(u"aGVsbG8"));      // unpadded
-    EXPECT_FALSE(Coding::bytesFromStrictBase64(u"aGVs bG8="));    // foreign character
+    EXPECT_FALSE(Coding::bytesFromStrictBase64(u"aGVsbG8")); // unpadded
+    EXPECT_FALSE(Coding::bytesFromStrictBase64(u"aGVs bG8=")); // foreign character
     EXPECT_FALSE(Coding::bytesFromStrictBase64(u"aGVsbG8=aGVs")); // padding inside
     EXPECT_EQ(Coding::bytesFromBase64IgnoringUnknownCharacters(u"aGVs\nbG8=\n"), QByteArray("hello"));
     EXPECT_FALSE(Coding::bytesFromBase64IgnoringUnknownCharacters(u"aGVsbG8"));
@@ -54,6 +60,6 @@ TEST(Coding, MemberReadersTellAbsentFromWrongType)
     EXPECT_TRUE(Coding::readInt64(object, QLatin1StringView("b")).isWrongType());
     EXPECT_TRUE(Coding::readBool(object, QLatin1StringView("i")).isWrongType());
     EXPECT_EQ(Coding::readInt64(object, QLatin1StringView("big")).value, 9007199254740993LL);
-    EXPECT_EQ(Coding::readInt64Array(object, QLatin1StringView("a")).value, (QList<qint64>{1, 2}));
+    EXPECT_EQ(Coding::readInt64Array(object, QLatin1StringView("a")).value, (QList<qint64> {1, 2}));
     EXPECT_TRUE(Coding::readInt64Array(object, QLatin1StringView("mixed")).isWrongType());
 }

@@ -74,7 +74,7 @@ TEST(ContentKey, LinksFilesAndRichText)
     EXPECT_EQ(upper.contentKey(), lower.contentKey());
     // Path, query and trailing slash are not normalised.
     EXPECT_NE(item(ClipboardKind::link, QStringLiteral("https://example.com/path/")).contentKey(),
-              item(ClipboardKind::link, QStringLiteral("https://example.com/path")).contentKey());
+        item(ClipboardKind::link, QStringLiteral("https://example.com/path")).contentKey());
 
     ClipboardItem files = item(ClipboardKind::file, QString());
     files.text.reset();
@@ -94,7 +94,8 @@ TEST(ContentKey, LinksFilesAndRichText)
     // A text item's key is its search text, so the source application takes part.
     ClipboardItem fromNotes = item(ClipboardKind::text, QStringLiteral("hello"));
     fromNotes.sourceAppName = QStringLiteral("Notes");
-    EXPECT_NE(fromNotes.refreshingSearchText({}).contentKey(), item(ClipboardKind::text, QStringLiteral("hello")).contentKey());
+    EXPECT_NE(fromNotes.refreshingSearchText({}).contentKey(),
+        item(ClipboardKind::text, QStringLiteral("hello")).contentKey());
 }
 
 TEST(SearchText, PartsInOrderWithEmptyPartsKept)
@@ -108,13 +109,13 @@ TEST(SearchText, PartsInOrderWithEmptyPartsKept)
     ClipboardItem full = plain;
     full.title = QStringLiteral("T");
     full.qrCodeText = QStringLiteral("Q");
-    full.linkPreviewDetails = LinkPreviewDetails{QStringLiteral("https://x.y"), QStringLiteral("PT"),
-                                                 QStringLiteral("PD"), std::nullopt, std::nullopt, QDateTime()};
+    full.linkPreviewDetails = LinkPreviewDetails {QStringLiteral("https://x.y"), QStringLiteral("PT"),
+        QStringLiteral("PD"), std::nullopt, std::nullopt, QDateTime()};
     full.filePaths = {QStringLiteral("/a"), QStringLiteral("/b")};
     full.sourceAppName = QStringLiteral("App");
     full.html = QStringLiteral("<not searched>");
     EXPECT_EQ(full.refreshingSearchText({QStringLiteral("work"), QStringLiteral("home")}).searchText,
-              QStringLiteral("T hello Q PT PD /a /b work home App"));
+        QStringLiteral("T hello Q PT PD /a /b work home App"));
 }
 
 TEST(Url, SplitsWithoutNormalising)
@@ -133,7 +134,7 @@ TEST(Url, SplitsWithoutNormalising)
 
     EXPECT_EQ(Url::parse(QStringLiteral("http://[::1]:80/"))->host, QStringLiteral("[::1]"));
     for (const char *bad : {"http://exa mple.com", "http://example.com/<x>", "http://example.com/%zz",
-                            "http://host:port/", "http://exa{mple}.com"})
+             "http://host:port/", "http://exa{mple}.com"})
         EXPECT_FALSE(Url::parse(QString::fromUtf8(bad))) << bad;
     EXPECT_FALSE(ClipboardItem::linkURL(QStringLiteral("http://")));
     EXPECT_FALSE(ClipboardItem::linkURL(QStringLiteral("mailto:name@example.com")));

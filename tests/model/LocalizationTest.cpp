@@ -24,8 +24,16 @@ TEST(Localization, SupportedLanguageCode)
         const char *code;
         const char *expected;
     } cases[] = {
-        {"en", "en"}, {"en-GB", "en-GB"}, {"de", "de"}, {"pt-BR", "pt-BR"}, {"zh-Hans", "zh-Hans"},
-        {"fr", "en"}, {"EN", "en"},       {"pt", "en"}, {"", "en"},         {"zh-hans", "en"},
+        {"en", "en"},
+        {"en-GB", "en-GB"},
+        {"de", "de"},
+        {"pt-BR", "pt-BR"},
+        {"zh-Hans", "zh-Hans"},
+        {"fr", "en"},
+        {"EN", "en"},
+        {"pt", "en"},
+        {"", "en"},
+        {"zh-hans", "en"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(supportedLanguageCode(QString::fromUtf8(c.code)), QString::fromUtf8(c.expected)) << c.code;
@@ -65,7 +73,7 @@ TEST(Localization, FormattingFollowsTheLookup)
     // Without arguments a "%@" stays as written; with them the translated format receives them.
     EXPECT_EQ(localized(QStringLiteral("100%@ sure")), QStringLiteral("100%@ sure"));
     EXPECT_EQ(localized(QStringLiteral("Copied %@ from %@"), {QStringLiteral("hello"), QStringLiteral("Notes")}),
-              QStringLiteral("Copied hello from Notes"));
+        QStringLiteral("Copied hello from Notes"));
 
     const struct
     {
@@ -81,8 +89,7 @@ TEST(Localization, FormattingFollowsTheLookup)
         {"%@ and %@", {QStringLiteral("only one")}, "only one and "},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(formatLocalized(QString::fromUtf8(c.format), c.arguments), QString::fromUtf8(c.expected))
-            << c.format;
+        EXPECT_EQ(formatLocalized(QString::fromUtf8(c.format), c.arguments), QString::fromUtf8(c.expected)) << c.format;
 }
 
 TEST(Localization, PluralFormsFollowTheCount)

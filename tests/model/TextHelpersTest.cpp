@@ -33,7 +33,7 @@ TEST(IcuRegex, MatchesReplacesAndSplitsInUtf16Units)
     EXPECT_TRUE(IcuRegex(QStringLiteral("^abc$"), IcuRegex::CaseInsensitive | IcuRegex::AnchorsMatchLines)
                     .search(u"x\nABC\ny"));
     EXPECT_EQ(IcuRegex(QStringLiteral(",\\s*")).split(u"a, b,c"),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        (QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     EXPECT_FALSE(IcuRegex(QStringLiteral("(unclosed")).isValid());
     EXPECT_FALSE(IcuRegex(QStringLiteral("(unclosed")).search(u"(unclosed"));
 
@@ -71,7 +71,7 @@ TEST(RichTextConversion, RtfToText)
         const char *text;
     } cases[] = {
         {"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Times;}}{\\colortbl;\\red0\\green0\\blue0;}\\f0\\fs24 Hello\\par World}",
-         "Hello\nWorld"},
+            "Hello\nWorld"},
         {"{\\rtf1 caf\\'e9 \\u8364? and \\{braces\\}}", "café € and {braces}"},
         {"{\\rtf1{\\*\\generator Writer;}{\\*\\unknowndest skip me}kept\\tab col}", "kept\tcol"},
         {"{\\rtf1\\uc2 x\\u-10179??\\u-8704??y}", "x😀y"},
@@ -82,9 +82,9 @@ TEST(RichTextConversion, RtfToText)
 
 TEST(Tag, JsonNeedsAllThreeMembers)
 {
-    const Tag tag{7, QStringLiteral("Work"), QStringLiteral("#3B85ED")};
+    const Tag tag {7, QStringLiteral("Work"), QStringLiteral("#3B85ED")};
     EXPECT_EQ(Tag::fromJson(tag.toJson()), tag);
-    EXPECT_NE(tag, (Tag{7, QStringLiteral("work"), QStringLiteral("#3B85ED")}));
+    EXPECT_NE(tag, (Tag {7, QStringLiteral("work"), QStringLiteral("#3B85ED")}));
     EXPECT_FALSE(Tag::fromJson(QJsonDocument::fromJson(R"({"id": 7, "name": "Work"})").object()));
     EXPECT_FALSE(Tag::fromJson(QJsonDocument::fromJson(R"({"id": "7", "name": "Work", "color": "#FFFFFF"})").object()));
 }
