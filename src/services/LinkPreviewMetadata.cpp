@@ -168,7 +168,7 @@ QList<Url> collectFaviconURLs(const QString &html, const Url &baseURL)
     for (const auto &candidate : std::as_const(candidates))
         urls.append(candidate.url);
     urls = uniqueURLs(urls);
-    for (const QString fallback : {QStringLiteral("/favicon.png"), QStringLiteral("/favicon.ico")}) {
+    for (const QString &fallback : {QStringLiteral("/favicon.png"), QStringLiteral("/favicon.ico")}) {
         if (auto url = LinkPreviewMetadata::resolvedURL(fallback, baseURL))
             urls.append(std::move(*url));
     }

@@ -140,8 +140,9 @@ TEST(LinkPreviewFetcher, AcceptsStatusesFrom200To399)
         LinkPreviewFetcher fetcher;
         const Outcome outcome = fetchPreview(fetcher, server.address("/page"));
         EXPECT_EQ(outcome.preview.has_value(), c.givesPreview);
-        if (outcome.preview)
+        if (outcome.preview) {
             EXPECT_EQ(outcome.preview->title, QStringLiteral("Status page"));
+        }
     }
 }
 
