@@ -38,6 +38,7 @@ BoundedDownload::BoundedDownload(QNetworkAccessManager &network, QNetworkRequest
     connect(m_reply, &QNetworkReply::finished, this, &BoundedDownload::complete);
 
     m_deadline.setSingleShot(true);
+    m_deadline.setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5 % early
     connect(&m_deadline, &QTimer::timeout, this, [this] {
         m_result.timedOut = true;
         stop();
