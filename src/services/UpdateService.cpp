@@ -60,9 +60,11 @@ std::optional<AppcastItem> readItem(QXmlStreamReader &reader)
     return item;
 }
 
-// A version cut into numbers and words; separators only separate.
-QStringList versionParts(const QString &version)
+// A version cut into numbers and words; separators only separate, and a "v" before the first number is dropped.
+QStringList versionParts(QString version)
 {
+    if (version.size() > 1 && (version.front() == u'v' || version.front() == u'V') && version.at(1).isDigit())
+        version.remove(0, 1);
     QStringList parts;
     QString current;
     int currentKind = 0; // 1 digits, 2 letters

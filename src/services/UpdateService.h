@@ -93,7 +93,7 @@ public:
     static std::optional<QList<AppcastItem>> appcastItems(const QByteArray &appcast);
     // Negative, zero or positive as the first version is older than, equal to or newer than the second.
     // Numbers compare by value ("2.10" is newer than "2.9"), missing parts count as 0 ("2.0" equals "2.0.0"),
-    // and a part with letters marks a pre-release ("2.0b1" is older than "2.0").
+    // a part with letters marks a pre-release ("2.0b1" is older than "2.0"), and a leading "v" is ignored.
     static int compareVersions(const QString &a, const QString &b);
 
 private:
