@@ -121,7 +121,7 @@ LinkPreviewFetch::LinkPreviewFetch(LinkPreviewFetcher &fetcher, Url pageURL)
 void LinkPreviewFetch::start()
 {
     if (!LinkPreviewFetcher::isFetchable(m_pageURL)) {
-        finish(std::nullopt);
+        finish(std::nullopt, Failure::unsupportedAddress);
         return;
     }
     m_page = new BoundedDownload(m_fetcher.m_network, LinkPreviewFetcher::pageRequest(m_pageURL),
@@ -144,8 +144,16 @@ void LinkPreviewFetch::pageLoaded()
 {
     const BoundedDownload::Result page = m_page->result();
     m_page->deleteLater();
-    if (m_cancelled || !page.succeeded || !isAcceptedStatus(page.httpStatus)) {
-        finish(std::nullopt);
+    if (m_cancelled || page.cancelled || page.timedOut || !page.httpStatus) {
+        finish(std::nullopt, Failure::noAnswer);
+        return;
+    }
+    if (!isAcceptedStatus(page.httpStatus)) {
+        finish(std::nullopt, Failure::refused);
+        return;
+    }
+    if (!page.succeeded) {
+        finish(std::nullopt, Failure::noAnswer); // the answer broke off
         return;
     }
     // Relative addresses in the page lead where the browser would go: from the address the redirects reached.
@@ -211,11 +219,12 @@ void LinkPreviewFetch::finishIfComplete()
         finish(LinkPreview {m_pageURL, m_metadata.title, m_metadata.description, m_imageResult, m_faviconResult});
 }
 
-void LinkPreviewFetch::finish(std::optional<LinkPreview> preview)
+void LinkPreviewFetch::finish(std::optional<LinkPreview> preview, Failure failure)
 {
     if (m_finished)
         return;
     m_finished = true;
+    m_failure = failure;
     QMetaObject::invokeMethod(
         this,
         [this, preview = std::move(preview)] {

@@ -24,7 +24,17 @@ class LinkPreviewFetch final : public QObject
     Q_OBJECT
 
 public:
+    // Why a fetch brought no preview.
+    enum class Failure {
+        none, // there is a preview
+        unsupportedAddress, // not "http" or "https": nothing was sent
+        noAnswer, // no connection, no complete answer in time, or cancelled: worth trying again later
+        refused, // the server answered with a status outside 200 to 399
+    };
+
     const Url &pageURL() const { return m_pageURL; }
+    // Known when `finished` is emitted.
+    Failure failure() const { return m_failure; }
 
     // Ends the pending requests as failures. Cancelled while the page loads, the fetch gives nothing; cancelled
     // later, it still gives the page's text, with whatever pictures had already arrived. `finished` follows.
@@ -45,12 +55,13 @@ private:
     void tryNextFavicon();
     QImage imageOf(const BoundedDownload &download) const;
     void finishIfComplete();
-    void finish(std::optional<LinkPreview> preview);
+    void finish(std::optional<LinkPreview> preview, Failure failure = Failure::none);
 
     LinkPreviewFetcher &m_fetcher;
     const Url m_pageURL;
     bool m_cancelled = false;
     bool m_finished = false;
+    Failure m_failure = Failure::none;
 
     QPointer<BoundedDownload> m_page;
     QPointer<BoundedDownload> m_image;

@@ -24,16 +24,28 @@ const QString &linkPattern()
     return pattern;
 }
 
-const IcuRegex &titleExpression()
+// The title element is "<title\b[^>]*>(.*?)</title>", searched in two steps (see titleElementText).
+const IcuRegex &titleOpening()
 {
-    static const IcuRegex expression(QStringLiteral(R"re(<title\b[^>]*>(.*?)</title>)re"), elementOptions);
+    static const IcuRegex expression(QStringLiteral(R"re(<title\b[^>]*>)re"), elementOptions);
     return expression;
 }
 
+const IcuRegex &titleClosing()
+{
+    static const IcuRegex expression(QStringLiteral(R"re(</title>)re"), elementOptions);
+    return expression;
+}
+
+// An attribute: ([^\s=/"'>]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'=<>]+)), with one addition in front: a name starts
+// where the previous match ended (\G) or where no name character precedes it. Without it, a long run of name
+// characters that is not followed by "=" would be scanned again from each of its characters, which takes minutes
+// for a hostile page; the matches found are the same, because every start inside such a run fails the same way.
 const IcuRegex &attributeExpression()
 {
     static const IcuRegex expression(
-        QStringLiteral(R"re(([^\s=/"'>]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'=<>]+)))re"), IcuRegex::CaseInsensitive);
+        QStringLiteral(R"re((?:\G|(?<![^\s=/"'>]))([^\s=/"'>]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'=<>]+)))re"),
+        IcuRegex::CaseInsensitive);
     return expression;
 }
 
@@ -106,11 +118,12 @@ QString unescapedEntities(const QString &text)
             break;
         }
         result += QStringView(text).mid(i, ampersand - i);
-        const qsizetype semicolon = text.indexOf(QLatin1Char(';'), ampersand + 1);
-        if (semicolon > ampersand && semicolon - ampersand <= 12) {
-            if (const auto replacement = entityText(QStringView(text).mid(ampersand + 1, semicolon - ampersand - 1))) {
+        // A reference is at most "&#x" and eight digits long; its ";" is looked for only that far.
+        const QStringView reference = QStringView(text).mid(ampersand + 1, 11);
+        if (const qsizetype semicolon = reference.indexOf(QLatin1Char(';')); semicolon >= 0) {
+            if (const auto replacement = entityText(reference.left(semicolon))) {
                 result += *replacement;
-                i = semicolon + 1;
+                i = ampersand + 1 + semicolon + 1;
                 continue;
             }
         }
@@ -130,12 +143,28 @@ QList<LinkPreviewMetadata::Attributes> elementAttributes(const QString &pattern,
     return elements;
 }
 
+// The part of the page up to its last ">". Every element pattern ends with ">", so no match lies beyond it; and
+// within it, each "<meta", "<link" or "<title" finds its ">" at once. Searched whole, a page full of "<meta"
+// without any ">" would be scanned to its end from each of them.
+QStringView upToLastElementEnd(QStringView html)
+{
+    return html.left(html.lastIndexOf(QLatin1Char('>')) + 1);
+}
+
+// The first match of "<title\b[^>]*>(.*?)</title>", group 1 cleaned. When the first opening element has no
+// "</title>" after it, no later one has either; so the closing element is looked for once, after the first
+// opening element, instead of from every "<title" of the page.
 std::optional<QString> titleElementText(const QString &html)
 {
-    const auto match = titleExpression().firstMatch(html);
-    if (!match || !match->groups.value(1).isValid())
+    const auto opening = titleOpening().firstMatch(upToLastElementEnd(html));
+    if (!opening)
         return std::nullopt;
-    return nonEmptyTrimmed(LinkPreviewMetadata::cleanedText(match->captured(html, 1).toString()));
+    const qsizetype contentStart = opening->range().start + opening->range().length;
+    const auto closing = titleClosing().firstMatch(html, contentStart);
+    if (!closing)
+        return std::nullopt;
+    const QString content = html.mid(contentStart, closing->range().start - contentStart);
+    return nonEmptyTrimmed(LinkPreviewMetadata::cleanedText(content));
 }
 
 QList<Url> uniqueURLs(const QList<Url> &urls)
@@ -182,11 +211,12 @@ QStringList LinkPreviewMetadata::tagMatches(const QString &pattern, const QStrin
     const IcuRegex expression(pattern, elementOptions);
     if (!expression.isValid())
         return {};
+    const QStringView searched = upToLastElementEnd(html);
     QStringList texts;
-    const QList<IcuRegex::Match> matches = expression.allMatches(html);
+    const QList<IcuRegex::Match> matches = expression.allMatches(searched);
     texts.reserve(matches.size());
     for (const IcuRegex::Match &match : matches)
-        texts.append(match.captured(html).toString());
+        texts.append(match.captured(searched).toString());
     return texts;
 }
 

@@ -28,7 +28,8 @@ struct LinkPreviewMetadata
 
     using Attributes = QHash<QString, QString>; // lower-cased name -> cleaned value
 
-    // The texts of every match of the pattern (ICU syntax, case-insensitive, "." matching line ends).
+    // The texts of every match of an element pattern (ICU syntax, case-insensitive, "." matching line ends, ending
+    // with ">").
     static QStringList tagMatches(const QString &pattern, const QString &html);
     // The attributes written with "=" and a value; a repeated name keeps its last value.
     static Attributes tagAttributes(const QString &element);

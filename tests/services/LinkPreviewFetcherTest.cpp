@@ -35,6 +35,7 @@ struct Outcome
 {
     bool finished = false;
     std::optional<LinkPreview> preview;
+    LinkPreviewFetch::Failure failure = LinkPreviewFetch::Failure::none;
 };
 
 // Starts a fetch and waits until it reports.
@@ -47,10 +48,12 @@ Outcome fetchPreview(LinkPreviewFetcher &fetcher, const QString &address,
     if (!url)
         return outcome;
     QPointer<LinkPreviewFetch> fetch = fetcher.fetch(*url);
-    QObject::connect(fetch, &LinkPreviewFetch::finished, &fetcher, [&outcome](const std::optional<LinkPreview> &p) {
-        outcome.finished = true;
-        outcome.preview = p;
-    });
+    QObject::connect(
+        fetch, &LinkPreviewFetch::finished, &fetcher, [&outcome, fetch](const std::optional<LinkPreview> &p) {
+            outcome.finished = true;
+            outcome.preview = p;
+            outcome.failure = fetch->failure();
+        });
     if (whileRunning)
         whileRunning(fetch);
     EXPECT_TRUE(waitUntil([&] { return outcome.finished; }, 8000)) << qPrintable(address);
@@ -143,6 +146,8 @@ TEST(LinkPreviewFetcher, AcceptsStatusesFrom200To399)
         LinkPreviewFetcher fetcher;
         const Outcome outcome = fetchPreview(fetcher, server.address("/page"));
         EXPECT_EQ(outcome.preview.has_value(), c.givesPreview);
+        EXPECT_EQ(
+            outcome.failure, c.givesPreview ? LinkPreviewFetch::Failure::none : LinkPreviewFetch::Failure::refused);
         if (outcome.preview) {
             EXPECT_EQ(outcome.preview->title, c.title);
         }
@@ -167,6 +172,7 @@ TEST(LinkPreviewFetcher, FetchesOnlyHttpAndHttpsAsWritten)
         const Outcome outcome = fetchPreview(fetcher, address);
         EXPECT_TRUE(outcome.finished);
         EXPECT_FALSE(outcome.preview);
+        EXPECT_EQ(outcome.failure, LinkPreviewFetch::Failure::unsupportedAddress);
     }
     EXPECT_TRUE(server.requests().isEmpty());
 }
@@ -204,7 +210,18 @@ TEST(LinkPreviewFetcher, GivesUpOnADrippingServerAtTheDeadline)
     const Outcome outcome = fetchPreview(fetcher, server.address("/slow"));
     EXPECT_TRUE(outcome.finished);
     EXPECT_FALSE(outcome.preview) << "a page that does not finish in time is a failed request";
+    EXPECT_EQ(outcome.failure, LinkPreviewFetch::Failure::noAnswer) << "to be tried again later";
     EXPECT_GE(clock.elapsed(), 400);
+
+    // Nobody listening at all is no answer either.
+    QString closedPort;
+    {
+        LoopbackHttpServer gone;
+        closedPort = gone.address("/");
+    }
+    const Outcome refusedConnection = fetchPreview(fetcher, closedPort);
+    EXPECT_FALSE(refusedConnection.preview);
+    EXPECT_EQ(refusedConnection.failure, LinkPreviewFetch::Failure::noAnswer);
 }
 
 TEST(LinkPreviewFetcher, ImageAndIconCapsAreExact)
@@ -280,6 +297,7 @@ TEST(LinkPreviewFetcher, CancellingEndsThePendingRequests)
     });
     EXPECT_TRUE(outcome.finished);
     EXPECT_FALSE(outcome.preview);
+    EXPECT_EQ(outcome.failure, LinkPreviewFetch::Failure::noAnswer);
 
     // While the picture loads: the page's text without the picture.
     outcome = fetchPreview(fetcher, server.address("/fast"), [&](LinkPreviewFetch *fetch) {

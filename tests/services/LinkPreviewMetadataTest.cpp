@@ -1,5 +1,7 @@
 #include "LinkPreviewMetadata.h"
 
+#include "IcuRegex.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -141,4 +143,88 @@ TEST(LinkPreviewMetadata, IconsAreOrderedByKindThenPageOrderAndEndWithTheFallbac
     EXPECT_EQ(texts(parse("<p>plain</p>").faviconURLs),
         (QStringList {
             QStringLiteral("https://example.com/favicon.png"), QStringLiteral("https://example.com/favicon.ico")}));
+}
+
+TEST(LinkPreviewMetadata, FindsWhatThePatternsAsWrittenFind)
+{
+    // The straightforward reading: each pattern run over the whole text.
+    const IcuRegex::Options options = IcuRegex::CaseInsensitive | IcuRegex::DotMatchesLineSeparators;
+    const IcuRegex attribute(
+        QStringLiteral(R"re(([^\s=/"'>]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'=<>]+)))re"), IcuRegex::CaseInsensitive);
+    const IcuRegex meta(QStringLiteral(R"re(<meta\b[^>]*>)re"), options);
+    const IcuRegex title(QStringLiteral(R"re(<title\b[^>]*>(.*?)</title>)re"), options);
+    const auto straightforwardAttributes = [&](const QString &element) {
+        LinkPreviewMetadata::Attributes attributes;
+        const QList<IcuRegex::Match> matches = attribute.allMatches(element);
+        for (const IcuRegex::Match &match : matches) {
+            for (int group = 2; group <= 4; ++group) {
+                if (match.groups.value(group).isValid()) {
+                    attributes.insert(match.captured(element, 1).toString().toLower(),
+                        LinkPreviewMetadata::cleanedText(match.captured(element, group).toString()));
+                    break;
+                }
+            }
+        }
+        return attributes;
+    };
+
+    const char *pages[] = {
+        R"(<meta a=b<c=d e="f"g=h i='j'k=l>)",
+        R"(<meta name=x=y content = "v" ok>)",
+        R"(<meta xyz abc=def/ghi =jkl <mno=pqr>)",
+        R"(<meta content="unclosed name=n>)",
+        R"(<meta a="1"b='2'c=3"d=4>)",
+        R"(<meta property="og:title" content="T"><title>A</title >x</title><title>B</title>)",
+        R"(<title <title>Weird</title>)",
+        R"(<TITLE>Never closed <meta name="description" content="D"> <title>x)",
+        "<meta\tname\n=\n'multi\nline'><title>\n</TITLE>",
+        R"(text <metadata> <meta/> <meta>)",
+    };
+    for (const char *text : pages) {
+        SCOPED_TRACE(text);
+        const QString html = QString::fromUtf8(text);
+        const QStringList found = LinkPreviewMetadata::tagMatches(meta.pattern(), html);
+        QStringList expected;
+        for (const IcuRegex::Match &match : meta.allMatches(html))
+            expected.append(match.captured(html).toString());
+        EXPECT_EQ(found, expected);
+        for (const QString &element : expected)
+            EXPECT_EQ(LinkPreviewMetadata::tagAttributes(element), straightforwardAttributes(element))
+                << qPrintable(element);
+
+        std::optional<QString> expectedTitle;
+        if (const auto match = title.firstMatch(html)) {
+            const QString cleaned = LinkPreviewMetadata::cleanedText(match->captured(html, 1).toString());
+            if (!cleaned.isEmpty())
+                expectedTitle = cleaned;
+        }
+        QList<LinkPreviewMetadata::Attributes> metaElements;
+        for (const QString &element : expected)
+            metaElements.append(straightforwardAttributes(element));
+        std::optional<QString> expectedParsedTitle = LinkPreviewMetadata::firstMetaContent(
+            {QStringLiteral("og:title"), QStringLiteral("twitter:title")}, metaElements);
+        if (!expectedParsedTitle)
+            expectedParsedTitle = expectedTitle;
+        EXPECT_EQ(LinkPreviewMetadata::parse(html, page).title, expectedParsedTitle);
+    }
+}
+
+TEST(LinkPreviewMetadata, HostilePagesAreReadInOnePass)
+{
+    // Each of these made the patterns, run naively, scan the rest of the page again from every position: minutes
+    // of work on the interface thread for a page of the fetcher's 512 KiB.
+    const qsizetype size = 524288;
+    const QString unclosedTitles = QStringLiteral("<title ").repeated(size / 7);
+    const QString titlesThenClose = unclosedTitles + QStringLiteral(">Found</title>");
+    const QString metasWithoutEnd = QStringLiteral("<meta ").repeated(size / 6);
+    const QString longName = QStringLiteral("<meta ") + QString(size, u'a') + QStringLiteral(">");
+    const QString manyNames = QStringLiteral("<meta ") + QStringLiteral("name ").repeated(size / 5) + QLatin1Char('>');
+
+    EXPECT_EQ(LinkPreviewMetadata::parse(unclosedTitles, page).title, std::nullopt);
+    EXPECT_EQ(LinkPreviewMetadata::parse(titlesThenClose, page).title, QStringLiteral("Found"));
+    EXPECT_EQ(LinkPreviewMetadata::parse(metasWithoutEnd, page).faviconURLs.size(), 2);
+    EXPECT_TRUE(LinkPreviewMetadata::tagAttributes(longName).isEmpty());
+    EXPECT_TRUE(LinkPreviewMetadata::tagAttributes(manyNames).isEmpty());
+    const QString ampersands = QString(size, u'&');
+    EXPECT_EQ(LinkPreviewMetadata::cleanedText(ampersands), ampersands);
 }
