@@ -109,7 +109,9 @@ void BoundedDownload::complete()
     if (status.isValid())
         m_result.httpStatus = status.toInt();
     m_result.finalURL = m_reply->url();
-    const bool endedNormally = m_reply->error() == QNetworkReply::NoError;
+    // A redirect from "https" to "http" is not followed; its answer is the answer.
+    const bool endedNormally
+        = m_reply->error() == QNetworkReply::NoError || m_reply->error() == QNetworkReply::InsecureRedirectError;
     const bool cutAtCap = m_reachedCap && !m_result.timedOut && !m_result.cancelled;
     m_result.succeeded = !m_result.exceededCap && (endedNormally || cutAtCap);
     if (!m_result.succeeded)

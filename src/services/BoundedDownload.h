@@ -15,7 +15,7 @@ class QNetworkReply;
 
 // One GET request whose body is counted while it streams in, so that it never holds more than its byte cap,
 // and which ends after its deadline whatever the server does (Qt's own transfer time-out only measures
-// silence). Redirects are followed unless they lead from "https" to "http".
+// silence). Redirects are followed unless they lead from "https" to "http"; such a redirect is the answer.
 class BoundedDownload final : public QObject
 {
     Q_OBJECT
