@@ -1,0 +1,12 @@
+#include "AccessibilitySettingsOpener.h"
+
+namespace AccessibilitySettingsOpener {
+
+bool hasAccessibilityPrivacySettings()
+{
+    return false;
+}
+
+void openAccessibilityPrivacySettings() { }
+
+} // namespace AccessibilitySettingsOpener
