@@ -1,0 +1,126 @@
+#include "TransformCases.h"
+
+#include "IcuRegex.h"
+#include "Localization.h"
+#include "TransformSupport.h"
+
+#include <QSet>
+
+using T = ClipboardTextTransform;
+
+TEST(TransformCatalogue, ListsEveryCaseOnceInDeclarationOrder)
+{
+    const auto &cases = T::allCases();
+    ASSERT_EQ(cases.size(), 74u);
+    EXPECT_EQ(cases.front(), T::apTitleCase);
+    EXPECT_EQ(cases.back(), T::trimSurroundingWhitespaces);
+    QSet<QString> titles;
+    for (size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(int(cases[i]), int(i));
+        titles.insert(T(cases[i]).englishTitle());
+    }
+    EXPECT_EQ(titles.size(), 74) << "every case has a title of its own";
+    EXPECT_EQ(T(T::capitalizeWords).englishTitle(), QStringLiteral("Capitalize words"));
+    EXPECT_EQ(T(T::escapeNewlines).englishDescription(), QStringLiteral("Convert newlines to \\n literal."));
+}
+
+TEST(TransformCatalogue, TitlesAndDescriptionsAreTranslatedIntoEveryLanguage)
+{
+    const StringCatalog &catalog = StringCatalog::application();
+    for (const QString &language : supportedInterfaceLanguages()) {
+        if (language == QLatin1String("en"))
+            continue; // the English texts are the keys
+        const auto bundle = catalog.bundle(language);
+        ASSERT_TRUE(bundle.has_value()) << language.toStdString();
+        for (const T::Value value : T::allCases()) {
+            const T transform(value);
+            EXPECT_NE(bundle->entry(transform.englishTitle()), nullptr)
+                << transform.englishTitle().toStdString() << " lacks " << language.toStdString();
+            EXPECT_NE(bundle->entry(transform.englishDescription()), nullptr)
+                << transform.englishDescription().toStdString() << " lacks " << language.toStdString();
+        }
+    }
+}
+
+TEST(TransformCatalogue, TitleFollowsTheInterfaceLanguage)
+{
+    const QString previous = currentInterfaceLanguage();
+    setCurrentInterfaceLanguage(QStringLiteral("en"));
+    EXPECT_EQ(T(T::sortLines).title(), QStringLiteral("Sort Lines"));
+    EXPECT_EQ(T(T::sortLines).description(), QStringLiteral("Sort lines alphabetically."));
+    setCurrentInterfaceLanguage(QStringLiteral("de"));
+    EXPECT_EQ(T(T::sortLines).title(), QStringLiteral("Zeilen sortieren"));
+    setCurrentInterfaceLanguage(QStringLiteral("en-GB"));
+    EXPECT_EQ(T(T::normalizeWhitespace).title(), QStringLiteral("Normalise Whitespace"));
+    setCurrentInterfaceLanguage(previous);
+}
+
+TEST(TransformCatalogue, EveryCaseHandlesTheEmptyText)
+{
+    // Only these give something for nothing; every other transform returns the empty text.
+    const QHash<T::Value, QString> nonEmpty {
+        {T::addLineNumbers, QStringLiteral("1. ")},
+        {T::numberedList, QStringLiteral("1. ")},
+        {T::quoteEachLine, QStringLiteral("\"\"")},
+        {T::indentLines, QStringLiteral("    ")},
+        {T::wrapInBrackets, QStringLiteral("[]")},
+        {T::wrapInParentheses, QStringLiteral("()")},
+        {T::wrapInQuotes, QStringLiteral("\"\"")},
+        {T::wrapInSingleQuotes, QStringLiteral("''")},
+        {T::md5Hash, QStringLiteral("d41d8cd98f00b204e9800998ecf8427e")},
+        {T::sha256Hash, QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855")},
+    };
+    for (const T::Value value : T::allCases()) {
+        const QString result = T(value).apply(QString());
+        if (value == T::generateUUID)
+            EXPECT_EQ(result.size(), 36);
+        else
+            EXPECT_EQ(result, nonEmpty.value(value)) << T(value).englishTitle().toStdString();
+    }
+}
+
+TEST(TransformSupport, SplitLinesTurnsEveryLineEndingIntoOneBreak)
+{
+    using TransformSupport::splitLines;
+    EXPECT_EQ(splitLines(QStringLiteral("a\r\nb\rc\n")),
+        (QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QString()}));
+    EXPECT_EQ(splitLines(QString()), QStringList {QString()});
+    EXPECT_EQ(splitLines(QStringLiteral("\n\r\r\n")), (QStringList {QString(), QString(), QString(), QString()}));
+}
+
+TEST(TransformSupport, IdentifierWordsSplitHumpsAndDropSeparators)
+{
+    using TransformSupport::identifierWords;
+    const QList<std::pair<QString, QStringList>> cases {
+        {QStringLiteral("loadXMLData2Fast"),
+            {QStringLiteral("load"), QStringLiteral("XMLData2"), QStringLiteral("Fast")}},
+        {QStringLiteral("XMLFile"), {QStringLiteral("XMLFile")}},
+        {QStringLiteral("ab1C"), {QStringLiteral("ab1"), QStringLiteral("C")}},
+        {QStringLiteral("don't stop-me_now 🙂 ok"),
+            {QStringLiteral("don"), QStringLiteral("t"), QStringLiteral("stop"), QStringLiteral("me"),
+                QStringLiteral("now"), QStringLiteral("ok")}},
+        // Letters outside the Basic Multilingual Plane are letters too: mathematical bold A is upper case.
+        {QStringLiteral(u"x\U0001D400y"), {QStringLiteral(u"x"), QStringLiteral(u"\U0001D400y")}},
+        {QStringLiteral("  --  "), {}},
+    };
+    for (const auto &[text, words] : cases)
+        EXPECT_EQ(identifierWords(text), words) << text.toStdString();
+}
+
+TEST(TransformSupport, IdentifierWordsAgreeWithTheirRegularExpressions)
+{
+    // The words are defined by a replacement of "([\p{Ll}\p{Nd}])([\p{Lu}])" with "$1 $2" and then the matches of
+    // "[\p{L}\p{N}]+"; the hand-written scanner must give the same on any text.
+    const IcuRegex hump(QStringLiteral("([\\p{Ll}\\p{Nd}])([\\p{Lu}])"));
+    const IcuRegex word(QStringLiteral("[\\p{L}\\p{N}]+"));
+    RandomTexts texts({QStringLiteral("a"), QStringLiteral("B"), QStringLiteral("7"), QStringLiteral("\u01C5"),
+        QStringLiteral("\u00B2"), QStringLiteral("\u0301"), QStringLiteral(" "), QStringLiteral("_"),
+        QStringLiteral(u"\U0001D400"), QStringLiteral(u"\U0001D7CE"), QStringLiteral("\u0661"),
+        QString(QChar(0xD800))});
+    for (int i = 0; i < 5000; ++i) {
+        const QString text = texts.next();
+        const QString spaced = hump.replaceAll(text, u"$1 $2");
+        EXPECT_EQ(TransformSupport::identifierWords(text), TransformSupport::regexMatches(spaced, word))
+            << text.toStdString();
+    }
+}
