@@ -5,6 +5,8 @@
 #include "TransformSupport.h"
 #include "WhitespaceAndMarkup.h"
 
+#include <algorithm>
+
 using namespace TransformSupport;
 using TextUtilities::isWhitespace;
 using TextUtilities::isWhitespaceOrNewline;
@@ -60,8 +62,17 @@ QString stripPromptPrefix(const QString &line)
         // One or two words (a host, a directory), then a prompt character.
         IcuRegex(QStringLiteral("^\\s*[^ \\t\\n]+(?:\\s+[^ \\t\\n]+)?\\s+[$#%]\\s+(.+)$")),
     };
-    for (const IcuRegex &prompt : prompts) {
-        if (!prompt.isValid())
+    // Every pattern needs one of its prompt characters, and the second an "@": most lines of output have neither,
+    // and need not be matched at all.
+    const auto contains = [&line](QStringView characters) {
+        return std::any_of(line.cbegin(), line.cend(), [characters](QChar c) { return characters.contains(c); });
+    };
+    const bool hasPromptCharacter = contains(u"$#%");
+    const bool mayMatch[] = {hasPromptCharacter || contains(u"\u276F\u279C"),
+        hasPromptCharacter && line.contains(QLatin1Char('@')), hasPromptCharacter};
+    for (int i = 0; i < 3; ++i) {
+        const IcuRegex &prompt = prompts[i];
+        if (!mayMatch[i] || !prompt.isValid())
             continue;
         const auto match = prompt.firstMatch(line);
         if (!match || !match->groups.value(1).isValid())

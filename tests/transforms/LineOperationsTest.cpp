@@ -17,6 +17,8 @@ TEST(LineOperations, PerLineTransforms)
         {T::trimTrailingSpacesAllLines, QStringLiteral("a \t\nb\u3000\u00A0\r\n c \u2028"),
             QStringLiteral("a\nb\n c \u2028")},
         {T::trimLeadingWhitespaces, QStringLiteral(" \ta \n\u2003b\n\u2028c"), QStringLiteral("a \nb\n\u2028c")},
+        // A prepended mark and the space after it are one character, and it goes whole.
+        {T::trimTrailingSpacesAllLines, QStringLiteral("x\u0600 \t"), QStringLiteral("x")},
         // A space carrying a combining mark is one character, and it goes whole.
         {T::trimLeadingWhitespaces, QStringLiteral(" \u0301x"), QStringLiteral("x")},
         {T::reverseLines, QStringLiteral("a\nb\n"), QStringLiteral("\nb\na")},

@@ -6,6 +6,9 @@
 
 #include <QSet>
 
+#include <atomic>
+#include <thread>
+
 using T = ClipboardTextTransform;
 
 TEST(TransformCatalogue, ListsEveryCaseOnceInDeclarationOrder)
@@ -77,6 +80,33 @@ TEST(TransformCatalogue, EveryCaseHandlesTheEmptyText)
         else
             EXPECT_EQ(result, nonEmpty.value(value)) << T(value).englishTitle().toStdString();
     }
+}
+
+TEST(TransformCatalogue, TransformsRunOnSeveralThreadsAtOnce)
+{
+    const QString text = QStringLiteral(
+        "# Notes\nuser@host ~ % ls\nsnake_case éclair file10\nfile2 a@b.io <b>x</b>\n\u276F run \U0001F1EB\U0001F1EE\n")
+                             .repeated(200);
+    const QList<T::Value> transforms {T::sortLines, T::naturalSortLines, T::extractEmails, T::stripMarkdown,
+        T::cleanTerminalCommand, T::capitalizeWords, T::removeAccents, T::reverseText, T::extractURLs};
+    QList<QString> expected;
+    for (const T::Value value : transforms)
+        expected.append(T(value).apply(text));
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches = 0;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int round = 0; round < 5; ++round) {
+                for (qsizetype i = 0; i < transforms.size(); ++i) {
+                    if (T(transforms.at(i)).apply(text) != expected.at(i))
+                        ++mismatches;
+                }
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches, 0);
 }
 
 TEST(TransformSupport, SplitLinesTurnsEveryLineEndingIntoOneBreak)
