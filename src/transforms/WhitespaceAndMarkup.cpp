@@ -219,6 +219,18 @@ QString straightQuotes(const QString &text)
 
 namespace {
 
+// The code point at `i` and its length in UTF-16 units; an unpaired surrogate stands for itself.
+char32_t codePointAt(QStringView text, qsizetype i, qsizetype *length)
+{
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+        *length = 2;
+        return QChar::surrogateToUcs4(c, text[i + 1].unicode());
+    }
+    *length = 1;
+    return c;
+}
+
 // Combining marks that are accents: the blocks of combining diacritical marks. Marks of other scripts (the kana
 // voiced-sound marks, Indic vowel signs and viramas, Hebrew and Arabic points) are parts of their letters.
 bool isCombiningDiacritic(char32_t c)
@@ -302,31 +314,17 @@ QString folded(const QString &text)
             ++start;
             continue;
         }
-        qsizetype end = start;
-        char32_t base = 0;
-        {
-            const char16_t u = text[end].unicode();
-            if (QChar::isHighSurrogate(u) && end + 1 < size && text[end + 1].isLowSurrogate()) {
-                base = QChar::surrogateToUcs4(u, text[end + 1].unicode());
-                end += 2;
-            } else {
-                base = u;
-                end += 1;
-            }
-        }
+        qsizetype baseLength = 1;
+        const char32_t base = codePointAt(text, start, &baseLength);
+        qsizetype end = start + baseLength;
         while (end < size) {
-            char32_t c = text[end].unicode();
             qsizetype length = 1;
-            if (QChar::isHighSurrogate(c) && end + 1 < size && text[end + 1].isLowSurrogate()) {
-                c = QChar::surrogateToUcs4(char16_t(c), text[end + 1].unicode());
-                length = 2;
-            }
-            if (!continuesCharacter(c))
+            if (!continuesCharacter(codePointAt(text, end, &length)))
                 break;
             end += length;
         }
         const QStringView original = QStringView(text).mid(start, end - start);
-        const bool single = end - start == (base > 0xFFFF ? 2 : 1);
+        const bool single = end - start == baseLength;
         std::optional<QString> replacement;
         if (single && singleCharacters.contains(base)) {
             replacement = singleCharacters.value(base);
@@ -511,17 +509,6 @@ template<typename MatchAt> QString removedAtLineStarts(QStringView text, MatchAt
     }
     result.append(text.mid(copyFrom));
     return result;
-}
-
-char32_t codePointAt(QStringView text, qsizetype i, qsizetype *length)
-{
-    const char16_t c = text[i].unicode();
-    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-        *length = 2;
-        return QChar::surrogateToUcs4(c, text[i + 1].unicode());
-    }
-    *length = 1;
-    return c;
 }
 
 QString removedCharacters(QStringView text, QStringView characters)
