@@ -108,7 +108,8 @@ enum class Input {
     LongToken,
     OpenTags,
     Accented,
-    Graphemes
+    Graphemes,
+    Scripts
 };
 
 QString input(Input kind, qsizetype size)
@@ -151,6 +152,10 @@ QString input(Input kind, qsizetype size)
     case Input::Accented:
         text = QStringLiteral("éàüñçøﬁ ").repeated(size / 8);
         break;
+    case Input::Scripts:
+        // Words of scripts with combining signs and syllables: Devanagari, Korean, Russian, Vietnamese.
+        text = QStringLiteral(u"नमस्ते दुनिया हिन्दी 한국어 문장 Привет мир Tiếng Việt\n").repeated(size / 48);
+        break;
     case Input::Graphemes:
         text
             = QStringLiteral(u"漢字かな e\u0301 \U0001F1EB\U0001F1EE \U0001F469\u200D\U0001F4BB\n").repeated(size / 16);
@@ -185,6 +190,7 @@ const Entry entries[] = {
     {"Case", T::lowerCase},
     {"Case", T::upperCase},
     {"Case", T::capitalizeWords},
+    {"Case", T::capitalizeWords, Input::Scripts, "other scripts"},
     {"Case", T::dotCase},
     {"Case", T::kebabCase},
     {"Case", T::pascalCase},

@@ -56,7 +56,7 @@ QString sentenceCase(const QString &text)
         const qsizetype end = cursor.nextBoundary(position);
         const QStringView cluster = QStringView(lower).mid(position, end - position);
         if (capitalizeNext && containsLetter(cluster)) {
-            result.append(caseMapping.uppercased(cluster));
+            caseMapping.appendUppercased(result, cluster);
             capitalizeNext = false;
         } else {
             result.append(cluster);
@@ -70,18 +70,16 @@ QString sentenceCase(const QString &text)
 
 namespace {
 
-// Each word mapped, joined with the separator.
-template<typename Map> QString joinedWords(const QStringList &words, QStringView separator, Map map)
+// The identifier words of the text, each appended by `append` (with its position), joined with the separator.
+template<typename Append> QString joinedWords(const QString &text, QStringView separator, Append append)
 {
+    const QList<QStringView> words = identifierWordViews(text);
     QString result;
-    qsizetype length = 0;
-    for (const QString &word : words)
-        length += word.size() + separator.size();
-    result.reserve(length);
+    result.reserve(text.size() + words.size() * separator.size());
     for (qsizetype i = 0; i < words.size(); ++i) {
         if (i > 0)
             result.append(separator);
-        result.append(map(i, words.at(i)));
+        append(result, i, words.size(), words.at(i));
     }
     return result;
 }
@@ -111,55 +109,56 @@ const QSet<QString> &apMinorWords()
     return words;
 }
 
+QString lowerWordsJoined(const QString &text, QStringView separator)
+{
+    const LocaleCaseMapping caseMapping;
+    return joinedWords(text, separator,
+        [&](QString &out, qsizetype, qsizetype, QStringView word) { caseMapping.appendLowercased(out, word); });
+}
+
 } // namespace
 
 QString capitalizeWords(const QString &text)
 {
     const LocaleCaseMapping caseMapping;
-    return joinedWords(
-        identifierWords(text), u" ", [&](qsizetype, const QString &word) { return caseMapping.capitalizedWord(word); });
+    return joinedWords(text, u" ",
+        [&](QString &out, qsizetype, qsizetype, QStringView word) { caseMapping.appendCapitalizedWord(out, word); });
 }
 
 QString apTitleCase(const QString &text)
 {
     const LocaleCaseMapping caseMapping;
-    const QStringList words = identifierWords(text);
-    const qsizetype count = words.size();
-    return joinedWords(words, u" ", [&](qsizetype i, const QString &word) {
+    QString lower;
+    return joinedWords(text, u" ", [&](QString &out, qsizetype i, qsizetype count, QStringView word) {
         if (i > 0 && i < count - 1) {
-            QString lower = caseMapping.lowercased(word);
-            if (apMinorWords().contains(lower))
-                return lower;
+            lower.resize(0);
+            caseMapping.appendLowercased(lower, word);
+            if (apMinorWords().contains(lower)) {
+                out.append(lower);
+                return;
+            }
         }
-        return caseMapping.capitalizedWord(word);
+        caseMapping.appendCapitalizedWord(out, word);
     });
 }
 
 QString camelCase(const QString &text)
 {
     const LocaleCaseMapping caseMapping;
-    return joinedWords(identifierWords(text), u"", [&](qsizetype i, const QString &word) {
-        return i == 0 ? caseMapping.lowercased(word) : caseMapping.capitalizedWord(word);
+    return joinedWords(text, u"", [&](QString &out, qsizetype i, qsizetype, QStringView word) {
+        if (i == 0)
+            caseMapping.appendLowercased(out, word);
+        else
+            caseMapping.appendCapitalizedWord(out, word);
     });
 }
 
 QString pascalCase(const QString &text)
 {
     const LocaleCaseMapping caseMapping;
-    return joinedWords(
-        identifierWords(text), u"", [&](qsizetype, const QString &word) { return caseMapping.capitalizedWord(word); });
+    return joinedWords(text, u"",
+        [&](QString &out, qsizetype, qsizetype, QStringView word) { caseMapping.appendCapitalizedWord(out, word); });
 }
-
-namespace {
-
-QString lowerWordsJoined(const QString &text, QStringView separator)
-{
-    const LocaleCaseMapping caseMapping;
-    return joinedWords(
-        identifierWords(text), separator, [&](qsizetype, const QString &word) { return caseMapping.lowercased(word); });
-}
-
-} // namespace
 
 QString snakeCase(const QString &text)
 {
@@ -169,8 +168,8 @@ QString snakeCase(const QString &text)
 QString screamingSnakeCase(const QString &text)
 {
     const LocaleCaseMapping caseMapping;
-    return joinedWords(
-        identifierWords(text), u"_", [&](qsizetype, const QString &word) { return caseMapping.uppercased(word); });
+    return joinedWords(text, u"_",
+        [&](QString &out, qsizetype, qsizetype, QStringView word) { caseMapping.appendUppercased(out, word); });
 }
 
 QString kebabCase(const QString &text)

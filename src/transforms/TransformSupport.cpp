@@ -46,9 +46,9 @@ inline char32_t codePointAt(QStringView text, qsizetype index, int *length)
 
 } // namespace
 
-QStringList identifierWords(QStringView text)
+QList<QStringView> identifierWordViews(QStringView text)
 {
-    QStringList words;
+    QList<QStringView> words;
     qsizetype wordStart = -1;
     int8_t previousType = U_UNASSIGNED;
     for (qsizetype i = 0; i < text.size();) {
@@ -58,21 +58,29 @@ QStringList identifierWords(QStringView text)
         const bool isWordCharacter = (U_MASK(type) & (U_GC_L_MASK | U_GC_N_MASK)) != 0;
         if (!isWordCharacter) {
             if (wordStart >= 0)
-                words.append(text.mid(wordStart, i - wordStart).toString());
+                words.append(text.mid(wordStart, i - wordStart));
             wordStart = -1;
         } else if (wordStart < 0) {
             wordStart = i;
         } else if (type == U_UPPERCASE_LETTER
             && (previousType == U_LOWERCASE_LETTER || previousType == U_DECIMAL_DIGIT_NUMBER)) {
             // A camel hump: "myName" is two words.
-            words.append(text.mid(wordStart, i - wordStart).toString());
+            words.append(text.mid(wordStart, i - wordStart));
             wordStart = i;
         }
         previousType = type;
         i += length;
     }
     if (wordStart >= 0)
-        words.append(text.mid(wordStart).toString());
+        words.append(text.mid(wordStart));
+    return words;
+}
+
+QStringList identifierWords(QStringView text)
+{
+    QStringList words;
+    for (const QStringView word : identifierWordViews(text))
+        words.append(word.toString());
     return words;
 }
 
@@ -168,26 +176,40 @@ bool isAscii(QStringView text)
 
 using IcuCaseFunction = int32_t (*)(UChar *, int32_t, const UChar *, int32_t, const char *, UErrorCode *);
 
-QString mappedCase(QStringView text, const QByteArray &locale, IcuCaseFunction function)
+void appendMappedCase(QString &out, QStringView text, const QByteArray &locale, IcuCaseFunction function)
 {
     if (text.isEmpty())
-        return QString();
+        return;
+    const qsizetype start = out.size();
     const auto *source = reinterpret_cast<const UChar *>(text.utf16());
     // Mapping may lengthen the text ("ß" becomes "SS"); a second pass takes the exact length ICU asks for.
-    QString result(text.size() + 16, Qt::Uninitialized);
+    out.resize(start + text.size() + 16);
     UErrorCode status = U_ZERO_ERROR;
-    int32_t length = function(reinterpret_cast<UChar *>(result.data()), int32_t(result.size()), source,
+    int32_t length = function(reinterpret_cast<UChar *>(out.data() + start), int32_t(out.size() - start), source,
         int32_t(text.size()), locale.constData(), &status);
     if (status == U_BUFFER_OVERFLOW_ERROR) {
-        result.resize(length);
+        out.resize(start + length);
         status = U_ZERO_ERROR;
-        length = function(reinterpret_cast<UChar *>(result.data()), int32_t(result.size()), source,
+        length = function(reinterpret_cast<UChar *>(out.data() + start), int32_t(out.size() - start), source,
             int32_t(text.size()), locale.constData(), &status);
     }
-    if (U_FAILURE(status))
-        return text.toString();
-    result.resize(length);
-    return result;
+    if (U_FAILURE(status)) {
+        out.resize(start);
+        out.append(text);
+        return;
+    }
+    out.resize(start + length);
+}
+
+void appendAsciiCase(QString &out, QStringView text, char16_t from, char16_t to, int offset)
+{
+    const qsizetype start = out.size();
+    out.append(text);
+    QChar *data = out.data() + start;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (data[i].unicode() >= from && data[i].unicode() <= to)
+            data[i] = QChar(char16_t(data[i].unicode() + offset));
+    }
 }
 
 } // namespace
@@ -204,38 +226,54 @@ LocaleCaseMapping::LocaleCaseMapping()
 
 LocaleCaseMapping::~LocaleCaseMapping() = default;
 
+void LocaleCaseMapping::appendLowercased(QString &out, QStringView text) const
+{
+    if (m_asciiIsPlain && isAscii(text))
+        appendAsciiCase(out, text, u'A', u'Z', 32);
+    else
+        appendMappedCase(out, text, m_icuLocale, u_strToLower);
+}
+
+void LocaleCaseMapping::appendUppercased(QString &out, QStringView text) const
+{
+    if (m_asciiIsPlain && isAscii(text))
+        appendAsciiCase(out, text, u'a', u'z', -32);
+    else
+        appendMappedCase(out, text, m_icuLocale, u_strToUpper);
+}
+
+void LocaleCaseMapping::appendCapitalizedWord(QString &out, QStringView word) const
+{
+    if (word.isEmpty())
+        return;
+    m_graphemes.setText(word);
+    const qsizetype first = m_graphemes.nextBoundary(0);
+    appendUppercased(out, word.left(first));
+    appendLowercased(out, word.mid(first));
+}
+
 QString LocaleCaseMapping::lowercased(QStringView text) const
 {
-    if (m_asciiIsPlain && isAscii(text)) {
-        QString result = text.toString();
-        for (QChar &c : result) {
-            if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-                c = QChar(c.unicode() + 32);
-        }
-        return result;
-    }
-    return mappedCase(text, m_icuLocale, u_strToLower);
+    QString result;
+    result.reserve(text.size());
+    appendLowercased(result, text);
+    return result;
 }
 
 QString LocaleCaseMapping::uppercased(QStringView text) const
 {
-    if (m_asciiIsPlain && isAscii(text)) {
-        QString result = text.toString();
-        for (QChar &c : result) {
-            if (c.unicode() >= 'a' && c.unicode() <= 'z')
-                c = QChar(c.unicode() - 32);
-        }
-        return result;
-    }
-    return mappedCase(text, m_icuLocale, u_strToUpper);
+    QString result;
+    result.reserve(text.size());
+    appendUppercased(result, text);
+    return result;
 }
 
 QString LocaleCaseMapping::capitalizedWord(QStringView word) const
 {
-    if (word.isEmpty())
-        return QString();
-    const qsizetype first = firstGraphemeLength(word);
-    return uppercased(word.left(first)) + lowercased(word.mid(first));
+    QString result;
+    result.reserve(word.size());
+    appendCapitalizedWord(result, word);
+    return result;
 }
 
 QCollator localeCollator()
@@ -250,6 +288,7 @@ struct GraphemeCursor::Icu
 {
     icu::UnicodeString alias;
     std::unique_ptr<icu::BreakIterator> iterator;
+    bool hasText = false;
     qsizetype position = -1; // where the iterator stands
 };
 
@@ -257,25 +296,79 @@ GraphemeCursor::GraphemeCursor(QStringView text) : m_text(text) { }
 
 GraphemeCursor::~GraphemeCursor() = default;
 
+void GraphemeCursor::setText(QStringView text)
+{
+    m_text = text;
+    if (m_icu) {
+        m_icu->hasText = false;
+        m_icu->position = -1;
+    }
+}
+
+namespace {
+
+int graphemeBreakProperty(char32_t c)
+{
+    return u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK);
+}
+
+// Whether there is certainly a boundary between two characters, whatever stands before them. Only the rules that
+// join a character to a following extending mark, Hangul jamo sequences, prepended marks, emoji joined with a
+// zero-width joiner and pairs of regional indicators keep characters together; where none of them can apply, the
+// characters are separate.
+bool certainlyBreaksBetween(char32_t c, char32_t d)
+{
+    const int after = graphemeBreakProperty(d);
+    if (after == U_GCB_EXTEND || after == U_GCB_ZWJ || after == U_GCB_SPACING_MARK)
+        return false;
+    switch (graphemeBreakProperty(c)) {
+    case U_GCB_OTHER:
+    case U_GCB_CONTROL:
+    case U_GCB_CR:
+    case U_GCB_LF:
+    case U_GCB_SPACING_MARK:
+        return true;
+    case U_GCB_LV:
+    case U_GCB_LVT:
+        return after != U_GCB_V && after != U_GCB_T;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 qsizetype GraphemeCursor::nextBoundary(qsizetype position)
 {
     const qsizetype size = m_text.size();
     if (position + 1 >= size)
         return size;
-    const char16_t c = m_text[position].unicode();
-    const char16_t d = m_text[position + 1].unicode();
-    if (c < 0x300 && d < 0x300)
-        return (c == u'\r' && d == u'\n') ? position + 2 : position + 1;
+    const char16_t first = m_text[position].unicode();
+    const char16_t second = m_text[position + 1].unicode();
+    // Below U+0300 there are no extending marks: every pair breaks except carriage return and line feed.
+    if (first < 0x300 && second < 0x300)
+        return (first == u'\r' && second == u'\n') ? position + 2 : position + 1;
+    int firstLength = 1;
+    const char32_t c = codePointAt(m_text, position, &firstLength);
+    if (position + firstLength >= size)
+        return size;
+    int secondLength = 1;
+    if (certainlyBreaksBetween(c, codePointAt(m_text, position + firstLength, &secondLength)))
+        return position + firstLength;
 
     if (!m_icu) {
         UErrorCode status = U_ZERO_ERROR;
         auto icu = std::make_unique<Icu>();
-        icu->alias.setTo(false, reinterpret_cast<const UChar *>(m_text.utf16()), int32_t(size));
         icu->iterator.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
         if (U_FAILURE(status) || !icu->iterator)
-            return position + 1;
-        icu->iterator->setText(icu->alias);
+            return position + firstLength;
         m_icu = std::move(icu);
+    }
+    if (!m_icu->hasText) {
+        m_icu->alias.setTo(false, reinterpret_cast<const UChar *>(m_text.utf16()), int32_t(size));
+        m_icu->iterator->setText(m_icu->alias);
+        m_icu->hasText = true;
+        m_icu->position = -1;
     }
     const int32_t boundary
         = m_icu->position == position ? m_icu->iterator->next() : m_icu->iterator->following(int32_t(position));

@@ -26,6 +26,8 @@ QStringList regexMatches(QStringView text, const IcuRegex &regex);
 // starts a new word, and everything that is neither a letter nor a number separates words and is dropped.
 // "loadXMLData2Fast" gives "load", "XMLData2", "Fast".
 QStringList identifierWords(QStringView text);
+// The same words as views into the text.
+QList<QStringView> identifierWordViews(QStringView text);
 
 // Unicode general categories L* and M* ("letters" as the platform defines the set).
 bool isLetterOrMark(char32_t c);
@@ -45,6 +47,27 @@ QByteArray utf8Bytes(QStringView text);
 // The text of well-formed UTF-8 bytes (a byte order mark is kept as a character); nothing for anything else.
 std::optional<QString> decodedUtf8(const QByteArray &bytes);
 
+// Walks the grapheme cluster boundaries of a text. Most pairs of characters are decided from their grapheme break
+// properties alone; combining sequences, emoji sequences, flags and the like are asked of ICU.
+class GraphemeCursor
+{
+public:
+    explicit GraphemeCursor(QStringView text = {});
+    ~GraphemeCursor();
+    GraphemeCursor(const GraphemeCursor &) = delete;
+    GraphemeCursor &operator=(const GraphemeCursor &) = delete;
+
+    // Starts over on another text, keeping what was set up for the previous one.
+    void setText(QStringView text);
+    // The boundary after `position`, which must itself be a boundary; the text's length at the end.
+    qsizetype nextBoundary(qsizetype position);
+
+private:
+    QStringView m_text;
+    struct Icu; // created on the first pair of characters that needs it
+    std::unique_ptr<Icu> m_icu;
+};
+
 // Upper and lower case in the user's locale (the default QLocale), so that language rules such as the Turkish
 // dotted and dotless i apply.
 class LocaleCaseMapping
@@ -58,33 +81,20 @@ public:
     // The first grapheme cluster upper-cased and the rest lower-cased; an empty word stays empty.
     QString capitalizedWord(QStringView word) const;
 
+    // The same, appended to `out`.
+    void appendLowercased(QString &out, QStringView text) const;
+    void appendUppercased(QString &out, QStringView text) const;
+    void appendCapitalizedWord(QString &out, QStringView word) const;
+
 private:
     QByteArray m_icuLocale;
     bool m_asciiIsPlain = true; // ASCII letters map to ASCII letters (not so in Turkish and Azerbaijani)
+    mutable GraphemeCursor m_graphemes; // reused from word to word
 };
 
 // A collator for the user's locale. Qt compares code points in the C locale; there the root collation of the
 // Unicode Collation Algorithm stands in, so that sorting stays locale-aware on a system without a locale.
 QCollator localeCollator();
-
-// Walks the grapheme cluster boundaries of a text. Pairs of characters below U+0300 are decided at once (they
-// always break, except carriage return and line feed); everything else is asked of ICU.
-class GraphemeCursor
-{
-public:
-    explicit GraphemeCursor(QStringView text);
-    ~GraphemeCursor();
-    GraphemeCursor(const GraphemeCursor &) = delete;
-    GraphemeCursor &operator=(const GraphemeCursor &) = delete;
-
-    // The boundary after `position`, which must itself be a boundary; the text's length at the end.
-    qsizetype nextBoundary(qsizetype position);
-
-private:
-    QStringView m_text;
-    struct Icu; // created on the first character that needs it
-    std::unique_ptr<Icu> m_icu;
-};
 
 // The length in UTF-16 units of the first grapheme cluster of the text (0 for an empty text).
 qsizetype firstGraphemeLength(QStringView text);

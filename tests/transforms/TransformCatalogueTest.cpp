@@ -6,7 +6,10 @@
 
 #include <QSet>
 
+#include <unicode/brkiter.h>
+
 #include <atomic>
+#include <memory>
 #include <thread>
 
 using T = ClipboardTextTransform;
@@ -152,5 +155,42 @@ TEST(TransformSupport, IdentifierWordsAgreeWithTheirRegularExpressions)
         const QString spaced = hump.replaceAll(text, u"$1 $2");
         EXPECT_EQ(TransformSupport::identifierWords(text), TransformSupport::regexMatches(spaced, word))
             << text.toStdString();
+    }
+}
+
+TEST(TransformSupport, GraphemeBoundariesAgreeWithIcu)
+{
+    // Every kind of character that takes part in the grapheme rules, and plain ones from several scripts.
+    RandomTexts texts({QStringLiteral("a"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral("\u0007"),
+        QStringLiteral("\u0301"), QStringLiteral("\u200D"), QStringLiteral("\u0903"), QStringLiteral("\u093F"),
+        QStringLiteral("\u0915"), QStringLiteral("\u094D"), QStringLiteral("\u0600"), QStringLiteral("\u1100"),
+        QStringLiteral("\u1161"), QStringLiteral("\u11A8"), QStringLiteral("\uAC00"), QStringLiteral("\uAC01"),
+        QStringLiteral(u"\U0001F1EB"), QStringLiteral(u"\U0001F469"), QStringLiteral(u"\U0001F3FD"),
+        QStringLiteral("\uFE0F"), QStringLiteral("\u0416"), QStringLiteral("\u6F22"), QStringLiteral("\uFF76"),
+        QStringLiteral("\uFF9E"), QString(QChar(0xD800)), QString(QChar(0xDC00)), QStringLiteral(" ")});
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> icu(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    ASSERT_TRUE(U_SUCCESS(status));
+    TransformSupport::GraphemeCursor cursor;
+    for (int i = 0; i < 20000; ++i) {
+        const QString text = texts.next(16);
+        const icu::UnicodeString alias(false, reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()));
+        icu->setText(alias);
+        QList<qsizetype> expected;
+        for (int32_t b = icu->first(); b != icu::BreakIterator::DONE; b = icu->next())
+            expected.append(b);
+        cursor.setText(text);
+        QList<qsizetype> boundaries {0};
+        for (qsizetype position = 0; position < text.size();)
+            boundaries.append(position = cursor.nextBoundary(position));
+        ASSERT_EQ(boundaries, expected) << QStringList([&] {
+            QStringList codes;
+            for (const QChar c : text)
+                codes.append(QString::number(c.unicode(), 16));
+            return codes;
+        }())
+                                               .join(u' ')
+                                               .toStdString();
     }
 }
