@@ -87,11 +87,27 @@ QString urlEncode(const QString &text)
         if (isAlphanumeric(c) || c == U'-' || c == U'.' || c == U'_' || c == U'~') {
             result.append(QStringView(text).mid(i, length));
         } else {
-            const QByteArray bytes = QString::fromUcs4(&c, 1).toUtf8();
-            for (const char byte : bytes) {
-                result.append(QLatin1Char('%'));
-                result.append(QLatin1Char(hexDigits[uchar(byte) >> 4]));
-                result.append(QLatin1Char(hexDigits[uchar(byte) & 0xF]));
+            uchar bytes[4];
+            int count = 0;
+            if (c < 0x80) {
+                bytes[count++] = uchar(c);
+            } else if (c < 0x800) {
+                bytes[count++] = uchar(0xC0 | (c >> 6));
+                bytes[count++] = uchar(0x80 | (c & 0x3F));
+            } else if (c < 0x10000) {
+                bytes[count++] = uchar(0xE0 | (c >> 12));
+                bytes[count++] = uchar(0x80 | ((c >> 6) & 0x3F));
+                bytes[count++] = uchar(0x80 | (c & 0x3F));
+            } else {
+                bytes[count++] = uchar(0xF0 | (c >> 18));
+                bytes[count++] = uchar(0x80 | ((c >> 12) & 0x3F));
+                bytes[count++] = uchar(0x80 | ((c >> 6) & 0x3F));
+                bytes[count++] = uchar(0x80 | (c & 0x3F));
+            }
+            for (int b = 0; b < count; ++b) {
+                const char16_t escape[3]
+                    = {u'%', char16_t(hexDigits[bytes[b] >> 4]), char16_t(hexDigits[bytes[b] & 0xF])};
+                result.append(QStringView(escape, 3));
             }
         }
         i += length;

@@ -1,5 +1,7 @@
 #include "TransformSupport.h"
 
+#include "TextUtilities.h"
+
 #include <QLocale>
 #include <QStringDecoder>
 
@@ -12,10 +14,7 @@ namespace TransformSupport {
 
 QStringList splitLines(const QString &text)
 {
-    QString normalized = text;
-    normalized.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return normalized.split(QLatin1Char('\n'));
+    return TextUtilities::normalizedLineEndings(text).split(QLatin1Char('\n'));
 }
 
 QStringList regexMatches(QStringView text, const IcuRegex &regex)
@@ -386,15 +385,6 @@ qsizetype firstGraphemeLength(QStringView text)
         return 0;
     GraphemeCursor cursor(text);
     return cursor.nextBoundary(0);
-}
-
-qsizetype graphemeCount(QStringView text)
-{
-    GraphemeCursor cursor(text);
-    qsizetype count = 0;
-    for (qsizetype position = 0; position < text.size(); position = cursor.nextBoundary(position))
-        ++count;
-    return count;
 }
 
 } // namespace TransformSupport

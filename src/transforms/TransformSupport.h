@@ -69,7 +69,7 @@ private:
 };
 
 // Upper and lower case in the user's locale (the default QLocale), so that language rules such as the Turkish
-// dotted and dotless i apply.
+// dotted and dotless i apply. One object serves one call of a transform, on one thread.
 class LocaleCaseMapping
 {
 public:
@@ -98,7 +98,5 @@ QCollator localeCollator();
 
 // The length in UTF-16 units of the first grapheme cluster of the text (0 for an empty text).
 qsizetype firstGraphemeLength(QStringView text);
-// The number of grapheme clusters in the text.
-qsizetype graphemeCount(QStringView text);
 
 } // namespace TransformSupport

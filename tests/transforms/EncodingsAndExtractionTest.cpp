@@ -13,7 +13,10 @@ TEST(EncodingsAndExtraction, EncodersReadUtf8)
         {T::base64Encode, QStringLiteral("Hello, Wörld"), QStringLiteral("SGVsbG8sIFfDtnJsZA==")},
         {T::hexEncode, QStringLiteral("é\n"), QStringLiteral("c3a90a")},
         {T::urlEncode, QStringLiteral("a b/c&d=é-._~?"), QStringLiteral("a%20b%2Fc%26d%3Dé-._~%3F")},
-        {T::urlEncode, QStringLiteral(u"\U0001F600 x"), QStringLiteral("%F0%9F%98%80%20x")},
+        {T::urlEncode, QStringLiteral(u"\U0001F600 \u00A9\u20AC x"),
+            QStringLiteral("%F0%9F%98%80%20%C2%A9%E2%82%AC%20x")},
+        // An unpaired surrogate is written as the replacement character.
+        {T::urlEncode, QString(QChar(0xD800)) + QLatin1Char('a'), QStringLiteral("%EF%BF%BDa")},
         {T::htmlEncode, QStringLiteral("<a href=\"x\">'&'</a>"),
             QStringLiteral("&lt;a href=&quot;x&quot;&gt;&#39;&amp;&#39;&lt;/a&gt;")},
         {T::escapeRegex, QStringLiteral("a+b(c)"), QStringLiteral("a\\+b\\(c\\)")},
