@@ -57,20 +57,24 @@ QString stripPromptPrefix(const QString &line)
     static const IcuRegex prompts[] = {
         // A bare prompt character: "$ ", "# ", "% ", "❯ ", "➜ ".
         IcuRegex(QStringLiteral(u"^\\s*(?:[$#%\u276F\u279C])\\s+(.+)$")),
+        // The usual bash prompt of Linux distributions, user@host:directory$, with the prompt character glued to
+        // the directory. Tried before the next pattern, which would cut such a line at a later "#" or "$".
+        IcuRegex(QStringLiteral("^\\s*[^ \\t\\n@]+@[^ \\t\\n:]+:[^ \\t\\n]*?[$#]\\s+(.+)$")),
         // user@host, then anything, then a prompt character.
         IcuRegex(QStringLiteral("^\\s*[^ \\t\\n]+@[^ \\t\\n]+\\s+.+?[$#%]\\s+(.+)$")),
         // One or two words (a host, a directory), then a prompt character.
         IcuRegex(QStringLiteral("^\\s*[^ \\t\\n]+(?:\\s+[^ \\t\\n]+)?\\s+[$#%]\\s+(.+)$")),
     };
-    // Every pattern needs one of its prompt characters, and the second an "@": most lines of output have neither,
-    // and need not be matched at all.
+    // Every pattern needs one of its prompt characters, the second and third an "@": most lines of output have
+    // neither, and need not be matched at all.
     const auto contains = [&line](QStringView characters) {
         return std::any_of(line.cbegin(), line.cend(), [characters](QChar c) { return characters.contains(c); });
     };
     const bool hasPromptCharacter = contains(u"$#%");
-    const bool mayMatch[] = {hasPromptCharacter || contains(u"\u276F\u279C"),
-        hasPromptCharacter && line.contains(QLatin1Char('@')), hasPromptCharacter};
-    for (int i = 0; i < 3; ++i) {
+    const bool hasAt = line.contains(QLatin1Char('@'));
+    const bool mayMatch[] = {hasPromptCharacter || contains(u"\u276F\u279C"), hasPromptCharacter && hasAt,
+        hasPromptCharacter && hasAt, hasPromptCharacter};
+    for (int i = 0; i < int(std::size(prompts)); ++i) {
         const IcuRegex &prompt = prompts[i];
         if (!mayMatch[i] || !prompt.isValid())
             continue;

@@ -9,6 +9,10 @@ TEST(TerminalCommandCleaning, PromptsContinuationsAndDecorations)
             QStringLiteral("docker run -it ubuntu")},
         {T::cleanTerminalCommand, QStringLiteral("user@host ~/src % make all"), QStringLiteral("make all")},
         {T::cleanTerminalCommand, QStringLiteral("host ~ # apt update"), QStringLiteral("apt update")},
+        // The bash prompts of Linux distributions, with the prompt character glued to the directory.
+        {T::cleanTerminalCommand, QStringLiteral("alice@laptop:~/src$ make all"), QStringLiteral("make all")},
+        {T::cleanTerminalCommand, QStringLiteral("root@box:/etc# apt update"), QStringLiteral("apt update")},
+        {T::cleanTerminalCommand, QStringLiteral("me@pc:~$ echo a # b"), QStringLiteral("echo a # b")},
         // A word followed by a comment sign looks like a prompt.
         {T::cleanTerminalCommand, QStringLiteral("sudo # note"), QStringLiteral("note")},
         {T::cleanTerminalCommand, QStringLiteral(u"\u276F npm test\n\u279C  ls"), QStringLiteral("npm test ls")},
