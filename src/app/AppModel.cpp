@@ -133,8 +133,7 @@ void AppModel::setLocalizationRevision(const QUuid &revision)
     Q_EMIT localizationRevisionChanged(m_localizationRevision);
 }
 
-// --- Reads
-// -------------------------------------------------------------------------------------------------------------
+// --- Reads -----------------------------------------------------------------------------------------------------------
 
 std::optional<ClipboardItem> AppModel::selectedItem() const
 {
@@ -145,10 +144,10 @@ std::optional<ClipboardItem> AppModel::selectedItem() const
         }
         return std::nullopt;
     }
-    const QList<ClipboardItem> visible = filteredItems();
-    if (visible.isEmpty())
+    const std::vector<qsizetype> visible = visibleOrder();
+    if (visible.empty())
         return std::nullopt;
-    return visible.first();
+    return m_items.at(visible.front());
 }
 
 QList<ClipboardItem> AppModel::selectedItems() const
@@ -172,10 +171,9 @@ QList<ClipboardItem> AppModel::selectedItems() const
     }
     if (!result.isEmpty())
         return result;
-    const QList<ClipboardItem> visible = filteredItems();
-    for (const ClipboardItem &item : visible) {
-        if (m_selectedItemIDs.contains(item.id))
-            result.append(item);
+    for (const qsizetype position : visibleOrder()) {
+        if (m_selectedItemIDs.contains(m_items.at(position).id))
+            result.append(m_items.at(position));
     }
     return result;
 }
@@ -328,6 +326,11 @@ QList<ClipboardItem> AppModel::itemsAt(const std::vector<qsizetype> &positions) 
 
 QList<ClipboardItem> AppModel::filteredItems() const
 {
+    return itemsAt(visibleOrder());
+}
+
+std::vector<qsizetype> AppModel::visibleOrder() const
+{
     const std::vector<qsizetype> positions = visiblePositions();
     std::vector<HistorySortKey> keys;
     keys.reserve(positions.size());
@@ -339,7 +342,7 @@ QList<ClipboardItem> AppModel::filteredItems() const
     currentOrder().sort(order, keys);
     for (qsizetype &k : order)
         k = positions[k];
-    return itemsAt(order);
+    return order;
 }
 
 bool AppModel::sortsBefore(const ClipboardItem &a, const ClipboardItem &b) const
@@ -403,7 +406,7 @@ std::optional<QString> AppModel::applicationPath(const HistorySourceApplication 
     return found.value();
 }
 
-// --- Operations ----------------------------------------------------------------------------------------------------
+// --- Operations ------------------------------------------------------------------------------------------------------
 
 void AppModel::clearHistoryFilters()
 {
@@ -449,11 +452,11 @@ void AppModel::removeItems(QSet<QUuid> ids)
     QList<QUuid> visibleBefore;
     std::optional<qsizetype> focusPosition;
     if (focusRemoved) {
-        const QList<ClipboardItem> visible = filteredItems();
-        for (qsizetype i = 0; i < visible.size(); ++i) {
-            visibleBefore.append(visible.at(i).id);
-            if (!focusPosition && visible.at(i).id == *m_selectedItemID)
-                focusPosition = i;
+        for (const qsizetype position : visibleOrder()) {
+            const QUuid &id = m_items.at(position).id;
+            if (!focusPosition && id == *m_selectedItemID)
+                focusPosition = visibleBefore.size();
+            visibleBefore.append(id);
         }
     }
 
@@ -484,10 +487,8 @@ void AppModel::removeItems(QSet<QUuid> ids)
             if (!ids.contains(visibleBefore.at(i)))
                 focus = visibleBefore.at(i);
         }
-    } else {
-        const QList<ClipboardItem> visible = filteredItems();
-        if (!visible.isEmpty())
-            focus = visible.first().id;
+    } else if (const std::vector<qsizetype> visible = visibleOrder(); !visible.empty()) {
+        focus = m_items.at(visible.front()).id;
     }
     selectOnly(focus);
 }

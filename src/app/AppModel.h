@@ -60,7 +60,7 @@ public:
     // The locator finds the installed application of a source application; without one, none is found.
     explicit AppModel(std::shared_ptr<const SourceApplicationLocator> locator = nullptr, QObject *parent = nullptr);
 
-    // --- Members -------------------------------------------------------------------------------------------------
+    // --- Members -----------------------------------------------------------------------------------------------------
 
     // The loaded history in list order: loading puts the latest copy first, and upsertItem puts each capture
     // at the front. Neither filtered nor sorted for display.
@@ -99,7 +99,7 @@ public:
     const QUuid &localizationRevision() const { return m_localizationRevision; }
     void setLocalizationRevision(const QUuid &revision);
 
-    // --- Reads -----------------------------------------------------------------------------------------------------
+    // --- Reads -------------------------------------------------------------------------------------------------------
 
     // The focused item; without focus, the first row of the list. An id that is no longer loaded gives none.
     std::optional<ClipboardItem> selectedItem() const;
@@ -171,6 +171,8 @@ private:
     static HistorySortKey sortKey(const ClipboardItem &item);
     // The positions of the items that pass the tokens and the search text, in list order.
     std::vector<qsizetype> visiblePositions() const;
+    // The same in the history order: what filteredItems() lists, without copying the items.
+    std::vector<qsizetype> visibleOrder() const;
     QList<ClipboardItem> itemsAt(const std::vector<qsizetype> &positions) const;
     // Positions in `m_items` to drop, ascending; the list and the cache lose them together.
     void removePositions(const std::vector<qsizetype> &positions);

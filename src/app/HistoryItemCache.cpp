@@ -72,6 +72,17 @@ void HistoryItemCache::listReplaced(const QList<ClipboardItem> &before, const QL
         m_entries.assign(after.size(), Entry());
         return;
     }
+    if (before.constData() == after.constData() && before.size() == after.size())
+        return;
+    // Items that kept their places, the usual case, need no search by id.
+    const bool samePlaces = before.size() == after.size()
+        && std::equal(before.cbegin(), before.cend(), after.cbegin(),
+            [](const ClipboardItem &a, const ClipboardItem &b) { return a.id == b.id; });
+    if (samePlaces) {
+        for (qsizetype i = 0; i < after.size(); ++i)
+            keepWhatHolds(m_entries[i], before.at(i), after.at(i));
+        return;
+    }
     // Each item finds the entry of the first unused item with its id in the old list.
     QMultiHash<QUuid, qsizetype> oldPositions;
     oldPositions.reserve(before.size());

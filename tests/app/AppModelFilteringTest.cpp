@@ -331,10 +331,17 @@ TEST(HistoryFiltering, MatchesThePlainComputation)
                 if (k % 2)
                     model.updateItem(changed);
                 else
-                    items.replace(n - 1, changed);
+                    items.replace(std::find_if(items.cbegin(), items.cend(),
+                                      [&](const ClipboardItem &item) { return item.id == changed.id; })
+                            - items.cbegin(),
+                        changed);
             }
-            if (round % 20 == 5)
+            if (round % 20 == 5) {
                 model.setItems(items);
+            } else {
+                std::rotate(items.begin(), items.begin() + 7, items.end()); // every item in a new place
+                model.setItems(items);
+            }
             items = model.items();
         }
         AppPreferences preferences;
