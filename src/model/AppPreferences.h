@@ -110,7 +110,7 @@ struct AppPreferences
 
     bool operator==(const AppPreferences &) const = default;
 
-    // --- JSON --------------------------------------------------------------------------------------------------
+    // --- JSON --------------------------------------------------------------------------------------------------------
 
     // Fails as a whole when a present key holds the wrong JSON type or `appearance` names no appearance.
     static Expected<AppPreferences, QString> fromJson(const QJsonObject &object);
@@ -121,14 +121,14 @@ struct AppPreferences
     // The compact UTF-8 document of toJson().
     Expected<QByteArray, QString> toJsonDocument() const;
 
-    // --- Use of the stored values ------------------------------------------------------------------------------
+    // --- Use of the stored values ------------------------------------------------------------------------------------
 
     // The number of items to load and keep: maxHistoryItems, or the default when that is 0 or less.
     qint64 historyItemLimit() const;
     // The retention period that prunes items of this kind (text and rich text share one); negative = forever.
     qint64 retentionDaysFor(ClipboardKind kind) const;
 
-    // --- Ignored applications ----------------------------------------------------------------------------------
+    // --- Ignored applications ----------------------------------------------------------------------------------------
 
     // The lines of ignoredAppsText, trimmed, blank ones dropped; order and duplicates kept.
     QStringList ignoredApplicationEntries() const;

@@ -128,7 +128,7 @@ const QStringList frameKeys = {
 
 } // namespace
 
-// --- Enumerations -------------------------------------------------------------------------------------------------
+// --- Enumerations ----------------------------------------------------------------------------------------------------
 
 TEST(PreferenceEnumerations, EveryCaseReadsBackFromItsRawValue)
 {
@@ -217,7 +217,7 @@ TEST(PreferenceEnumerations, TitlesFollowTheInterfaceLanguage)
     EXPECT_EQ(HistorySortOption(HistorySortOption::numberOfCopies).title(), u"Number of Copies");
 }
 
-// --- Decoding -----------------------------------------------------------------------------------------------------
+// --- Decoding --------------------------------------------------------------------------------------------------------
 
 TEST(PreferencesDecoding, EmptyDocumentGivesTheDefaults)
 {
@@ -321,7 +321,7 @@ TEST(PreferencesDecoding, WrongTypesFailTheWholeDocument)
         EXPECT_FALSE(AppPreferences::fromJsonDocument(QByteArray(document))) << document;
 }
 
-// --- Encoding -----------------------------------------------------------------------------------------------------
+// --- Encoding --------------------------------------------------------------------------------------------------------
 
 TEST(PreferencesEncoding, DefaultRecordWritesNoFrame)
 {
@@ -421,7 +421,7 @@ TEST(PreferencesRetention, EachKindHasItsOwnPeriod)
     EXPECT_EQ(preferences.retentionDaysFor(ClipboardKind::color), -1);
 }
 
-// --- Ignored applications -----------------------------------------------------------------------------------------
+// --- Ignored applications --------------------------------------------------------------------------------------------
 
 TEST(IgnoredApplications, Entries)
 {

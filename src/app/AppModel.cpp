@@ -1,0 +1,602 @@
+#include "AppModel.h"
+
+#include "TextUtilities.h"
+
+#include <QCollator>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+void fillIdentity(HistorySortKey &key, const QUuid &id)
+{
+    // The text of an id is its bytes in order as upper-case hexadecimal, so comparing the bytes as two
+    // big-endian numbers orders ids as their texts compare.
+    key.idHigh = (quint64(id.data1) << 32) | (quint64(id.data2) << 16) | quint64(id.data3);
+    key.idLow = 0;
+    for (const uchar byte : id.data4)
+        key.idLow = (key.idLow << 8) | byte;
+}
+
+} // namespace
+
+AppModel::AppModel(std::shared_ptr<const SourceApplicationLocator> locator, QObject *parent)
+    : QObject(parent), m_localizationRevision(QUuid::createUuid()), m_locator(std::move(locator))
+{ }
+
+// --- Members ---------------------------------------------------------------------------------------------------------
+
+void AppModel::setItems(QList<ClipboardItem> items)
+{
+    Q_EMIT aboutToChange();
+    const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
+    m_cache.listReplaced(before, m_items);
+    Q_EMIT itemsChanged(m_items);
+}
+
+void AppModel::setTags(const QList<Tag> &tags)
+{
+    Q_EMIT aboutToChange();
+    m_tags = tags;
+    Q_EMIT tagsChanged(m_tags);
+}
+
+void AppModel::setSelectedItemID(const std::optional<QUuid> &id)
+{
+    Q_EMIT aboutToChange();
+    m_selectedItemID = id;
+    Q_EMIT selectedItemIDChanged(m_selectedItemID);
+}
+
+void AppModel::setSelectedItemIDs(const QSet<QUuid> &ids)
+{
+    Q_EMIT aboutToChange();
+    m_selectedItemIDs = ids;
+    Q_EMIT selectedItemIDsChanged(m_selectedItemIDs);
+}
+
+void AppModel::setSelectedItemIDsInSelectionOrder(const QList<QUuid> &ids)
+{
+    Q_EMIT aboutToChange();
+    m_selectedItemIDsInSelectionOrder = ids;
+    Q_EMIT selectedItemIDsInSelectionOrderChanged(m_selectedItemIDsInSelectionOrder);
+}
+
+void AppModel::setSearchQuery(const QString &query)
+{
+    Q_EMIT aboutToChange();
+    m_searchQuery = query;
+    Q_EMIT searchQueryChanged(m_searchQuery);
+}
+
+void AppModel::setPreferences(const AppPreferences &preferences)
+{
+    Q_EMIT aboutToChange();
+    m_preferences = preferences;
+    Q_EMIT preferencesChanged(m_preferences);
+}
+
+void AppModel::setHistorySortOption(HistorySortOption option)
+{
+    Q_EMIT aboutToChange();
+    m_historySortOption = option;
+    Q_EMIT historySortOptionChanged(m_historySortOption);
+}
+
+void AppModel::setHistorySortReversed(bool reversed)
+{
+    Q_EMIT aboutToChange();
+    m_isHistorySortReversed = reversed;
+    Q_EMIT isHistorySortReversedChanged(m_isHistorySortReversed);
+}
+
+void AppModel::setSelectedHistoryFilterContentTypes(const QSet<HistoryFilterContentType> &types)
+{
+    Q_EMIT aboutToChange();
+    m_contentTypes = types;
+    Q_EMIT selectedHistoryFilterContentTypesChanged(m_contentTypes);
+}
+
+void AppModel::setSelectedHistoryFilterTagIDs(const QSet<qint64> &ids)
+{
+    Q_EMIT aboutToChange();
+    m_tagIDs = ids;
+    Q_EMIT selectedHistoryFilterTagIDsChanged(m_tagIDs);
+}
+
+void AppModel::setSelectedHistoryFilterSourceApplicationIDs(const QSet<QString> &ids)
+{
+    Q_EMIT aboutToChange();
+    m_sourceApplicationIDs = ids;
+    Q_EMIT selectedHistoryFilterSourceApplicationIDsChanged(m_sourceApplicationIDs);
+}
+
+void AppModel::setPaused(bool paused)
+{
+    Q_EMIT aboutToChange();
+    m_isPaused = paused;
+    Q_EMIT isPausedChanged(m_isPaused);
+}
+
+void AppModel::setLastError(const std::optional<QString> &error)
+{
+    Q_EMIT aboutToChange();
+    m_lastError = error;
+    Q_EMIT lastErrorChanged(m_lastError);
+}
+
+void AppModel::setLocalizationRevision(const QUuid &revision)
+{
+    Q_EMIT aboutToChange();
+    m_localizationRevision = revision;
+    Q_EMIT localizationRevisionChanged(m_localizationRevision);
+}
+
+// --- Reads -----------------------------------------------------------------------------------------------------------
+
+std::optional<ClipboardItem> AppModel::selectedItem() const
+{
+    if (m_selectedItemID) {
+        for (const ClipboardItem &item : m_items) {
+            if (item.id == *m_selectedItemID)
+                return item;
+        }
+        return std::nullopt;
+    }
+    const std::vector<qsizetype> visible = visibleOrder();
+    if (visible.empty())
+        return std::nullopt;
+    return m_items.at(visible.front());
+}
+
+QList<ClipboardItem> AppModel::selectedItems() const
+{
+    if (m_selectedItemIDs.isEmpty()) {
+        if (const auto item = selectedItem())
+            return {*item};
+        return {};
+    }
+    QHash<QUuid, qsizetype> positionById;
+    positionById.reserve(m_items.size());
+    for (qsizetype i = m_items.size() - 1; i >= 0; --i)
+        positionById.insert(m_items.at(i).id, i); // the first of two equal ids is inserted last and wins
+    QList<ClipboardItem> result;
+    for (const QUuid &id : m_selectedItemIDsInSelectionOrder) {
+        if (!m_selectedItemIDs.contains(id))
+            continue;
+        const auto found = positionById.constFind(id);
+        if (found != positionById.cend())
+            result.append(m_items.at(found.value()));
+    }
+    if (!result.isEmpty())
+        return result;
+    for (const qsizetype position : visibleOrder()) {
+        if (m_selectedItemIDs.contains(m_items.at(position).id))
+            result.append(m_items.at(position));
+    }
+    return result;
+}
+
+bool AppModel::hasActiveHistoryFilters() const
+{
+    return !m_contentTypes.isEmpty() || !m_tagIDs.isEmpty() || !m_sourceApplicationIDs.isEmpty();
+}
+
+QStringList AppModel::tagNames(const QList<qint64> &tagIDs) const
+{
+    QHash<qint64, QString> names;
+    for (const Tag &tag : m_tags)
+        names.insert(tag.id, tag.name);
+    QStringList result;
+    for (const qint64 id : tagIDs) {
+        const auto found = names.constFind(id);
+        if (found != names.cend())
+            result.append(found.value());
+    }
+    return result;
+}
+
+std::vector<qsizetype> AppModel::visiblePositions() const
+{
+    const bool favoritesOnly = m_contentTypes.contains(HistoryFilterContentType::favorites);
+    bool wantsText = false, wantsImages = false, wantsFiles = false, wantsLinks = false, wantsEmails = false,
+         wantsColors = false;
+    for (const HistoryFilterContentType type : m_contentTypes) {
+        switch (type) {
+        case HistoryFilterContentType::text:
+            wantsText = true;
+            break;
+        case HistoryFilterContentType::images:
+            wantsImages = true;
+            break;
+        case HistoryFilterContentType::files:
+            wantsFiles = true;
+            break;
+        case HistoryFilterContentType::links:
+            wantsLinks = true;
+            break;
+        case HistoryFilterContentType::emails:
+            wantsEmails = true;
+            break;
+        case HistoryFilterContentType::colors:
+            wantsColors = true;
+            break;
+        case HistoryFilterContentType::all:
+        case HistoryFilterContentType::favorites:
+            break;
+        }
+    }
+    const bool filtersKinds = wantsText || wantsImages || wantsFiles || wantsLinks || wantsEmails || wantsColors;
+    const CaseFoldedText query = CaseFoldedText::needle(TextUtilities::trimmedWhitespaceAndNewlines(m_searchQuery));
+
+    std::vector<qsizetype> positions;
+    positions.reserve(m_items.size());
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const ClipboardItem &item = m_items.at(i);
+        if (favoritesOnly && !item.isFavorite)
+            continue;
+        if (filtersKinds) {
+            bool matches = false;
+            switch (item.kind) {
+            case ClipboardKind::text:
+            case ClipboardKind::richText:
+                matches = wantsText;
+                break;
+            case ClipboardKind::image:
+                matches = wantsImages;
+                break;
+            case ClipboardKind::file:
+                matches = wantsFiles || (wantsImages && m_cache.hasOnlyImageFiles(i, item));
+                break;
+            case ClipboardKind::link:
+                matches = wantsLinks;
+                break;
+            case ClipboardKind::email:
+                matches = wantsEmails;
+                break;
+            case ClipboardKind::color:
+                matches = wantsColors;
+                break;
+            }
+            if (!matches)
+                continue;
+        }
+        if (!m_tagIDs.isEmpty()
+            && std::none_of(item.tags.cbegin(), item.tags.cend(), [&](qint64 tag) { return m_tagIDs.contains(tag); }))
+            continue;
+        if (!m_sourceApplicationIDs.isEmpty()) {
+            const auto &application = m_cache.sourceApplication(i, item);
+            if (!application || !m_sourceApplicationIDs.contains(application->id))
+                continue;
+        }
+        // Without regard to case; accents count.
+        if (!query.isEmpty() && !m_cache.foldedSearchText(i, item).contains(query))
+            continue;
+        positions.push_back(i);
+    }
+    return positions;
+}
+
+HistoryOrder AppModel::currentOrder() const
+{
+    return HistoryOrder(m_historySortOption, m_isHistorySortReversed, m_preferences.pinFavoritesToTop,
+        m_preferences.copySequenceModeEnabled);
+}
+
+HistorySortKey AppModel::sortKey(qsizetype position) const
+{
+    const ClipboardItem &item = m_items.at(position);
+    HistorySortKey key;
+    const HistoryItemCache::Dates &dates = m_cache.dates(position, item);
+    key.copiedAt = dates.copiedAt;
+    key.firstCopiedAt = dates.firstCopiedAt;
+    key.copyCount = item.copyCount;
+    key.byteSize = item.byteSize;
+    key.copySequence = dates.copySequence;
+    key.copySequenceOrder = item.copySequenceOrder.value_or(0);
+    key.isFavorite = item.isFavorite;
+    fillIdentity(key, item.id);
+    return key;
+}
+
+HistorySortKey AppModel::sortKey(const ClipboardItem &item)
+{
+    HistorySortKey key;
+    key.copiedAt = HistoryItemCache::msecsOf(item.copiedAt);
+    key.firstCopiedAt = HistoryItemCache::msecsOf(item.firstCopiedAt);
+    key.copyCount = item.copyCount;
+    key.byteSize = item.byteSize;
+    if (item.copySequenceID)
+        key.copySequence = HistoryItemCache::msecsOf(*item.copySequenceID);
+    key.copySequenceOrder = item.copySequenceOrder.value_or(0);
+    key.isFavorite = item.isFavorite;
+    fillIdentity(key, item.id);
+    return key;
+}
+
+QList<ClipboardItem> AppModel::itemsAt(const std::vector<qsizetype> &positions) const
+{
+    QList<ClipboardItem> result;
+    result.reserve(qsizetype(positions.size()));
+    for (const qsizetype position : positions)
+        result.append(m_items.at(position));
+    return result;
+}
+
+QList<ClipboardItem> AppModel::filteredItems() const
+{
+    return itemsAt(visibleOrder());
+}
+
+std::vector<qsizetype> AppModel::visibleOrder() const
+{
+    const std::vector<qsizetype> positions = visiblePositions();
+    std::vector<HistorySortKey> keys;
+    keys.reserve(positions.size());
+    for (const qsizetype position : positions)
+        keys.push_back(sortKey(position));
+    std::vector<qsizetype> order(positions.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = qsizetype(k);
+    currentOrder().sort(order, keys);
+    for (qsizetype &k : order)
+        k = positions[k];
+    return order;
+}
+
+bool AppModel::sortsBefore(const ClipboardItem &a, const ClipboardItem &b) const
+{
+    return currentOrder().sortsBefore(sortKey(a), sortKey(b));
+}
+
+std::strong_ordering AppModel::compareForSort(const ClipboardItem &a, const ClipboardItem &b) const
+{
+    return currentOrder().compareForSort(sortKey(a), sortKey(b));
+}
+
+std::strong_ordering AppModel::compareCopySequence(const ClipboardItem &a, const ClipboardItem &b) const
+{
+    return HistoryOrder::compareCopySequence(sortKey(a), sortKey(b));
+}
+
+QList<HistorySourceApplication> AppModel::sourceApplications() const
+{
+    QList<HistorySourceApplication> entries;
+    QHash<QString, qsizetype> positionById;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const auto &application = m_cache.sourceApplication(i, m_items.at(i));
+        if (!application)
+            continue;
+        const auto found = positionById.constFind(application->id);
+        if (found == positionById.cend()) {
+            positionById.insert(application->id, entries.size());
+            entries.append(*application);
+            continue;
+        }
+        // A later entry of the same name wins only when its application is installed and the first one's is not.
+        HistorySourceApplication &kept = entries[found.value()];
+        if (applicationPath(*application) && !applicationPath(kept))
+            kept = *application;
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(
+        entries.begin(), entries.end(), [&](const HistorySourceApplication &a, const HistorySourceApplication &b) {
+            return collator.compare(a.name, b.name) < 0;
+        });
+    return entries;
+}
+
+std::optional<QString> AppModel::applicationPath(const HistorySourceApplication &application) const
+{
+    if (!m_locator)
+        return std::nullopt;
+    if (application.bundleIdentifier) {
+        auto found = m_pathsByIdentifier.constFind(*application.bundleIdentifier);
+        if (found == m_pathsByIdentifier.cend())
+            found = m_pathsByIdentifier.insert(
+                *application.bundleIdentifier, m_locator->pathForIdentifier(*application.bundleIdentifier));
+        if (found.value())
+            return found.value();
+    }
+    auto found = m_pathsByName.constFind(application.name);
+    if (found == m_pathsByName.cend())
+        found = m_pathsByName.insert(application.name, m_locator->pathForName(application.name));
+    return found.value();
+}
+
+// --- Operations ------------------------------------------------------------------------------------------------------
+
+void AppModel::clearHistoryFilters()
+{
+    setSelectedHistoryFilterContentTypes({});
+    setSelectedHistoryFilterTagIDs({});
+    setSelectedHistoryFilterSourceApplicationIDs({});
+}
+
+void AppModel::removePositions(const std::vector<qsizetype> &positions)
+{
+    Q_EMIT aboutToChange();
+    if (!positions.empty()) {
+        // Close the gaps in place, moving each kept item once.
+        ClipboardItem *items = m_items.data();
+        qsizetype write = positions.front();
+        size_t next = 0;
+        for (qsizetype read = positions.front(); read < m_items.size(); ++read) {
+            if (next < positions.size() && positions[next] == read)
+                ++next;
+            else
+                items[write++] = std::move(items[read]);
+        }
+        m_items.resize(write);
+        m_cache.removePositions(positions);
+    }
+    Q_EMIT itemsChanged(m_items);
+}
+
+void AppModel::selectOnly(const std::optional<QUuid> &id)
+{
+    setSelectedItemID(id);
+    setSelectedItemIDs(id ? QSet<QUuid> {*id} : QSet<QUuid>());
+    setSelectedItemIDsInSelectionOrder(id ? QList<QUuid> {*id} : QList<QUuid>());
+}
+
+void AppModel::removeItems(QSet<QUuid> ids)
+{
+    if (ids.isEmpty())
+        return;
+
+    // Where the focused item stood in the list, when it is one of those removed.
+    const bool focusRemoved = m_selectedItemID && ids.contains(*m_selectedItemID);
+    QList<QUuid> visibleBefore;
+    std::optional<qsizetype> focusPosition;
+    if (focusRemoved) {
+        for (const qsizetype position : visibleOrder()) {
+            const QUuid &id = m_items.at(position).id;
+            if (!focusPosition && id == *m_selectedItemID)
+                focusPosition = visibleBefore.size();
+            visibleBefore.append(id);
+        }
+    }
+
+    std::vector<qsizetype> positions;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (ids.contains(m_items.at(i).id))
+            positions.push_back(i);
+    }
+    removePositions(positions);
+    pruneSourceApplicationFilter();
+
+    Q_EMIT aboutToChange();
+    m_selectedItemIDs.removeIf([&](const QUuid &id) { return ids.contains(id); });
+    Q_EMIT selectedItemIDsChanged(m_selectedItemIDs);
+    Q_EMIT aboutToChange();
+    m_selectedItemIDsInSelectionOrder.removeIf([&](const QUuid &id) { return ids.contains(id); });
+    Q_EMIT selectedItemIDsInSelectionOrderChanged(m_selectedItemIDsInSelectionOrder);
+
+    if (!focusRemoved)
+        return;
+    std::optional<QUuid> focus;
+    if (focusPosition) {
+        for (qsizetype i = *focusPosition + 1; i < visibleBefore.size() && !focus; ++i) {
+            if (!ids.contains(visibleBefore.at(i)))
+                focus = visibleBefore.at(i);
+        }
+        for (qsizetype i = *focusPosition - 1; i >= 0 && !focus; --i) {
+            if (!ids.contains(visibleBefore.at(i)))
+                focus = visibleBefore.at(i);
+        }
+    } else if (const std::vector<qsizetype> visible = visibleOrder(); !visible.empty()) {
+        focus = m_items.at(visible.front()).id;
+    }
+    selectOnly(focus);
+}
+
+void AppModel::updateItem(ClipboardItem item)
+{
+    qsizetype position = -1;
+    for (qsizetype i = 0; i < m_items.size() && position < 0; ++i) {
+        if (m_items.at(i).id == item.id)
+            position = i;
+    }
+    if (position < 0) {
+        upsertItem(std::move(item));
+        return;
+    }
+    Q_EMIT aboutToChange();
+    const ClipboardItem before = std::exchange(m_items[position], item);
+    m_cache.itemReplaced(position, before, item);
+    Q_EMIT itemsChanged(m_items);
+
+    std::vector<qsizetype> others;
+    for (qsizetype i = position + 1; i < m_items.size(); ++i) {
+        if (m_items.at(i).id == item.id)
+            others.push_back(i);
+    }
+    removePositions(others);
+    pruneSourceApplicationFilter();
+}
+
+void AppModel::upsertItem(ClipboardItem item)
+{
+    const QString key = item.contentKey();
+    std::vector<qsizetype> positions;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const ClipboardItem &loaded = m_items.at(i);
+        if (loaded.id == item.id || (loaded.kind == item.kind && m_cache.contentKey(i, loaded) == key))
+            positions.push_back(i);
+    }
+    removePositions(positions);
+
+    Q_EMIT aboutToChange();
+    m_items.prepend(item);
+    m_cache.prependOne();
+    Q_EMIT itemsChanged(m_items);
+
+    pruneSourceApplicationFilter();
+    selectOnly(item.id);
+}
+
+void AppModel::trimItems(qint64 limit)
+{
+    if (limit <= 0)
+        limit = AppPreferences::defaultMaxHistoryItems;
+    if (limit >= m_items.size())
+        return;
+    Q_EMIT aboutToChange();
+    m_items.resize(qsizetype(limit));
+    m_cache.truncate(qsizetype(limit));
+    Q_EMIT itemsChanged(m_items);
+    pruneSourceApplicationFilter();
+}
+
+void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
+{
+    if (updates.isEmpty())
+        return;
+    QHash<QUuid, qsizetype> pending;
+    for (qsizetype k = 0; k < updates.size(); ++k)
+        pending.insert(updates.at(k).id, k); // a later update of the same id wins
+    QSet<QUuid> applied;
+    QList<ClipboardItem> walked;
+    walked.reserve(m_items.size());
+    for (const ClipboardItem &item : std::as_const(m_items)) {
+        const auto found = pending.constFind(item.id);
+        if (found == pending.cend()) {
+            walked.append(item);
+            continue;
+        }
+        walked.append(updates.at(found.value()));
+        applied.insert(item.id);
+        pending.erase(found);
+    }
+    QList<ClipboardItem> items;
+    items.reserve(updates.size() + walked.size());
+    for (const ClipboardItem &update : updates) {
+        if (!applied.contains(update.id))
+            items.append(update);
+    }
+    items.append(walked);
+
+    Q_EMIT aboutToChange();
+    const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
+    m_cache.listReplaced(before, m_items);
+    Q_EMIT itemsChanged(m_items);
+    pruneSourceApplicationFilter();
+}
+
+void AppModel::pruneSourceApplicationFilter()
+{
+    if (m_sourceApplicationIDs.isEmpty())
+        return;
+    QSet<QString> present;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (const auto &application = m_cache.sourceApplication(i, m_items.at(i)))
+            present.insert(application->id);
+    }
+    QSet<QString> kept = m_sourceApplicationIDs;
+    kept.intersect(present);
+    if (kept.size() != m_sourceApplicationIDs.size())
+        setSelectedHistoryFilterSourceApplicationIDs(kept);
+}
