@@ -434,34 +434,53 @@ Result<void> SQLiteHistoryStore::migrateToVersion1()
         return Result<void>::failure(version.error());
     if (*version >= 1)
         return {};
+    // Items with HTML get their search text built again by the current rule.
+    auto rebuilt
+        = storedItemsWithFreshSearchText([](ClipboardItem &item) { return item.html && !item.html->isEmpty(); });
+    if (!rebuilt)
+        return Result<void>::failure(rebuilt.error());
+    if (auto written = upsertItems(*rebuilt); !written)
+        return written;
+    return setUserVersion(1);
+}
+
+Result<QHash<qint64, QString>> SQLiteHistoryStore::tagNamesByID()
+{
     auto tags = loadTags();
     if (!tags)
-        return Result<void>::failure(tags.error());
+        return Result<QHash<qint64, QString>>::failure(tags.error());
     QHash<qint64, QString> names;
     for (const Tag &tag : *tags)
         names.insert(tag.id, tag.name);
+    return names;
+}
 
-    auto statement = prepare("SELECT payload FROM clips;");
-    if (!statement)
-        return Result<void>::failure(statement.error());
-    QList<ClipboardItem> rebuilt;
+Result<QList<ClipboardItem>> SQLiteHistoryStore::storedItemsWithFreshSearchText(
+    const std::function<bool(ClipboardItem &)> &select)
+{
+    using R = Result<QList<ClipboardItem>>;
+    auto names = tagNamesByID();
+    if (!names)
+        return R::failure(names.error());
+    auto query = prepare("SELECT payload FROM clips;");
+    if (!query)
+        return R::failure(query.error());
+    QList<ClipboardItem> selected;
     while (true) {
-        auto row = statement->next();
+        auto row = query->next();
         if (!row)
-            return Result<void>::failure(row.error());
+            return R::failure(row.error());
         if (!*row)
             break;
-        const auto payload = statement->blob(0);
+        const auto payload = query->blob(0);
         if (!payload)
             continue;
-        const auto item = decodePayload(*payload);
-        if (!item || !item->html || item->html->isEmpty())
+        auto item = decodePayload(*payload);
+        if (!item || !select(*item))
             continue;
-        rebuilt.append(item->refreshingSearchText(tagNamesOf(item->tags, names)));
+        selected.append(item->refreshingSearchText(tagNamesOf(item->tags, *names)));
     }
-    if (auto written = upsertItems(rebuilt); !written)
-        return written;
-    return setUserVersion(1);
+    return selected;
 }
 
 // --- Writing ------------------------------------------------------------------------------------------------
@@ -727,13 +746,10 @@ Result<ClipboardItem> SQLiteHistoryStore::insertOrMerge(const ClipboardItem &ite
     }
     merged.copyCount = old.copyCount + 1;
 
-    auto tags = loadTags();
-    if (!tags)
-        return R::failure(tags.error());
-    QHash<qint64, QString> names;
-    for (const Tag &tag : *tags)
-        names.insert(tag.id, tag.name);
-    merged = merged.refreshingSearchText(tagNamesOf(merged.tags, names));
+    auto names = tagNamesByID();
+    if (!names)
+        return R::failure(names.error());
+    merged = merged.refreshingSearchText(tagNamesOf(merged.tags, *names));
 
     if (auto written = upsert(merged); !written)
         return R::failure(written.error());
@@ -969,34 +985,16 @@ Result<Tag> SQLiteHistoryStore::ensureTag(const QString &name, const QString &co
 
 Result<void> SQLiteHistoryStore::rewriteItemsCarryingTag(qint64 tagID, bool removeTag)
 {
-    auto tags = loadTags();
-    if (!tags)
-        return Result<void>::failure(tags.error());
-    QHash<qint64, QString> names;
-    for (const Tag &tag : *tags)
-        names.insert(tag.id, tag.name);
-
-    auto query = prepare("SELECT payload FROM clips;");
-    if (!query)
-        return Result<void>::failure(query.error());
-    QList<ClipboardItem> rewritten;
-    while (true) {
-        auto row = query->next();
-        if (!row)
-            return Result<void>::failure(row.error());
-        if (!*row)
-            break;
-        const auto payload = query->blob(0);
-        if (!payload)
-            continue;
-        auto item = decodePayload(*payload);
-        if (!item || !item->tags.contains(tagID))
-            continue;
+    auto rewritten = storedItemsWithFreshSearchText([tagID, removeTag](ClipboardItem &item) {
+        if (!item.tags.contains(tagID))
+            return false;
         if (removeTag)
-            item->tags.removeAll(tagID);
-        rewritten.append(item->refreshingSearchText(tagNamesOf(item->tags, names)));
-    }
-    return writeItems(rewritten);
+            item.tags.removeAll(tagID);
+        return true;
+    });
+    if (!rewritten)
+        return Result<void>::failure(rewritten.error());
+    return writeItems(*rewritten);
 }
 
 Result<Tag> SQLiteHistoryStore::updateTag(const Tag &tag)

@@ -69,6 +69,10 @@ private:
     Result<QList<RemovableItem>> removableItems(Statement &query, const RetentionPolicy *policy, double *recheckFrom);
     Result<void> deleteItems(const QList<QUuid> &ids);
     Result<void> rewriteItemsCarryingTag(qint64 tagID, bool removeTag);
+    Result<QHash<qint64, QString>> tagNamesByID();
+    // Every readable stored item that the function selects (it may change the item), with its search text
+    // rebuilt from the current tag names.
+    Result<QList<ClipboardItem>> storedItemsWithFreshSearchText(const std::function<bool(ClipboardItem &)> &select);
 
     Result<void> prepareSchema();
     Result<bool> columnExists(const QString &column, const QString &table);
