@@ -25,8 +25,8 @@ namespace {
 
 constexpr int storedItemCount = 5000;
 
-enum Content { kilobyteText, megabyteText, screenshot, repeatedText };
-enum Mode { plain, copyAndMerge, copySequence };
+enum Content { kilobyteText, megabyteText, screenshot, repeatedText, screenshotBmp };
+enum Mode { plain, copyAndMerge, copySequence, copyAndMergeAndSequence };
 
 QString textOfSize(qsizetype size, int seed)
 {
@@ -39,7 +39,7 @@ QString textOfSize(qsizetype size, int seed)
     return text;
 }
 
-QByteArray screenshotPng()
+QImage screenshotImage()
 {
     QImage image(1920, 1080, QImage::Format_RGB32);
     image.fill(QColor(236, 236, 236));
@@ -56,11 +56,16 @@ QByteArray screenshotPng()
             QStringLiteral("Line %1 of a document shown on the screen, with numbers 12.50 and 3,400.").arg(line));
     }
     painter.end();
-    QByteArray png;
-    QBuffer buffer(&png);
+    return image;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    image.save(&buffer, format);
+    return bytes;
 }
 
 class SignalledDelegate final : public PasteboardMonitorDelegate
@@ -94,8 +99,8 @@ struct Fixture
         if (!store.upsertItems(items))
             qFatal("could not fill the history");
         AppPreferences preferences;
-        preferences.copyAndMergeEnabled = mode == copyAndMerge;
-        preferences.copySequenceModeEnabled = mode == copySequence;
+        preferences.copyAndMergeEnabled = mode == copyAndMerge || mode == copyAndMergeAndSequence;
+        preferences.copySequenceModeEnabled = mode == copySequence || mode == copyAndMergeAndSequence;
         monitor.updatePreferences(preferences);
         monitor.setDelegate(&delegate);
     }
@@ -110,7 +115,7 @@ struct Fixture
     PasteboardMonitor monitor {store, pasteboard, workspace, recognizer, directory.path(), clock};
 };
 
-PasteboardContent contentFor(Content content, int iteration, const QByteArray &png)
+PasteboardContent contentFor(Content content, int iteration, const QByteArray &image)
 {
     PasteboardContent result;
     switch (content) {
@@ -121,7 +126,10 @@ PasteboardContent contentFor(Content content, int iteration, const QByteArray &p
         result.setString(PasteboardType::plainText(), textOfSize(1024 * 1024, iteration));
         break;
     case screenshot:
-        result.setData(PasteboardType::png(), png);
+        result.setData(PasteboardType::png(), image);
+        break;
+    case screenshotBmp:
+        result.setData(QStringLiteral("image/bmp"), image);
         break;
     case repeatedText:
         result.setString(PasteboardType::plainText(), textOfSize(1024, iteration));
@@ -135,20 +143,25 @@ void BM_CaptureToDelegate(benchmark::State &state)
     const auto content = Content(state.range(0));
     const auto mode = Mode(state.range(1));
     Fixture fixture(mode);
-    const QByteArray png = content == screenshot ? screenshotPng() : QByteArray();
+    QByteArray image;
+    if (content == screenshot)
+        image = encoded(screenshotImage(), "PNG");
+    else if (content == screenshotBmp)
+        image = encoded(screenshotImage(), "BMP");
+    const bool merging = mode == copyAndMerge || mode == copyAndMergeAndSequence;
     fixture.workspace.setFrontApplication(
         RunningApplication {QStringLiteral("Editor"), QStringLiteral("org.example.Editor"), QString(), 0, QString()});
 
     int iteration = 0;
     for (auto _ : state) {
-        const PasteboardContent next = contentFor(content, iteration++, png);
+        const PasteboardContent next = contentFor(content, iteration++, image);
         fixture.clock.advance(2000);
         if (content == repeatedText) {
             // The first copy, not measured: held by copy-and-merge, else stored.
             const int before = fixture.delegate.captures;
             fixture.pasteboard.setContent(next);
             fixture.monitor.checkPasteboard();
-            while (mode != copyAndMerge && fixture.delegate.captures == before)
+            while (!merging && fixture.delegate.captures == before)
                 QCoreApplication::processEvents();
             fixture.clock.advance(200);
         }
@@ -158,7 +171,7 @@ void BM_CaptureToDelegate(benchmark::State &state)
         fixture.pasteboard.setContent(next);
         fixture.monitor.checkPasteboard();
         double held = 0;
-        if (mode == copyAndMerge && content != repeatedText) {
+        if (merging && content != repeatedText) {
             // The half-second hold is waiting, not work: the clock jumps over it and the next tick stores.
             const auto holding = std::chrono::steady_clock::now();
             fixture.clock.advance(PasteboardMonitor::copyAndMergeHoldIntervalMs);
@@ -189,11 +202,13 @@ void BM_IdleTick(benchmark::State &state)
 void captureArguments(benchmark::internal::Benchmark *benchmark)
 {
     benchmark->ArgNames({"content", "mode"});
-    for (const Mode mode : {plain, copyAndMerge, copySequence}) {
+    for (const Mode mode : {plain, copyAndMerge, copySequence, copyAndMergeAndSequence}) {
         benchmark->Args({kilobyteText, mode});
         benchmark->Args({megabyteText, mode});
         benchmark->Args({screenshot, mode});
     }
+    // A screenshot offered only as BMP, which is encoded as PNG during the capture.
+    benchmark->Args({screenshotBmp, plain});
     // The same 1 KB text copied twice in a row: merged into the newest item with copy-and-merge, else merged with
     // its stored copy by the store.
     benchmark->Args({repeatedText, plain});
@@ -202,8 +217,8 @@ void captureArguments(benchmark::internal::Benchmark *benchmark)
 
 } // namespace
 
-// content: 0 = 1 KB text, 1 = 1 MB text, 2 = 1920x1080 screenshot, 3 = a repeated 1 KB text;
-// mode: 0 = plain, 1 = copy-and-merge, 2 = copy sequence.
+// content: 0 = 1 KB text, 1 = 1 MB text, 2 = 1920x1080 screenshot as PNG, 3 = a repeated 1 KB text, 4 = the
+// screenshot as BMP; mode: 0 = plain, 1 = copy-and-merge, 2 = copy sequence, 3 = copy-and-merge and copy sequence.
 BENCHMARK(BM_CaptureToDelegate)
     ->Apply(captureArguments)
     ->UseManualTime()

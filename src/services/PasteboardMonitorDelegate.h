@@ -17,9 +17,9 @@ public:
     // `updatedItems` are other stored items whose copy-sequence data the capture changed (none or one).
     virtual void pasteboardMonitorDidCapture(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems) = 0;
 
-    // The retention prune that followed a capture removed these items from the store. Their image files
-    // (the paths listed) are already deleted; the items are to leave memory. Comes before the capture's own
-    // pasteboardMonitorDidCapture.
+    // The retention prune that followed a capture removed these items from the store; they are to leave memory.
+    // The files listed (image assets, link-preview pictures) are already deleted where they lie in the support
+    // directory. Comes before the capture's own pasteboardMonitorDidCapture.
     virtual void pasteboardMonitorDidPrune(const HistoryRemoval &removal) = 0;
 
     // Text or QR codes recognised in a stored item's image arrived after its capture and are stored now. The

@@ -481,7 +481,7 @@ TEST_F(PasteboardMonitorTest, BuildsTextItemsFromPlainAndRichText)
         EXPECT_FALSE(item.title || item.assetPath || item.isFavorite || item.copySequenceID);
     }
 
-    // Blank text is no item, and is not retried as if it could not be read.
+    // Blank text is no item, however often it is read again.
     const qsizetype before = stored().size();
     copyText(QStringLiteral(" \n\t "));
     tick(40);
