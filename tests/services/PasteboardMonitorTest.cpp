@@ -1,0 +1,957 @@
+#include "PasteboardMonitor.h"
+
+#include "Clock.h"
+#include "Coding.h"
+#include "MemoryPasteboard.h"
+#include "SQLiteHistoryStore.h"
+#include "TestSupport.h"
+#include "Workspace.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// An item as read back from the store: dates in whole seconds.
+ClipboardItem storedForm(ClipboardItem item)
+{
+    item.copiedAt = Coding::wholeSeconds(item.copiedAt);
+    item.firstCopiedAt = Coding::wholeSeconds(item.firstCopiedAt);
+    return item;
+}
+
+// A clock that moves on by a millisecond each time it is read.
+class SteppingClock final : public Clock
+{
+public:
+    explicit SteppingClock(QDateTime start) : m_now(std::move(start)) { }
+    QDateTime now() const override
+    {
+        m_now = m_now.addMSecs(1);
+        return m_now;
+    }
+
+private:
+    mutable QDateTime m_now;
+};
+
+// Everything the monitor tells its delegate, in order.
+class RecordingDelegate final : public PasteboardMonitorDelegate
+{
+public:
+    struct Captured
+    {
+        ClipboardItem item;
+        QList<ClipboardItem> updatedItems;
+    };
+
+    void pasteboardMonitorDidCapture(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems) override
+    {
+        captures.append({item, updatedItems});
+        calls.append(QStringLiteral("capture"));
+    }
+    void pasteboardMonitorDidPrune(const HistoryRemoval &removal) override
+    {
+        prunes.append(removal);
+        calls.append(QStringLiteral("prune"));
+    }
+    void pasteboardMonitorDidUpdate(const ClipboardItem &item) override
+    {
+        updates.append(item);
+        calls.append(QStringLiteral("update"));
+    }
+
+    QList<Captured> captures;
+    QList<HistoryRemoval> prunes;
+    QList<ClipboardItem> updates;
+    QStringList calls;
+};
+
+// The real store, whose writes can be made to fail as on a full disk.
+class FlakyHistoryStore final : public HistoryStore
+{
+public:
+    explicit FlakyHistoryStore(const QString &directory) : m_store(directory) { }
+
+    bool failInserts = false;
+    bool failPrunes = false;
+
+    Result<QList<ClipboardItem>> loadRecentItems(qint64 limit) override { return m_store.loadRecentItems(limit); }
+    Result<QList<Tag>> loadTags() override { return m_store.loadTags(); }
+    Result<ClipboardItem> insertOrMerge(const ClipboardItem &item, bool copySequenceModeEnabled) override
+    {
+        if (failInserts)
+            return Result<ClipboardItem>::failure(fullDisk());
+        return m_store.insertOrMerge(item, copySequenceModeEnabled);
+    }
+    Result<void> upsert(const ClipboardItem &item) override { return m_store.upsert(item); }
+    Result<void> upsertItems(const QList<ClipboardItem> &items) override { return m_store.upsertItems(items); }
+    Result<std::optional<ClipboardItem>> touchItem(
+        const QUuid &id, const std::optional<QDateTime> &copiedAt, bool incrementCopyCount) override
+    {
+        return m_store.touchItem(id, copiedAt, incrementCopyCount);
+    }
+    Result<void> deleteItem(const QUuid &id) override { return m_store.deleteItem(id); }
+    Result<HistoryRemoval> clearHistory(bool keepFavorites) override { return m_store.clearHistory(keepFavorites); }
+    Result<HistoryRemoval> pruneItems(const RetentionPolicy &policy) override
+    {
+        if (failPrunes)
+            return Result<HistoryRemoval>::failure(fullDisk());
+        return m_store.pruneItems(policy);
+    }
+    Result<Tag> ensureTag(const QString &name, const QString &color) override { return m_store.ensureTag(name, color); }
+    Result<Tag> updateTag(const Tag &tag) override { return m_store.updateTag(tag); }
+    Result<void> deleteTag(qint64 id) override { return m_store.deleteTag(id); }
+    Result<QList<QUuid>> loadItemIDs() override { return m_store.loadItemIDs(); }
+    Result<QList<ClipboardItem>> loadItems(const QList<QUuid> &ids) override { return m_store.loadItems(ids); }
+
+    static HistoryStoreError fullDisk()
+    {
+        return HistoryStoreError(HistoryStoreError::stepFailed, QStringLiteral("database or disk is full"));
+    }
+
+private:
+    SQLiteHistoryStore m_store;
+};
+
+// Collects the warnings written while it lives.
+class CaptureWarnings
+{
+public:
+    CaptureWarnings()
+    {
+        lines().clear();
+        m_previous = qInstallMessageHandler(&CaptureWarnings::handle);
+    }
+    ~CaptureWarnings() { qInstallMessageHandler(m_previous); }
+    static QStringList &lines()
+    {
+        static QStringList collected;
+        return collected;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
+    {
+        if (type == QtWarningMsg)
+            lines().append(message);
+    }
+    QtMessageHandler m_previous = nullptr;
+};
+
+RunningApplication notes()
+{
+    return {QStringLiteral("Notes"), QStringLiteral("org.example.Notes"),
+        QStringLiteral("/usr/share/applications/org.example.Notes.desktop"), 4242, QString()};
+}
+
+PasteboardContent textContent(const QString &text)
+{
+    PasteboardContent content;
+    content.setString(PasteboardType::plainText(), text);
+    return content;
+}
+
+QByteArray encoded(const QImage &image, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QImage testImage(QColor color = QColor(30, 120, 200))
+{
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(color);
+    return image;
+}
+
+class PasteboardMonitorTest : public ::testing::Test
+{
+protected:
+    PasteboardMonitorTest()
+    {
+        // What the clipboard held when the program started.
+        pasteboard.setContent(textContent(QStringLiteral("copied before the start")));
+        workspace.setFrontApplication(notes());
+        monitor = std::make_unique<PasteboardMonitor>(store, pasteboard, workspace, recognizer, support.path(), clock);
+        monitor->setDelegate(&delegate);
+        monitor->updatePreferences(preferences);
+    }
+
+    void setPreferences(const std::function<void(AppPreferences &)> &change)
+    {
+        change(preferences);
+        monitor->updatePreferences(preferences);
+    }
+    void copy(const PasteboardContent &content) { pasteboard.setContent(content); }
+    void copyText(const QString &text) { copy(textContent(text)); }
+    void tick(int count = 1)
+    {
+        for (int i = 0; i < count; ++i)
+            monitor->checkPasteboard();
+    }
+    // Lets queued delegate calls and finished recognitions arrive.
+    void settle()
+    {
+        ASSERT_TRUE(waitUntil([this] { return !monitor || !monitor->isRecognizing(); }));
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    QList<ClipboardItem> stored()
+    {
+        auto items = store.loadRecentItems(0);
+        EXPECT_TRUE(items.hasValue());
+        return items ? *items : QList<ClipboardItem>();
+    }
+    QStringList storedTexts()
+    {
+        QStringList texts;
+        for (const ClipboardItem &item : stored())
+            texts.append(item.text.value_or(QStringLiteral("<none>")));
+        return texts;
+    }
+    QSet<QString> storedTextSet()
+    {
+        const QStringList texts = storedTexts();
+        return QSet<QString>(texts.begin(), texts.end());
+    }
+    // An item already in the history, copied `daysAgo` days before the clock's time.
+    ClipboardItem seed(const QString &text, double daysAgo, ClipboardKind kind = ClipboardKind::text)
+    {
+        ClipboardItem item;
+        item.id = QUuid::createUuid();
+        item.kind = kind;
+        item.text = text;
+        item.copiedAt = clock.now().addMSecs(qint64(-daysAgo * 86'400'000.0));
+        item.firstCopiedAt = item.copiedAt;
+        item.copyCount = 1;
+        item = item.refreshingSearchText({});
+        EXPECT_TRUE(store.upsert(item).hasValue());
+        return item;
+    }
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(files.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    QTemporaryDir support;
+    QTemporaryDir files;
+    FlakyHistoryStore store {support.path()};
+    MemoryPasteboard pasteboard;
+    MemoryWorkspace workspace;
+    MemoryTextRecognizer recognizer;
+    ManualClock clock;
+    AppPreferences preferences;
+    RecordingDelegate delegate;
+    std::unique_ptr<PasteboardMonitor> monitor;
+};
+
+// --- Change detection and skip rules ----------------------------------------------------------------------------
+
+TEST_F(PasteboardMonitorTest, CapturesEachNewChangeOnceAndTellsTheDelegateAfterTheTick)
+{
+    tick(3);
+    EXPECT_TRUE(stored().isEmpty()) << "what was on the clipboard at the start is not captured";
+
+    copyText(QStringLiteral("first"));
+    tick();
+    ASSERT_EQ(stored().size(), 1);
+    EXPECT_TRUE(delegate.captures.isEmpty()) << "the delegate hears of it from the event loop, not in the tick";
+    tick(5);
+    settle();
+    ASSERT_EQ(stored().size(), 1) << "a change is captured once";
+    ASSERT_EQ(delegate.captures.size(), 1);
+    EXPECT_EQ(delegate.captures.first().item, stored().first());
+    EXPECT_TRUE(delegate.captures.first().updatedItems.isEmpty());
+
+    // Once the monitor is gone, nothing more reaches the delegate.
+    clock.advanceSeconds(1);
+    copyText(QStringLiteral("second"));
+    tick();
+    monitor.reset();
+    settle();
+    EXPECT_EQ(storedTexts(), QStringList({QStringLiteral("second"), QStringLiteral("first")}));
+    EXPECT_EQ(delegate.captures.size(), 1);
+}
+
+TEST_F(PasteboardMonitorTest, SkipsWhatTheUserKeepsOut)
+{
+    struct Case
+    {
+        const char *name;
+        QList<std::pair<QString, QByteArray>> markers;
+        std::function<void(AppPreferences &)> preferences;
+        std::optional<RunningApplication> front;
+        bool captured;
+    };
+    const auto defaults = [](AppPreferences &) {};
+    RunningApplication browser {QStringLiteral("Browser"), QStringLiteral("org.example.Browser"),
+        QStringLiteral("/usr/share/applications/org.example.Browser.desktop"), 7, QString()};
+    const QList<Case> cases = {
+        {"plain copy", {}, defaults, notes(), true},
+        {"our own write", {{PasteboardType::varnistoMarker(), "1"}}, defaults, notes(), false},
+        {"transient", {{PasteboardType::transient(), ""}}, defaults, notes(), false},
+        {"auto-generated", {{PasteboardType::autoGenerated(), ""}}, defaults, notes(), false},
+        {"transient, not ignored", {{PasteboardType::transient(), ""}, {PasteboardType::autoGenerated(), ""}},
+            [](AppPreferences &p) { p.ignoreTransientContent = false; }, notes(), true},
+        {"concealed", {{PasteboardType::concealed(), ""}}, defaults, notes(), false},
+        {"password manager secret", {{PasteboardType::passwordManagerHint(), "secret"}}, defaults, notes(), false},
+        {"concealed, not ignored", {{PasteboardType::concealed(), ""}},
+            [](AppPreferences &p) { p.ignoreConcealedContent = false; }, notes(), true},
+        {"ignored by name", {}, [](AppPreferences &p) { p.ignoredAppsText = QStringLiteral("Other\nNotes"); }, notes(),
+            false},
+        {"ignored by desktop entry", {},
+            [](AppPreferences &p) {
+                p.ignoredAppsText = QStringLiteral("/usr/share/applications/../applications/org.example.Notes.desktop");
+            },
+            notes(), false},
+        {"another application ignored", {}, [](AppPreferences &p) { p.ignoredAppsText = QStringLiteral("Notes"); },
+            browser, true},
+        {"no application in front", {}, [](AppPreferences &p) { p.ignoredAppsText = QStringLiteral("Notes"); },
+            std::nullopt, true},
+    };
+    int number = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        preferences = AppPreferences();
+        setPreferences(c.preferences);
+        workspace.setFrontApplication(c.front);
+        const QString text = QStringLiteral("copy %1").arg(++number);
+        clock.advanceSeconds(1);
+        PasteboardContent content = textContent(text);
+        for (const auto &[type, value] : c.markers)
+            content.setData(type, value);
+        const qsizetype before = stored().size();
+        copy(content);
+        tick();
+        // A skipped change stays skipped, whoever comes to the front next.
+        workspace.setFrontApplication(browser);
+        tick(3);
+        ASSERT_EQ(stored().size(), before + (c.captured ? 1 : 0));
+        if (c.captured) {
+            const ClipboardItem item = stored().first();
+            EXPECT_EQ(item.text, text);
+            EXPECT_EQ(item.sourceAppName, c.front ? std::optional(c.front->name) : std::nullopt);
+            EXPECT_EQ(item.sourceBundleIdentifier, c.front ? std::optional(c.front->bundleIdentifier) : std::nullopt);
+        }
+    }
+}
+
+TEST_F(PasteboardMonitorTest, ReadsAChangeThatIsNotReadableYetOnAtMostThirtyMoreTicks)
+{
+    for (const int retries : {1, 30, 31}) {
+        SCOPED_TRACE(retries);
+        const QString text = QStringLiteral("slow owner %1").arg(retries);
+        clock.advanceSeconds(1);
+        pasteboard.setReadable(false);
+        copyText(text);
+        tick(); // seen, nothing to read
+        tick(retries - 1);
+        pasteboard.setReadable(true);
+        tick(); // the last retry
+        tick(3);
+        const bool captured = !stored().isEmpty() && stored().first().text == text;
+        EXPECT_EQ(captured, retries <= PasteboardMonitor::maxDeferredReadAttempts);
+    }
+    // A new change starts over.
+    clock.advanceSeconds(1);
+    pasteboard.setReadable(false);
+    copyText(QStringLiteral("a"));
+    tick(20);
+    copyText(QStringLiteral("b"));
+    tick(25);
+    pasteboard.setReadable(true);
+    tick();
+    EXPECT_EQ(stored().first().text, QStringLiteral("b"));
+}
+
+TEST_F(PasteboardMonitorTest, CapturesNothingCopiedDuringAPause)
+{
+    monitor->setPaused(true);
+    copyText(QStringLiteral("during the pause"));
+    tick();
+    copyText(QStringLiteral("also during the pause"));
+    tick();
+    monitor->setPaused(false);
+    tick(3);
+    EXPECT_TRUE(stored().isEmpty());
+
+    // A copy made just before the pause, that no tick had seen yet, is still captured afterwards.
+    copyText(QStringLiteral("before the pause"));
+    monitor->setPaused(true);
+    tick();
+    monitor->setPaused(false);
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList {QStringLiteral("before the pause")});
+
+    // Copying resumes normally.
+    clock.advanceSeconds(1);
+    monitor->setPaused(true);
+    monitor->setPaused(false);
+    copyText(QStringLiteral("after"));
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList({QStringLiteral("after"), QStringLiteral("before the pause")}));
+}
+
+TEST_F(PasteboardMonitorTest, StartPollsOnItsOwnUntilStopped)
+{
+    monitor->start(preferences);
+    monitor->start(preferences);
+    EXPECT_TRUE(monitor->isRunning());
+    copyText(QStringLiteral("polled"));
+    EXPECT_TRUE(waitUntil([this] { return delegate.captures.size() == 1; }));
+    monitor->stop();
+    EXPECT_FALSE(monitor->isRunning());
+    EXPECT_EQ(storedTexts(), QStringList {QStringLiteral("polled")});
+}
+
+// --- Readers and items ------------------------------------------------------------------------------------------
+
+TEST_F(PasteboardMonitorTest, BuildsTextItemsFromPlainAndRichText)
+{
+    struct Case
+    {
+        const char *name;
+        PasteboardContent content;
+        ClipboardKind kind;
+        std::optional<QString> text;
+        bool keepsMarkup;
+        qint64 byteSize;
+        QString searchText;
+    };
+    const QByteArray rtf = "{\\rtf1 https://example.com/a}";
+    const QString html = QStringLiteral("<a href=\"https://example.com/a\">é</a>");
+    PasteboardContent richLink;
+    richLink.setData(PasteboardType::rtf(), rtf);
+    richLink.setString(PasteboardType::html(), html);
+    richLink.setString(PasteboardType::plainText(), QStringLiteral("https://example.com/a"));
+    PasteboardContent htmlOnly;
+    htmlOnly.setString(PasteboardType::html(), QStringLiteral("<b>bold</b>"));
+    PasteboardContent rtfAlternative;
+    rtfAlternative.setData(PasteboardType::rtfAlternative(), rtf);
+    rtfAlternative.setString(PasteboardType::plainText(), QStringLiteral("Plain words"));
+
+    const QList<Case> cases = {
+        {"untrimmed text", textContent(QStringLiteral("  hello\n")), ClipboardKind::text, QStringLiteral("  hello\n"),
+            false, 8, QStringLiteral("  hello\n   Notes")},
+        {"a link in plain text", textContent(QStringLiteral(" https://example.org/x ")), ClipboardKind::link,
+            QStringLiteral(" https://example.org/x "), false, 23, QStringLiteral(" https://example.org/x    Notes")},
+        {"a colour", textContent(QStringLiteral("#FF8800")), ClipboardKind::color, QStringLiteral("#FF8800"), false, 7,
+            QStringLiteral("#FF8800   Notes")},
+        {"non-ASCII sizes in UTF-8", textContent(QStringLiteral("Grüße 😀")), ClipboardKind::text,
+            QStringLiteral("Grüße 😀"), false, 12, QStringLiteral("Grüße 😀   Notes")},
+        {"rich text whose plain string is a link", richLink, ClipboardKind::link,
+            QStringLiteral("https://example.com/a"), true, qint64(rtf.size()) + html.toUtf8().size() + 21,
+            QStringLiteral("https://example.com/a   Notes")},
+        {"rich text without a plain string", htmlOnly, ClipboardKind::richText, std::nullopt, true, 11,
+            QStringLiteral("  Notes")},
+        {"RTF under its other name", rtfAlternative, ClipboardKind::richText, QStringLiteral("Plain words"), true,
+            qint64(rtf.size()) + 11, QStringLiteral("Plain words   Notes")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        clock.advanceSeconds(1);
+        copy(c.content);
+        tick();
+        const ClipboardItem item = stored().first();
+        EXPECT_EQ(item.kind, c.kind);
+        EXPECT_EQ(item.text, c.text);
+        EXPECT_EQ(item.byteSize, c.byteSize);
+        EXPECT_EQ(item.searchText, c.searchText);
+        EXPECT_EQ(item.rtfData.has_value() || item.html.has_value(), c.keepsMarkup);
+        EXPECT_EQ(item.copiedAt, Coding::wholeSeconds(clock.now()));
+        EXPECT_EQ(item.firstCopiedAt, item.copiedAt);
+        EXPECT_EQ(item.sourceAppName, QStringLiteral("Notes"));
+        EXPECT_EQ(item.sourceBundleIdentifier, QStringLiteral("org.example.Notes"));
+        EXPECT_FALSE(item.title || item.assetPath || item.isFavorite || item.copySequenceID);
+    }
+
+    // Blank text is no item, however often it is read again.
+    const qsizetype before = stored().size();
+    copyText(QStringLiteral(" \n\t "));
+    tick(40);
+    EXPECT_EQ(stored().size(), before);
+}
+
+TEST_F(PasteboardMonitorTest, WritesACopiedImageAsAnAssetNamedByTheItem)
+{
+    const QByteArray png = encoded(testImage(), "PNG");
+    PasteboardContent content;
+    content.setData(PasteboardType::png(), png);
+    content.setString(PasteboardType::plainText(), QStringLiteral("alternative text"));
+    copy(content);
+    tick();
+    settle();
+
+    ASSERT_EQ(stored().size(), 1);
+    const ClipboardItem item = stored().first();
+    EXPECT_EQ(item.kind, ClipboardKind::image) << "an image with text is an image";
+    const QString fileName = Coding::uuidString(item.id) + QStringLiteral(".png");
+    EXPECT_EQ(item.assetPath, QDir(support.path()).filePath(QStringLiteral("Images/") + fileName));
+    QFile asset(*item.assetPath);
+    ASSERT_TRUE(asset.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asset.readAll(), png);
+    EXPECT_EQ(item.byteSize, png.size());
+    EXPECT_EQ(item.searchText, fileName + QStringLiteral("  Notes"));
+    EXPECT_FALSE(item.text.has_value()) << "nothing recognised: no text, not an empty one";
+    EXPECT_FALSE(item.qrCodeText.has_value());
+    EXPECT_TRUE(delegate.updates.isEmpty());
+
+    // The same picture again is another item with another file; a picture in another format becomes PNG.
+    copy(content);
+    tick();
+    clock.advanceSeconds(1);
+    PasteboardContent bmp;
+    bmp.setData(QStringLiteral("image/bmp"), encoded(testImage(Qt::red), "BMP"));
+    copy(bmp);
+    tick();
+    settle();
+    const QList<ClipboardItem> items = stored();
+    ASSERT_EQ(items.size(), 3);
+    QSet<QString> assets;
+    for (const ClipboardItem &image : items)
+        assets.insert(image.assetPath.value_or(QString()));
+    EXPECT_EQ(assets.size(), 3);
+    EXPECT_EQ(QDir(monitor->imagesDirectory()).entryList(QDir::Files).size(), 3);
+    QImage converted(*items.first().assetPath, "PNG");
+    EXPECT_EQ(converted.size(), QSize(40, 30));
+    EXPECT_EQ(converted.pixelColor(0, 0), QColor(Qt::red));
+}
+
+TEST_F(PasteboardMonitorTest, AnImageThatCannotBeWrittenIsTakenAsItsText)
+{
+    // Something that is not a folder stands where the images go.
+    QFile blocker(QDir(support.path()).filePath(QStringLiteral("Images")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    PasteboardContent content;
+    content.setData(PasteboardType::png(), encoded(testImage(), "PNG"));
+    content.setString(PasteboardType::plainText(), QStringLiteral("caption"));
+    copy(content);
+    tick();
+    ASSERT_EQ(stored().size(), 1);
+    EXPECT_EQ(stored().first().kind, ClipboardKind::text);
+    EXPECT_EQ(stored().first().text, QStringLiteral("caption"));
+}
+
+TEST_F(PasteboardMonitorTest, BuildsFileItemsAndReadsTheFirstFileWhenItIsAnImage)
+{
+    const QString notesFile = writeFile(QStringLiteral("notes.txt"), "abc");
+    const QString screenshot = writeFile(QStringLiteral("shot.png"), encoded(testImage(), "PNG"));
+    const QString gone = files.filePath(QStringLiteral("gone.txt"));
+    recognizer.setResult({{QStringLiteral(" Invoice 42 "), QStringLiteral("  ")}, {QStringLiteral("WIFI:S:home;;")}});
+    const auto copyFiles = [this](const QStringList &paths, bool withImage) {
+        PasteboardContent content;
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls.append(QUrl::fromLocalFile(path));
+        content.setFileURLs(urls);
+        if (withImage)
+            content.setData(PasteboardType::png(), encoded(testImage(), "PNG"));
+        clock.advanceSeconds(1);
+        copy(content);
+        tick();
+        settle();
+        return stored().first();
+    };
+
+    // Files with their icon as an image are files; a missing file counts no bytes.
+    ClipboardItem item = copyFiles({notesFile, gone}, true);
+    EXPECT_EQ(item.kind, ClipboardKind::file);
+    EXPECT_EQ(item.filePaths, QStringList({notesFile, gone}));
+    EXPECT_EQ(item.byteSize, 3);
+    EXPECT_EQ(item.searchText, QStringLiteral("notes.txt gone.txt"));
+    EXPECT_FALSE(item.assetPath || item.text || item.qrCodeText);
+    EXPECT_EQ(recognizer.textRequestCount(), 0) << "only an image file first in the list is read";
+
+    // The image file first: its text and QR codes arrive after the capture, in the store and at the delegate.
+    item = copyFiles({screenshot, notesFile}, false);
+    EXPECT_EQ(item.byteSize, QFileInfo(screenshot).size() + 3);
+    EXPECT_EQ(item.text, QStringLiteral("Invoice 42"));
+    EXPECT_EQ(item.qrCodeText, QStringLiteral("WIFI:S:home;;"));
+    EXPECT_EQ(item.searchText, QStringLiteral("shot.png notes.txt Invoice 42 WIFI:S:home;;"));
+    ASSERT_EQ(delegate.updates.size(), 1);
+    EXPECT_EQ(delegate.updates.first(), item);
+    EXPECT_EQ(delegate.calls.mid(delegate.calls.size() - 2), QStringList({"capture", "update"}));
+    ASSERT_FALSE(delegate.captures.last().item.text.has_value()) << "the capture itself does not wait for it";
+
+    // Second in the list, the image file is not looked into.
+    const int requests = recognizer.textRequestCount();
+    item = copyFiles({notesFile, screenshot}, false);
+    EXPECT_FALSE(item.text.has_value());
+    EXPECT_EQ(recognizer.textRequestCount(), requests);
+}
+
+TEST_F(PasteboardMonitorTest, StoresRecognisedTextOfAnImageWithoutBlockingTheCapture)
+{
+    recognizer.setResult({{QStringLiteral("Total: 12.50")}, {}});
+    PasteboardContent content;
+    content.setData(PasteboardType::png(), encoded(testImage(), "PNG"));
+    copy(content);
+    tick();
+    ASSERT_EQ(stored().size(), 1);
+    const QString fileName = Coding::uuidString(stored().first().id) + QStringLiteral(".png");
+    settle();
+    const ClipboardItem item = stored().first();
+    EXPECT_EQ(item.text, QStringLiteral("Total: 12.50"));
+    EXPECT_FALSE(item.qrCodeText.has_value());
+    EXPECT_EQ(item.kind, ClipboardKind::image);
+    EXPECT_EQ(item.searchText, QStringLiteral("Total: 12.50 ") + fileName + QStringLiteral("  Notes"));
+    ASSERT_EQ(delegate.updates.size(), 1);
+    EXPECT_EQ(delegate.updates.first(), item);
+
+    // A failed recognition leaves the item as it was; the recogniser has logged it, once.
+    {
+        CaptureWarnings warnings;
+        recognizer.setFailure(QStringLiteral("engine missing"));
+        clock.advanceSeconds(1);
+        copy(content);
+        tick();
+        settle();
+        EXPECT_FALSE(stored().first().text.has_value());
+        EXPECT_EQ(delegate.updates.size(), 1);
+        EXPECT_EQ(warnings.lines(), QStringList {"Varnisto image content recognition failed: engine missing"});
+    }
+
+    // An item deleted before its text arrives is not written back.
+    recognizer.setFailure(std::nullopt);
+    clock.advanceSeconds(1);
+    copy(content);
+    tick();
+    ASSERT_TRUE(store.deleteItem(stored().first().id).hasValue());
+    settle();
+    EXPECT_EQ(stored().size(), 2);
+    EXPECT_EQ(delegate.updates.size(), 1);
+}
+
+TEST_F(PasteboardMonitorTest, ARepeatedCopyMergesIntoTheStoredItem)
+{
+    copyText(QStringLiteral("again"));
+    tick();
+    const QUuid id = stored().first().id;
+    clock.advanceSeconds(2);
+    copyText(QStringLiteral("other"));
+    tick();
+    clock.advanceSeconds(2);
+    copyText(QStringLiteral("again"));
+    tick();
+    settle();
+    const QList<ClipboardItem> items = stored();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items.first().id, id);
+    EXPECT_EQ(items.first().copyCount, 1);
+    EXPECT_EQ(items.first().copiedAt, Coding::wholeSeconds(clock.now()));
+    EXPECT_EQ(delegate.captures.last().item.id, id);
+}
+
+// --- Copy sequence ----------------------------------------------------------------------------------------------
+
+TEST_F(PasteboardMonitorTest, NumbersCapturesThatFollowEachOtherWithinThirtySeconds)
+{
+    setPreferences([](AppPreferences &p) { p.copySequenceModeEnabled = true; });
+    copyText(QStringLiteral("A"));
+    tick();
+    const QDateTime startedAt = Coding::wholeSeconds(clock.now());
+    clock.advanceSeconds(10);
+    copyText(QStringLiteral("B"));
+    tick();
+    clock.advanceSeconds(10);
+    copyText(QStringLiteral("C"));
+    tick();
+    settle();
+
+    const QList<ClipboardItem> items = stored();
+    ASSERT_EQ(storedTexts(), QStringList({"C", "B", "A"}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(items.at(i).copySequenceID, startedAt);
+        EXPECT_EQ(items.at(i).copySequenceOrder, 2 - i);
+    }
+    ASSERT_EQ(delegate.captures.size(), 3);
+    ASSERT_EQ(delegate.captures.at(1).updatedItems.size(), 1) << "the first item, re-saved when B arrived";
+    EXPECT_EQ(delegate.captures.at(1).updatedItems.first(), items.at(2));
+    EXPECT_TRUE(delegate.captures.at(2).updatedItems.isEmpty());
+
+    // B copied again 5 seconds later: measured from C, the newest other item, and numbered after it.
+    clock.advanceSeconds(5);
+    copyText(QStringLiteral("B"));
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList({"B", "C", "A"}));
+    EXPECT_EQ(stored().first().copySequenceOrder, 3);
+    EXPECT_EQ(stored().first().copyCount, 1);
+}
+
+TEST_F(PasteboardMonitorTest, ACopySequenceEndsAfterThirtySecondsOrAWriteOfOurOwn)
+{
+    struct Case
+    {
+        const char *name;
+        double gapSeconds;
+        bool writeInBetween;
+        std::optional<qint64> order;
+    };
+    const QList<Case> cases = {
+        {"29 seconds", 29, false, 1},
+        {"30 seconds", 30, false, std::nullopt},
+        {"a paste in between", 5, true, std::nullopt},
+    };
+    setPreferences([](AppPreferences &p) { p.copySequenceModeEnabled = true; });
+    int number = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        clock.advanceSeconds(600);
+        copyText(QStringLiteral("first %1").arg(++number));
+        tick();
+        clock.advanceSeconds(c.gapSeconds / 2);
+        if (c.writeInBetween)
+            monitor->setLastCopySequencePasteTime(clock.now());
+        clock.advanceSeconds(c.gapSeconds / 2);
+        copyText(QStringLiteral("second %1").arg(number));
+        tick();
+        EXPECT_EQ(stored().first().copySequenceOrder, c.order);
+        EXPECT_EQ(stored().at(1).copySequenceOrder, c.order ? std::optional<qint64>(0) : std::nullopt);
+    }
+}
+
+// --- Copy-and-merge ---------------------------------------------------------------------------------------------
+
+TEST_F(PasteboardMonitorTest, CopyAndMergeAppendsTheSameCopyTwiceToTheNewestItem)
+{
+    const ClipboardItem alpha = seed(QStringLiteral("alpha"), 0.01);
+    setPreferences([](AppPreferences &p) {
+        p.copyAndMergeEnabled = true;
+        p.copyAndMergeSeparator = QStringLiteral("comma");
+    });
+    copyText(QStringLiteral("beta"));
+    tick();
+    clock.advanceSeconds(0.3);
+    copyText(QStringLiteral("beta"));
+    tick();
+    settle();
+
+    ASSERT_EQ(stored().size(), 1) << "no item holding only the copy";
+    const ClipboardItem merged = stored().first();
+    EXPECT_EQ(merged.id, alpha.id);
+    EXPECT_EQ(merged.text, QStringLiteral("alpha, beta"));
+    EXPECT_EQ(merged.kind, ClipboardKind::text);
+    EXPECT_EQ(merged.copyCount, alpha.copyCount + 1);
+    EXPECT_EQ(merged.byteSize, 11);
+    EXPECT_EQ(merged.copiedAt, Coding::wholeSeconds(clock.now()));
+    ASSERT_EQ(delegate.captures.size(), 1);
+    EXPECT_EQ(storedForm(delegate.captures.first().item), merged);
+
+    // The merged text is on the clipboard, marked as ours, and is not captured.
+    EXPECT_EQ(pasteboard.content().data(PasteboardType::varnistoMarker()), QByteArray("1"));
+    EXPECT_EQ(pasteboard.content().data(PasteboardType::plainText()), QByteArray("alpha, beta"));
+    clock.advanceSeconds(2);
+    tick(3);
+    EXPECT_EQ(stored().size(), 1);
+}
+
+TEST_F(PasteboardMonitorTest, CopyAndMergeChoosesItsTarget)
+{
+    struct Case
+    {
+        const char *name;
+        std::function<void()> seedHistory;
+        QStringList expected;
+    };
+    const QList<Case> cases = {
+        {"the newest item that is not a favourite",
+            [this] {
+                seed(QStringLiteral("older"), 0.02);
+                ClipboardItem favourite = seed(QStringLiteral("favourite"), 0.01);
+                favourite.isFavorite = true;
+                ASSERT_TRUE(store.upsert(favourite).hasValue());
+            },
+            {"older\nbeta", "favourite"}},
+        {"an image: the copy is stored as an item of its own",
+            [this] { seed(QStringLiteral("picture"), 0.01, ClipboardKind::image); }, {"beta", "picture"}},
+        {"an empty history", [] {}, {"beta"}},
+    };
+    setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = true; });
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(store.clearHistory(false).hasValue());
+        c.seedHistory();
+        copyText(QStringLiteral("beta"));
+        tick();
+        clock.advanceSeconds(0.2);
+        copyText(QStringLiteral("beta"));
+        tick();
+        clock.advanceSeconds(1);
+        tick(2);
+        EXPECT_EQ(storedTexts(), c.expected);
+    }
+}
+
+TEST_F(PasteboardMonitorTest, CopyAndMergeHoldsACopyForHalfASecond)
+{
+    setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = true; });
+    copyText(QStringLiteral("one"));
+    tick();
+    clock.advanceSeconds(0.4);
+    tick();
+    EXPECT_TRUE(stored().isEmpty()) << "held";
+    clock.advanceSeconds(0.1);
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList {"one"});
+
+    // A different copy within the half second: the first is stored at once, the second is held in its turn.
+    clock.advanceSeconds(5);
+    copyText(QStringLiteral("two"));
+    tick();
+    clock.advanceSeconds(0.2);
+    copyText(QStringLiteral("three"));
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList({"two", "one"}));
+    clock.advanceSeconds(0.49);
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList({"two", "one"}));
+    clock.advanceSeconds(0.01);
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList({"three", "two", "one"}));
+
+    // A held copy waits through a pause and is stored by the first tick after it.
+    copyText(QStringLiteral("four"));
+    tick();
+    monitor->setPaused(true);
+    clock.advanceSeconds(3);
+    tick();
+    EXPECT_EQ(stored().size(), 3);
+    monitor->setPaused(false);
+    tick();
+    EXPECT_EQ(stored().first().text, QStringLiteral("four"));
+}
+
+TEST_F(PasteboardMonitorTest, AHeldCopyIsDroppedByStopOrWhenCopyAndMergeIsTurnedOff)
+{
+    const std::function<void()> drops[] = {
+        [this] { monitor->stop(); },
+        [this] { setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = false; }); },
+    };
+    for (const auto &drop : drops) {
+        setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = true; });
+        PasteboardContent content;
+        content.setData(PasteboardType::png(), encoded(testImage(), "PNG"));
+        copy(content);
+        tick();
+        drop();
+        setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = true; });
+        clock.advanceSeconds(1);
+        tick(2);
+        EXPECT_TRUE(stored().isEmpty());
+        EXPECT_TRUE(QDir(monitor->imagesDirectory()).entryList(QDir::Files).isEmpty())
+            << "the image file of a dropped copy goes with it";
+    }
+}
+
+// --- Pruning ----------------------------------------------------------------------------------------------------
+
+TEST_F(PasteboardMonitorTest, PrunesEachKindByItsOwnRetentionAndReportsWhatWentAway)
+{
+    setPreferences([](AppPreferences &p) {
+        p.textRetentionDays = 90;
+        p.linkRetentionDays = 30;
+        p.imageRetentionDays = 60;
+        p.fileRetentionDays = -1;
+        p.retentionDays = -1; // no longer what pruning goes by
+    });
+    QDir().mkpath(monitor->imagesDirectory());
+    const QString oldAsset = QDir(monitor->imagesDirectory()).filePath(QStringLiteral("old.png"));
+    QFile(oldAsset).open(QIODevice::WriteOnly);
+
+    const ClipboardItem oldText = seed(QStringLiteral("old text"), 91);
+    seed(QStringLiteral("recent text"), 89);
+    ClipboardItem tagged = seed(QStringLiteral("tagged"), 200);
+    tagged.tags = {store.ensureTag(QStringLiteral("Work"), QStringLiteral("#3B85ED"))->id};
+    ASSERT_TRUE(store.upsert(tagged).hasValue());
+    ClipboardItem favourite = seed(QStringLiteral("favourite"), 200);
+    favourite.isFavorite = true;
+    ASSERT_TRUE(store.upsert(favourite).hasValue());
+    const ClipboardItem oldLink = seed(QStringLiteral("https://example.com"), 31, ClipboardKind::link);
+    ClipboardItem oldImage = seed(QStringLiteral("image"), 61, ClipboardKind::image);
+    oldImage.assetPath = oldAsset;
+    ASSERT_TRUE(store.upsert(oldImage).hasValue());
+    seed(QStringLiteral("file"), 400, ClipboardKind::file);
+
+    copyText(QStringLiteral("new"));
+    tick();
+    settle();
+    EXPECT_EQ(storedTextSet(), QSet<QString>({"new", "recent text", "tagged", "favourite", "file"}));
+    ASSERT_EQ(delegate.prunes.size(), 1);
+    const HistoryRemoval &removal = delegate.prunes.first();
+    EXPECT_EQ(QSet<QUuid>(removal.itemIDs.begin(), removal.itemIDs.end()),
+        QSet<QUuid>({oldText.id, oldLink.id, oldImage.id}));
+    EXPECT_FALSE(QFile::exists(oldAsset));
+    EXPECT_EQ(delegate.calls, QStringList({"prune", "capture"}));
+
+    // A period of 0 days never takes the capture that was just stored, though time moves on while it is stored.
+    setPreferences([](AppPreferences &p) { p.textRetentionDays = 0; });
+    SteppingClock moving(clock.now().addSecs(1));
+    PasteboardMonitor movingMonitor(store, pasteboard, workspace, recognizer, support.path(), moving);
+    movingMonitor.updatePreferences(preferences);
+    copyText(QStringLiteral("newest"));
+    movingMonitor.checkPasteboard();
+    EXPECT_EQ(storedTextSet(), QSet<QString>({"newest", "tagged", "favourite", "file"}));
+}
+
+// --- Failures ---------------------------------------------------------------------------------------------------
+
+TEST_F(PasteboardMonitorTest, AFailedStoreLosesOnlyThatCapture)
+{
+    CaptureWarnings warnings;
+    const QString failureLine
+        = QStringLiteral("Varnisto history write failed: ") + FlakyHistoryStore::fullDisk().description();
+
+    // Without copy-and-merge: the failed copy is logged, the next one is stored.
+    store.failInserts = true;
+    copyText(QStringLiteral("lost"));
+    tick();
+    store.failInserts = false;
+    copyText(QStringLiteral("kept"));
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList {"kept"});
+    EXPECT_EQ(warnings.lines(), QStringList {failureLine});
+
+    // With copy-and-merge: storing the held copy fails when the next arrives, and the next is still held.
+    setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = true; });
+    copyText(QStringLiteral("held"));
+    tick();
+    store.failInserts = true;
+    clock.advanceSeconds(0.2);
+    copyText(QStringLiteral("next"));
+    tick();
+    store.failInserts = false;
+    clock.advanceSeconds(0.5);
+    tick();
+    EXPECT_EQ(storedTexts(), QStringList({"next", "kept"}));
+    EXPECT_EQ(warnings.lines().size(), 2);
+
+    // A failed prune after the write: the capture is stored and the delegate still hears of it.
+    setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = false; });
+    store.failPrunes = true;
+    copyText(QStringLiteral("pruned in vain"));
+    tick();
+    settle();
+    EXPECT_EQ(stored().first().text, QStringLiteral("pruned in vain"));
+    EXPECT_EQ(delegate.captures.last().item.text, QStringLiteral("pruned in vain"));
+    EXPECT_EQ(warnings.lines().size(), 3);
+    EXPECT_EQ(warnings.lines().last(), failureLine);
+}
+
+} // namespace

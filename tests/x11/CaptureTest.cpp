@@ -1,0 +1,190 @@
+#include "Clock.h"
+#include "Coding.h"
+#include "ForeignXClient.h"
+#include "PasteboardMonitor.h"
+#include "SQLiteHistoryStore.h"
+#include "TestSupport.h"
+#include "Xclip.h"
+#include "x11/X11Pasteboard.h"
+#include "x11/X11Workspace.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class CountingDelegate final : public PasteboardMonitorDelegate
+{
+public:
+    void pasteboardMonitorDidCapture(const ClipboardItem &item, const QList<ClipboardItem> &) override
+    {
+        captures.append(item);
+    }
+    void pasteboardMonitorDidPrune(const HistoryRemoval &) override { }
+    void pasteboardMonitorDidUpdate(const ClipboardItem &item) override { updates.append(item); }
+
+    QList<ClipboardItem> captures;
+    QList<ClipboardItem> updates;
+};
+
+QByteArray screenshotPng()
+{
+    QImage image(320, 200, QImage::Format_RGB32);
+    image.fill(QColor(240, 240, 240));
+    for (int y = 40; y < 60; ++y) {
+        for (int x = 20; x < 300; ++x)
+            image.setPixelColor(x, y, QColor(20, 20, 20));
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+class CaptureTest : public ::testing::Test
+{
+protected:
+    // The application in front while the tests copy: a window of another client with a desktop entry.
+    static void SetUpTestSuite()
+    {
+        const QString folder
+            = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+        QDir().mkpath(folder);
+        QFile entry(folder + QStringLiteral("/org.example.Writer.desktop"));
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\nType=Application\nName=Writer\nExec=writer\nStartupWMClass=VarnistoWriter\n");
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(pasteboard.isAvailable());
+        m_window = m_frontClient.createWindow({"writer", "VarnistoWriter"});
+        ASSERT_TRUE(m_frontClient.activate(m_window));
+        monitor.setDelegate(&delegate);
+        monitor.start(AppPreferences());
+    }
+
+    // Copies as another application would, and waits until the capture has reached the delegate.
+    ClipboardItem copy(const QByteArray &data, const QString &target = QString())
+    {
+        const qsizetype before = delegate.captures.size();
+        m_copies.push_back(std::make_unique<XclipCopy>(data, target));
+        EXPECT_TRUE(waitUntil([&] { return delegate.captures.size() > before; }, 10000));
+        return delegate.captures.isEmpty() ? ClipboardItem() : delegate.captures.last();
+    }
+    std::optional<ClipboardItem> storedItem(const QUuid &id)
+    {
+        const auto items = store.loadItems({id});
+        if (!items || items->isEmpty())
+            return std::nullopt;
+        return items->first();
+    }
+
+    QTemporaryDir support;
+    QTemporaryDir files;
+    SQLiteHistoryStore store {support.path()};
+    X11Pasteboard pasteboard;
+    X11Workspace workspace;
+    MemoryTextRecognizer recognizer;
+    SystemClock clock;
+    CountingDelegate delegate;
+    PasteboardMonitor monitor {store, pasteboard, workspace, recognizer, support.path(), clock};
+
+private:
+    std::vector<std::unique_ptr<XclipCopy>> m_copies;
+    ForeignXClient m_frontClient;
+    quint32 m_window = 0;
+};
+
+} // namespace
+
+TEST_F(CaptureTest, WhatOtherApplicationsCopyArrivesInTheHistory)
+{
+    // Text, with the application in front as its source.
+    ClipboardItem item = copy("Grüße aus Köln\n");
+    auto stored = storedItem(item.id);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->kind, ClipboardKind::text);
+    EXPECT_EQ(stored->text, QStringLiteral("Grüße aus Köln\n"));
+    EXPECT_EQ(stored->sourceAppName, QStringLiteral("Writer"));
+    EXPECT_EQ(stored->sourceBundleIdentifier, QStringLiteral("org.example.Writer"));
+
+    // An image, written into the support folder as the item's PNG file, its text read afterwards.
+    recognizer.setResult({{QStringLiteral("Quarterly report")}, {}});
+    const QByteArray png = screenshotPng();
+    item = copy(png, QStringLiteral("image/png"));
+    stored = storedItem(item.id);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->kind, ClipboardKind::image);
+    EXPECT_EQ(stored->assetPath,
+        QDir(support.path())
+            .filePath(QStringLiteral("Images/") + Coding::uuidString(item.id) + QStringLiteral(".png")));
+    QFile asset(stored->assetPath.value_or(QString()));
+    ASSERT_TRUE(asset.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QImage::fromData(asset.readAll(), "PNG").size(), QSize(320, 200));
+    EXPECT_EQ(stored->byteSize, asset.size());
+    ASSERT_TRUE(waitUntil([&] { return !delegate.updates.isEmpty(); }));
+    EXPECT_EQ(storedItem(item.id)->text, QStringLiteral("Quarterly report"));
+
+    // A file list from a file manager.
+    QFile first(files.filePath(QStringLiteral("report.txt")));
+    ASSERT_TRUE(first.open(QIODevice::WriteOnly));
+    first.write("12345");
+    first.close();
+    const QString second = files.filePath(QStringLiteral("with space.txt"));
+    QFile(second).open(QIODevice::WriteOnly);
+    const QByteArray list
+        = QUrl::fromLocalFile(first.fileName()).toEncoded() + "\r\n" + QUrl::fromLocalFile(second).toEncoded() + "\r\n";
+    item = copy(list, QStringLiteral("text/uri-list"));
+    stored = storedItem(item.id);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->kind, ClipboardKind::file);
+    EXPECT_EQ(stored->filePaths, QStringList({first.fileName(), second}));
+    EXPECT_EQ(stored->byteSize, 5);
+    EXPECT_EQ(stored->searchText, QStringLiteral("report.txt with space.txt"));
+
+    EXPECT_EQ(store.loadRecentItems(0)->size(), 3);
+}
+
+TEST_F(CaptureTest, NeitherOurOwnWritesNorContentKeptAfterItsOwnerExitedAreCapturedAgain)
+{
+    copy("from another application");
+    const qsizetype captured = delegate.captures.size();
+
+    // The owner exits: the content stays on offer, from us, without being a new copy.
+    auto owner = std::make_unique<XclipCopy>(QByteArray("short-lived"));
+    ASSERT_TRUE(waitUntil([&] { return delegate.captures.size() == captured + 1; }));
+    owner->kill();
+    ASSERT_TRUE(waitUntil([] { return QGuiApplication::clipboard()->ownsClipboard(); }));
+
+    // Our own write.
+    PasteboardContent own;
+    own.setString(PasteboardType::varnistoMarker(), QStringLiteral("1"));
+    own.setString(PasteboardType::plainText(), QStringLiteral("pasted by us"));
+    ASSERT_TRUE(pasteboard.write(own).hasValue());
+    for (int i = 0; i < 5; ++i)
+        monitor.checkPasteboard();
+
+    // The next copy of another application shows the ticks in between have run.
+    copy("next");
+    EXPECT_EQ(delegate.captures.size(), captured + 2);
+    QSet<QString> texts;
+    const auto items = store.loadRecentItems(0);
+    ASSERT_TRUE(items.hasValue());
+    for (const ClipboardItem &item : *items)
+        texts.insert(item.text.value_or(QString()));
+    EXPECT_EQ(texts, QSet<QString>({"next", "short-lived", "from another application"}));
+}
