@@ -114,6 +114,7 @@ void AppCoordinator::start()
         showOnboarding();
     else if (m_model.preferences().showMainWindowAtStartup)
         showHistoryWindow(false, false);
+    qCInfo(lcCoordinator).noquote() << "started with" << m_model.items().size() << "items in" << m_supportDirectory;
 }
 
 bool AppCoordinator::migrateShortcutDefaults(AppPreferences &preferences)
@@ -253,6 +254,7 @@ void AppCoordinator::onboardingWindowDidClose(OnboardingWindow *window)
 
 void AppCoordinator::prepareForTermination()
 {
+    qCInfo(lcCoordinator) << "preparing for termination";
     if (m_historyWindow)
         m_historyWindow->saveWindowFrame();
     applyPreferences();
@@ -593,6 +595,8 @@ void AppCoordinator::removeFilePreviews(const QList<ClipboardItem> &removed, con
 
 void AppCoordinator::handleCapturedItem(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems)
 {
+    qCInfo(lcCoordinator).noquote() << "captured" << item.kind.rawValue() << "item"
+                                    << item.id.toString(QUuid::WithoutBraces).toUpper();
     for (const ClipboardItem &updated : updatedItems)
         m_model.updateItem(updated);
     m_model.upsertItem(item);
