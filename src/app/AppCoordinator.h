@@ -30,6 +30,7 @@
 
 class AlertPresenter;
 class AppModel;
+class DefaultApplications;
 class GlobalShortcutService;
 class HistoryStore;
 class IconProvider;
@@ -61,6 +62,7 @@ public:
         UpdateService &updateService;
         QString supportDirectory;
         const IconProvider &iconProvider; // for the file preview cache
+        const DefaultApplications &defaultApplications; // which application opens a file or address
         AppWindowFactory &windowFactory;
         AlertPresenter &alerts;
         const SystemBoot &systemBoot;
@@ -199,6 +201,7 @@ public:
     LinkPreviewFetcher &linkPreviewFetcher() { return m_linkPreviewFetcher; }
     SoundService &soundService() { return m_soundService; }
     AlertPresenter &alerts() const { return m_alerts; }
+    const DefaultApplications &defaultApplications() const { return m_defaultApplications; }
     const Clock &clock() const { return m_clock; }
 
     SettingsSection settingsSection() const { return m_settingsSection; }
@@ -249,6 +252,7 @@ private:
     bool m_isHistoryArchiveOperationRunning = false;
     bool m_historyLoaded = false; // the last loadHistory read the whole of what it asked for
 
+    const DefaultApplications &m_defaultApplications;
     AppWindowFactory &m_windowFactory;
     AlertPresenter &m_alerts;
     const SystemBoot &m_systemBoot;

@@ -40,6 +40,7 @@ PlatformServices PlatformServices::x11()
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     services.iconProvider = std::make_unique<DesktopIconProvider>();
     services.systemBoot = std::make_unique<LinuxSystemBoot>();
+    services.defaultApplications = std::make_unique<DesktopDefaultApplications>();
     services.isX11 = true;
     return services;
 }
@@ -54,5 +55,6 @@ PlatformServices PlatformServices::inMemory()
     services.textRecognizer = std::make_unique<MemoryTextRecognizer>();
     services.iconProvider = std::make_unique<DesktopIconProvider>();
     services.systemBoot = std::make_unique<LinuxSystemBoot>();
+    services.defaultApplications = std::make_unique<DesktopDefaultApplications>();
     return services;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DefaultApplications.h"
 #include "HotKeyBackend.h"
 #include "IconProvider.h"
 #include "KeyPoster.h"
@@ -22,6 +23,7 @@ struct PlatformServices
     std::unique_ptr<TextRecognizer> textRecognizer;
     std::unique_ptr<IconProvider> iconProvider;
     std::unique_ptr<SystemBoot> systemBoot;
+    std::unique_ptr<DefaultApplications> defaultApplications;
     bool isX11 = false;
 
     static PlatformServices forCurrentPlatform();

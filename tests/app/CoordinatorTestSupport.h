@@ -7,6 +7,7 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "AppModelTestSupport.h"
+#include "DefaultApplications.h"
 #include "GlobalShortcutService.h"
 #include "IconProvider.h"
 #include "LaunchAtLoginService.h"
@@ -206,8 +207,8 @@ public:
         , factory(log)
     {
         coordinator = std::make_unique<AppCoordinator>(AppCoordinator::Dependencies {model, preferencesStore, store,
-            monitor, pasteService, shortcuts, updates, supportDirectory, icons, factory, alerts, boot, clock,
-            LaunchAtLoginService(autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+            monitor, pasteService, shortcuts, updates, supportDirectory, icons, applications, factory, alerts, boot,
+            clock, LaunchAtLoginService(autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
     }
     ~CoordinatorHarness()
     {
@@ -306,6 +307,7 @@ public:
     CountingUpdateService updates;
     PasteboardMonitor monitor;
     PlainIconProvider icons;
+    DesktopDefaultApplications applications;
     WindowLog log;
     RecordingWindowFactory factory;
     ScriptedAlerts alerts;
