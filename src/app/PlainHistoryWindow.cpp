@@ -154,7 +154,9 @@ QList<QUuid> PlainHistoryWindow::rowIDs() const
 
 void PlainHistoryWindow::scheduleReload()
 {
-    m_reloadTimer.start();
+    // A hidden window lists the items afresh when it is shown.
+    if (m_panel->isVisible())
+        m_reloadTimer.start();
 }
 
 void PlainHistoryWindow::reload()
