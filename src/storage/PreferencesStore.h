@@ -24,6 +24,9 @@ public:
     // Stores the whole record, replacing what was stored; a record that cannot be encoded writes nothing.
     void save(const AppPreferences &preferences) const;
 
+    // The settings file the record is kept in; other settings of the program may live beside it.
+    const QString &settingsFilePath() const { return m_settingsFilePath; }
+
 private:
     QString m_settingsFilePath;
 };

@@ -1,0 +1,89 @@
+#include "AppDelegate.h"
+
+#include "SourceApplicationLocator.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+QString userSettingsFilePath()
+{
+    return QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+        .fileName();
+}
+
+} // namespace
+
+AppDelegate::Locations AppDelegate::Locations::standard()
+{
+    return {makeSupportDirectory(), userSettingsFilePath()};
+}
+
+QString AppDelegate::makeSupportDirectory()
+{
+    QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty())
+        data = QDir::homePath() + QStringLiteral("/.local/share");
+    const QString directory = data + QStringLiteral("/Varnisto2");
+    QDir().mkpath(directory);
+    return directory;
+}
+
+AppDelegate::AppDelegate(QObject *parent)
+    : AppDelegate(Locations::standard(), PlatformServices::forCurrentPlatform(),
+        std::make_unique<MessageBoxAlertPresenter>(), parent)
+{ }
+
+AppDelegate::AppDelegate(
+    Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts, QObject *parent)
+    : QObject(parent)
+    , m_platform(std::move(platform))
+    , m_alerts(std::move(alerts))
+    , m_supportDirectory(std::move(locations.supportDirectory))
+    , m_preferencesStore(locations.settingsFilePath)
+    , m_historyStore(m_supportDirectory)
+    , m_model(std::make_shared<DesktopEntryLocator>())
+    , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster)
+    , m_globalShortcuts(*m_platform.hotKeys)
+    , m_clipboardMonitor(m_historyStore, *m_platform.pasteboard, *m_platform.workspace, *m_platform.textRecognizer,
+          m_supportDirectory, m_clock)
+    , m_windowFactory(&m_applicationMenu)
+    , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
+          m_updateService, m_supportDirectory, *m_platform.iconProvider, *m_platform.defaultApplications,
+          m_windowFactory, *m_alerts, *m_platform.systemBoot, m_clock, LaunchAtLoginService()})
+    , m_statusItems(m_model, m_coordinator, m_applicationMenu)
+{
+    m_applicationMenu.setTitle(QStringLiteral("Varnisto"));
+    connect(&m_updateService, &UpdateService::updateCheckFinished, this, &AppDelegate::showUpdateCheckResult);
+}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    if (std::exchange(m_launched, true))
+        return;
+    // There is no dock icon to hide here: the windows are tool windows, out of the task bar.
+    m_coordinator.start();
+    m_statusItems.updateStatusItem();
+    m_statusItems.updateMainMenuItem();
+    m_statusItems.observeModel();
+}
+
+void AppDelegate::applicationWillTerminate()
+{
+    if (!m_launched || std::exchange(m_terminated, true))
+        return;
+    m_coordinator.prepareForTermination();
+}
+
+void AppDelegate::showUpdateCheckResult(const UpdateCheckResult &result)
+{
+    // The checks the user asked for always answer; a scheduled check speaks up only about a new version.
+    if (!result.userInitiated && result.status != UpdateCheckResult::Status::updateAvailable)
+        return;
+    m_alerts->inform(AlertPresenter::Style::informational, result.title(), result.message());
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "AlertPresenter.h"
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "GlobalShortcutService.h"
+#include "PasteService.h"
+#include "PasteboardMonitor.h"
+#include "PlatformServices.h"
+#include "PreferencesStore.h"
+#include "SQLiteHistoryStore.h"
+#include "StandInWindows.h"
+#include "StatusItemController.h"
+#include "UpdateService.h"
+
+#include <QMenu>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// The root of the program: it builds every long-lived object once, in order, and keeps them for the life of the
+// process; then it starts the coordinator when the event loop runs, puts up the tray icon and its menus, and has
+// the coordinator prepare for termination when the application quits.
+class AppDelegate final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Where the program keeps its files.
+    struct Locations
+    {
+        QString supportDirectory; // "Varnisto2" in the user's data folder
+        QString settingsFilePath; // the user settings file of the preferences and the reboot check
+
+        static Locations standard();
+    };
+
+    // The standard locations and the desktop the program runs on.
+    explicit AppDelegate(QObject *parent = nullptr);
+    AppDelegate(Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts,
+        QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The support directory in the user's data folder ($XDG_DATA_HOME/Varnisto2), created with the folders above
+    // it; a failure to create it is ignored (each file operation in it then fails and reports on its own).
+    static QString makeSupportDirectory();
+
+    // The event loop runs: the coordinator starts, then the tray icon and the menus are put up.
+    void applicationDidFinishLaunching();
+    // The application is about to quit. Runs the coordinator's termination once.
+    void applicationWillTerminate();
+
+    const QString &supportDirectory() const { return m_supportDirectory; }
+    AppModel &model() { return m_model; }
+    AppCoordinator &coordinator() { return m_coordinator; }
+    PreferencesStore &preferencesStore() { return m_preferencesStore; }
+    HistoryStore &historyStore() { return m_historyStore; }
+    PasteboardMonitor &clipboardMonitor() { return m_clipboardMonitor; }
+    PasteService &pasteService() { return m_pasteService; }
+    GlobalShortcutService &globalShortcuts() { return m_globalShortcuts; }
+    UpdateService &updateService() { return m_updateService; }
+    StatusItemController &statusItems() { return m_statusItems; }
+    const PlatformServices &platform() const { return m_platform; }
+
+private:
+    void showUpdateCheckResult(const UpdateCheckResult &result);
+
+    PlatformServices m_platform;
+    std::unique_ptr<AlertPresenter> m_alerts;
+    SystemClock m_clock;
+    const QString m_supportDirectory;
+    PreferencesStore m_preferencesStore;
+    SQLiteHistoryStore m_historyStore;
+    AppModel m_model;
+    PasteService m_pasteService;
+    GlobalShortcutService m_globalShortcuts;
+    AppcastUpdateService m_updateService;
+    PasteboardMonitor m_clipboardMonitor;
+    QMenu m_applicationMenu; // the "Varnisto" menu of the windows' menu bars
+    StandInWindowFactory m_windowFactory;
+    AppCoordinator m_coordinator;
+    StatusItemController m_statusItems;
+    bool m_launched = false;
+    bool m_terminated = false;
+};

@@ -1,0 +1,255 @@
+#include "PlainHistoryWindow.h"
+
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "Localization.h"
+#include "TextUtilities.h"
+#include "WindowActivation.h"
+#include "WindowFrame.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace {
+
+constexpr QSize defaultSize(460, 420);
+
+} // namespace
+
+PlainHistoryWindow::PlainHistoryWindow(AppModel &model, AppCoordinator &coordinator, QObject *parent)
+    : QObject(parent), m_model(model), m_coordinator(coordinator), m_panel(std::make_unique<QWidget>())
+{
+    // Tool windows stay out of the task bar; the flags are set once, as changing them would hide the window.
+    m_panel->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    m_panel->setObjectName(QStringLiteral("historyWindow"));
+    m_panel->installEventFilter(this);
+
+    m_searchField = new QLineEdit(m_panel.get());
+    m_searchField->setClearButtonEnabled(true);
+    m_searchField->installEventFilter(this);
+
+    m_list = new QTreeWidget(m_panel.get());
+    m_list->setColumnCount(2);
+    m_list->setHeaderHidden(true);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setFocusPolicy(Qt::NoFocus); // typing stays in the search field
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+
+    auto *layout = new QVBoxLayout(m_panel.get());
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(m_searchField);
+    layout->addWidget(m_list);
+
+    m_reloadTimer.setSingleShot(true);
+    m_reloadTimer.setInterval(0);
+    connect(&m_reloadTimer, &QTimer::timeout, this, &PlainHistoryWindow::reload);
+
+    connect(m_searchField, &QLineEdit::textEdited, this, [this](const QString &text) {
+        m_model.setSearchQuery(text);
+        const QList<ClipboardItem> visible = m_model.filteredItems();
+        m_coordinator.selectSingleItem(visible.isEmpty() ? std::nullopt : std::optional<QUuid>(visible.first().id));
+    });
+    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (m_reloading || !current)
+            return;
+        m_coordinator.selectSingleItem(current->data(0, Qt::UserRole).toUuid());
+    });
+
+    // The list follows whatever changes what it shows.
+    connect(&m_model, &AppModel::itemsChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::tagsChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::selectedItemIDChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::searchQueryChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::preferencesChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::historySortOptionChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::isHistorySortReversedChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::selectedHistoryFilterContentTypesChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::selectedHistoryFilterTagIDsChanged, this, &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::selectedHistoryFilterSourceApplicationIDsChanged, this,
+        &PlainHistoryWindow::scheduleReload);
+    connect(&m_model, &AppModel::localizationRevisionChanged, this, &PlainHistoryWindow::scheduleReload);
+    reload();
+}
+
+PlainHistoryWindow::~PlainHistoryWindow()
+{
+    // Destroying a visible window closes and deactivates it: nothing of that is a user's action.
+    m_panel->removeEventFilter(this);
+    m_searchField->removeEventFilter(this);
+}
+
+void PlainHistoryWindow::show(bool afterActivation)
+{
+    if (!m_panel->isVisible()) {
+        const AppPreferences &preferences = m_model.preferences();
+        m_panel->setGeometry(
+            WindowFrame::placement(WindowFrame::fromPreferences(preferences.historyWindowX, preferences.historyWindowY,
+                                       preferences.historyWindowWidth, preferences.historyWindowHeight),
+                defaultSize));
+    }
+    reload();
+    WindowActivation::bringToFront(*m_panel);
+    m_searchField->setFocus();
+    if (afterActivation) {
+        m_ignoreFocusLossUntil.setRemainingTime(focusLossGraceMs);
+        QTimer::singleShot(0, this, [this] {
+            if (m_panel->isVisible())
+                WindowActivation::bringToFront(*m_panel);
+        });
+    }
+}
+
+void PlainHistoryWindow::hide()
+{
+    if (m_panel->isVisible())
+        saveWindowFrame();
+    hidePanel();
+}
+
+void PlainHistoryWindow::hideForPaste()
+{
+    hidePanel();
+}
+
+void PlainHistoryWindow::hidePanel()
+{
+    m_panel->hide();
+    m_searchField->clear();
+    if (!m_model.searchQuery().isEmpty())
+        m_model.setSearchQuery(QString());
+}
+
+void PlainHistoryWindow::saveWindowFrame()
+{
+    const StoredWindowFrame frame = WindowFrame::toStored(m_panel->geometry(), WindowFrame::primaryScreenGeometry());
+    AppPreferences preferences = m_model.preferences();
+    preferences.historyWindowX = frame.x;
+    preferences.historyWindowY = frame.y;
+    preferences.historyWindowWidth = frame.width;
+    preferences.historyWindowHeight = frame.height;
+    m_model.setPreferences(preferences);
+    m_coordinator.savePreferences();
+}
+
+bool PlainHistoryWindow::isVisible() const
+{
+    return m_panel->isVisible();
+}
+
+QList<QUuid> PlainHistoryWindow::rowIDs() const
+{
+    QList<QUuid> ids;
+    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+        ids.append(m_list->topLevelItem(row)->data(0, Qt::UserRole).toUuid());
+    return ids;
+}
+
+void PlainHistoryWindow::scheduleReload()
+{
+    // A hidden window lists the items afresh when it is shown.
+    if (m_panel->isVisible())
+        m_reloadTimer.start();
+}
+
+void PlainHistoryWindow::reload()
+{
+    m_reloadTimer.stop();
+    m_reloading = true;
+    m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
+    m_searchField->setPlaceholderText(localized(QStringLiteral("Search")));
+    if (m_searchField->text() != m_model.searchQuery())
+        m_searchField->setText(m_model.searchQuery());
+
+    m_list->clear();
+    const std::optional<QUuid> selected = m_model.selectedItemID();
+    QTreeWidgetItem *current = nullptr;
+    for (const ClipboardItem &item : m_model.filteredItems()) {
+        auto *row = new QTreeWidgetItem(m_list);
+        row->setText(0, TextUtilities::firstLine(item.displayTitle()).toString());
+        row->setText(1, item.kind.title());
+        row->setData(0, Qt::UserRole, item.id);
+        if (selected == item.id)
+            current = row;
+    }
+    m_list->setCurrentItem(current);
+    if (current)
+        m_list->scrollToItem(current);
+    m_reloading = false;
+}
+
+std::optional<QUuid> PlainHistoryWindow::selectedVisibleID() const
+{
+    const QList<QUuid> rows = rowIDs();
+    const std::optional<QUuid> selected = m_model.selectedItemID();
+    if (selected && rows.contains(*selected))
+        return selected;
+    return std::nullopt;
+}
+
+void PlainHistoryWindow::moveSelection(int offset)
+{
+    reload();
+    const QList<QUuid> rows = rowIDs();
+    if (rows.isEmpty())
+        return;
+    const std::optional<QUuid> selected = selectedVisibleID();
+    const qsizetype position = selected ? rows.indexOf(*selected) + offset : (offset > 0 ? 0 : rows.size() - 1);
+    m_coordinator.selectSingleItem(rows.at(std::clamp<qsizetype>(position, 0, rows.size() - 1)));
+    reload();
+}
+
+void PlainHistoryWindow::pasteSelectedItem()
+{
+    reload();
+    const QList<QUuid> rows = rowIDs();
+    const std::optional<QUuid> id
+        = selectedVisibleID() ? selectedVisibleID() : (rows.isEmpty() ? std::nullopt : std::optional(rows.first()));
+    if (!id)
+        return;
+    for (const ClipboardItem &item : m_model.items()) {
+        if (item.id == *id) {
+            const ClipboardItem pasted = item;
+            m_coordinator.paste(pasted, m_coordinator.defaultPasteVariant(pasted));
+            return;
+        }
+    }
+}
+
+bool PlainHistoryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_panel.get() && event->type() == QEvent::WindowDeactivate) {
+        if (m_panel->isVisible() && m_model.preferences().hideOnFocusLoss && m_ignoreFocusLossUntil.hasExpired())
+            hide();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress || (watched != m_searchField && watched != m_panel.get()))
+        return false;
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() & ~(Qt::KeypadModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Down:
+        moveSelection(1);
+        return true;
+    case Qt::Key_Up:
+        moveSelection(-1);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        pasteSelectedItem();
+        return true;
+    case Qt::Key_Escape:
+        hide();
+        return true;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,190 @@
+#include "CoordinatorTestSupport.h"
+
+#include "KeyboardCodes.h"
+#include "PlainHistoryWindow.h"
+#include "StandInWindows.h"
+#include "WindowFrame.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+// A coordinator whose windows are the real stand-ins.
+struct StandInHarness
+{
+    explicit StandInHarness(const std::function<void(AppPreferences &)> &preferences = {})
+    {
+        h.storeOnboardedPreferences(preferences);
+        ClipboardItem link = testItem(3, QStringLiteral("https://example.com/cherry"));
+        link.kind = ClipboardKind::link;
+        h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread")), link});
+        coordinator = std::make_unique<AppCoordinator>(
+            AppCoordinator::Dependencies {h.model, h.preferencesStore, h.store, h.monitor, h.pasteService, h.shortcuts,
+                h.updates, h.supportDirectory, h.icons, h.applications, factory, h.alerts, h.boot, h.clock,
+                LaunchAtLoginService(h.autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+        coordinator->start();
+        window = dynamic_cast<PlainHistoryWindow *>(coordinator->historyWindow());
+    }
+    ~StandInHarness() { coordinator.reset(); }
+
+    QStringList rows() const
+    {
+        QStringList texts;
+        for (int row = 0; row < window->list().topLevelItemCount(); ++row) {
+            const QTreeWidgetItem *item = window->list().topLevelItem(row);
+            texts.append(item->text(0) + QStringLiteral(" / ") + item->text(1)
+                + (item == window->list().currentItem() ? QStringLiteral(" *") : QString()));
+        }
+        return texts;
+    }
+    void press(Qt::Key key)
+    {
+        QTest::keyClick(&window->searchField(), key);
+        QCoreApplication::processEvents();
+    }
+
+    CoordinatorHarness h;
+    StandInWindowFactory factory;
+    std::unique_ptr<AppCoordinator> coordinator;
+    PlainHistoryWindow *window = nullptr;
+};
+
+} // namespace
+
+TEST(PlainHistoryWindow, ListsTheVisibleItemsAndMovesTheSelectionWithTheArrows)
+{
+    StandInHarness s;
+    ASSERT_NE(s.window, nullptr);
+    s.coordinator->showHistoryWindow(false, false);
+    ASSERT_TRUE(s.window->isVisible());
+    const Qt::WindowFlags flags = s.window->panel().windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint) && flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(s.rows(),
+        QStringList({QStringLiteral("https://example.com/cherry / Link *"), QStringLiteral("banana bread / Text"),
+            QStringLiteral("apple pie / Text")}));
+
+    s.press(Qt::Key_Down);
+    s.press(Qt::Key_Down);
+    s.press(Qt::Key_Down); // stays on the last row
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(1));
+    s.press(Qt::Key_Up);
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
+    EXPECT_TRUE(s.rows().at(1).endsWith(QStringLiteral(" *")));
+
+    // A new capture appears at the top, selected.
+    s.coordinator->handleCapturedItem(testItem(4, QStringLiteral("date")), {});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.rows().first(), QStringLiteral("date / Text *"));
+}
+
+TEST(PlainHistoryWindow, TheSearchNarrowsTheListAndSelectsItsFirstRow)
+{
+    StandInHarness s;
+    s.coordinator->showHistoryWindow(false, false);
+    QTest::keyClicks(&s.window->searchField(), QStringLiteral("br"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.h.model.searchQuery(), QStringLiteral("br"));
+    EXPECT_EQ(s.rows(), QStringList({QStringLiteral("banana bread / Text *")}));
+
+    // Escape closes the window, saves its frame and resets the search.
+    s.press(Qt::Key_Escape);
+    EXPECT_FALSE(s.window->isVisible());
+    EXPECT_TRUE(s.h.model.searchQuery().isEmpty());
+    EXPECT_TRUE(s.h.preferencesStore.load().historyWindowWidth.has_value());
+}
+
+TEST(PlainHistoryWindow, ReturnPastesTheSelectedItem)
+{
+    StandInHarness s;
+    s.coordinator->showHistoryWindow(false, false);
+    s.press(Qt::Key_Down);
+    s.press(Qt::Key_Return);
+    EXPECT_FALSE(s.window->isVisible());
+    const auto pasted = s.h.pasteboard.content().data(PasteboardType::plainText());
+    ASSERT_TRUE(pasted);
+    EXPECT_EQ(*pasted, QByteArray("banana bread"));
+    EXPECT_EQ(s.h.keyPoster.presses(), QList<MemoryKeyPoster::Press>({{VirtualKey::v, KeyEventFlag::command}}));
+}
+
+TEST(PlainHistoryWindow, HidesOnFocusLossUnlessPinnedOrJustActivated)
+{
+    const auto loseFocus = [](StandInHarness &s) {
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&s.window->panel(), &deactivate);
+    };
+    {
+        StandInHarness s;
+        s.coordinator->showHistoryWindow(false, false);
+        loseFocus(s);
+        EXPECT_FALSE(s.window->isVisible());
+    }
+    {
+        StandInHarness s([](AppPreferences &p) { p.hideOnFocusLoss = false; });
+        s.coordinator->showHistoryWindow(false, false);
+        loseFocus(s);
+        EXPECT_TRUE(s.window->isVisible());
+    }
+    {
+        // Shown after the application was activated, the first loss within half a second is ignored.
+        StandInHarness s;
+        s.coordinator->showHistoryWindow(true, true);
+        loseFocus(s);
+        EXPECT_TRUE(s.window->isVisible());
+    }
+}
+
+TEST(PlainHistoryWindow, ReopensWhereItWasClosed)
+{
+    StandInHarness s;
+    s.coordinator->showHistoryWindow(false, false);
+    const QRect placed(120, 80, 500, 360);
+    s.window->panel().setGeometry(placed);
+    s.coordinator->toggleHistoryWindow();
+    const AppPreferences saved = s.h.preferencesStore.load();
+    const StoredWindowFrame expected = WindowFrame::toStored(placed, WindowFrame::primaryScreenGeometry());
+    EXPECT_EQ(saved.historyWindowY, expected.y);
+    s.coordinator->toggleHistoryWindow();
+    EXPECT_EQ(s.window->panel().geometry(), placed);
+}
+
+TEST(WindowFrame, TheStoredOriginIsTheBottomLeftCorner)
+{
+    const QRect primary(0, 0, 1920, 1080);
+    const QRect geometry(100, 50, 400, 300);
+    const StoredWindowFrame stored = WindowFrame::toStored(geometry, primary);
+    EXPECT_EQ(stored, (StoredWindowFrame {100, 730, 400, 300}));
+    EXPECT_EQ(WindowFrame::fromStored(stored, primary), geometry);
+    EXPECT_FALSE(WindowFrame::fromPreferences(1, 2, 0, 3));
+    EXPECT_FALSE(WindowFrame::fromPreferences(1, std::nullopt, 10, 3));
+}
+
+TEST(StandInWindows, OnboardingNamesTheHotKeyAndItsButtonCompletesIt)
+{
+    CoordinatorHarness h;
+    QMenu applicationMenu;
+    StandInWindowFactory factory(&applicationMenu);
+    AppCoordinator coordinator({h.model, h.preferencesStore, h.store, h.monitor, h.pasteService, h.shortcuts, h.updates,
+        h.supportDirectory, h.icons, h.applications, factory, h.alerts, h.boot, h.clock,
+        LaunchAtLoginService(h.autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+    coordinator.start();
+    auto *onboarding = dynamic_cast<PlainOnboardingWindow *>(coordinator.onboardingWindow());
+    ASSERT_NE(onboarding, nullptr);
+    EXPECT_TRUE(onboarding->window().isVisible());
+    EXPECT_NE(onboarding->window().findChild<QMenuBar *>(), nullptr);
+    bool namesTheHotKey = false;
+    for (const QLabel *label : onboarding->window().findChildren<QLabel *>())
+        namesTheHotKey = namesTheHotKey || label->text().contains(QStringLiteral("Ctrl+Shift+V"));
+    EXPECT_TRUE(namesTheHotKey);
+
+    onboarding->continueButton().click();
+    EXPECT_EQ(coordinator.onboardingWindow(), nullptr);
+    EXPECT_TRUE(h.preferencesStore.load().hasCompletedOnboarding);
+    EXPECT_TRUE(coordinator.historyWindow()->isVisible());
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,143 @@
+#include "CoordinatorTestSupport.h"
+
+#include "StatusItemController.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+namespace {
+
+// "Title [shortcut] (disabled)" per entry, "-" for a separator.
+QStringList entries(const QMenu &menu)
+{
+    QStringList result;
+    for (const QAction *action : menu.actions()) {
+        if (action->isSeparator()) {
+            result.append(QStringLiteral("-"));
+            continue;
+        }
+        QString entry = action->text();
+        if (!action->shortcut().isEmpty())
+            entry += QStringLiteral(" [%1]").arg(action->shortcut().toString());
+        if (!action->isEnabled())
+            entry += QStringLiteral(" (disabled)");
+        result.append(entry);
+    }
+    return result;
+}
+
+struct StatusHarness
+{
+    StatusHarness()
+    {
+        h.storeOnboardedPreferences();
+        h.coordinator->start();
+        controller.updateStatusItem();
+        controller.updateMainMenuItem();
+        controller.observeModel();
+        QCoreApplication::processEvents();
+    }
+    QAction *statusAction(const QString &title) const
+    {
+        for (QAction *action : controller.statusMenu()->actions()) {
+            if (action->text() == title)
+                return action;
+        }
+        return nullptr;
+    }
+
+    CoordinatorHarness h;
+    QMenu applicationMenu;
+    StatusItemController controller {h.model, *h.coordinator, applicationMenu};
+};
+
+} // namespace
+
+TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
+{
+    StatusHarness s;
+    EXPECT_EQ(entries(*s.controller.statusMenu()),
+        QStringList(
+            {QStringLiteral("Open Varnisto [Ctrl+Shift+V]"), QStringLiteral("-"), QStringLiteral("About Varnisto"),
+                QStringLiteral("Check for Updates..."), QStringLiteral("Settings... [Ctrl+,]"), QStringLiteral("-"),
+                QStringLiteral("Pause [Ctrl+Shift+P]"), QStringLiteral("Quit")}));
+    EXPECT_EQ(entries(s.applicationMenu),
+        QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
+            QStringLiteral("Pause Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
+            QStringLiteral("Clear History (disabled)")}));
+    EXPECT_EQ(s.applicationMenu.title(), QStringLiteral("Varnisto"));
+    EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
+
+    // Pausing by the hot key and a first capture show in both menus on the next turn.
+    ASSERT_TRUE(s.h.pressHotKey(QStringLiteral("shift+cmd+p")));
+    s.h.coordinator->handleCapturedItem(testItem(1), {});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(entries(*s.controller.statusMenu()).at(6), QStringLiteral("Resume [Ctrl+Shift+P]"));
+    EXPECT_EQ(entries(s.applicationMenu),
+        QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
+            QStringLiteral("Resume Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
+            QStringLiteral("Clear History")}));
+}
+
+TEST(StatusItem, ShortcutsLanguageAndTheIconFollowThePreferences)
+{
+    StatusHarness s;
+    s.h.changePreferences([](AppPreferences &p) {
+        p.pauseShortcut = QString();
+        p.language = QStringLiteral("de");
+    });
+    s.h.coordinator->applyPreferences();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(entries(*s.controller.statusMenu()).at(6), QStringLiteral("Pausieren"));
+    EXPECT_EQ(entries(*s.controller.statusMenu()).last(), QStringLiteral("Beenden"));
+
+    s.h.changePreferences([](AppPreferences &p) { p.showMenuBarIcon = false; });
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.controller.statusItem(), nullptr);
+    s.h.changePreferences([](AppPreferences &p) { p.showMenuBarIcon = true; });
+    QCoreApplication::processEvents();
+    ASSERT_NE(s.controller.statusItem(), nullptr);
+    EXPECT_EQ(entries(*s.controller.statusMenu()).first(), QStringLiteral("Varnisto öffnen [Ctrl+Shift+V]"));
+}
+
+TEST(StatusItem, MenuCommandsReachTheCoordinator)
+{
+    StatusHarness s;
+    s.h.log.events.clear();
+
+    // Opening the history waits for the menu to close: it runs on a later turn.
+    s.statusAction(QStringLiteral("Open Varnisto"))->trigger();
+    EXPECT_TRUE(s.h.log.events.isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.h.log.events, QStringList({QStringLiteral("history shown")}));
+
+    s.statusAction(QStringLiteral("Pause"))->trigger();
+    EXPECT_TRUE(s.h.model.isPaused());
+    EXPECT_TRUE(s.h.monitor.isPaused());
+
+    s.statusAction(QStringLiteral("Check for Updates..."))->trigger();
+    EXPECT_EQ(s.h.updates.checks, 1);
+
+    s.statusAction(QStringLiteral("About Varnisto"))->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.h.coordinator->settingsSection(), SettingsSection::about);
+    s.statusAction(QStringLiteral("Settings..."))->trigger();
+    EXPECT_EQ(s.h.coordinator->settingsSection(), SettingsSection::general);
+}
+
+// "Clear History" from the menu asks first, as every clear by hand does.
+TEST(StatusItem, ClearHistoryAsksBeforeClearing)
+{
+    StatusHarness s;
+    s.h.coordinator->handleCapturedItem(testItem(1), {});
+    ASSERT_TRUE(s.h.store.upsert(testItem(1)));
+    s.h.alerts.answer = false;
+    s.controller.clearHistory();
+    EXPECT_EQ(s.h.alerts.shown.size(), 1);
+    EXPECT_EQ(s.h.model.items().size(), 1);
+    s.h.alerts.answer = true;
+    s.controller.clearHistory();
+    EXPECT_TRUE(s.h.model.items().isEmpty());
+    EXPECT_TRUE(s.h.storedItems().isEmpty());
+}

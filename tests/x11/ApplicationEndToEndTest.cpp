@@ -1,0 +1,169 @@
+// The real program on this display: it starts with temporary XDG folders, captures what xclip copies, shows its
+// history window on the global hot key, pastes the newest item into another application's window on Return, and
+// saves and ends cleanly on SIGTERM.
+
+#include "PreferencesStore.h"
+#include "SQLiteHistoryStore.h"
+
+#include "KeyboardTestSupport.h"
+#include "Xclip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <iostream>
+
+namespace {
+
+// The running program, its error output collected as it comes. Killed if the test ends early.
+class RunningVarnisto
+{
+public:
+    RunningVarnisto()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.coordinator.info=true"));
+        m_process.setProcessEnvironment(environment);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
+            [this] { m_log += QString::fromUtf8(m_process.readAllStandardError()); });
+        m_process.start(QStringLiteral(VARNISTO_PROGRAM), {});
+    }
+    ~RunningVarnisto()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+        if (::testing::Test::HasFailure())
+            std::cerr << "Varnisto's output:\n" << m_log.toStdString() << std::endl;
+    }
+
+    bool waitForStarted() { return m_process.waitForStarted(10000); }
+    // Waits until the program has written the line, or the time is up.
+    bool waitForLog(const QString &text, int count = 1, int timeoutMs = 10000)
+    {
+        return waitUntil([&] { return m_log.count(text) >= count; }, timeoutMs);
+    }
+    void terminate() { ::kill(pid_t(m_process.processId()), SIGTERM); }
+    bool waitForFinished() { return m_process.waitForFinished(10000); }
+    QProcess &process() { return m_process; }
+    const QString &log() const { return m_log; }
+
+private:
+    QProcess m_process;
+    QString m_log;
+};
+
+std::optional<QString> commandOutput(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(5000) || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The id of the visible window with that title.
+std::optional<QString> visibleWindow(const QString &title)
+{
+    const auto found = commandOutput(QStringLiteral("xdotool"),
+        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+            QLatin1Char('^') + title + QLatin1Char('$')});
+    if (!found || found->isEmpty())
+        return std::nullopt;
+    return found->split(QLatin1Char('\n')).first();
+}
+
+std::optional<QString> activeWindow()
+{
+    return commandOutput(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+}
+
+QStringList storedTexts(const QString &supportDirectory)
+{
+    SQLiteHistoryStore store(supportDirectory);
+    QStringList texts;
+    if (const auto items = store.loadRecentItems(100)) {
+        for (const ClipboardItem &item : *items)
+            texts.append(item.text.value_or(QString()) + QStringLiteral(" x%1").arg(item.copyCount));
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
+{
+    // The program and this test share the temporary XDG folders of the run.
+    const QString supportDirectory
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2");
+    const QString settingsFile = QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+                                     .fileName();
+    AppPreferences preferences;
+    preferences.hasCompletedOnboarding = true;
+    preferences.soundEffectsEnabled = false;
+    PreferencesStore(settingsFile).save(preferences);
+
+    // The application the user works in.
+    QLineEdit receiver;
+    receiver.setWindowTitle(QStringLiteral("Receiver"));
+    receiver.setGeometry(60, 60, 420, 40);
+    ASSERT_TRUE(bringToFront(receiver));
+
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForStarted());
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 0 items")));
+    EXPECT_TRUE(QFileInfo(supportDirectory + QStringLiteral("/History.sqlite")).isFile());
+
+    // Three copies, each captured before the next.
+    const QStringList copies
+        = {QStringLiteral("first copy"), QStringLiteral("second copy"), QStringLiteral("third copy")};
+    std::vector<std::unique_ptr<XclipCopy>> owners;
+    for (int n = 0; n < copies.size(); ++n) {
+        owners.push_back(std::make_unique<XclipCopy>(copies.at(n).toUtf8()));
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), n + 1)) << n;
+    }
+    // Nothing is being written now: the store can be read beside the program.
+    EXPECT_EQ(storedTexts(supportDirectory),
+        QStringList(
+            {QStringLiteral("third copy x0"), QStringLiteral("second copy x0"), QStringLiteral("first copy x0")}));
+
+    // The hot key brings up the history window with the keyboard focus.
+    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+    std::optional<QString> historyWindow;
+    ASSERT_TRUE(
+        waitUntil([&] { return (historyWindow = visibleWindow(QStringLiteral("Clipboard History"))).has_value(); }));
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == historyWindow; }));
+    const QString screenshot
+        = QStringLiteral(VARNISTO_TEST_OUTPUT_DIRECTORY) + QStringLiteral("/ApplicationEndToEnd-history-window.png");
+    QFile::remove(screenshot);
+    EXPECT_EQ(runProgram(QStringLiteral("import"), {QStringLiteral("-window"), *historyWindow, screenshot}), 0);
+    EXPECT_GT(QFileInfo(screenshot).size(), 0);
+
+    // Return pastes the newest item into the receiver, which had the focus before the window came up.
+    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Return")}), 0);
+    EXPECT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("third copy"); }, 10000))
+        << qPrintable(receiver.text());
+    EXPECT_FALSE(visibleWindow(QStringLiteral("Clipboard History")));
+
+    // SIGTERM: the program saves and ends normally.
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+    EXPECT_EQ(varnisto.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(varnisto.process().exitCode(), 0);
+    EXPECT_TRUE(varnisto.log().contains(QStringLiteral("preparing for termination")));
+    const AppPreferences saved = PreferencesStore(settingsFile).load();
+    EXPECT_TRUE(saved.historyWindowWidth.has_value()); // the window frame, saved on the way out
+    EXPECT_EQ(storedTexts(supportDirectory),
+        QStringList(
+            {QStringLiteral("third copy x1"), QStringLiteral("second copy x0"), QStringLiteral("first copy x0")}));
+}
