@@ -2,26 +2,28 @@
 
 #include "AlertPresenter.h"
 #include "AppModel.h"
+#include "CopyCommands.h"
+#include "FileCommands.h"
 #include "GlobalShortcutService.h"
+#include "HistoryArchiveCommands.h"
 #include "HistorySortOption.h"
+#include "HistoryWrites.h"
 #include "ImageAssetCleanup.h"
+#include "ItemCommands.h"
+#include "LinkPreviewRequests.h"
 #include "Localization.h"
+#include "PasteCommands.h"
 #include "PasteService.h"
 #include "PreferencesStore.h"
 #include "RebootCheck.h"
+#include "TagCommands.h"
 #include "UpdateService.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLoggingCategory>
-#include <QSet>
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcCoordinator, "varnisto.app.coordinator", QtWarningMsg)
-
-// The batched model update of fetched link previews waits this long for more previews to arrive.
-constexpr int linkPreviewModelUpdateDelayMs = 150;
 
 // The global hot keys in the order of their action index.
 enum GlobalAction : quint8 { showHistoryAction, pauseAction, pasteNextAction, pasteNextRichAction };
@@ -59,13 +61,22 @@ AppCoordinator::AppCoordinator(Dependencies dependencies, QObject *parent)
     , m_defaultApplications(dependencies.defaultApplications)
     , m_windowFactory(dependencies.windowFactory)
     , m_alerts(dependencies.alerts)
+    , m_fileDialogs(dependencies.fileDialogs)
     , m_systemBoot(dependencies.systemBoot)
     , m_clock(dependencies.clock)
+    , m_scheduler(dependencies.scheduler)
+    , m_workspace(dependencies.workspace)
+    , m_launcher(dependencies.launcher)
     , m_launchAtLogin(std::move(dependencies.launchAtLogin))
-{
-    m_linkPreviewModelUpdateTimer.setSingleShot(true);
-    m_linkPreviewModelUpdateTimer.setInterval(linkPreviewModelUpdateDelayMs);
-}
+    , m_historyWrites(std::make_unique<HistoryWrites>(m_model, m_historyStore, m_filePreviewCache, m_supportDirectory))
+    , m_pasteCommands(std::make_unique<PasteCommands>(*this))
+    , m_copyCommands(std::make_unique<CopyCommands>(*this))
+    , m_itemCommands(std::make_unique<ItemCommands>(*this))
+    , m_tagCommands(std::make_unique<TagCommands>(*this))
+    , m_linkPreviews(std::make_unique<LinkPreviewRequests>(*this))
+    , m_archive(std::make_unique<HistoryArchiveCommands>(*this))
+    , m_fileCommands(std::make_unique<FileCommands>(*this))
+{ }
 
 AppCoordinator::~AppCoordinator()
 {
@@ -73,6 +84,8 @@ AppCoordinator::~AppCoordinator()
     if (m_clipboardMonitor.delegate() == this)
         m_clipboardMonitor.setDelegate(nullptr);
     cancelLinkPreviewTasks();
+    // An archive operation still running finishes first: it works on the store, which outlives us.
+    m_archive.reset();
 }
 
 QString AppCoordinator::imagesDirectory() const
@@ -163,13 +176,7 @@ void AppCoordinator::loadHistory()
         return;
     }
     m_model.setItems(*items);
-
-    QSet<QString> filePaths;
-    for (const ClipboardItem &item : m_model.items()) {
-        for (const QString &path : item.filePaths)
-            filePaths.insert(path);
-    }
-    m_filePreviewCache.removePreviewsExcept(filePaths);
+    removeUnusedFilePreviews();
 
     selectSingleItem(m_model.items().isEmpty() ? std::nullopt : std::optional<QUuid>(m_model.items().first().id));
     m_historyLoaded = true;
@@ -309,25 +316,9 @@ void AppCoordinator::toggleHistoryWindow()
     m_historyWindow->show(false);
 }
 
-QList<ClipboardItem> AppCoordinator::pasteNextCandidates(const QList<ClipboardItem> &items) const
-{
-    if (!m_model.preferences().pinFavoritesToTop)
-        return items;
-    QList<ClipboardItem> candidates;
-    for (const ClipboardItem &item : items) {
-        if (!item.isFavorite)
-            candidates.append(item);
-    }
-    return candidates;
-}
-
 void AppCoordinator::resetPasteNextItem()
 {
-    const QList<ClipboardItem> candidates = pasteNextCandidates(m_model.filteredItems());
-    m_pasteNextOrder.clear();
-    for (const ClipboardItem &item : candidates)
-        m_pasteNextOrder.append(item.id);
-    m_pasteNextItemID = m_pasteNextOrder.isEmpty() ? std::nullopt : std::optional<QUuid>(m_pasteNextOrder.first());
+    m_pasteCommands->resetPasteNextItem();
 }
 
 void AppCoordinator::togglePin()
@@ -380,13 +371,8 @@ void AppCoordinator::applyPreferences()
 
 void AppCoordinator::cancelLinkPreviewTasks()
 {
-    const auto tasks = std::exchange(m_linkPreviewTasksByItemID, {});
-    for (const QPointer<LinkPreviewFetch> &fetch : tasks) {
-        if (fetch)
-            fetch->cancel();
-    }
-    m_linkPreviewModelUpdateTimer.stop();
-    m_pendingLinkPreviewModelUpdatesByItemID.clear();
+    if (m_linkPreviews)
+        m_linkPreviews->cancelLinkPreviewTasks();
 }
 
 void AppCoordinator::togglePaused()
@@ -395,89 +381,53 @@ void AppCoordinator::togglePaused()
     m_clipboardMonitor.setPaused(m_model.isPaused());
 }
 
-// --- Paste -----------------------------------------------------------------------------------------------------------
-
-PasteVariant AppCoordinator::defaultPasteVariant(const ClipboardItem &item) const
-{
-    const bool textLike = item.kind != ClipboardKind::image && item.kind != ClipboardKind::file;
-    return textLike && m_model.preferences().preferPastingAsPlainText ? PasteVariant::plainText
-                                                                      : PasteVariant::standard;
-}
+// --- Paste
+// ------------------------------------------------------------------------------------------------------------
 
 void AppCoordinator::paste(const ClipboardItem &item, PasteVariant variant)
 {
-    if (m_model.preferences().hideOnFocusLoss && m_historyWindow)
-        m_historyWindow->hideForPaste();
-    if (auto pasted = pasteWithoutHiding(item, variant); !pasted)
-        reportFailure(pasted.error());
+    m_pasteCommands->paste(item, variant);
 }
 
-Expected<void, AppCoordinator::CommandFailure> AppCoordinator::pasteWithoutHiding(
-    const ClipboardItem &item, PasteVariant variant)
+void AppCoordinator::pasteSelectedItems()
 {
-    using Result = Expected<void, CommandFailure>;
-    if (!m_pasteService.keyPoster().isTrusted())
-        return Result::failure(PasteServiceError(PasteServiceError::accessibilityPermissionRequired));
-    if (auto written = m_pasteService.write(item, variant); !written)
-        return Result::failure(written.error());
-    m_pasteService.postPasteKeystroke(variant);
-    playSound(SoundEffect::paste);
-    const auto updated = updateItemAfterAction(item, true);
-    if (!updated)
-        return Result::failure(updated.error());
-    if (*updated)
-        m_model.updateItem(**updated);
-    m_clipboardMonitor.setLastCopySequencePasteTime(m_clock.now());
-    return {};
+    m_pasteCommands->pasteSelectedItems();
+}
+
+void AppCoordinator::pasteItems(const QList<ClipboardItem> &items, const QHash<QUuid, PasteVariant> &variantsByID,
+    std::optional<PasteSeparator> separator)
+{
+    m_pasteCommands->pasteItems(items, variantsByID, separator);
 }
 
 void AppCoordinator::pasteNext(std::optional<PasteVariant> variant)
 {
-    const QList<ClipboardItem> candidates = pasteNextCandidates(m_model.filteredItems());
-    if (candidates.isEmpty())
-        return;
-    const auto find = [&](const std::optional<QUuid> &id) -> const ClipboardItem * {
-        if (!id)
-            return nullptr;
-        for (const ClipboardItem &candidate : candidates) {
-            if (candidate.id == *id)
-                return &candidate;
-        }
-        return nullptr;
-    };
-    const ClipboardItem *target = find(m_pasteNextItemID);
-    if (!target)
-        target = find(m_model.selectedItemID());
-    if (!target)
-        target = &candidates.first();
+    m_pasteCommands->pasteNext(variant);
+}
 
-    // The next item follows in the order of the last reset, skipping items that are gone since; an item that was
-    // not in that order walks the list as it is now.
-    QSet<QUuid> candidateIDs;
-    for (const ClipboardItem &candidate : candidates)
-        candidateIDs.insert(candidate.id);
-    QList<QUuid> order;
-    for (const QUuid &id : std::as_const(m_pasteNextOrder)) {
-        if (candidateIDs.contains(id))
-            order.append(id);
-    }
-    if (!order.contains(target->id)) {
-        order.clear();
-        for (const ClipboardItem &candidate : candidates)
-            order.append(candidate.id);
-    }
-    const qsizetype position = order.indexOf(target->id);
-    const QUuid nextID = order.at((position + 1) % order.size());
+PasteVariant AppCoordinator::defaultPasteVariant(const ClipboardItem &item) const
+{
+    return m_pasteCommands->defaultPasteVariant(item);
+}
 
-    const ClipboardItem item = *target;
-    if (m_model.preferences().hideOnFocusLoss && m_historyWindow)
-        m_historyWindow->hideForPaste();
-    if (auto pasted = pasteWithoutHiding(item, variant.value_or(defaultPasteVariant(item))); !pasted) {
-        reportFailure(pasted.error());
-        return;
-    }
-    m_pasteNextItemID = nextID;
-    selectSingleItem(nextID);
+QList<ClipboardItem> AppCoordinator::pasteNextCandidates(const QList<ClipboardItem> &items) const
+{
+    return m_pasteCommands->pasteNextCandidates(items);
+}
+
+std::optional<ClipboardItem> AppCoordinator::pasteNextTarget(const QList<ClipboardItem> &candidates) const
+{
+    return m_pasteCommands->pasteNextTarget(candidates);
+}
+
+std::optional<QUuid> AppCoordinator::itemIDAfter(const QUuid &id, const QList<ClipboardItem> &candidates) const
+{
+    return m_pasteCommands->itemIDAfter(id, candidates);
+}
+
+const std::optional<QUuid> &AppCoordinator::pasteNextItemID() const
+{
+    return m_pasteCommands->pasteNextItemID();
 }
 
 void AppCoordinator::selectSingleItem(const std::optional<QUuid> &id)
@@ -521,75 +471,208 @@ void AppCoordinator::showAccessibilityAlert(const CommandFailure &failure)
                                  "XTEST extension) to paste into the previously active app.")));
 }
 
+// --- Copy and merge --------------------------------------------------------------------------------------------------
+
+bool AppCoordinator::copyItem(const ClipboardItem &item, PasteVariant variant)
+{
+    return m_copyCommands->copyItem(item, variant);
+}
+
+bool AppCoordinator::copyItemAsPlainText(const ClipboardItem &item)
+{
+    return m_copyCommands->copyItemAsPlainText(item);
+}
+
+bool AppCoordinator::copyText(const QString &text)
+{
+    return m_copyCommands->copyText(text);
+}
+
+bool AppCoordinator::copyMergedItems(const QList<ClipboardItem> &items)
+{
+    return m_copyCommands->copyMergedItems(items);
+}
+
+void AppCoordinator::mergeSelectedItems(const QList<ClipboardItem> &items)
+{
+    m_copyCommands->mergeSelectedItems(items);
+}
+
+std::optional<QString> AppCoordinator::mergedText(const QList<ClipboardItem> &items)
+{
+    return CopyCommands::mergedText(items);
+}
+
+Expected<void, HistoryStoreError> AppCoordinator::removeDuplicatesOfItem(const ClipboardItem &item)
+{
+    return m_copyCommands->removeDuplicatesOfItem(item);
+}
+
 // --- Clearing --------------------------------------------------------------------------------------------------------
 
 void AppCoordinator::clearHistory()
 {
-    const bool keep = m_model.preferences().keepFavoritesOnClearHistory;
-    const auto removal = m_historyStore.clearHistory(keep);
-    if (!removal) {
-        m_model.setLastError(removal.error().description());
-        return;
-    }
-    const QSet<QUuid> removedIDs(removal->itemIDs.cbegin(), removal->itemIDs.cend());
-    QList<ClipboardItem> removed;
-    QList<ClipboardItem> kept;
-    for (const ClipboardItem &item : m_model.items())
-        (removedIDs.contains(item.id) ? removed : kept).append(item);
-
-    // The files the cleared rows referred to: their images, link previews and icons.
-    for (const QString &path : removal->assetPaths)
-        QFile::remove(path);
-    if (!keep) {
-        QDir(linkPreviewsDirectory()).removeRecursively();
-        m_filePreviewCache.removeAll();
-    } else {
-        for (const ClipboardItem &item : std::as_const(removed))
-            removeLinkPreviewFiles(item);
-        removeFilePreviews(removed, kept);
-    }
-    m_model.removeItems(removedIDs);
+    m_itemCommands->clearHistory();
 }
 
 bool AppCoordinator::confirmClearHistory()
 {
-    const AppPreferences &preferences = m_model.preferences();
-    if (!preferences.warnOnClearHistory)
-        return true;
-    const QString informative = preferences.keepFavoritesOnClearHistory
-        ? localized(QStringLiteral("This will delete all history items except favorites and tagged items. This "
-                                   "action cannot be undone."))
-        : localized(QStringLiteral("This will delete all history items including favorites and tagged items. This "
-                                   "action cannot be undone."));
-    return m_alerts.confirm(localized(QStringLiteral("Are you sure you want to clear entire history?")), informative,
-        localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
+    return m_itemCommands->confirmClearHistory();
 }
 
 void AppCoordinator::removeLinkPreviewFiles(const ClipboardItem &item)
 {
-    if (!item.linkPreviewDetails)
-        return;
-    if (item.linkPreviewDetails->imagePath)
-        QFile::remove(*item.linkPreviewDetails->imagePath);
-    if (item.linkPreviewDetails->faviconPath)
-        QFile::remove(*item.linkPreviewDetails->faviconPath);
+    m_historyWrites->removeLinkPreviewFiles(item);
 }
 
 void AppCoordinator::removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept)
 {
-    QSet<QString> paths;
-    for (const ClipboardItem &item : removed) {
-        for (const QString &path : item.filePaths)
-            paths.insert(path);
-    }
-    if (paths.isEmpty())
-        return;
-    for (const ClipboardItem &item : kept) {
-        for (const QString &path : item.filePaths)
-            paths.remove(path);
-    }
-    if (!paths.isEmpty())
-        m_filePreviewCache.removePreviews(paths);
+    m_historyWrites->removeFilePreviews(removed, kept);
+}
+
+// --- Archive ---------------------------------------------------------------------------------------------------------
+
+bool AppCoordinator::exportHistoryArchive(ArchiveProgress progress, ExportCompletion completion)
+{
+    return m_archive->exportHistoryArchive(std::move(progress), std::move(completion));
+}
+
+bool AppCoordinator::importHistoryArchive(ArchiveProgress progress, ImportCompletion completion)
+{
+    return m_archive->importHistoryArchive(std::move(progress), std::move(completion));
+}
+
+// --- Items -----------------------------------------------------------------------------------------------------------
+
+void AppCoordinator::deleteItems(const QList<ClipboardItem> &items)
+{
+    m_itemCommands->deleteItems(items);
+}
+
+void AppCoordinator::splitItem(const ClipboardItem &item)
+{
+    m_itemCommands->splitItem(item);
+}
+
+void AppCoordinator::toggleFavorite(const ClipboardItem &item)
+{
+    m_itemCommands->toggleFavorite(item);
+}
+
+void AppCoordinator::setFavorite(bool favorite, const QList<ClipboardItem> &items)
+{
+    m_itemCommands->setFavorite(favorite, items);
+}
+
+void AppCoordinator::renameItem(const ClipboardItem &item, const std::optional<QString> &title)
+{
+    m_itemCommands->renameItem(item, title);
+}
+
+void AppCoordinator::editItem(const ClipboardItem &item, const QString &text)
+{
+    m_itemCommands->editItem(item, text);
+}
+
+void AppCoordinator::transformItem(const ClipboardItem &item, ClipboardTextTransform transform)
+{
+    m_itemCommands->transformItem(item, transform);
+}
+
+QStringList AppCoordinator::trimmedTextLines(const ClipboardItem &item)
+{
+    return ItemCommands::trimmedTextLines(item);
+}
+
+void AppCoordinator::removeUnusedFilePreviews()
+{
+    m_itemCommands->removeUnusedFilePreviews();
+}
+
+// --- Tags ------------------------------------------------------------------------------------------------------------
+
+std::optional<Tag> AppCoordinator::createTag(const QString &name, const QColor &color)
+{
+    return m_tagCommands->createTag(name, color);
+}
+
+void AppCoordinator::updateTag(qint64 id, const QString &name, const QColor &color)
+{
+    m_tagCommands->updateTag(id, name, color);
+}
+
+void AppCoordinator::deleteTag(qint64 id)
+{
+    m_tagCommands->deleteTag(id);
+}
+
+void AppCoordinator::toggleTag(const ClipboardItem &item, qint64 tagID)
+{
+    m_tagCommands->toggleTag(item, tagID);
+}
+
+void AppCoordinator::assignTag(const ClipboardItem &item, qint64 tagID)
+{
+    m_tagCommands->assignTag(item, tagID);
+}
+
+QString AppCoordinator::tagColorHex(const QColor &color)
+{
+    return TagCommands::tagColorHex(color);
+}
+
+// --- Link previews ---------------------------------------------------------------------------------------------------
+
+void AppCoordinator::requestLinkPreviews(const ClipboardItem &item)
+{
+    m_linkPreviews->requestLinkPreviews(item);
+}
+
+void AppCoordinator::refreshLinkPreview(const ClipboardItem &item, bool force)
+{
+    m_linkPreviews->refreshLinkPreview(item, force);
+}
+
+int AppCoordinator::runningLinkPreviewFetchCount() const
+{
+    return m_linkPreviews->runningFetchCount();
+}
+
+// --- Saving, opening and revealing -----------------------------------------------------------------------------------
+
+bool AppCoordinator::saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion)
+{
+    return m_fileCommands->saveImage(item, window, std::move(completion));
+}
+
+QString AppCoordinator::suggestedImageFileName(const ClipboardItem &item)
+{
+    return FileCommands::suggestedImageFileName(item);
+}
+
+void AppCoordinator::openInAssociatedApplication(const ClipboardItem &item)
+{
+    m_fileCommands->openInAssociatedApplication(item);
+}
+
+void AppCoordinator::openWithApplication(const ClipboardItem &item, const QUrl &applicationURL)
+{
+    m_fileCommands->openWithApplication(item, applicationURL);
+}
+
+void AppCoordinator::openLink(const ClipboardItem &item)
+{
+    m_fileCommands->openLink(item);
+}
+
+void AppCoordinator::showInFinder(const ClipboardItem &item)
+{
+    m_fileCommands->showInFinder(item);
+}
+
+std::optional<QByteArray> AppCoordinator::pngData(const QImage &image)
+{
+    return FileCommands::pngData(image);
 }
 
 // --- Captures --------------------------------------------------------------------------------------------------------

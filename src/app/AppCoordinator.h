@@ -3,11 +3,13 @@
 #include "AppWindows.h"
 #include "AppearanceApplier.h"
 #include "ClipboardItem.h"
+#include "ClipboardTextTransform.h"
 #include "Expected.h"
 #include "FilePreviewCache.h"
 #include "HistoryStoreError.h"
 #include "LaunchAtLoginService.h"
 #include "LinkPreviewFetcher.h"
+#include "PasteSeparator.h"
 #include "PasteServiceError.h"
 #include "PasteVariant.h"
 #include "PasteboardMonitor.h"
@@ -15,34 +17,54 @@
 #include "SettingsSection.h"
 #include "SoundEffect.h"
 #include "SoundService.h"
+#include "Tag.h"
+#include "VarnistoArchiveService.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QString>
-#include <QTimer>
+#include <QUrl>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <variant>
 
 class AlertPresenter;
 class AppModel;
+class CopyCommands;
 class DefaultApplications;
+class DesktopLauncher;
+class FileCommands;
+class FileDialogPresenter;
 class GlobalShortcutService;
+class HistoryArchiveCommands;
 class HistoryStore;
+class HistoryWrites;
 class IconProvider;
+class ItemCommands;
+class LinkPreviewRequests;
+class PasteCommands;
 class PasteService;
 class PreferencesStore;
+class QColor;
+class QImage;
+class QWidget;
+class Scheduler;
 class SystemBoot;
+class TagCommands;
 class UpdateService;
+class Workspace;
 
 // The program's coordinator: it runs start-up and termination, opens and closes the windows, applies the
 // preferences, takes in what the pasteboard monitor captured, and carries out the user's commands. Windows read the
 // model and act only through it. It writes the history store first and tells the model after the write succeeded.
-// Main thread only.
+// Commands never fail towards their caller: a failure becomes the model's last error. The command groups live in
+// their own classes (paste, copy and merge, items, tags, link previews, the archive, files), which the coordinator
+// owns; its methods of the same names are the windows' entry points. Main thread only.
 class AppCoordinator final : public QObject, public PasteboardMonitorDelegate
 {
     Q_OBJECT
@@ -65,8 +87,12 @@ public:
         const DefaultApplications &defaultApplications; // which application opens a file or address
         AppWindowFactory &windowFactory;
         AlertPresenter &alerts;
+        FileDialogPresenter &fileDialogs;
         const SystemBoot &systemBoot;
         const Clock &clock;
+        Scheduler &scheduler; // the pauses of multi-item pastes and the batched link-preview updates
+        Workspace &workspace; // the application in front, for the source of merged items
+        DesktopLauncher &launcher; // opening files and links in other applications
         LaunchAtLoginService launchAtLogin;
     };
 
@@ -83,6 +109,10 @@ public:
     private:
         std::variant<PasteServiceError, HistoryStoreError> m_error;
     };
+
+    using ArchiveProgress = std::function<void(qint64 completed, qint64 total)>;
+    using ExportCompletion = std::function<void(const Expected<VarnistoArchiveExportResult, VarnistoArchiveError> &)>;
+    using ImportCompletion = std::function<void(const Expected<VarnistoArchiveImportResult, VarnistoArchiveError> &)>;
 
     explicit AppCoordinator(Dependencies dependencies, QObject *parent = nullptr);
     ~AppCoordinator() override;
@@ -138,13 +168,20 @@ public:
     // Pauses capture or resumes it (the pause hot key and the menus).
     void togglePaused();
 
-    // --- Commands ----------------------------------------------------------------------------------------------------
+    // --- Paste commands ----------------------------------------------------------------------------------------------
 
     // Pastes one item into the application that was in front: hides the history window when it hides on focus
     // loss, writes the item to the clipboard in the variant's form, posts the paste keystroke, plays the paste
     // sound and counts the copy. A failure is shown as the model's last error (and the missing key input also as
     // an alert).
     void paste(const ClipboardItem &item, PasteVariant variant);
+    // Pastes the model's selection in the order of selection, each item in its default variant.
+    void pasteSelectedItems();
+    // Pastes the items one after another: the first at once, each further one 0.16 s after the previous, preceded
+    // 0.08 s after the previous paste by the separator's key. Items without a variant are pasted as standard. The
+    // first failure ends the whole paste.
+    void pasteItems(const QList<ClipboardItem> &items, const QHash<QUuid, PasteVariant> &variantsByID,
+        std::optional<PasteSeparator> separator = std::nullopt);
     // Pastes the item at the paste-next position and moves the position on (the two paste-next hot keys); without
     // a variant the item's default variant.
     void pasteNext(std::optional<PasteVariant> variant);
@@ -152,6 +189,10 @@ public:
     PasteVariant defaultPasteVariant(const ClipboardItem &item) const;
     // The items paste-next may paste: without the favourites while favourites are pinned to the top.
     QList<ClipboardItem> pasteNextCandidates(const QList<ClipboardItem> &items) const;
+    // The candidate paste-next pastes: the one at the paste-next position, else the focused one, else the first.
+    std::optional<ClipboardItem> pasteNextTarget(const QList<ClipboardItem> &candidates) const;
+    // The candidate after the one with this id, in the order of the last reset, wrapping at the end.
+    std::optional<QUuid> itemIDAfter(const QUuid &id, const QList<ClipboardItem> &candidates) const;
     // Makes the item the whole selection (nothing: no selection).
     void selectSingleItem(const std::optional<QUuid> &id);
     // After a paste or a copy: the stored item with one more copy (when asked) and, when the history follows
@@ -161,8 +202,33 @@ public:
         const ClipboardItem &item, bool incrementCopyCount);
     // Plays the effect when the sound switches allow it, from its start.
     void playSound(SoundEffect effect);
+    // The failure as the model's last error, and the alert of the missing key input.
+    void reportFailure(const CommandFailure &failure);
     // The alert that explains a paste without synthetic key input; other failures show nothing here.
     void showAccessibilityAlert(const CommandFailure &failure);
+
+    // --- Copy and merge commands -------------------------------------------------------------------------------------
+
+    // Each answers whether the clipboard was written, so that the caller shows its confirmation only then. None
+    // pastes, asks for key input or hides the window.
+
+    // The item in the variant's form; the copy time follows the history's rule, the copy count stays.
+    bool copyItem(const ClipboardItem &item, PasteVariant variant);
+    // The item's plain text; the item itself is not touched.
+    bool copyItemAsPlainText(const ClipboardItem &item);
+    // A text of an item (its recognised text, its QR code) as a new copy: it comes back as a new history item.
+    bool copyText(const QString &text);
+    // Two or more items as one text, one a line. False without writing when an item has no text to give.
+    bool copyMergedItems(const QList<ClipboardItem> &items);
+    // Adds the items' merged text to the history as a new text item at the front. An item of the same content that
+    // it replaces hands its favourite, tags and title on to it.
+    void mergeSelectedItems(const QList<ClipboardItem> &items);
+    // The items' texts (file items: their paths) one a line; nothing when an item gives none (an image).
+    static std::optional<QString> mergedText(const QList<ClipboardItem> &items);
+    // Deletes the loaded items of the same kind and content key as the new item.
+    Expected<void, HistoryStoreError> removeDuplicatesOfItem(const ClipboardItem &item);
+
+    // --- Clearing the history ----------------------------------------------------------------------------------------
 
     // Empties the history (keeping favourites and tagged items when keepFavoritesOnClearHistory is on) and removes
     // the files of what was cleared. Asks nothing.
@@ -172,6 +238,77 @@ public:
     void removeLinkPreviewFiles(const ClipboardItem &item);
     // Drops the cached previews of files that only removed items listed.
     void removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept);
+
+    // --- Archive export and import -----------------------------------------------------------------------------------
+
+    // Asks where to export and writes the whole stored history with its tags there in the background. True when it
+    // started; false when the user cancelled or another archive operation runs (the callbacks are then never
+    // called). Progress and the result arrive on the main thread.
+    bool exportHistoryArchive(ArchiveProgress progress, ExportCompletion completion);
+    // Asks for an archive and adds its items and tags to the history in the background; capture pauses meanwhile
+    // and the history is loaded again afterwards. True and false as for the export.
+    bool importHistoryArchive(ArchiveProgress progress, ImportCompletion completion);
+
+    // --- Item commands -----------------------------------------------------------------------------------------------
+
+    // Deletes the items with their files and plays the delete sound. A failure stops at that item: the items
+    // deleted before it are gone from the model too.
+    void deleteItems(const QList<ClipboardItem> &items);
+    // One new text item per non-empty line, at the front and selected; the item itself stays.
+    void splitItem(const ClipboardItem &item);
+    void toggleFavorite(const ClipboardItem &item);
+    // Sets the state on each item that does not have it yet.
+    void setFavorite(bool favorite, const QList<ClipboardItem> &items);
+    // A blank title (or none) removes the title.
+    void renameItem(const ClipboardItem &item, const std::optional<QString> &title);
+    // New text for a text-like item; its kind follows the text. A blank text deletes the item.
+    void editItem(const ClipboardItem &item, const QString &text);
+    // Applies the transform to a text-like item's text; its kind follows the text.
+    void transformItem(const ClipboardItem &item, ClipboardTextTransform transform);
+    // The non-empty trimmed lines of a text or rich-text item; nothing for a single line.
+    static QStringList trimmedTextLines(const ClipboardItem &item);
+    // Deletes the cached previews of files that no loaded item lists.
+    void removeUnusedFilePreviews();
+
+    // --- Tag commands ------------------------------------------------------------------------------------------------
+
+    // The tag of that name (an existing one, compared without regard to letter case, keeps its colour), or none
+    // after a failure.
+    std::optional<Tag> createTag(const QString &name, const QColor &color);
+    void updateTag(qint64 id, const QString &name, const QColor &color);
+    // Deletes the tag and takes it off every item and out of the tag filter.
+    void deleteTag(qint64 id);
+    // Removes the tag from the item when it has it, else adds it.
+    void toggleTag(const ClipboardItem &item, qint64 tagID);
+    // Adds the tag to the item when it lacks it.
+    void assignTag(const ClipboardItem &item, qint64 tagID);
+    // "#RRGGBB" of the colour in sRGB.
+    static QString tagColorHex(const QColor &color);
+
+    // --- Link previews -----------------------------------------------------------------------------------------------
+
+    // Fetches the preview of a link item that has none, while link previews are on (a link row is shown).
+    void requestLinkPreviews(const ClipboardItem &item);
+    // Fetches the preview of a link item; with `force` also when it has one (the update-preview command).
+    void refreshLinkPreview(const ClipboardItem &item, bool force);
+
+    // --- Saving, opening and revealing -------------------------------------------------------------------------------
+
+    // Asks where to save an image item as PNG, in a dialog of the window; true when the dialog was shown. The
+    // completion is called when it is all over (also after a refusal, a cancel or a failure).
+    bool saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion = {});
+    // "image_<width>x<height>.png", or "image.png" when the size cannot be read.
+    static QString suggestedImageFileName(const ClipboardItem &item);
+    // Opens the item's file (or a link item's address) with the application the desktop associates with it.
+    void openInAssociatedApplication(const ClipboardItem &item);
+    // Opens the item's file with the application of a desktop entry (its file URL).
+    void openWithApplication(const ClipboardItem &item, const QUrl &applicationURL);
+    // Opens a link item's address in the default browser.
+    void openLink(const ClipboardItem &item);
+    // Shows the item's file selected in the file manager.
+    void showInFinder(const ClipboardItem &item);
+    // PNG bytes of the image; nothing for a null image.
+    static std::optional<QByteArray> pngData(const QImage &image);
 
     // --- Captures (PasteboardMonitorDelegate) ------------------------------------------------------------------------
 
@@ -208,17 +345,21 @@ public:
     HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     SettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
     OnboardingWindow *onboardingWindow() const { return m_onboardingWindow.get(); }
-    const std::optional<QUuid> &pasteNextItemID() const { return m_pasteNextItemID; }
+    const std::optional<QUuid> &pasteNextItemID() const;
     bool isHistoryArchiveOperationRunning() const { return m_isHistoryArchiveOperationRunning; }
     void setHistoryArchiveOperationRunning(bool running) { m_isHistoryArchiveOperationRunning = running; }
+    FileDialogPresenter &fileDialogs() const { return m_fileDialogs; }
+    Scheduler &scheduler() const { return m_scheduler; }
+    Workspace &workspace() const { return m_workspace; }
+    DesktopLauncher &launcher() const { return m_launcher; }
+    HistoryWrites &historyWrites() const { return *m_historyWrites; }
+    // Link-preview fetches still running.
+    int runningLinkPreviewFetchCount() const;
 
 Q_SIGNALS:
     void settingsSectionChanged(SettingsSection section);
 
 private:
-    // Steps 2 to 8 of a paste: everything after the window was hidden.
-    Expected<void, CommandFailure> pasteWithoutHiding(const ClipboardItem &item, PasteVariant variant);
-    void reportFailure(const CommandFailure &failure);
     void setSettingsSection(SettingsSection section);
     void ensureHistoryWindow();
     // Remembers the window the user works in as the paste target, unless our history window has the focus.
@@ -235,28 +376,33 @@ private:
     const QString m_supportDirectory;
     FilePreviewCache m_filePreviewCache;
     LinkPreviewFetcher m_linkPreviewFetcher;
-    // Link previews being fetched, by item id; fetched previews waiting for the batched model update; the timer of
-    // that update.
-    QHash<QUuid, QPointer<LinkPreviewFetch>> m_linkPreviewTasksByItemID;
-    QHash<QUuid, ClipboardItem> m_pendingLinkPreviewModelUpdatesByItemID;
-    QTimer m_linkPreviewModelUpdateTimer;
     SoundService m_soundService;
     SettingsSection m_settingsSection = SettingsSection::general;
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<OnboardingWindow> m_onboardingWindow;
-    std::optional<QUuid> m_pasteNextItemID;
-    // The order of the paste-next candidates when the position was last reset; paste-next walks it, so that a
-    // pasted item moving to the top does not change which item comes next.
-    QList<QUuid> m_pasteNextOrder;
     bool m_isHistoryArchiveOperationRunning = false;
     bool m_historyLoaded = false; // the last loadHistory read the whole of what it asked for
 
     const DefaultApplications &m_defaultApplications;
     AppWindowFactory &m_windowFactory;
     AlertPresenter &m_alerts;
+    FileDialogPresenter &m_fileDialogs;
     const SystemBoot &m_systemBoot;
     const Clock &m_clock;
+    Scheduler &m_scheduler;
+    Workspace &m_workspace;
+    DesktopLauncher &m_launcher;
     const LaunchAtLoginService m_launchAtLogin;
     AppearanceApplier m_appearance;
+
+    // The command groups, built last: they use the members above.
+    std::unique_ptr<HistoryWrites> m_historyWrites;
+    std::unique_ptr<PasteCommands> m_pasteCommands;
+    std::unique_ptr<CopyCommands> m_copyCommands;
+    std::unique_ptr<ItemCommands> m_itemCommands;
+    std::unique_ptr<TagCommands> m_tagCommands;
+    std::unique_ptr<LinkPreviewRequests> m_linkPreviews;
+    std::unique_ptr<HistoryArchiveCommands> m_archive;
+    std::unique_ptr<FileCommands> m_fileCommands;
 };

@@ -53,7 +53,8 @@ AppDelegate::AppDelegate(
     , m_windowFactory(&m_applicationMenu)
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
           m_updateService, m_supportDirectory, *m_platform.iconProvider, *m_platform.defaultApplications,
-          m_windowFactory, *m_alerts, *m_platform.systemBoot, m_clock, LaunchAtLoginService()})
+          m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock, m_scheduler,
+          *m_platform.workspace, *m_platform.launcher, LaunchAtLoginService()})
     , m_statusItems(m_model, m_coordinator, m_applicationMenu)
 {
     m_applicationMenu.setTitle(QStringLiteral("Varnisto"));

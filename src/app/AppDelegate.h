@@ -3,12 +3,14 @@
 #include "AlertPresenter.h"
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "FileDialogPresenter.h"
 #include "GlobalShortcutService.h"
 #include "PasteService.h"
 #include "PasteboardMonitor.h"
 #include "PlatformServices.h"
 #include "PreferencesStore.h"
 #include "SQLiteHistoryStore.h"
+#include "Scheduler.h"
 #include "StandInWindows.h"
 #include "StatusItemController.h"
 #include "UpdateService.h"
@@ -68,7 +70,9 @@ private:
 
     PlatformServices m_platform;
     std::unique_ptr<AlertPresenter> m_alerts;
+    QtFileDialogPresenter m_fileDialogs;
     SystemClock m_clock;
+    EventLoopScheduler m_scheduler;
     const QString m_supportDirectory;
     PreferencesStore m_preferencesStore;
     SQLiteHistoryStore m_historyStore;

@@ -41,6 +41,7 @@ PlatformServices PlatformServices::x11()
     services.iconProvider = std::make_unique<DesktopIconProvider>();
     services.systemBoot = std::make_unique<LinuxSystemBoot>();
     services.defaultApplications = std::make_unique<DesktopDefaultApplications>();
+    services.launcher = std::make_unique<SystemDesktopLauncher>();
     services.isX11 = true;
     return services;
 }
@@ -56,5 +57,6 @@ PlatformServices PlatformServices::inMemory()
     services.iconProvider = std::make_unique<DesktopIconProvider>();
     services.systemBoot = std::make_unique<LinuxSystemBoot>();
     services.defaultApplications = std::make_unique<DesktopDefaultApplications>();
+    services.launcher = std::make_unique<SystemDesktopLauncher>();
     return services;
 }

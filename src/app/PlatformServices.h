@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DefaultApplications.h"
+#include "DesktopLauncher.h"
 #include "HotKeyBackend.h"
 #include "IconProvider.h"
 #include "KeyPoster.h"
@@ -24,6 +25,7 @@ struct PlatformServices
     std::unique_ptr<IconProvider> iconProvider;
     std::unique_ptr<SystemBoot> systemBoot;
     std::unique_ptr<DefaultApplications> defaultApplications;
+    std::unique_ptr<DesktopLauncher> launcher;
     bool isX11 = false;
 
     static PlatformServices forCurrentPlatform();

@@ -42,8 +42,9 @@ QString unescapedValue(QStringView value)
     return result;
 }
 
-// The arguments of an Exec line: separated by spaces, double quotes around an argument with its own escapes.
-QStringList execArguments(const QString &exec)
+} // namespace
+
+QStringList DesktopEntries::execArguments(const QString &exec)
 {
     QStringList arguments;
     QString current;
@@ -77,10 +78,12 @@ QStringList execArguments(const QString &exec)
     return arguments;
 }
 
+namespace {
+
 // The program an Exec line starts; "env NAME=value program" starts the program.
 QString programOfExec(const QString &exec)
 {
-    QStringList arguments = execArguments(exec);
+    QStringList arguments = DesktopEntries::execArguments(exec);
     if (!arguments.isEmpty() && (arguments.first() == u"env" || arguments.first().endsWith(u"/env"))) {
         arguments.removeFirst();
         while (!arguments.isEmpty() && (arguments.first().contains(u'=') || arguments.first().startsWith(u'-')))
@@ -130,6 +133,8 @@ std::optional<DesktopEntry> readEntry(const QString &path, const QString &id, bo
             entry.startupWMClass = value;
         } else if (key == u"Exec") {
             exec = value;
+        } else if (key == u"Path") {
+            entry.workingDirectory = value;
         } else if (key == u"TryExec") {
             tryExec = value;
         } else if (key == u"Hidden") {
@@ -138,6 +143,7 @@ std::optional<DesktopEntry> readEntry(const QString &path, const QString &id, bo
     }
     if (hidden || type != u"Application")
         return std::nullopt;
+    entry.exec = exec;
     entry.program = exec.isEmpty() ? tryExec : programOfExec(exec);
     return entry;
 }
@@ -170,6 +176,15 @@ QString DesktopEntry::localizedName(const QString &interfaceLanguage) const
             return translated;
     }
     return name;
+}
+
+std::optional<DesktopEntry> DesktopEntries::read(const QString &path)
+{
+    bool hidden = false;
+    QString id = QFileInfo(path).fileName();
+    if (id.endsWith(u".desktop"))
+        id.chop(8);
+    return readEntry(path, id, hidden);
 }
 
 QStringList DesktopEntries::standardDirectories()

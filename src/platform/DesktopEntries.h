@@ -17,6 +17,8 @@ struct DesktopEntry
     QString icon;
     QString startupWMClass;
     QString program; // the program that Exec (else TryExec) starts, as written there
+    QString exec; // the Exec line with the escapes of the value resolved; its field codes are left in
+    QString workingDirectory; // Path: the folder the program starts in; empty for none
 
     // Name in the interface language ("de", "pt-BR", "zh-Hans", ...), else the untranslated Name.
     QString localizedName(const QString &interfaceLanguage) const;
@@ -40,6 +42,11 @@ public:
     static QStringList standardDirectories();
 
     explicit DesktopEntries(QStringList directories = standardDirectories());
+
+    // One entry file, whatever folder it is in; nothing when it cannot be read, is hidden or is no application.
+    static std::optional<DesktopEntry> read(const QString &path);
+    // The arguments of an Exec line: separated by spaces, double quotes around an argument with its own escapes.
+    static QStringList execArguments(const QString &exec);
 
     // The entry of the application that made a window, tried in this order: the application id the window
     // names; an entry whose StartupWMClass is the window's class or instance name; an entry whose id is the

@@ -222,9 +222,7 @@ TEST(CoordinatorStart, AHistoryThatCannotBeReadIsReportedAndStartGoesOn)
 
     CoordinatorHarness h;
     SQLiteHistoryStore brokenStore(support);
-    auto coordinator = std::make_unique<AppCoordinator>(AppCoordinator::Dependencies {h.model, h.preferencesStore,
-        brokenStore, h.monitor, h.pasteService, h.shortcuts, h.updates, support, h.icons, h.applications, h.factory,
-        h.alerts, h.boot, h.clock, LaunchAtLoginService(h.autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+    auto coordinator = std::make_unique<AppCoordinator>(h.dependencies(brokenStore, support, h.factory));
     h.storeOnboardedPreferences();
     coordinator->start();
 

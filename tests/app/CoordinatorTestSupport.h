@@ -8,6 +8,8 @@
 #include "AppModel.h"
 #include "AppModelTestSupport.h"
 #include "DefaultApplications.h"
+#include "DesktopLauncher.h"
+#include "FileDialogPresenter.h"
 #include "GlobalShortcutService.h"
 #include "IconProvider.h"
 #include "LaunchAtLoginService.h"
@@ -19,6 +21,7 @@
 #include "PasteboardMonitor.h"
 #include "PreferencesStore.h"
 #include "SQLiteHistoryStore.h"
+#include "Scheduler.h"
 #include "ShortcutText.h"
 #include "SystemBoot.h"
 #include "TestSupport.h"
@@ -179,6 +182,157 @@ private:
     WindowLog &m_log;
 };
 
+// Answers file dialogs as told and records what they asked.
+class ScriptedFileDialogs final : public FileDialogPresenter
+{
+public:
+    std::optional<QString> chooseSaveLocation(const SaveRequest &request) override
+    {
+        saveRequests.append(request);
+        return answer;
+    }
+    std::optional<QString> chooseFolder(const QString &title) override
+    {
+        folderTitles.append(title);
+        return answer;
+    }
+    // The answer waits until answerPending() unless answerAtOnce is set.
+    void chooseSaveLocation(QWidget *, const SaveRequest &request, Completion completion) override
+    {
+        saveRequests.append(request);
+        if (answerAtOnce)
+            completion(answer);
+        else
+            pending = std::move(completion);
+    }
+    void answerPending(const std::optional<QString> &path)
+    {
+        if (auto completion = std::exchange(pending, {}))
+            completion(path);
+    }
+
+    std::optional<QString> answer;
+    bool answerAtOnce = true;
+    Completion pending;
+    QList<SaveRequest> saveRequests;
+    QStringList folderTitles;
+};
+
+// One default application for every file and address (or none), and the addresses it was asked about.
+class FixedDefaultApplications final : public DefaultApplications
+{
+public:
+    std::optional<DefaultApplication> forURL(const QUrl &url) const override
+    {
+        asked.append(url);
+        return application;
+    }
+    std::optional<DefaultApplication> application;
+    mutable QList<QUrl> asked;
+};
+
+// The real store, with failures that a test arms: a failing operation answers the error and writes nothing.
+class FaultInjectingStore final : public HistoryStore
+{
+public:
+    enum class Operation { upsert, deleteItem, touchItem, loadItems, clearHistory, ensureTag, updateTag, deleteTag };
+
+    explicit FaultInjectingStore(HistoryStore &store) : m_store(store) { }
+
+    // The operation fails for the item (any item when none is named) from its `after`-th call on (0: at once).
+    void failOn(Operation operation, std::optional<QUuid> id = std::nullopt, int after = 0)
+    {
+        m_faults.append({operation, id, after});
+    }
+    void heal() { m_faults.clear(); }
+    int count(Operation operation) const { return m_counts.value(operation); }
+    static HistoryStoreError error()
+    {
+        return HistoryStoreError(HistoryStoreError::stepFailed, QStringLiteral("disk I/O error"));
+    }
+
+    Result<QList<ClipboardItem>> loadRecentItems(qint64 limit) override { return m_store.loadRecentItems(limit); }
+    Result<QList<Tag>> loadTags() override { return m_store.loadTags(); }
+    Result<ClipboardItem> insertOrMerge(const ClipboardItem &item, bool sequence) override
+    {
+        return m_store.insertOrMerge(item, sequence);
+    }
+    Result<void> upsert(const ClipboardItem &item) override
+    {
+        if (fails(Operation::upsert, item.id))
+            return Result<void>::failure(error());
+        return m_store.upsert(item);
+    }
+    Result<void> upsertItems(const QList<ClipboardItem> &items) override { return m_store.upsertItems(items); }
+    Result<std::optional<ClipboardItem>> touchItem(
+        const QUuid &id, const std::optional<QDateTime> &copiedAt, bool incrementCopyCount) override
+    {
+        if (fails(Operation::touchItem, id))
+            return Result<std::optional<ClipboardItem>>::failure(error());
+        return m_store.touchItem(id, copiedAt, incrementCopyCount);
+    }
+    Result<void> deleteItem(const QUuid &id) override
+    {
+        if (fails(Operation::deleteItem, id))
+            return Result<void>::failure(error());
+        return m_store.deleteItem(id);
+    }
+    Result<HistoryRemoval> clearHistory(bool keepFavorites) override
+    {
+        if (fails(Operation::clearHistory, std::nullopt))
+            return Result<HistoryRemoval>::failure(error());
+        return m_store.clearHistory(keepFavorites);
+    }
+    Result<HistoryRemoval> pruneItems(const RetentionPolicy &policy) override { return m_store.pruneItems(policy); }
+    Result<Tag> ensureTag(const QString &name, const QString &color) override
+    {
+        if (fails(Operation::ensureTag, std::nullopt))
+            return Result<Tag>::failure(error());
+        return m_store.ensureTag(name, color);
+    }
+    Result<Tag> updateTag(const Tag &tag) override
+    {
+        if (fails(Operation::updateTag, std::nullopt))
+            return Result<Tag>::failure(error());
+        return m_store.updateTag(tag);
+    }
+    Result<void> deleteTag(qint64 id) override
+    {
+        if (fails(Operation::deleteTag, std::nullopt))
+            return Result<void>::failure(error());
+        return m_store.deleteTag(id);
+    }
+    Result<QList<QUuid>> loadItemIDs() override { return m_store.loadItemIDs(); }
+    Result<QList<ClipboardItem>> loadItems(const QList<QUuid> &ids) override
+    {
+        if (fails(Operation::loadItems, std::nullopt))
+            return Result<QList<ClipboardItem>>::failure(error());
+        return m_store.loadItems(ids);
+    }
+
+private:
+    struct Fault
+    {
+        Operation operation;
+        std::optional<QUuid> id;
+        int after = 0;
+    };
+    bool fails(Operation operation, const std::optional<QUuid> &id)
+    {
+        const int call = m_counts.value(operation);
+        m_counts.insert(operation, call + 1);
+        for (const Fault &fault : std::as_const(m_faults)) {
+            if (fault.operation == operation && (!fault.id || fault.id == id) && call >= fault.after)
+                return true;
+        }
+        return false;
+    }
+
+    HistoryStore &m_store;
+    QList<Fault> m_faults;
+    QHash<Operation, int> m_counts;
+};
+
 class PlainIconProvider final : public IconProvider
 {
 public:
@@ -201,14 +355,22 @@ public:
         , autostartDirectory(root.path() + QStringLiteral("/autostart"))
         , preferencesStore(settingsFile)
         , store(supportDirectory)
+        , faults(store)
+        , scheduler(clock)
         , pasteService(pasteboard, keyPoster)
         , shortcuts(hotKeys)
         , monitor(store, pasteboard, workspace, recognizer, supportDirectory, clock)
         , factory(log)
     {
-        coordinator = std::make_unique<AppCoordinator>(AppCoordinator::Dependencies {model, preferencesStore, store,
-            monitor, pasteService, shortcuts, updates, supportDirectory, icons, applications, factory, alerts, boot,
-            clock, LaunchAtLoginService(autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+        coordinator = std::make_unique<AppCoordinator>(dependencies(faults, supportDirectory, factory));
+    }
+    // What the coordinator is built with: this harness's desktop, with the store, folder and windows given.
+    AppCoordinator::Dependencies dependencies(
+        HistoryStore &historyStore, const QString &support, AppWindowFactory &windows)
+    {
+        return {model, preferencesStore, historyStore, monitor, pasteService, shortcuts, updates, support, icons,
+            applications, windows, alerts, fileDialogs, boot, clock, scheduler, workspace, launcher,
+            LaunchAtLoginService(autostartDirectory, QStringLiteral("/usr/bin/varnisto"))};
     }
     ~CoordinatorHarness()
     {
@@ -295,6 +457,7 @@ public:
     const QString autostartDirectory;
     PreferencesStore preferencesStore;
     SQLiteHistoryStore store;
+    FaultInjectingStore faults; // the coordinator's store: the real one, failing where a test says
     AppModel model;
     MemoryPasteboard pasteboard;
     MemoryWorkspace workspace;
@@ -302,15 +465,18 @@ public:
     MemoryHotKeyBackend hotKeys;
     MemoryTextRecognizer recognizer;
     ManualClock clock;
+    ManualScheduler scheduler; // moves the clock along
     PasteService pasteService;
     GlobalShortcutService shortcuts;
     CountingUpdateService updates;
     PasteboardMonitor monitor;
     PlainIconProvider icons;
-    DesktopDefaultApplications applications;
+    FixedDefaultApplications applications;
+    MemoryDesktopLauncher launcher;
     WindowLog log;
     RecordingWindowFactory factory;
     ScriptedAlerts alerts;
+    ScriptedFileDialogs fileDialogs;
     FixedSystemBoot boot;
     std::unique_ptr<AppCoordinator> coordinator;
 

@@ -24,10 +24,7 @@ struct StandInHarness
         ClipboardItem link = testItem(3, QStringLiteral("https://example.com/cherry"));
         link.kind = ClipboardKind::link;
         h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread")), link});
-        coordinator = std::make_unique<AppCoordinator>(
-            AppCoordinator::Dependencies {h.model, h.preferencesStore, h.store, h.monitor, h.pasteService, h.shortcuts,
-                h.updates, h.supportDirectory, h.icons, h.applications, factory, h.alerts, h.boot, h.clock,
-                LaunchAtLoginService(h.autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+        coordinator = std::make_unique<AppCoordinator>(h.dependencies(h.store, h.supportDirectory, factory));
         coordinator->start();
         window = dynamic_cast<PlainHistoryWindow *>(coordinator->historyWindow());
     }
@@ -169,9 +166,7 @@ TEST(StandInWindows, OnboardingNamesTheHotKeyAndItsButtonCompletesIt)
     CoordinatorHarness h;
     QMenu applicationMenu;
     StandInWindowFactory factory(&applicationMenu);
-    AppCoordinator coordinator({h.model, h.preferencesStore, h.store, h.monitor, h.pasteService, h.shortcuts, h.updates,
-        h.supportDirectory, h.icons, h.applications, factory, h.alerts, h.boot, h.clock,
-        LaunchAtLoginService(h.autostartDirectory, QStringLiteral("/usr/bin/varnisto"))});
+    AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
     coordinator.start();
     auto *onboarding = dynamic_cast<PlainOnboardingWindow *>(coordinator.onboardingWindow());
     ASSERT_NE(onboarding, nullptr);

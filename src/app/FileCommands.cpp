@@ -1,0 +1,147 @@
+#include "FileCommands.h"
+
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "AssociatedApplication.h"
+#include "ClipboardImageExportError.h"
+#include "DesktopLauncher.h"
+#include "FileDialogPresenter.h"
+#include "Localization.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLoggingCategory>
+#include <QPointer>
+#include <QSaveFile>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcFileCommands, "varnisto.app.files", QtWarningMsg)
+
+} // namespace
+
+FileCommands::FileCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+
+QString FileCommands::suggestedImageFileName(const ClipboardItem &item)
+{
+    if (const std::optional<QSize> size = item.imagePixelSize())
+        return QStringLiteral("image_%1x%2.png").arg(size->width()).arg(size->height());
+    return QStringLiteral("image.png");
+}
+
+QString FileCommands::pngDestination(const QString &chosenPath)
+{
+    if (chosenPath.endsWith(QLatin1String(".png"), Qt::CaseInsensitive))
+        return chosenPath;
+    return chosenPath + QStringLiteral(".png");
+}
+
+std::optional<QByteArray> FileCommands::pngData(const QImage &image)
+{
+    if (image.isNull())
+        return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return std::nullopt;
+    return bytes;
+}
+
+bool FileCommands::saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion)
+{
+    const auto refuse = [&](ClipboardImageExportError error) {
+        m_coordinator.model().setLastError(error.errorDescription());
+        if (completion)
+            completion();
+        return false;
+    };
+    if (item.kind != ClipboardKind::image || !item.assetPath)
+        return refuse(ClipboardImageExportError::unsupportedItem);
+    const QString source = *item.assetPath;
+    if (!QFileInfo(source).isFile())
+        return refuse(ClipboardImageExportError::missingImageFile);
+
+    QPointer<FileCommands> self(this);
+    m_coordinator.fileDialogs().chooseSaveLocation(window,
+        {localized(QStringLiteral("Save Image")), suggestedImageFileName(item),
+            localized(QStringLiteral("PNG Image")) + QStringLiteral(" (*.png)"), QStringLiteral("png")},
+        [self, source, completion = std::move(completion)](const std::optional<QString> &chosen) {
+            if (self && chosen && !chosen->isEmpty())
+                self->copyImage(source, pngDestination(*chosen));
+            if (completion)
+                completion();
+        });
+    return true;
+}
+
+void FileCommands::copyImage(const QString &source, const QString &destination)
+{
+    // The stored image is PNG already: its bytes are copied as they are, and the file appears whole or not at all.
+    QFile input(source);
+    QSaveFile output(destination);
+    if (!input.open(QIODevice::ReadOnly)) {
+        qCWarning(lcFileCommands).noquote() << "cannot read" << source << input.errorString();
+        m_coordinator.model().setLastError(
+            ClipboardImageExportError(ClipboardImageExportError::missingImageFile).errorDescription());
+        return;
+    }
+    const QByteArray bytes = input.readAll();
+    if (input.error() != QFileDevice::NoError || !output.open(QIODevice::WriteOnly)
+        || output.write(bytes) != bytes.size() || !output.commit()) {
+        qCWarning(lcFileCommands).noquote() << "cannot save the image to" << destination << output.errorString();
+        m_coordinator.model().setLastError(
+            localized(QStringLiteral("The image could not be saved to %@."), {QFileInfo(destination).fileName()}));
+    }
+}
+
+void FileCommands::open(const QUrl &url, const QString &desktopEntryPath, const QString &applicationName)
+{
+    if (auto opened = m_coordinator.launcher().openURLs({url}, desktopEntryPath); !opened) {
+        QString name = applicationName;
+        if (name.isEmpty()) {
+            const std::optional<DesktopEntry> entry = DesktopEntries::read(desktopEntryPath);
+            name = entry ? entry->localizedName(currentInterfaceLanguage()) : QFileInfo(desktopEntryPath).baseName();
+        }
+        m_coordinator.model().setLastError(localized(QStringLiteral("%@ could not be started."), {name}));
+    }
+}
+
+void FileCommands::openInAssociatedApplication(const ClipboardItem &item)
+{
+    std::optional<QUrl> url = item.contentFileURL();
+    if (!url && item.kind == ClipboardKind::link && item.text) {
+        if (const std::optional<Url> link = ClipboardItem::linkURL(*item.text))
+            url = link->toQUrl();
+    }
+    if (!url)
+        return;
+    const std::optional<AssociatedApplication> application
+        = AssociatedApplication::forURL(*url, associatedApplicationIconSize, m_coordinator.defaultApplications());
+    if (!application)
+        return;
+    open(*url, application->url.toLocalFile(), application->name);
+}
+
+void FileCommands::openWithApplication(const ClipboardItem &item, const QUrl &applicationURL)
+{
+    const std::optional<QUrl> url = item.contentFileURL();
+    if (!url)
+        return;
+    open(*url, applicationURL.toLocalFile(), QString());
+}
+
+void FileCommands::openLink(const ClipboardItem &item)
+{
+    if (item.kind != ClipboardKind::link || !item.text)
+        return;
+    if (const std::optional<Url> link = ClipboardItem::linkURL(*item.text))
+        m_coordinator.launcher().openURL(link->toQUrl());
+}
+
+void FileCommands::showInFinder(const ClipboardItem &item)
+{
+    if (const std::optional<QUrl> url = item.contentFileURL())
+        m_coordinator.launcher().revealFile(url->toLocalFile());
+}

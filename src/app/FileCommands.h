@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ClipboardItem.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+class AppCoordinator;
+class QImage;
+class QWidget;
+
+// The commands that take an item out of the program: save an image as a PNG file, open a file or link in another
+// application, open a link in the browser, show a file in the file manager. Other applications are started
+// through their desktop entries, never through a shell. Main thread only.
+class FileCommands final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The icon size the open command asks the default application for.
+    static constexpr int associatedApplicationIconSize = 22;
+
+    explicit FileCommands(AppCoordinator &coordinator);
+
+    bool saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion);
+    static QString suggestedImageFileName(const ClipboardItem &item);
+    void openInAssociatedApplication(const ClipboardItem &item);
+    void openWithApplication(const ClipboardItem &item, const QUrl &applicationURL);
+    void openLink(const ClipboardItem &item);
+    void showInFinder(const ClipboardItem &item);
+    static std::optional<QByteArray> pngData(const QImage &image);
+
+    // The chosen path, ending in ".png".
+    static QString pngDestination(const QString &chosenPath);
+
+private:
+    void open(const QUrl &url, const QString &desktopEntryPath, const QString &applicationName);
+    void copyImage(const QString &source, const QString &destination);
+
+    AppCoordinator &m_coordinator;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ClipboardItem.h"
+#include "Expected.h"
+#include "HistoryStoreError.h"
+
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+class AppModel;
+class FilePreviewCache;
+class HistoryStore;
+
+// The steps that every command changing the history shares. The store is written first and the model after the
+// write succeeded; what removed items leave behind on disk (their image, their link-preview pictures, the cached
+// previews of their files) goes with them. Main thread only.
+class HistoryWrites
+{
+public:
+    template<typename T> using Result = Expected<T, HistoryStoreError>;
+
+    HistoryWrites(AppModel &model, HistoryStore &store, FilePreviewCache &filePreviews, QString supportDirectory);
+
+    // The item with its search text rebuilt, with the names the model knows for its tags.
+    ClipboardItem withFreshSearchText(const ClipboardItem &item) const;
+    // The item as stored; nothing when its row is gone.
+    Result<std::optional<ClipboardItem>> storedItem(const QUuid &id);
+
+    // Changes one item: the change is made to the stored row (so that what reached the store since the caller
+    // took its copy is kept), the search text rebuilt, the row written and the model told. An item whose row is
+    // gone leaves the model and nothing is written: the result is then nothing.
+    Result<std::optional<ClipboardItem>> update(
+        const ClipboardItem &item, const std::function<void(ClipboardItem &)> &change);
+
+    // What a deletion of several items did: the items whose rows went, and the failure that stopped it.
+    struct Deletion
+    {
+        QList<ClipboardItem> deleted;
+        std::optional<HistoryStoreError> error;
+    };
+    // Deletes the rows in order and stops at the first failure. The items whose rows went leave the model, also
+    // when a later one failed, and their files go.
+    Deletion deleteItems(const QList<ClipboardItem> &items);
+
+    // The model's items of the same kind and content key as the item (the item itself left out).
+    QList<ClipboardItem> duplicatesOf(const ClipboardItem &item) const;
+    // A new item that replaces duplicates takes over what the user gave them: favourite, tags and title.
+    ClipboardItem inheritingFrom(ClipboardItem item, const QList<ClipboardItem> &duplicates) const;
+
+    // Removes the link preview's picture and icon files; a file that cannot be removed is left.
+    void removeLinkPreviewFiles(const ClipboardItem &item);
+    // Drops the cached previews of the files that only removed items listed.
+    void removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept);
+    // Removes the image files (inside the support folder) of removed items that no kept item uses.
+    void removeImageFiles(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept);
+    // Removes a file when it lies inside the support folder; anything else is the user's and stays.
+    bool removeSupportFile(const QString &path) const;
+
+private:
+    AppModel &m_model;
+    HistoryStore &m_store;
+    FilePreviewCache &m_filePreviews;
+    const QString m_supportDirectory;
+};

@@ -1,0 +1,197 @@
+#include "LinkPreviewRequests.h"
+
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "Coding.h"
+#include "HistoryStore.h"
+#include "HistoryWrites.h"
+#include "Localization.h"
+
+#include <QDir>
+#include <QLoggingCategory>
+#include <QSaveFile>
+#include <QSet>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcLinkPreviews, "varnisto.app.linkpreviews", QtWarningMsg)
+
+QString couldNotSave()
+{
+    return localized(QStringLiteral("The link preview could not be saved."));
+}
+
+} // namespace
+
+LinkPreviewRequests::LinkPreviewRequests(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+
+int LinkPreviewRequests::runningFetchCount() const
+{
+    int count = 0;
+    for (const QPointer<LinkPreviewFetch> &fetch : m_linkPreviewTasksByItemID) {
+        if (fetch)
+            ++count;
+    }
+    return count;
+}
+
+void LinkPreviewRequests::requestLinkPreviews(const ClipboardItem &item)
+{
+    if (!m_coordinator.model().preferences().showPreviewForLinks || item.kind != ClipboardKind::link
+        || item.linkPreviewDetails || m_pendingLinkPreviewModelUpdatesByItemID.contains(item.id))
+        return;
+    refreshLinkPreview(item, false);
+}
+
+void LinkPreviewRequests::refreshLinkPreview(const ClipboardItem &item, bool force)
+{
+    if (item.kind != ClipboardKind::link || !item.text)
+        return;
+    const std::optional<Url> url = ClipboardItem::linkURL(*item.text);
+    if (!url)
+        return;
+    if (!force && (item.linkPreviewDetails || m_pendingLinkPreviewModelUpdatesByItemID.contains(item.id)))
+        return;
+    if (m_linkPreviewTasksByItemID.value(item.id))
+        return;
+
+    const QUuid id = item.id;
+    LinkPreviewFetch *fetch = m_coordinator.linkPreviewFetcher().fetch(*url);
+    m_linkPreviewTasksByItemID.insert(id, fetch);
+    connect(fetch, &LinkPreviewFetch::finished, this,
+        [this, id, fetch](const std::optional<LinkPreview> &preview) { handleResult(id, fetch, preview); });
+}
+
+void LinkPreviewRequests::cancelLinkPreviewTasks()
+{
+    const auto tasks = std::exchange(m_linkPreviewTasksByItemID, {});
+    for (const QPointer<LinkPreviewFetch> &fetch : tasks) {
+        if (fetch)
+            fetch->cancel();
+    }
+    m_linkPreviewModelUpdateTask.cancel();
+    m_pendingLinkPreviewModelUpdatesByItemID.clear();
+}
+
+void LinkPreviewRequests::handleResult(
+    const QUuid &id, LinkPreviewFetch *fetch, const std::optional<LinkPreview> &preview)
+{
+    // A fetch that is no longer the item's running one was cancelled: its result is dropped.
+    const auto entry = m_linkPreviewTasksByItemID.constFind(id);
+    if (entry == m_linkPreviewTasksByItemID.cend() || entry.value() != fetch)
+        return;
+    m_linkPreviewTasksByItemID.erase(entry);
+    if (fetch->isCancelled())
+        return;
+    if (!preview && fetch->failure() == LinkPreviewFetch::Failure::noAnswer) {
+        qCInfo(lcLinkPreviews) << "no answer for the preview of" << Coding::uuidString(id) << "; tried again later";
+        return;
+    }
+
+    AppModel &model = m_coordinator.model();
+    HistoryWrites &writes = m_coordinator.historyWrites();
+    const auto stored = writes.storedItem(id);
+    if (!stored) {
+        model.setLastError(stored.error().description());
+        return;
+    }
+    if (!*stored)
+        return; // deleted or cleared meanwhile
+    const ClipboardItem &base = **stored;
+
+    // The new pictures take the names of the old ones (the item's id and their role): they replace them in place.
+    const QString directory = m_coordinator.linkPreviewsDirectory();
+    QStringList written;
+    bool failed = false;
+    const auto save = [&](const QImage &image, const QString &role) -> std::optional<QString> {
+        if (failed || image.isNull())
+            return std::nullopt;
+        const std::optional<QByteArray> png = AppCoordinator::pngData(image);
+        if (!png)
+            return std::nullopt;
+        const QString path
+            = directory + QLatin1Char('/') + Coding::uuidString(id) + QLatin1Char('-') + role + QStringLiteral(".png");
+        QSaveFile file(path);
+        if (!QDir().mkpath(directory) || !file.open(QIODevice::WriteOnly) || file.write(*png) != png->size()
+            || !file.commit()) {
+            qCWarning(lcLinkPreviews).noquote() << "could not write" << path << file.errorString();
+            failed = true;
+            return std::nullopt;
+        }
+        written.append(path);
+        return path;
+    };
+
+    LinkPreviewDetails details;
+    details.url = ClipboardItem::normalizedURLKey(fetch->pageURL());
+    if (preview) {
+        details.title = preview->title;
+        details.description = preview->description;
+        details.imagePath = save(preview->image, QStringLiteral("preview"));
+        details.faviconPath = save(preview->favicon, QStringLiteral("favicon"));
+    }
+    details.fetchedAt = m_coordinator.clock().now();
+
+    QStringList previousFiles;
+    if (base.linkPreviewDetails) {
+        for (const auto &path : {base.linkPreviewDetails->imagePath, base.linkPreviewDetails->faviconPath}) {
+            if (path)
+                previousFiles.append(*path);
+        }
+    }
+    const auto removeAllBut = [&](const QStringList &paths, const QStringList &kept) {
+        for (const QString &path : paths) {
+            if (!kept.contains(path))
+                writes.removeSupportFile(path);
+        }
+    };
+
+    if (failed) {
+        removeAllBut(written, previousFiles);
+        model.setLastError(couldNotSave());
+        return;
+    }
+    ClipboardItem updated = base;
+    updated.linkPreviewDetails = details;
+    updated = writes.withFreshSearchText(updated);
+    if (auto upserted = m_coordinator.historyStore().upsert(updated); !upserted) {
+        removeAllBut(written, previousFiles);
+        model.setLastError(upserted.error().description());
+        return;
+    }
+    removeAllBut(previousFiles, written);
+    queueModelUpdate(updated);
+}
+
+void LinkPreviewRequests::queueModelUpdate(const ClipboardItem &item)
+{
+    m_pendingLinkPreviewModelUpdatesByItemID.insert(item.id, item);
+    m_linkPreviewModelUpdateTask.cancel();
+    m_linkPreviewModelUpdateTask
+        = m_coordinator.scheduler().schedule(modelUpdateDelay, this, [this] { flushModelUpdates(); });
+}
+
+void LinkPreviewRequests::flushModelUpdates()
+{
+    const auto pending = std::exchange(m_pendingLinkPreviewModelUpdatesByItemID, {});
+    m_linkPreviewModelUpdateTask = {};
+    AppModel &model = m_coordinator.model();
+    // Only items the list still shows are updated, as they are stored now: a command may have changed or
+    // deleted one since its preview was stored.
+    QList<QUuid> ids;
+    for (const ClipboardItem &item : model.items()) {
+        if (pending.contains(item.id))
+            ids.append(item.id);
+    }
+    if (ids.isEmpty())
+        return;
+    const auto stored = m_coordinator.historyStore().loadItems(ids);
+    if (stored) {
+        model.applyItemUpdates(*stored);
+        return;
+    }
+    QList<ClipboardItem> updates;
+    for (const QUuid &id : std::as_const(ids))
+        updates.append(pending.value(id));
+    model.applyItemUpdates(updates);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ClipboardItem.h"
+#include "LinkPreview.h"
+#include "LinkPreviewFetcher.h"
+#include "Scheduler.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QUuid>
+
+#include <chrono>
+#include <optional>
+
+class AppCoordinator;
+
+// Fetches the previews of link items in the background and keeps them: the pictures as PNG files in "LinkPreviews"
+// of the support folder (named by the item's id and their role), the rest in the item's stored details. The store
+// is written as each fetch finishes; the model takes the finished previews in one batch, a moment after the last of
+// a burst, so that a list full of links does not redraw once per fetch.
+//
+// A fetch whose item was deleted or cleared meanwhile, or that was cancelled, writes nothing. A fetch that got no
+// answer at all (no connection, no reply in time) records nothing either, so the item is tried again when it is
+// asked for next. Main thread only.
+class LinkPreviewRequests final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // The model update waits this long after the last finished fetch.
+    static constexpr std::chrono::milliseconds modelUpdateDelay {150};
+
+    explicit LinkPreviewRequests(AppCoordinator &coordinator);
+
+    void requestLinkPreviews(const ClipboardItem &item);
+    void refreshLinkPreview(const ClipboardItem &item, bool force);
+    // Ends the running fetches (their results are dropped) and forgets the waiting model updates.
+    void cancelLinkPreviewTasks();
+    int runningFetchCount() const;
+
+private:
+    void handleResult(const QUuid &id, LinkPreviewFetch *fetch, const std::optional<LinkPreview> &preview);
+    void queueModelUpdate(const ClipboardItem &item);
+    void flushModelUpdates();
+
+    AppCoordinator &m_coordinator;
+    QHash<QUuid, QPointer<LinkPreviewFetch>> m_linkPreviewTasksByItemID;
+    QHash<QUuid, ClipboardItem> m_pendingLinkPreviewModelUpdatesByItemID;
+    ScheduledCall m_linkPreviewModelUpdateTask;
+};

@@ -1,0 +1,131 @@
+#include "TagCommands.h"
+
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "HistoryStore.h"
+#include "HistoryWrites.h"
+
+#include <QCollator>
+#include <QColor>
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+
+TagCommands::TagCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+
+QString TagCommands::tagColorHex(const QColor &color)
+{
+    // Extended sRGB keeps its components as given (they may lie outside 0...1); every other form converts.
+    const QColor rgb = color.spec() == QColor::ExtendedRgb ? color : color.toRgb();
+    const auto component = [](float value) { return std::clamp(std::lround(double(value) * 255.0), 0L, 255L); };
+    return QString::asprintf(
+        "#%02lX%02lX%02lX", component(rgb.redF()), component(rgb.greenF()), component(rgb.blueF()));
+}
+
+void TagCommands::putTagIntoModel(const Tag &tag)
+{
+    AppModel &model = m_coordinator.model();
+    QList<Tag> tags = model.tags();
+    const auto existing = std::find_if(tags.begin(), tags.end(), [&](const Tag &t) { return t.id == tag.id; });
+    if (existing != tags.end())
+        *existing = tag;
+    else
+        tags.append(tag);
+    model.setTags(tags);
+}
+
+std::optional<Tag> TagCommands::createTag(const QString &name, const QColor &color)
+{
+    const auto tag = m_coordinator.historyStore().ensureTag(name, tagColorHex(color));
+    if (!tag) {
+        m_coordinator.model().setLastError(tag.error().description());
+        return std::nullopt;
+    }
+    putTagIntoModel(*tag);
+    return *tag;
+}
+
+void TagCommands::updateTag(qint64 id, const QString &name, const QColor &color)
+{
+    // The store renames the tag and rebuilds the search text of every stored item that carries it.
+    const auto tag = m_coordinator.historyStore().updateTag(Tag {id, name, tagColorHex(color)});
+    if (!tag) {
+        m_coordinator.model().setLastError(tag.error().description());
+        return;
+    }
+    putTagIntoModel(*tag);
+    QList<ClipboardItem> updated;
+    for (const ClipboardItem &item : m_coordinator.model().items()) {
+        if (item.tags.contains(id))
+            updated.append(m_coordinator.historyWrites().withFreshSearchText(item));
+    }
+    m_coordinator.model().applyItemUpdates(updated);
+}
+
+void TagCommands::deleteTag(qint64 id)
+{
+    // The store deletes the tag and takes it off every stored item that carries it.
+    if (auto deleted = m_coordinator.historyStore().deleteTag(id); !deleted) {
+        m_coordinator.model().setLastError(deleted.error().description());
+        return;
+    }
+    AppModel &model = m_coordinator.model();
+    QList<Tag> tags = model.tags();
+    tags.removeIf([&](const Tag &tag) { return tag.id == id; });
+    model.setTags(tags);
+    QSet<qint64> filter = model.selectedHistoryFilterTagIDs();
+    filter.remove(id);
+    model.setSelectedHistoryFilterTagIDs(filter);
+
+    QList<ClipboardItem> updated;
+    for (ClipboardItem item : model.items()) {
+        if (!item.tags.contains(id))
+            continue;
+        item.tags.removeAll(id);
+        updated.append(m_coordinator.historyWrites().withFreshSearchText(item));
+    }
+    model.applyItemUpdates(updated);
+}
+
+QList<qint64> TagCommands::sortedByName(QList<qint64> tagIDs) const
+{
+    QHash<qint64, QString> names;
+    for (const Tag &tag : m_coordinator.model().tags())
+        names.insert(tag.id, tag.name);
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(tagIDs.begin(), tagIDs.end(),
+        [&](qint64 a, qint64 b) { return collator.compare(names.value(a), names.value(b)) < 0; });
+    return tagIDs;
+}
+
+void TagCommands::changeTags(const ClipboardItem &item, const std::function<void(QList<qint64> &)> &change)
+{
+    const auto updated = m_coordinator.historyWrites().update(item, [&](ClipboardItem &stored) {
+        change(stored.tags);
+        stored.tags = sortedByName(stored.tags);
+    });
+    if (!updated)
+        m_coordinator.model().setLastError(updated.error().description());
+}
+
+void TagCommands::toggleTag(const ClipboardItem &item, qint64 tagID)
+{
+    // Toggled as the user saw the item.
+    const bool remove = item.tags.contains(tagID);
+    changeTags(item, [&](QList<qint64> &tags) {
+        if (remove)
+            tags.removeAll(tagID);
+        else if (!tags.contains(tagID))
+            tags.append(tagID);
+    });
+}
+
+void TagCommands::assignTag(const ClipboardItem &item, qint64 tagID)
+{
+    changeTags(item, [&](QList<qint64> &tags) {
+        if (!tags.contains(tagID))
+            tags.append(tagID);
+    });
+}

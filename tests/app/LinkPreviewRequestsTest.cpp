@@ -1,0 +1,243 @@
+#include "CoordinatorTestSupport.h"
+
+#include "../services/LoopbackHttpServer.h"
+
+#include <QBuffer>
+#include <QImage>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+QByteArray png(QColor color)
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+LoopbackHttpServer::Response pngResponse(QColor color)
+{
+    return {200, {{"Content-Type", "image/png"}}, png(color)};
+}
+
+// A page with a title, a description, a picture and an icon, at "/<name>".
+void servePage(LoopbackHttpServer &server, const QByteArray &name, QColor pictureColor = Qt::red)
+{
+    server.answer("/" + name,
+        LoopbackHttpServer::page("<html><head><title>Page " + name
+            + "</title><meta property=\"og:description\" content=\"About " + name
+            + "\"><meta property=\"og:image\" content=\"/" + name
+            + ".png\"><link rel=\"icon\" href=\"/icon.png\">"
+              "</head><body></body></html>"));
+    server.answer("/" + name + ".png", pngResponse(pictureColor));
+    server.answer("/icon.png", pngResponse(Qt::blue));
+}
+
+ClipboardItem link(int n, const QString &url)
+{
+    ClipboardItem item = testItem(n, url);
+    item.kind = ClipboardKind::link;
+    return item.refreshingSearchText({});
+}
+
+bool fetchesEnd(CoordinatorHarness &h)
+{
+    return waitUntil([&] { return h.coordinator->runningLinkPreviewFetchCount() == 0; }, 8000);
+}
+
+QString previewFile(CoordinatorHarness &h, int n, const char *role)
+{
+    return h.supportDirectory + QStringLiteral("/LinkPreviews/") + testId(n).toString(QUuid::WithoutBraces).toUpper()
+        + QLatin1Char('-') + QLatin1String(role) + QStringLiteral(".png");
+}
+
+int pageRequests(const LoopbackHttpServer &server, const QByteArray &path)
+{
+    return int(server.requestedPaths().count(path));
+}
+
+} // namespace
+
+// One fetch per item, however often its row asks; the store has the preview at once, the list 0.15 s later.
+TEST(LinkPreviews, FetchesOnceStoresAtOnceAndUpdatesTheListAfterAPause)
+{
+    LoopbackHttpServer server;
+    servePage(server, "a");
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems({link(1, server.address("/a"))});
+    h.coordinator->start();
+
+    h.coordinator->requestLinkPreviews(h.model.items().first());
+    h.coordinator->requestLinkPreviews(h.model.items().first());
+    ASSERT_TRUE(fetchesEnd(h));
+    EXPECT_EQ(pageRequests(server, "/a"), 1);
+
+    const auto stored = h.storedItem(testId(1));
+    ASSERT_TRUE(stored && stored->linkPreviewDetails);
+    const LinkPreviewDetails &details = *stored->linkPreviewDetails;
+    EXPECT_EQ(details.url, server.address("/a"));
+    EXPECT_EQ(details.title, QStringLiteral("Page a"));
+    EXPECT_EQ(details.description, QStringLiteral("About a"));
+    EXPECT_EQ(details.imagePath, previewFile(h, 1, "preview"));
+    EXPECT_EQ(details.faviconPath, previewFile(h, 1, "favicon"));
+    EXPECT_EQ(details.fetchedAt, h.clock.now());
+    EXPECT_EQ(QImage(*details.imagePath).pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_TRUE(stored->searchText.contains(QStringLiteral("About a")));
+
+    // Waiting in the batch: a row shown again asks for nothing.
+    h.coordinator->requestLinkPreviews(h.model.items().first());
+    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 0);
+    EXPECT_FALSE(h.model.items().first().linkPreviewDetails);
+    h.scheduler.advance(149ms);
+    EXPECT_FALSE(h.model.items().first().linkPreviewDetails);
+    h.scheduler.advance(1ms);
+    EXPECT_EQ(h.model.items().first(), *stored);
+}
+
+// Previews that finish close together reach the list in one change, 0.15 s after the last of them.
+TEST(LinkPreviews, ABurstOfFinishedFetchesIsOneModelUpdate)
+{
+    LoopbackHttpServer server;
+    for (const QByteArray name : {"a", "b", "c"})
+        servePage(server, name);
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems(
+        {link(1, server.address("/a")), link(2, server.address("/b")), link(3, server.address("/c")), testItem(4)});
+    h.coordinator->start();
+    int changes = 0;
+    QObject::connect(&h.model, &AppModel::itemsChanged, &h.model, [&] { ++changes; });
+
+    for (const ClipboardItem &item : h.model.items())
+        h.coordinator->requestLinkPreviews(item);
+    ASSERT_TRUE(fetchesEnd(h));
+    EXPECT_EQ(changes, 0);
+    h.scheduler.advance(150ms);
+    EXPECT_EQ(changes, 1);
+    int withPreview = 0;
+    for (const ClipboardItem &item : h.model.items())
+        withPreview += item.linkPreviewDetails ? 1 : 0;
+    EXPECT_EQ(withPreview, 3);
+}
+
+// A page that answers without a preview is recorded as such and not asked for again, except by a forced refresh;
+// with previews switched off only the forced refresh fetches.
+TEST(LinkPreviews, AnAnswerWithoutPreviewIsRecordedAndOnlyAForcedRefreshTriesAgain)
+{
+    LoopbackHttpServer server; // "/missing" answers 404
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences([](AppPreferences &p) { p.showPreviewForLinks = false; });
+    h.storeItems({link(1, server.address("/missing"))});
+    h.coordinator->start();
+
+    h.coordinator->requestLinkPreviews(h.model.items().first());
+    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 0);
+    h.coordinator->refreshLinkPreview(h.model.items().first(), true);
+    ASSERT_TRUE(fetchesEnd(h));
+    h.scheduler.advance(150ms);
+    const ClipboardItem item = h.model.items().first();
+    ASSERT_TRUE(item.linkPreviewDetails);
+    EXPECT_EQ(item.linkPreviewDetails->url, server.address("/missing"));
+    EXPECT_FALSE(item.linkPreviewDetails->title || item.linkPreviewDetails->imagePath);
+
+    h.changePreferences([](AppPreferences &p) { p.showPreviewForLinks = true; });
+    h.coordinator->requestLinkPreviews(item);
+    h.coordinator->refreshLinkPreview(item, false);
+    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 0);
+    h.coordinator->refreshLinkPreview(item, true);
+    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 1);
+    ASSERT_TRUE(fetchesEnd(h));
+    EXPECT_EQ(pageRequests(server, "/missing"), 2);
+}
+
+// No answer at all is not "no preview": nothing is recorded, and the next request fetches again.
+TEST(LinkPreviews, ATransportFailureIsTriedAgainLater)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QString address = QStringLiteral("http://127.0.0.1:%1/gone").arg(closed.serverPort());
+    closed.close();
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems({link(1, address)});
+    h.coordinator->start();
+
+    h.coordinator->requestLinkPreviews(h.model.items().first());
+    ASSERT_TRUE(fetchesEnd(h));
+    h.scheduler.advance(150ms);
+    EXPECT_FALSE(h.storedItem(testId(1))->linkPreviewDetails);
+    EXPECT_FALSE(h.model.lastError());
+    h.coordinator->requestLinkPreviews(h.model.items().first());
+    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 1);
+    ASSERT_TRUE(fetchesEnd(h));
+}
+
+// A fetch whose item was deleted meanwhile, or that was cancelled, writes no row and no file.
+TEST(LinkPreviews, DeletedOrCancelledFetchesWriteNothing)
+{
+    for (const bool cancel : {false, true}) {
+        LoopbackHttpServer server;
+        servePage(server, "a");
+        if (cancel) {
+            // A page that never ends: the fetch is still running when it is cancelled.
+            LoopbackHttpServer::Response slow = LoopbackHttpServer::page("<html><head><title>Slow</title>");
+            slow.mode = LoopbackHttpServer::Response::Body::drip;
+            server.answer("/a", slow);
+        }
+        CoordinatorHarness h;
+        h.storeOnboardedPreferences();
+        h.storeItems({link(1, server.address("/a")), testItem(2)});
+        h.coordinator->start();
+
+        h.coordinator->requestLinkPreviews(*h.storedItem(testId(1)));
+        if (cancel) {
+            ASSERT_TRUE(waitUntil([&] { return pageRequests(server, "/a") == 1; }));
+            h.coordinator->cancelLinkPreviewTasks();
+            ASSERT_TRUE(waitUntil([&] { return server.closedConnections() == 1; }));
+            QCoreApplication::processEvents();
+        } else {
+            h.coordinator->deleteItems({*h.storedItem(testId(1))});
+            ASSERT_TRUE(fetchesEnd(h));
+        }
+        h.scheduler.advance(150ms);
+        EXPECT_EQ(h.storedItem(testId(1)).has_value(), cancel);
+        if (cancel)
+            EXPECT_FALSE(h.storedItem(testId(1))->linkPreviewDetails);
+        EXPECT_FALSE(QFile::exists(previewFile(h, 1, "preview")));
+        EXPECT_EQ(h.model.items().size(), cancel ? 2 : 1);
+        EXPECT_FALSE(h.model.lastError());
+    }
+}
+
+// A forced refresh writes the new pictures under the same names.
+TEST(LinkPreviews, AForcedRefreshReplacesThePicturesInPlace)
+{
+    LoopbackHttpServer server;
+    servePage(server, "a", Qt::red);
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems({link(1, server.address("/a"))});
+    h.coordinator->start();
+    h.coordinator->refreshLinkPreview(h.model.items().first(), true);
+    ASSERT_TRUE(fetchesEnd(h));
+    h.scheduler.advance(150ms);
+    const LinkPreviewDetails first = *h.model.items().first().linkPreviewDetails;
+
+    server.answer("/a.png", pngResponse(Qt::green));
+    h.clock.advance(1000);
+    h.coordinator->refreshLinkPreview(h.model.items().first(), true);
+    ASSERT_TRUE(fetchesEnd(h));
+    h.scheduler.advance(150ms);
+    const LinkPreviewDetails second = *h.model.items().first().linkPreviewDetails;
+    EXPECT_EQ(second.imagePath, first.imagePath);
+    EXPECT_EQ(second.faviconPath, first.faviconPath);
+    EXPECT_GT(second.fetchedAt, first.fetchedAt);
+    EXPECT_EQ(QImage(*second.imagePath).pixelColor(0, 0), QColor(Qt::green));
+    EXPECT_EQ(QDir(h.supportDirectory + QStringLiteral("/LinkPreviews")).entryList(QDir::Files).size(), 2);
+}
