@@ -20,6 +20,7 @@
 #include "UpdateService.h"
 
 #include <QLoggingCategory>
+#include <QSet>
 
 namespace {
 
