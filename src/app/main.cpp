@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "MemoryTuning.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char **argv)
 {
+    tuneMemoryAllocatorForLargeLists();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Varnisto"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnisto"));
