@@ -135,6 +135,8 @@ std::optional<DesktopEntry> readEntry(const QString &path, const QString &id, bo
             exec = value;
         } else if (key == u"Path") {
             entry.workingDirectory = value;
+        } else if (key == u"Terminal") {
+            entry.terminal = value == u"true";
         } else if (key == u"TryExec") {
             tryExec = value;
         } else if (key == u"Hidden") {

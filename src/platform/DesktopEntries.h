@@ -19,6 +19,7 @@ struct DesktopEntry
     QString program; // the program that Exec (else TryExec) starts, as written there
     QString exec; // the Exec line with the escapes of the value resolved; its field codes are left in
     QString workingDirectory; // Path: the folder the program starts in; empty for none
+    bool terminal = false; // Terminal: the program runs in a terminal window
 
     // Name in the interface language ("de", "pt-BR", "zh-Hans", ...), else the untranslated Name.
     QString localizedName(const QString &interfaceLanguage) const;

@@ -123,6 +123,12 @@ QList<DesktopLaunchCommand> DesktopLauncher::launchCommands(const DesktopEntry &
     QList<DesktopLaunchCommand> commands;
     for (const QList<QUrl> &startURLs : std::as_const(starts)) {
         QStringList expanded = expandedArguments(entry, arguments, startURLs);
+        if (entry.terminal) {
+            // A terminal program gets a terminal window: Debian names the user's choice x-terminal-emulator, and
+            // every terminal it can stand for runs the rest of its command line after "-e".
+            expanded.prepend(QStringLiteral("-e"));
+            expanded.prepend(QStringLiteral("x-terminal-emulator"));
+        }
         const QString program = expanded.takeFirst();
         commands.append({program, expanded, entry.workingDirectory});
     }

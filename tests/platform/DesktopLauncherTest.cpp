@@ -63,6 +63,15 @@ TEST(DesktopLauncher, ExpandsTheFieldCodesOfTheExecLine)
     }
 }
 
+// A program that runs in a terminal gets a terminal window to run in.
+TEST(DesktopLauncher, TerminalProgramsStartInATerminal)
+{
+    DesktopEntry entry = entryWithExec(QStringLiteral("vim %F"));
+    entry.terminal = true;
+    EXPECT_EQ(describe(DesktopLauncher::launchCommands(entry, {QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt"))})),
+        QStringLiteral("x-terminal-emulator|-e|vim|/tmp/a b.txt"));
+}
+
 TEST(DesktopLauncher, StartsTheProgramOfTheEntryWithTheFiles)
 {
     QTemporaryDir root;
