@@ -53,6 +53,7 @@ TEST(RichTextConversion, HtmlToText)
         {"a<br>b<br/>c", "a\nb\nc"},
         {"<ul><li>one</li><li>two</li></ul>", "one\ntwo"},
         {"Fish &amp; chips &lt;3 &#169; &#x263A; &unknown;", "Fish & chips <3 © ☺ &unknown;"},
+        {"Caf&eacute; cr&egrave;me &ndash; &Omega;", "Café crème – Ω"},
         {"<html><head><style>p{}</style><title>T</title></head><body>  spaced \n  out  </body></html>", "spaced out"},
         {"<pre>  keep\n    this</pre>", "  keep\n    this"},
         {"<!-- hidden --><script>var a = '<p>';</script>shown", "shown"},
