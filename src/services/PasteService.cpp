@@ -15,12 +15,6 @@ ContentResult unsupported()
     return ContentResult::failure(PasteServiceError::unsupportedItem);
 }
 
-// File managers of GNOME's family paste files only from their own list type.
-QString gnomeCopiedFilesType()
-{
-    return QStringLiteral("x-special/gnome-copied-files");
-}
-
 PasteboardContent markedContent()
 {
     PasteboardContent content;
@@ -53,14 +47,10 @@ ContentResult richContent(const ClipboardItem &item)
         if (item.filePaths.isEmpty())
             return unsupported();
         QList<QUrl> urls;
-        QByteArray gnomeList = "copy";
-        for (const QString &path : item.filePaths) {
-            const QUrl url = QUrl::fromLocalFile(path);
-            urls.append(url);
-            gnomeList += '\n' + url.toEncoded();
-        }
+        for (const QString &path : item.filePaths)
+            urls.append(QUrl::fromLocalFile(path));
+        // The X11 layer adds the file managers' own list type beside the URI list.
         content.setFileURLs(urls);
-        content.setData(gnomeCopiedFilesType(), gnomeList);
         return content;
     }
     case ClipboardKind::image: {

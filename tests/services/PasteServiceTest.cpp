@@ -116,9 +116,7 @@ TEST_F(PasteServiceTest, EachKindIsWrittenInItsOwnFormAfterTheMarker)
         {"rich text without text", htmlOnly,
             {marker(), {PasteboardType::html(), "<p>caf&#233; &amp; more</p>"}, plain("caf\xc3\xa9 & more")}},
         {"rich text without content", item(ClipboardKind::richText), {marker()}},
-        {"files", files,
-            {marker(), {PasteboardType::fileURLs(), "file:///tmp/a%20b.txt\r\nfile:///tmp/c.txt\r\n"},
-                {QStringLiteral("x-special/gnome-copied-files"), "copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c.txt"}}},
+        {"files", files, {marker(), {PasteboardType::fileURLs(), "file:///tmp/a%20b.txt\r\nfile:///tmp/c.txt\r\n"}}},
         {"image", image, {marker(), {PasteboardType::png(), pngBytes}}},
     };
     for (const auto &testCase : cases) {

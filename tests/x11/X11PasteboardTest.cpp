@@ -286,9 +286,18 @@ TEST_F(X11PasteboardTest, OurOwnWriteIsSeenWithOurMarker)
     ASSERT_TRUE(pasteboard.write(large).hasValue());
     EXPECT_EQ(xclipPaste(), text);
 
+    // Files go out as a URI list and as the list GNOME-family file managers paste from.
+    PasteboardContent files;
+    files.setString(PasteboardType::varnistoMarker(), QStringLiteral("1"));
+    files.setFileURLs(
+        {QUrl::fromLocalFile(QStringLiteral("/tmp/a b.txt")), QUrl::fromLocalFile(QStringLiteral("/tmp/c"))});
+    ASSERT_TRUE(pasteboard.write(files).hasValue());
+    EXPECT_EQ(xclipPaste(QStringLiteral("x-special/gnome-copied-files")),
+        QByteArray("copy\nfile:///tmp/a%20b.txt\nfile:///tmp/c"));
+
     // The X server's report of our writes is no further change; the next copy of another application is one.
     const qint64 written = pasteboard.changeCount();
-    EXPECT_EQ(written, before + 3);
+    EXPECT_EQ(written, before + 4);
     copy("theirs");
     ASSERT_TRUE(waitForContent(pasteboard, written));
     EXPECT_EQ(pasteboard.changeCount(), written + 1);
