@@ -159,6 +159,18 @@ public:
             return false;
         return Result<bool>::failure(m_store->sqliteFailure(HistoryStoreError::stepFailed));
     }
+    // Steps through every row, calling the function on each. Fails as next() does: never a short result.
+    Result<void> forEachRow(const std::function<void()> &onRow)
+    {
+        while (true) {
+            auto row = next();
+            if (!row)
+                return Result<void>::failure(row.error());
+            if (!*row)
+                return {};
+            onRow();
+        }
+    }
     // The one step of a write, which must finish it.
     Result<void> run()
     {
@@ -392,20 +404,17 @@ Result<void> SQLiteHistoryStore::backfillContentKeys()
     if (!statement)
         return Result<void>::failure(statement.error());
     QList<std::pair<QString, QString>> keys;
-    while (true) {
-        auto row = statement->next();
-        if (!row)
-            return Result<void>::failure(row.error());
-        if (!*row)
-            break;
+    auto read = statement->forEachRow([&] {
         const auto id = statement->text(0);
         const auto payload = statement->blob(1);
         if (!id || !payload)
-            continue;
+            return;
         const auto item = decodePayload(*payload);
         if (item)
             keys.append({*id, item->contentKey()});
-    }
+    });
+    if (!read)
+        return Result<void>::failure(read.error());
     if (keys.isEmpty())
         return {};
     // One transaction for speed; a failure keeps the rows updated before it, as separate writes would.
@@ -466,20 +475,17 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::storedItemsWithFreshSearchText(
     if (!query)
         return R::failure(query.error());
     QList<ClipboardItem> selected;
-    while (true) {
-        auto row = query->next();
-        if (!row)
-            return R::failure(row.error());
-        if (!*row)
-            break;
+    auto read = query->forEachRow([&] {
         const auto payload = query->blob(0);
         if (!payload)
-            continue;
+            return;
         auto item = decodePayload(*payload);
         if (!item || !select(*item))
-            continue;
+            return;
         selected.append(item->refreshingSearchText(tagNamesOf(item->tags, *names)));
-    }
+    });
+    if (!read)
+        return R::failure(read.error());
     return selected;
 }
 
@@ -560,21 +566,18 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
     statement->bindInt64(1, limit);
     QList<ClipboardItem> items;
     QSet<QUuid> seen;
-    while (true) {
-        auto row = statement->next();
-        if (!row)
-            return R::failure(row.error());
-        if (!*row)
-            break;
+    auto read = statement->forEachRow([&] {
         const auto payload = statement->blob(0);
         if (!payload)
-            continue;
+            return;
         auto item = decodePayload(*payload);
         if (!item || seen.contains(item->id))
-            continue;
+            return;
         seen.insert(item->id);
         items.append(std::move(item).value());
-    }
+    });
+    if (!read)
+        return R::failure(read.error());
     return items;
 }
 
@@ -588,17 +591,14 @@ Result<QList<Tag>> SQLiteHistoryStore::loadTags()
     if (!statement)
         return R::failure(statement.error());
     QList<Tag> tags;
-    while (true) {
-        auto row = statement->next();
-        if (!row)
-            return R::failure(row.error());
-        if (!*row)
-            break;
+    auto read = statement->forEachRow([&] {
         const auto name = statement->text(1);
         const auto color = statement->text(2);
         if (name && color)
             tags.append(Tag {statement->int64(0), *name, *color});
-    }
+    });
+    if (!read)
+        return R::failure(read.error());
     return tags;
 }
 
@@ -612,17 +612,14 @@ Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
     if (!statement)
         return R::failure(statement.error());
     QList<QUuid> ids;
-    while (true) {
-        auto row = statement->next();
-        if (!row)
-            return R::failure(row.error());
-        if (!*row)
-            break;
+    auto read = statement->forEachRow([&] {
         if (const auto text = statement->text(0)) {
             if (const auto id = Coding::uuidFromString(*text))
                 ids.append(*id);
         }
-    }
+    });
+    if (!read)
+        return R::failure(read.error());
     return ids;
 }
 
@@ -871,12 +868,7 @@ Result<HistoryRemoval> SQLiteHistoryStore::clearHistory(bool keepFavorites)
     auto query = prepare("SELECT id, payload FROM clips;");
     if (!query)
         return R::failure(query.error());
-    while (true) {
-        auto row = query->next();
-        if (!row)
-            return R::failure(row.error());
-        if (!*row)
-            break;
+    auto read = query->forEachRow([&] {
         const auto idText = query->text(0);
         if (const auto id = idText ? Coding::uuidFromString(*idText) : std::nullopt)
             removal.itemIDs.append(*id);
@@ -884,7 +876,9 @@ Result<HistoryRemoval> SQLiteHistoryStore::clearHistory(bool keepFavorites)
             if (const auto item = decodePayload(*payload))
                 removal.assetPaths.append(assetPathsOf(*item));
         }
-    }
+    });
+    if (!read)
+        return R::failure(read.error());
     if (auto cleared = exec("DELETE FROM clips;"); !cleared)
         return R::failure(cleared.error());
     return removal;
