@@ -45,19 +45,6 @@ void drawQRCode(QImage &image, const std::string &payload, QPoint at, int side =
     }
 }
 
-struct WarningCatcher
-{
-    WarningCatcher() { previous = qInstallMessageHandler(&WarningCatcher::handle); }
-    ~WarningCatcher() { qInstallMessageHandler(previous); }
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type == QtWarningMsg)
-            messages.append(message);
-    }
-    static inline QStringList messages;
-    QtMessageHandler previous;
-};
-
 } // namespace
 
 TEST(ImageRecognition, JoinedTrimsDropsEmptiesAndIsNothingWhenNothingIsLeft)
@@ -158,11 +145,10 @@ TEST(TextRecognizer, AFailureIsLoggedOnceWithItsDescriptionAndReturned)
 {
     MemoryTextRecognizer recognizer;
     recognizer.setFailure(QStringLiteral("no engine"));
-    WarningCatcher catcher;
-    WarningCatcher::messages.clear();
+    WarningLog log;
     const auto result = recognizer.recognize(imageWithLines({QStringLiteral("x")}));
     ASSERT_FALSE(result.hasValue());
     EXPECT_EQ(result.error(), QStringLiteral("no engine"));
     EXPECT_EQ(
-        WarningCatcher::messages, QStringList {QStringLiteral("Varnisto image content recognition failed: no engine")});
+        WarningLog::lines(), QStringList {QStringLiteral("Varnisto image content recognition failed: no engine")});
 }

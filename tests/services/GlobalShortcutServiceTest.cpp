@@ -10,28 +10,6 @@
 
 namespace {
 
-// Collects the warnings written while it lives.
-class WarningLog
-{
-public:
-    WarningLog()
-    {
-        s_lines.clear();
-        m_previous = qInstallMessageHandler(&WarningLog::handle);
-    }
-    ~WarningLog() { qInstallMessageHandler(m_previous); }
-    const QStringList &lines() const { return s_lines; }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type == QtWarningMsg)
-            s_lines.append(message);
-    }
-    static inline QStringList s_lines;
-    QtMessageHandler m_previous = nullptr;
-};
-
 constexpr quint32 cmdShift = HotKeyModifier::command | HotKeyModifier::shift;
 
 class GlobalShortcutServiceTest : public ::testing::Test

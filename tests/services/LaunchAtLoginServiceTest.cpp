@@ -1,4 +1,5 @@
 #include "LaunchAtLoginService.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,30 +9,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Collects the warnings written while it lives.
-class WarningLog
-{
-public:
-    WarningLog() { m_previous = qInstallMessageHandler(&WarningLog::handle); }
-    ~WarningLog() { qInstallMessageHandler(m_previous); }
-    static QStringList &lines()
-    {
-        static QStringList collected;
-        return collected;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type == QtWarningMsg)
-            lines().append(message);
-    }
-    QtMessageHandler m_previous = nullptr;
-};
-
-} // namespace
+namespace { } // namespace
 
 TEST(LaunchAtLoginService, WritesAndRemovesTheAutostartEntry)
 {
@@ -44,7 +22,6 @@ TEST(LaunchAtLoginService, WritesAndRemovesTheAutostartEntry)
     const QString folder = config.filePath(QStringLiteral("autostart"));
     const LaunchAtLoginService service(folder, QStringLiteral("/opt/My Apps/varnisto"));
     WarningLog log;
-    WarningLog::lines().clear();
 
     // Applying the preferences twice asks twice; the entry is there after both.
     service.updateLaunchAtLogin(true);
@@ -79,7 +56,6 @@ TEST(LaunchAtLoginService, AFailureIsWrittenToTheLogOnly)
     EXPECT_EQ(outcome.error().code, LaunchAtLoginError::Code::folderNotCreated);
 
     WarningLog log;
-    WarningLog::lines().clear();
     service.updateLaunchAtLogin(true);
     EXPECT_EQ(WarningLog::lines(),
         QStringList {QStringLiteral("Varnisto launch-at-login update failed: The autostart folder “") + blocked

@@ -123,31 +123,6 @@ private:
     SQLiteHistoryStore m_store;
 };
 
-// Collects the warnings written while it lives.
-class CaptureWarnings
-{
-public:
-    CaptureWarnings()
-    {
-        lines().clear();
-        m_previous = qInstallMessageHandler(&CaptureWarnings::handle);
-    }
-    ~CaptureWarnings() { qInstallMessageHandler(m_previous); }
-    static QStringList &lines()
-    {
-        static QStringList collected;
-        return collected;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type == QtWarningMsg)
-            lines().append(message);
-    }
-    QtMessageHandler m_previous = nullptr;
-};
-
 RunningApplication notes()
 {
     return {QStringLiteral("Notes"), QStringLiteral("org.example.Notes"),
@@ -617,7 +592,7 @@ TEST_F(PasteboardMonitorTest, StoresRecognisedTextOfAnImageWithoutBlockingTheCap
 
     // A failed recognition leaves the item as it was; the recogniser has logged it, once.
     {
-        CaptureWarnings warnings;
+        WarningLog warnings;
         recognizer.setFailure(QStringLiteral("engine missing"));
         clock.advanceSeconds(1);
         copy(content);
@@ -914,7 +889,7 @@ TEST_F(PasteboardMonitorTest, PrunesEachKindByItsOwnRetentionAndReportsWhatWentA
 
 TEST_F(PasteboardMonitorTest, AFailedStoreLosesOnlyThatCapture)
 {
-    CaptureWarnings warnings;
+    WarningLog warnings;
     const QString failureLine
         = QStringLiteral("Varnisto history write failed: ") + FlakyHistoryStore::fullDisk().description();
 

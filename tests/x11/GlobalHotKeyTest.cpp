@@ -2,6 +2,7 @@
 #include "x11/X11HotKeyBackend.h"
 
 #include "KeyboardTestSupport.h"
+#include "TestSupport.h"
 
 #include <QStringList>
 
@@ -12,27 +13,6 @@ namespace {
 constexpr quint16 controlMask = 1 << 2;
 constexpr quint16 mod1Mask = 1 << 3;
 constexpr quint16 mod2Mask = 1 << 4; // NumLock on this display
-
-class WarningLog
-{
-public:
-    WarningLog()
-    {
-        s_lines.clear();
-        m_previous = qInstallMessageHandler(&WarningLog::handle);
-    }
-    ~WarningLog() { qInstallMessageHandler(m_previous); }
-    const QStringList &lines() const { return s_lines; }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext &, const QString &message)
-    {
-        if (type == QtWarningMsg)
-            s_lines.append(message);
-    }
-    static inline QStringList s_lines;
-    QtMessageHandler m_previous = nullptr;
-};
 
 } // namespace
 
