@@ -29,6 +29,10 @@ public:
     // The kind of a plain text: text, link, email or color.
     static ClipboardKind detect(const QString &text, bool treatDigitNumbersAsColor);
 
+    // The kinds whose content is a text: text, rich text, link, e-mail and colour (not images or files). Only
+    // these are pasted as plain text, merged into one text or transformed.
+    constexpr bool isTextLike() const { return m_value != image && m_value != file; }
+
 private:
     Value m_value;
 };

@@ -18,3 +18,12 @@ QString HistoryStoreError::description() const
     }
     return {};
 }
+
+bool HistoryStoreError::isDatabaseBusy() const
+{
+    // SQLite's messages for SQLITE_BUSY and SQLITE_LOCKED.
+    return (m_value == stepFailed || m_value == prepareFailed)
+        && (m_message.startsWith(QLatin1String("database is locked"))
+            || m_message.startsWith(QLatin1String("database table is locked"))
+            || m_message.startsWith(QLatin1String("database schema is locked")));
+}

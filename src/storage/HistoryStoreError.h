@@ -27,6 +27,10 @@ public:
     // database value.", or, for an item that cannot be read, a localised text naming the reason.
     QString description() const;
 
+    // The database was locked by another connection (another program reading or writing the file) for longer
+    // than the store waits: the same operation may succeed later.
+    bool isDatabaseBusy() const;
+
     bool operator==(const HistoryStoreError &) const = default;
 
 private:
