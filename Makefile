@@ -20,7 +20,7 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/app/varnisto
+	$(BUILD_DIR)/src/shell/varnisto
 
 test: build
 	cd $(BUILD_DIR) && ctest -LE bench --output-on-failure -j $(JOBS)

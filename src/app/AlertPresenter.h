@@ -18,12 +18,3 @@ public:
         const QString &cancelButton)
         = 0;
 };
-
-// Alerts as message boxes, brought to the front over the application the user is working in.
-class MessageBoxAlertPresenter final : public AlertPresenter
-{
-public:
-    void inform(Style style, const QString &message, const QString &informativeText) override;
-    bool confirm(const QString &message, const QString &informativeText, const QString &confirmButton,
-        const QString &cancelButton) override;
-};

@@ -68,6 +68,7 @@ AppCoordinator::AppCoordinator(Dependencies dependencies, QObject *parent)
     , m_scheduler(dependencies.scheduler)
     , m_workspace(dependencies.workspace)
     , m_launcher(dependencies.launcher)
+    , m_appearance(dependencies.appearance)
     , m_launchAtLogin(std::move(dependencies.launchAtLogin))
     , m_historyWrites(std::make_unique<HistoryWrites>(m_model, m_historyStore, m_filePreviewCache, m_supportDirectory))
     , m_pasteCommands(std::make_unique<PasteCommands>(*this))
@@ -641,7 +642,7 @@ int AppCoordinator::runningLinkPreviewFetchCount() const
 
 // --- Saving, opening and revealing -----------------------------------------------------------------------------------
 
-bool AppCoordinator::saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion)
+bool AppCoordinator::saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion)
 {
     return m_fileCommands->saveImage(item, window, std::move(completion));
 }

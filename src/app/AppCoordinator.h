@@ -52,7 +52,7 @@ class PasteService;
 class PreferencesStore;
 class QColor;
 class QImage;
-class QWidget;
+class QWindow;
 class Scheduler;
 class SystemBoot;
 class TagCommands;
@@ -93,6 +93,7 @@ public:
         Scheduler &scheduler; // the pauses of multi-item pastes and the batched link-preview updates
         Workspace &workspace; // the application in front, for the source of merged items
         DesktopLauncher &launcher; // opening files and links in other applications
+        AppearanceApplier &appearance;
         LaunchAtLoginService launchAtLogin;
     };
 
@@ -296,7 +297,7 @@ public:
 
     // Asks where to save an image item as PNG, in a dialog of the window; true when the dialog was shown. The
     // completion is called when it is all over (also after a refusal, a cancel or a failure).
-    bool saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion = {});
+    bool saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion = {});
     // "image_<width>x<height>.png", or "image.png" when the size cannot be read.
     static QString suggestedImageFileName(const ClipboardItem &item);
     // Opens the item's file (or a link item's address) with the application the desktop associates with it.
@@ -393,8 +394,8 @@ private:
     Scheduler &m_scheduler;
     Workspace &m_workspace;
     DesktopLauncher &m_launcher;
+    AppearanceApplier &m_appearance;
     const LaunchAtLoginService m_launchAtLogin;
-    AppearanceApplier m_appearance;
 
     // The command groups, built last: they use the members above.
     std::unique_ptr<HistoryWrites> m_historyWrites;

@@ -3,21 +3,16 @@
 #include "AppAppearance.h"
 
 #include <QPalette>
-#include <QString>
 
-#include <optional>
-
-// Puts the application in the appearance the user chose: the desktop's own style and palette for `system`, the
-// Fusion style with a light or a dark palette otherwise. Main thread only.
+// Puts the application in the appearance the user chose. The shell gives the desktop's own style and palette for
+// `system`, and a light or dark palette otherwise. Main thread only.
 class AppearanceApplier
 {
 public:
-    void apply(AppAppearance appearance);
+    virtual ~AppearanceApplier() = default;
+
+    virtual void apply(AppAppearance appearance) = 0;
 
     static QPalette lightPalette();
     static QPalette darkPalette();
-
-private:
-    std::optional<AppAppearance> m_applied;
-    QString m_systemStyleName; // the style the application started with
 };

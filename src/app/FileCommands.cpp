@@ -49,7 +49,7 @@ std::optional<QByteArray> FileCommands::pngData(const QImage &image)
     return bytes;
 }
 
-bool FileCommands::saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion)
+bool FileCommands::saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion)
 {
     const auto refuse = [&](ClipboardImageExportError error) {
         m_coordinator.model().setLastError(error.errorDescription());

@@ -12,7 +12,7 @@
 
 class AppCoordinator;
 class QImage;
-class QWidget;
+class QWindow;
 
 // The commands that take an item out of the program: save an image as a PNG file, open a file or link in another
 // application, open a link in the browser, show a file in the file manager. Other applications are started
@@ -27,7 +27,7 @@ public:
 
     explicit FileCommands(AppCoordinator &coordinator);
 
-    bool saveImage(const ClipboardItem &item, QWidget *window, std::function<void()> completion);
+    bool saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion);
     static QString suggestedImageFileName(const ClipboardItem &item);
     void openInAssociatedApplication(const ClipboardItem &item);
     void openWithApplication(const ClipboardItem &item, const QUrl &applicationURL);

@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-class QWidget;
+class QWindow;
 
 // The file dialogs of the commands. The application shows Qt's file dialogs; tests answer them.
 class FileDialogPresenter
@@ -28,14 +28,5 @@ public:
     virtual std::optional<QString> chooseFolder(const QString &title) = 0;
     // Asks for a path to save to in a dialog that belongs to the window (none: to no window) without waiting;
     // the completion gets the answer later.
-    virtual void chooseSaveLocation(QWidget *window, const SaveRequest &request, Completion completion) = 0;
-};
-
-// Qt's file dialogs, brought to the front over the application the user is working in.
-class QtFileDialogPresenter final : public FileDialogPresenter
-{
-public:
-    std::optional<QString> chooseSaveLocation(const SaveRequest &request) override;
-    std::optional<QString> chooseFolder(const QString &title) override;
-    void chooseSaveLocation(QWidget *window, const SaveRequest &request, Completion completion) override;
+    virtual void chooseSaveLocation(QWindow *window, const SaveRequest &request, Completion completion) = 0;
 };

@@ -4,8 +4,6 @@
 
 #include <optional>
 
-class QWidget;
-
 // Window frames as the preferences keep them: the origin at the bottom left of the window, measured upwards from
 // the bottom of the primary screen. Qt measures from the top left; only these functions convert.
 struct StoredWindowFrame

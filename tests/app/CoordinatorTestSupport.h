@@ -7,6 +7,7 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "AppModelTestSupport.h"
+#include "AppearanceApplier.h"
 #include "DefaultApplications.h"
 #include "DesktopLauncher.h"
 #include "FileDialogPresenter.h"
@@ -31,6 +32,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -182,6 +184,29 @@ private:
     WindowLog &m_log;
 };
 
+// The appearance as a palette alone: light, dark, or the desktop's own for the system appearance.
+class PaletteAppearanceApplier final : public AppearanceApplier
+{
+public:
+    void apply(AppAppearance appearance) override
+    {
+        applied.append(appearance);
+        switch (appearance) {
+        case AppAppearance::system:
+            QGuiApplication::setPalette(QPalette());
+            break;
+        case AppAppearance::light:
+            QGuiApplication::setPalette(lightPalette());
+            break;
+        case AppAppearance::dark:
+            QGuiApplication::setPalette(darkPalette());
+            break;
+        }
+    }
+
+    QList<AppAppearance> applied;
+};
+
 // Answers file dialogs as told and records what they asked.
 class ScriptedFileDialogs final : public FileDialogPresenter
 {
@@ -197,7 +222,7 @@ public:
         return answer;
     }
     // The answer waits until answerPending() unless answerAtOnce is set.
-    void chooseSaveLocation(QWidget *, const SaveRequest &request, Completion completion) override
+    void chooseSaveLocation(QWindow *, const SaveRequest &request, Completion completion) override
     {
         saveRequests.append(request);
         if (answerAtOnce)
@@ -369,7 +394,7 @@ public:
         HistoryStore &historyStore, const QString &support, AppWindowFactory &windows)
     {
         return {model, preferencesStore, historyStore, monitor, pasteService, shortcuts, updates, support, icons,
-            applications, windows, alerts, fileDialogs, boot, clock, scheduler, workspace, launcher,
+            applications, windows, alerts, fileDialogs, boot, clock, scheduler, workspace, launcher, appearance,
             LaunchAtLoginService(autostartDirectory, QStringLiteral("/usr/bin/varnisto"))};
     }
     ~CoordinatorHarness()
@@ -477,6 +502,7 @@ public:
     RecordingWindowFactory factory;
     ScriptedAlerts alerts;
     ScriptedFileDialogs fileDialogs;
+    PaletteAppearanceApplier appearance;
     FixedSystemBoot boot;
     std::unique_ptr<AppCoordinator> coordinator;
 

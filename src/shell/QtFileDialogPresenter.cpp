@@ -1,9 +1,10 @@
-#include "FileDialogPresenter.h"
+#include "QtFileDialogPresenter.h"
 
 #include "WindowActivation.h"
 
 #include <QDir>
 #include <QFileDialog>
+#include <QWindow>
 
 namespace {
 
@@ -52,12 +53,19 @@ std::optional<QString> QtFileDialogPresenter::chooseFolder(const QString &title)
     return selectedPath(dialog);
 }
 
-void QtFileDialogPresenter::chooseSaveLocation(QWidget *window, const SaveRequest &request, Completion completion)
+void QtFileDialogPresenter::chooseSaveLocation(QWindow *window, const SaveRequest &request, Completion completion)
 {
-    auto *dialog = new QFileDialog(window);
+    auto *dialog = new QFileDialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
     configureSave(*dialog, request);
+    if (window) {
+        // A sheet of that window: modal to it alone, and kept above it.
+        dialog->setWindowModality(Qt::WindowModal);
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(window);
+    } else {
+        dialog->setWindowModality(Qt::ApplicationModal);
+    }
     QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, completion = std::move(completion)](int result) {
         completion(result == QDialog::Accepted ? selectedPath(*dialog) : std::nullopt);
     });

@@ -54,7 +54,7 @@ AppDelegate::AppDelegate(
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
           m_updateService, m_supportDirectory, *m_platform.iconProvider, *m_platform.defaultApplications,
           m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock, m_scheduler,
-          *m_platform.workspace, *m_platform.launcher, LaunchAtLoginService()})
+          *m_platform.workspace, *m_platform.launcher, m_appearance, LaunchAtLoginService()})
     , m_statusItems(m_model, m_coordinator, m_applicationMenu)
 {
     m_applicationMenu.setTitle(QStringLiteral("Varnisto"));

@@ -1,4 +1,4 @@
-#include "AlertPresenter.h"
+#include "MessageBoxAlertPresenter.h"
 
 #include "Localization.h"
 #include "WindowActivation.h"

@@ -1,18 +1,19 @@
 #pragma once
 
-#include "AlertPresenter.h"
 #include "AppCoordinator.h"
 #include "AppModel.h"
-#include "FileDialogPresenter.h"
 #include "GlobalShortcutService.h"
+#include "MessageBoxAlertPresenter.h"
 #include "PasteService.h"
 #include "PasteboardMonitor.h"
 #include "PlatformServices.h"
 #include "PreferencesStore.h"
+#include "QtFileDialogPresenter.h"
 #include "SQLiteHistoryStore.h"
 #include "Scheduler.h"
 #include "StandInWindows.h"
 #include "StatusItemController.h"
+#include "StyleAppearanceApplier.h"
 #include "UpdateService.h"
 
 #include <QMenu>
@@ -71,6 +72,7 @@ private:
     PlatformServices m_platform;
     std::unique_ptr<AlertPresenter> m_alerts;
     QtFileDialogPresenter m_fileDialogs;
+    StyleAppearanceApplier m_appearance;
     SystemClock m_clock;
     EventLoopScheduler m_scheduler;
     const QString m_supportDirectory;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "AppearanceApplier.h"
+
+#include <QString>
+
+#include <optional>
+
+// The appearance through the widget style: the desktop's own style and palette for `system`, the Fusion style with
+// a light or a dark palette otherwise.
+class StyleAppearanceApplier final : public AppearanceApplier
+{
+public:
+    void apply(AppAppearance appearance) override;
+
+private:
+    std::optional<AppAppearance> m_applied;
+    QString m_systemStyleName; // the style the application started with
+};

@@ -1,0 +1,20 @@
+# The windows: the history window with its list, toolbar and palette (history/), the item preview and tag dialogs
+# (preview/) and the settings window with onboarding (settings/). One library, since the history window opens the
+# preview, whose menus come from the history window's, and the tags pane uses the tag dialog. They read the model
+# and act through the coordinator.
+set(windows_sources)
+foreach(folder IN ITEMS history preview settings)
+    file(GLOB folder_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${folder}/*.cpp
+         ${CMAKE_CURRENT_LIST_DIR}/${folder}/*.h)
+    list(APPEND windows_sources ${folder_sources})
+endforeach()
+
+if(windows_sources)
+    add_library(varnisto_windows STATIC ${windows_sources})
+    target_include_directories(varnisto_windows PUBLIC ${CMAKE_CURRENT_LIST_DIR}/history
+                               ${CMAKE_CURRENT_LIST_DIR}/preview ${CMAKE_CURRENT_LIST_DIR}/settings)
+    target_link_libraries(varnisto_windows PUBLIC varnisto_app Qt6::Widgets)
+else()
+    add_library(varnisto_windows INTERFACE)
+    target_link_libraries(varnisto_windows INTERFACE varnisto_app Qt6::Widgets)
+endif()
