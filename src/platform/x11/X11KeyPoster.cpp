@@ -358,3 +358,18 @@ void X11KeyPoster::activate(quint32 window)
     }
     xcb_flush(m_connection);
 }
+
+quint32 X11KeyPoster::pasteTargetWindow() const
+{
+    if (!m_connection)
+        return 0;
+    // A batch on its way goes to its target; presses asked for now join it.
+    if (m_state != State::idle && m_target && !isOwnWindow(m_target))
+        return m_target;
+    const quint32 active = activeWindow();
+    if (active && !isOwnWindow(active))
+        return active;
+    if (m_remembered && !isOwnWindow(m_remembered) && windowExists(m_remembered))
+        return m_remembered;
+    return 0;
+}

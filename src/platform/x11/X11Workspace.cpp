@@ -133,6 +133,8 @@ quint32 X11Workspace::activeWindow() const
 
 std::optional<RunningApplication> X11Workspace::applicationOfWindow(quint32 window) const
 {
+    if (!m_connection || window == XCB_NONE)
+        return std::nullopt;
     auto *connection = static_cast<xcb_connection_t *>(m_connection);
     if ((window & ~m_applicationMask) == m_applicationBase)
         return std::nullopt; // a window of ours

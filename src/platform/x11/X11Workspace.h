@@ -19,10 +19,10 @@ public:
     bool isAvailable() const { return m_connection != nullptr; }
 
     std::optional<RunningApplication> frontApplication() const override;
+    std::optional<RunningApplication> applicationOfWindow(quint32 window) const override;
 
 private:
     quint32 activeWindow() const;
-    std::optional<RunningApplication> applicationOfWindow(quint32 window) const;
 
     void *m_connection = nullptr; // the GUI's xcb_connection_t
     quint32 m_root = 0;
