@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "SourceApplicationLocator.h"
+#include "SupportFolder.h"
 
 #include <QDir>
 #include <QSettings>
@@ -46,15 +47,17 @@ AppDelegate::AppDelegate(
     , m_preferencesStore(locations.settingsFilePath)
     , m_historyStore(m_supportDirectory)
     , m_model(std::make_shared<DesktopEntryLocator>())
-    , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster)
+    , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster, m_scheduler)
     , m_globalShortcuts(*m_platform.hotKeys)
     , m_clipboardMonitor(m_historyStore, *m_platform.pasteboard, *m_platform.workspace, *m_platform.textRecognizer,
           m_supportDirectory, m_clock)
+    , m_filePreviewCache(SupportFolder(m_supportDirectory).filePreviewsDirectory(), *m_platform.iconProvider)
     , m_windowFactory(&m_applicationMenu)
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
-          m_updateService, m_supportDirectory, *m_platform.iconProvider, *m_platform.defaultApplications,
-          m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock, m_scheduler,
-          *m_platform.workspace, *m_platform.launcher, m_appearance, LaunchAtLoginService()})
+          m_updateService, m_supportDirectory, m_filePreviewCache, m_linkPreviewFetcher, m_soundService,
+          *m_platform.defaultApplications, m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock,
+          m_scheduler, *m_platform.keyPoster, *m_platform.workspace, *m_platform.launcher, m_appearance,
+          LaunchAtLoginService()})
     , m_statusItems(m_model, m_coordinator, m_applicationMenu)
 {
     m_applicationMenu.setTitle(QStringLiteral("Varnisto"));

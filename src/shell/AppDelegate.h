@@ -2,7 +2,9 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "FilePreviewCache.h"
 #include "GlobalShortcutService.h"
+#include "LinkPreviewFetcher.h"
 #include "MessageBoxAlertPresenter.h"
 #include "PasteService.h"
 #include "PasteboardMonitor.h"
@@ -11,6 +13,7 @@
 #include "QtFileDialogPresenter.h"
 #include "SQLiteHistoryStore.h"
 #include "Scheduler.h"
+#include "SoundService.h"
 #include "StandInWindows.h"
 #include "StatusItemController.h"
 #include "StyleAppearanceApplier.h"
@@ -83,6 +86,9 @@ private:
     GlobalShortcutService m_globalShortcuts;
     AppcastUpdateService m_updateService;
     PasteboardMonitor m_clipboardMonitor;
+    FilePreviewCache m_filePreviewCache;
+    LinkPreviewFetcher m_linkPreviewFetcher;
+    SoundService m_soundService;
     QMenu m_applicationMenu; // the "Varnisto" menu of the windows' menu bars
     StandInWindowFactory m_windowFactory;
     AppCoordinator m_coordinator;

@@ -3,6 +3,7 @@
 #include "MemoryHotKeyBackend.h"
 #include "MemoryKeyPoster.h"
 #include "MemoryPasteboard.h"
+#include "ShellLogging.h"
 #include "TesseractTextRecognizer.h"
 #include "x11/X11HotKeyBackend.h"
 #include "x11/X11KeyPoster.h"
@@ -10,22 +11,15 @@
 #include "x11/X11Workspace.h"
 
 #include <QGuiApplication>
-#include <QLoggingCategory>
-
-namespace {
-
-Q_LOGGING_CATEGORY(lcPlatform, "varnisto.app.platform", QtWarningMsg)
-
-} // namespace
 
 PlatformServices PlatformServices::forCurrentPlatform()
 {
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return x11();
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-        qCWarning(lcPlatform).noquote() << "Varnisto needs an X11 session to watch the clipboard, to paste and to "
-                                           "register hot keys; running on"
-                                        << QGuiApplication::platformName() << "without them";
+        qCWarning(lcShell).noquote() << "Varnisto needs an X11 session to watch the clipboard, to paste and to "
+                                        "register hot keys; running on"
+                                     << QGuiApplication::platformName() << "without them";
     return inMemory();
 }
 

@@ -179,7 +179,7 @@ void StatusItemController::openSettings()
 
 void StatusItemController::checkForUpdates()
 {
-    m_coordinator.updateService().checkForUpdates();
+    m_coordinator.checkForUpdates();
 }
 
 void StatusItemController::quit()
