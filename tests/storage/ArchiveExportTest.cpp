@@ -281,7 +281,9 @@ TEST_F(ArchiveExportTest, DestinationThatOverlapsTheSupportFolderIsRefused)
         EXPECT_TRUE(result.error().errorDescription().contains(destination));
     }
     EXPECT_EQ(store.loadRecentItems(10)->size(), 1);
-    EXPECT_EQ(QDir(support()).entryList(QDir::Files), QStringList {QStringLiteral("History.sqlite")});
+    EXPECT_EQ(QDir(support()).entryList(QDir::Files),
+        QStringList({QStringLiteral("History.sqlite"), QStringLiteral("History.sqlite-shm"),
+            QStringLiteral("History.sqlite-wal")}));
 }
 
 TEST_F(ArchiveExportTest, ExportFromTheStoreWritesEveryStoredRowNewestFirst)
