@@ -31,3 +31,19 @@ std::optional<QDateTime> RetentionPolicy::cutoff(ClipboardKind kind) const
         return std::nullopt;
     return result;
 }
+
+HistoryStore::Result<QList<Tag>> HistoryStore::ensureTags(
+    const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written)
+{
+    QList<Tag> ensured;
+    ensured.reserve(tags.size());
+    for (const TagRequest &request : tags) {
+        auto tag = ensureTag(request.name, request.color);
+        if (!tag)
+            return Result<QList<Tag>>::failure(tag.error());
+        ensured.append(*tag);
+        if (written)
+            written(ensured.size());
+    }
+    return ensured;
+}

@@ -21,10 +21,9 @@
 
 namespace {
 
-// An item as read back from the store: dates in whole seconds.
+// An item as read back from the store: the copy time as it was, the first copy time in whole seconds.
 ClipboardItem storedForm(ClipboardItem item)
 {
-    item.copiedAt = Coding::wholeSeconds(item.copiedAt);
     item.firstCopiedAt = Coding::wholeSeconds(item.firstCopiedAt);
     return item;
 }
@@ -725,7 +724,7 @@ TEST_F(PasteboardMonitorTest, CopyAndMergeAppendsTheSameCopyTwiceToTheNewestItem
     EXPECT_EQ(merged.kind, ClipboardKind::text);
     EXPECT_EQ(merged.copyCount, alpha.copyCount + 1);
     EXPECT_EQ(merged.byteSize, 11);
-    EXPECT_EQ(merged.copiedAt, Coding::wholeSeconds(clock.now()));
+    EXPECT_EQ(Coding::wholeSeconds(merged.copiedAt), Coding::wholeSeconds(clock.now()));
     ASSERT_EQ(delegate.captures.size(), 1);
     EXPECT_EQ(storedForm(delegate.captures.first().item), merged);
 
