@@ -1,6 +1,7 @@
 #include "PasteboardMonitor.h"
 
 #include "CopyAndMergeSeparatorPreference.h"
+#include "ServicesLogging.h"
 
 #include <QDebug>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QImageReader>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -16,8 +16,6 @@
 #include <limits>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcCapture, "varnisto.services", QtInfoMsg)
 
 bool isTextLike(ClipboardKind kind)
 {
@@ -275,7 +273,7 @@ Expected<HistoryRemoval, HistoryStoreError> PasteboardMonitor::pruneExpiredItems
     for (const QString &path : std::as_const(removal->assetPaths)) {
         const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
         if (absolute.startsWith(root) && !QFile::remove(absolute) && QFileInfo::exists(absolute))
-            qCInfo(lcCapture) << "could not delete the file of a pruned item:" << absolute;
+            qCInfo(lcServices) << "could not delete the file of a pruned item:" << absolute;
     }
     return removal;
 }
@@ -466,7 +464,7 @@ PasteboardMonitor::StoreResult PasteboardMonitor::saveMergedItem(const Clipboard
             m_lastChangeCount = m_pasteboard.changeCount();
             m_deferredReadAttemptsRemaining = 0;
         } else {
-            qCInfo(lcCapture) << "could not put the merged text on the clipboard:" << written.error();
+            qCInfo(lcServices) << "could not put the merged text on the clipboard:" << written.error();
         }
     }
     auto removal = pruneExpiredItems(merged.id);

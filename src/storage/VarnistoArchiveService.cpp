@@ -1,6 +1,7 @@
 #include "VarnistoArchiveService.h"
 
 #include "Coding.h"
+#include "StorageLogging.h"
 #include "TextUtilities.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -18,8 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcArchive, "varnisto.storage")
 
 template<typename T> using Result = VarnistoArchiveService::Result<T>;
 using Error = VarnistoArchiveError;
@@ -627,7 +625,7 @@ Result<void> VarnistoArchiveService::putInPlace(const QString &staging, const QS
         }
     }
     if (auto removed = m_fileManager.removeItem(previous); !removed)
-        qCWarning(lcArchive).noquote() << "The replaced archive could not be removed:" << previous << removed.error();
+        qCWarning(lcStorage).noquote() << "The replaced archive could not be removed:" << previous << removed.error();
     return {};
 }
 
