@@ -1,23 +1,10 @@
 #include "HistoryStore.h"
 
+#include "AppPreferences.h"
+
 int RetentionPolicy::retentionDays(ClipboardKind kind) const
 {
-    switch (kind) {
-    case ClipboardKind::text:
-    case ClipboardKind::richText:
-        return textRetentionDays;
-    case ClipboardKind::image:
-        return imageRetentionDays;
-    case ClipboardKind::file:
-        return fileRetentionDays;
-    case ClipboardKind::link:
-        return linkRetentionDays;
-    case ClipboardKind::email:
-        return emailRetentionDays;
-    case ClipboardKind::color:
-        return colorRetentionDays;
-    }
-    return -1;
+    return retentionDaysField(*this, kind);
 }
 
 std::optional<QDateTime> RetentionPolicy::cutoff(ClipboardKind kind) const

@@ -86,7 +86,7 @@ private:
 
 X11Pasteboard::X11Pasteboard(QObject *parent) : X11Pasteboard(Limits(), parent) { }
 
-X11Pasteboard::X11Pasteboard(const Limits &limits, QObject *parent) : Pasteboard(parent)
+X11Pasteboard::X11Pasteboard(const Limits &limits, QObject *parent) : Pasteboard(parent), m_limits(limits)
 {
     QNativeInterface::QX11Application *x11 = x11Application();
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
