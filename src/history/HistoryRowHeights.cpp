@@ -23,14 +23,38 @@ qint64 roundedWidth(qreal width)
     return std::llround(qBound(-limit, width, limit));
 }
 
+bool sameText(const QString &a, const QString &b)
+{
+    return (a.size() == b.size() && a.constData() == b.constData()) || a == b;
+}
+
+bool sameText(const std::optional<QString> &a, const std::optional<QString> &b)
+{
+    return a.has_value() == b.has_value() && (!a || sameText(*a, *b));
+}
+
+constexpr qsizetype hashedContentKeyLength = 128;
+
 } // namespace
+
+bool HistoryRowHeightCacheKey::operator==(const HistoryRowHeightCacheKey &other) const
+{
+    return itemID == other.itemID && kind == other.kind && hasTitle == other.hasTitle && tableWidth == other.tableWidth
+        && quickPasteIndex == other.quickPasteIndex && tagCount == other.tagCount && isFavorite == other.isFavorite
+        && showsLinkPreview == other.showsLinkPreview && linkPreviewHasTitle == other.linkPreviewHasTitle
+        && linkPreviewHasDescription == other.linkPreviewHasDescription
+        && linkPreviewHasImage == other.linkPreviewHasImage && linkPreviewHasFavicon == other.linkPreviewHasFavicon
+        && sameText(assetPath, other.assetPath) && sameText(firstFilePath, other.firstFilePath)
+        && sameText(contentKey, other.contentKey);
+}
 
 size_t qHash(const HistoryRowHeightCacheKey &key, size_t seed)
 {
     QtPrivate::QHashCombine combine;
     seed = combine(seed, key.itemID);
     seed = combine(seed, int(key.kind));
-    seed = combine(seed, key.contentKey);
+    seed = combine(seed, key.contentKey.size());
+    seed = combine(seed, QStringView(key.contentKey).left(hashedContentKeyLength));
     seed = combine(seed, key.tableWidth);
     seed = combine(seed, key.quickPasteIndex.value_or(-1));
     seed = combine(seed, key.tagCount);

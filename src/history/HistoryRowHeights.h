@@ -35,9 +35,12 @@ struct HistoryRowHeightCacheKey
     std::optional<QString> assetPath;
     std::optional<QString> firstFilePath;
 
-    bool operator==(const HistoryRowHeightCacheKey &) const = default;
+    // Equal in every field. The texts are compared last, and a text that shares its data with the other's (the
+    // same item asked again) is equal without reading it.
+    bool operator==(const HistoryRowHeightCacheKey &other) const;
 };
 
+// Over every field; of the content key, which may be a long text, its length and first 128 characters only.
 size_t qHash(const HistoryRowHeightCacheKey &key, size_t seed = 0);
 
 // What the history view shows that the row heights read.

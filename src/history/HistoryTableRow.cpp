@@ -115,7 +115,7 @@ QList<HistoryTableRow> buildTableRows(const QList<ClipboardItem> &items, bool pi
     const HistorySectionDate &sectionDate, const HistoryCalendar &calendar)
 {
     QList<HistoryTableRow> rows;
-    rows.reserve(items.size() + 16);
+    rows.reserve(items.size() + items.size() / 16 + 16); // headers: a day holds many items, as a rule
     const QString languageCode = currentInterfaceLanguage();
     const QDate yesterday = calendar.today.addDays(-1);
     DayFinder days(calendar.timeZone);
