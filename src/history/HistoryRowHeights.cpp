@@ -2,6 +2,7 @@
 
 #include "FileTypes.h"
 #include "HistoryPreviewText.h"
+#include "TextUtilities.h"
 
 #include <QHashFunctions>
 
@@ -75,7 +76,7 @@ HistoryRowHeightCacheKey HistoryRowHeights::cacheKey(
     key.itemID = item.id;
     key.kind = item.kind;
     key.contentKey = item.contentKey();
-    key.hasTitle = item.customTitle().has_value();
+    key.hasTitle = item.title && !TextUtilities::isBlank(*item.title);
     key.tableWidth = roundedWidth(tableWidth);
     if (context.showCommandNumberShortcut && itemIndex >= 0 && itemIndex < quickPasteItemCount)
         key.quickPasteIndex = itemIndex + 1;

@@ -4,6 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Texts in failure messages as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace {
 
 // Sets the interface language for the scope of a test.
@@ -117,6 +125,8 @@ TEST(HistoryTableRows, DaysBeginAtLocalMidnight)
         QStringList expected;
     };
     const QTimeZone newYork(-5 * 3600);
+    const QTimeZone saoPaulo("America/Sao_Paulo");
+    ASSERT_TRUE(saoPaulo.isValid());
     const QList<Case> cases = {
         {"midnight belongs to its day", berlinWinter, today,
             {local(today, QTime(0, 0)), local(today.addDays(-1), QTime(23, 59, 59))},
@@ -132,6 +142,12 @@ TEST(HistoryTableRows, DaysBeginAtLocalMidnight)
                 u"3 3"_qs, u"# Dec 31"_qs, u"4 4"_qs}},
         {"a copy in the future is a dated day", berlinWinter, today, {local(today.addDays(1), QTime(0, 0))},
             {u"# Mar 15"_qs, u"0 0"_qs}},
+        // On 4 November 2018 São Paulo's clocks went from 23:59:59 straight to 01:00: that day began at 01:00.
+        {"a day whose midnight was skipped", saoPaulo, QDate(2018, 11, 5),
+            {QDateTime(QDate(2018, 11, 5), QTime(1, 59, 59), Qt::UTC),
+                QDateTime(QDate(2018, 11, 4), QTime(3, 0), Qt::UTC),
+                QDateTime(QDate(2018, 11, 4), QTime(2, 59, 59), Qt::UTC)},
+            {u"# Yesterday"_qs, u"0 0"_qs, u"1 1"_qs, u"# Nov 3"_qs, u"2 2"_qs}},
     };
     for (const Case &c : cases) {
         QList<ClipboardItem> items;
