@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "AssociatedApplication.h"
 #include "ClipboardImageExportError.h"
+#include "DesktopEntries.h"
 #include "DesktopLauncher.h"
 #include "FileDialogPresenter.h"
 #include "Localization.h"
@@ -94,11 +95,9 @@ void FileCommands::copyImage(const QString &source, const QString &destination)
 void FileCommands::open(const QUrl &url, const QString &desktopEntryPath, const QString &applicationName)
 {
     if (auto opened = m_launcher.openURLs({url}, desktopEntryPath); !opened) {
-        QString name = applicationName;
-        if (name.isEmpty()) {
-            const std::optional<DesktopEntry> entry = DesktopEntries::read(desktopEntryPath);
-            name = entry ? entry->localizedName(currentInterfaceLanguage()) : QFileInfo(desktopEntryPath).baseName();
-        }
+        const QString name = !applicationName.isEmpty()
+            ? applicationName
+            : DesktopEntries::displayName(desktopEntryPath, currentInterfaceLanguage());
         m_model.setLastError(localized(QStringLiteral("%@ could not be started."), {name}));
     }
 }

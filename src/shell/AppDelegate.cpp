@@ -4,24 +4,7 @@
 #include "SupportFolder.h"
 
 #include <QDir>
-#include <QSettings>
 #include <QStandardPaths>
-
-namespace {
-
-QString userSettingsFilePath()
-{
-    return QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-        .fileName();
-}
-
-} // namespace
-
-AppDelegate::Locations AppDelegate::Locations::standard()
-{
-    return {makeSupportDirectory(), userSettingsFilePath()};
-}
 
 QString AppDelegate::makeSupportDirectory()
 {
@@ -32,11 +15,6 @@ QString AppDelegate::makeSupportDirectory()
     QDir().mkpath(directory);
     return directory;
 }
-
-AppDelegate::AppDelegate(QObject *parent)
-    : AppDelegate(Locations::standard(), PlatformServices::forCurrentPlatform(),
-        std::make_unique<MessageBoxAlertPresenter>(), parent)
-{ }
 
 AppDelegate::AppDelegate(
     Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts, QObject *parent)
@@ -49,6 +27,7 @@ AppDelegate::AppDelegate(
     , m_model(std::make_shared<DesktopEntryLocator>())
     , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster, m_scheduler)
     , m_globalShortcuts(*m_platform.hotKeys)
+    , m_updateService(m_clock, m_scheduler, locations.settingsFilePath)
     , m_clipboardMonitor(m_historyStore, *m_platform.pasteboard, *m_platform.workspace, *m_platform.textRecognizer,
           m_supportDirectory, m_clock)
     , m_filePreviewCache(SupportFolder(m_supportDirectory).filePreviewsDirectory(), *m_platform.iconProvider)
@@ -75,6 +54,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_statusItems.updateStatusItem();
     m_statusItems.updateMainMenuItem();
     m_statusItems.observeModel();
+    followAutomaticUpdateChecks();
+    if (std::exchange(m_showHistoryWhenLaunched, false))
+        showHistoryWindowOnRequest();
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -82,6 +64,27 @@ void AppDelegate::applicationWillTerminate()
     if (!m_launched || std::exchange(m_terminated, true))
         return;
     m_coordinator.prepareForTermination();
+}
+
+void AppDelegate::showHistoryWindowOnRequest()
+{
+    if (m_terminated)
+        return;
+    if (!m_launched) {
+        m_showHistoryWhenLaunched = true;
+        return;
+    }
+    // The user started the program (again) and expects it in front: the window keeps the focus through the
+    // activation that follows.
+    m_coordinator.showHistoryWindow(true, true);
+}
+
+void AppDelegate::followAutomaticUpdateChecks()
+{
+    const auto follow
+        = [this] { m_updateService.setAutomaticChecksEnabled(m_model.preferences().checkForUpdatesAutomatically); };
+    connect(&m_model, &AppModel::preferencesChanged, this, follow);
+    follow();
 }
 
 void AppDelegate::showUpdateCheckResult(const UpdateCheckResult &result)

@@ -37,13 +37,9 @@ public:
     struct Locations
     {
         QString supportDirectory; // "Varnisto2" in the user's data folder
-        QString settingsFilePath; // the user settings file of the preferences and the reboot check
-
-        static Locations standard();
+        QString settingsFilePath; // the user settings file: preferences, reboot check, last update check
     };
 
-    // The standard locations and the desktop the program runs on.
-    explicit AppDelegate(QObject *parent = nullptr);
     AppDelegate(Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts,
         QObject *parent = nullptr);
     ~AppDelegate() override;
@@ -56,6 +52,8 @@ public:
     void applicationDidFinishLaunching();
     // The application is about to quit. Runs the coordinator's termination once.
     void applicationWillTerminate();
+    // Another start of the program asked this one for its history window: shown once launching has finished.
+    void showHistoryWindowOnRequest();
 
     const QString &supportDirectory() const { return m_supportDirectory; }
     AppModel &model() { return m_model; }
@@ -65,12 +63,14 @@ public:
     PasteboardMonitor &clipboardMonitor() { return m_clipboardMonitor; }
     PasteService &pasteService() { return m_pasteService; }
     GlobalShortcutService &globalShortcuts() { return m_globalShortcuts; }
-    UpdateService &updateService() { return m_updateService; }
+    AppcastUpdateService &updateService() { return m_updateService; }
     StatusItemController &statusItems() { return m_statusItems; }
     const PlatformServices &platform() const { return m_platform; }
 
 private:
     void showUpdateCheckResult(const UpdateCheckResult &result);
+    // The automatic update checks follow the checkForUpdatesAutomatically switch from the start on.
+    void followAutomaticUpdateChecks();
 
     PlatformServices m_platform;
     std::unique_ptr<AlertPresenter> m_alerts;
@@ -95,4 +95,5 @@ private:
     StatusItemController m_statusItems;
     bool m_launched = false;
     bool m_terminated = false;
+    bool m_showHistoryWhenLaunched = false;
 };
