@@ -27,7 +27,8 @@ class Workspace : public QObject
 public:
     using QObject::QObject;
 
-    // The application of the active window; nothing when no window is active (or it is our own).
+    // The application of the active window; nothing when no window is active. While one of our own windows is
+    // active, the application the user works in behind it (the paste target), where the workspace knows it.
     virtual std::optional<RunningApplication> frontApplication() const = 0;
     // The application of one of the desktop's windows (the key poster's paste target, say); nothing for no window,
     // for one of our own, or for a window that is gone.

@@ -30,7 +30,9 @@ PlatformServices PlatformServices::x11()
     services.keyPoster = std::make_unique<X11KeyPoster>(hotKeys.get());
     services.hotKeys = std::move(hotKeys);
     services.pasteboard = std::make_unique<X11Pasteboard>();
-    services.workspace = std::make_unique<X11Workspace>();
+    auto workspace = std::make_unique<X11Workspace>();
+    workspace->setPasteTargets(services.keyPoster.get());
+    services.workspace = std::move(workspace);
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     services.iconProvider = std::make_unique<DesktopIconProvider>();
     services.systemBoot = std::make_unique<LinuxSystemBoot>();

@@ -76,6 +76,23 @@ TEST_F(PasteKeystrokeTest, PasteLandsInTheWindowThatWasActiveBeforeOurs)
     EXPECT_EQ(QGuiApplication::focusWindow(), receiver.windowHandle());
 }
 
+// A pinned window stays open after a paste: when the user clicks it again and pastes once more, the keys still go
+// to the window the user works in, not to ours.
+TEST_F(PasteKeystrokeTest, ASecondPasteFromAWindowThatStayedOpenGoesToTheSameTarget)
+{
+    X11KeyPoster poster;
+    ASSERT_TRUE(poster.isTrusted());
+    PasteService service(pasteboard, poster, scheduler);
+    openOurWindow(poster);
+
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("one ")), PasteVariant::standard));
+    ASSERT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("one "); }));
+
+    ASSERT_TRUE(bringToFront(ourWindow)); // a click on the pinned window; it is not opened again
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("two")), PasteVariant::standard));
+    EXPECT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("one two"); })) << qPrintable(receiver.text());
+}
+
 // The user may still hold Shift of the hot key: Ctrl+V must not turn into our own Ctrl+Shift+V.
 TEST_F(PasteKeystrokeTest, AHeldHotKeyModifierDoesNotMixIntoThePostedKeys)
 {

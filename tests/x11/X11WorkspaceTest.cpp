@@ -111,4 +111,11 @@ TEST(X11Workspace, ThePasteTargetBehindOurWindowIsNamed)
     ASSERT_TRUE(behindOurs);
     EXPECT_EQ(behindOurs->name, QStringLiteral("Example Editor"));
     EXPECT_EQ(workspace.applicationOfWindow(quint32(ownWindow.winId())), std::nullopt);
+
+    // Knowing the paste target, the workspace gives it as the front application while our window is active: a
+    // copy made there is recorded as coming from the application behind.
+    workspace.setPasteTargets(&poster);
+    const auto front = workspace.frontApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->name, QStringLiteral("Example Editor"));
 }

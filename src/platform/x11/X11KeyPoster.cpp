@@ -84,7 +84,6 @@ void X11KeyPoster::startBatch()
         m_target = m_remembered;
     qCDebug(lcPlatform) << "batch: active" << active << "remembered" << m_remembered << "target" << m_target << "focus"
                         << focusWindow();
-    m_remembered = 0;
     if (m_target && !focusIsIn(m_target))
         activate(m_target);
     m_targetIsTerminal = isTerminal(m_target ? m_target : focusWindow());

@@ -1,5 +1,6 @@
 #include "X11Workspace.h"
 
+#include "KeyPoster.h"
 #include "Localization.h"
 #include "XcbSupport.h"
 
@@ -79,6 +80,8 @@ std::optional<RunningApplication> X11Workspace::frontApplication() const
     const quint32 window = activeWindow();
     if (window == XCB_NONE)
         return std::nullopt;
+    if ((window & ~m_applicationMask) == m_applicationBase)
+        return m_pasteTargets ? applicationOfWindow(m_pasteTargets->pasteTargetWindow()) : std::nullopt;
     return applicationOfWindow(window);
 }
 
