@@ -2,6 +2,7 @@
 
 #include "CopyAndMergeSeparatorPreference.h"
 #include "ServicesLogging.h"
+#include "SupportFolder.h"
 
 #include <QDebug>
 #include <QDir>
@@ -403,10 +404,10 @@ Expected<HistoryRemoval, HistoryStoreError> PasteboardMonitor::pruneExpiredItems
     if (!removal)
         return removal;
     // The files of the removed items go with them; only ever files of our own folder.
-    const QString root = QDir::cleanPath(QDir(m_supportDirectory).absolutePath()) + u'/';
+    const SupportFolder supportFolder(m_supportDirectory);
     for (const QString &path : std::as_const(removal->assetPaths)) {
-        const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        if (absolute.startsWith(root) && !QFile::remove(absolute) && QFileInfo::exists(absolute))
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (supportFolder.contains(absolute) && !supportFolder.removeFile(absolute))
             qCInfo(lcServices) << "could not delete the file of a pruned item:" << absolute;
     }
     return removal;
