@@ -1,7 +1,7 @@
 #include "SingleInstance.h"
 
 #include "Localization.h"
-#include "ShellLogging.h"
+#include "PlatformLogging.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -41,8 +41,8 @@ SingleInstance::Role SingleInstance::claim(const QDBusConnection &sessionBus)
             bus.unregisterObject(objectPath);
             if (!registration.isValid()) {
                 // A bus that refuses the name for another reason: the lock alone decides.
-                qCWarning(lcShell).noquote() << "could not take the name" << serviceName
-                                             << "on the session bus:" << registration.error().message();
+                qCWarning(lcPlatform).noquote() << "could not take the name" << serviceName
+                                                << "on the session bus:" << registration.error().message();
                 break;
             }
             QDBusMessage call
@@ -54,7 +54,7 @@ SingleInstance::Role SingleInstance::claim(const QDBusConnection &sessionBus)
             const bool ownerGone = answer.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner")
                 || answer.errorName() == QDBusError::errorString(QDBusError::ServiceUnknown);
             if (!ownerGone) {
-                qCWarning(lcShell).noquote() << "the running copy did not answer:" << answer.errorMessage();
+                qCWarning(lcPlatform).noquote() << "the running copy did not answer:" << answer.errorMessage();
                 m_refusal = localized(QStringLiteral("Varnisto is already running but does not answer."));
                 return Role::refused;
             }
@@ -93,7 +93,7 @@ bool SingleInstance::takeLock()
         return false;
     }
     // No lock can be written there; neither can the history, which reports that on its own.
-    qCWarning(lcShell).noquote() << "could not create the lock file" << path;
+    qCWarning(lcPlatform).noquote() << "could not create the lock file" << path;
     m_lock.reset();
     return true;
 }
