@@ -2,13 +2,13 @@
 
 #include "Coding.h"
 #include "FileTypes.h"
+#include "ImagePixelSizeCache.h"
 #include "RichTextConversion.h"
 #include "TextUtilities.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHashFunctions>
-#include <QImageReader>
 #include <QJsonArray>
 
 // --- Display and plain-text rendering ---------------------------------------------------------------------
@@ -93,15 +93,22 @@ std::optional<QUrl> ClipboardItem::contentFileURL() const
     return std::nullopt;
 }
 
+namespace {
+
+// One for the process: every copy of an item, on any thread, shares what was read.
+ImagePixelSizeCache &imagePixelSizes()
+{
+    static ImagePixelSizeCache cache;
+    return cache;
+}
+
+} // namespace
+
 std::optional<QSize> ClipboardItem::imagePixelSize() const
 {
     if (kind != ClipboardKind::image || !assetPath)
         return std::nullopt;
-    QImageReader reader(*assetPath);
-    const QSize size = reader.size(); // read from the header; the image is not decoded
-    if (!size.isValid())
-        return std::nullopt;
-    return size;
+    return imagePixelSizes().pixelSize(*assetPath);
 }
 
 namespace {

@@ -55,7 +55,7 @@ struct ClipboardItem
     QString displayTitle() const;
     // The item's image file, else its first file, as a file URL.
     std::optional<QUrl> contentFileURL() const;
-    // Pixel size of an image item's asset, read from the file on every call.
+    // Pixel size of an image item's asset, read from the file's header once and again only when the file changes.
     std::optional<QSize> imagePixelSize() const;
     bool hasImageText() const;
     bool hasQRCodeText() const;
