@@ -1,5 +1,6 @@
 #include "AppModel.h"
 
+#include "MemoryTuning.h"
 #include "TextUtilities.h"
 
 #include <QCollator>
@@ -48,11 +49,15 @@ AppModel::AppModel(std::shared_ptr<const SourceApplicationLocator> locator, QObj
 void AppModel::setItems(QList<ClipboardItem> items)
 {
     Q_EMIT aboutToChange();
-    const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
+    QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
     m_positionsValid = false;
     Q_EMIT itemsChanged(m_items);
     reportChangedItems(replacedItems(before, m_items));
+    // A list replaced as a whole was read from the store (at start, after an import): what reading it freed, and
+    // what the old list held, goes back to the system.
+    before = QList<ClipboardItem>();
+    releaseFreedMemory();
 }
 
 void AppModel::setTags(const QList<Tag> &tags)
@@ -571,6 +576,7 @@ void AppModel::updateItem(ClipboardItem item)
 void AppModel::upsertItem(ClipboardItem item)
 {
     const QString key = item.contentKey();
+    const size_t keyHash = qHash(key);
     std::optional<ClipboardItem> previous; // the loaded item of the same id, which comes back with a new value
     std::vector<qsizetype> positions;
     for (qsizetype i = 0; i < m_items.size(); ++i) {
@@ -579,7 +585,7 @@ void AppModel::upsertItem(ClipboardItem item)
             if (!previous)
                 previous = loaded;
             positions.push_back(i);
-        } else if (loaded.kind == item.kind && m_cache.contentKey(i, loaded) == key) {
+        } else if (loaded.kind == item.kind && m_cache.hasContentKey(i, loaded, key, keyHash)) {
             positions.push_back(i);
         }
     }

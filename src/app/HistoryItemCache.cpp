@@ -143,14 +143,16 @@ const CaseFoldedText &HistoryItemCache::foldedSearchText(qsizetype position, con
     return entry.foldedSearch;
 }
 
-const QString &HistoryItemCache::contentKey(qsizetype position, const ClipboardItem &item)
+bool HistoryItemCache::hasContentKey(qsizetype position, const ClipboardItem &item, const QString &key, size_t keyHash)
 {
     Entry &entry = m_entries[position];
     if (!(entry.ready & Key)) {
-        entry.key = item.contentKey();
+        const QString own = item.contentKey();
+        entry.keyHash = qHash(own);
+        entry.keySize = own.size();
         entry.ready |= Key;
     }
-    return entry.key;
+    return entry.keyHash == keyHash && entry.keySize == key.size() && item.contentKey() == key;
 }
 
 const std::optional<HistorySourceApplication> &HistoryItemCache::sourceApplication(
