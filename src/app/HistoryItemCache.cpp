@@ -51,8 +51,10 @@ void HistoryItemCache::keepWhatHolds(Entry &entry, const ClipboardItem &before, 
         entry = Entry();
         return;
     }
-    if (!same(before.searchText, after.searchText))
+    if (!same(before.searchText, after.searchText)) {
         entry.ready &= ~Search;
+        entry.foldedSearch = CaseFoldedText(); // it may share the old search text, which should go with its item
+    }
     if (before.kind != after.kind || !same(before.text, after.text) || !same(before.html, after.html)
         || !same(before.filePaths, after.filePaths) || !same(before.searchText, after.searchText))
         entry.ready &= ~Key;
