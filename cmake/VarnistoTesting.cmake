@@ -8,8 +8,8 @@
 #
 # Every program gets fresh, private XDG data and config folders, so nothing touches the user's own.
 
-set(VARNISTO_WITH_X11 "${CMAKE_SOURCE_DIR}/scripts/with-x11")
-set(VARNISTO_WITH_TEMP_HOME "${CMAKE_SOURCE_DIR}/scripts/with-temp-home")
+set(VARNISTO_WITH_X11 "${PROJECT_SOURCE_DIR}/scripts/with-x11")
+set(VARNISTO_WITH_TEMP_HOME "${PROJECT_SOURCE_DIR}/scripts/with-temp-home")
 
 function(_varnisto_register name x11 timeout labels)
     if(x11)

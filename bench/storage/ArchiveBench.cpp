@@ -6,6 +6,9 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -16,7 +19,7 @@
 
 // Export and import of a history of 5,000 items, 500 of them small images: wall time; the largest growth of
 // the heap seen during the operation (sampled at every progress call); and the process's resident memory
-// before and at its peak during the operation.
+// before and at its peak during the operation. And the import of an archive of 20,000 tags: wall time.
 
 namespace {
 
@@ -196,7 +199,64 @@ void BM_ImportArchive(benchmark::State &state)
     state.counters["peak_rss_MiB"] = after.peak;
 }
 
+// An archive of many tags and one item that carries the last of them, imported into a new history each time:
+// the tags are written in one transaction, so the time is that of the statements, not of a disk sync per tag.
+void BM_ImportTags(benchmark::State &state)
+{
+    const qint64 tagCount = state.range(0);
+    QTemporaryDir root;
+    const QString archive = root.filePath(QStringLiteral("Tags.varnistoarchive"));
+    QDir().mkpath(archive);
+    QJsonArray tags;
+    for (qint64 i = 1; i <= tagCount; ++i)
+        tags.append(QJsonObject {{QStringLiteral("id"), QString::number(i)},
+            {QStringLiteral("name"), QStringLiteral("Tag %1").arg(i)},
+            {QStringLiteral("color"), QStringLiteral("#3B85ED")}});
+    const QJsonObject item {{QStringLiteral("id"), Coding::uuidString(QUuid::createUuid())},
+        {QStringLiteral("kind"), QStringLiteral("text")}, {QStringLiteral("text"), QStringLiteral("tagged")},
+        {QStringLiteral("filePaths"), QJsonArray()},
+        {QStringLiteral("copiedAt"), QStringLiteral("2025-03-14T12:00:00Z")},
+        {QStringLiteral("firstCopiedAt"), QStringLiteral("2025-03-14T12:00:00Z")}, {QStringLiteral("byteSize"), 6},
+        {QStringLiteral("isFavorite"), false}, {QStringLiteral("tagIDs"), QJsonArray {QString::number(tagCount)}},
+        {QStringLiteral("tagNames"), QJsonArray()}, {QStringLiteral("copyCount"), 1}};
+    const QJsonObject manifest {{QStringLiteral("formatVersion"), 1},
+        {QStringLiteral("appName"), QStringLiteral("Varnisto")},
+        {QStringLiteral("exportedAt"), QStringLiteral("2025-03-14T12:00:00Z")}};
+    const QList<std::pair<QString, QByteArray>> contents {
+        {QStringLiteral("manifest.json"), QJsonDocument(manifest).toJson()},
+        {QStringLiteral("tags.json"), QJsonDocument(tags).toJson()},
+        {QStringLiteral("history.json"), QJsonDocument(QJsonArray {item}).toJson()},
+    };
+    for (const auto &[name, content] : contents) {
+        QFile file(QDir(archive).filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+            qFatal("could not write the benchmark archive");
+    }
+
+    ArchiveFileManager files;
+    qint64 progressCalls = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto target = std::make_unique<QTemporaryDir>();
+        auto store = std::make_unique<SQLiteHistoryStore>(target->path());
+        progressCalls = 0;
+        state.ResumeTiming();
+        const auto result
+            = VarnistoArchiveService(files, target->path()).importArchive(archive, *store, [&](qint64, qint64) {
+                  ++progressCalls;
+              });
+        state.PauseTiming();
+        if (!result || result->tagCount != tagCount || store->loadTags()->size() != tagCount)
+            state.SkipWithError("import failed");
+        store.reset();
+        target.reset();
+        state.ResumeTiming();
+    }
+    state.counters["progress_calls"] = double(progressCalls);
+}
+
 } // namespace
 
 BENCHMARK(BM_ExportArchive)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ImportArchive)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ImportTags)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -64,7 +64,8 @@ void pasteIntoTheWindowThatWasActive(benchmark::State &state)
     ourWindow.setGeometry(600, 100, 300, 300);
     ClipboardPasteboard pasteboard;
     X11KeyPoster poster;
-    PasteService service(pasteboard, poster);
+    EventLoopScheduler scheduler;
+    PasteService service(pasteboard, poster, scheduler);
     if (!poster.isTrusted()) {
         state.SkipWithError("the display has no XTEST");
         return;

@@ -1,11 +1,10 @@
 #include "AppCoordinator.h"
 
-#include "AlertPresenter.h"
+#include "AppLogging.h"
 #include "AppModel.h"
 #include "CopyCommands.h"
 #include "FileCommands.h"
 #include "GlobalShortcutService.h"
-#include "HistoryArchiveCommands.h"
 #include "HistorySortOption.h"
 #include "HistoryWrites.h"
 #include "ImageAssetCleanup.h"
@@ -13,38 +12,19 @@
 #include "LinkPreviewRequests.h"
 #include "Localization.h"
 #include "PasteCommands.h"
-#include "PasteService.h"
 #include "PreferencesStore.h"
 #include "RebootCheck.h"
 #include "TagCommands.h"
 #include "UpdateService.h"
 
-#include <QLoggingCategory>
 #include <QSet>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcCoordinator, "varnisto.app.coordinator", QtWarningMsg)
 
 // The global hot keys in the order of their action index.
 enum GlobalAction : quint8 { showHistoryAction, pauseAction, pasteNextAction, pasteNextRichAction };
 
 } // namespace
-
-// --- CommandFailure --------------------------------------------------------------------------------------------------
-
-QString AppCoordinator::CommandFailure::description() const
-{
-    if (const auto *paste = std::get_if<PasteServiceError>(&m_error))
-        return paste->errorDescription();
-    return std::get<HistoryStoreError>(m_error).description();
-}
-
-bool AppCoordinator::CommandFailure::isAccessibilityPermissionRequired() const
-{
-    const auto *paste = std::get_if<PasteServiceError>(&m_error);
-    return paste && *paste == PasteServiceError::accessibilityPermissionRequired;
-}
 
 // --- Construction ----------------------------------------------------------------------------------------------------
 
@@ -54,30 +34,31 @@ AppCoordinator::AppCoordinator(Dependencies dependencies, QObject *parent)
     , m_preferencesStore(dependencies.preferencesStore)
     , m_historyStore(dependencies.historyStore)
     , m_clipboardMonitor(dependencies.clipboardMonitor)
-    , m_pasteService(dependencies.pasteService)
     , m_globalShortcuts(dependencies.globalShortcuts)
     , m_updateService(dependencies.updateService)
-    , m_supportDirectory(dependencies.supportDirectory)
-    , m_filePreviewCache(m_supportDirectory + QStringLiteral("/FilePreviews"), dependencies.iconProvider)
-    , m_defaultApplications(dependencies.defaultApplications)
+    , m_supportFolder(dependencies.supportDirectory)
     , m_windowFactory(dependencies.windowFactory)
-    , m_alerts(dependencies.alerts)
-    , m_fileDialogs(dependencies.fileDialogs)
     , m_systemBoot(dependencies.systemBoot)
     , m_clock(dependencies.clock)
-    , m_scheduler(dependencies.scheduler)
-    , m_workspace(dependencies.workspace)
-    , m_launcher(dependencies.launcher)
     , m_appearance(dependencies.appearance)
     , m_launchAtLogin(std::move(dependencies.launchAtLogin))
-    , m_historyWrites(std::make_unique<HistoryWrites>(m_model, m_historyStore, m_filePreviewCache, m_supportDirectory))
-    , m_pasteCommands(std::make_unique<PasteCommands>(*this))
-    , m_copyCommands(std::make_unique<CopyCommands>(*this))
-    , m_itemCommands(std::make_unique<ItemCommands>(*this))
-    , m_tagCommands(std::make_unique<TagCommands>(*this))
-    , m_linkPreviews(std::make_unique<LinkPreviewRequests>(*this))
-    , m_archive(std::make_unique<HistoryArchiveCommands>(*this))
-    , m_fileCommands(std::make_unique<FileCommands>(*this))
+    , m_pasteTarget(dependencies.keyPoster, dependencies.workspace)
+    , m_feedback(m_model, dependencies.soundService, dependencies.alerts)
+    , m_historyWrites(std::make_unique<HistoryWrites>(
+          m_model, m_historyStore, dependencies.filePreviewCache, m_supportFolder, m_clock))
+    , m_pasteCommands(std::make_unique<PasteCommands>(m_model, dependencies.pasteService, m_clipboardMonitor,
+          *m_historyWrites, m_feedback, m_clock, dependencies.scheduler, [this] { return m_historyWindow.get(); }))
+    , m_copyCommands(std::make_unique<CopyCommands>(m_model, m_historyStore, *m_historyWrites,
+          dependencies.pasteService, m_clipboardMonitor, m_feedback, m_pasteTarget, m_clock))
+    , m_itemCommands(std::make_unique<ItemCommands>(m_model, m_historyStore, *m_historyWrites,
+          dependencies.filePreviewCache, m_supportFolder, m_feedback, dependencies.alerts, m_clock))
+    , m_tagCommands(std::make_unique<TagCommands>(m_model, m_historyStore, *m_historyWrites))
+    , m_linkPreviews(std::make_unique<LinkPreviewRequests>(m_model, m_historyStore, *m_historyWrites,
+          dependencies.linkPreviewFetcher, m_supportFolder, dependencies.scheduler, m_clock))
+    , m_archive(std::make_unique<HistoryArchiveCommands>(m_model, m_historyStore, m_clipboardMonitor,
+          dependencies.fileDialogs, m_supportFolder.path(), [this] { loadHistory(); }))
+    , m_fileCommands(std::make_unique<FileCommands>(
+          m_model, dependencies.fileDialogs, dependencies.launcher, dependencies.defaultApplications))
 { }
 
 AppCoordinator::~AppCoordinator()
@@ -88,16 +69,6 @@ AppCoordinator::~AppCoordinator()
     cancelLinkPreviewTasks();
     // An archive operation still running finishes first: it works on the store, which outlives us.
     m_archive.reset();
-}
-
-QString AppCoordinator::imagesDirectory() const
-{
-    return m_supportDirectory + QStringLiteral("/Images");
-}
-
-QString AppCoordinator::linkPreviewsDirectory() const
-{
-    return m_supportDirectory + QStringLiteral("/LinkPreviews");
 }
 
 // --- Start-up and termination ----------------------------------------------------------------------------------------
@@ -130,7 +101,7 @@ void AppCoordinator::start()
         showOnboarding();
     else if (m_model.preferences().showMainWindowAtStartup)
         showHistoryWindow(false, false);
-    qCInfo(lcCoordinator).noquote() << "started with" << m_model.items().size() << "items in" << m_supportDirectory;
+    qCInfo(lcApp).noquote() << "started with" << m_model.items().size() << "items in" << m_supportFolder.path();
 }
 
 bool AppCoordinator::migrateShortcutDefaults(AppPreferences &preferences)
@@ -190,9 +161,9 @@ void AppCoordinator::removeUnreferencedImages()
     if (!m_historyLoaded)
         return;
     const QStringList removed
-        = ImageAssetCleanup::removeUnreferencedImages(imagesDirectory(), m_model.items(), m_historyStore);
+        = ImageAssetCleanup::removeUnreferencedImages(m_supportFolder, m_model.items(), m_historyStore);
     if (!removed.isEmpty())
-        qCInfo(lcCoordinator) << "removed image files without an item:" << removed;
+        qCInfo(lcApp) << "removed image files without an item:" << removed;
 }
 
 void AppCoordinator::clearHistoryIfRebooted()
@@ -264,7 +235,7 @@ void AppCoordinator::onboardingWindowDidClose(OnboardingWindow *window)
 
 void AppCoordinator::prepareForTermination()
 {
-    qCInfo(lcCoordinator) << "preparing for termination";
+    qCInfo(lcApp) << "preparing for termination";
     if (m_historyWindow)
         m_historyWindow->saveWindowFrame();
     applyPreferences();
@@ -288,13 +259,13 @@ void AppCoordinator::rememberPasteTarget()
     // Our window takes the focus on this platform, so the paste target is remembered before it does. While it is
     // already up, the window in front is our own and the target stays as it was.
     if (!m_historyWindow || !m_historyWindow->isVisible())
-        m_pasteService.keyPoster().rememberTargetWindow();
+        m_pasteTarget.remember();
 }
 
 void AppCoordinator::showHistoryWindow(bool afterActivation, bool activate)
 {
     Q_UNUSED(activate) // showing the window brings it to the front with the focus in any case
-    if (m_isHistoryArchiveOperationRunning)
+    if (isHistoryArchiveOperationRunning())
         return;
     ensureHistoryWindow();
     m_clipboardMonitor.setLastCopySequencePasteTime(m_clock.now());
@@ -305,7 +276,7 @@ void AppCoordinator::showHistoryWindow(bool afterActivation, bool activate)
 
 void AppCoordinator::toggleHistoryWindow()
 {
-    if (m_isHistoryArchiveOperationRunning)
+    if (isHistoryArchiveOperationRunning())
         return;
     ensureHistoryWindow();
     if (m_historyWindow->isVisible()) {
@@ -383,8 +354,12 @@ void AppCoordinator::togglePaused()
     m_clipboardMonitor.setPaused(m_model.isPaused());
 }
 
-// --- Paste
-// ------------------------------------------------------------------------------------------------------------
+void AppCoordinator::checkForUpdates()
+{
+    m_updateService.checkForUpdates();
+}
+
+// --- Paste -----------------------------------------------------------------------------------------------------------
 
 void AppCoordinator::paste(const ClipboardItem &item, PasteVariant variant)
 {
@@ -434,43 +409,28 @@ const std::optional<QUuid> &AppCoordinator::pasteNextItemID() const
 
 void AppCoordinator::selectSingleItem(const std::optional<QUuid> &id)
 {
-    m_model.setSelectedItemID(id);
-    m_model.setSelectedItemIDs(id ? QSet<QUuid> {*id} : QSet<QUuid>());
-    m_model.setSelectedItemIDsInSelectionOrder(id ? QList<QUuid> {*id} : QList<QUuid>());
+    PasteCommands::selectSingleItem(m_model, id);
 }
 
 Expected<std::optional<ClipboardItem>, HistoryStoreError> AppCoordinator::updateItemAfterAction(
     const ClipboardItem &item, bool incrementCopyCount)
 {
-    const AppPreferences &preferences = m_model.preferences();
-    std::optional<QDateTime> copiedAt;
-    if (preferences.updateHistoryAfterAction && !preferences.copySequenceModeEnabled)
-        copiedAt = m_clock.now();
-    if (!copiedAt && !incrementCopyCount)
-        return std::optional<ClipboardItem>();
-    return m_historyStore.touchItem(item.id, copiedAt, incrementCopyCount);
+    return m_historyWrites->updateItemAfterAction(item, incrementCopyCount);
 }
 
 void AppCoordinator::playSound(SoundEffect effect)
 {
-    m_soundService.playIfEnabled(effect, SoundSwitches::from(m_model.preferences()));
+    m_feedback.playSound(effect);
 }
 
 void AppCoordinator::reportFailure(const CommandFailure &failure)
 {
-    m_model.setLastError(failure.description());
-    showAccessibilityAlert(failure);
+    m_feedback.reportFailure(failure);
 }
 
 void AppCoordinator::showAccessibilityAlert(const CommandFailure &failure)
 {
-    if (!failure.isAccessibilityPermissionRequired())
-        return;
-    // This desktop has no permission to grant and no settings page to open: the display either takes synthetic
-    // key input or it does not.
-    m_alerts.inform(AlertPresenter::Style::warning, localized(QStringLiteral("Synthetic key input is required")),
-        localized(QStringLiteral("Varnisto needs an X11 session whose display allows synthetic key input (the "
-                                 "XTEST extension) to paste into the previously active app.")));
+    m_feedback.showAccessibilityAlert(failure);
 }
 
 // --- Copy and merge --------------------------------------------------------------------------------------------------
@@ -640,6 +600,16 @@ int AppCoordinator::runningLinkPreviewFetchCount() const
     return m_linkPreviews->runningFetchCount();
 }
 
+bool AppCoordinator::isHistoryArchiveOperationRunning() const
+{
+    return m_archive->isRunning();
+}
+
+void AppCoordinator::setHistoryArchiveOperationRunning(bool running)
+{
+    m_archive->setRunning(running);
+}
+
 // --- Saving, opening and revealing -----------------------------------------------------------------------------------
 
 bool AppCoordinator::saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion)
@@ -681,8 +651,8 @@ std::optional<QByteArray> AppCoordinator::pngData(const QImage &image)
 
 void AppCoordinator::handleCapturedItem(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems)
 {
-    qCInfo(lcCoordinator).noquote() << "captured" << item.kind.rawValue() << "item"
-                                    << item.id.toString(QUuid::WithoutBraces).toUpper();
+    qCInfo(lcApp).noquote() << "captured" << item.kind.rawValue() << "item"
+                            << item.id.toString(QUuid::WithoutBraces).toUpper();
     for (const ClipboardItem &updated : updatedItems)
         m_model.updateItem(updated);
     m_model.upsertItem(item);

@@ -4,21 +4,21 @@
 #include "AppearanceApplier.h"
 #include "ClipboardItem.h"
 #include "ClipboardTextTransform.h"
+#include "CommandFailure.h"
+#include "CommandFeedback.h"
 #include "Expected.h"
-#include "FilePreviewCache.h"
+#include "HistoryArchiveCommands.h"
 #include "HistoryStoreError.h"
 #include "LaunchAtLoginService.h"
-#include "LinkPreviewFetcher.h"
 #include "PasteSeparator.h"
-#include "PasteServiceError.h"
+#include "PasteTarget.h"
 #include "PasteVariant.h"
 #include "PasteboardMonitor.h"
 #include "PasteboardMonitorDelegate.h"
 #include "SettingsSection.h"
 #include "SoundEffect.h"
-#include "SoundService.h"
+#include "SupportFolder.h"
 #include "Tag.h"
-#include "VarnistoArchiveService.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -40,12 +40,13 @@ class DefaultApplications;
 class DesktopLauncher;
 class FileCommands;
 class FileDialogPresenter;
+class FilePreviewCache;
 class GlobalShortcutService;
-class HistoryArchiveCommands;
 class HistoryStore;
 class HistoryWrites;
-class IconProvider;
 class ItemCommands;
+class KeyPoster;
+class LinkPreviewFetcher;
 class LinkPreviewRequests;
 class PasteCommands;
 class PasteService;
@@ -54,6 +55,7 @@ class QColor;
 class QImage;
 class QWindow;
 class Scheduler;
+class SoundService;
 class SystemBoot;
 class TagCommands;
 class UpdateService;
@@ -64,7 +66,8 @@ class Workspace;
 // model and act only through it. It writes the history store first and tells the model after the write succeeded.
 // Commands never fail towards their caller: a failure becomes the model's last error. The command groups live in
 // their own classes (paste, copy and merge, items, tags, link previews, the archive, files), which the coordinator
-// owns; its methods of the same names are the windows' entry points. Main thread only.
+// owns and builds with what each uses; its methods of the same names are the windows' entry points. It hands out
+// none of its collaborators. Main thread only.
 class AppCoordinator final : public QObject, public PasteboardMonitorDelegate
 {
     Q_OBJECT
@@ -83,7 +86,9 @@ public:
         GlobalShortcutService &globalShortcuts;
         UpdateService &updateService;
         QString supportDirectory;
-        const IconProvider &iconProvider; // for the file preview cache
+        FilePreviewCache &filePreviewCache; // the cached previews of the items' files
+        LinkPreviewFetcher &linkPreviewFetcher;
+        SoundService &soundService;
         const DefaultApplications &defaultApplications; // which application opens a file or address
         AppWindowFactory &windowFactory;
         AlertPresenter &alerts;
@@ -91,29 +96,16 @@ public:
         const SystemBoot &systemBoot;
         const Clock &clock;
         Scheduler &scheduler; // the pauses of multi-item pastes and the batched link-preview updates
-        Workspace &workspace; // the application in front, for the source of merged items
+        KeyPoster &keyPoster; // remembers the paste target when our window takes the focus
+        Workspace &workspace; // names the paste target's application, for the source of merged items
         DesktopLauncher &launcher; // opening files and links in other applications
         AppearanceApplier &appearance;
         LaunchAtLoginService launchAtLogin;
     };
 
-    // Why a paste did not go through: the paste service refused it, or the bookkeeping in the store failed.
-    class CommandFailure
-    {
-    public:
-        CommandFailure(PasteServiceError error) : m_error(error) { }
-        CommandFailure(HistoryStoreError error) : m_error(std::move(error)) { }
-        // In the interface language.
-        QString description() const;
-        bool isAccessibilityPermissionRequired() const;
-
-    private:
-        std::variant<PasteServiceError, HistoryStoreError> m_error;
-    };
-
-    using ArchiveProgress = std::function<void(qint64 completed, qint64 total)>;
-    using ExportCompletion = std::function<void(const Expected<VarnistoArchiveExportResult, VarnistoArchiveError> &)>;
-    using ImportCompletion = std::function<void(const Expected<VarnistoArchiveImportResult, VarnistoArchiveError> &)>;
+    using ArchiveProgress = HistoryArchiveCommands::ArchiveProgress;
+    using ExportCompletion = HistoryArchiveCommands::ExportCompletion;
+    using ImportCompletion = HistoryArchiveCommands::ImportCompletion;
 
     explicit AppCoordinator(Dependencies dependencies, QObject *parent = nullptr);
     ~AppCoordinator() override;
@@ -168,6 +160,8 @@ public:
     void cancelLinkPreviewTasks();
     // Pauses capture or resumes it (the pause hot key and the menus).
     void togglePaused();
+    // Asks the updater to check for a new version now (the menus' "Check for Updates...").
+    void checkForUpdates();
 
     // --- Paste commands ----------------------------------------------------------------------------------------------
 
@@ -325,35 +319,13 @@ public:
 
     // --- State -------------------------------------------------------------------------------------------------------
 
-    AppModel &model() const { return m_model; }
-    PreferencesStore &preferencesStore() const { return m_preferencesStore; }
-    HistoryStore &historyStore() const { return m_historyStore; }
-    PasteboardMonitor &clipboardMonitor() const { return m_clipboardMonitor; }
-    PasteService &pasteService() const { return m_pasteService; }
-    GlobalShortcutService &globalShortcuts() const { return m_globalShortcuts; }
-    UpdateService &updateService() const { return m_updateService; }
-    const QString &supportDirectory() const { return m_supportDirectory; }
-    QString imagesDirectory() const;
-    QString linkPreviewsDirectory() const;
-    FilePreviewCache &filePreviewCache() { return m_filePreviewCache; }
-    LinkPreviewFetcher &linkPreviewFetcher() { return m_linkPreviewFetcher; }
-    SoundService &soundService() { return m_soundService; }
-    AlertPresenter &alerts() const { return m_alerts; }
-    const DefaultApplications &defaultApplications() const { return m_defaultApplications; }
-    const Clock &clock() const { return m_clock; }
-
     SettingsSection settingsSection() const { return m_settingsSection; }
     HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
     SettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
     OnboardingWindow *onboardingWindow() const { return m_onboardingWindow.get(); }
     const std::optional<QUuid> &pasteNextItemID() const;
-    bool isHistoryArchiveOperationRunning() const { return m_isHistoryArchiveOperationRunning; }
-    void setHistoryArchiveOperationRunning(bool running) { m_isHistoryArchiveOperationRunning = running; }
-    FileDialogPresenter &fileDialogs() const { return m_fileDialogs; }
-    Scheduler &scheduler() const { return m_scheduler; }
-    Workspace &workspace() const { return m_workspace; }
-    DesktopLauncher &launcher() const { return m_launcher; }
-    HistoryWrites &historyWrites() const { return *m_historyWrites; }
+    bool isHistoryArchiveOperationRunning() const;
+    void setHistoryArchiveOperationRunning(bool running);
     // Link-preview fetches still running.
     int runningLinkPreviewFetchCount() const;
 
@@ -371,31 +343,22 @@ private:
     PreferencesStore &m_preferencesStore;
     HistoryStore &m_historyStore;
     PasteboardMonitor &m_clipboardMonitor;
-    PasteService &m_pasteService;
     GlobalShortcutService &m_globalShortcuts;
     UpdateService &m_updateService;
-    const QString m_supportDirectory;
-    FilePreviewCache m_filePreviewCache;
-    LinkPreviewFetcher m_linkPreviewFetcher;
-    SoundService m_soundService;
+    const SupportFolder m_supportFolder;
     SettingsSection m_settingsSection = SettingsSection::general;
     std::unique_ptr<HistoryWindow> m_historyWindow;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<OnboardingWindow> m_onboardingWindow;
-    bool m_isHistoryArchiveOperationRunning = false;
     bool m_historyLoaded = false; // the last loadHistory read the whole of what it asked for
 
-    const DefaultApplications &m_defaultApplications;
     AppWindowFactory &m_windowFactory;
-    AlertPresenter &m_alerts;
-    FileDialogPresenter &m_fileDialogs;
     const SystemBoot &m_systemBoot;
     const Clock &m_clock;
-    Scheduler &m_scheduler;
-    Workspace &m_workspace;
-    DesktopLauncher &m_launcher;
     AppearanceApplier &m_appearance;
     const LaunchAtLoginService m_launchAtLogin;
+    PasteTarget m_pasteTarget;
+    CommandFeedback m_feedback;
 
     // The command groups, built last: they use the members above.
     std::unique_ptr<HistoryWrites> m_historyWrites;

@@ -21,13 +21,15 @@ public:
     virtual void hide() = 0;
     // Hides it as hide() does, without saving the frame.
     virtual void hideForPaste() = 0;
-    // Writes the window's origin and size into the preferences and saves them.
+    // Writes the window's origin and size into the preferences and saves them. A window that has not been shown in
+    // this run has no frame of its own yet: it writes nothing, and the frame stored by an earlier run stays.
     virtual void saveWindowFrame() = 0;
     virtual bool isVisible() const = 0;
 };
 
 // The settings window. Built hidden; when the user closes it, it saves its frame and has the coordinator apply the
-// preferences (AppCoordinator::settingsWindowDidClose).
+// preferences (AppCoordinator::settingsWindowDidClose). As for the history window, only a frame that was shown in
+// this run is ever saved.
 class SettingsWindow
 {
 public:

@@ -1,63 +1,64 @@
 #include "CopyCommands.h"
 
-#include "AppCoordinator.h"
 #include "AppModel.h"
+#include "Clock.h"
+#include "CommandFeedback.h"
 #include "HistoryStore.h"
 #include "HistoryWrites.h"
 #include "PasteService.h"
-#include "Pasteboard.h"
-#include "Workspace.h"
+#include "PasteTarget.h"
+#include "PasteboardMonitor.h"
 
-CopyCommands::CopyCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+CopyCommands::CopyCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes, PasteService &pasteService,
+    PasteboardMonitor &clipboardMonitor, CommandFeedback &feedback, const PasteTarget &pasteTarget, const Clock &clock)
+    : m_model(model)
+    , m_store(store)
+    , m_writes(writes)
+    , m_pasteService(pasteService)
+    , m_clipboardMonitor(clipboardMonitor)
+    , m_feedback(feedback)
+    , m_pasteTarget(pasteTarget)
+    , m_clock(clock)
+{ }
 
 bool CopyCommands::succeeded()
 {
-    m_coordinator.clipboardMonitor().setLastCopySequencePasteTime(m_coordinator.clock().now());
-    m_coordinator.playSound(SoundEffect::copy);
+    m_clipboardMonitor.setLastCopySequencePasteTime(m_clock.now());
+    m_feedback.playSound(SoundEffect::copy);
     return true;
 }
 
 bool CopyCommands::failed(const QString &description)
 {
-    m_coordinator.model().setLastError(description);
+    m_model.setLastError(description);
     return false;
 }
 
 bool CopyCommands::copyItem(const ClipboardItem &item, PasteVariant variant)
 {
-    if (auto written = m_coordinator.pasteService().write(item, variant); !written)
+    if (auto written = m_pasteService.write(item, variant); !written)
         return failed(written.error().errorDescription());
-    const auto updated = m_coordinator.updateItemAfterAction(item, false);
+    const auto updated = m_writes.updateItemAfterAction(item, false);
     if (!updated)
         return failed(updated.error().description());
     if (*updated)
-        m_coordinator.model().updateItem(**updated);
+        m_model.updateItem(**updated);
     return succeeded();
 }
 
 bool CopyCommands::copyItemAsPlainText(const ClipboardItem &item)
 {
-    if (auto written = m_coordinator.pasteService().write(item, PasteVariant::plainText); !written)
+    if (auto written = m_pasteService.write(item, PasteVariant::plainText); !written)
         return failed(written.error().errorDescription());
-    return succeeded();
-}
-
-bool CopyCommands::writePlainText(const QString &text, bool marked)
-{
-    PasteboardContent content;
-    if (marked)
-        content.setString(PasteboardType::varnistoMarker(), QStringLiteral("1"));
-    content.setString(PasteboardType::plainText(), text);
-    // A refused write leaves what the user had on the clipboard.
-    if (!m_coordinator.pasteService().pasteboard().write(content))
-        return failed(PasteServiceError(PasteServiceError::unsupportedItem).errorDescription());
     return succeeded();
 }
 
 bool CopyCommands::copyText(const QString &text)
 {
     // Without our marker: the capture takes the text in as a new history item.
-    return writePlainText(text, false);
+    if (auto written = m_pasteService.writeText(text, PasteService::Marker::none); !written)
+        return failed(written.error().errorDescription());
+    return succeeded();
 }
 
 bool CopyCommands::copyMergedItems(const QList<ClipboardItem> &items)
@@ -67,30 +68,23 @@ bool CopyCommands::copyMergedItems(const QList<ClipboardItem> &items)
     const std::optional<QString> text = mergedText(items);
     if (!text)
         return false;
-    return writePlainText(*text, true);
+    if (auto written = m_pasteService.writeText(*text, PasteService::Marker::ours); !written)
+        return failed(written.error().errorDescription());
+    return succeeded();
 }
 
 std::optional<QString> CopyCommands::mergedText(const QList<ClipboardItem> &items)
 {
     QStringList pieces;
     for (const ClipboardItem &item : items) {
-        switch (item.kind) {
-        case ClipboardKind::text:
-        case ClipboardKind::richText:
-        case ClipboardKind::link:
-        case ClipboardKind::email:
-        case ClipboardKind::color:
+        if (item.kind.isTextLike()) {
             if (!item.text)
                 return std::nullopt;
             pieces.append(*item.text);
-            break;
-        case ClipboardKind::image:
-            return std::nullopt;
-        case ClipboardKind::file:
-            if (item.filePaths.isEmpty())
-                return std::nullopt;
+        } else if (item.kind == ClipboardKind::file && !item.filePaths.isEmpty()) {
             pieces.append(item.filePaths.join(QLatin1Char('\n')));
-            break;
+        } else {
+            return std::nullopt; // an image, or a file item without paths
         }
     }
     return pieces.join(QLatin1Char('\n'));
@@ -98,8 +92,7 @@ std::optional<QString> CopyCommands::mergedText(const QList<ClipboardItem> &item
 
 Expected<void, HistoryStoreError> CopyCommands::removeDuplicatesOfItem(const ClipboardItem &item)
 {
-    const HistoryWrites::Deletion deletion
-        = m_coordinator.historyWrites().deleteItems(m_coordinator.historyWrites().duplicatesOf(item));
+    const HistoryWrites::Deletion deletion = m_writes.deleteItems(m_writes.duplicatesOf(item));
     if (deletion.error)
         return Expected<void, HistoryStoreError>::failure(*deletion.error);
     return {};
@@ -113,16 +106,16 @@ void CopyCommands::mergeSelectedItems(const QList<ClipboardItem> &items)
     if (!text)
         return;
 
-    const QDateTime now = m_coordinator.clock().now();
+    const QDateTime now = m_clock.now();
     ClipboardItem merged;
     merged.id = QUuid::createUuid();
     merged.kind = ClipboardKind::text;
     merged.text = *text;
-    if (const auto front = m_coordinator.workspace().frontApplication()) {
-        if (!front->name.isEmpty())
-            merged.sourceAppName = front->name;
-        if (!front->bundleIdentifier.isEmpty())
-            merged.sourceBundleIdentifier = front->bundleIdentifier;
+    if (const auto source = m_pasteTarget.application()) {
+        if (!source->name.isEmpty())
+            merged.sourceAppName = source->name;
+        if (!source->bundleIdentifier.isEmpty())
+            merged.sourceBundleIdentifier = source->bundleIdentifier;
     }
     merged.copiedAt = now;
     merged.firstCopiedAt = now;
@@ -131,18 +124,16 @@ void CopyCommands::mergeSelectedItems(const QList<ClipboardItem> &items)
 
     // The merged item replaces the loaded items of the same content. It is stored before they are deleted, so that
     // a failure loses nothing the user gave them.
-    HistoryWrites &writes = m_coordinator.historyWrites();
-    merged = writes.withFreshSearchText(merged);
-    const QList<ClipboardItem> duplicates = writes.duplicatesOf(merged);
-    merged = writes.inheritingFrom(merged, duplicates);
-    if (auto written = m_coordinator.historyStore().upsert(merged); !written) {
-        m_coordinator.model().setLastError(written.error().description());
+    merged = m_writes.withFreshSearchText(merged);
+    const QList<ClipboardItem> duplicates = m_writes.duplicatesOf(merged);
+    merged = m_writes.inheritingFrom(merged, duplicates);
+    if (auto written = m_store.upsert(merged); !written) {
+        m_model.setLastError(written.error().description());
         return;
     }
-    const HistoryWrites::Deletion deletion = writes.deleteItems(duplicates);
-    AppModel &model = m_coordinator.model();
-    model.upsertItem(merged);
-    model.trimItems(model.preferences().maxHistoryItems);
+    const HistoryWrites::Deletion deletion = m_writes.deleteItems(duplicates);
+    m_model.upsertItem(merged);
+    m_model.trimItems(m_model.preferences().maxHistoryItems);
     if (deletion.error)
-        model.setLastError(deletion.error->description());
+        m_model.setLastError(deletion.error->description());
 }

@@ -10,20 +10,30 @@
 
 #include <optional>
 
-class AppCoordinator;
-class PasteboardContent;
+class AppModel;
+class Clock;
+class CommandFeedback;
+class HistoryStore;
+class HistoryWrites;
+class PasteService;
+class PasteTarget;
+class PasteboardMonitor;
 
 // The commands that put history items on the clipboard without pasting them, and the one that merges several items
 // into a new history item. Main thread only.
 class CopyCommands final
 {
 public:
-    explicit CopyCommands(AppCoordinator &coordinator);
+    CopyCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes, PasteService &pasteService,
+        PasteboardMonitor &clipboardMonitor, CommandFeedback &feedback, const PasteTarget &pasteTarget,
+        const Clock &clock);
 
     bool copyItem(const ClipboardItem &item, PasteVariant variant);
     bool copyItemAsPlainText(const ClipboardItem &item);
     bool copyText(const QString &text);
     bool copyMergedItems(const QList<ClipboardItem> &items);
+    // The merged item's source is the application the user works in: while our window is in front, the one that
+    // was in front before it.
     void mergeSelectedItems(const QList<ClipboardItem> &items);
     static std::optional<QString> mergedText(const QList<ClipboardItem> &items);
     Expected<void, HistoryStoreError> removeDuplicatesOfItem(const ClipboardItem &item);
@@ -32,7 +42,13 @@ private:
     // The clipboard was written: the paste time and the copy sound.
     bool succeeded();
     bool failed(const QString &description);
-    bool writePlainText(const QString &text, bool marked);
 
-    AppCoordinator &m_coordinator;
+    AppModel &m_model;
+    HistoryStore &m_store;
+    HistoryWrites &m_writes;
+    PasteService &m_pasteService;
+    PasteboardMonitor &m_clipboardMonitor;
+    CommandFeedback &m_feedback;
+    const PasteTarget &m_pasteTarget;
+    const Clock &m_clock;
 };

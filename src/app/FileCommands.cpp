@@ -1,9 +1,10 @@
 #include "FileCommands.h"
 
-#include "AppCoordinator.h"
+#include "AppLogging.h"
 #include "AppModel.h"
 #include "AssociatedApplication.h"
 #include "ClipboardImageExportError.h"
+#include "DesktopEntries.h"
 #include "DesktopLauncher.h"
 #include "FileDialogPresenter.h"
 #include "Localization.h"
@@ -12,17 +13,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QSaveFile>
 
-namespace {
-
-Q_LOGGING_CATEGORY(lcFileCommands, "varnisto.app.files", QtWarningMsg)
-
-} // namespace
-
-FileCommands::FileCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+FileCommands::FileCommands(AppModel &model, FileDialogPresenter &fileDialogs, DesktopLauncher &launcher,
+    const DefaultApplications &defaultApplications)
+    : m_model(model), m_fileDialogs(fileDialogs), m_launcher(launcher), m_defaultApplications(defaultApplications)
+{ }
 
 QString FileCommands::suggestedImageFileName(const ClipboardItem &item)
 {
@@ -52,7 +49,7 @@ std::optional<QByteArray> FileCommands::pngData(const QImage &image)
 bool FileCommands::saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion)
 {
     const auto refuse = [&](ClipboardImageExportError error) {
-        m_coordinator.model().setLastError(error.errorDescription());
+        m_model.setLastError(error.errorDescription());
         if (completion)
             completion();
         return false;
@@ -64,7 +61,7 @@ bool FileCommands::saveImage(const ClipboardItem &item, QWindow *window, std::fu
         return refuse(ClipboardImageExportError::missingImageFile);
 
     QPointer<FileCommands> self(this);
-    m_coordinator.fileDialogs().chooseSaveLocation(window,
+    m_fileDialogs.chooseSaveLocation(window,
         {localized(QStringLiteral("Save Image")), suggestedImageFileName(item),
             localized(QStringLiteral("PNG Image")) + QStringLiteral(" (*.png)"), QStringLiteral("png")},
         [self, source, completion = std::move(completion)](const std::optional<QString> &chosen) {
@@ -82,29 +79,26 @@ void FileCommands::copyImage(const QString &source, const QString &destination)
     QFile input(source);
     QSaveFile output(destination);
     if (!input.open(QIODevice::ReadOnly)) {
-        qCWarning(lcFileCommands).noquote() << "cannot read" << source << input.errorString();
-        m_coordinator.model().setLastError(
-            ClipboardImageExportError(ClipboardImageExportError::missingImageFile).errorDescription());
+        qCWarning(lcApp).noquote() << "cannot read" << source << input.errorString();
+        m_model.setLastError(ClipboardImageExportError(ClipboardImageExportError::missingImageFile).errorDescription());
         return;
     }
     const QByteArray bytes = input.readAll();
     if (input.error() != QFileDevice::NoError || !output.open(QIODevice::WriteOnly)
         || output.write(bytes) != bytes.size() || !output.commit()) {
-        qCWarning(lcFileCommands).noquote() << "cannot save the image to" << destination << output.errorString();
-        m_coordinator.model().setLastError(
+        qCWarning(lcApp).noquote() << "cannot save the image to" << destination << output.errorString();
+        m_model.setLastError(
             localized(QStringLiteral("The image could not be saved to %@."), {QFileInfo(destination).fileName()}));
     }
 }
 
 void FileCommands::open(const QUrl &url, const QString &desktopEntryPath, const QString &applicationName)
 {
-    if (auto opened = m_coordinator.launcher().openURLs({url}, desktopEntryPath); !opened) {
-        QString name = applicationName;
-        if (name.isEmpty()) {
-            const std::optional<DesktopEntry> entry = DesktopEntries::read(desktopEntryPath);
-            name = entry ? entry->localizedName(currentInterfaceLanguage()) : QFileInfo(desktopEntryPath).baseName();
-        }
-        m_coordinator.model().setLastError(localized(QStringLiteral("%@ could not be started."), {name}));
+    if (auto opened = m_launcher.openURLs({url}, desktopEntryPath); !opened) {
+        const QString name = !applicationName.isEmpty()
+            ? applicationName
+            : DesktopEntries::displayName(desktopEntryPath, currentInterfaceLanguage());
+        m_model.setLastError(localized(QStringLiteral("%@ could not be started."), {name}));
     }
 }
 
@@ -118,7 +112,7 @@ void FileCommands::openInAssociatedApplication(const ClipboardItem &item)
     if (!url)
         return;
     const std::optional<AssociatedApplication> application
-        = AssociatedApplication::forURL(*url, associatedApplicationIconSize, m_coordinator.defaultApplications());
+        = AssociatedApplication::forURL(*url, associatedApplicationIconSize, m_defaultApplications);
     if (!application)
         return;
     open(*url, application->url.toLocalFile(), application->name);
@@ -137,11 +131,11 @@ void FileCommands::openLink(const ClipboardItem &item)
     if (item.kind != ClipboardKind::link || !item.text)
         return;
     if (const std::optional<Url> link = ClipboardItem::linkURL(*item.text))
-        m_coordinator.launcher().openURL(link->toQUrl());
+        m_launcher.openURL(link->toQUrl());
 }
 
 void FileCommands::showInFinder(const ClipboardItem &item)
 {
     if (const std::optional<QUrl> url = item.contentFileURL())
-        m_coordinator.launcher().revealFile(url->toLocalFile());
+        m_launcher.revealFile(url->toLocalFile());
 }

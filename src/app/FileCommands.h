@@ -10,7 +10,10 @@
 #include <functional>
 #include <optional>
 
-class AppCoordinator;
+class AppModel;
+class DefaultApplications;
+class DesktopLauncher;
+class FileDialogPresenter;
 class QImage;
 class QWindow;
 
@@ -25,7 +28,8 @@ public:
     // The icon size the open command asks the default application for.
     static constexpr int associatedApplicationIconSize = 22;
 
-    explicit FileCommands(AppCoordinator &coordinator);
+    FileCommands(AppModel &model, FileDialogPresenter &fileDialogs, DesktopLauncher &launcher,
+        const DefaultApplications &defaultApplications);
 
     bool saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion);
     static QString suggestedImageFileName(const ClipboardItem &item);
@@ -42,5 +46,8 @@ private:
     void open(const QUrl &url, const QString &desktopEntryPath, const QString &applicationName);
     void copyImage(const QString &source, const QString &destination);
 
-    AppCoordinator &m_coordinator;
+    AppModel &m_model;
+    FileDialogPresenter &m_fileDialogs;
+    DesktopLauncher &m_launcher;
+    const DefaultApplications &m_defaultApplications;
 };

@@ -3,11 +3,21 @@
 #include "AppModel.h"
 #include "FileDialogPresenter.h"
 #include "Localization.h"
+#include "PasteboardMonitor.h"
 
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
-HistoryArchiveCommands::HistoryArchiveCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+HistoryArchiveCommands::HistoryArchiveCommands(AppModel &model, HistoryStore &store,
+    PasteboardMonitor &clipboardMonitor, FileDialogPresenter &fileDialogs, QString supportDirectory,
+    std::function<void()> reloadHistory)
+    : m_model(model)
+    , m_store(store)
+    , m_clipboardMonitor(clipboardMonitor)
+    , m_fileDialogs(fileDialogs)
+    , m_supportDirectory(std::move(supportDirectory))
+    , m_reloadHistory(std::move(reloadHistory))
+{ }
 
 HistoryArchiveCommands::~HistoryArchiveCommands()
 {
@@ -21,7 +31,7 @@ QString HistoryArchiveCommands::archiveDestination(const QString &chosenPath)
     return chosenPath + archiveSuffix;
 }
 
-VarnistoArchiveProgress HistoryArchiveCommands::forwardedProgress(AppCoordinator::ArchiveProgress progress)
+VarnistoArchiveProgress HistoryArchiveCommands::forwardedProgress(ArchiveProgress progress)
 {
     if (!progress)
         return {};
@@ -32,12 +42,11 @@ VarnistoArchiveProgress HistoryArchiveCommands::forwardedProgress(AppCoordinator
     };
 }
 
-bool HistoryArchiveCommands::exportHistoryArchive(
-    AppCoordinator::ArchiveProgress progress, AppCoordinator::ExportCompletion completion)
+bool HistoryArchiveCommands::exportHistoryArchive(ArchiveProgress progress, ExportCompletion completion)
 {
-    if (m_coordinator.isHistoryArchiveOperationRunning())
+    if (m_running)
         return false;
-    const std::optional<QString> chosen = m_coordinator.fileDialogs().chooseSaveLocation(
+    const std::optional<QString> chosen = m_fileDialogs.chooseSaveLocation(
         {localized(QStringLiteral("Export History and Tags")), QStringLiteral("Varnisto Export") + archiveSuffix,
             localized(QStringLiteral("Varnisto Archive")) + QStringLiteral(" (*") + archiveSuffix + QLatin1Char(')'),
             archiveSuffix.mid(1)});
@@ -45,9 +54,9 @@ bool HistoryArchiveCommands::exportHistoryArchive(
         return false;
     const QString destination = archiveDestination(*chosen);
 
-    m_coordinator.setHistoryArchiveOperationRunning(true);
-    HistoryStore &store = m_coordinator.historyStore();
-    const QString support = m_coordinator.supportDirectory();
+    m_running = true;
+    HistoryStore &store = m_store;
+    const QString support = m_supportDirectory;
     const VarnistoArchiveProgress report = forwardedProgress(std::move(progress));
     // Every stored item goes into the archive, not only the ones the list holds.
     m_work = QtConcurrent::run([this, &store, support, destination, report, completion = std::move(completion)] {
@@ -56,7 +65,7 @@ bool HistoryArchiveCommands::exportHistoryArchive(
         QMetaObject::invokeMethod(
             this,
             [this, result = std::move(result), completion] {
-                m_coordinator.setHistoryArchiveOperationRunning(false);
+                m_running = false;
                 if (completion)
                     completion(result);
             },
@@ -65,21 +74,20 @@ bool HistoryArchiveCommands::exportHistoryArchive(
     return true;
 }
 
-bool HistoryArchiveCommands::importHistoryArchive(
-    AppCoordinator::ArchiveProgress progress, AppCoordinator::ImportCompletion completion)
+bool HistoryArchiveCommands::importHistoryArchive(ArchiveProgress progress, ImportCompletion completion)
 {
-    if (m_coordinator.isHistoryArchiveOperationRunning())
+    if (m_running)
         return false;
     const std::optional<QString> chosen
-        = m_coordinator.fileDialogs().chooseFolder(localized(QStringLiteral("Import History and Tags")));
+        = m_fileDialogs.chooseFolder(localized(QStringLiteral("Import History and Tags")));
     if (!chosen || chosen->isEmpty())
         return false;
 
-    m_coordinator.setHistoryArchiveOperationRunning(true);
+    m_running = true;
     // No capture while the import writes the store; a capture held for merging is dropped.
-    m_coordinator.clipboardMonitor().stop();
-    HistoryStore &store = m_coordinator.historyStore();
-    const QString support = m_coordinator.supportDirectory();
+    m_clipboardMonitor.stop();
+    HistoryStore &store = m_store;
+    const QString support = m_supportDirectory;
     const QString archive = *chosen;
     const VarnistoArchiveProgress report = forwardedProgress(std::move(progress));
     m_work = QtConcurrent::run([this, &store, support, archive, report, completion = std::move(completion)] {
@@ -88,10 +96,10 @@ bool HistoryArchiveCommands::importHistoryArchive(
         QMetaObject::invokeMethod(
             this,
             [this, result = std::move(result), completion] {
-                m_coordinator.clipboardMonitor().start(m_coordinator.model().preferences());
+                m_clipboardMonitor.start(m_model.preferences());
                 // Also after a failure: what the import stored before it is in the history and the list shows it.
-                m_coordinator.loadHistory();
-                m_coordinator.setHistoryArchiveOperationRunning(false);
+                m_reloadHistory();
+                m_running = false;
                 if (completion)
                     completion(result);
             },

@@ -1,20 +1,16 @@
 #include "HistoryWrites.h"
 
 #include "AppModel.h"
+#include "Clock.h"
 #include "FilePreviewCache.h"
 #include "HistoryStore.h"
+#include "SupportFolder.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSet>
 
-HistoryWrites::HistoryWrites(
-    AppModel &model, HistoryStore &store, FilePreviewCache &filePreviews, QString supportDirectory)
-    : m_model(model)
-    , m_store(store)
-    , m_filePreviews(filePreviews)
-    , m_supportDirectory(QDir::cleanPath(QFileInfo(supportDirectory).absoluteFilePath()))
+HistoryWrites::HistoryWrites(AppModel &model, HistoryStore &store, FilePreviewCache &filePreviews,
+    const SupportFolder &support, const Clock &clock)
+    : m_model(model), m_store(store), m_filePreviews(filePreviews), m_support(support), m_clock(clock)
 { }
 
 ClipboardItem HistoryWrites::withFreshSearchText(const ClipboardItem &item) const
@@ -52,6 +48,18 @@ HistoryWrites::Result<std::optional<ClipboardItem>> HistoryWrites::update(
         return R::failure(written.error());
     m_model.updateItem(changed);
     return std::optional<ClipboardItem>(changed);
+}
+
+HistoryWrites::Result<std::optional<ClipboardItem>> HistoryWrites::updateItemAfterAction(
+    const ClipboardItem &item, bool incrementCopyCount)
+{
+    const AppPreferences &preferences = m_model.preferences();
+    std::optional<QDateTime> copiedAt;
+    if (preferences.updateHistoryAfterAction && !preferences.copySequenceModeEnabled)
+        copiedAt = m_clock.now();
+    if (!copiedAt && !incrementCopyCount)
+        return std::optional<ClipboardItem>();
+    return m_store.touchItem(item.id, copiedAt, incrementCopyCount);
 }
 
 HistoryWrites::Deletion HistoryWrites::deleteItems(const QList<ClipboardItem> &items)
@@ -113,9 +121,9 @@ void HistoryWrites::removeLinkPreviewFiles(const ClipboardItem &item)
     if (!item.linkPreviewDetails)
         return;
     if (item.linkPreviewDetails->imagePath)
-        removeSupportFile(*item.linkPreviewDetails->imagePath);
+        m_support.removeFile(*item.linkPreviewDetails->imagePath);
     if (item.linkPreviewDetails->faviconPath)
-        removeSupportFile(*item.linkPreviewDetails->faviconPath);
+        m_support.removeFile(*item.linkPreviewDetails->faviconPath);
 }
 
 void HistoryWrites::removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept)
@@ -144,14 +152,6 @@ void HistoryWrites::removeImageFiles(const QList<ClipboardItem> &removed, const 
     }
     for (const ClipboardItem &item : removed) {
         if (item.assetPath && !inUse.contains(*item.assetPath))
-            removeSupportFile(*item.assetPath);
+            m_support.removeFile(*item.assetPath);
     }
-}
-
-bool HistoryWrites::removeSupportFile(const QString &path) const
-{
-    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    if (!absolute.startsWith(m_supportDirectory + QLatin1Char('/')))
-        return false;
-    return QFile::remove(absolute);
 }

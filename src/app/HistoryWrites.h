@@ -12,8 +12,10 @@
 #include <optional>
 
 class AppModel;
+class Clock;
 class FilePreviewCache;
 class HistoryStore;
+class SupportFolder;
 
 // The steps that every command changing the history shares. The store is written first and the model after the
 // write succeeded; what removed items leave behind on disk (their image, their link-preview pictures, the cached
@@ -23,7 +25,8 @@ class HistoryWrites
 public:
     template<typename T> using Result = Expected<T, HistoryStoreError>;
 
-    HistoryWrites(AppModel &model, HistoryStore &store, FilePreviewCache &filePreviews, QString supportDirectory);
+    HistoryWrites(AppModel &model, HistoryStore &store, FilePreviewCache &filePreviews, const SupportFolder &support,
+        const Clock &clock);
 
     // The item with its search text rebuilt, with the names the model knows for its tags.
     ClipboardItem withFreshSearchText(const ClipboardItem &item) const;
@@ -35,6 +38,11 @@ public:
     // gone leaves the model and nothing is written: the result is then nothing.
     Result<std::optional<ClipboardItem>> update(
         const ClipboardItem &item, const std::function<void(ClipboardItem &)> &change);
+
+    // After a paste or a copy: the stored item with one more copy (when asked) and, when the history follows
+    // actions and copy-sequence mode is off, the current time as its copy time. Nothing when the item is no longer
+    // stored, or when there is nothing to change. The model is not told.
+    Result<std::optional<ClipboardItem>> updateItemAfterAction(const ClipboardItem &item, bool incrementCopyCount);
 
     // What a deletion of several items did: the items whose rows went, and the failure that stopped it.
     struct Deletion
@@ -57,12 +65,11 @@ public:
     void removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept);
     // Removes the image files (inside the support folder) of removed items that no kept item uses.
     void removeImageFiles(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept);
-    // Removes a file when it lies inside the support folder; anything else is the user's and stays.
-    bool removeSupportFile(const QString &path) const;
 
 private:
     AppModel &m_model;
     HistoryStore &m_store;
     FilePreviewCache &m_filePreviews;
-    const QString m_supportDirectory;
+    const SupportFolder &m_support;
+    const Clock &m_clock;
 };

@@ -1,7 +1,8 @@
 #include "ImageAssetCleanup.h"
 
+#include "SupportFolder.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -21,11 +22,12 @@ void forgetReferencedFiles(QHash<QString, QString> &candidates, const QList<Clip
 } // namespace
 
 QStringList ImageAssetCleanup::removeUnreferencedImages(
-    const QString &imagesDirectory, const QList<ClipboardItem> &loadedItems, HistoryStore &store)
+    const SupportFolder &support, const QList<ClipboardItem> &loadedItems, HistoryStore &store)
 {
     // File name -> path of every regular file in the folder that nothing known refers to yet.
     QHash<QString, QString> candidates;
-    const QFileInfoList files = QDir(imagesDirectory).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    const QFileInfoList files
+        = QDir(support.imagesDirectory()).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo &file : files)
         candidates.insert(file.fileName(), file.absoluteFilePath());
     forgetReferencedFiles(candidates, loadedItems);
@@ -54,7 +56,7 @@ QStringList ImageAssetCleanup::removeUnreferencedImages(
 
     QStringList removed;
     for (const QString &path : std::as_const(candidates)) {
-        if (QFile::remove(path))
+        if (support.removeFile(path))
             removed.append(path);
     }
     removed.sort();

@@ -1,72 +1,83 @@
 #include "ItemCommands.h"
 
 #include "AlertPresenter.h"
-#include "AppCoordinator.h"
 #include "AppModel.h"
+#include "Clock.h"
+#include "CommandFeedback.h"
+#include "FilePreviewCache.h"
 #include "HistoryStore.h"
 #include "HistoryWrites.h"
 #include "Localization.h"
+#include "SupportFolder.h"
 #include "TextUtilities.h"
 
-#include <QDir>
 #include <QSet>
 
-namespace {
-
-bool isTextLike(ClipboardKind kind)
-{
-    return kind != ClipboardKind::image && kind != ClipboardKind::file;
-}
-
-} // namespace
-
-ItemCommands::ItemCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+ItemCommands::ItemCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes, FilePreviewCache &filePreviews,
+    const SupportFolder &support, CommandFeedback &feedback, AlertPresenter &alerts, const Clock &clock)
+    : m_model(model)
+    , m_store(store)
+    , m_writes(writes)
+    , m_filePreviews(filePreviews)
+    , m_support(support)
+    , m_feedback(feedback)
+    , m_alerts(alerts)
+    , m_clock(clock)
+{ }
 
 void ItemCommands::deleteItems(const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return;
-    const HistoryWrites::Deletion deletion = m_coordinator.historyWrites().deleteItems(items);
+    const HistoryWrites::Deletion deletion = m_writes.deleteItems(items);
     if (deletion.error) {
-        m_coordinator.model().setLastError(deletion.error->description());
+        m_model.setLastError(deletion.error->description());
         return;
     }
-    m_coordinator.playSound(SoundEffect::delete_);
+    m_feedback.playSound(SoundEffect::delete_);
 }
 
 void ItemCommands::clearHistory()
 {
-    AppModel &model = m_coordinator.model();
-    HistoryWrites &writes = m_coordinator.historyWrites();
-    const bool keep = model.preferences().keepFavoritesOnClearHistory;
-    const auto removal = m_coordinator.historyStore().clearHistory(keep);
+    const bool keep = m_model.preferences().keepFavoritesOnClearHistory;
+    const auto removal = m_store.clearHistory(keep);
     if (!removal) {
-        model.setLastError(removal.error().description());
+        m_model.setLastError(removal.error().description());
         return;
     }
-    const QSet<QUuid> removedIDs(removal->itemIDs.cbegin(), removal->itemIDs.cend());
+    // A row the store deleted leaves the model even when the model's copy looked kept, and an item the store did
+    // not report (its row was gone already, or could not be read) leaves when the rule does not keep it.
+    const QSet<QUuid> reported(removal->itemIDs.cbegin(), removal->itemIDs.cend());
     QList<ClipboardItem> removed;
     QList<ClipboardItem> kept;
-    for (const ClipboardItem &item : model.items())
-        (removedIDs.contains(item.id) ? removed : kept).append(item);
+    for (const ClipboardItem &item : m_model.items()) {
+        const bool stays = keep && (item.isFavorite || !item.tags.isEmpty()) && !reported.contains(item.id);
+        (stays ? kept : removed).append(item);
+    }
 
     // The files the cleared rows referred to: their images, link previews and icons.
     for (const QString &path : removal->assetPaths)
-        writes.removeSupportFile(path);
+        m_support.removeFile(path);
     if (!keep) {
-        QDir(m_coordinator.linkPreviewsDirectory()).removeRecursively();
-        m_coordinator.filePreviewCache().removeAll();
+        m_support.removeDirectory(m_support.linkPreviewsDirectory());
+        m_filePreviews.removeAll();
     } else {
-        for (const ClipboardItem &item : std::as_const(removed))
-            writes.removeLinkPreviewFiles(item);
-        writes.removeFilePreviews(removed, kept);
+        // Only the pictures of rows that went: an unreported item's row may still be stored and refer to them.
+        for (const ClipboardItem &item : std::as_const(removed)) {
+            if (reported.contains(item.id))
+                m_writes.removeLinkPreviewFiles(item);
+        }
+        m_writes.removeFilePreviews(removed, kept);
     }
-    model.removeItems(removedIDs);
+    QSet<QUuid> removedIDs;
+    for (const ClipboardItem &item : std::as_const(removed))
+        removedIDs.insert(item.id);
+    m_model.removeItems(removedIDs);
 }
 
 bool ItemCommands::confirmClearHistory()
 {
-    const AppPreferences &preferences = m_coordinator.model().preferences();
+    const AppPreferences &preferences = m_model.preferences();
     if (!preferences.warnOnClearHistory)
         return true;
     const QString informative = preferences.keepFavoritesOnClearHistory
@@ -74,8 +85,8 @@ bool ItemCommands::confirmClearHistory()
                                    "action cannot be undone."))
         : localized(QStringLiteral("This will delete all history items including favorites and tagged items. This "
                                    "action cannot be undone."));
-    return m_coordinator.alerts().confirm(localized(QStringLiteral("Are you sure you want to clear entire history?")),
-        informative, localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
+    return m_alerts.confirm(localized(QStringLiteral("Are you sure you want to clear entire history?")), informative,
+        localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
 }
 
 QStringList ItemCommands::trimmedTextLines(const ClipboardItem &item)
@@ -104,10 +115,8 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     const QStringList lines = trimmedTextLines(item);
     if (lines.size() < 2)
         return;
-    AppModel &model = m_coordinator.model();
-    HistoryWrites &writes = m_coordinator.historyWrites();
-    const QDateTime now = m_coordinator.clock().now();
-    const bool digitsAsColor = model.preferences().treatDigitNumbersAsColor;
+    const QDateTime now = m_clock.now();
+    const bool digitsAsColor = m_model.preferences().treatDigitNumbersAsColor;
 
     // One item per line; a line that repeats an earlier one, or what a loaded item holds, makes no second item of
     // the same content (the loaded one hands its favourite, tags and title on and goes).
@@ -130,9 +139,9 @@ void ItemCommands::splitItem(const ClipboardItem &item)
         if (seen.contains(key))
             continue;
         seen.insert(key);
-        QList<ClipboardItem> duplicates = writes.duplicatesOf(part);
+        QList<ClipboardItem> duplicates = m_writes.duplicatesOf(part);
         duplicates.removeIf([&](const ClipboardItem &duplicate) { return duplicate.id == item.id; });
-        created.append(writes.inheritingFrom(part, duplicates));
+        created.append(m_writes.inheritingFrom(part, duplicates));
         replaced.append(duplicates);
     }
 
@@ -140,7 +149,7 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     std::optional<HistoryStoreError> failure;
     QList<ClipboardItem> stored;
     for (const ClipboardItem &part : std::as_const(created)) {
-        if (auto written = m_coordinator.historyStore().upsert(part); !written) {
+        if (auto written = m_store.upsert(part); !written) {
             failure = written.error();
             break;
         }
@@ -153,29 +162,28 @@ void ItemCommands::splitItem(const ClipboardItem &item)
         replaced.removeIf([&](const ClipboardItem &duplicate) {
             return !storedKeys.contains(duplicate.kind.rawValue() + QLatin1Char('\n') + duplicate.contentKey());
         });
-        const HistoryWrites::Deletion deletion = writes.deleteItems(replaced);
+        const HistoryWrites::Deletion deletion = m_writes.deleteItems(replaced);
         if (!failure && deletion.error)
             failure = deletion.error;
 
-        model.setItems(stored + model.items());
+        m_model.setItems(stored + m_model.items());
         QList<QUuid> ids;
         for (const ClipboardItem &part : std::as_const(stored))
             ids.append(part.id);
-        model.setSelectedItemID(ids.first());
-        model.setSelectedItemIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
-        model.setSelectedItemIDsInSelectionOrder(ids);
-        model.trimItems(model.preferences().maxHistoryItems);
+        m_model.setSelectedItemID(ids.first());
+        m_model.setSelectedItemIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        m_model.setSelectedItemIDsInSelectionOrder(ids);
+        m_model.trimItems(m_model.preferences().maxHistoryItems);
     }
     if (failure)
-        model.setLastError(failure->description());
+        m_model.setLastError(failure->description());
 }
 
 void ItemCommands::toggleFavorite(const ClipboardItem &item)
 {
     const bool favorite = !item.isFavorite;
-    if (auto updated = m_coordinator.historyWrites().update(item, [&](ClipboardItem &c) { c.isFavorite = favorite; });
-        !updated)
-        m_coordinator.model().setLastError(updated.error().description());
+    if (auto updated = m_writes.update(item, [&](ClipboardItem &c) { c.isFavorite = favorite; }); !updated)
+        m_model.setLastError(updated.error().description());
 }
 
 void ItemCommands::setFavorite(bool favorite, const QList<ClipboardItem> &items)
@@ -183,10 +191,8 @@ void ItemCommands::setFavorite(bool favorite, const QList<ClipboardItem> &items)
     for (const ClipboardItem &item : items) {
         if (item.isFavorite == favorite)
             continue;
-        if (auto updated
-            = m_coordinator.historyWrites().update(item, [&](ClipboardItem &c) { c.isFavorite = favorite; });
-            !updated) {
-            m_coordinator.model().setLastError(updated.error().description());
+        if (auto updated = m_writes.update(item, [&](ClipboardItem &c) { c.isFavorite = favorite; }); !updated) {
+            m_model.setLastError(updated.error().description());
             return;
         }
     }
@@ -200,22 +206,21 @@ void ItemCommands::renameItem(const ClipboardItem &item, const std::optional<QSt
         if (!text.isEmpty())
             trimmed = text;
     }
-    if (auto updated = m_coordinator.historyWrites().update(item, [&](ClipboardItem &c) { c.title = trimmed; });
-        !updated)
-        m_coordinator.model().setLastError(updated.error().description());
+    if (auto updated = m_writes.update(item, [&](ClipboardItem &c) { c.title = trimmed; }); !updated)
+        m_model.setLastError(updated.error().description());
 }
 
 void ItemCommands::editItem(const ClipboardItem &item, const QString &text)
 {
-    if (!isTextLike(item.kind)) {
-        m_coordinator.model().setLastError(localized(QStringLiteral("%@ cannot be edited."), {item.kind.title()}));
+    if (!item.kind.isTextLike()) {
+        m_model.setLastError(localized(QStringLiteral("%@ cannot be edited."), {item.kind.title()}));
         return;
     }
     if (TextUtilities::isBlank(text)) {
         // Nothing left: the item goes, with its files.
-        const HistoryWrites::Deletion deletion = m_coordinator.historyWrites().deleteItems({item});
+        const HistoryWrites::Deletion deletion = m_writes.deleteItems({item});
         if (deletion.error)
-            m_coordinator.model().setLastError(deletion.error->description());
+            m_model.setLastError(deletion.error->description());
         return;
     }
     replaceText(item, [&](const QString &) { return text; });
@@ -223,8 +228,8 @@ void ItemCommands::editItem(const ClipboardItem &item, const QString &text)
 
 void ItemCommands::transformItem(const ClipboardItem &item, ClipboardTextTransform transform)
 {
-    if (!isTextLike(item.kind) || !item.text) {
-        m_coordinator.model().setLastError(localized(QStringLiteral("%@ cannot be transformed."), {item.kind.title()}));
+    if (!item.kind.isTextLike() || !item.text) {
+        m_model.setLastError(localized(QStringLiteral("%@ cannot be transformed."), {item.kind.title()}));
         return;
     }
     replaceText(item, [&](const QString &old) { return transform.apply(old); });
@@ -232,9 +237,9 @@ void ItemCommands::transformItem(const ClipboardItem &item, ClipboardTextTransfo
 
 void ItemCommands::replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText)
 {
-    const bool digitsAsColor = m_coordinator.model().preferences().treatDigitNumbersAsColor;
+    const bool digitsAsColor = m_model.preferences().treatDigitNumbersAsColor;
     std::optional<LinkPreviewDetails> droppedPreview;
-    const auto updated = m_coordinator.historyWrites().update(item, [&](ClipboardItem &c) {
+    const auto updated = m_writes.update(item, [&](ClipboardItem &c) {
         const QString oldKey = c.contentKey();
         const bool wasRichText = c.kind == ClipboardKind::richText;
         c.text = newText(c.text.value_or(QString()));
@@ -250,23 +255,23 @@ void ItemCommands::replaceText(const ClipboardItem &item, const std::function<QS
         }
     });
     if (!updated) {
-        m_coordinator.model().setLastError(updated.error().description());
+        m_model.setLastError(updated.error().description());
         return;
     }
     // The pictures of a dropped preview go once the item no longer refers to them.
     if (droppedPreview) {
         ClipboardItem previous = item;
         previous.linkPreviewDetails = droppedPreview;
-        m_coordinator.historyWrites().removeLinkPreviewFiles(previous);
+        m_writes.removeLinkPreviewFiles(previous);
     }
 }
 
 void ItemCommands::removeUnusedFilePreviews()
 {
     QSet<QString> filePaths;
-    for (const ClipboardItem &item : m_coordinator.model().items()) {
+    for (const ClipboardItem &item : m_model.items()) {
         for (const QString &path : item.filePaths)
             filePaths.insert(path);
     }
-    m_coordinator.filePreviewCache().removePreviewsExcept(filePaths);
+    m_filePreviews.removePreviewsExcept(filePaths);
 }

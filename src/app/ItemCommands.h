@@ -10,7 +10,14 @@
 #include <functional>
 #include <optional>
 
-class AppCoordinator;
+class AlertPresenter;
+class AppModel;
+class Clock;
+class CommandFeedback;
+class FilePreviewCache;
+class HistoryStore;
+class HistoryWrites;
+class SupportFolder;
 
 // The commands that change or remove history items: delete, clear, split, favourite, rename, edit and transform.
 // Each writes the store first and tells the model after the write succeeded; a store failure becomes the model's
@@ -18,9 +25,13 @@ class AppCoordinator;
 class ItemCommands final
 {
 public:
-    explicit ItemCommands(AppCoordinator &coordinator);
+    ItemCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes, FilePreviewCache &filePreviews,
+        const SupportFolder &support, CommandFeedback &feedback, AlertPresenter &alerts, const Clock &clock);
 
     void deleteItems(const QList<ClipboardItem> &items);
+    // Without keepFavoritesOnClearHistory every item leaves the model; with it exactly the favourites and tagged
+    // items stay. The model follows that rule, not only the rows the store reported: an item whose row was gone
+    // already leaves as well.
     void clearHistory();
     bool confirmClearHistory();
     void splitItem(const ClipboardItem &item);
@@ -37,5 +48,12 @@ private:
     // the same address.
     void replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText);
 
-    AppCoordinator &m_coordinator;
+    AppModel &m_model;
+    HistoryStore &m_store;
+    HistoryWrites &m_writes;
+    FilePreviewCache &m_filePreviews;
+    const SupportFolder &m_support;
+    CommandFeedback &m_feedback;
+    AlertPresenter &m_alerts;
+    const Clock &m_clock;
 };

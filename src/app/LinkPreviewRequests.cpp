@@ -1,20 +1,19 @@
 #include "LinkPreviewRequests.h"
 
-#include "AppCoordinator.h"
+#include "AppLogging.h"
 #include "AppModel.h"
 #include "Coding.h"
+#include "FileCommands.h"
 #include "HistoryStore.h"
 #include "HistoryWrites.h"
 #include "Localization.h"
+#include "SupportFolder.h"
 
 #include <QDir>
-#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QSet>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcLinkPreviews, "varnisto.app.linkpreviews", QtWarningMsg)
 
 QString couldNotSave()
 {
@@ -23,7 +22,16 @@ QString couldNotSave()
 
 } // namespace
 
-LinkPreviewRequests::LinkPreviewRequests(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+LinkPreviewRequests::LinkPreviewRequests(AppModel &model, HistoryStore &store, HistoryWrites &writes,
+    LinkPreviewFetcher &fetcher, const SupportFolder &support, Scheduler &scheduler, const Clock &clock)
+    : m_model(model)
+    , m_store(store)
+    , m_writes(writes)
+    , m_fetcher(fetcher)
+    , m_support(support)
+    , m_scheduler(scheduler)
+    , m_clock(clock)
+{ }
 
 int LinkPreviewRequests::runningFetchCount() const
 {
@@ -37,8 +45,8 @@ int LinkPreviewRequests::runningFetchCount() const
 
 void LinkPreviewRequests::requestLinkPreviews(const ClipboardItem &item)
 {
-    if (!m_coordinator.model().preferences().showPreviewForLinks || item.kind != ClipboardKind::link
-        || item.linkPreviewDetails || m_pendingLinkPreviewModelUpdatesByItemID.contains(item.id))
+    if (!m_model.preferences().showPreviewForLinks || item.kind != ClipboardKind::link || item.linkPreviewDetails
+        || m_pendingLinkPreviewModelUpdatesByItemID.contains(item.id))
         return;
     refreshLinkPreview(item, false);
 }
@@ -56,7 +64,7 @@ void LinkPreviewRequests::refreshLinkPreview(const ClipboardItem &item, bool for
         return;
 
     const QUuid id = item.id;
-    LinkPreviewFetch *fetch = m_coordinator.linkPreviewFetcher().fetch(*url);
+    LinkPreviewFetch *fetch = m_fetcher.fetch(*url);
     m_linkPreviewTasksByItemID.insert(id, fetch);
     connect(fetch, &LinkPreviewFetch::finished, this,
         [this, id, fetch](const std::optional<LinkPreview> &preview) { handleResult(id, fetch, preview); });
@@ -84,15 +92,13 @@ void LinkPreviewRequests::handleResult(
     if (fetch->isCancelled())
         return;
     if (!preview && fetch->failure() == LinkPreviewFetch::Failure::noAnswer) {
-        qCInfo(lcLinkPreviews) << "no answer for the preview of" << Coding::uuidString(id) << "; tried again later";
+        qCInfo(lcApp) << "no answer for the preview of" << Coding::uuidString(id) << "; tried again later";
         return;
     }
 
-    AppModel &model = m_coordinator.model();
-    HistoryWrites &writes = m_coordinator.historyWrites();
-    const auto stored = writes.storedItem(id);
+    const auto stored = m_writes.storedItem(id);
     if (!stored) {
-        model.setLastError(stored.error().description());
+        m_model.setLastError(stored.error().description());
         return;
     }
     if (!*stored)
@@ -100,13 +106,13 @@ void LinkPreviewRequests::handleResult(
     const ClipboardItem &base = **stored;
 
     // The new pictures take the names of the old ones (the item's id and their role): they replace them in place.
-    const QString directory = m_coordinator.linkPreviewsDirectory();
+    const QString directory = m_support.linkPreviewsDirectory();
     QStringList written;
     bool failed = false;
     const auto save = [&](const QImage &image, const QString &role) -> std::optional<QString> {
         if (failed || image.isNull())
             return std::nullopt;
-        const std::optional<QByteArray> png = AppCoordinator::pngData(image);
+        const std::optional<QByteArray> png = FileCommands::pngData(image);
         if (!png)
             return std::nullopt;
         const QString path
@@ -114,7 +120,7 @@ void LinkPreviewRequests::handleResult(
         QSaveFile file(path);
         if (!QDir().mkpath(directory) || !file.open(QIODevice::WriteOnly) || file.write(*png) != png->size()
             || !file.commit()) {
-            qCWarning(lcLinkPreviews).noquote() << "could not write" << path << file.errorString();
+            qCWarning(lcApp).noquote() << "could not write" << path << file.errorString();
             failed = true;
             return std::nullopt;
         }
@@ -130,7 +136,7 @@ void LinkPreviewRequests::handleResult(
         details.imagePath = save(preview->image, QStringLiteral("preview"));
         details.faviconPath = save(preview->favicon, QStringLiteral("favicon"));
     }
-    details.fetchedAt = m_coordinator.clock().now();
+    details.fetchedAt = m_clock.now();
 
     QStringList previousFiles;
     if (base.linkPreviewDetails) {
@@ -142,21 +148,21 @@ void LinkPreviewRequests::handleResult(
     const auto removeAllBut = [&](const QStringList &paths, const QStringList &kept) {
         for (const QString &path : paths) {
             if (!kept.contains(path))
-                writes.removeSupportFile(path);
+                m_support.removeFile(path);
         }
     };
 
     if (failed) {
         removeAllBut(written, previousFiles);
-        model.setLastError(couldNotSave());
+        m_model.setLastError(couldNotSave());
         return;
     }
     ClipboardItem updated = base;
     updated.linkPreviewDetails = details;
-    updated = writes.withFreshSearchText(updated);
-    if (auto upserted = m_coordinator.historyStore().upsert(updated); !upserted) {
+    updated = m_writes.withFreshSearchText(updated);
+    if (auto upserted = m_store.upsert(updated); !upserted) {
         removeAllBut(written, previousFiles);
-        model.setLastError(upserted.error().description());
+        m_model.setLastError(upserted.error().description());
         return;
     }
     removeAllBut(previousFiles, written);
@@ -167,31 +173,29 @@ void LinkPreviewRequests::queueModelUpdate(const ClipboardItem &item)
 {
     m_pendingLinkPreviewModelUpdatesByItemID.insert(item.id, item);
     m_linkPreviewModelUpdateTask.cancel();
-    m_linkPreviewModelUpdateTask
-        = m_coordinator.scheduler().schedule(modelUpdateDelay, this, [this] { flushModelUpdates(); });
+    m_linkPreviewModelUpdateTask = m_scheduler.schedule(modelUpdateDelay, this, [this] { flushModelUpdates(); });
 }
 
 void LinkPreviewRequests::flushModelUpdates()
 {
     const auto pending = std::exchange(m_pendingLinkPreviewModelUpdatesByItemID, {});
     m_linkPreviewModelUpdateTask = {};
-    AppModel &model = m_coordinator.model();
     // Only items the list still shows are updated, as they are stored now: a command may have changed or
     // deleted one since its preview was stored.
     QList<QUuid> ids;
-    for (const ClipboardItem &item : model.items()) {
+    for (const ClipboardItem &item : m_model.items()) {
         if (pending.contains(item.id))
             ids.append(item.id);
     }
     if (ids.isEmpty())
         return;
-    const auto stored = m_coordinator.historyStore().loadItems(ids);
+    const auto stored = m_store.loadItems(ids);
     if (stored) {
-        model.applyItemUpdates(*stored);
+        m_model.applyItemUpdates(*stored);
         return;
     }
     QList<ClipboardItem> updates;
     for (const QUuid &id : std::as_const(ids))
         updates.append(pending.value(id));
-    model.applyItemUpdates(updates);
+    m_model.applyItemUpdates(updates);
 }

@@ -13,7 +13,11 @@
 #include <chrono>
 #include <optional>
 
-class AppCoordinator;
+class AppModel;
+class Clock;
+class HistoryStore;
+class HistoryWrites;
+class SupportFolder;
 
 // Fetches the previews of link items in the background and keeps them: the pictures as PNG files in "LinkPreviews"
 // of the support folder (named by the item's id and their role), the rest in the item's stored details. The store
@@ -31,7 +35,8 @@ public:
     // The model update waits this long after the last finished fetch.
     static constexpr std::chrono::milliseconds modelUpdateDelay {150};
 
-    explicit LinkPreviewRequests(AppCoordinator &coordinator);
+    LinkPreviewRequests(AppModel &model, HistoryStore &store, HistoryWrites &writes, LinkPreviewFetcher &fetcher,
+        const SupportFolder &support, Scheduler &scheduler, const Clock &clock);
 
     void requestLinkPreviews(const ClipboardItem &item);
     void refreshLinkPreview(const ClipboardItem &item, bool force);
@@ -44,7 +49,13 @@ private:
     void queueModelUpdate(const ClipboardItem &item);
     void flushModelUpdates();
 
-    AppCoordinator &m_coordinator;
+    AppModel &m_model;
+    HistoryStore &m_store;
+    HistoryWrites &m_writes;
+    LinkPreviewFetcher &m_fetcher;
+    const SupportFolder &m_support;
+    Scheduler &m_scheduler;
+    const Clock &m_clock;
     QHash<QUuid, QPointer<LinkPreviewFetch>> m_linkPreviewTasksByItemID;
     QHash<QUuid, ClipboardItem> m_pendingLinkPreviewModelUpdatesByItemID;
     ScheduledCall m_linkPreviewModelUpdateTask;

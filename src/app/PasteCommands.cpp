@@ -1,8 +1,11 @@
 #include "PasteCommands.h"
 
 #include "AppModel.h"
-#include "KeyboardCodes.h"
+#include "AppWindows.h"
+#include "CommandFeedback.h"
+#include "HistoryWrites.h"
 #include "PasteService.h"
+#include "PasteboardMonitor.h"
 #include "Scheduler.h"
 
 #include <QSet>
@@ -27,11 +30,11 @@ public:
             deleteLater();
             return;
         }
-        Scheduler &scheduler = m_commands.m_coordinator.scheduler();
+        Scheduler &scheduler = m_commands.m_scheduler;
         if (m_separator && m_separator->pressesKey()) {
             scheduler.schedule(separatorDelay, this, [this] {
-                m_commands.m_coordinator.pasteService().postKeyPress(m_separator->keyCode(), m_separator->flags());
-                m_commands.m_coordinator.scheduler().schedule(itemInterval, this, [this] { pasteNext(); });
+                m_commands.m_pasteService.postKeyPress(m_separator->keyCode(), m_separator->flags());
+                m_commands.m_scheduler.schedule(itemInterval, this, [this] { pasteNext(); });
             });
         } else {
             scheduler.schedule(itemInterval, this, [this] { pasteNext(); });
@@ -44,7 +47,7 @@ private:
         const ClipboardItem item = m_items.takeFirst();
         const auto pasted = m_commands.pasteWithoutHiding(item, m_variantsByID.value(item.id, PasteVariant::standard));
         if (!pasted) {
-            m_commands.m_coordinator.reportFailure(pasted.error());
+            m_commands.m_feedback.reportFailure(pasted.error());
             deleteLater();
             return;
         }
@@ -57,56 +60,58 @@ private:
     const std::optional<PasteSeparator> m_separator;
 };
 
-PasteCommands::PasteCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+PasteCommands::PasteCommands(AppModel &model, PasteService &pasteService, PasteboardMonitor &clipboardMonitor,
+    HistoryWrites &writes, CommandFeedback &feedback, const Clock &clock, Scheduler &scheduler,
+    HistoryWindowLookup historyWindow)
+    : m_model(model)
+    , m_pasteService(pasteService)
+    , m_clipboardMonitor(clipboardMonitor)
+    , m_writes(writes)
+    , m_feedback(feedback)
+    , m_clock(clock)
+    , m_scheduler(scheduler)
+    , m_historyWindow(std::move(historyWindow))
+{ }
 
 PasteVariant PasteCommands::defaultPasteVariant(const ClipboardItem &item) const
 {
-    const bool textLike = item.kind != ClipboardKind::image && item.kind != ClipboardKind::file;
-    return textLike && m_coordinator.model().preferences().preferPastingAsPlainText ? PasteVariant::plainText
+    return item.kind.isTextLike() && m_model.preferences().preferPastingAsPlainText ? PasteVariant::plainText
                                                                                     : PasteVariant::standard;
 }
 
 void PasteCommands::hideForPaste()
 {
-    if (m_coordinator.model().preferences().hideOnFocusLoss && m_coordinator.historyWindow())
-        m_coordinator.historyWindow()->hideForPaste();
+    if (!m_model.preferences().hideOnFocusLoss)
+        return;
+    if (HistoryWindow *window = m_historyWindow())
+        window->hideForPaste();
 }
 
 void PasteCommands::paste(const ClipboardItem &item, PasteVariant variant)
 {
     hideForPaste();
     if (auto pasted = pasteWithoutHiding(item, variant); !pasted)
-        m_coordinator.reportFailure(pasted.error());
+        m_feedback.reportFailure(pasted.error());
 }
 
-Expected<void, AppCoordinator::CommandFailure> PasteCommands::pasteWithoutHiding(
-    const ClipboardItem &item, PasteVariant variant)
+Expected<void, CommandFailure> PasteCommands::pasteWithoutHiding(const ClipboardItem &item, PasteVariant variant)
 {
-    using Result = Expected<void, AppCoordinator::CommandFailure>;
-    PasteService &service = m_coordinator.pasteService();
-    if (!service.keyPoster().isTrusted())
-        return Result::failure(PasteServiceError(PasteServiceError::accessibilityPermissionRequired));
-    if (auto written = service.write(item, variant); !written)
-        return Result::failure(written.error());
-    service.postKeyPress(VirtualKey::v, KeyEventFlag::command);
-    if (variant == PasteVariant::pasteAndReturn || variant == PasteVariant::pasteAndTab) {
-        const quint16 key = variant == PasteVariant::pasteAndReturn ? VirtualKey::returnKey : VirtualKey::tab;
-        m_coordinator.scheduler().schedule(
-            followingKeyDelay, this, [this, key] { m_coordinator.pasteService().postKeyPress(key, 0); });
-    }
-    m_coordinator.playSound(SoundEffect::paste);
-    const auto updated = m_coordinator.updateItemAfterAction(item, true);
+    using Result = Expected<void, CommandFailure>;
+    if (auto pasted = m_pasteService.paste(item, variant); !pasted)
+        return Result::failure(pasted.error());
+    m_feedback.playSound(SoundEffect::paste);
+    const auto updated = m_writes.updateItemAfterAction(item, true);
     if (!updated)
         return Result::failure(updated.error());
     if (*updated)
-        m_coordinator.model().updateItem(**updated);
-    m_coordinator.clipboardMonitor().setLastCopySequencePasteTime(m_coordinator.clock().now());
+        m_model.updateItem(**updated);
+    m_clipboardMonitor.setLastCopySequencePasteTime(m_clock.now());
     return {};
 }
 
 void PasteCommands::pasteSelectedItems()
 {
-    const QList<ClipboardItem> items = m_coordinator.model().selectedItems();
+    const QList<ClipboardItem> items = m_model.selectedItems();
     if (items.isEmpty())
         return;
     if (items.size() == 1) {
@@ -127,7 +132,7 @@ void PasteCommands::pasteItems(const QList<ClipboardItem> &items, const QHash<QU
     hideForPaste();
     const ClipboardItem &first = items.first();
     if (auto pasted = pasteWithoutHiding(first, variantsByID.value(first.id, PasteVariant::standard)); !pasted) {
-        m_coordinator.reportFailure(pasted.error());
+        m_feedback.reportFailure(pasted.error());
         return;
     }
     if (items.size() == 1)
@@ -138,7 +143,7 @@ void PasteCommands::pasteItems(const QList<ClipboardItem> &items, const QHash<QU
 
 QList<ClipboardItem> PasteCommands::pasteNextCandidates(const QList<ClipboardItem> &items) const
 {
-    if (!m_coordinator.model().preferences().pinFavoritesToTop)
+    if (!m_model.preferences().pinFavoritesToTop)
         return items;
     QList<ClipboardItem> candidates;
     for (const ClipboardItem &item : items) {
@@ -150,7 +155,7 @@ QList<ClipboardItem> PasteCommands::pasteNextCandidates(const QList<ClipboardIte
 
 void PasteCommands::resetPasteNextItem()
 {
-    const QList<ClipboardItem> candidates = pasteNextCandidates(m_coordinator.model().filteredItems());
+    const QList<ClipboardItem> candidates = pasteNextCandidates(m_model.filteredItems());
     m_pasteNextOrder.clear();
     for (const ClipboardItem &item : candidates)
         m_pasteNextOrder.append(item.id);
@@ -172,7 +177,7 @@ std::optional<ClipboardItem> PasteCommands::pasteNextTarget(const QList<Clipboar
     };
     if (auto target = find(m_pasteNextItemID))
         return target;
-    if (auto target = find(m_coordinator.model().selectedItemID()))
+    if (auto target = find(m_model.selectedItemID()))
         return target;
     return candidates.first();
 }
@@ -202,16 +207,23 @@ std::optional<QUuid> PasteCommands::itemIDAfter(const QUuid &id, const QList<Cli
 
 void PasteCommands::pasteNext(std::optional<PasteVariant> variant)
 {
-    const QList<ClipboardItem> candidates = pasteNextCandidates(m_coordinator.model().filteredItems());
+    const QList<ClipboardItem> candidates = pasteNextCandidates(m_model.filteredItems());
     const std::optional<ClipboardItem> target = pasteNextTarget(candidates);
     if (!target)
         return;
     const std::optional<QUuid> nextID = itemIDAfter(target->id, candidates);
     hideForPaste();
     if (auto pasted = pasteWithoutHiding(*target, variant.value_or(defaultPasteVariant(*target))); !pasted) {
-        m_coordinator.reportFailure(pasted.error());
+        m_feedback.reportFailure(pasted.error());
         return;
     }
     m_pasteNextItemID = nextID;
-    m_coordinator.selectSingleItem(nextID);
+    selectSingleItem(m_model, nextID);
+}
+
+void PasteCommands::selectSingleItem(AppModel &model, const std::optional<QUuid> &id)
+{
+    model.setSelectedItemID(id);
+    model.setSelectedItemIDs(id ? QSet<QUuid> {*id} : QSet<QUuid>());
+    model.setSelectedItemIDsInSelectionOrder(id ? QList<QUuid> {*id} : QList<QUuid>());
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AppCoordinator.h"
 #include "ClipboardItem.h"
+#include "CommandFailure.h"
 #include "Expected.h"
 #include "PasteSeparator.h"
 #include "PasteVariant.h"
@@ -12,10 +12,21 @@
 #include <QUuid>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
+class AppModel;
+class Clock;
+class CommandFeedback;
+class HistoryWindow;
+class HistoryWrites;
+class PasteService;
+class PasteboardMonitor;
+class Scheduler;
+
 // The commands that paste history items into the application that was in front: one item, the selection, several
-// items one after another, and the next item of the paste-next walk. Main thread only.
+// items one after another, and the next item of the paste-next walk. Each paste goes through the paste service
+// (write, Ctrl+V, the key that follows), then plays the paste sound and counts the copy. Main thread only.
 class PasteCommands final : public QObject
 {
     Q_OBJECT
@@ -25,10 +36,13 @@ public:
     // the next paste follows the previous paste (or the separator) after `itemInterval`.
     static constexpr std::chrono::milliseconds separatorDelay {80};
     static constexpr std::chrono::milliseconds itemInterval {160};
-    // Return or Tab follows Ctrl+V after this long in the paste-and-Return and paste-and-Tab variants.
-    static constexpr std::chrono::milliseconds followingKeyDelay {60};
 
-    explicit PasteCommands(AppCoordinator &coordinator);
+    // The history window, when it has been built.
+    using HistoryWindowLookup = std::function<HistoryWindow *()>;
+
+    PasteCommands(AppModel &model, PasteService &pasteService, PasteboardMonitor &clipboardMonitor,
+        HistoryWrites &writes, CommandFeedback &feedback, const Clock &clock, Scheduler &scheduler,
+        HistoryWindowLookup historyWindow);
 
     void paste(const ClipboardItem &item, PasteVariant variant);
     void pasteSelectedItems();
@@ -44,17 +58,25 @@ public:
     // walks that order until the next reset.
     void resetPasteNextItem();
     const std::optional<QUuid> &pasteNextItemID() const { return m_pasteNextItemID; }
-
-    // Everything of a paste after the window was hidden: the check for key input, the write, the keystroke, the
-    // sound, the copy count and the paste time.
-    Expected<void, AppCoordinator::CommandFailure> pasteWithoutHiding(const ClipboardItem &item, PasteVariant variant);
+    // Makes the item the whole selection of the model (nothing: no selection).
+    static void selectSingleItem(AppModel &model, const std::optional<QUuid> &id);
 
 private:
     class MultiItemPaste;
 
     void hideForPaste();
+    // Everything of a paste after the window was hidden: the paste service's paste (the check for key input, the
+    // write, the keystroke and the key that follows), the sound, the copy count and the paste time.
+    Expected<void, CommandFailure> pasteWithoutHiding(const ClipboardItem &item, PasteVariant variant);
 
-    AppCoordinator &m_coordinator;
+    AppModel &m_model;
+    PasteService &m_pasteService;
+    PasteboardMonitor &m_clipboardMonitor;
+    HistoryWrites &m_writes;
+    CommandFeedback &m_feedback;
+    const Clock &m_clock;
+    Scheduler &m_scheduler;
+    const HistoryWindowLookup m_historyWindow;
     std::optional<QUuid> m_pasteNextItemID;
     // The order of the paste-next candidates when the position was last reset; paste-next walks it, so that a
     // pasted item moving to the top does not change which item comes next.

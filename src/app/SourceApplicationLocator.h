@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QHash>
+#include "DesktopEntries.h"
+
 #include <QString>
 
 #include <optional>
@@ -16,7 +17,7 @@ public:
     virtual std::optional<QString> pathForName(const QString &name) const = 0;
 };
 
-// The desktop entries in the XDG applications folders. Names are indexed once, at the first lookup by name.
+// The desktop entries of the XDG applications folders, as the platform layer reads them.
 class DesktopEntryLocator final : public SourceApplicationLocator
 {
 public:
@@ -24,5 +25,5 @@ public:
     std::optional<QString> pathForName(const QString &name) const override;
 
 private:
-    mutable std::optional<QHash<QString, QString>> m_pathsByName;
+    mutable DesktopEntries m_entries;
 };

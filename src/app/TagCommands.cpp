@@ -1,6 +1,5 @@
 #include "TagCommands.h"
 
-#include "AppCoordinator.h"
 #include "AppModel.h"
 #include "HistoryStore.h"
 #include "HistoryWrites.h"
@@ -12,7 +11,9 @@
 #include <algorithm>
 #include <cmath>
 
-TagCommands::TagCommands(AppCoordinator &coordinator) : m_coordinator(coordinator) { }
+TagCommands::TagCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes)
+    : m_model(model), m_store(store), m_writes(writes)
+{ }
 
 QString TagCommands::tagColorHex(const QColor &color)
 {
@@ -25,21 +26,20 @@ QString TagCommands::tagColorHex(const QColor &color)
 
 void TagCommands::putTagIntoModel(const Tag &tag)
 {
-    AppModel &model = m_coordinator.model();
-    QList<Tag> tags = model.tags();
+    QList<Tag> tags = m_model.tags();
     const auto existing = std::find_if(tags.begin(), tags.end(), [&](const Tag &t) { return t.id == tag.id; });
     if (existing != tags.end())
         *existing = tag;
     else
         tags.append(tag);
-    model.setTags(tags);
+    m_model.setTags(tags);
 }
 
 std::optional<Tag> TagCommands::createTag(const QString &name, const QColor &color)
 {
-    const auto tag = m_coordinator.historyStore().ensureTag(name, tagColorHex(color));
+    const auto tag = m_store.ensureTag(name, tagColorHex(color));
     if (!tag) {
-        m_coordinator.model().setLastError(tag.error().description());
+        m_model.setLastError(tag.error().description());
         return std::nullopt;
     }
     putTagIntoModel(*tag);
@@ -49,49 +49,48 @@ std::optional<Tag> TagCommands::createTag(const QString &name, const QColor &col
 void TagCommands::updateTag(qint64 id, const QString &name, const QColor &color)
 {
     // The store renames the tag and rebuilds the search text of every stored item that carries it.
-    const auto tag = m_coordinator.historyStore().updateTag(Tag {id, name, tagColorHex(color)});
+    const auto tag = m_store.updateTag(Tag {id, name, tagColorHex(color)});
     if (!tag) {
-        m_coordinator.model().setLastError(tag.error().description());
+        m_model.setLastError(tag.error().description());
         return;
     }
     putTagIntoModel(*tag);
     QList<ClipboardItem> updated;
-    for (const ClipboardItem &item : m_coordinator.model().items()) {
+    for (const ClipboardItem &item : m_model.items()) {
         if (item.tags.contains(id))
-            updated.append(m_coordinator.historyWrites().withFreshSearchText(item));
+            updated.append(m_writes.withFreshSearchText(item));
     }
-    m_coordinator.model().applyItemUpdates(updated);
+    m_model.applyItemUpdates(updated);
 }
 
 void TagCommands::deleteTag(qint64 id)
 {
     // The store deletes the tag and takes it off every stored item that carries it.
-    if (auto deleted = m_coordinator.historyStore().deleteTag(id); !deleted) {
-        m_coordinator.model().setLastError(deleted.error().description());
+    if (auto deleted = m_store.deleteTag(id); !deleted) {
+        m_model.setLastError(deleted.error().description());
         return;
     }
-    AppModel &model = m_coordinator.model();
-    QList<Tag> tags = model.tags();
+    QList<Tag> tags = m_model.tags();
     tags.removeIf([&](const Tag &tag) { return tag.id == id; });
-    model.setTags(tags);
-    QSet<qint64> filter = model.selectedHistoryFilterTagIDs();
+    m_model.setTags(tags);
+    QSet<qint64> filter = m_model.selectedHistoryFilterTagIDs();
     filter.remove(id);
-    model.setSelectedHistoryFilterTagIDs(filter);
+    m_model.setSelectedHistoryFilterTagIDs(filter);
 
     QList<ClipboardItem> updated;
-    for (ClipboardItem item : model.items()) {
+    for (ClipboardItem item : m_model.items()) {
         if (!item.tags.contains(id))
             continue;
         item.tags.removeAll(id);
-        updated.append(m_coordinator.historyWrites().withFreshSearchText(item));
+        updated.append(m_writes.withFreshSearchText(item));
     }
-    model.applyItemUpdates(updated);
+    m_model.applyItemUpdates(updated);
 }
 
 QList<qint64> TagCommands::sortedByName(QList<qint64> tagIDs) const
 {
     QHash<qint64, QString> names;
-    for (const Tag &tag : m_coordinator.model().tags())
+    for (const Tag &tag : m_model.tags())
         names.insert(tag.id, tag.name);
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
@@ -102,12 +101,12 @@ QList<qint64> TagCommands::sortedByName(QList<qint64> tagIDs) const
 
 void TagCommands::changeTags(const ClipboardItem &item, const std::function<void(QList<qint64> &)> &change)
 {
-    const auto updated = m_coordinator.historyWrites().update(item, [&](ClipboardItem &stored) {
+    const auto updated = m_writes.update(item, [&](ClipboardItem &stored) {
         change(stored.tags);
         stored.tags = sortedByName(stored.tags);
     });
     if (!updated)
-        m_coordinator.model().setLastError(updated.error().description());
+        m_model.setLastError(updated.error().description());
 }
 
 void TagCommands::toggleTag(const ClipboardItem &item, qint64 tagID)

@@ -8,7 +8,9 @@
 #include <functional>
 #include <optional>
 
-class AppCoordinator;
+class AppModel;
+class HistoryStore;
+class HistoryWrites;
 class QColor;
 
 // The commands on tags: create (or reuse by name), rename and recolour, delete, and put on or take off an item.
@@ -16,7 +18,7 @@ class QColor;
 class TagCommands final
 {
 public:
-    explicit TagCommands(AppCoordinator &coordinator);
+    TagCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes);
 
     std::optional<Tag> createTag(const QString &name, const QColor &color);
     void updateTag(qint64 id, const QString &name, const QColor &color);
@@ -32,5 +34,7 @@ private:
     QList<qint64> sortedByName(QList<qint64> tagIDs) const;
     void changeTags(const ClipboardItem &item, const std::function<void(QList<qint64> &)> &change);
 
-    AppCoordinator &m_coordinator;
+    AppModel &m_model;
+    HistoryStore &m_store;
+    HistoryWrites &m_writes;
 };

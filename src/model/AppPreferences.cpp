@@ -239,22 +239,7 @@ qint64 AppPreferences::historyItemLimit() const
 
 qint64 AppPreferences::retentionDaysFor(ClipboardKind kind) const
 {
-    switch (kind) {
-    case ClipboardKind::text:
-    case ClipboardKind::richText:
-        return textRetentionDays;
-    case ClipboardKind::image:
-        return imageRetentionDays;
-    case ClipboardKind::file:
-        return fileRetentionDays;
-    case ClipboardKind::link:
-        return linkRetentionDays;
-    case ClipboardKind::email:
-        return emailRetentionDays;
-    case ClipboardKind::color:
-        return colorRetentionDays;
-    }
-    return textRetentionDays;
+    return retentionDaysField(*this, kind);
 }
 
 QStringList AppPreferences::ignoredApplicationEntries() const

@@ -125,7 +125,7 @@ struct AppPreferences
 
     // The number of items to load and keep: maxHistoryItems, or the default when that is 0 or less.
     qint64 historyItemLimit() const;
-    // The retention period that prunes items of this kind (text and rich text share one); negative = forever.
+    // The retention period that prunes items of this kind (retentionDaysField); negative = forever.
     qint64 retentionDaysFor(ClipboardKind kind) const;
 
     // --- Ignored applications ----------------------------------------------------------------------------------------
@@ -137,3 +137,26 @@ struct AppPreferences
     // entry with its name. Both comparisons are exact. An empty name or path is no name or path.
     bool isIgnoredApplication(const QString &name, const QString &desktopEntryPath) const;
 };
+
+// The field that holds the retention period of a kind, in any record with the six per-kind periods (these
+// preferences, the history store's retention policy): text and rich text share textRetentionDays, every other
+// kind has its own. The only place that maps kinds to their periods.
+template<typename Periods> constexpr auto &retentionDaysField(Periods &periods, ClipboardKind kind)
+{
+    switch (kind) {
+    case ClipboardKind::text:
+    case ClipboardKind::richText:
+        return periods.textRetentionDays;
+    case ClipboardKind::image:
+        return periods.imageRetentionDays;
+    case ClipboardKind::file:
+        return periods.fileRetentionDays;
+    case ClipboardKind::link:
+        return periods.linkRetentionDays;
+    case ClipboardKind::email:
+        return periods.emailRetentionDays;
+    case ClipboardKind::color:
+        return periods.colorRetentionDays;
+    }
+    return periods.textRetentionDays;
+}

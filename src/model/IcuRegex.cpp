@@ -1,11 +1,9 @@
 #include "IcuRegex.h"
 
-#include <QLoggingCategory>
+#include "ModelLogging.h"
 
 #include <unicode/regex.h>
 #include <unicode/unistr.h>
-
-Q_LOGGING_CATEGORY(lcRegex, "varnisto.model.regex")
 
 struct IcuRegex::Compiled
 {
@@ -51,7 +49,7 @@ IcuRegex::IcuRegex(const QString &pattern, Options options) : m_source(pattern)
     std::unique_ptr<icu::RegexPattern> compiled(
         icu::RegexPattern::compile(aliasOf(pattern), flags, parseError, status));
     if (U_FAILURE(status) || !compiled) {
-        qCWarning(lcRegex) << "invalid regular expression" << pattern << u_errorName(status);
+        qCWarning(lcModel) << "invalid regular expression" << pattern << u_errorName(status);
         return;
     }
     m_pattern.reset(new Compiled {std::move(compiled)});

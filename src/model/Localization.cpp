@@ -1,15 +1,14 @@
 #include "Localization.h"
 
+#include "ModelLogging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLoggingCategory>
 #include <QReadWriteLock>
 
 #include <optional>
-
-Q_LOGGING_CATEGORY(lcLocalization, "varnisto.model.localization")
 
 namespace {
 
@@ -121,7 +120,7 @@ StringCatalog StringCatalog::fromDocuments(const QList<QByteArray> &documents)
         QJsonParseError error;
         const QJsonDocument json = QJsonDocument::fromJson(document, &error);
         if (!json.isObject()) {
-            qCWarning(lcLocalization) << "unreadable string catalogue document:" << error.errorString();
+            qCWarning(lcModel) << "unreadable string catalogue document:" << error.errorString();
             continue;
         }
         const QJsonObject entries = json.object();

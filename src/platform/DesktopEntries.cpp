@@ -150,6 +150,15 @@ std::optional<DesktopEntry> readEntry(const QString &path, const QString &id, bo
     return entry;
 }
 
+// The file's name without ".desktop".
+QString fileId(const QString &path)
+{
+    QString id = QFileInfo(path).fileName();
+    if (id.endsWith(u".desktop"))
+        id.chop(8);
+    return id;
+}
+
 // What changes when a folder's files change: its modification time, and (as that time is coarse) the number
 // of its files.
 QString folderStamp(const QString &folder)
@@ -183,10 +192,14 @@ QString DesktopEntry::localizedName(const QString &interfaceLanguage) const
 std::optional<DesktopEntry> DesktopEntries::read(const QString &path)
 {
     bool hidden = false;
-    QString id = QFileInfo(path).fileName();
-    if (id.endsWith(u".desktop"))
-        id.chop(8);
-    return readEntry(path, id, hidden);
+    return readEntry(path, fileId(path), hidden);
+}
+
+QString DesktopEntries::displayName(const QString &path, const QString &interfaceLanguage)
+{
+    const std::optional<DesktopEntry> entry = read(path);
+    const QString name = entry ? entry->localizedName(interfaceLanguage) : QString();
+    return name.isEmpty() ? fileId(path) : name;
 }
 
 QStringList DesktopEntries::standardDirectories()
@@ -207,6 +220,21 @@ std::optional<DesktopEntry> DesktopEntries::entry(const QString &id)
     for (const DesktopEntry &entry : entries()) {
         if (entry.id == id)
             return entry;
+    }
+    return std::nullopt;
+}
+
+std::optional<DesktopEntry> DesktopEntries::entryNamed(const QString &name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    for (const DesktopEntry &entry : entries()) {
+        if (entry.name == name)
+            return entry;
+        for (const QString &translated : entry.localizedNames) {
+            if (translated == name)
+                return entry;
+        }
     }
     return std::nullopt;
 }

@@ -48,6 +48,9 @@ public:
     static std::optional<DesktopEntry> read(const QString &path);
     // The arguments of an Exec line: separated by spaces, double quotes around an argument with its own escapes.
     static QStringList execArguments(const QString &exec);
+    // The name the user knows the application of an entry file by: its Name in the interface language; the file's
+    // name without ".desktop" when the entry cannot be read.
+    static QString displayName(const QString &path, const QString &interfaceLanguage);
 
     // The entry of the application that made a window, tried in this order: the application id the window
     // names; an entry whose StartupWMClass is the window's class or instance name; an entry whose id is the
@@ -55,6 +58,8 @@ public:
     // ("org.kde.dolphin" for "dolphin"); an entry whose program is the window's executable.
     std::optional<DesktopEntry> match(const WindowIdentity &window);
     std::optional<DesktopEntry> entry(const QString &id);
+    // The first entry whose Name, untranslated or in any language it gives, is exactly this one.
+    std::optional<DesktopEntry> entryNamed(const QString &name);
     const QList<DesktopEntry> &entries();
 
 private:

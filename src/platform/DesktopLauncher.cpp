@@ -1,17 +1,16 @@
 #include "DesktopLauncher.h"
 
+#include "PlatformLogging.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDesktopServices>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QProcess>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcLauncher, "varnisto.platform.launcher", QtWarningMsg)
 
 // A file as an argument: its path when it is on this machine, else its address.
 QString fileArgument(const QUrl &url)
@@ -152,7 +151,7 @@ Expected<void, DesktopLauncher::Failure> SystemDesktopLauncher::openURLs(
         return Result::failure(Failure::noCommand);
     for (const DesktopLaunchCommand &command : commands) {
         if (!QProcess::startDetached(command.program, command.arguments, command.workingDirectory)) {
-            qCWarning(lcLauncher).noquote() << "could not start" << command.program << "of" << desktopEntryPath;
+            qCWarning(lcPlatform).noquote() << "could not start" << command.program << "of" << desktopEntryPath;
             return Result::failure(Failure::startFailed);
         }
     }
@@ -177,7 +176,7 @@ void SystemDesktopLauncher::revealFile(const QString &path)
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher *self) {
         if (QDBusPendingReply<> reply = *self; reply.isError()) {
-            qCInfo(lcLauncher).noquote() << "no file manager answered:" << reply.error().message();
+            qCDebug(lcPlatform).noquote() << "no file manager answered:" << reply.error().message();
             QDesktopServices::openUrl(folder);
         }
         self->deleteLater();

@@ -21,4 +21,7 @@ public:
     virtual void rememberTargetWindow() = 0;
     // One key-down and one key-up of a virtual key (VirtualKey) with the modifier flags (KeyEventFlag) held.
     virtual void postKeyPress(quint16 keyCode, quint64 flags) = 0;
+    // The window that presses posted now would go to: the active window, or the remembered one while one of our own
+    // windows (or none) is active. Never one of ours; 0 when there is none. The workspace names its application.
+    virtual quint32 pasteTargetWindow() const = 0;
 };

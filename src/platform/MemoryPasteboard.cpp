@@ -5,6 +5,17 @@ void MemoryPasteboard::setContent(const PasteboardContent &content)
     m_content = content;
     ++m_changeCount;
     Q_EMIT changed();
+    if (m_readable)
+        Q_EMIT contentReady(m_changeCount);
+}
+
+void MemoryPasteboard::setReadable(bool readable)
+{
+    if (readable == m_readable)
+        return;
+    m_readable = readable;
+    if (readable)
+        Q_EMIT contentReady(m_changeCount);
 }
 
 QStringList MemoryPasteboard::types() const

@@ -14,13 +14,17 @@ public:
     void setContent(const PasteboardContent &content);
     // Makes the next writes fail, as a pasteboard that refuses them would.
     void setFailsWrites(bool fails) { m_failsWrites = fails; }
-    // Makes the content unreadable (every read empty) until set back, as a slow owner would.
-    void setReadable(bool readable) { m_readable = readable; }
+    // Makes the content unreadable (every read empty) until set back, as a slow owner would; setting it back
+    // says that the content has arrived.
+    void setReadable(bool readable);
+    // What contentArrivalLimitMs() answers; nothing arrives late unless the test says so.
+    void setContentArrivalLimitMs(qint64 limit) { m_contentArrivalLimitMs = limit; }
 
     const PasteboardContent &content() const { return m_content; }
     int writeCount() const { return m_writeCount; }
 
     qint64 changeCount() const override { return m_changeCount; }
+    qint64 contentArrivalLimitMs() const override { return m_contentArrivalLimitMs; }
     QStringList types() const override;
     std::optional<QByteArray> data(const QString &type) const override;
     Expected<void, QString> write(const PasteboardContent &content) override;
@@ -31,4 +35,5 @@ private:
     int m_writeCount = 0;
     bool m_failsWrites = false;
     bool m_readable = true;
+    qint64 m_contentArrivalLimitMs = 0;
 };

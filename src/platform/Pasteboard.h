@@ -98,7 +98,8 @@ private:
 };
 
 // The general pasteboard (the X11 CLIPBOARD selection). Reads answer from the content of the current change;
-// a change whose content is not available yet reads as empty (no types, no data), and the caller tries again.
+// a change whose content is not available yet reads as empty (no types, no data) until contentReady() says it
+// has arrived. An owner has contentArrivalLimitMs() to hand its content over.
 class Pasteboard : public QObject
 {
     Q_OBJECT
@@ -108,6 +109,10 @@ public:
 
     // Rises on every change of content, by anyone (our own writes included).
     virtual qint64 changeCount() const = 0;
+    // How long after a change is seen its content may still arrive (0: it is readable at once). Later, the
+    // change reads as whatever arrived, possibly nothing, for good. A reader that finds a change empty tries
+    // again for at least this long.
+    virtual qint64 contentArrivalLimitMs() const { return 0; }
     virtual QStringList types() const = 0;
     virtual bool hasType(const QString &type) const { return types().contains(type); }
     virtual std::optional<QByteArray> data(const QString &type) const = 0;
@@ -125,4 +130,7 @@ public:
 Q_SIGNALS:
     // Emitted when the change count rose.
     void changed();
+    // The content of the change with this count can be read now. Content that is readable at once may say so
+    // right after changed(); content that arrives later says so when it has arrived.
+    void contentReady(qint64 changeCount);
 };

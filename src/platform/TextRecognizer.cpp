@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QFutureWatcher>
+#include <QImageReader>
 #include <QMutexLocker>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -63,6 +64,23 @@ TextRecognizer::Result TextRecognizer::recognize(const QImage &image, Parts part
 
 void TextRecognizer::recognizeAsync(const QImage &image, Parts parts, QObject *context, Callback callback)
 {
+    runAsync([this, image, parts] { return recognize(image, parts); }, context, std::move(callback));
+}
+
+void TextRecognizer::recognizeAsync(const QString &imageFilePath, Parts parts, QObject *context, Callback callback)
+{
+    runAsync(
+        [this, imageFilePath, parts]() -> Result {
+            QImageReader reader(imageFilePath);
+            reader.setAutoTransform(true);
+            // A null image (no image after all) gives the empty result.
+            return recognize(reader.read(), parts);
+        },
+        context, std::move(callback));
+}
+
+void TextRecognizer::runAsync(std::function<Result()> work, QObject *context, Callback callback)
+{
     Q_ASSERT(context);
     // The watcher lives on the caller's thread and dies with the context, which silences the callback.
     auto *watcher = new QFutureWatcher<Result>(context);
@@ -70,7 +88,7 @@ void TextRecognizer::recognizeAsync(const QImage &image, Parts parts, QObject *c
         callback(watcher->result());
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run(&m_worker, [this, image, parts] { return recognize(image, parts); }));
+    watcher->setFuture(QtConcurrent::run(&m_worker, std::move(work)));
 }
 
 void MemoryTextRecognizer::setResult(const ImageRecognition &result)

@@ -56,6 +56,9 @@ public:
     // the thread of `context` (call this from that thread, usually the GUI thread). Nothing is called when
     // `context` is destroyed first.
     void recognizeAsync(const QImage &image, Parts parts, QObject *context, Callback callback);
+    // The same for an image file, read on the worker (turned as its orientation says). A file that holds no
+    // image gives an empty result, not a failure.
+    void recognizeAsync(const QString &imageFilePath, Parts parts, QObject *context, Callback callback);
 
 protected:
     // The engine's work; called on any thread, one call at a time per recogniser.
@@ -65,6 +68,8 @@ protected:
     void waitForPendingWork();
 
 private:
+    void runAsync(std::function<Result()> work, QObject *context, Callback callback);
+
     QThreadPool m_worker;
 };
 

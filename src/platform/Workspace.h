@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -26,11 +27,15 @@ class Workspace : public QObject
 public:
     using QObject::QObject;
 
-    // The application of the active window; nothing when no window is active (or it is our own).
+    // The application of the active window; nothing when no window is active. While one of our own windows is
+    // active, the application the user works in behind it (the paste target), where the workspace knows it.
     virtual std::optional<RunningApplication> frontApplication() const = 0;
+    // The application of one of the desktop's windows (the key poster's paste target, say); nothing for no window,
+    // for one of our own, or for a window that is gone.
+    virtual std::optional<RunningApplication> applicationOfWindow(quint32 window) const = 0;
 };
 
-// A workspace whose front application the test sets.
+// A workspace whose front application and windows the test sets.
 class MemoryWorkspace final : public Workspace
 {
     Q_OBJECT
@@ -38,8 +43,18 @@ class MemoryWorkspace final : public Workspace
 public:
     using Workspace::Workspace;
     void setFrontApplication(std::optional<RunningApplication> application) { m_front = std::move(application); }
+    void setApplicationOfWindow(quint32 window, RunningApplication application)
+    {
+        m_windows.insert(window, std::move(application));
+    }
     std::optional<RunningApplication> frontApplication() const override { return m_front; }
+    std::optional<RunningApplication> applicationOfWindow(quint32 window) const override
+    {
+        const auto found = m_windows.constFind(window);
+        return found == m_windows.cend() ? std::nullopt : std::optional<RunningApplication>(*found);
+    }
 
 private:
     std::optional<RunningApplication> m_front;
+    QHash<quint32, RunningApplication> m_windows;
 };

@@ -4,7 +4,6 @@
 #include "RichTextConversion.h"
 
 #include <QFile>
-#include <QTimer>
 
 namespace {
 
@@ -77,8 +76,8 @@ ContentResult richContent(const ClipboardItem &item)
 
 } // namespace
 
-PasteService::PasteService(Pasteboard &pasteboard, KeyPoster &keyPoster, QObject *parent)
-    : QObject(parent), m_pasteboard(pasteboard), m_keyPoster(keyPoster)
+PasteService::PasteService(Pasteboard &pasteboard, KeyPoster &keyPoster, Scheduler &scheduler, QObject *parent)
+    : QObject(parent), m_pasteboard(pasteboard), m_keyPoster(keyPoster), m_scheduler(scheduler)
 { }
 
 Expected<PasteboardContent, PasteServiceError> PasteService::content(const ClipboardItem &item, PasteVariant variant)
@@ -115,6 +114,13 @@ Expected<void, PasteServiceError> PasteService::writeRich(const ClipboardItem &i
     return writeContent(richContent(item));
 }
 
+Expected<void, PasteServiceError> PasteService::writeText(const QString &text, Marker marker)
+{
+    PasteboardContent content = marker == Marker::ours ? markedContent() : PasteboardContent();
+    content.setString(PasteboardType::plainText(), text);
+    return writeContent(content);
+}
+
 Expected<void, PasteServiceError> PasteService::writeContent(const ContentResult &content)
 {
     if (!content)
@@ -130,18 +136,18 @@ void PasteService::postKeyPress(quint16 keyCode, quint64 flags)
     m_keyPoster.postKeyPress(keyCode, flags);
 }
 
-void PasteService::postKeyPressAfterDelay(quint16 keyCode, quint64 flags, int delayMs)
+void PasteService::postKeyPressAfterDelay(quint16 keyCode, quint64 flags, std::chrono::milliseconds delay)
 {
-    QTimer::singleShot(delayMs, Qt::PreciseTimer, this, [this, keyCode, flags] { postKeyPress(keyCode, flags); });
+    m_scheduler.schedule(delay, this, [this, keyCode, flags] { postKeyPress(keyCode, flags); });
 }
 
 void PasteService::postPasteKeystroke(PasteVariant variant)
 {
     postKeyPress(VirtualKey::v, KeyEventFlag::command);
     if (variant == PasteVariant::pasteAndReturn)
-        postKeyPressAfterDelay(VirtualKey::returnKey, 0, followingKeyDelayMs);
+        postKeyPressAfterDelay(VirtualKey::returnKey, 0, followingKeyDelay);
     else if (variant == PasteVariant::pasteAndTab)
-        postKeyPressAfterDelay(VirtualKey::tab, 0, followingKeyDelayMs);
+        postKeyPressAfterDelay(VirtualKey::tab, 0, followingKeyDelay);
 }
 
 Expected<void, PasteServiceError> PasteService::paste(const ClipboardItem &item, PasteVariant variant)

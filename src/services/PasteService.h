@@ -6,8 +6,11 @@
 #include "PasteServiceError.h"
 #include "PasteVariant.h"
 #include "Pasteboard.h"
+#include "Scheduler.h"
 
 #include <QObject>
+
+#include <chrono>
 
 // Puts one history item back on the clipboard in the form a paste variant asks for, and posts the key presses
 // that paste it into the application the user works in. Every write carries our marker type, so the capture does
@@ -19,12 +22,10 @@ class PasteService : public QObject
 
 public:
     // The pause between Ctrl+V and the Return or Tab of pasteAndReturn and pasteAndTab.
-    static constexpr int followingKeyDelayMs = 60;
+    static constexpr std::chrono::milliseconds followingKeyDelay {60};
 
-    PasteService(Pasteboard &pasteboard, KeyPoster &keyPoster, QObject *parent = nullptr);
-
-    Pasteboard &pasteboard() const { return m_pasteboard; }
-    KeyPoster &keyPoster() const { return m_keyPoster; }
+    // The scheduler times the key that follows a paste.
+    PasteService(Pasteboard &pasteboard, KeyPoster &keyPoster, Scheduler &scheduler, QObject *parent = nullptr);
 
     // Replaces the clipboard's content with the item in the variant's form: filePath writes the item's file paths,
     // one a line, as text; plainText the item's plain-text rendering; the other variants writeRich().
@@ -32,17 +33,21 @@ public:
     // The item in its own form: rich text as RTF, HTML and text; files as file URLs; an image as PNG; every other
     // kind as its text.
     Expected<void, PasteServiceError> writeRich(const ClipboardItem &item);
+    // Replaces the clipboard's content with a plain text. Without our marker the capture takes the text in as a new
+    // copy, as if another application had copied it.
+    enum class Marker { ours, none };
+    Expected<void, PasteServiceError> writeText(const QString &text, Marker marker);
 
     // One key press of a virtual key (VirtualKey) with modifier flags (KeyEventFlag).
     void postKeyPress(quint16 keyCode, quint64 flags);
-    // The same after a delay; nothing is posted when the service is gone by then.
-    void postKeyPressAfterDelay(quint16 keyCode, quint64 flags, int delayMs);
+    // The same after a delay on the scheduler; nothing is posted when the service is gone by then.
+    void postKeyPressAfterDelay(quint16 keyCode, quint64 flags, std::chrono::milliseconds delay);
     // The paste keystroke: Command-V (Ctrl+V here) at once, then Return for pasteAndReturn or Tab for pasteAndTab
-    // after followingKeyDelayMs.
+    // after followingKeyDelay.
     void postPasteKeystroke(PasteVariant variant);
 
-    // The whole paste command: refuses with accessibilityPermissionRequired before touching the clipboard when
-    // key presses cannot be posted, writes the item and posts the paste keystroke.
+    // The whole paste: refuses with accessibilityPermissionRequired before touching the clipboard when key presses
+    // cannot be posted, writes the item and posts the paste keystroke.
     Expected<void, PasteServiceError> paste(const ClipboardItem &item, PasteVariant variant);
 
     // What write() puts on the clipboard, or the reason it cannot.
@@ -53,4 +58,5 @@ private:
 
     Pasteboard &m_pasteboard;
     KeyPoster &m_keyPoster;
+    Scheduler &m_scheduler;
 };

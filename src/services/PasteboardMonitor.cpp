@@ -1,41 +1,21 @@
 #include "PasteboardMonitor.h"
 
 #include "CopyAndMergeSeparatorPreference.h"
+#include "ServicesLogging.h"
+#include "SupportFolder.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QImageReader>
-#include <QLoggingCategory>
 #include <QPointer>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcCapture, "varnisto.services", QtInfoMsg)
-
-bool isTextLike(ClipboardKind kind)
-{
-    switch (kind) {
-    case ClipboardKind::text:
-    case ClipboardKind::richText:
-    case ClipboardKind::link:
-    case ClipboardKind::email:
-    case ClipboardKind::color:
-        return true;
-    case ClipboardKind::image:
-    case ClipboardKind::file:
-        return false;
-    }
-    return false;
-}
-
-int retentionDays(qint64 days)
+int clampedDays(qint64 days)
 {
     return int(std::clamp<qint64>(days, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
@@ -45,6 +25,13 @@ void discardUnstored(const PasteboardCapture &capture)
 {
     if (capture.item.assetPath)
         QFile::remove(*capture.item.assetPath);
+}
+
+// Keeps the newest copy of each item.
+void addResaved(QList<ClipboardItem> &items, const ClipboardItem &item)
+{
+    items.removeIf([&item](const ClipboardItem &other) { return other.id == item.id; });
+    items.append(item);
 }
 
 } // namespace
@@ -61,15 +48,29 @@ PasteboardMonitor::PasteboardMonitor(HistoryStore &historyStore, Pasteboard &pas
     , m_reader(pasteboard, m_supportDirectory, clock)
     , m_lastChangeCount(pasteboard.changeCount())
 {
-    m_timer.setInterval(checkPasteboardIntervalMs);
-    connect(&m_timer, &QTimer::timeout, this, &PasteboardMonitor::checkPasteboard);
-    // Recognition is slow and needs one core: one capture after the other.
-    m_recognitionWorker.setMaxThreadCount(1);
+    m_stepTimer.setSingleShot(true);
+    // Steps are due at given times (the end of a hold), which a coarse timer may run ahead of.
+    m_stepTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_stepTimer, &QTimer::timeout, this, &PasteboardMonitor::checkPasteboard);
+    m_writeRetryTimer.setSingleShot(true);
+    connect(&m_writeRetryTimer, &QTimer::timeout, this, &PasteboardMonitor::retryWaitingWrites);
+    connect(&m_pasteboard, &Pasteboard::changed, this, &PasteboardMonitor::requestTick);
+    connect(&m_pasteboard, &Pasteboard::contentReady, this, &PasteboardMonitor::requestTick);
 }
 
 PasteboardMonitor::~PasteboardMonitor()
 {
-    m_recognitionWorker.waitForDone();
+    // Whatever still waits for the database gets one last chance; nobody hears of it any more.
+    m_closing = true;
+    m_writeRetryTimer.stop();
+    std::optional<HistoryStoreError> busy;
+    while (!m_waitingWrites.empty() && attempt(m_waitingWrites.front(), &busy) != WriteOutcome::busy)
+        m_waitingWrites.pop_front();
+    for (const Write &lost : m_waitingWrites) {
+        logWriteFailure(*busy);
+        if (lost.step != Write::Step::recognition)
+            discardUnstored(lost.capture.read);
+    }
 }
 
 // --- Life cycle -----------------------------------------------------------------------------------------------
@@ -77,13 +78,16 @@ PasteboardMonitor::~PasteboardMonitor()
 void PasteboardMonitor::start(const AppPreferences &preferences)
 {
     updatePreferences(preferences);
-    m_timer.start();
+    m_running = true;
+    // A change made while stopped is captured now.
+    requestTick();
 }
 
 void PasteboardMonitor::stop()
 {
-    m_timer.stop();
+    m_running = false;
     dropPendingCopyAndMerge();
+    scheduleNextStep();
 }
 
 void PasteboardMonitor::updatePreferences(const AppPreferences &preferences)
@@ -91,6 +95,7 @@ void PasteboardMonitor::updatePreferences(const AppPreferences &preferences)
     if (!preferences.copyAndMergeEnabled)
         dropPendingCopyAndMerge();
     m_preferences = preferences;
+    scheduleNextStep();
 }
 
 void PasteboardMonitor::setPaused(bool paused)
@@ -105,59 +110,126 @@ void PasteboardMonitor::setPaused(bool paused)
         const qint64 changeCount = m_pasteboard.changeCount();
         if (changeCount != m_changeCountAtPause) {
             m_lastChangeCount = changeCount;
-            m_deferredReadAttemptsRemaining = 0;
+            stopRereads();
         }
     }
     m_paused = paused;
+    // On resuming, a change seen before the pause or a held copy whose time has come is dealt with at once.
+    if (paused)
+        scheduleNextStep();
+    else
+        requestTick();
+}
+
+void PasteboardMonitor::requestTick()
+{
+    if (!m_running || m_paused)
+        return;
+    m_tickRequested = true;
+    m_stepTimer.start(0);
+}
+
+void PasteboardMonitor::scheduleNextStep()
+{
+    if (!m_running || m_paused) {
+        m_tickRequested = false;
+        m_stepTimer.stop();
+        return;
+    }
+    if (m_tickRequested) {
+        m_stepTimer.start(0);
+        return;
+    }
+    std::optional<QDateTime> due;
+    if (m_pendingCopyAndMerge)
+        due = m_pendingCopyAndMergeDeadline;
+    if (m_rereadUntil.isValid() && (!due || m_nextRereadAt < *due))
+        due = m_nextRereadAt;
+    if (!due) {
+        m_stepTimer.stop();
+        return;
+    }
+    const qint64 wait = m_clock.now().msecsTo(*due);
+    m_stepTimer.start(int(std::clamp<qint64>(wait, 0, std::numeric_limits<int>::max())));
 }
 
 // --- The tick -------------------------------------------------------------------------------------------------
 
 void PasteboardMonitor::checkPasteboard()
 {
-    if (m_paused)
-        return;
-    if (m_preferences.copyAndMergeEnabled)
-        copyAndMergeTick();
-    else
-        captureChange();
+    m_tickRequested = false;
+    if (!m_paused) {
+        if (m_preferences.copyAndMergeEnabled)
+            copyAndMergeTick();
+        else
+            captureChange();
+    }
+    scheduleNextStep();
 }
 
 void PasteboardMonitor::captureChange()
 {
     auto capture = readIfChanged();
-    if (!capture)
-        return;
-    if (auto stored = store(*capture); !stored) {
-        logWriteFailure(stored.error());
-        discardUnstored(*capture);
-    }
+    if (capture)
+        write({Write::Step::store, std::move(*capture)});
 }
 
-std::optional<PasteboardCapture> PasteboardMonitor::readIfChanged()
+std::optional<PasteboardMonitor::Capture> PasteboardMonitor::readIfChanged()
 {
     const qint64 changeCount = m_pasteboard.changeCount();
     bool skipped = false;
+    std::optional<PasteboardCapture> read;
     if (changeCount != m_lastChangeCount) {
         m_lastChangeCount = changeCount;
-        m_deferredReadAttemptsRemaining = 0;
-        auto capture = readCapture(skipped);
-        // Content that no reader can take yet is tried again on the next ticks.
-        if (!capture && !skipped)
-            m_deferredReadAttemptsRemaining = maxDeferredReadAttempts;
-        return capture;
+        stopRereads();
+        read = readCapture(skipped);
+        // Content that no reader can take yet is read again while it may still arrive.
+        if (!read && !skipped)
+            startRereads();
+    } else {
+        if (!m_rereadUntil.isValid())
+            return std::nullopt;
+        const QDateTime now = m_clock.now();
+        if (now > m_rereadUntil) {
+            stopRereads();
+            return std::nullopt;
+        }
+        read = readCapture(skipped);
+        if (read || skipped || now >= m_rereadUntil) {
+            stopRereads();
+        } else {
+            m_rereadIntervalMs = std::min(m_rereadIntervalMs * 2, longestRereadIntervalMs);
+            m_nextRereadAt = std::min(now.addMSecs(m_rereadIntervalMs), m_rereadUntil);
+        }
     }
-    if (m_deferredReadAttemptsRemaining < 1)
+    if (!read)
         return std::nullopt;
-    --m_deferredReadAttemptsRemaining;
-    auto capture = readCapture(skipped);
-    if (capture || skipped)
-        m_deferredReadAttemptsRemaining = 0;
-    return capture;
+    return Capture {std::move(*read), m_preferences, m_lastCopySequencePasteTime, changeCount};
+}
+
+void PasteboardMonitor::startRereads()
+{
+    const qint64 limit = m_pasteboard.contentArrivalLimitMs();
+    if (limit <= 0)
+        return;
+    const QDateTime now = m_clock.now();
+    m_rereadUntil = now.addMSecs(limit);
+    m_rereadIntervalMs = firstRereadIntervalMs;
+    m_nextRereadAt = std::min(now.addMSecs(m_rereadIntervalMs), m_rereadUntil);
+}
+
+void PasteboardMonitor::stopRereads()
+{
+    m_rereadUntil = QDateTime();
+    m_nextRereadAt = QDateTime();
 }
 
 std::optional<PasteboardCapture> PasteboardMonitor::readCapture(bool &skipped)
 {
+    // Nothing has arrived yet: there is nothing to judge or read.
+    skipped = false;
+    if (m_pasteboard.types().isEmpty())
+        return std::nullopt;
     skipped = true;
     if (!shouldCaptureContent())
         return std::nullopt;
@@ -188,19 +260,81 @@ bool PasteboardMonitor::shouldCaptureContent() const
     return true;
 }
 
+// --- Writes that wait for a busy database ---------------------------------------------------------------------
+
+void PasteboardMonitor::write(Write write)
+{
+    // Behind the writes that wait, so that captures are stored in the order they were made.
+    if (m_waitingWrites.empty() && attempt(write) != WriteOutcome::busy)
+        return;
+    if (m_waitingWrites.empty()) {
+        qCInfo(lcServices) << "the history database is busy; captures wait until it is free";
+        m_writeRetryIntervalMs = firstWriteRetryIntervalMs;
+        m_writeRetryTimer.start(m_writeRetryIntervalMs);
+    }
+    // A picture to recognise is read back from its file when its turn comes, rather than held in memory.
+    auto &recognition = write.capture.read.recognition;
+    if (recognition && !recognition->image.isNull() && write.capture.read.item.assetPath)
+        recognition = RecognitionSource {QImage(), *write.capture.read.item.assetPath};
+    m_waitingWrites.push_back(std::move(write));
+}
+
+PasteboardMonitor::WriteOutcome PasteboardMonitor::attempt(Write &write, std::optional<HistoryStoreError> *busyError)
+{
+    std::optional<HistoryStoreError> error;
+    switch (write.step) {
+    case Write::Step::store:
+        if (auto stored = store(write.capture, write.resavedItems); !stored)
+            error = stored.error();
+        break;
+    case Write::Step::merge:
+        if (auto merged = mergeIntoLatest(write.capture, write.resavedItems); !merged)
+            error = merged.error();
+        break;
+    case Write::Step::recognition:
+        if (auto applied = applyRecognition(write.itemID, write.capture.read.item, write.found); !applied)
+            error = applied.error();
+        break;
+    }
+    if (!error)
+        return WriteOutcome::written;
+    if (error->isDatabaseBusy()) {
+        if (busyError)
+            *busyError = error;
+        return WriteOutcome::busy;
+    }
+    logWriteFailure(*error);
+    if (write.step != Write::Step::recognition)
+        discardUnstored(write.capture.read);
+    return WriteOutcome::failed;
+}
+
+void PasteboardMonitor::retryWaitingWrites()
+{
+    while (!m_waitingWrites.empty()) {
+        if (attempt(m_waitingWrites.front()) == WriteOutcome::busy) {
+            m_writeRetryIntervalMs = std::min(m_writeRetryIntervalMs * 2, longestWriteRetryIntervalMs);
+            m_writeRetryTimer.start(m_writeRetryIntervalMs);
+            return;
+        }
+        m_waitingWrites.pop_front();
+    }
+    qCInfo(lcServices) << "the history database is free again; the waiting captures are written";
+}
+
 // --- Storing --------------------------------------------------------------------------------------------------
 
-PasteboardMonitor::StoreResult PasteboardMonitor::store(const PasteboardCapture &capture)
+PasteboardMonitor::StoreResult PasteboardMonitor::store(const Capture &capture, QList<ClipboardItem> &resavedItems)
 {
-    ClipboardItem item = capture.item;
-    QList<ClipboardItem> resavedItems;
-    const bool sequenceMode = m_preferences.copySequenceModeEnabled;
+    ClipboardItem item = capture.read.item;
+    const bool sequenceMode = capture.preferences.copySequenceModeEnabled;
     if (sequenceMode) {
-        auto sequenced = applyCopySequence(std::move(item));
+        auto sequenced = applyCopySequence(std::move(item), capture);
         if (!sequenced)
             return StoreResult::failure(sequenced.error());
         item = std::move(sequenced->item);
-        resavedItems = std::move(sequenced->resavedItems);
+        for (const ClipboardItem &resaved : std::as_const(sequenced->resavedItems))
+            addResaved(resavedItems, resaved);
     }
     auto stored = m_store.insertOrMerge(item, sequenceMode);
     if (!stored)
@@ -209,27 +343,30 @@ PasteboardMonitor::StoreResult PasteboardMonitor::store(const PasteboardCapture 
     auto removal = pruneExpiredItems(stored->id);
     if (!removal)
         logWriteFailure(removal.error());
-    notifyDelegate(*stored, std::move(resavedItems), removal ? *removal : HistoryRemoval());
-    if (capture.recognition)
-        recognize(stored->id, capture);
+    notifyDelegate(*stored, resavedItems, removal ? *removal : HistoryRemoval());
+    if (capture.read.recognition)
+        recognize(stored->id, capture.read);
     return stored;
 }
 
-Expected<PasteboardMonitor::SequenceResult, HistoryStoreError> PasteboardMonitor::applyCopySequence(ClipboardItem item)
+Expected<PasteboardMonitor::SequenceResult, HistoryStoreError> PasteboardMonitor::applyCopySequence(
+    ClipboardItem item, const Capture &capture)
 {
     using R = Expected<SequenceResult, HistoryStoreError>;
     // The newest item that is not this content again.
     const QString key = item.contentKey();
-    auto previous = firstRecentItem([&item, &key](const ClipboardItem &candidate) {
-        return candidate.kind != item.kind || candidate.contentKey() != key;
-    });
+    auto previous
+        = firstRecentItem(capture.preferences.historyItemLimit(), [&item, &key](const ClipboardItem &candidate) {
+              return candidate.kind != item.kind || candidate.contentKey() != key;
+          });
     if (!previous)
         return R::failure(previous.error());
     if (!*previous)
         return SequenceResult {std::move(item), {}};
 
     const ClipboardItem &before = **previous;
-    const bool wroteSince = m_lastCopySequencePasteTime.isValid() && m_lastCopySequencePasteTime > before.copiedAt;
+    const QDateTime &wroteAt = capture.lastCopySequencePasteTime;
+    const bool wroteSince = wroteAt.isValid() && wroteAt > before.copiedAt;
     if (wroteSince || before.copiedAt.msecsTo(item.copiedAt) >= copySequenceThresholdMs) {
         item.copySequenceID.reset();
         item.copySequenceOrder.reset();
@@ -254,12 +391,8 @@ Expected<PasteboardMonitor::SequenceResult, HistoryStoreError> PasteboardMonitor
 Expected<HistoryRemoval, HistoryStoreError> PasteboardMonitor::pruneExpiredItems(const QUuid &keptItemID)
 {
     RetentionPolicy policy;
-    policy.textRetentionDays = retentionDays(m_preferences.textRetentionDays);
-    policy.imageRetentionDays = retentionDays(m_preferences.imageRetentionDays);
-    policy.fileRetentionDays = retentionDays(m_preferences.fileRetentionDays);
-    policy.linkRetentionDays = retentionDays(m_preferences.linkRetentionDays);
-    policy.emailRetentionDays = retentionDays(m_preferences.emailRetentionDays);
-    policy.colorRetentionDays = retentionDays(m_preferences.colorRetentionDays);
+    for (const ClipboardKind kind : ClipboardKind::allCases)
+        retentionDaysField(policy, kind) = clampedDays(m_preferences.retentionDaysFor(kind));
     policy.now = m_clock.now();
     policy.keptItemID = keptItemID;
     const bool keepsEverything = std::all_of(ClipboardKind::allCases.begin(), ClipboardKind::allCases.end(),
@@ -271,11 +404,11 @@ Expected<HistoryRemoval, HistoryStoreError> PasteboardMonitor::pruneExpiredItems
     if (!removal)
         return removal;
     // The files of the removed items go with them; only ever files of our own folder.
-    const QString root = QDir::cleanPath(QDir(m_supportDirectory).absolutePath()) + u'/';
+    const SupportFolder supportFolder(m_supportDirectory);
     for (const QString &path : std::as_const(removal->assetPaths)) {
-        const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-        if (absolute.startsWith(root) && !QFile::remove(absolute) && QFileInfo::exists(absolute))
-            qCInfo(lcCapture) << "could not delete the file of a pruned item:" << absolute;
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        if (supportFolder.contains(absolute) && !supportFolder.removeFile(absolute))
+            qCInfo(lcServices) << "could not delete the file of a pruned item:" << absolute;
     }
     return removal;
 }
@@ -306,10 +439,9 @@ void PasteboardMonitor::logWriteFailure(const HistoryStoreError &error)
 }
 
 Expected<std::optional<ClipboardItem>, HistoryStoreError> PasteboardMonitor::firstRecentItem(
-    const std::function<bool(const ClipboardItem &)> &accepts)
+    qint64 limit, const std::function<bool(const ClipboardItem &)> &accepts)
 {
     using R = Expected<std::optional<ClipboardItem>, HistoryStoreError>;
-    const qint64 limit = m_preferences.historyItemLimit();
     qint64 asked = 1;
     qsizetype previousCount = -1;
     while (true) {
@@ -361,29 +493,24 @@ void PasteboardMonitor::copyAndMergeTick()
         holdForCopyAndMerge(std::move(*capture));
         return;
     }
-    PasteboardCapture pending = std::move(*m_pendingCopyAndMerge);
+    Capture pending = std::move(*m_pendingCopyAndMerge);
     m_pendingCopyAndMerge.reset();
     m_pendingCopyAndMergeDeadline = QDateTime();
-    if (pending.item.kind == capture->item.kind && pending.item.contentKey() == capture->item.contentKey()) {
+    const ClipboardItem &held = pending.read.item;
+    if (held.kind == capture->read.item.kind && held.contentKey() == capture->read.item.contentKey()) {
         // The same content twice in a row: appended to the newest item, the first copy is not kept.
-        discardUnstored(pending);
-        if (auto merged = mergeIntoLatest(*capture); !merged) {
-            logWriteFailure(merged.error());
-            discardUnstored(*capture);
-        }
+        discardUnstored(pending.read);
+        write({Write::Step::merge, std::move(*capture)});
         return;
     }
     // The new capture is held before the earlier one is stored, so that a failure to store that one does not
     // take the new one with it; its half second starts once the earlier one is stored.
     holdForCopyAndMerge(std::move(*capture));
-    if (auto stored = store(pending); !stored) {
-        logWriteFailure(stored.error());
-        discardUnstored(pending);
-    }
+    write({Write::Step::store, std::move(pending)});
     m_pendingCopyAndMergeDeadline = m_clock.now().addMSecs(copyAndMergeHoldIntervalMs);
 }
 
-void PasteboardMonitor::holdForCopyAndMerge(PasteboardCapture capture)
+void PasteboardMonitor::holdForCopyAndMerge(Capture capture)
 {
     m_pendingCopyAndMerge = std::move(capture);
     m_pendingCopyAndMergeDeadline = m_clock.now().addMSecs(copyAndMergeHoldIntervalMs);
@@ -392,7 +519,7 @@ void PasteboardMonitor::holdForCopyAndMerge(PasteboardCapture capture)
 void PasteboardMonitor::dropPendingCopyAndMerge()
 {
     if (m_pendingCopyAndMerge) {
-        discardUnstored(*m_pendingCopyAndMerge);
+        discardUnstored(m_pendingCopyAndMerge->read);
         m_pendingCopyAndMerge.reset();
     }
     m_pendingCopyAndMergeDeadline = QDateTime();
@@ -402,47 +529,46 @@ void PasteboardMonitor::flushPendingCopyAndMerge()
 {
     if (!m_pendingCopyAndMerge || m_clock.now() < m_pendingCopyAndMergeDeadline)
         return;
-    PasteboardCapture pending = std::move(*m_pendingCopyAndMerge);
+    Capture pending = std::move(*m_pendingCopyAndMerge);
     m_pendingCopyAndMerge.reset();
     m_pendingCopyAndMergeDeadline = QDateTime();
-    if (auto stored = store(pending); !stored) {
-        logWriteFailure(stored.error());
-        discardUnstored(pending);
-    }
+    write({Write::Step::store, std::move(pending)});
 }
 
-PasteboardMonitor::StoreResult PasteboardMonitor::mergeIntoLatest(const PasteboardCapture &capture)
+PasteboardMonitor::StoreResult PasteboardMonitor::mergeIntoLatest(
+    const Capture &capture, QList<ClipboardItem> &resavedItems)
 {
     // The newest item that is not a favourite. The first copy was held back and never stored, so this is the
     // item before it.
-    auto target = firstRecentItem([](const ClipboardItem &item) { return !item.isFavorite; });
+    auto target = firstRecentItem(
+        capture.preferences.historyItemLimit(), [](const ClipboardItem &item) { return !item.isFavorite; });
     if (!target)
         return StoreResult::failure(target.error());
     if (!*target)
-        return store(capture);
-    auto merged = mergedItem(capture.item, **target);
+        return store(capture, resavedItems);
+    auto merged = mergedItem(capture.read.item, **target, capture.preferences);
     if (!merged)
         return StoreResult::failure(merged.error());
     if (!*merged)
-        return store(capture);
-    return saveMergedItem(**merged);
+        return store(capture, resavedItems);
+    return saveMergedItem(**merged, capture);
 }
 
 Expected<std::optional<ClipboardItem>, HistoryStoreError> PasteboardMonitor::mergedItem(
-    const ClipboardItem &newItem, const ClipboardItem &target)
+    const ClipboardItem &newItem, const ClipboardItem &target, const AppPreferences &preferences)
 {
     using R = Expected<std::optional<ClipboardItem>, HistoryStoreError>;
-    if (!isTextLike(target.kind) || !isTextLike(newItem.kind) || !target.text || !newItem.text)
+    if (!target.kind.isTextLike() || !newItem.kind.isTextLike() || !target.text || !newItem.text)
         return std::optional<ClipboardItem>();
     ClipboardItem merged = target;
     const QString separator
-        = CopyAndMergeSeparatorPreference::resolved(m_preferences.copyAndMergeSeparator).separatorText();
+        = CopyAndMergeSeparatorPreference::resolved(preferences.copyAndMergeSeparator).separatorText();
     merged.text = *target.text + separator + *newItem.text;
     merged.rtfData.reset();
     merged.html.reset();
     merged.assetPath.reset();
     merged.filePaths.clear();
-    merged.kind = ClipboardKind::detect(*merged.text, m_preferences.treatDigitNumbersAsColor);
+    merged.kind = ClipboardKind::detect(*merged.text, preferences.treatDigitNumbersAsColor);
     merged.copiedAt = newItem.copiedAt;
     merged.byteSize = merged.text->toUtf8().size();
     merged.copyCount = target.copyCount + 1;
@@ -453,20 +579,22 @@ Expected<std::optional<ClipboardItem>, HistoryStoreError> PasteboardMonitor::mer
     return std::optional<ClipboardItem>(merged.refreshingSearchText(*names));
 }
 
-PasteboardMonitor::StoreResult PasteboardMonitor::saveMergedItem(const ClipboardItem &merged)
+PasteboardMonitor::StoreResult PasteboardMonitor::saveMergedItem(const ClipboardItem &merged, const Capture &capture)
 {
     if (auto written = m_store.upsert(merged); !written)
         return StoreResult::failure(written.error());
-    if (m_preferences.copyToClipboardAfterMerge && merged.text) {
+    // Only over the copy it was made of: a merge written late leaves what was copied since on the clipboard.
+    if (capture.preferences.copyToClipboardAfterMerge && merged.text
+        && m_pasteboard.changeCount() == capture.changeCount) {
         PasteboardContent content;
         content.setString(PasteboardType::varnistoMarker(), QStringLiteral("1"));
         content.setString(PasteboardType::plainText(), *merged.text);
         if (auto written = m_pasteboard.write(content); written) {
             // Our own write is not a change to capture.
             m_lastChangeCount = m_pasteboard.changeCount();
-            m_deferredReadAttemptsRemaining = 0;
+            stopRereads();
         } else {
-            qCInfo(lcCapture) << "could not put the merged text on the clipboard:" << written.error();
+            qCInfo(lcServices) << "could not put the merged text on the clipboard:" << written.error();
         }
     }
     auto removal = pruneExpiredItems(merged.id);
@@ -480,55 +608,50 @@ PasteboardMonitor::StoreResult PasteboardMonitor::saveMergedItem(const Clipboard
 
 void PasteboardMonitor::recognize(const QUuid &storedItemID, const PasteboardCapture &capture)
 {
-    const RecognitionSource source = *capture.recognition;
-    auto *watcher = new QFutureWatcher<TextRecognizer::Result>(this);
+    if (m_closing)
+        return;
     ++m_recognitionsInFlight;
-    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, storedItemID, capture] {
+    auto finished = [this, storedItemID, item = capture.item](const TextRecognizer::Result &result) {
         --m_recognitionsInFlight;
-        const TextRecognizer::Result result = watcher->result();
-        watcher->deleteLater();
         // A failure is logged by the recogniser; the item keeps no recognised text.
-        if (result)
-            applyRecognition(storedItemID, capture, *result);
-    });
-    TextRecognizer *recognizer = &m_textRecognizer;
-    watcher->setFuture(QtConcurrent::run(&m_recognitionWorker, [recognizer, source]() -> TextRecognizer::Result {
-        QImage image = source.image;
-        if (image.isNull() && !source.imageFilePath.isEmpty()) {
-            QImageReader reader(source.imageFilePath);
-            reader.setAutoTransform(true);
-            image = reader.read();
-            // A file that is no image after all holds nothing to recognise.
-            if (image.isNull())
-                return ImageRecognition();
-        }
-        return recognizer->recognize(image);
-    }));
+        if (!result)
+            return;
+        Write update;
+        update.step = Write::Step::recognition;
+        update.capture.read.item = item;
+        update.itemID = storedItemID;
+        update.found = *result;
+        write(std::move(update));
+    };
+    const TextRecognizer::Parts parts(TextRecognizer::Text | TextRecognizer::QRCodes);
+    const RecognitionSource &source = *capture.recognition;
+    if (!source.image.isNull())
+        m_textRecognizer.recognizeAsync(source.image, parts, this, std::move(finished));
+    else
+        m_textRecognizer.recognizeAsync(source.imageFilePath, parts, this, std::move(finished));
 }
 
-void PasteboardMonitor::applyRecognition(
-    const QUuid &itemID, const PasteboardCapture &capture, const ImageRecognition &found)
+PasteboardMonitor::WriteResult PasteboardMonitor::applyRecognition(
+    const QUuid &itemID, const ClipboardItem &captured, const ImageRecognition &found)
 {
     const auto text = found.text();
     const auto qrText = found.qrText();
     if (!text && !qrText)
-        return;
+        return {};
     auto loaded = m_store.loadItems({itemID});
-    if (!loaded) {
-        logWriteFailure(loaded.error());
-        return;
-    }
+    if (!loaded)
+        return WriteResult::failure(loaded.error());
     // Deleted or pruned meanwhile.
     if (loaded->isEmpty())
-        return;
+        return {};
     ClipboardItem item = loaded->first();
     // Only while the item still shows what was recognised.
-    const bool sameImage = capture.item.kind == ClipboardKind::image
-        ? item.kind == ClipboardKind::image && item.assetPath == capture.item.assetPath
+    const bool sameImage = captured.kind == ClipboardKind::image
+        ? item.kind == ClipboardKind::image && item.assetPath == captured.assetPath
         : item.kind == ClipboardKind::file && !item.filePaths.isEmpty()
-            && item.filePaths.first() == capture.item.filePaths.value(0);
+            && item.filePaths.first() == captured.filePaths.value(0);
     if (!sameImage)
-        return;
+        return {};
 
     // As if the text had been there at the capture: the text is replaced, earlier QR text stays unless new
     // QR codes were found.
@@ -536,15 +659,11 @@ void PasteboardMonitor::applyRecognition(
     if (qrText)
         item.qrCodeText = qrText;
     auto names = tagNames(item.tags);
-    if (!names) {
-        logWriteFailure(names.error());
-        return;
-    }
+    if (!names)
+        return WriteResult::failure(names.error());
     item = PasteboardReader::refreshingCaptureSearchText(item, *names);
-    if (auto written = m_store.upsert(item); !written) {
-        logWriteFailure(written.error());
-        return;
-    }
+    if (auto written = m_store.upsert(item); !written)
+        return written;
     QMetaObject::invokeMethod(
         this,
         [this, item] {
@@ -552,4 +671,5 @@ void PasteboardMonitor::applyRecognition(
                 m_delegate->pasteboardMonitorDidUpdate(item);
         },
         Qt::QueuedConnection);
+    return {};
 }

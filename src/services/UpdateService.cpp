@@ -3,7 +3,10 @@
 #include "BoundedDownload.h"
 #include "Localization.h"
 
+#include <QSettings>
 #include <QXmlStreamReader>
+
+#include <algorithm>
 
 #ifndef VARNISTO_UPDATE_FEED_URL
 #define VARNISTO_UPDATE_FEED_URL ""
@@ -146,15 +149,27 @@ QString UpdateCheckResult::message() const
 
 // --- The service ---------------------------------------------------------------------------------------------------
 
-AppcastUpdateService::AppcastUpdateService(QObject *parent)
-    : AppcastUpdateService(configuredFeedURL(), QStringLiteral(VARNISTO_VERSION), parent)
+AppcastUpdateService::AppcastUpdateService(
+    const Clock &clock, Scheduler &scheduler, QString settingsFilePath, QObject *parent)
+    : AppcastUpdateService(
+        configuredFeedURL(), QStringLiteral(VARNISTO_VERSION), clock, scheduler, std::move(settingsFilePath), parent)
 { }
 
-AppcastUpdateService::AppcastUpdateService(QUrl feedURL, QString currentVersion, QObject *parent)
-    : UpdateService(parent), m_feedURL(std::move(feedURL)), m_currentVersion(std::move(currentVersion))
+AppcastUpdateService::AppcastUpdateService(QUrl feedURL, QString currentVersion, const Clock &clock,
+    Scheduler &scheduler, QString settingsFilePath, QObject *parent)
+    : UpdateService(parent)
+    , m_feedURL(std::move(feedURL))
+    , m_currentVersion(std::move(currentVersion))
+    , m_clock(clock)
+    , m_scheduler(scheduler)
+    , m_settingsFilePath(std::move(settingsFilePath))
 {
-    m_automaticChecks.setInterval(automaticCheckInterval);
-    connect(&m_automaticChecks, &QTimer::timeout, this, [this] { startCheck(false); });
+    if (!m_settingsFilePath.isEmpty()) {
+        const QDateTime stored = QDateTime::fromString(
+            QSettings(m_settingsFilePath, QSettings::IniFormat).value(lastCheckTimeKey).toString(), Qt::ISODateWithMs);
+        if (stored.isValid())
+            m_lastCheckTime = stored;
+    }
 }
 
 QUrl AppcastUpdateService::configuredFeedURL()
@@ -169,15 +184,33 @@ void AppcastUpdateService::checkForUpdates()
 
 void AppcastUpdateService::setAutomaticChecksEnabled(bool enabled)
 {
-    if (enabled == m_automaticChecks.isActive())
+    if (std::exchange(m_automaticChecksEnabled, enabled) == enabled)
         return;
-    if (!enabled) {
-        m_automaticChecks.stop();
+    scheduleAutomaticCheck();
+}
+
+std::optional<QDateTime> AppcastUpdateService::nextAutomaticCheckTime() const
+{
+    return m_nextAutomaticCheck.isPending() ? m_nextAutomaticCheckTime : std::nullopt;
+}
+
+void AppcastUpdateService::scheduleAutomaticCheck()
+{
+    m_nextAutomaticCheck.cancel();
+    m_nextAutomaticCheckTime.reset();
+    // While a check runs, its end schedules the next one.
+    if (!m_automaticChecksEnabled || m_feedURL.isEmpty() || m_download)
         return;
+    const QDateTime now = m_clock.now();
+    std::chrono::milliseconds delay {0};
+    if (m_lastCheckTime) {
+        // A last check that lies ahead (the clock was set back) still waits no longer than a day.
+        const std::chrono::milliseconds interval = automaticCheckInterval;
+        delay = std::clamp(std::chrono::milliseconds(now.msecsTo(m_lastCheckTime->addMSecs(interval.count()))),
+            std::chrono::milliseconds(0), interval);
     }
-    m_automaticChecks.start();
-    if (!m_feedURL.isEmpty())
-        startCheck(false);
+    m_nextAutomaticCheckTime = now.addMSecs(delay.count());
+    m_nextAutomaticCheck = m_scheduler.schedule(delay, this, [this] { startCheck(false); });
 }
 
 void AppcastUpdateService::startCheck(bool userInitiated)
@@ -194,9 +227,10 @@ void AppcastUpdateService::startCheck(bool userInitiated)
     }
     const QString scheme = m_feedURL.scheme();
     if (scheme != QLatin1String("https") && scheme != QLatin1String("http") && scheme != QLatin1String("file")) {
-        report({UpdateCheckResult::Status::feedUnreachable, userInitiated, m_currentVersion, std::nullopt});
+        finishCheck({UpdateCheckResult::Status::feedUnreachable, userInitiated, m_currentVersion, std::nullopt});
         return;
     }
+    m_nextAutomaticCheck.cancel();
     m_runningCheckIsUserInitiated = userInitiated;
     QNetworkRequest request(m_feedURL);
     request.setRawHeader("User-Agent", "Varnisto/" VARNISTO_VERSION);
@@ -233,6 +267,18 @@ void AppcastUpdateService::feedLoaded()
                 : UpdateCheckResult::Status::upToDate;
         }
     }
+    finishCheck(std::move(result));
+}
+
+void AppcastUpdateService::finishCheck(UpdateCheckResult result)
+{
+    m_lastCheckTime = m_clock.now();
+    if (!m_settingsFilePath.isEmpty()) {
+        QSettings settings(m_settingsFilePath, QSettings::IniFormat);
+        settings.setValue(lastCheckTimeKey, m_lastCheckTime->toUTC().toString(Qt::ISODateWithMs));
+        settings.sync();
+    }
+    scheduleAutomaticCheck();
     report(std::move(result));
 }
 

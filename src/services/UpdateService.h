@@ -1,11 +1,15 @@
 #pragma once
 
+#include "Clock.h"
+#include "Scheduler.h"
+
+#include <QDateTime>
+#include <QLatin1StringView>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTimer>
 #include <QUrl>
 
 #include <chrono>
@@ -64,6 +68,11 @@ Q_SIGNALS:
 // Reads an appcast (an RSS feed whose items carry a version and a download link, as the Sparkle framework
 // writes them) from an address fixed when the program is built, and compares its newest version with ours.
 // A distribution's package manager installs the update; this only tells the user about it.
+//
+// Automatic checks run once a day while they are switched on and a feed is configured: one single-shot call waits
+// for the next check, due a day after the last one, and is set again when a check ends. The time of the last check
+// (also one the user asked for) is kept in the user settings under lastCheckTimeKey, so that a new start does not
+// check again within the day.
 class AppcastUpdateService final : public UpdateService
 {
     Q_OBJECT
@@ -72,17 +81,25 @@ public:
     static constexpr std::chrono::hours automaticCheckInterval {24};
     static constexpr qint64 feedByteLimit = 1024 * 1024;
     static constexpr std::chrono::seconds feedDeadline {20};
+    static constexpr QLatin1StringView lastCheckTimeKey {"VarnistoLastUpdateCheckTime"};
 
-    // The configured feed and this program's version. Started at once: ready to check.
-    explicit AppcastUpdateService(QObject *parent = nullptr);
-    AppcastUpdateService(QUrl feedURL, QString currentVersion, QObject *parent = nullptr);
+    // The configured feed and this program's version.
+    AppcastUpdateService(const Clock &clock, Scheduler &scheduler, QString settingsFilePath, QObject *parent = nullptr);
+    // Another feed and version. Without a settings file the time of the last check is kept for this run only.
+    AppcastUpdateService(QUrl feedURL, QString currentVersion, const Clock &clock, Scheduler &scheduler,
+        QString settingsFilePath = QString(), QObject *parent = nullptr);
 
     void checkForUpdates() override;
     bool isChecking() const { return !m_download.isNull(); }
 
-    // Automatic checks: one at once when switched on, then once a day. Nothing happens without a feed.
+    // The checkForUpdatesAutomatically switch. Turning it on schedules the next check (at once when the last one
+    // is a day ago or unknown); turning it off cancels it. Without a feed nothing is ever scheduled.
     void setAutomaticChecksEnabled(bool enabled);
-    bool automaticChecksEnabled() const { return m_automaticChecks.isActive(); }
+    bool automaticChecksEnabled() const { return m_automaticChecksEnabled; }
+    // When the next automatic check is due; nothing while none waits.
+    std::optional<QDateTime> nextAutomaticCheckTime() const;
+    // When the last check ended, as kept in the settings.
+    std::optional<QDateTime> lastCheckTime() const { return m_lastCheckTime; }
 
     const QUrl &feedURL() const { return m_feedURL; }
     // The address given to the build (the VARNISTO_UPDATE_FEED_URL setting); empty when there is none.
@@ -99,12 +116,21 @@ public:
 private:
     void startCheck(bool userInitiated);
     void feedLoaded();
+    // The check is over: its time is kept, the next automatic one scheduled, and the result reported.
+    void finishCheck(UpdateCheckResult result);
     void report(UpdateCheckResult result);
+    void scheduleAutomaticCheck();
 
     const QUrl m_feedURL;
     const QString m_currentVersion;
+    const Clock &m_clock;
+    Scheduler &m_scheduler;
+    const QString m_settingsFilePath;
     QNetworkAccessManager m_network;
     QPointer<BoundedDownload> m_download;
     bool m_runningCheckIsUserInitiated = false;
-    QTimer m_automaticChecks;
+    bool m_automaticChecksEnabled = false;
+    std::optional<QDateTime> m_lastCheckTime;
+    ScheduledCall m_nextAutomaticCheck;
+    std::optional<QDateTime> m_nextAutomaticCheckTime;
 };

@@ -1,26 +1,10 @@
 #include "AppDelegate.h"
 
 #include "SourceApplicationLocator.h"
+#include "SupportFolder.h"
 
 #include <QDir>
-#include <QSettings>
 #include <QStandardPaths>
-
-namespace {
-
-QString userSettingsFilePath()
-{
-    return QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-        .fileName();
-}
-
-} // namespace
-
-AppDelegate::Locations AppDelegate::Locations::standard()
-{
-    return {makeSupportDirectory(), userSettingsFilePath()};
-}
 
 QString AppDelegate::makeSupportDirectory()
 {
@@ -32,11 +16,6 @@ QString AppDelegate::makeSupportDirectory()
     return directory;
 }
 
-AppDelegate::AppDelegate(QObject *parent)
-    : AppDelegate(Locations::standard(), PlatformServices::forCurrentPlatform(),
-        std::make_unique<MessageBoxAlertPresenter>(), parent)
-{ }
-
 AppDelegate::AppDelegate(
     Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts, QObject *parent)
     : QObject(parent)
@@ -46,15 +25,18 @@ AppDelegate::AppDelegate(
     , m_preferencesStore(locations.settingsFilePath)
     , m_historyStore(m_supportDirectory)
     , m_model(std::make_shared<DesktopEntryLocator>())
-    , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster)
+    , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster, m_scheduler)
     , m_globalShortcuts(*m_platform.hotKeys)
+    , m_updateService(m_clock, m_scheduler, locations.settingsFilePath)
     , m_clipboardMonitor(m_historyStore, *m_platform.pasteboard, *m_platform.workspace, *m_platform.textRecognizer,
           m_supportDirectory, m_clock)
+    , m_filePreviewCache(SupportFolder(m_supportDirectory).filePreviewsDirectory(), *m_platform.iconProvider)
     , m_windowFactory(&m_applicationMenu)
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
-          m_updateService, m_supportDirectory, *m_platform.iconProvider, *m_platform.defaultApplications,
-          m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock, m_scheduler,
-          *m_platform.workspace, *m_platform.launcher, m_appearance, LaunchAtLoginService()})
+          m_updateService, m_supportDirectory, m_filePreviewCache, m_linkPreviewFetcher, m_soundService,
+          *m_platform.defaultApplications, m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock,
+          m_scheduler, *m_platform.keyPoster, *m_platform.workspace, *m_platform.launcher, m_appearance,
+          LaunchAtLoginService()})
     , m_statusItems(m_model, m_coordinator, m_applicationMenu)
 {
     m_applicationMenu.setTitle(QStringLiteral("Varnisto"));
@@ -72,6 +54,9 @@ void AppDelegate::applicationDidFinishLaunching()
     m_statusItems.updateStatusItem();
     m_statusItems.updateMainMenuItem();
     m_statusItems.observeModel();
+    followAutomaticUpdateChecks();
+    if (std::exchange(m_showHistoryWhenLaunched, false))
+        showHistoryWindowOnRequest();
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -79,6 +64,27 @@ void AppDelegate::applicationWillTerminate()
     if (!m_launched || std::exchange(m_terminated, true))
         return;
     m_coordinator.prepareForTermination();
+}
+
+void AppDelegate::showHistoryWindowOnRequest()
+{
+    if (m_terminated)
+        return;
+    if (!m_launched) {
+        m_showHistoryWhenLaunched = true;
+        return;
+    }
+    // The user started the program (again) and expects it in front: the window keeps the focus through the
+    // activation that follows.
+    m_coordinator.showHistoryWindow(true, true);
+}
+
+void AppDelegate::followAutomaticUpdateChecks()
+{
+    const auto follow
+        = [this] { m_updateService.setAutomaticChecksEnabled(m_model.preferences().checkForUpdatesAutomatically); };
+    connect(&m_model, &AppModel::preferencesChanged, this, follow);
+    follow();
 }
 
 void AppDelegate::showUpdateCheckResult(const UpdateCheckResult &result)

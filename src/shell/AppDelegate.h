@@ -2,7 +2,9 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "FilePreviewCache.h"
 #include "GlobalShortcutService.h"
+#include "LinkPreviewFetcher.h"
 #include "MessageBoxAlertPresenter.h"
 #include "PasteService.h"
 #include "PasteboardMonitor.h"
@@ -11,6 +13,7 @@
 #include "QtFileDialogPresenter.h"
 #include "SQLiteHistoryStore.h"
 #include "Scheduler.h"
+#include "SoundService.h"
 #include "StandInWindows.h"
 #include "StatusItemController.h"
 #include "StyleAppearanceApplier.h"
@@ -34,13 +37,9 @@ public:
     struct Locations
     {
         QString supportDirectory; // "Varnisto2" in the user's data folder
-        QString settingsFilePath; // the user settings file of the preferences and the reboot check
-
-        static Locations standard();
+        QString settingsFilePath; // the user settings file: preferences, reboot check, last update check
     };
 
-    // The standard locations and the desktop the program runs on.
-    explicit AppDelegate(QObject *parent = nullptr);
     AppDelegate(Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts,
         QObject *parent = nullptr);
     ~AppDelegate() override;
@@ -53,6 +52,8 @@ public:
     void applicationDidFinishLaunching();
     // The application is about to quit. Runs the coordinator's termination once.
     void applicationWillTerminate();
+    // Another start of the program asked this one for its history window: shown once launching has finished.
+    void showHistoryWindowOnRequest();
 
     const QString &supportDirectory() const { return m_supportDirectory; }
     AppModel &model() { return m_model; }
@@ -62,12 +63,14 @@ public:
     PasteboardMonitor &clipboardMonitor() { return m_clipboardMonitor; }
     PasteService &pasteService() { return m_pasteService; }
     GlobalShortcutService &globalShortcuts() { return m_globalShortcuts; }
-    UpdateService &updateService() { return m_updateService; }
+    AppcastUpdateService &updateService() { return m_updateService; }
     StatusItemController &statusItems() { return m_statusItems; }
     const PlatformServices &platform() const { return m_platform; }
 
 private:
     void showUpdateCheckResult(const UpdateCheckResult &result);
+    // The automatic update checks follow the checkForUpdatesAutomatically switch from the start on.
+    void followAutomaticUpdateChecks();
 
     PlatformServices m_platform;
     std::unique_ptr<AlertPresenter> m_alerts;
@@ -83,10 +86,14 @@ private:
     GlobalShortcutService m_globalShortcuts;
     AppcastUpdateService m_updateService;
     PasteboardMonitor m_clipboardMonitor;
+    FilePreviewCache m_filePreviewCache;
+    LinkPreviewFetcher m_linkPreviewFetcher;
+    SoundService m_soundService;
     QMenu m_applicationMenu; // the "Varnisto" menu of the windows' menu bars
     StandInWindowFactory m_windowFactory;
     AppCoordinator m_coordinator;
     StatusItemController m_statusItems;
     bool m_launched = false;
     bool m_terminated = false;
+    bool m_showHistoryWhenLaunched = false;
 };

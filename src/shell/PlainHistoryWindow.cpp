@@ -97,6 +97,7 @@ void PlainHistoryWindow::show(bool afterActivation)
     }
     reload();
     WindowActivation::bringToFront(*m_panel);
+    m_hasBeenShown = true;
     m_searchField->setFocus();
     if (afterActivation) {
         m_ignoreFocusLossUntil.setRemainingTime(focusLossGraceMs);
@@ -129,6 +130,8 @@ void PlainHistoryWindow::hidePanel()
 
 void PlainHistoryWindow::saveWindowFrame()
 {
+    if (!m_hasBeenShown)
+        return;
     const StoredWindowFrame frame = WindowFrame::toStored(m_panel->geometry(), WindowFrame::primaryScreenGeometry());
     AppPreferences preferences = m_model.preferences();
     preferences.historyWindowX = frame.x;

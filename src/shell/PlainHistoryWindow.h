@@ -59,4 +59,5 @@ private:
     QTimer m_reloadTimer;
     QDeadlineTimer m_ignoreFocusLossUntil;
     bool m_reloading = false;
+    bool m_hasBeenShown = false; // its geometry is the user's, not the one it was built with
 };

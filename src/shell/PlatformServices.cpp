@@ -3,6 +3,7 @@
 #include "MemoryHotKeyBackend.h"
 #include "MemoryKeyPoster.h"
 #include "MemoryPasteboard.h"
+#include "ShellLogging.h"
 #include "TesseractTextRecognizer.h"
 #include "x11/X11HotKeyBackend.h"
 #include "x11/X11KeyPoster.h"
@@ -10,22 +11,15 @@
 #include "x11/X11Workspace.h"
 
 #include <QGuiApplication>
-#include <QLoggingCategory>
-
-namespace {
-
-Q_LOGGING_CATEGORY(lcPlatform, "varnisto.app.platform", QtWarningMsg)
-
-} // namespace
 
 PlatformServices PlatformServices::forCurrentPlatform()
 {
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         return x11();
     if (QGuiApplication::platformName() != QLatin1String("offscreen"))
-        qCWarning(lcPlatform).noquote() << "Varnisto needs an X11 session to watch the clipboard, to paste and to "
-                                           "register hot keys; running on"
-                                        << QGuiApplication::platformName() << "without them";
+        qCWarning(lcShell).noquote() << "Varnisto needs an X11 session to watch the clipboard, to paste and to "
+                                        "register hot keys; running on"
+                                     << QGuiApplication::platformName() << "without them";
     return inMemory();
 }
 
@@ -36,7 +30,9 @@ PlatformServices PlatformServices::x11()
     services.keyPoster = std::make_unique<X11KeyPoster>(hotKeys.get());
     services.hotKeys = std::move(hotKeys);
     services.pasteboard = std::make_unique<X11Pasteboard>();
-    services.workspace = std::make_unique<X11Workspace>();
+    auto workspace = std::make_unique<X11Workspace>();
+    workspace->setPasteTargets(services.keyPoster.get());
+    services.workspace = std::move(workspace);
     services.textRecognizer = std::make_unique<TesseractTextRecognizer>();
     services.iconProvider = std::make_unique<DesktopIconProvider>();
     services.systemBoot = std::make_unique<LinuxSystemBoot>();

@@ -90,11 +90,12 @@ void PlaceholderSettingsWindow::centerOnMouseScreen()
 void PlaceholderSettingsWindow::makeKeyAndOrderFront()
 {
     WindowActivation::bringToFront(*m_window);
+    m_hasBeenShown = true;
 }
 
 bool PlaceholderSettingsWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window.get() && event->type() == QEvent::Close) {
+    if (watched == m_window.get() && event->type() == QEvent::Close && m_hasBeenShown) {
         const StoredWindowFrame frame
             = WindowFrame::toStored(m_window->geometry(), WindowFrame::primaryScreenGeometry());
         AppPreferences preferences = m_model.preferences();

@@ -12,7 +12,7 @@ class QPushButton;
 class QWidget;
 
 // A settings window that says the settings are still to come, with the program's menu in its menu bar. Closing it
-// saves its frame and applies the preferences, as the full settings window will.
+// saves its frame (once it has been shown) and applies the preferences, as the full settings window will.
 class PlaceholderSettingsWindow final : public QObject, public SettingsWindow
 {
     Q_OBJECT
@@ -40,6 +40,7 @@ private:
     QLabel *m_message = nullptr;
     QLabel *m_version = nullptr;
     bool m_frameRestored = false;
+    bool m_hasBeenShown = false;
 };
 
 // A short welcome on the first start: it names the hot key that opens the history, and its button completes

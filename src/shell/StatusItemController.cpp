@@ -10,10 +10,16 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QKeySequence>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
 namespace {
+
+QKeySequence settingsKeyEquivalent()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_Comma);
+}
 
 void setKeyEquivalent(QAction &action, const QString &shortcutText)
 {
@@ -55,7 +61,7 @@ void StatusItemController::fillStatusMenu(QMenu &menu)
         = addAction(menu, localized(QStringLiteral("Check for Updates...")), &StatusItemController::checkForUpdates);
     updates->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
     QAction *settings = addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
-    settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings->setShortcut(settingsKeyEquivalent());
     settings->setShortcutVisibleInContextMenu(true);
     menu.addSeparator();
     QAction *pause = addAction(menu, paused ? localized(QStringLiteral("Resume")) : localized(QStringLiteral("Pause")),
@@ -85,6 +91,13 @@ void StatusItemController::fillApplicationMenu(QMenu &menu)
     menu.addSeparator();
     QAction *clear = addAction(menu, localized(QStringLiteral("Clear History")), &StatusItemController::clearHistory);
     clear->setEnabled(!m_model.items().isEmpty());
+
+    // The program's own commands, which the windows carry wherever the menu goes.
+    menu.addSeparator();
+    addAction(menu, localized(QStringLiteral("Check for Updates...")), &StatusItemController::checkForUpdates);
+    QAction *settings = addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
+    settings->setShortcut(settingsKeyEquivalent());
+    settings->setShortcutVisibleInContextMenu(true);
 }
 
 void StatusItemController::updateStatusItem()
@@ -179,7 +192,7 @@ void StatusItemController::openSettings()
 
 void StatusItemController::checkForUpdates()
 {
-    m_coordinator.updateService().checkForUpdates();
+    m_coordinator.checkForUpdates();
 }
 
 void StatusItemController::quit()

@@ -13,8 +13,10 @@ class QMenu;
 class QSystemTrayIcon;
 
 // The system tray icon with its menu, and the program's "Varnisto" menu that the settings and onboarding windows
-// carry in their menu bars. Both menus are filled afresh whenever the items, the pause state, the selection, the
-// preferences or the interface language change. Their commands go to the coordinator.
+// carry in their menu bars: the history and capture commands, then the program's own "Check for Updates..." and
+// "Settings..." (Ctrl+,), whose key equivalents work in those windows. Both menus are filled afresh whenever the
+// items, the pause state, the selection, the preferences or the interface language change. Their commands go to the
+// coordinator.
 //
 // Without a tray on the desktop the icon is not seen; the hot keys still work.
 class StatusItemController final : public QObject

@@ -1,13 +1,32 @@
 #include "AppDelegate.h"
+#include "Localization.h"
 #include "MemoryTuning.h"
+#include "MessageBoxAlertPresenter.h"
+#include "PreferencesStore.h"
+#include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "UserSettingsFile.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QImageReader>
 #include <QTimer>
 
+#include <cstdio>
+
+namespace {
+
+// A line for the user on the error output, where a program started from a terminal or a session log speaks.
+void tellUser(const QString &message)
+{
+    std::fprintf(stderr, "varnisto: %s\n", qUtf8Printable(message));
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    // Until the event loop runs, a termination signal has its default action and ends the process at once.
     tuneMemoryAllocatorForLargeLists();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Varnisto"));
@@ -19,11 +38,34 @@ int main(int argc, char **argv)
     // decompression bombs, but one that real screenshots stay under.
     QImageReader::setAllocationLimit(1024);
 
+    const UserSettingsFile settingsFile;
+    if (settingsFile.isStandIn())
+        tellUser(settingsFile.problem());
+    else // what this start has to say comes in the user's language
+        setCurrentInterfaceLanguage(supportedLanguageCode(PreferencesStore(settingsFile.filePath()).load().language));
+
+    // One copy per history, settled before the history is opened.
+    const QString supportDirectory = AppDelegate::makeSupportDirectory();
+    SingleInstance instance(supportDirectory);
+    switch (instance.claim(QDBusConnection::sessionBus())) {
+    case SingleInstance::Role::primary:
+        break;
+    case SingleInstance::Role::handedOver:
+        return 0;
+    case SingleInstance::Role::refused:
+        tellUser(instance.refusal());
+        return 1;
+    }
+
     // A termination request, the end of the desktop session and Quit all leave the event loop the same way, and
     // the delegate prepares for termination on the way out.
+    AppDelegate delegate({supportDirectory, settingsFile.filePath()}, PlatformServices::forCurrentPlatform(),
+        std::make_unique<MessageBoxAlertPresenter>());
+    QObject::connect(
+        &instance, &SingleInstance::showHistoryRequested, &delegate, &AppDelegate::showHistoryWindowOnRequest);
     TerminationSignals terminationSignals;
-    AppDelegate delegate;
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
+    QTimer::singleShot(0, &terminationSignals, &TerminationSignals::install);
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     return QApplication::exec();
 }

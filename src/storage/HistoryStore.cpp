@@ -1,23 +1,10 @@
 #include "HistoryStore.h"
 
+#include "AppPreferences.h"
+
 int RetentionPolicy::retentionDays(ClipboardKind kind) const
 {
-    switch (kind) {
-    case ClipboardKind::text:
-    case ClipboardKind::richText:
-        return textRetentionDays;
-    case ClipboardKind::image:
-        return imageRetentionDays;
-    case ClipboardKind::file:
-        return fileRetentionDays;
-    case ClipboardKind::link:
-        return linkRetentionDays;
-    case ClipboardKind::email:
-        return emailRetentionDays;
-    case ClipboardKind::color:
-        return colorRetentionDays;
-    }
-    return -1;
+    return retentionDaysField(*this, kind);
 }
 
 std::optional<QDateTime> RetentionPolicy::cutoff(ClipboardKind kind) const
@@ -30,4 +17,20 @@ std::optional<QDateTime> RetentionPolicy::cutoff(ClipboardKind kind) const
     if (!result.isValid())
         return std::nullopt;
     return result;
+}
+
+HistoryStore::Result<QList<Tag>> HistoryStore::ensureTags(
+    const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written)
+{
+    QList<Tag> ensured;
+    ensured.reserve(tags.size());
+    for (const TagRequest &request : tags) {
+        auto tag = ensureTag(request.name, request.color);
+        if (!tag)
+            return Result<QList<Tag>>::failure(tag.error());
+        ensured.append(*tag);
+        if (written)
+            written(ensured.size());
+    }
+    return ensured;
 }

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <QUuid>
 
+#include <functional>
 #include <optional>
 
 // How long each kind of item is kept before pruning removes it. A negative number of days keeps that kind
@@ -44,6 +45,15 @@ struct HistoryRemoval
     QStringList assetPaths;
 
     bool operator==(const HistoryRemoval &) const = default;
+};
+
+// A tag asked for by its name and colour, before the store has given it an id.
+struct TagRequest
+{
+    QString name;
+    QString color;
+
+    bool operator==(const TagRequest &) const = default;
 };
 
 // The durable history: every item and every tag. Each operation is atomic with respect to every other, and
@@ -82,6 +92,12 @@ public:
     virtual Result<HistoryRemoval> pruneItems(const RetentionPolicy &policy) = 0;
     // The tag of that name (compared without regard to the case of ASCII letters) as stored, or a new one.
     virtual Result<Tag> ensureTag(const QString &name, const QString &color) = 0;
+    // Many tags as ensureTag gives each, in one go (a store with transactions writes them in one), answered
+    // in the order asked. `written`, when given, is called after each tag with the number done so far, while
+    // the store is still busy with the rest. On a failure the tags before the failing one stay stored, as if
+    // they had been ensured one by one.
+    virtual Result<QList<Tag>> ensureTags(
+        const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written = {});
     // Renames or recolours a tag; every stored item that carries it gets its search text rebuilt.
     virtual Result<Tag> updateTag(const Tag &tag) = 0;
     // Deletes a tag and takes it off every stored item that carries it.

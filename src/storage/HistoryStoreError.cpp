@@ -2,6 +2,8 @@
 
 #include "Localization.h"
 
+#include <sqlite3.h>
+
 QString HistoryStoreError::description() const
 {
     switch (m_value) {
@@ -15,15 +17,24 @@ QString HistoryStoreError::description() const
         return QStringLiteral("Unable to bind a history database value.");
     case decodingFailed:
         return localized(QStringLiteral("A history item could not be read: %@"), {m_message});
+    case foreignDatabase:
+        return localized(QStringLiteral("Unable to open the Varnisto history database: %@ is not a Varnisto history. "
+                                        "The file was left unchanged."),
+            {m_message});
     }
     return {};
 }
 
 bool HistoryStoreError::isDatabaseBusy() const
 {
+    if (m_value != stepFailed && m_value != prepareFailed)
+        return false;
+    if (m_resultCode != 0) {
+        const int primary = m_resultCode & 0xff;
+        return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+    }
     // SQLite's messages for SQLITE_BUSY and SQLITE_LOCKED.
-    return (m_value == stepFailed || m_value == prepareFailed)
-        && (m_message.startsWith(QLatin1String("database is locked"))
-            || m_message.startsWith(QLatin1String("database table is locked"))
-            || m_message.startsWith(QLatin1String("database schema is locked")));
+    return m_message.startsWith(QLatin1String("database is locked"))
+        || m_message.startsWith(QLatin1String("database table is locked"))
+        || m_message.startsWith(QLatin1String("database schema is locked"));
 }

@@ -13,22 +13,30 @@ public:
         openFailed, // the database file could not be opened
         bindFailed, // a value could not be bound to a statement
         decodingFailed, // a stored item could not be read back; carries the reason
+        foreignDatabase, // the file is a database of another program, left untouched; carries the file's path
     };
 
-    HistoryStoreError(Value value, QString message = {}) : m_value(value), m_message(std::move(message)) { }
+    // `resultCode` is SQLite's extended result code of the failure, 0 when there is none.
+    HistoryStoreError(Value value, QString message = {}, int resultCode = 0)
+        : m_value(value), m_message(std::move(message)), m_resultCode(resultCode)
+    { }
 
     Value value() const { return m_value; }
     operator Value() const { return m_value; }
-    // SQLite's message (or "Unknown SQLite error"), or the decoding fault; empty for the cases without one.
+    // SQLite's message (or "Unknown SQLite error"), the decoding fault, or the path of a foreign database; empty
+    // for the cases without one.
     const QString &message() const { return m_message; }
+    int resultCode() const { return m_resultCode; }
 
     // "Unable to prepare the history database statement: <message>", "Unable to write to the history
     // database: <message>", "Unable to open the Varnisto history database.", "Unable to bind a history
-    // database value.", or, for an item that cannot be read, a localised text naming the reason.
+    // database value.", or, for an item that cannot be read and for a foreign database, a localised text
+    // naming the reason or the file.
     QString description() const;
 
     // The database was locked by another connection (another program reading or writing the file) for longer
-    // than the store waits: the same operation may succeed later.
+    // than the store waits: the same operation may succeed later. Told by SQLite's result code (SQLITE_BUSY or
+    // SQLITE_LOCKED, with their extended codes); an error made without a code is told by SQLite's message.
     bool isDatabaseBusy() const;
 
     bool operator==(const HistoryStoreError &) const = default;
@@ -36,4 +44,5 @@ public:
 private:
     Value m_value;
     QString m_message;
+    int m_resultCode = 0;
 };

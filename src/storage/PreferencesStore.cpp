@@ -1,12 +1,10 @@
 #include "PreferencesStore.h"
 
-#include <QLoggingCategory>
+#include "StorageLogging.h"
+
 #include <QSettings>
 
 namespace {
-
-// Quiet unless asked for: the user is not bothered with settings that could not be read or written.
-Q_LOGGING_CATEGORY(lcPreferencesStore, "varnisto.storage.preferences", QtWarningMsg)
 
 QString defaultSettingsFilePath()
 {
@@ -32,9 +30,11 @@ AppPreferences PreferencesStore::load() const
         const auto preferences = AppPreferences::fromJsonDocument(stored.toByteArray());
         if (preferences)
             return *preferences;
-        qCInfo(lcPreferencesStore) << "stored preferences unreadable, defaults used:" << preferences.error();
+        // Debug lines, quiet unless asked for: the user is not bothered with settings that could not be read or
+        // written.
+        qCDebug(lcStorage) << "stored preferences unreadable, defaults used:" << preferences.error();
     } else {
-        qCInfo(lcPreferencesStore) << "stored preferences are no document, defaults used";
+        qCDebug(lcStorage) << "stored preferences are no document, defaults used";
     }
     // Keep what the user had, so that a later save of the defaults does not destroy it.
     settings.setValue(unreadableKey, stored);
@@ -46,7 +46,7 @@ void PreferencesStore::save(const AppPreferences &preferences) const
 {
     const auto document = preferences.toJsonDocument();
     if (!document) {
-        qCInfo(lcPreferencesStore) << "preferences not saved:" << document.error();
+        qCDebug(lcStorage) << "preferences not saved:" << document.error();
         return;
     }
     QSettings settings(m_settingsFilePath, QSettings::IniFormat);

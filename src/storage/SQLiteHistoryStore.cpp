@@ -51,6 +51,21 @@ double secondsSince1970(const QDateTime &date)
     return double(date.toMSecsSinceEpoch()) / 1000.0;
 }
 
+// The copy time is kept twice: in the payload in whole seconds, and in the copiedAt column with its fraction.
+// Items read back take the column's time, so that items copied within one second keep their order. A column
+// that disagrees with the payload's second (a row written by another version) is not trusted.
+void restoreCopyTime(QDateTime &copiedAt, double columnSeconds)
+{
+    const QDateTime column = QDateTime::fromMSecsSinceEpoch(qRound64(columnSeconds * 1000.0), Qt::UTC);
+    if (column.isValid() && Coding::wholeSeconds(column) == copiedAt)
+        copiedAt = column;
+}
+
+// The columns by which a database is known as a history: those of the first schema. The content key is not
+// among them, since older histories lack it and the schema set-up adds it.
+const char *const ownClipsColumns[] = {"id", "kind", "copiedAt", "favorite", "sourceApp", "searchText", "payload"};
+const char *const ownTagsColumns[] = {"id", "name", "color"};
+
 QByteArray encodePayload(const ClipboardItem &item)
 {
     return QJsonDocument(item.toJson()).toJson(QJsonDocument::Compact);
@@ -78,6 +93,15 @@ Expected<ClipboardItem, QString> decodePayload(const QByteArray &bytes)
     if (!fault.isEmpty())
         return Expected<ClipboardItem, QString>::failure(fault);
     return ClipboardItem::fromJson(object);
+}
+
+// An item as stored: its payload, with the copy time of the column.
+Expected<ClipboardItem, QString> decodeRow(const QByteArray &payload, double copiedAt)
+{
+    auto item = decodePayload(payload);
+    if (item)
+        restoreCopyTime(item->copiedAt, copiedAt);
+    return item;
 }
 
 QStringList assetPathsOf(const ClipboardItem &item)
@@ -211,7 +235,8 @@ private:
 HistoryStoreError SQLiteHistoryStore::sqliteFailure(HistoryStoreError::Value value) const
 {
     const char *message = m_db ? sqlite3_errmsg(m_db) : nullptr;
-    return HistoryStoreError(value, message ? QString::fromUtf8(message) : QStringLiteral("Unknown SQLite error"));
+    return HistoryStoreError(value, message ? QString::fromUtf8(message) : QStringLiteral("Unknown SQLite error"),
+        m_db ? sqlite3_extended_errcode(m_db) : 0);
 }
 
 // --- Construction -------------------------------------------------------------------------------------------
@@ -232,8 +257,11 @@ SQLiteHistoryStore::~SQLiteHistoryStore()
 
 Result<void> SQLiteHistoryStore::open()
 {
-    if (m_db)
+    if (m_db) {
+        if (!m_journalModeSettled)
+            useWriteAheadLog(false);
         return {};
+    }
     const QByteArray path = QFile::encodeName(m_databasePath);
     if (sqlite3_open(path.constData(), &m_db) != SQLITE_OK) {
         // Close the failed handle, so that the next operation tries again (the folder may exist by then).
@@ -241,9 +269,94 @@ Result<void> SQLiteHistoryStore::open()
         m_db = nullptr;
         return Result<void>::failure(HistoryStoreError::openFailed);
     }
+    sqlite3_busy_timeout(m_db, busyTimeoutMilliseconds);
+    // Nothing is written before the tables are known to be ours. A file that cannot be read now (damaged,
+    // foreign, locked) is opened afresh by the next operation.
+    if (auto own = checkOwnTables(); !own) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return own;
+    }
+    m_journalModeSettled = false;
+    useWriteAheadLog(true);
     if (m_prepareSchemaOnOpen)
         (void)prepareSchema();
     return {};
+}
+
+Result<void> SQLiteHistoryStore::checkOwnTables()
+{
+    auto tables = prepare("SELECT lower(name) FROM sqlite_master WHERE type IN ('table', 'view') "
+                          "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\';");
+    if (!tables)
+        return Result<void>::failure(tables.error());
+    QSet<QString> names;
+    auto read = tables->forEachRow([&] { names.insert(tables->text(0).value_or(QString())); });
+    if (!read)
+        return read;
+    if (names.isEmpty())
+        return {}; // a new file
+    const auto hasColumns = [this](const char *table, const auto &columns) -> Result<bool> {
+        auto statement = prepare("SELECT lower(name) FROM pragma_table_info(?);");
+        if (!statement)
+            return Result<bool>::failure(statement.error());
+        if (auto bound = statement->bindText(1, QString::fromLatin1(table)); !bound)
+            return Result<bool>::failure(bound.error());
+        QSet<QString> present;
+        auto read = statement->forEachRow([&] { present.insert(statement->text(0).value_or(QString())); });
+        if (!read)
+            return Result<bool>::failure(read.error());
+        for (const char *column : columns) {
+            if (!present.contains(QString::fromLatin1(column).toLower()))
+                return false;
+        }
+        return true;
+    };
+    bool own = names.contains(QStringLiteral("clips"));
+    if (own) {
+        auto clips = hasColumns("clips", ownClipsColumns);
+        if (!clips)
+            return Result<void>::failure(clips.error());
+        own = *clips;
+    }
+    if (own && names.contains(QStringLiteral("tags"))) {
+        auto tags = hasColumns("tags", ownTagsColumns);
+        if (!tags)
+            return Result<void>::failure(tags.error());
+        own = *tags;
+    }
+    if (!own)
+        return Result<void>::failure(HistoryStoreError(HistoryStoreError::foreignDatabase, m_databasePath));
+    return {};
+}
+
+void SQLiteHistoryStore::useWriteAheadLog(bool wait)
+{
+    // The mode cannot change inside a transaction; the next operation tries again.
+    if (!sqlite3_get_autocommit(m_db))
+        return;
+    // Changing the mode needs the file to itself. Later attempts do not wait: while a reader holds the file in
+    // the old mode, every write fails after its own wait anyway.
+    if (!wait)
+        sqlite3_busy_timeout(m_db, 0);
+    std::optional<QString> mode;
+    if (auto statement = prepare("PRAGMA journal_mode = WAL;")) {
+        if (auto row = statement->next(); row && *row)
+            mode = statement->text(0);
+    }
+    if (!wait)
+        sqlite3_busy_timeout(m_db, busyTimeoutMilliseconds);
+    if (!mode)
+        return; // held by another connection, or not possible just now: tried again later
+    // The answer is the mode in effect: the log, or the old mode where the log cannot be had (a file system
+    // without the shared memory it needs). Either way there is nothing more to try.
+    m_journalModeSettled = true;
+    if (mode->compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0) {
+        // A commit is then synced to the disk at the next checkpoint, not at once: the file stays consistent
+        // after a crash of the program or a power loss, and only the commits just before a power loss can be
+        // lost. In exchange a capture does not wait for the disk on the GUI thread.
+        (void)exec("PRAGMA synchronous = NORMAL;");
+    }
 }
 
 Result<SQLiteHistoryStore::Statement> SQLiteHistoryStore::prepare(const char *sql)
@@ -281,7 +394,9 @@ Result<void> SQLiteHistoryStore::inTransaction(const std::function<Result<void>(
         return opened;
     if (!sqlite3_get_autocommit(m_db))
         return body(); // already inside a transaction of the calling operation
-    if (auto begun = exec("BEGIN TRANSACTION;"); !begun)
+    // IMMEDIATE takes the write lock at once (waiting for it like any write), so that a transaction that reads
+    // before it writes cannot fail halfway because another connection wrote meanwhile.
+    if (auto begun = exec("BEGIN IMMEDIATE TRANSACTION;"); !begun)
         return begun;
     const Result<void> outcome = body();
     if (outcome || keepOnFailure) {
@@ -363,8 +478,8 @@ Result<void> SQLiteHistoryStore::migrateLegacyTags()
     if (!version)
         return Result<void>::failure(version.error());
     auto statement = prepare(*version < schemaVersion
-            ? "SELECT id, payload FROM clips;"
-            : "SELECT id, payload FROM clips WHERE instr(payload, CAST('\"tags\":[\"' AS BLOB)) > 0;");
+            ? "SELECT id, payload, copiedAt FROM clips;"
+            : "SELECT id, payload, copiedAt FROM clips WHERE instr(payload, CAST('\"tags\":[\"' AS BLOB)) > 0;");
     if (!statement)
         return Result<void>::failure(statement.error());
     QList<ClipboardItem> converted;
@@ -393,7 +508,9 @@ Result<void> SQLiteHistoryStore::migrateLegacyTags()
             tagIDs.append(tag->id);
             tagNames.append(tag->name);
         }
-        converted.append(legacy->makeClipboardItem(tagIDs, tagNames));
+        ClipboardItem item = legacy->makeClipboardItem(tagIDs, tagNames);
+        restoreCopyTime(item.copiedAt, statement->real(2));
+        converted.append(item);
     }
     return upsertItems(converted);
 }
@@ -471,7 +588,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::storedItemsWithFreshSearchText(
     auto names = tagNamesByID();
     if (!names)
         return R::failure(names.error());
-    auto query = prepare("SELECT payload FROM clips;");
+    auto query = prepare("SELECT payload, copiedAt FROM clips;");
     if (!query)
         return R::failure(query.error());
     QList<ClipboardItem> selected;
@@ -479,7 +596,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::storedItemsWithFreshSearchText(
         const auto payload = query->blob(0);
         if (!payload)
             return;
-        auto item = decodePayload(*payload);
+        auto item = decodeRow(*payload, query->real(1));
         if (!item || !select(*item))
             return;
         selected.append(item->refreshingSearchText(tagNamesOf(item->tags, *names)));
@@ -560,7 +677,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
         return R::failure(opened.error());
     if (limit <= 0)
         limit = defaultRecentItemLimit;
-    auto statement = prepare("SELECT payload FROM clips ORDER BY copiedAt DESC LIMIT ?;");
+    auto statement = prepare("SELECT payload, copiedAt FROM clips ORDER BY copiedAt DESC LIMIT ?;");
     if (!statement)
         return R::failure(statement.error());
     statement->bindInt64(1, limit);
@@ -570,7 +687,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
         const auto payload = statement->blob(0);
         if (!payload)
             return;
-        auto item = decodePayload(*payload);
+        auto item = decodeRow(*payload, statement->real(1));
         if (!item || seen.contains(item->id))
             return;
         seen.insert(item->id);
@@ -632,7 +749,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &i
     QList<ClipboardItem> items;
     if (ids.isEmpty())
         return items;
-    auto statement = prepare("SELECT payload FROM clips WHERE id = ? LIMIT 1;");
+    auto statement = prepare("SELECT payload, copiedAt FROM clips WHERE id = ? LIMIT 1;");
     if (!statement)
         return R::failure(statement.error());
     for (const QUuid &id : ids) {
@@ -647,7 +764,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &i
         const auto payload = statement->blob(0);
         if (!payload)
             continue;
-        if (auto item = decodePayload(*payload))
+        if (auto item = decodeRow(*payload, statement->real(1)))
             items.append(std::move(item).value());
     }
     return items;
@@ -659,7 +776,8 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::findLatestItem(Clipboar
     if (auto opened = open(); !opened)
         return R::failure(opened.error());
     auto statement
-        = prepare("SELECT payload FROM clips WHERE kind = ? AND contentKey = ? ORDER BY copiedAt DESC LIMIT 1;");
+        = prepare("SELECT payload, copiedAt FROM clips WHERE kind = ? AND contentKey = ? ORDER BY copiedAt DESC "
+                  "LIMIT 1;");
     if (!statement)
         return R::failure(statement.error());
     if (auto bound = statement->bindText(1, kind.rawValue()); !bound)
@@ -675,7 +793,7 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::findLatestItem(Clipboar
     if (!payload)
         return std::optional<ClipboardItem>();
     // A damaged row is no match: it must not stand in the way of every later copy of the same content.
-    auto item = decodePayload(*payload);
+    auto item = decodeRow(*payload, statement->real(1));
     if (!item)
         return std::optional<ClipboardItem>();
     return std::optional<ClipboardItem>(std::move(item).value());
@@ -686,7 +804,7 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::loadItem(const QUuid &i
     using R = Result<std::optional<ClipboardItem>>;
     if (auto opened = open(); !opened)
         return R::failure(opened.error());
-    auto statement = prepare("SELECT payload FROM clips WHERE id = ? LIMIT 1;");
+    auto statement = prepare("SELECT payload, copiedAt FROM clips WHERE id = ? LIMIT 1;");
     if (!statement)
         return R::failure(statement.error());
     if (auto bound = statement->bindText(1, Coding::uuidString(id)); !bound)
@@ -699,7 +817,7 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::loadItem(const QUuid &i
     const auto payload = statement->blob(0);
     if (!payload)
         return std::optional<ClipboardItem>();
-    auto item = decodePayload(*payload);
+    auto item = decodeRow(*payload, statement->real(1));
     if (!item)
         return R::failure(HistoryStoreError(HistoryStoreError::decodingFailed, item.error()));
     return std::optional<ClipboardItem>(std::move(item).value());
@@ -975,6 +1093,34 @@ Result<Tag> SQLiteHistoryStore::ensureTag(const QString &name, const QString &co
     if (auto done = statement->run(); !done)
         return R::failure(done.error());
     return Tag {sqlite3_last_insert_rowid(m_db), name, color};
+}
+
+Result<QList<Tag>> SQLiteHistoryStore::ensureTags(
+    const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written)
+{
+    using R = Result<QList<Tag>>;
+    Locker locker(&m_lock);
+    QList<Tag> ensured;
+    if (tags.isEmpty())
+        return ensured;
+    ensured.reserve(tags.size());
+    // One transaction: one sync of the disk for them all instead of one for each.
+    auto done = inTransaction(
+        [&]() -> Result<void> {
+            for (const TagRequest &request : tags) {
+                auto tag = ensureTag(request.name, request.color);
+                if (!tag)
+                    return Result<void>::failure(tag.error());
+                ensured.append(*tag);
+                if (written)
+                    written(ensured.size());
+            }
+            return {};
+        },
+        true);
+    if (!done)
+        return R::failure(done.error());
+    return ensured;
 }
 
 Result<void> SQLiteHistoryStore::rewriteItemsCarryingTag(qint64 tagID, bool removeTag)

@@ -15,10 +15,22 @@ struct sqlite3_stmt;
 // The history store on one SQLite database, "History.sqlite" in the directory it is given. Construction
 // opens the file and brings its schema and rows up to date; it never fails: while the database cannot be
 // opened, every operation fails with a HistoryStoreError (and opening is tried again by the next one).
+//
+// The database runs in write-ahead-log mode, so that another program reading the file (a backup, the sqlite3
+// shell, a second copy of Varnisto) never blocks a write. A lock that another connection holds is waited for
+// at most `busyTimeoutMilliseconds`; after that the operation fails with an error whose isDatabaseBusy() is
+// true, and may be tried again later.
+//
+// A file whose tables are not the history's (a `clips` or `tags` table without the columns this store
+// writes, or only tables of other names) is left exactly as it is: it is never migrated or written, and
+// every operation fails with HistoryStoreError::foreignDatabase.
 class SQLiteHistoryStore final : public HistoryStore
 {
 public:
     static constexpr int schemaVersion = 1;
+    // Captures write on the GUI thread: a wait for another program's lock must stay short enough not to be
+    // felt, and long enough to ride out the commit of another writer, which takes a few milliseconds.
+    static constexpr int busyTimeoutMilliseconds = 200;
     // The colour given to tags that the migration makes from older payloads.
     static inline const QString legacyTagColor = QStringLiteral("#3B85ED");
 
@@ -39,6 +51,9 @@ public:
     Result<HistoryRemoval> clearHistory(bool keepFavorites) override;
     Result<HistoryRemoval> pruneItems(const RetentionPolicy &policy) override;
     Result<Tag> ensureTag(const QString &name, const QString &color) override;
+    // One transaction for all of them.
+    Result<QList<Tag>> ensureTags(
+        const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written = {}) override;
     Result<Tag> updateTag(const Tag &tag) override;
     Result<void> deleteTag(qint64 id) override;
     Result<QList<QUuid>> loadItemIDs() override;
@@ -55,6 +70,11 @@ private:
     HistoryStoreError sqliteFailure(HistoryStoreError::Value value) const;
 
     Result<void> open();
+    // Whether the open file holds the history's tables, or none at all (a new file). Reads only.
+    Result<void> checkOwnTables();
+    // Switches the file to the write-ahead log; a file that another connection holds is switched at a later
+    // operation. `wait` allows the busy wait.
+    void useWriteAheadLog(bool wait);
     Result<Statement> prepare(const char *sql);
     Result<void> exec(const char *sql);
     Result<void> execute(const char *sql, const QString &text);
@@ -91,5 +111,6 @@ private:
     QRecursiveMutex m_lock;
     sqlite3 *m_db = nullptr;
     bool m_prepareSchemaOnOpen = false;
+    bool m_journalModeSettled = false; // in write-ahead-log mode, or it cannot be had for this file
     std::array<std::optional<double>, ClipboardKind::allCases.size()> m_pruneMarks;
 };

@@ -1,6 +1,7 @@
 #include "VarnistoArchiveService.h"
 
 #include "Coding.h"
+#include "StorageLogging.h"
 #include "TextUtilities.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QLoggingCategory>
 #include <QSaveFile>
 
 #include <cerrno>
@@ -18,8 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcArchive, "varnisto.storage")
 
 template<typename T> using Result = VarnistoArchiveService::Result<T>;
 using Error = VarnistoArchiveError;
@@ -97,11 +95,11 @@ bool openAsFile(QFile &file, FileDescriptor &fd)
 
 // --- Reading archive files -----------------------------------------------------------------------------------
 
-// Reads an archive file whole, refusing anything but a regular file within the size limit. A FIFO or device
-// put in the archive's place must not block or flood the import.
-Result<QByteArray> readArchiveFile(const QString &path, const QString &name)
+// Reads a file of the archive folder whole, refusing anything but a regular file within the size limit. A FIFO
+// or device put in the archive's place must not block or flood the import.
+Result<QByteArray> readArchiveFile(int archiveFd, const QString &name)
 {
-    FileDescriptor fd(::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    FileDescriptor fd(::openat(archiveFd, nativePath(name).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd.isValid())
         return fail<QByteArray>(Error(Error::readFailed, name, qt_error_string(errno)));
     struct stat status;
@@ -627,7 +625,7 @@ Result<void> VarnistoArchiveService::putInPlace(const QString &staging, const QS
         }
     }
     if (auto removed = m_fileManager.removeItem(previous); !removed)
-        qCWarning(lcArchive).noquote() << "The replaced archive could not be removed:" << previous << removed.error();
+        qCWarning(lcStorage).noquote() << "The replaced archive could not be removed:" << previous << removed.error();
     return {};
 }
 
@@ -744,16 +742,30 @@ struct VarnistoArchiveService::ImportContext
 Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchive(
     const QString &archive, HistoryStore &store, const VarnistoArchiveProgress &progress) const
 {
+    return importArchiveAtNativePath(nativePath(archive), store, progress);
+}
+
+Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchiveAtNativePath(
+    const QByteArray &archive, HistoryStore &store, const VarnistoArchiveProgress &progress) const
+{
     using R = Result<VarnistoArchiveImportResult>;
-    const QDir folder(archive);
+    // The folder is opened once, by its bytes, and every file in it is reached from there: its name never has
+    // to pass through a QString.
+    const FileDescriptor archiveFd(::open(archive.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!archiveFd.isValid()) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return R::failure(Error(Error::missingFile, manifestFileName));
+        return R::failure(Error(Error::readFailed, QFile::decodeName(archive), qt_error_string(error)));
+    }
     for (const QString &name : {manifestFileName, tagsFileName, historyFileName}) {
         struct stat status;
-        if (::stat(nativePath(folder.filePath(name)).constData(), &status) != 0)
+        if (::fstatat(archiveFd.get(), nativePath(name).constData(), &status, 0) != 0)
             return R::failure(Error(Error::missingFile, name));
     }
 
     // Everything is read and checked before anything is written.
-    const auto manifestText = readArchiveFile(folder.filePath(manifestFileName), manifestFileName);
+    const auto manifestText = readArchiveFile(archiveFd.get(), manifestFileName);
     if (!manifestText)
         return R::failure(manifestText.error());
     QJsonParseError parseError;
@@ -768,13 +780,13 @@ Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchive(
     if (manifest->formatVersion > supportedFormatVersion)
         return R::failure(Error::unsupported(manifest->formatVersion));
 
-    const auto tagsText = readArchiveFile(folder.filePath(tagsFileName), tagsFileName);
+    const auto tagsText = readArchiveFile(archiveFd.get(), tagsFileName);
     if (!tagsText)
         return R::failure(tagsText.error());
     const auto tagRecords = decodeAll<VarnistoArchiveTag>(*tagsText, tagsFileName);
     if (!tagRecords)
         return R::failure(tagRecords.error());
-    const auto historyText = readArchiveFile(folder.filePath(historyFileName), historyFileName);
+    const auto historyText = readArchiveFile(archiveFd.get(), historyFileName);
     if (!historyText)
         return R::failure(historyText.error());
     // The item records are checked here and decoded once more, one at a time, while they are stored: the
@@ -796,21 +808,28 @@ Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchive(
         }
     }
 
-    const FileDescriptor archiveFd(::open(nativePath(archive).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!archiveFd.isValid())
-        return R::failure(Error(Error::readFailed, archive, qt_error_string(errno)));
-
+    const qint64 tagCount = tagRecords->size();
+    const qint64 total = tagCount + itemCount;
     if (progress)
-        progress(0, itemCount);
+        progress(0, total);
 
+    // The tags all in one go: one transaction, not one disk sync for each of thousands of tags.
     ImportContext context;
     context.archiveFd = archiveFd.get();
-    for (const VarnistoArchiveTag &record : *tagRecords) {
-        auto tag = store.ensureTag(record.name, record.color);
-        if (!tag)
-            return R::failure(Error::fromStore(tag.error()));
-        context.storeTagIDs.insert(record.id, tag->id);
-        context.storeTagNames.insert(tag->id, tag->name);
+    QList<TagRequest> requests;
+    requests.reserve(tagRecords->size());
+    for (const VarnistoArchiveTag &record : *tagRecords)
+        requests.append(TagRequest {record.name, record.color});
+    std::function<void(qint64)> tagWritten;
+    if (progress)
+        tagWritten = [&](qint64 done) { progress(done, total); };
+    const auto tags = store.ensureTags(requests, tagWritten);
+    if (!tags)
+        return R::failure(Error::fromStore(tags.error()));
+    for (qsizetype i = 0; i < qMin(tags->size(), tagRecords->size()); ++i) {
+        const Tag &tag = tags->at(i);
+        context.storeTagIDs.insert(tagRecords->at(i).id, tag.id);
+        context.storeTagNames.insert(tag.id, tag.name);
     }
 
     // Items are written a few at a time in one transaction each. A failure stores the items before it first,
@@ -827,7 +846,7 @@ Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchive(
             return fail<void>(Error::fromStore(written.error()));
         for (qsizetype i = 0; i < count; ++i) {
             if (progress)
-                progress(++stored, itemCount);
+                progress(tagCount + ++stored, total);
         }
         return {};
     };
@@ -855,7 +874,7 @@ Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchive(
     }
     if (auto written = flush(); !written)
         return R::failure(written.error());
-    return VarnistoArchiveImportResult {itemCount, qint64(tagRecords->size())};
+    return VarnistoArchiveImportResult {itemCount, tagCount};
 }
 
 Result<ClipboardItem> VarnistoArchiveService::makeClipboardItem(

@@ -15,7 +15,8 @@
 #include <functional>
 #include <optional>
 
-// Progress of an export or import: (items done, items in all). Called on the thread that runs the operation.
+// Progress of an export or import: (steps done, steps in all). An export has a step for each item; an import
+// one for each tag record and then one for each item record. Called on the thread that runs the operation.
 using VarnistoArchiveProgress = std::function<void(qint64 completed, qint64 total)>;
 
 struct VarnistoArchiveExportResult
@@ -58,10 +59,15 @@ public:
     Result<VarnistoArchiveExportResult> exportArchive(
         HistoryStore &store, const QString &destination, const VarnistoArchiveProgress &progress = {}) const;
 
-    // Adds the archive's tags and items to the store and copies their files into the support folder.
-    // Works item by item: what was stored before a failure stays.
+    // Adds the archive's tags and items to the store and copies their files into the support folder. The tags
+    // are written together (in one transaction of the store), then the items a few at a time: what was stored
+    // before a failure stays.
     Result<VarnistoArchiveImportResult> importArchive(
         const QString &archive, HistoryStore &store, const VarnistoArchiveProgress &progress = {}) const;
+    // The same for a folder named by its path as the file system has it. A path whose bytes are not UTF-8
+    // (a folder name from another system) cannot be held by a QString without loss; this one reaches it.
+    Result<VarnistoArchiveImportResult> importArchiveAtNativePath(
+        const QByteArray &archive, HistoryStore &store, const VarnistoArchiveProgress &progress = {}) const;
 
     // The name in the folder, or, when something stands there, the first free one of "stem-1.ext",
     // "stem-2.ext", ...

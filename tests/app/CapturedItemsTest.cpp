@@ -29,7 +29,7 @@ TEST(CapturedItems, ACopyReachesTheFrontOfTheModel)
     EXPECT_EQ(h.model.selectedItemID(), front.id);
     EXPECT_EQ(h.coordinator->pasteNextItemID(), front.id);
     EXPECT_EQ(h.storedItems().size(), 3);
-    EXPECT_TRUE(h.coordinator->soundService().isLoaded(SoundEffect::copy));
+    EXPECT_TRUE(h.sounds.isLoaded(SoundEffect::copy));
 }
 
 TEST(CapturedItems, TheCaptureReplacesItsEarlierEntriesAndTheModelKeepsItsLimit)
@@ -88,7 +88,7 @@ TEST(CapturedItems, WithoutTheCopySoundTheModelIsStillUpdated)
         h.coordinator->handleCapturedItem(testItem(1), {});
         EXPECT_EQ(numbersOf(h.model.items()), QList<int>({1}));
         EXPECT_EQ(h.coordinator->pasteNextItemID(), testId(1));
-        EXPECT_FALSE(h.coordinator->soundService().isLoaded(SoundEffect::copy));
+        EXPECT_FALSE(h.sounds.isLoaded(SoundEffect::copy));
     }
 }
 

@@ -11,9 +11,11 @@
 #include "DefaultApplications.h"
 #include "DesktopLauncher.h"
 #include "FileDialogPresenter.h"
+#include "FilePreviewCache.h"
 #include "GlobalShortcutService.h"
 #include "IconProvider.h"
 #include "LaunchAtLoginService.h"
+#include "LinkPreviewFetcher.h"
 #include "Localization.h"
 #include "MemoryHotKeyBackend.h"
 #include "MemoryKeyPoster.h"
@@ -24,6 +26,7 @@
 #include "SQLiteHistoryStore.h"
 #include "Scheduler.h"
 #include "ShortcutText.h"
+#include "SoundService.h"
 #include "SystemBoot.h"
 #include "TestSupport.h"
 #include "TextRecognizer.h"
@@ -382,9 +385,10 @@ public:
         , store(supportDirectory)
         , faults(store)
         , scheduler(clock)
-        , pasteService(pasteboard, keyPoster)
+        , pasteService(pasteboard, keyPoster, scheduler)
         , shortcuts(hotKeys)
         , monitor(store, pasteboard, workspace, recognizer, supportDirectory, clock)
+        , filePreviews(supportDirectory + QStringLiteral("/FilePreviews"), icons)
         , factory(log)
     {
         coordinator = std::make_unique<AppCoordinator>(dependencies(faults, supportDirectory, factory));
@@ -393,8 +397,9 @@ public:
     AppCoordinator::Dependencies dependencies(
         HistoryStore &historyStore, const QString &support, AppWindowFactory &windows)
     {
-        return {model, preferencesStore, historyStore, monitor, pasteService, shortcuts, updates, support, icons,
-            applications, windows, alerts, fileDialogs, boot, clock, scheduler, workspace, launcher, appearance,
+        return {model, preferencesStore, historyStore, monitor, pasteService, shortcuts, updates, support, filePreviews,
+            linkPreviewFetcher, sounds, applications, windows, alerts, fileDialogs, boot, clock, scheduler, keyPoster,
+            workspace, launcher, appearance,
             LaunchAtLoginService(autostartDirectory, QStringLiteral("/usr/bin/varnisto"))};
     }
     ~CoordinatorHarness()
@@ -424,6 +429,20 @@ public:
         AppPreferences preferences = model.preferences();
         change(preferences);
         model.setPreferences(preferences);
+    }
+
+    // The user works in a window of another application.
+    void activateApplication(quint32 window, const RunningApplication &application)
+    {
+        workspace.setApplicationOfWindow(window, application);
+        workspace.setFrontApplication(application);
+        keyPoster.setActiveWindow(window);
+    }
+    // One of our own windows is in front: the desktop names no front application.
+    void activateOurWindow()
+    {
+        workspace.setFrontApplication(std::nullopt);
+        keyPoster.setActiveWindow(0);
     }
 
     void storeItems(const QList<ClipboardItem> &items)
@@ -496,6 +515,9 @@ public:
     CountingUpdateService updates;
     PasteboardMonitor monitor;
     PlainIconProvider icons;
+    FilePreviewCache filePreviews;
+    LinkPreviewFetcher linkPreviewFetcher;
+    SoundService sounds;
     FixedDefaultApplications applications;
     MemoryDesktopLauncher launcher;
     WindowLog log;

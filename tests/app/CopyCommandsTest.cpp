@@ -41,7 +41,7 @@ TEST(CopyItem, WritesTheItemAndMovesOnlyTheCopyTime)
     EXPECT_TRUE(h.pasteboard.content().hasType(PasteboardType::varnistoMarker()));
     EXPECT_TRUE(h.keyPoster.presses().isEmpty());
     EXPECT_EQ(h.monitor.lastCopySequencePasteTime(), h.clock.now());
-    EXPECT_TRUE(h.coordinator->soundService().isLoaded(SoundEffect::copy));
+    EXPECT_TRUE(h.sounds.isLoaded(SoundEffect::copy));
     const auto stored = h.storedItem(testId(1));
     EXPECT_EQ(stored->copyCount, 1);
     EXPECT_EQ(stored->copiedAt, h.clock.now());
@@ -146,8 +146,7 @@ TEST(MergeSelectedItems, AddsOneTextItemAndReplacesItsDuplicates)
     h.storeOnboardedPreferences();
     h.storeItems({testItem(1, QStringLiteral("https://example.com")), testItem(2, QStringLiteral("/path"))});
     h.coordinator->start();
-    h.workspace.setFrontApplication(
-        RunningApplication {QStringLiteral("Editor"), QStringLiteral("org.example.Editor")});
+    h.activateApplication(7, {QStringLiteral("Editor"), QStringLiteral("org.example.Editor")});
     const QList<ClipboardItem> sources = {h.model.items().last(), h.model.items().first()};
 
     h.coordinator->mergeSelectedItems(sources);
@@ -173,6 +172,37 @@ TEST(MergeSelectedItems, AddsOneTextItemAndReplacesItsDuplicates)
     EXPECT_TRUE(second.isFavorite);
     EXPECT_EQ(second.copiedAt, h.clock.now());
     EXPECT_EQ(h.storedItem(second.id), second);
+}
+
+// A merge is made in our history window, which is in front then: the source is the application the user came from,
+// the one the window pastes into, and each opening of the window takes it afresh.
+TEST(MergeSelectedItems, TheSourceIsTheApplicationThatWasInFrontBeforeOurWindow)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems(testItems(4));
+    h.coordinator->start();
+    const QList<ClipboardItem> items = h.model.items();
+    const auto mergeFromTheHistoryWindow = [&](const QList<ClipboardItem> &sources) {
+        h.coordinator->showHistoryWindow(false, false);
+        h.activateOurWindow();
+        h.coordinator->mergeSelectedItems(sources);
+        h.factory.history->hide();
+        return h.model.items().first();
+    };
+
+    const ClipboardItem unknown = mergeFromTheHistoryWindow({items.at(0), items.at(1)});
+    EXPECT_EQ(unknown.sourceAppName, std::nullopt);
+    EXPECT_EQ(unknown.sourceBundleIdentifier, std::nullopt);
+
+    h.activateApplication(7, {QStringLiteral("Editor"), QStringLiteral("org.example.Editor")});
+    const ClipboardItem fromEditor = mergeFromTheHistoryWindow({items.at(1), items.at(2)});
+    EXPECT_EQ(fromEditor.sourceAppName, QStringLiteral("Editor"));
+    EXPECT_EQ(fromEditor.sourceBundleIdentifier, QStringLiteral("org.example.Editor"));
+
+    h.activateApplication(9, {QStringLiteral("Terminal"), QStringLiteral("org.example.Terminal")});
+    const ClipboardItem fromTerminal = mergeFromTheHistoryWindow({items.at(2), items.at(3)});
+    EXPECT_EQ(fromTerminal.sourceAppName, QStringLiteral("Terminal"));
 }
 
 // A store that refuses the merged item leaves the history as it was.

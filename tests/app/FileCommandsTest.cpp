@@ -62,7 +62,7 @@ TEST(SaveImage, CopiesTheStoredFileWhereTheUserSays)
     const ClipboardItem image = imageItem(h, 1, {1920, 1080});
     h.fileDialogs.answerAtOnce = false;
 
-    for (const std::optional<QString> answer :
+    for (const std::optional<QString> &answer :
         {std::optional<QString>(), std::optional(h.root.filePath(QStringLiteral("saved")))}) {
         int completions = 0;
         EXPECT_TRUE(h.coordinator->saveImage(image, nullptr, [&] { ++completions; }));

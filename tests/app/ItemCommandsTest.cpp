@@ -36,7 +36,7 @@ ClipboardItem fileItem(int n, const QString &path)
 QStringList cachedPreviewSources(CoordinatorHarness &h)
 {
     QStringList sources;
-    const QDir directory(h.coordinator->filePreviewCache().directory());
+    const QDir directory(h.filePreviews.directory());
     for (const QString &name : directory.entryList({QStringLiteral("*.json")}, QDir::Files)) {
         QFile file(directory.filePath(name));
         if (file.open(QIODevice::ReadOnly))
@@ -68,7 +68,7 @@ TEST(DeleteItems, RemovesTheItemsWithTheirFiles)
         sharedFiles, testItem(5)});
     h.coordinator->start();
     for (const QString &path : {shared, own})
-        h.coordinator->filePreviewCache().preview(path, 40, 40);
+        h.filePreviews.preview(path, 40, 40);
     ASSERT_EQ(cachedPreviewSources(h), QStringList({own, shared}));
 
     QList<ClipboardItem> doomed;
@@ -83,7 +83,7 @@ TEST(DeleteItems, RemovesTheItemsWithTheirFiles)
     EXPECT_TRUE(QDir(h.supportDirectory + QStringLiteral("/LinkPreviews")).isEmpty());
     EXPECT_EQ(cachedPreviewSources(h), QStringList({shared}));
     EXPECT_TRUE(QFile::exists(shared) && QFile::exists(own)); // the user's files are never touched
-    EXPECT_TRUE(h.coordinator->soundService().isLoaded(SoundEffect::delete_));
+    EXPECT_TRUE(h.sounds.isLoaded(SoundEffect::delete_));
     EXPECT_FALSE(h.model.lastError());
 }
 
@@ -103,7 +103,7 @@ TEST(DeleteItems, AFailureStopsThereAndWhatWasDeletedLeavesTheList)
     EXPECT_FALSE(QFile::exists(h.supportDirectory + QStringLiteral("/LinkPreviews/1-preview.png")));
     EXPECT_TRUE(QFile::exists(h.supportDirectory + QStringLiteral("/LinkPreviews/2-preview.png")));
     EXPECT_EQ(h.model.lastError(), FaultInjectingStore::error().description());
-    EXPECT_FALSE(h.coordinator->soundService().isLoaded(SoundEffect::delete_));
+    EXPECT_FALSE(h.sounds.isLoaded(SoundEffect::delete_));
 }
 
 TEST(SplitItem, MakesOneItemPerLineAtTheFrontAllSelected)

@@ -207,8 +207,9 @@ TEST(LinkPreviews, DeletedOrCancelledFetchesWriteNothing)
         }
         h.scheduler.advance(150ms);
         EXPECT_EQ(h.storedItem(testId(1)).has_value(), cancel);
-        if (cancel)
+        if (cancel) {
             EXPECT_FALSE(h.storedItem(testId(1))->linkPreviewDetails);
+        }
         EXPECT_FALSE(QFile::exists(previewFile(h, 1, "preview")));
         EXPECT_EQ(h.model.items().size(), cancel ? 2 : 1);
         EXPECT_FALSE(h.model.lastError());

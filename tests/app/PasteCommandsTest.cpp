@@ -49,6 +49,30 @@ QStringList runTimeline(CoordinatorHarness &h)
 
 } // namespace
 
+// Return or Tab follows Ctrl+V by 60 ms in the two variants that press one.
+TEST(Paste, PasteAndReturnAndPasteAndTabPressTheirKeyAfterThePaste)
+{
+    const struct
+    {
+        PasteVariant variant;
+        QStringList timeline;
+    } cases[] = {
+        {PasteVariant::pasteAndReturn, {"0 V item 1", "60 key 36"}},
+        {PasteVariant::pasteAndTab, {"0 V item 1", "60 key 48"}},
+        {PasteVariant::standard, {"0 V item 1"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(c.variant));
+        CoordinatorHarness h;
+        h.storeOnboardedPreferences();
+        h.storeItems(testItems(1));
+        h.coordinator->start();
+        h.coordinator->paste(h.model.items().first(), c.variant);
+        EXPECT_EQ(runTimeline(h), c.timeline);
+        EXPECT_EQ(h.storedItem(testId(1))->copyCount, 2);
+    }
+}
+
 // Each further item follows the previous paste after 0.16 s; a separator key comes 0.08 s after a paste and the next
 // paste 0.16 s after it. Items without a variant are pasted as standard.
 TEST(MultiItemPaste, PastesOneItemAfterAnotherWithTheSeparatorBetween)

@@ -97,6 +97,60 @@ TEST_F(DesktopEntriesTest, EarlierFoldersWinAndHiddenEntriesHideLaterOnes)
     EXPECT_TRUE(entries.entry(QStringLiteral("late")));
 }
 
+// An application named by the user, as the history records it: any language's Name, exactly, of a visible
+// application; the earlier folder wins as it does for ids.
+TEST_F(DesktopEntriesTest, FindsAnApplicationByItsNameInAnyLanguage)
+{
+    write(QStringLiteral("user"), QStringLiteral("org.example.Notes.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\nExec=notes\n"
+        "[Desktop Action New]\nName=New Note\n");
+    write(QStringLiteral("user"), QStringLiteral("gone.desktop"), "[Desktop Entry]\nHidden=true\nName=Gone\n");
+    write(QStringLiteral("system"), QStringLiteral("other-notes.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Notes\nName[fr]=Bloc-notes\nExec=other-notes\n");
+    write(QStringLiteral("system"), QStringLiteral("gone.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Gone\nExec=gone\n");
+    write(QStringLiteral("system"), QStringLiteral("home.desktop"), "[Desktop Entry]\nType=Link\nName=Home\n");
+    DesktopEntries entries({folder(QStringLiteral("user")), folder(QStringLiteral("system"))});
+
+    const std::pair<const char *, std::optional<QString>> cases[] = {
+        {"Notes", QStringLiteral("org.example.Notes")},
+        {"Notizen", QStringLiteral("org.example.Notes")},
+        {"Bloc-notes", QStringLiteral("other-notes")},
+        {"notes", std::nullopt},
+        {"New Note", std::nullopt},
+        {"Gone", std::nullopt},
+        {"Home", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto &[name, id] : cases) {
+        const auto found = entries.entryNamed(QString::fromUtf8(name));
+        EXPECT_EQ(found ? std::optional<QString>(found->id) : std::nullopt, id) << name;
+    }
+}
+
+// The name an error message gives an entry file's application; a file that cannot be read keeps its whole id.
+TEST_F(DesktopEntriesTest, DisplayNameOfAnEntryFile)
+{
+    write(QStringLiteral("apps"), QStringLiteral("org.example.Notes.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Notes\nName[de]=Notizen\nExec=notes\n");
+    write(QStringLiteral("apps"), QStringLiteral("org.example.Nameless.desktop"),
+        "[Desktop Entry]\nType=Application\nExec=nameless\n");
+    const QString apps = folder(QStringLiteral("apps"));
+    const struct
+    {
+        QString path;
+        const char *language;
+        QString name;
+    } cases[] = {
+        {apps + u"/org.example.Notes.desktop", "de", QStringLiteral("Notizen")},
+        {apps + u"/org.example.Notes.desktop", "ja", QStringLiteral("Notes")},
+        {apps + u"/org.example.Nameless.desktop", "en", QStringLiteral("org.example.Nameless")},
+        {apps + u"/org.gnome.TextEditor.desktop", "en", QStringLiteral("org.gnome.TextEditor")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DesktopEntries::displayName(c.path, QString::fromLatin1(c.language)), c.name) << qPrintable(c.path);
+}
+
 TEST(DesktopEntry, NameInTheInterfaceLanguage)
 {
     DesktopEntry entry;

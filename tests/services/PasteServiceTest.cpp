@@ -2,6 +2,7 @@
 #include "KeyboardCodes.h"
 #include "MemoryKeyPoster.h"
 #include "MemoryPasteboard.h"
+#include "Scheduler.h"
 
 #include "TestSupport.h"
 
@@ -75,7 +76,9 @@ protected:
     QTemporaryDir folder;
     MemoryPasteboard pasteboard;
     MemoryKeyPoster keys;
-    PasteService service {pasteboard, keys};
+    ManualClock clock;
+    ManualScheduler scheduler {clock};
+    PasteService service {pasteboard, keys, scheduler};
 };
 
 } // namespace
@@ -180,30 +183,34 @@ TEST_F(PasteServiceTest, AnItemThatCannotBeWrittenLeavesTheClipboardAsItWas)
     EXPECT_TRUE(keys.presses().isEmpty());
 }
 
+// Ctrl+V goes at once; Return or Tab of the two variants follows it 60 ms later on the scheduler, and the other
+// variants post nothing more.
 TEST_F(PasteServiceTest, PasteWritesThenPostsCtrlVAndTheFollowingKeyLater)
 {
+    const MemoryKeyPoster::Press commandV {VirtualKey::v, KeyEventFlag::command};
     const struct
     {
         PasteVariant variant;
-        MemoryKeyPoster::Press following;
+        QList<MemoryKeyPoster::Press> presses;
     } cases[] = {
-        {PasteVariant::pasteAndReturn, {VirtualKey::returnKey, 0}},
-        {PasteVariant::pasteAndTab, {VirtualKey::tab, 0}},
+        {PasteVariant::pasteAndReturn, {commandV, {VirtualKey::returnKey, 0}}},
+        {PasteVariant::pasteAndTab, {commandV, {VirtualKey::tab, 0}}},
+        {PasteVariant::plainText, {commandV}},
+        {PasteVariant::standard, {commandV}},
     };
-    const MemoryKeyPoster::Press commandV {VirtualKey::v, KeyEventFlag::command};
     for (const auto &testCase : cases) {
+        SCOPED_TRACE(int(testCase.variant));
         MemoryKeyPoster poster;
-        PasteService paster(pasteboard, poster);
+        PasteService paster(pasteboard, poster, scheduler);
         ASSERT_TRUE(paster.paste(textItem(ClipboardKind::text, QStringLiteral("x")), testCase.variant).hasValue());
         EXPECT_EQ(pasteboard.content().data(PasteboardType::plainText()), QByteArray("x"));
         EXPECT_EQ(poster.presses(), QList {commandV});
-        ASSERT_TRUE(waitUntil([&] { return poster.presses().size() == 2; }));
-        EXPECT_EQ(poster.presses().last(), testCase.following);
+        scheduler.advance(PasteService::followingKeyDelay - std::chrono::milliseconds(1));
+        EXPECT_EQ(poster.presses(), QList {commandV});
+        scheduler.advance(std::chrono::milliseconds(1));
+        EXPECT_EQ(poster.presses(), testCase.presses);
+        EXPECT_EQ(scheduler.pendingCount(), 0);
     }
-    MemoryKeyPoster poster;
-    PasteService paster(pasteboard, poster);
-    ASSERT_TRUE(paster.paste(textItem(ClipboardKind::text, QStringLiteral("y")), PasteVariant::plainText).hasValue());
-    EXPECT_EQ(poster.presses(), QList {commandV});
 }
 
 TEST_F(PasteServiceTest, PasteWithoutSyntheticKeyInputTouchesNothing)
@@ -219,10 +226,10 @@ TEST_F(PasteServiceTest, PasteWithoutSyntheticKeyInputTouchesNothing)
 
 TEST_F(PasteServiceTest, ADelayedKeyPressOfADestroyedServicePostsNothing)
 {
-    auto doomed = std::make_unique<PasteService>(pasteboard, keys);
-    doomed->postKeyPressAfterDelay(VirtualKey::returnKey, 0, 1);
+    auto doomed = std::make_unique<PasteService>(pasteboard, keys, scheduler);
+    doomed->postKeyPressAfterDelay(VirtualKey::returnKey, 0, std::chrono::milliseconds(1));
     doomed.reset();
-    service.postKeyPressAfterDelay(VirtualKey::tab, 0, 5);
-    ASSERT_TRUE(waitUntil([&] { return !keys.presses().isEmpty(); }));
+    service.postKeyPressAfterDelay(VirtualKey::tab, 0, std::chrono::milliseconds(5));
+    scheduler.advance(std::chrono::milliseconds(5));
     EXPECT_EQ(keys.presses(), (QList<MemoryKeyPoster::Press> {{VirtualKey::tab, 0}}));
 }

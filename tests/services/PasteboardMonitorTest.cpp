@@ -16,15 +16,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+
 #include <functional>
 #include <memory>
 
 namespace {
 
-// An item as read back from the store: dates in whole seconds.
+// An item as read back from the store: the copy time as it was, the first copy time in whole seconds.
 ClipboardItem storedForm(ClipboardItem item)
 {
-    item.copiedAt = Coding::wholeSeconds(item.copiedAt);
     item.firstCopiedAt = Coding::wholeSeconds(item.firstCopiedAt);
     return item;
 }
@@ -123,6 +124,41 @@ private:
     SQLiteHistoryStore m_store;
 };
 
+// Another program that holds the history database with a transaction of its own until released.
+class AnotherProgramsLock
+{
+public:
+    AnotherProgramsLock(const QString &databasePath, const char *begin)
+    {
+        EXPECT_EQ(sqlite3_open(QFile::encodeName(databasePath).constData(), &m_db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(m_db, begin, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(m_db);
+    }
+    ~AnotherProgramsLock() { release(); }
+    AnotherProgramsLock(const AnotherProgramsLock &) = delete;
+    AnotherProgramsLock &operator=(const AnotherProgramsLock &) = delete;
+
+    // Items in the database as this program sees it.
+    int itemCount()
+    {
+        sqlite3_stmt *statement = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(m_db, "SELECT COUNT(*) FROM clips", -1, &statement, nullptr), SQLITE_OK);
+        const int count = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+        sqlite3_finalize(statement);
+        return count;
+    }
+    void release()
+    {
+        if (!m_db)
+            return;
+        EXPECT_EQ(sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
 RunningApplication notes()
 {
     return {QStringLiteral("Notes"), QStringLiteral("org.example.Notes"),
@@ -215,6 +251,14 @@ protected:
         item = item.refreshingSearchText({});
         EXPECT_TRUE(store.upsert(item).hasValue());
         return item;
+    }
+    QString databasePath() const { return QDir(support.path()).filePath(QStringLiteral("History.sqlite")); }
+    QStringList capturedTexts() const
+    {
+        QStringList texts;
+        for (const auto &capture : std::as_const(delegate.captures))
+            texts.append(capture.item.text.value_or(QStringLiteral("<none>")));
+        return texts;
     }
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
@@ -327,29 +371,38 @@ TEST_F(PasteboardMonitorTest, SkipsWhatTheUserKeepsOut)
     }
 }
 
-TEST_F(PasteboardMonitorTest, ReadsAChangeThatIsNotReadableYetOnAtMostThirtyMoreTicks)
+TEST_F(PasteboardMonitorTest, ReadsAChangeThatIsNotReadableYetForAsLongAsItsContentMayArrive)
 {
-    for (const int retries : {1, 30, 31}) {
-        SCOPED_TRACE(retries);
-        const QString text = QStringLiteral("slow owner %1").arg(retries);
-        clock.advanceSeconds(1);
+    constexpr qint64 limit = 7000;
+    pasteboard.setContentArrivalLimitMs(limit);
+    for (const qint64 arrival : {qint64(100), limit - 1, limit, limit + 1}) {
+        SCOPED_TRACE(arrival);
+        const QString text = QStringLiteral("slow owner %1").arg(arrival);
+        clock.advanceSeconds(10);
         pasteboard.setReadable(false);
         copyText(text);
         tick(); // seen, nothing to read
-        tick(retries - 1);
+        // Re-reads that find nothing yet do not use the time up.
+        for (int i = 0; i < 5; ++i) {
+            clock.advance(arrival / 10);
+            tick();
+        }
+        clock.advance(arrival - 5 * (arrival / 10));
         pasteboard.setReadable(true);
-        tick(); // the last retry
+        tick();
         tick(3);
         const bool captured = !stored().isEmpty() && stored().first().text == text;
-        EXPECT_EQ(captured, retries <= PasteboardMonitor::maxDeferredReadAttempts);
+        EXPECT_EQ(captured, arrival <= limit);
     }
     // A new change starts over.
-    clock.advanceSeconds(1);
+    clock.advanceSeconds(10);
     pasteboard.setReadable(false);
     copyText(QStringLiteral("a"));
-    tick(20);
+    tick();
+    clock.advance(limit - 1000);
     copyText(QStringLiteral("b"));
-    tick(25);
+    tick();
+    clock.advance(limit - 1000);
     pasteboard.setReadable(true);
     tick();
     EXPECT_EQ(stored().first().text, QStringLiteral("b"));
@@ -383,16 +436,64 @@ TEST_F(PasteboardMonitorTest, CapturesNothingCopiedDuringAPause)
     EXPECT_EQ(storedTexts(), QStringList({QStringLiteral("after"), QStringLiteral("before the pause")}));
 }
 
-TEST_F(PasteboardMonitorTest, StartPollsOnItsOwnUntilStopped)
+TEST_F(PasteboardMonitorTest, RunsWhenThePasteboardChangesOrAStepIsDueAndOtherwiseNot)
 {
     monitor->start(preferences);
     monitor->start(preferences);
     EXPECT_TRUE(monitor->isRunning());
-    copyText(QStringLiteral("polled"));
-    EXPECT_TRUE(waitUntil([this] { return delegate.captures.size() == 1; }));
+
+    // A copy is captured as soon as it is made; then nothing is left to run.
+    copyText(QStringLiteral("watched"));
+    EXPECT_TRUE(waitUntil([&] { return capturedTexts() == QStringList {"watched"}; }));
+    settle();
+    EXPECT_FALSE(monitor->hasTimedStep());
+
+    // Content that arrives late is read when it arrives, within the pasteboard's limit, ...
+    pasteboard.setContentArrivalLimitMs(7000);
+    pasteboard.setReadable(false);
+    clock.advanceSeconds(1);
+    copyText(QStringLiteral("late"));
+    settle();
+    EXPECT_TRUE(monitor->hasTimedStep()) << "read again later";
+    clock.advanceSeconds(6);
+    pasteboard.setReadable(true);
+    EXPECT_TRUE(waitUntil([&] { return capturedTexts() == QStringList({"watched", "late"}); }));
+    EXPECT_FALSE(monitor->hasTimedStep());
+    // ... and given up after it: the re-reads end by themselves.
+    pasteboard.setReadable(false);
+    clock.advanceSeconds(1);
+    copyText(QStringLiteral("too late"));
+    settle();
+    EXPECT_TRUE(monitor->hasTimedStep());
+    clock.advanceSeconds(7.1);
+    EXPECT_TRUE(waitUntil([this] { return !monitor->hasTimedStep(); }));
+    pasteboard.setReadable(true);
+    settle();
+
+    // A copy held by copy-and-merge is stored when its half second is up.
+    setPreferences([](AppPreferences &p) { p.copyAndMergeEnabled = true; });
+    clock.advanceSeconds(1);
+    copyText(QStringLiteral("held"));
+    settle();
+    EXPECT_TRUE(monitor->hasTimedStep());
+    EXPECT_EQ(capturedTexts().size(), 2);
+    clock.advance(PasteboardMonitor::copyAndMergeHoldIntervalMs);
+    EXPECT_TRUE(waitUntil([&] { return capturedTexts().size() == 3; }));
+    EXPECT_FALSE(monitor->hasTimedStep());
+
+    // Nothing runs while paused or stopped.
+    monitor->setPaused(true);
+    copyText(QStringLiteral("paused"));
+    settle();
+    EXPECT_FALSE(monitor->hasTimedStep());
+    monitor->setPaused(false);
     monitor->stop();
     EXPECT_FALSE(monitor->isRunning());
-    EXPECT_EQ(storedTexts(), QStringList {QStringLiteral("polled")});
+    clock.advanceSeconds(1);
+    copyText(QStringLiteral("stopped"));
+    settle();
+    EXPECT_FALSE(monitor->hasTimedStep());
+    EXPECT_EQ(capturedTexts(), QStringList({"watched", "late", "held"}));
 }
 
 // --- Readers and items ------------------------------------------------------------------------------------------
@@ -725,7 +826,7 @@ TEST_F(PasteboardMonitorTest, CopyAndMergeAppendsTheSameCopyTwiceToTheNewestItem
     EXPECT_EQ(merged.kind, ClipboardKind::text);
     EXPECT_EQ(merged.copyCount, alpha.copyCount + 1);
     EXPECT_EQ(merged.byteSize, 11);
-    EXPECT_EQ(merged.copiedAt, Coding::wholeSeconds(clock.now()));
+    EXPECT_EQ(Coding::wholeSeconds(merged.copiedAt), Coding::wholeSeconds(clock.now()));
     ASSERT_EQ(delegate.captures.size(), 1);
     EXPECT_EQ(storedForm(delegate.captures.first().item), merged);
 
@@ -927,6 +1028,78 @@ TEST_F(PasteboardMonitorTest, AFailedStoreLosesOnlyThatCapture)
     EXPECT_EQ(delegate.captures.last().item.text, QStringLiteral("pruned in vain"));
     EXPECT_EQ(warnings.lines().size(), 3);
     EXPECT_EQ(warnings.lines().last(), failureLine);
+}
+
+TEST_F(PasteboardMonitorTest, CapturesWaitInOrderWhileAnotherProgramHoldsTheDatabase)
+{
+    // Whether the store waits a moment for a lock or not, these writes find the database busy.
+    setPreferences([](AppPreferences &p) { p.copySequenceModeEnabled = true; });
+    for (const char *begin : {"BEGIN IMMEDIATE", "BEGIN EXCLUSIVE"}) {
+        SCOPED_TRACE(begin);
+        ASSERT_TRUE(store.clearHistory(false).hasValue());
+        delegate.captures.clear();
+        clock.advanceSeconds(600);
+        {
+            WarningLog warnings;
+            AnotherProgramsLock lock(databasePath(), begin);
+            for (const char *text : {"one", "two", "three"}) {
+                clock.advanceSeconds(5);
+                copyText(QString::fromLatin1(text));
+                tick();
+            }
+            settle();
+            EXPECT_EQ(monitor->waitingWriteCount(), 3);
+            EXPECT_EQ(lock.itemCount(), 0);
+            EXPECT_TRUE(delegate.captures.isEmpty());
+            EXPECT_TRUE(warnings.lines().isEmpty()) << "nothing is lost";
+        }
+        // Copied once the database is free, before the waiting captures are written: it comes after them.
+        clock.advanceSeconds(5);
+        copyText(QStringLiteral("four"));
+        tick();
+        ASSERT_TRUE(waitUntil([this] { return monitor->waitingWriteCount() == 0; }));
+        settle();
+        EXPECT_EQ(storedTexts(), QStringList({"four", "three", "two", "one"}));
+        EXPECT_EQ(capturedTexts(), QStringList({"one", "two", "three", "four"}));
+        // The copy sequence runs through them as if they had been written at once.
+        const QList<ClipboardItem> items = stored();
+        for (int i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items.at(i).copySequenceOrder, 3 - i);
+            EXPECT_EQ(items.at(i).copySequenceID, items.last().copiedAt);
+        }
+        ASSERT_EQ(delegate.captures.size(), 4);
+        ASSERT_EQ(delegate.captures.at(1).updatedItems.size(), 1);
+        EXPECT_EQ(delegate.captures.at(1).updatedItems.first().text, QStringLiteral("one"));
+        EXPECT_FALSE(monitor->hasTimedStep()) << "the retries end with the last write";
+    }
+}
+
+TEST_F(PasteboardMonitorTest, AMergeWaitsForTheDatabaseAndLeavesALaterCopyOnTheClipboard)
+{
+    seed(QStringLiteral("alpha"), 0.01);
+    setPreferences([](AppPreferences &p) {
+        p.copyAndMergeEnabled = true;
+        p.copyAndMergeSeparator = QStringLiteral("comma");
+    });
+    {
+        AnotherProgramsLock lock(databasePath(), "BEGIN EXCLUSIVE");
+        copyText(QStringLiteral("beta"));
+        tick();
+        clock.advanceSeconds(0.2);
+        copyText(QStringLiteral("beta"));
+        tick();
+        EXPECT_EQ(monitor->waitingWriteCount(), 1);
+        clock.advanceSeconds(1);
+        copyText(QStringLiteral("gamma"));
+        tick();
+    }
+    ASSERT_TRUE(waitUntil([this] { return monitor->waitingWriteCount() == 0; }));
+    clock.advanceSeconds(1);
+    tick();
+    settle();
+    EXPECT_EQ(storedTexts(), QStringList({"gamma", "alpha, beta"}));
+    EXPECT_EQ(pasteboard.content(), textContent(QStringLiteral("gamma")))
+        << "the merged text does not replace what was copied after it";
 }
 
 } // namespace

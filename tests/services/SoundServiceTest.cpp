@@ -90,8 +90,9 @@ TEST(SoundService, PlaysOnlyWhatTheSwitchesAllowWithoutAnAudioDevice)
             SCOPED_TRACE(effect.rawValue().toStdString());
             const bool expected = c.heard.contains(effect);
             EXPECT_EQ(service.isLoaded(effect), expected) << "a switched-off sound is not even loaded";
-            if (expected)
+            if (expected) {
                 EXPECT_TRUE(service.sound(effect)->isPlaying());
+            }
         }
     }
 

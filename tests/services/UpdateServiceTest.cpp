@@ -38,9 +38,11 @@ std::optional<UpdateCheckResult> check(UpdateService &service)
 
 } // namespace
 
-TEST(AppcastUpdateService, SaysSoWhenTheBuildHasNoFeed)
+TEST(AppcastUpdateService, SaysSoWhenTheBuildHasNoFeedAndSchedulesNothing)
 {
-    AppcastUpdateService service; // this build's settings: no feed address
+    ManualClock clock;
+    ManualScheduler scheduler(clock);
+    AppcastUpdateService service(clock, scheduler, QString()); // this build's settings: no feed address
     ASSERT_TRUE(AppcastUpdateService::configuredFeedURL().isEmpty());
     const auto result = check(service);
     ASSERT_TRUE(result);
@@ -48,11 +50,10 @@ TEST(AppcastUpdateService, SaysSoWhenTheBuildHasNoFeed)
     EXPECT_TRUE(result->userInitiated);
     EXPECT_EQ(result->title(), QStringLiteral("No update feed is configured"));
 
-    int reports = 0;
-    QObject::connect(&service, &UpdateService::updateCheckFinished, &service, [&] { ++reports; });
     service.setAutomaticChecksEnabled(true);
-    waitUntil([] { return false; }, 30);
-    EXPECT_EQ(reports, 0) << "automatic checks without a feed stay silent";
+    EXPECT_TRUE(service.automaticChecksEnabled());
+    EXPECT_EQ(scheduler.pendingCount(), 0) << "automatic checks without a feed never wake the program";
+    EXPECT_FALSE(service.nextAutomaticCheckTime());
 }
 
 TEST(AppcastUpdateService, ComparesTheNewestReleaseOfALocalAppcastWithThisVersion)
@@ -61,6 +62,8 @@ TEST(AppcastUpdateService, ComparesTheNewestReleaseOfALocalAppcastWithThisVersio
     const QString feed = folder.filePath(QStringLiteral("appcast.xml"));
     QFile file(feed);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ManualClock clock;
+    ManualScheduler scheduler(clock);
     file.write(appcast(
         {{"1.9.0", "https://example.org/varnisto-1.9.0.tar.gz"}, {"2.1.0", "https://example.org/varnisto-2.1.0.tar.gz"},
             {"2.0.5", "https://example.org/varnisto-2.0.5.tar.gz"}, {"9.0", "ftp://example.org/not-a-download-link"}}));
@@ -78,7 +81,7 @@ TEST(AppcastUpdateService, ComparesTheNewestReleaseOfALocalAppcastWithThisVersio
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.current);
-        AppcastUpdateService service(QUrl::fromLocalFile(feed), QString::fromUtf8(c.current));
+        AppcastUpdateService service(QUrl::fromLocalFile(feed), QString::fromUtf8(c.current), clock, scheduler);
         const auto result = check(service);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, c.status);
@@ -87,7 +90,7 @@ TEST(AppcastUpdateService, ComparesTheNewestReleaseOfALocalAppcastWithThisVersio
         EXPECT_EQ(result->newestItem->downloadURL, QUrl(QStringLiteral("https://example.org/varnisto-2.1.0.tar.gz")));
     }
 
-    AppcastUpdateService older(QUrl::fromLocalFile(feed), QStringLiteral("2.0.0"));
+    AppcastUpdateService older(QUrl::fromLocalFile(feed), QStringLiteral("2.0.0"), clock, scheduler);
     EXPECT_EQ(check(older)->message(), QStringLiteral("Varnisto 2.1.0 is available; you have version 2.0.0."));
 }
 
@@ -100,6 +103,8 @@ TEST(AppcastUpdateService, ReportsFeedsThatCannotBeReachedOrRead)
     server.answer("/page.html", LoopbackHttpServer::page("<html><body>not a feed</body></html>"));
     server.answer("/empty.xml", {200, {}, appcast({})});
     QTemporaryDir folder;
+    ManualClock clock;
+    ManualScheduler scheduler(clock);
 
     struct Case
     {
@@ -117,7 +122,7 @@ TEST(AppcastUpdateService, ReportsFeedsThatCannotBeReachedOrRead)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        AppcastUpdateService service(c.feed, QStringLiteral("2.0.0"));
+        AppcastUpdateService service(c.feed, QStringLiteral("2.0.0"), clock, scheduler);
         const auto result = check(service);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->status, c.status);
@@ -126,31 +131,77 @@ TEST(AppcastUpdateService, ReportsFeedsThatCannotBeReachedOrRead)
     }
 }
 
-TEST(AppcastUpdateService, AutomaticChecksRunWhenSwitchedOnAndTellTheyWereNotAskedFor)
+// One waiting call at a time, due a day after the last check, which the settings keep across starts.
+TEST(AppcastUpdateService, ChecksOnceADayWhileSwitchedOnAndRemembersTheLastCheckAcrossStarts)
 {
+    using std::chrono::hours;
+    using std::chrono::milliseconds;
     LoopbackHttpServer server;
     server.answer("/appcast.xml", {200, {}, appcast({{"2.0.0", "https://example.org/varnisto-2.0.0.tar.gz"}})});
-    AppcastUpdateService service(QUrl(server.address("/appcast.xml")), QStringLiteral("2.0.0"));
+    const QUrl feed(server.address("/appcast.xml"));
+    QTemporaryDir folder;
+    const QString settings = folder.filePath(QStringLiteral("Varnisto.conf"));
+    ManualClock clock;
+    ManualScheduler scheduler(clock);
     QList<UpdateCheckResult> results;
-    QObject::connect(&service, &UpdateService::updateCheckFinished, &service,
-        [&](const UpdateCheckResult &r) { results.append(r); });
+    QObject receiver;
+    const auto start = [&] {
+        auto service
+            = std::make_unique<AppcastUpdateService>(feed, QStringLiteral("2.0.0"), clock, scheduler, settings);
+        QObject::connect(service.get(), &UpdateService::updateCheckFinished, &receiver,
+            [&](const UpdateCheckResult &r) { results.append(r); });
+        return service;
+    };
 
-    service.setAutomaticChecksEnabled(true);
-    service.setAutomaticChecksEnabled(true); // applying the preferences again changes nothing
+    // Never checked before: the first check is due at once.
+    auto service = start();
+    EXPECT_EQ(scheduler.pendingCount(), 0) << "nothing before the switch is on";
+    service->setAutomaticChecksEnabled(true);
+    service->setAutomaticChecksEnabled(true); // applying the preferences again changes nothing
+    EXPECT_EQ(scheduler.pendingCount(), 1);
+    EXPECT_EQ(scheduler.nextCallDueIn(), milliseconds(0));
+    scheduler.advance(milliseconds(0));
+    // The user asks while it runs: one request, and its answer is the user's.
+    service->checkForUpdates();
     ASSERT_TRUE(waitUntil([&] { return results.size() == 1; }));
-    EXPECT_FALSE(results.first().userInitiated);
-    EXPECT_EQ(results.first().status, UpdateCheckResult::Status::upToDate);
-    EXPECT_TRUE(service.automaticChecksEnabled());
-
-    // Asking while a check runs makes that check's answer the user's, without a second request.
-    service.setAutomaticChecksEnabled(false);
-    service.setAutomaticChecksEnabled(true);
-    service.checkForUpdates();
-    ASSERT_TRUE(waitUntil([&] { return results.size() == 2; }));
     EXPECT_TRUE(results.last().userInitiated);
-    waitUntil([] { return false; }, 30);
-    EXPECT_EQ(results.size(), 2);
+    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(service->lastCheckTime(), clock.now());
+    EXPECT_EQ(scheduler.pendingCount(), 1);
+    EXPECT_EQ(scheduler.nextCallDueIn(), hours(24));
+    EXPECT_EQ(service->nextAutomaticCheckTime(), clock.now().addDays(1));
+
+    // Nothing more within the day; then the next check, which is not the user's.
+    scheduler.advance(hours(23));
+    waitUntil([] { return false; }, 50);
+    EXPECT_EQ(server.requests().size(), 1);
+    scheduler.advance(hours(1));
+    ASSERT_TRUE(waitUntil([&] { return results.size() == 2; }));
+    EXPECT_FALSE(results.last().userInitiated);
+    EXPECT_EQ(results.last().status, UpdateCheckResult::Status::upToDate);
+    EXPECT_EQ(scheduler.nextCallDueIn(), hours(24));
+
+    // A new start ten hours later waits for the rest of the day.
+    service.reset();
+    clock.advance(milliseconds(hours(10)).count());
+    service = start();
+    service->setAutomaticChecksEnabled(true);
+    EXPECT_EQ(scheduler.pendingCount(), 1);
+    EXPECT_EQ(scheduler.nextCallDueIn(), hours(14));
+
+    // Turned off, nothing waits and nothing is asked.
+    service->setAutomaticChecksEnabled(false);
+    EXPECT_EQ(scheduler.pendingCount(), 0);
+    scheduler.advance(hours(72));
+    waitUntil([] { return false; }, 50);
     EXPECT_EQ(server.requests().size(), 2);
+
+    // A last check that lies ahead, after the clock was set back, still waits no more than a day.
+    service.reset();
+    clock.setNow(clock.now().addDays(-10));
+    service = start();
+    service->setAutomaticChecksEnabled(true);
+    EXPECT_EQ(scheduler.nextCallDueIn(), hours(24));
 }
 
 TEST(AppcastUpdateService, ComparesVersionsPartByPart)

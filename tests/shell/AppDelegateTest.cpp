@@ -43,3 +43,94 @@ TEST(AppDelegate, TheSupportDirectoryIsVarnisto2InTheDataFolder)
     EXPECT_TRUE(QFileInfo(expected).isDir());
     EXPECT_EQ(AppDelegate::makeSupportDirectory(), expected); // a later start finds it
 }
+
+namespace {
+
+struct LaunchedDelegate
+{
+    LaunchedDelegate()
+    {
+        QDir().mkpath(locations.supportDirectory);
+        AppPreferences preferences;
+        preferences.hasCompletedOnboarding = true;
+        preferences.showMainWindowAtStartup = false;
+        PreferencesStore(locations.settingsFilePath).save(preferences);
+        auto scripted = std::make_unique<ScriptedAlerts>();
+        alerts = scripted.get();
+        delegate = std::make_unique<AppDelegate>(locations, PlatformServices::inMemory(), std::move(scripted));
+    }
+    ~LaunchedDelegate()
+    {
+        delegate->applicationWillTerminate();
+        delegate.reset();
+        setCurrentInterfaceLanguage(QStringLiteral("en"));
+    }
+    bool historyShown() const
+    {
+        return delegate->coordinator().historyWindow() && delegate->coordinator().historyWindow()->isVisible();
+    }
+
+    QTemporaryDir root;
+    const AppDelegate::Locations locations {
+        root.path() + QStringLiteral("/Varnisto2"), root.path() + QStringLiteral("/Varnisto.conf")};
+    ScriptedAlerts *alerts = nullptr;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+} // namespace
+
+// Another start of the program asks for the history window; one that asks while this copy is still starting gets
+// it once start-up is done.
+TEST(AppDelegate, ShowsTheHistoryWindowWhenAnotherStartAsks)
+{
+    LaunchedDelegate early;
+    early.delegate->showHistoryWindowOnRequest();
+    EXPECT_EQ(early.delegate->coordinator().historyWindow(), nullptr);
+    early.delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(early.historyShown());
+
+    LaunchedDelegate running;
+    running.delegate->applicationDidFinishLaunching();
+    EXPECT_FALSE(running.historyShown());
+    running.delegate->showHistoryWindowOnRequest();
+    EXPECT_TRUE(running.historyShown());
+}
+
+// The automatic checks follow the switch from the start on; of their answers, only a new version is shown, while
+// every answer to the user's own check is.
+TEST(AppDelegate, AutomaticUpdateChecksFollowTheSwitchAndSpeakOnlyOfNews)
+{
+    LaunchedDelegate d;
+    AppcastUpdateService &updates = d.delegate->updateService();
+    EXPECT_FALSE(updates.automaticChecksEnabled()); // nothing before launch
+    d.delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(updates.automaticChecksEnabled());
+    AppPreferences preferences = d.delegate->model().preferences();
+    preferences.checkForUpdatesAutomatically = false;
+    d.delegate->model().setPreferences(preferences);
+    EXPECT_FALSE(updates.automaticChecksEnabled());
+
+    using Status = UpdateCheckResult::Status;
+    struct Case
+    {
+        Status status;
+        bool userInitiated;
+        bool shown;
+    };
+    const Case cases[] = {
+        {Status::upToDate, false, false},
+        {Status::feedUnreachable, false, false},
+        {Status::feedInvalid, false, false},
+        {Status::updateAvailable, false, true},
+        {Status::upToDate, true, true},
+        {Status::feedUnreachable, true, true},
+    };
+    for (const Case &c : cases) {
+        d.alerts->shown.clear();
+        const UpdateCheckResult result {c.status, c.userInitiated, QStringLiteral("2.0.0"),
+            AppcastItem {QStringLiteral("Varnisto 2.1"), QStringLiteral("2.1.0"),
+                QUrl(QStringLiteral("https://example.org/varnisto-2.1.0.tar.gz"))}};
+        Q_EMIT updates.updateCheckFinished(result);
+        EXPECT_EQ(d.alerts->shown.size(), c.shown ? 1 : 0) << int(c.status) << " " << c.userInitiated;
+    }
+}

@@ -3,6 +3,7 @@
 #include "KeyboardCodes.h"
 #include "PlainHistoryWindow.h"
 #include "StandInWindows.h"
+#include "StatusItemController.h"
 #include "WindowFrame.h"
 
 #include <QApplication>
@@ -148,6 +149,61 @@ TEST(PlainHistoryWindow, ReopensWhereItWasClosed)
     EXPECT_EQ(saved.historyWindowY, expected.y);
     s.coordinator->toggleHistoryWindow();
     EXPECT_EQ(s.window->panel().geometry(), placed);
+}
+
+// A window that was built but never shown has no frame of its own: quitting keeps what an earlier run stored (or
+// nothing), and the next start opens where the user last had the window.
+TEST(PlainHistoryWindow, AWindowNeverShownSavesNoFrame)
+{
+    const StoredWindowFrame earlier {120, 90, 420, 300};
+    for (const bool storedBefore : {false, true}) {
+        SCOPED_TRACE(storedBefore);
+        StandInHarness s([&](AppPreferences &p) {
+            if (!storedBefore)
+                return;
+            p.historyWindowX = earlier.x;
+            p.historyWindowY = earlier.y;
+            p.historyWindowWidth = earlier.width;
+            p.historyWindowHeight = earlier.height;
+        });
+        ASSERT_NE(s.window, nullptr);
+        s.coordinator->prepareForTermination();
+        const AppPreferences saved = s.h.preferencesStore.load();
+        const auto frame = WindowFrame::fromPreferences(
+            saved.historyWindowX, saved.historyWindowY, saved.historyWindowWidth, saved.historyWindowHeight);
+        EXPECT_EQ(frame, storedBefore ? std::optional(earlier) : std::nullopt);
+
+        s.coordinator->showHistoryWindow(false, false);
+        if (storedBefore) {
+            EXPECT_EQ(
+                s.window->panel().geometry(), WindowFrame::fromStored(earlier, WindowFrame::primaryScreenGeometry()));
+        }
+        // Shown once, it saves where it is.
+        s.coordinator->prepareForTermination();
+        EXPECT_TRUE(s.h.preferencesStore.load().historyWindowWidth.has_value());
+    }
+}
+
+// The program's commands reach the settings and onboarding windows with their menu: Ctrl+, there opens the general
+// settings.
+TEST(StandInWindows, TheMenuBarsKeyEquivalentOpensTheGeneralSettings)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    QMenu applicationMenu;
+    StandInWindowFactory factory(&applicationMenu);
+    AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
+    StatusItemController menus(h.model, coordinator, applicationMenu);
+    coordinator.start();
+    menus.updateMainMenuItem();
+
+    coordinator.openSettings(SettingsSection::about);
+    auto *settings = dynamic_cast<PlaceholderSettingsWindow *>(coordinator.settingsWindow());
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&settings->window()));
+    QTest::keyClick(&settings->window(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(coordinator.settingsSection(), SettingsSection::general);
+    settings->window().close();
 }
 
 TEST(WindowFrame, TheStoredOriginIsTheBottomLeftCorner)

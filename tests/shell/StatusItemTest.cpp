@@ -65,7 +65,8 @@ TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
     EXPECT_EQ(entries(s.applicationMenu),
         QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
             QStringLiteral("Pause Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
-            QStringLiteral("Clear History (disabled)")}));
+            QStringLiteral("Clear History (disabled)"), QStringLiteral("-"), QStringLiteral("Check for Updates..."),
+            QStringLiteral("Settings... [Ctrl+,]")}));
     EXPECT_EQ(s.applicationMenu.title(), QStringLiteral("Varnisto"));
     EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
 
@@ -74,7 +75,7 @@ TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
     s.h.coordinator->handleCapturedItem(testItem(1), {});
     QCoreApplication::processEvents();
     EXPECT_EQ(entries(*s.controller.statusMenu()).at(6), QStringLiteral("Resume [Ctrl+Shift+P]"));
-    EXPECT_EQ(entries(s.applicationMenu),
+    EXPECT_EQ(entries(s.applicationMenu).mid(0, 4),
         QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
             QStringLiteral("Resume Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
             QStringLiteral("Clear History")}));
@@ -124,6 +125,41 @@ TEST(StatusItem, MenuCommandsReachTheCoordinator)
     EXPECT_EQ(s.h.coordinator->settingsSection(), SettingsSection::about);
     s.statusAction(QStringLiteral("Settings..."))->trigger();
     EXPECT_EQ(s.h.coordinator->settingsSection(), SettingsSection::general);
+}
+
+// The windows' menu carries the program's own two commands beside those of the history.
+TEST(StatusItem, TheWindowsMenuChecksForUpdatesAndOpensTheGeneralSettings)
+{
+    StatusHarness s;
+    const auto action = [&](const QString &title) -> QAction * {
+        for (QAction *candidate : s.applicationMenu.actions()) {
+            if (candidate->text() == title)
+                return candidate;
+        }
+        ADD_FAILURE() << "no action " << qPrintable(title);
+        return nullptr;
+    };
+    QAction *updates = action(QStringLiteral("Check for Updates..."));
+    ASSERT_NE(updates, nullptr);
+    EXPECT_TRUE(updates->shortcut().isEmpty());
+    updates->trigger();
+    EXPECT_EQ(s.h.updates.checks, 1);
+
+    // Whatever section was shown last, the command opens the general one, at once.
+    s.h.coordinator->openSettings(SettingsSection::about);
+    QAction *settings = action(QStringLiteral("Settings..."));
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    settings->trigger();
+    EXPECT_EQ(s.h.coordinator->settingsSection(), SettingsSection::general);
+
+    // The menu is rebuilt in the interface language.
+    s.h.changePreferences([](AppPreferences &p) { p.language = QStringLiteral("ja"); });
+    s.h.coordinator->applyPreferences();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(entries(s.applicationMenu).mid(4),
+        QStringList(
+            {QStringLiteral("-"), QStringLiteral("アップデートを確認..."), QStringLiteral("設定... [Ctrl+,]")}));
 }
 
 // "Clear History" from the menu asks first, as every clear by hand does.

@@ -3,6 +3,7 @@
 #include "SQLiteHistoryStore.h"
 #include "VarnistoArchiveService.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -273,4 +274,77 @@ TEST_F(ArchiveImportTest, EmptyArchiveImportsNothingAndSaysSo)
     EXPECT_EQ(result->itemCount, 0);
     EXPECT_EQ(result->tagCount, 0);
     EXPECT_EQ(calls, (QList<std::pair<qint64, qint64>> {{0, 0}}));
+}
+
+TEST_F(ArchiveImportTest, ManyTagsAreWrittenInOneTransactionWithProgressAlongTheWay)
+{
+    constexpr int tagCount = 20000;
+    QJsonArray tags;
+    for (int i = 1; i <= tagCount; ++i)
+        tags.append(QJsonObject {{QStringLiteral("id"), QString::number(i)},
+            {QStringLiteral("name"), QStringLiteral("Tag %1").arg(i)},
+            {QStringLiteral("color"), QStringLiteral("#112233")}});
+    QJsonObject item = itemRecord(newID());
+    item.insert(QStringLiteral("tagIDs"), QJsonArray {QString::number(tagCount)});
+    writeArchive(archive(), manifestRecord(), tags, QJsonArray {item});
+
+    SQLiteHistoryStore store(support());
+    // Another connection looks in while the tags are written: none of them is there before all of them are.
+    RawDatabase observer(store.databasePath());
+    QList<std::pair<qint64, qint64>> calls;
+    QList<qint64> seenByObserver;
+    const auto result
+        = VarnistoArchiveService(m_files, support()).importArchive(archive(), store, [&](qint64 done, qint64 total) {
+              calls.append({done, total});
+              if (done > 0 && done <= tagCount && done % 5000 == 0)
+                  seenByObserver.append(observer.value(QStringLiteral("SELECT COUNT(*) FROM tags")).toLongLong());
+          });
+    ASSERT_TRUE(result.hasValue()) << qPrintable(result.error().errorDescription());
+    EXPECT_EQ(result->tagCount, tagCount);
+    EXPECT_EQ(seenByObserver, QList<qint64>({0, 0, 0, 0}));
+    QList<std::pair<qint64, qint64>> expected;
+    for (qint64 done = 0; done <= tagCount + 1; ++done)
+        expected.append({done, tagCount + 1});
+    EXPECT_EQ(calls, expected) << "a step for each tag, then one for the item";
+
+    EXPECT_EQ(observer.value(QStringLiteral("SELECT COUNT(*) FROM tags")).toLongLong(), tagCount);
+    const QList<ClipboardItem> items = *store.loadRecentItems(10);
+    ASSERT_EQ(items.size(), 1);
+    ASSERT_EQ(items.first().tags.size(), 1);
+    EXPECT_EQ(*store.ensureTag(QStringLiteral("Tag %1").arg(tagCount), QStringLiteral("#000000")),
+        (Tag {items.first().tags.first(), QStringLiteral("Tag %1").arg(tagCount), QStringLiteral("#112233")}));
+}
+
+TEST_F(ArchiveImportTest, ArchiveInAFolderWhoseNameIsNotUtf8Imports)
+{
+    // Written where Qt can name it, then moved under a folder name with a byte that is not UTF-8, as a folder
+    // from another system may have. Such a name has no QString that leads back to it.
+    const QString id = newID();
+    writeFile(archive() + QStringLiteral("/assets/images/shot.png"), "png bytes");
+    QJsonObject record = withAsset(itemRecord(id), QStringLiteral("assets/images/shot.png"));
+    record.insert(QStringLiteral("tagIDs"), QJsonArray {QStringLiteral("1")});
+    writeArchive(archive(), manifestRecord(),
+        QJsonArray {QJsonObject {{QStringLiteral("id"), QStringLiteral("1")},
+            {QStringLiteral("name"), QStringLiteral("Work")}, {QStringLiteral("color"), QStringLiteral("#112233")}}},
+        QJsonArray {record});
+    const QByteArray folder = QFile::encodeName(path(QStringLiteral("Sicherung"))) + "\xff";
+    const QByteArray moved = folder + "/In.varnistoarchive";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(archive()).constData(), moved.constData()), 0);
+    // Qt cannot list that folder to remove it with the temporary one: put things back at the end.
+    const auto restore = qScopeGuard([&] {
+        ::rename(moved.constData(), QFile::encodeName(archive()).constData());
+        ::rmdir(folder.constData());
+    });
+
+    SQLiteHistoryStore store(support());
+    const auto result = VarnistoArchiveService(m_files, support()).importArchiveAtNativePath(moved, store);
+    ASSERT_TRUE(result.hasValue()) << qPrintable(result.error().errorDescription());
+    EXPECT_EQ(result->itemCount, 1);
+    const QList<ClipboardItem> items = *store.loadRecentItems(10);
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(Coding::uuidString(items.first().id), id);
+    EXPECT_EQ(items.first().tags, QList<qint64> {store.loadTags()->first().id});
+    ASSERT_TRUE(items.first().assetPath.has_value());
+    EXPECT_EQ(readFile(*items.first().assetPath), QByteArray("png bytes"));
 }

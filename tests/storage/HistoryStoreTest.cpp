@@ -2,6 +2,7 @@
 #include "SQLiteHistoryStore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtConcurrent>
@@ -56,7 +57,11 @@ TEST_F(HistoryStoreTest, NewDirectoryGetsTheWholeSchemaAtVersionOne)
             QStringLiteral("index idx_clips_contentKey"), QStringLiteral("index idx_clips_copiedAt"),
             QStringLiteral("index idx_clips_kind"), QStringLiteral("table tags")}));
     EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toLongLong(), 1);
-    EXPECT_EQ(QDir(m_directory.path()).entryList(QDir::Files), QStringList {QStringLiteral("History.sqlite")});
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    // The database and, while it is open, its write-ahead log and the log's index.
+    EXPECT_EQ(QDir(m_directory.path()).entryList(QDir::Files),
+        QStringList({QStringLiteral("History.sqlite"), QStringLiteral("History.sqlite-shm"),
+            QStringLiteral("History.sqlite-wal")}));
 }
 
 TEST_F(HistoryStoreTest, FolderThatCannotHoldTheDatabaseFailsEveryOperationUntilItCan)
@@ -126,7 +131,7 @@ TEST_F(HistoryStoreTest, ReadThatBreaksOffFailsInsteadOfAnsweringPartOfTheHistor
         << qPrintable(loaded.error().description());
 }
 
-TEST_F(HistoryStoreTest, StoredItemsComeBackNewestFirstWithDatesInWholeSeconds)
+TEST_F(HistoryStoreTest, StoredItemsComeBackNewestFirstWithTheirCopyTimeAndOtherDatesInWholeSeconds)
 {
     SQLiteHistoryStore store(m_directory.path());
     ClipboardItem older = makeTextItem(QStringLiteral("older"), testNow().addMSecs(250));
@@ -149,10 +154,11 @@ TEST_F(HistoryStoreTest, StoredItemsComeBackNewestFirstWithDatesInWholeSeconds)
     // The copy-time column keeps the fraction that the payload drops; the key column is the item's key.
     RawDatabase raw(databasePath());
     const auto row
-        = raw.rows(QStringLiteral("SELECT copiedAt, contentKey, favorite, sourceApp FROM clips WHERE id = ?"),
+        = raw.rows(QStringLiteral("SELECT copiedAt, contentKey, favorite, sourceApp, payload FROM clips WHERE id = ?"),
             {Coding::uuidString(older.id)});
     ASSERT_EQ(row.size(), 1);
     EXPECT_DOUBLE_EQ(row.at(0).at(0).toDouble(), double(testNow().toSecsSinceEpoch()) + 0.25);
+    EXPECT_TRUE(row.at(0).at(4).toByteArray().contains("\"copiedAt\":\"2025-03-14T12:00:00Z\""));
     EXPECT_EQ(row.at(0).at(1).toString(), older.contentKey());
     EXPECT_EQ(row.at(0).at(2).toLongLong(), 0);
     EXPECT_EQ(row.at(0).at(3).toString(), QStringLiteral("Editor"));
@@ -497,4 +503,158 @@ TEST_F(HistoryStoreTest, WorkerThreadAndMainThreadShareTheStore)
         ASSERT_TRUE(store.insertOrMerge(makeTextItem(QStringLiteral("main %1").arg(i)), false).hasValue());
     EXPECT_TRUE(worker.result());
     EXPECT_EQ(loadAll(store).size(), 200);
+}
+
+TEST_F(HistoryStoreTest, ReadersNeverBlockWritesAndAWriterOfAnotherProgramMakesThemFailAsBusy)
+{
+    SQLiteHistoryStore store(m_directory.path());
+    const Tag work = *store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
+    ClipboardItem kept = makeTextItem(QStringLiteral("kept"), testNow().addSecs(-60));
+    ASSERT_TRUE(store.upsert(kept).hasValue());
+
+    // Another program (a backup, the sqlite3 shell) in the middle of a read.
+    RawDatabase reader(databasePath());
+    reader.exec(QStringLiteral("BEGIN; SELECT COUNT(*) FROM clips;"));
+    const auto captured = store.insertOrMerge(makeTextItem(QStringLiteral("copied while read")), false);
+    EXPECT_TRUE(captured.hasValue()) << qPrintable(captured ? QString() : captured.error().description());
+    EXPECT_TRUE(store.upsertItems({makeTextItem(QStringLiteral("a")), makeTextItem(QStringLiteral("b"))}).hasValue());
+    EXPECT_TRUE(store.touchItem(kept.id, testNow(), true).hasValue());
+    kept.tags = {work.id};
+    EXPECT_TRUE(store.upsert(kept.refreshingSearchText({work.name})).hasValue());
+    EXPECT_TRUE(store.updateTag(Tag {work.id, QStringLiteral("Office"), work.color}).hasValue());
+    EXPECT_EQ(reader.value(QStringLiteral("SELECT COUNT(*) FROM clips")).toLongLong(), 1) << "the reader's snapshot";
+    reader.exec(QStringLiteral("COMMIT;"));
+    EXPECT_EQ(loadAll(store).size(), 4);
+
+    // Another program writing: the store waits a short while, then gives up with a failure it can tell apart.
+    RawDatabase writer(databasePath());
+    writer.exec(QStringLiteral("BEGIN IMMEDIATE;"));
+    const ClipboardItem later = makeTextItem(QStringLiteral("copied while written"));
+    QElapsedTimer waited;
+    waited.start();
+    const auto busy = store.insertOrMerge(later, false);
+    const qint64 elapsed = waited.elapsed();
+    ASSERT_FALSE(busy.hasValue());
+    EXPECT_TRUE(busy.error().isDatabaseBusy()) << qPrintable(busy.error().description());
+    EXPECT_EQ(
+        busy.error().description(), QStringLiteral("Unable to write to the history database: database is locked"));
+    // The wait is bounded well below anything a user would notice as a frozen window.
+    EXPECT_LT(elapsed, 10 * SQLiteHistoryStore::busyTimeoutMilliseconds);
+    const auto batch = store.upsertItems({later, makeTextItem(QStringLiteral("c"))});
+    ASSERT_FALSE(batch.hasValue());
+    EXPECT_TRUE(batch.error().isDatabaseBusy());
+    EXPECT_TRUE(loadAll(store).size() == 4) << "reading goes on meanwhile";
+
+    // Once the other program is done, the same capture is written.
+    writer.exec(QStringLiteral("COMMIT;"));
+    EXPECT_TRUE(store.insertOrMerge(later, false).hasValue());
+    EXPECT_EQ(loadAll(store).size(), 5);
+
+    // Failures of other kinds are no reason to wait and try again.
+    const Tag other = *store.ensureTag(QStringLiteral("Other"), QStringLiteral("#000000"));
+    const auto collision = store.updateTag(Tag {other.id, QStringLiteral("office"), other.color});
+    ASSERT_FALSE(collision.hasValue());
+    EXPECT_FALSE(collision.error().isDatabaseBusy());
+    // An error made without SQLite's code, as a stand-in store makes it, is told by its message.
+    EXPECT_TRUE(
+        HistoryStoreError(HistoryStoreError::stepFailed, QStringLiteral("database is locked")).isDatabaseBusy());
+}
+
+TEST_F(HistoryStoreTest, DatabaseOfAnotherProgramIsReportedAndLeftAsItIs)
+{
+    const QList<std::pair<const char *, QString>> foreignSchemas {
+        {"a clips table of another shape",
+            QStringLiteral("CREATE TABLE clips (id INTEGER PRIMARY KEY, body TEXT, created REAL);"
+                           "INSERT INTO clips (body, created) VALUES ('someone else''s note', 1.5);")},
+        {"our clips beside a tags table of another shape",
+            QStringLiteral("CREATE TABLE clips (id TEXT PRIMARY KEY, kind TEXT NOT NULL, copiedAt REAL NOT NULL, "
+                           "favorite INTEGER NOT NULL, sourceApp TEXT, searchText TEXT NOT NULL, "
+                           "payload BLOB NOT NULL);"
+                           "CREATE TABLE tags (id INTEGER PRIMARY KEY, label TEXT);")},
+        {"only tables of other names",
+            QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT);"
+                           "INSERT INTO notes (body) VALUES ('hello');")},
+    };
+    for (const auto &[name, schema] : foreignSchemas) {
+        QTemporaryDir directory;
+        const QString path = directory.filePath(QStringLiteral("History.sqlite"));
+        {
+            RawDatabase raw(path);
+            raw.exec(schema);
+        }
+        const auto bytes = [&path] {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        ASSERT_FALSE(before.isEmpty()) << name;
+        {
+            SQLiteHistoryStore store(directory.path());
+            const HistoryStoreError expected(HistoryStoreError::foreignDatabase, path);
+            const auto loaded = store.loadRecentItems(10);
+            ASSERT_FALSE(loaded.hasValue()) << name;
+            EXPECT_EQ(loaded.error(), expected) << name;
+            EXPECT_EQ(loaded.error().description(),
+                QStringLiteral("Unable to open the Varnisto history database: %1 is not a Varnisto history. The file "
+                               "was left unchanged.")
+                    .arg(path));
+            const auto captured = store.insertOrMerge(makeTextItem(QStringLiteral("copy")), false);
+            ASSERT_FALSE(captured.hasValue()) << name;
+            EXPECT_EQ(captured.error(), expected) << name;
+            EXPECT_FALSE(captured.error().isDatabaseBusy()) << name;
+            EXPECT_FALSE(store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233")).hasValue()) << name;
+            EXPECT_FALSE(store.clearHistory(false).hasValue()) << name;
+            EXPECT_FALSE(store.loadTags().hasValue()) << name;
+        }
+        EXPECT_EQ(bytes(), before) << name;
+        EXPECT_EQ(QDir(directory.path()).entryList(QDir::Files), QStringList {QStringLiteral("History.sqlite")})
+            << name;
+    }
+}
+
+TEST_F(HistoryStoreTest, CopiesWithinOneSecondKeepTheirOrderAndTimesAcrossARestart)
+{
+    QList<ClipboardItem> copies;
+    for (int i = 0; i < 5; ++i)
+        copies.append(makeTextItem(QStringLiteral("copy %1").arg(i), testNow().addMSecs(100 + 150 * i)));
+    QList<ClipboardItem> newestFirst(copies.crbegin(), copies.crend());
+    {
+        SQLiteHistoryStore store(m_directory.path());
+        const Tag tag = *store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
+        newestFirst[2].tags = {tag.id};
+        newestFirst[2] = newestFirst[2].refreshingSearchText({tag.name});
+        for (const ClipboardItem &copy : copies)
+            ASSERT_TRUE(store.insertOrMerge(copy, false).hasValue());
+        ASSERT_TRUE(store.upsert(newestFirst[2]).hasValue());
+    }
+
+    SQLiteHistoryStore store(m_directory.path());
+    const QList<ClipboardItem> loaded = loadAll(store);
+    ASSERT_EQ(loaded.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(loaded.at(i).id, newestFirst.at(i).id) << i;
+        EXPECT_EQ(loaded.at(i).copiedAt, newestFirst.at(i).copiedAt) << i;
+    }
+    const auto ids = store.loadItemIDs();
+    ASSERT_TRUE(ids.hasValue());
+    const auto byID = store.loadItems(*ids);
+    ASSERT_TRUE(byID.hasValue());
+    EXPECT_EQ(*byID, loaded);
+
+    // Rewrites of stored rows keep the time: counting a copy, renaming a tag the item carries, a repeated copy
+    // of another item.
+    const auto counted = store.touchItem(newestFirst.at(1).id, std::nullopt, true);
+    ASSERT_TRUE(counted.hasValue() && counted->has_value());
+    EXPECT_EQ((*counted)->copiedAt, newestFirst.at(1).copiedAt);
+    ASSERT_TRUE(store.updateTag(Tag {newestFirst.at(2).tags.first(), QStringLiteral("Office"), QStringLiteral("#1")})
+                    .hasValue());
+    const QList<ClipboardItem> rewritten = loadAll(store);
+    ASSERT_EQ(rewritten.size(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(rewritten.at(i).copiedAt, newestFirst.at(i).copiedAt) << i;
+
+    // The stored formats stay as they were: whole seconds in the payload.
+    RawDatabase raw(databasePath());
+    for (const auto &row : raw.rows(QStringLiteral("SELECT payload FROM clips")))
+        EXPECT_TRUE(row.first().toByteArray().contains("\"copiedAt\":\"2025-03-14T12:00:00Z\""));
 }

@@ -117,10 +117,10 @@ inline ClipboardItem makeTextItem(const QString &text, const QDateTime &copiedAt
     return item.refreshingSearchText({});
 }
 
-// What an item is after a trip through the store's payload: dates in whole seconds.
+// What an item is after a trip through the store: the copy time as it was (the store keeps it beside the
+// payload), the other dates in the payload's whole seconds.
 inline ClipboardItem storedForm(ClipboardItem item)
 {
-    item.copiedAt = Coding::wholeSeconds(item.copiedAt);
     item.firstCopiedAt = Coding::wholeSeconds(item.firstCopiedAt);
     if (item.copySequenceID)
         item.copySequenceID = Coding::wholeSeconds(*item.copySequenceID);

@@ -6,61 +6,18 @@
 #include "SQLiteHistoryStore.h"
 
 #include "KeyboardTestSupport.h"
+#include "RunningVarnisto.h"
 #include "Xclip.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <iostream>
-
 namespace {
-
-// The running program, its error output collected as it comes. Killed if the test ends early.
-class RunningVarnisto
-{
-public:
-    RunningVarnisto()
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.coordinator.info=true"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
-            [this] { m_log += QString::fromUtf8(m_process.readAllStandardError()); });
-        m_process.start(QStringLiteral(VARNISTO_PROGRAM), {});
-    }
-    ~RunningVarnisto()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-        if (::testing::Test::HasFailure())
-            std::cerr << "Varnisto's output:\n" << m_log.toStdString() << std::endl;
-    }
-
-    bool waitForStarted() { return m_process.waitForStarted(10000); }
-    // Waits until the program has written the line, or the time is up.
-    bool waitForLog(const QString &text, int count = 1, int timeoutMs = 10000)
-    {
-        return waitUntil([&] { return m_log.count(text) >= count; }, timeoutMs);
-    }
-    void terminate() { ::kill(pid_t(m_process.processId()), SIGTERM); }
-    bool waitForFinished() { return m_process.waitForFinished(10000); }
-    QProcess &process() { return m_process; }
-    const QString &log() const { return m_log; }
-
-private:
-    QProcess m_process;
-    QString m_log;
-};
 
 std::optional<QString> commandOutput(const QString &program, const QStringList &arguments)
 {

@@ -1,6 +1,7 @@
 #include "GlobalShortcutService.h"
 #include "KeyboardCodes.h"
 #include "PasteService.h"
+#include "Scheduler.h"
 #include "x11/X11HotKeyBackend.h"
 #include "x11/X11KeyPoster.h"
 
@@ -53,6 +54,7 @@ protected:
     QLineEdit receiver;
     QWidget ourWindow;
     QClipboardTestPasteboard pasteboard;
+    EventLoopScheduler scheduler; // the program's: Return and Tab follow Ctrl+V on the event loop's timers
 };
 
 } // namespace
@@ -61,7 +63,7 @@ TEST_F(PasteKeystrokeTest, PasteLandsInTheWindowThatWasActiveBeforeOurs)
 {
     X11KeyPoster poster;
     ASSERT_TRUE(poster.isTrusted());
-    PasteService service(pasteboard, poster);
+    PasteService service(pasteboard, poster, scheduler);
     openOurWindow(poster);
 
     QString textAtReturn;
@@ -74,6 +76,23 @@ TEST_F(PasteKeystrokeTest, PasteLandsInTheWindowThatWasActiveBeforeOurs)
     EXPECT_EQ(QGuiApplication::focusWindow(), receiver.windowHandle());
 }
 
+// A pinned window stays open after a paste: when the user clicks it again and pastes once more, the keys still go
+// to the window the user works in, not to ours.
+TEST_F(PasteKeystrokeTest, ASecondPasteFromAWindowThatStayedOpenGoesToTheSameTarget)
+{
+    X11KeyPoster poster;
+    ASSERT_TRUE(poster.isTrusted());
+    PasteService service(pasteboard, poster, scheduler);
+    openOurWindow(poster);
+
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("one ")), PasteVariant::standard));
+    ASSERT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("one "); }));
+
+    ASSERT_TRUE(bringToFront(ourWindow)); // a click on the pinned window; it is not opened again
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("two")), PasteVariant::standard));
+    EXPECT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("one two"); })) << qPrintable(receiver.text());
+}
+
 // The user may still hold Shift of the hot key: Ctrl+V must not turn into our own Ctrl+Shift+V.
 TEST_F(PasteKeystrokeTest, AHeldHotKeyModifierDoesNotMixIntoThePostedKeys)
 {
@@ -83,7 +102,7 @@ TEST_F(PasteKeystrokeTest, AHeldHotKeyModifierDoesNotMixIntoThePostedKeys)
     shortcuts.registerShortcut(0, QStringLiteral("cmd+shift+v"), &receiver, [&] { ++hotKeyRuns; });
     ASSERT_EQ(shortcuts.hotKeyCount(), 1);
     X11KeyPoster poster(&grabs, 300ms);
-    PasteService service(pasteboard, poster);
+    PasteService service(pasteboard, poster, scheduler);
 
     for (const bool userReleasesShift : {true, false}) {
         SCOPED_TRACE(userReleasesShift ? "Shift released by the user" : "Shift held past the wait");
@@ -114,7 +133,7 @@ TEST_F(PasteKeystrokeTest, ATerminalGetsCtrlShiftVPastOurOwnGrabOfIt)
     ASSERT_EQ(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}), 0);
 
     X11KeyPoster poster(&grabs);
-    PasteService service(pasteboard, poster);
+    PasteService service(pasteboard, poster, scheduler);
     openOurWindow(poster);
     service.postPasteKeystroke(PasteVariant::standard);
 

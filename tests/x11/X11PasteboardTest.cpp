@@ -34,7 +34,7 @@ class KeptContentLog
 public:
     KeptContentLog()
     {
-        QLoggingCategory::setFilterRules(QStringLiteral("varnisto.platform.pasteboard.debug=true"));
+        QLoggingCategory::setFilterRules(QStringLiteral("varnisto.platform.debug=true"));
         s_count = 0;
         m_previous = qInstallMessageHandler(&KeptContentLog::handle);
     }

@@ -2,6 +2,7 @@
 #include "ForeignXClient.h"
 #include "Localization.h"
 #include "TestSupport.h"
+#include "x11/X11KeyPoster.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,4 +85,37 @@ TEST(X11Workspace, TheFrontApplicationIsTheActiveWindowsDesktopEntry)
 
     sleeper.kill();
     sleeper.waitForFinished();
+}
+
+// While our own window is in front, the window that was active before it stays the paste target, and the workspace
+// names its application: what the history window pastes into and what a merge made there records as its source.
+TEST(X11Workspace, ThePasteTargetBehindOurWindowIsNamed)
+{
+    writeEntry(QStringLiteral("org.example.Editor.desktop"),
+        "[Desktop Entry]\nType=Application\nName=Example Editor\nExec=example-editor\nStartupWMClass=ExampleEditor\n");
+    X11Workspace workspace;
+    ASSERT_TRUE(workspace.isAvailable());
+    X11KeyPoster poster;
+    ForeignXClient client;
+    ASSERT_TRUE(client.activate(client.createWindow({"editor", "ExampleEditor"})));
+    const auto inFront = workspace.applicationOfWindow(poster.pasteTargetWindow());
+    ASSERT_TRUE(inFront);
+    EXPECT_EQ(inFront->bundleIdentifier, QStringLiteral("org.example.Editor"));
+
+    poster.rememberTargetWindow();
+    QWidget ownWindow;
+    ownWindow.show();
+    ownWindow.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return ownWindow.isActiveWindow() && !workspace.frontApplication(); }));
+    const auto behindOurs = workspace.applicationOfWindow(poster.pasteTargetWindow());
+    ASSERT_TRUE(behindOurs);
+    EXPECT_EQ(behindOurs->name, QStringLiteral("Example Editor"));
+    EXPECT_EQ(workspace.applicationOfWindow(quint32(ownWindow.winId())), std::nullopt);
+
+    // Knowing the paste target, the workspace gives it as the front application while our window is active: a
+    // copy made there is recorded as coming from the application behind.
+    workspace.setPasteTargets(&poster);
+    const auto front = workspace.frontApplication();
+    ASSERT_TRUE(front);
+    EXPECT_EQ(front->name, QStringLiteral("Example Editor"));
 }

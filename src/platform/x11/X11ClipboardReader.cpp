@@ -1,34 +1,27 @@
 #include "X11ClipboardReader.h"
 
+#include "PlatformLogging.h"
 #include "X11ClipboardTargets.h"
+#include "XcbSupport.h"
 
 #include <QDeadlineTimer>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QThread>
 
-#include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcClipboard, "varnisto.platform.clipboard")
-
-struct FreeDeleter
-{
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-template<typename T> using XcbPointer = std::unique_ptr<T, FreeDeleter>;
-using Event = XcbPointer<xcb_generic_event_t>;
+using Event = XcbEvent;
 
 enum class Wait { event, timedOut, stopped, broken };
 
@@ -74,7 +67,6 @@ struct X11ClipboardReader::Private
     void close();
     void run();
 
-    xcb_atom_t intern(const QByteArray &name);
     bool isSelectionChange(const xcb_generic_event_t *event) const;
     Wait waitForEvent(QDeadlineTimer deadline, Event &event);
     void handleSelectionChange(const xcb_xfixes_selection_notify_event_t &notify, bool initial);
@@ -123,39 +115,28 @@ bool X11ClipboardReader::Private::open(const QByteArray &displayName)
     int screenNumber = 0;
     connection = xcb_connect(displayName.isEmpty() ? nullptr : displayName.constData(), &screenNumber);
     if (xcb_connection_has_error(connection)) {
-        qCWarning(lcClipboard) << "cannot open the X display" << displayName << "to read the clipboard";
+        qCWarning(lcPlatform) << "cannot open the X display" << displayName << "to read the clipboard";
         return false;
     }
     const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(connection, &xcb_xfixes_id);
     if (!xfixes || !xfixes->present) {
-        qCWarning(lcClipboard) << "the X server lacks the XFixes extension; clipboard changes cannot be seen";
+        qCWarning(lcPlatform) << "the X server lacks the XFixes extension; clipboard changes cannot be seen";
         return false;
     }
     xfixesFirstEvent = xfixes->first_event;
-    XcbPointer<xcb_xfixes_query_version_reply_t> version(
-        xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
+    const auto version
+        = xcbReply(xcb_xfixes_query_version_reply(connection, xcb_xfixes_query_version(connection, 5, 0), nullptr));
     if (!version)
         return false;
 
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem)
+    const xcb_window_t root = xcbScreenRoot(connection, screenNumber);
+    if (root == XCB_NONE)
         return false;
-    const xcb_window_t root = screens.data->root;
 
-    // Atoms in one batch.
-    const QByteArray names[] = {"CLIPBOARD", "TARGETS", "INCR", "UTF8_STRING", "VARNISTO_CLIPBOARD"};
-    xcb_intern_atom_cookie_t cookies[std::size(names)];
-    for (size_t i = 0; i < std::size(names); ++i)
-        cookies[i] = xcb_intern_atom(connection, false, names[i].size(), names[i].constData());
-    xcb_atom_t atoms[std::size(names)] = {};
-    for (size_t i = 0; i < std::size(names); ++i) {
-        XcbPointer<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
-        if (!reply)
-            return false;
-        atoms[i] = reply->atom;
-    }
+    const auto atoms
+        = xcbInternAtoms(connection, {"CLIPBOARD", "TARGETS", "INCR", "UTF8_STRING", "VARNISTO_CLIPBOARD"});
+    if (std::find(atoms.cbegin(), atoms.cend(), xcb_atom_t(XCB_NONE)) != atoms.cend())
+        return false;
     clipboard = atoms[0];
     targets = atoms[1];
     incr = atoms[2];
@@ -172,8 +153,8 @@ bool X11ClipboardReader::Private::open(const QByteArray &displayName)
             | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
     // The owner at start, asked after the selection changes are selected, so that no change is missed in
     // between; the answer also shows the server has taken the selection, so every change from now on is seen.
-    XcbPointer<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, clipboard), nullptr));
+    const auto owner
+        = xcbReply(xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, clipboard), nullptr));
     if (!owner)
         return false;
     initialOwner = owner->owner;
@@ -210,20 +191,13 @@ void X11ClipboardReader::Private::run()
         } else {
             const Wait result = waitForEvent(QDeadlineTimer(QDeadlineTimer::Forever), event);
             if (result == Wait::broken)
-                qCWarning(lcClipboard) << "the X connection of the clipboard reader failed; no more changes are read";
+                qCWarning(lcPlatform) << "the X connection of the clipboard reader failed; no more changes are read";
             if (result != Wait::event)
                 return;
         }
         if (isSelectionChange(event.get()))
             handleSelectionChange(*reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(event.get()), false);
     }
-}
-
-xcb_atom_t X11ClipboardReader::Private::intern(const QByteArray &name)
-{
-    XcbPointer<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, false, name.size(), name.constData()), nullptr));
-    return reply ? reply->atom : XCB_NONE;
 }
 
 bool X11ClipboardReader::Private::isSelectionChange(const xcb_generic_event_t *event) const
@@ -366,7 +340,7 @@ Fetch X11ClipboardReader::Private::fetch(xcb_atom_t target, QByteArray &data)
 Fetch X11ClipboardReader::Private::readProperty(QByteArray &data)
 {
     const auto longLength = uint32_t(qMin<qint64>(limits.maximumBytes / 4 + 1, UINT32_MAX / 4));
-    XcbPointer<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection,
+    const auto reply = xcbReply(xcb_get_property_reply(connection,
         xcb_get_property(connection, true, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longLength), nullptr));
     if (!reply)
         return Fetch::broken;
@@ -415,7 +389,7 @@ Fetch X11ClipboardReader::Private::readIncrementally(quint32 sizeHint, QByteArra
                 break;
         }
         const auto longLength = uint32_t(qMin<qint64>(limits.maximumBytes / 4 + 1, UINT32_MAX / 4));
-        XcbPointer<xcb_get_property_reply_t> reply(xcb_get_property_reply(connection,
+        const auto reply = xcbReply(xcb_get_property_reply(connection,
             xcb_get_property(connection, true, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longLength), nullptr));
         if (!reply)
             return Fetch::broken;
@@ -439,7 +413,7 @@ QStringList X11ClipboardReader::Private::namesOfAtoms(const QList<xcb_atom_t> &a
     for (const xcb_atom_t atom : std::as_const(unknown))
         cookies.append(xcb_get_atom_name(connection, atom));
     for (qsizetype i = 0; i < unknown.size(); ++i) {
-        XcbPointer<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(connection, cookies.at(i), nullptr));
+        const auto reply = xcbReply(xcb_get_atom_name_reply(connection, cookies.at(i), nullptr));
         atomNames.insert(unknown.at(i),
             reply ? QString::fromUtf8(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()))
                   : QString());
@@ -455,7 +429,8 @@ void X11ClipboardReader::Private::renewProperty()
     // An abandoned request may still be answered later; another property keeps that answer out of the next ones.
     // Owners give up long before the names come round again.
     propertyGeneration = (propertyGeneration + 1) % 16;
-    const xcb_atom_t fresh = intern("VARNISTO_CLIPBOARD_" + QByteArray::number(propertyGeneration));
+    const QByteArray name = "VARNISTO_CLIPBOARD_" + QByteArray::number(propertyGeneration);
+    const xcb_atom_t fresh = xcbInternAtoms(connection, {name.constData()})[0];
     if (fresh != XCB_NONE)
         property = fresh;
 }

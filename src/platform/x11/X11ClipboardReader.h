@@ -23,6 +23,11 @@ public:
         int answerTimeoutMs = 1000; // the owner must answer a request, and send each part of a long one, within this
         int transferTimeoutMs = 5000; // one target's data must be complete within this
         qint64 maximumBytes = 64 * 1024 * 1024; // a larger target is skipped
+
+        // How long the content of a change may take to arrive when one target is slow: the list of targets and
+        // the answer to the request for the data each within the answer limit, then the data within the
+        // transfer limit.
+        qint64 contentArrivalLimitMs() const { return 2 * qint64(answerTimeoutMs) + transferTimeoutMs; }
     };
 
     enum class OwnerEvent {

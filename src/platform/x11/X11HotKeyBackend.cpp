@@ -1,14 +1,12 @@
 #include "X11HotKeyBackend.h"
 
+#include "PlatformLogging.h"
 #include "X11Keyboard.h"
+#include "XcbSupport.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
-
-#include <cstdlib>
 
 namespace {
 // Longer than any key repeat interval, shorter than a deliberate second press after a lost release.
@@ -98,11 +96,8 @@ int X11HotKeyBackend::grab(const Grab &grab)
     }
     int status = 0;
     for (const xcb_void_cookie_t cookie : std::as_const(cookies)) {
-        if (xcb_generic_error_t *error = xcb_request_check(m_connection, cookie)) {
-            if (!status)
-                status = error->error_code;
-            std::free(error);
-        }
+        if (const XcbError error = xcbRequestError(m_connection, cookie); error && !status)
+            status = error->error_code;
     }
     // A partial grab would work only in some lock states: release what was taken.
     if (status) {
@@ -135,7 +130,7 @@ void X11HotKeyBackend::withoutGrabsOf(quint8 keycode, quint16 modifiers, const s
     // The display handles the posted keys before any later request, so the grabs can be taken again at once.
     for (const Grab &grab : std::as_const(lifted)) {
         if (const int status = this->grab(grab))
-            qCWarning(lcX11Keyboard) << "could not take back the grab of hot key" << grab.id.id << "status" << status;
+            qCWarning(lcPlatform) << "could not take back the grab of hot key" << grab.id.id << "status" << status;
     }
     if (m_connection)
         xcb_flush(m_connection);

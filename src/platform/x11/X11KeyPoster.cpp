@@ -1,50 +1,29 @@
 #include "X11KeyPoster.h"
 
 #include "KeyboardCodes.h"
+#include "PlatformLogging.h"
 #include "X11HotKeyBackend.h"
 #include "X11Keyboard.h"
+#include "XcbSupport.h"
 
 #include <QGuiApplication>
 #include <QSet>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
-#include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
 #include <array>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
-
-template<typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template<typename T> Reply<T> reply(T *pointer)
-{
-    return Reply<T>(pointer, &std::free);
-}
 
 // How often a waiting press looks at the focus and the keyboard.
 constexpr int pollIntervalMs = 2;
 
-// The atoms of the names, asked for in one round trip; 0 for an atom the display did not give.
-template<std::size_t N> std::array<quint32, N> internAtoms(xcb_connection_t *connection, const char *const (&names)[N])
-{
-    std::array<xcb_intern_atom_cookie_t, N> cookies;
-    for (std::size_t i = 0; i < N; ++i)
-        cookies[i] = xcb_intern_atom(connection, 0, quint16(std::strlen(names[i])), names[i]);
-    std::array<quint32, N> atoms {};
-    for (std::size_t i = 0; i < N; ++i) {
-        if (auto atom = reply(xcb_intern_atom_reply(connection, cookies[i], nullptr)))
-            atoms[i] = atom->atom;
-    }
-    return atoms;
-}
-
 std::optional<quint32> windowProperty(xcb_connection_t *connection, quint32 window, quint32 atom)
 {
     auto cookie = xcb_get_property(connection, 0, window, atom, XCB_ATOM_WINDOW, 0, 1);
-    auto property = reply(xcb_get_property_reply(connection, cookie, nullptr));
+    auto property = xcbReply(xcb_get_property_reply(connection, cookie, nullptr));
     if (!property || property->type != XCB_ATOM_WINDOW || property->format != 32
         || xcb_get_property_value_length(property.get()) < 4)
         return std::nullopt;
@@ -68,8 +47,7 @@ X11KeyPoster::X11KeyPoster(X11HotKeyBackend *ownGrabs, std::chrono::milliseconds
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_connection, &xcb_test_id);
     m_hasXTest = xtest && xtest->present;
-    static const char *const names[] = {"_NET_ACTIVE_WINDOW", "_NET_SUPPORTING_WM_CHECK", "WM_STATE"};
-    const auto atoms = internAtoms(m_connection, names);
+    const auto atoms = xcbInternAtoms(m_connection, {"_NET_ACTIVE_WINDOW", "_NET_SUPPORTING_WM_CHECK", "WM_STATE"});
     m_activeWindowAtom = atoms[0];
     m_supportingWmCheckAtom = atoms[1];
     m_wmStateAtom = atoms[2];
@@ -104,9 +82,8 @@ void X11KeyPoster::startBatch()
     m_target = active;
     if (m_remembered && m_remembered != active && (!active || isOwnWindow(active)) && windowExists(m_remembered))
         m_target = m_remembered;
-    qCDebug(lcX11Keyboard) << "batch: active" << active << "remembered" << m_remembered << "target" << m_target
-                           << "focus" << focusWindow();
-    m_remembered = 0;
+    qCDebug(lcPlatform) << "batch: active" << active << "remembered" << m_remembered << "target" << m_target << "focus"
+                        << focusWindow();
     if (m_target && !focusIsIn(m_target))
         activate(m_target);
     m_targetIsTerminal = isTerminal(m_target ? m_target : focusWindow());
@@ -127,7 +104,7 @@ void X11KeyPoster::step()
             return;
         }
         if (!focused)
-            qCDebug(lcX11Keyboard) << "the paste target did not take the focus; posting to the focused window";
+            qCDebug(lcPlatform) << "the paste target did not take the focus; posting to the focused window";
         if (!keysReleased)
             releaseHeldModifiers();
         m_state = State::posting;
@@ -156,7 +133,7 @@ void X11KeyPoster::post(const Pending &press)
     const auto keysym = X11Keys::keysymForVirtualKey(press.keyCode);
     const auto keycode = keysym ? m_keyboard->keycode(*keysym) : std::nullopt;
     if (!keycode) {
-        qCWarning(lcX11Keyboard) << "no key of the keyboard map types virtual key" << press.keyCode;
+        qCWarning(lcPlatform) << "no key of the keyboard map types virtual key" << press.keyCode;
         return;
     }
     quint16 modifiers = X11Keys::modifiersForEventFlags(press.flags);
@@ -202,10 +179,10 @@ quint32 X11KeyPoster::activeWindow() const
     quint32 window = focus;
     for (int depth = 0; window && depth < 16; ++depth) {
         auto cookie = xcb_get_property(m_connection, 0, window, m_wmStateAtom, XCB_GET_PROPERTY_TYPE_ANY, 0, 0);
-        auto state = reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+        auto state = xcbReply(xcb_get_property_reply(m_connection, cookie, nullptr));
         if (state && state->type != XCB_NONE)
             return window; // the top-level window that the window manager manages
-        auto tree = reply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+        auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
         if (!tree || !tree->parent || tree->parent == m_root)
             return window; // without a window manager: the top-level window
         window = tree->parent;
@@ -215,7 +192,7 @@ quint32 X11KeyPoster::activeWindow() const
 
 quint32 X11KeyPoster::focusWindow() const
 {
-    auto focus = reply(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    auto focus = xcbReply(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     // None and PointerRoot are no window.
     if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT || focus->focus == m_root)
         return 0;
@@ -234,7 +211,7 @@ bool X11KeyPoster::focusIsIn(quint32 window) const
     for (int depth = 0; current && depth < 16; ++depth) {
         if (current == window)
             return true;
-        auto tree = reply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, current), nullptr));
+        auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, current), nullptr));
         if (!tree || tree->parent == m_root)
             return false;
         current = tree->parent;
@@ -255,7 +232,7 @@ bool X11KeyPoster::isOwnWindow(quint32 window) const
 bool X11KeyPoster::windowExists(quint32 window) const
 {
     auto cookie = xcb_get_window_attributes(m_connection, window);
-    return bool(reply(xcb_get_window_attributes_reply(m_connection, cookie, nullptr)));
+    return bool(xcbReply(xcb_get_window_attributes_reply(m_connection, cookie, nullptr)));
 }
 
 bool X11KeyPoster::isTerminal(quint32 window) const
@@ -263,15 +240,14 @@ bool X11KeyPoster::isTerminal(quint32 window) const
     // The focus may sit in a child of the top-level window that carries WM_CLASS.
     for (int depth = 0; window && window != m_root && depth < 16; ++depth) {
         auto cookie = xcb_get_property(m_connection, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256);
-        auto property = reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+        auto property = xcbReply(xcb_get_property_reply(m_connection, cookie, nullptr));
         if (property && property->type == XCB_ATOM_STRING && property->format == 8) {
-            const QByteArray value(static_cast<const char *>(xcb_get_property_value(property.get())),
-                xcb_get_property_value_length(property.get()));
+            const QByteArray value = xcbPropertyBytes(property.get());
             const QList<QByteArray> names = value.split('\0');
             return isTerminalWindowClass(
                 QString::fromLocal8Bit(names.value(0)), QString::fromLocal8Bit(names.value(1)));
         }
-        auto tree = reply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+        auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
         window = tree ? tree->parent : 0;
     }
     return false;
@@ -318,7 +294,7 @@ bool X11KeyPoster::isTerminalWindowClass(const QString &instanceName, const QStr
 
 bool X11KeyPoster::anyKeyDown() const
 {
-    auto keymap = reply(xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
+    auto keymap = xcbReply(xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
     if (!keymap)
         return false;
     for (const quint8 byte : keymap->keys) {
@@ -330,7 +306,7 @@ bool X11KeyPoster::anyKeyDown() const
 
 void X11KeyPoster::releaseHeldModifiers()
 {
-    auto keymap = reply(xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
+    auto keymap = xcbReply(xcb_query_keymap_reply(m_connection, xcb_query_keymap(m_connection), nullptr));
     if (!keymap)
         return;
     for (int keycode = 8; keycode < 256; ++keycode) {
@@ -357,4 +333,19 @@ void X11KeyPoster::activate(quint32 window)
         xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
     }
     xcb_flush(m_connection);
+}
+
+quint32 X11KeyPoster::pasteTargetWindow() const
+{
+    if (!m_connection)
+        return 0;
+    // A batch on its way goes to its target; presses asked for now join it.
+    if (m_state != State::idle && m_target && !isOwnWindow(m_target))
+        return m_target;
+    const quint32 active = activeWindow();
+    if (active && !isOwnWindow(active))
+        return active;
+    if (m_remembered && !isOwnWindow(m_remembered) && windowExists(m_remembered))
+        return m_remembered;
+    return 0;
 }

@@ -35,6 +35,7 @@ public:
     bool isTrusted() const override { return m_hasXTest; }
     void rememberTargetWindow() override;
     void postKeyPress(quint16 keyCode, quint64 flags) override;
+    quint32 pasteTargetWindow() const override;
 
     // Whether a window's WM_CLASS names a terminal emulator.
     static bool isTerminalWindowClass(const QString &instanceName, const QString &className);

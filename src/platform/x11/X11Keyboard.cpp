@@ -1,21 +1,11 @@
 #include "X11Keyboard.h"
 
 #include "KeyboardCodes.h"
-
-#include <xcb/xcb.h>
+#include "XcbSupport.h"
 
 #include <array>
-#include <cstdlib>
-
-Q_LOGGING_CATEGORY(lcX11Keyboard, "varnisto.platform.keyboard", QtInfoMsg)
 
 namespace {
-
-template<typename T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template<typename T> Reply<T> reply(T *pointer)
-{
-    return Reply<T>(pointer, &std::free);
-}
 
 struct KeyEntry
 {
@@ -141,7 +131,7 @@ X11KeyboardMap::X11KeyboardMap(xcb_connection_t *connection)
     auto mappingCookie = xcb_get_keyboard_mapping(connection, setup->min_keycode, count);
     auto modifierCookie = xcb_get_modifier_mapping(connection);
 
-    if (auto mapping = reply(xcb_get_keyboard_mapping_reply(connection, mappingCookie, nullptr))) {
+    if (auto mapping = xcbReply(xcb_get_keyboard_mapping_reply(connection, mappingCookie, nullptr))) {
         m_keysymsPerKeycode = mapping->keysyms_per_keycode;
         const xcb_keysym_t *keysyms = xcb_get_keyboard_mapping_keysyms(mapping.get());
         const int length = xcb_get_keyboard_mapping_keysyms_length(mapping.get());
@@ -149,7 +139,7 @@ X11KeyboardMap::X11KeyboardMap(xcb_connection_t *connection)
         for (int i = 0; i < length; ++i)
             m_keysyms.append(keysyms[i]);
     }
-    if (auto modifiers = reply(xcb_get_modifier_mapping_reply(connection, modifierCookie, nullptr))) {
+    if (auto modifiers = xcbReply(xcb_get_modifier_mapping_reply(connection, modifierCookie, nullptr))) {
         const xcb_keycode_t *keycodes = xcb_get_modifier_mapping_keycodes(modifiers.get());
         const int perModifier = modifiers->keycodes_per_modifier;
         for (int modifier = 0; modifier < 8; ++modifier) {

@@ -1,16 +1,12 @@
 #pragma once
 
 #include <QList>
-#include <QLoggingCategory>
 #include <QtGlobal>
 
 #include <memory>
 #include <optional>
 
 struct xcb_connection_t;
-
-// Hot keys and posted keys.
-Q_DECLARE_LOGGING_CATEGORY(lcX11Keyboard)
 
 // Translation of our key codes and modifiers into X11 terms, and the keyboard map of a display.
 namespace X11Keys {

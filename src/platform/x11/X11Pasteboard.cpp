@@ -1,35 +1,24 @@
 #include "X11Pasteboard.h"
 
+#include "PlatformLogging.h"
 #include "X11ClipboardTargets.h"
+#include "XcbSupport.h"
 
 #include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
-#include <QLoggingCategory>
 #include <QMimeData>
-
-#include <xcb/xcb.h>
 
 #include <X11/Xlib.h>
 
-#include <cstdlib>
-
 namespace {
-
-Q_LOGGING_CATEGORY(lcPasteboard, "varnisto.platform.pasteboard", QtInfoMsg)
 
 // The reader reports our own ownership within milliseconds; a report that never comes (the reader died) must not
 // make the pasteboard ignore other applications for good.
 constexpr int confirmationTimeoutMs = 2000;
 
 const QString gnomeCopiedFiles = QStringLiteral("x-special/gnome-copied-files");
-
-struct FreeDeleter
-{
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-template<typename T> using XcbPointer = std::unique_ptr<T, FreeDeleter>;
 
 QNativeInterface::QX11Application *x11Application()
 {
@@ -97,30 +86,24 @@ private:
 
 X11Pasteboard::X11Pasteboard(QObject *parent) : X11Pasteboard(Limits(), parent) { }
 
-X11Pasteboard::X11Pasteboard(const Limits &limits, QObject *parent) : Pasteboard(parent)
+X11Pasteboard::X11Pasteboard(const Limits &limits, QObject *parent) : Pasteboard(parent), m_limits(limits)
 {
     QNativeInterface::QX11Application *x11 = x11Application();
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection) {
-        qCWarning(lcPasteboard) << "not running on X11: the clipboard is not watched";
+        qCWarning(lcPlatform) << "not running on X11: the clipboard is not watched";
         return;
     }
     m_applicationConnection = connection;
     const xcb_setup_t *setup = xcb_get_setup(connection);
     m_applicationBase = setup->resource_id_base;
     m_applicationMask = setup->resource_id_mask;
-    const xcb_intern_atom_cookie_t cookies[]
-        = {xcb_intern_atom(connection, false, 9, "CLIPBOARD"), xcb_intern_atom(connection, false, 12, "_NET_WM_NAME")};
-    XcbPointer<xcb_intern_atom_reply_t> clipboard(xcb_intern_atom_reply(connection, cookies[0], nullptr));
-    XcbPointer<xcb_intern_atom_reply_t> netWmName(xcb_intern_atom_reply(connection, cookies[1], nullptr));
-    if (!clipboard || !netWmName)
+    const auto [clipboard, netWmName] = xcbInternAtoms(connection, {"CLIPBOARD", "_NET_WM_NAME"});
+    if (clipboard == XCB_NONE || netWmName == XCB_NONE)
         return;
-    m_clipboardAtom = clipboard->atom;
-    m_netWmNameAtom = netWmName->atom;
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-    for (int i = 0; x11->display() && i < DefaultScreen(x11->display()) && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    m_root = screens.rem ? screens.data->root : XCB_NONE;
+    m_clipboardAtom = clipboard;
+    m_netWmNameAtom = netWmName;
+    m_root = xcbScreenRoot(connection, x11->display() ? DefaultScreen(x11->display()) : 0);
 
     const QByteArray displayName = x11->display() ? QByteArray(DisplayString(x11->display())) : qgetenv("DISPLAY");
     X11ClipboardReader::Handlers handlers;
@@ -190,7 +173,7 @@ quint32 X11Pasteboard::selectionOwner() const
 {
     // A question to the X server, not to the owner: answered at once.
     auto *connection = static_cast<xcb_connection_t *>(m_applicationConnection);
-    XcbPointer<xcb_get_selection_owner_reply_t> reply(
+    const auto reply = xcbReply(
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, m_clipboardAtom), nullptr));
     return reply ? reply->owner : XCB_NONE;
 }
@@ -213,8 +196,7 @@ bool X11Pasteboard::claimForQt()
     auto *connection = static_cast<xcb_connection_t *>(m_applicationConnection);
     if (m_qtOwnerWindow == XCB_NONE) {
         // Qt's owner window carries a fixed title.
-        XcbPointer<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(connection, xcb_query_tree(connection, m_root), nullptr));
+        const auto tree = xcbReply(xcb_query_tree_reply(connection, xcb_query_tree(connection, m_root), nullptr));
         if (!tree)
             return false;
         const xcb_window_t *children = xcb_query_tree_children(tree.get());
@@ -228,10 +210,8 @@ bool X11Pasteboard::claimForQt()
             }
         }
         for (const auto &[window, cookie] : std::as_const(candidates)) {
-            XcbPointer<xcb_get_property_reply_t> name(xcb_get_property_reply(connection, cookie, nullptr));
-            const QByteArray title = name ? QByteArray(static_cast<const char *>(xcb_get_property_value(name.get())),
-                                         xcb_get_property_value_length(name.get()))
-                                          : QByteArray();
+            const auto name = xcbReply(xcb_get_property_reply(connection, cookie, nullptr));
+            const QByteArray title = xcbPropertyBytes(name.get());
             if (m_qtOwnerWindow == XCB_NONE && title.startsWith("Qt Selection Owner"))
                 m_qtOwnerWindow = window;
         }
@@ -342,7 +322,7 @@ void X11Pasteboard::offerAgain()
     PasteboardContent offer = m_content;
     offer.setData(PasteboardType::varnistoMarker(), QByteArrayLiteral("1"));
     if (auto offered = setClipboard(offer); !offered)
-        qCWarning(lcPasteboard).noquote() << "the clipboard content could not be kept:" << offered.error();
+        qCWarning(lcPlatform).noquote() << "the clipboard content could not be kept:" << offered.error();
     else
-        qCDebug(lcPasteboard) << "kept the clipboard content after its owner left";
+        qCDebug(lcPlatform) << "kept the clipboard content after its owner left";
 }

@@ -12,8 +12,9 @@
 // Reads never touch the GUI thread's connection: a reader on a connection and thread of its own fetches each new
 // owner's content, and the pasteboard answers from the finished snapshot. The change count rises as soon as a
 // new owner is seen; until its content has arrived the pasteboard reads as empty, which callers treat as "not
-// readable yet". Writes go through QClipboard, which serves the requests of other applications; the content of
-// a write is readable at once.
+// readable yet", and contentReady() follows when it has arrived (or the owner was given up: then it stays empty).
+// Writes go through QClipboard, which serves the requests of other applications; the content of a write is
+// readable at once.
 //
 // When the owner of the clipboard exits, the selection would go empty: the last content read is offered again,
 // with the program's marker and without a rise of the change count. Content marked concealed is not offered
@@ -35,13 +36,10 @@ public:
     bool isContentReady() const { return m_contentReady; }
 
     qint64 changeCount() const override { return m_changeCount; }
+    qint64 contentArrivalLimitMs() const override { return m_limits.contentArrivalLimitMs(); }
     QStringList types() const override;
     std::optional<QByteArray> data(const QString &type) const override;
     Expected<void, QString> write(const PasteboardContent &content) override;
-
-Q_SIGNALS:
-    // The content of the change with this count can be read now.
-    void contentReady(qint64 changeCount);
 
 private:
     void handleOwnerChange(const X11ClipboardReader::OwnerChange &change);
@@ -54,6 +52,7 @@ private:
     bool claimForQt();
     void finishContent(const PasteboardContent &content);
 
+    const Limits m_limits;
     std::unique_ptr<X11ClipboardReader> m_reader;
     void *m_applicationConnection = nullptr; // the GUI's xcb_connection_t
     quint32 m_applicationBase = 0;

@@ -1,27 +1,21 @@
 #include "X11Workspace.h"
 
+#include "KeyPoster.h"
 #include "Localization.h"
+#include "XcbSupport.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSysInfo>
 
-#include <xcb/xcb.h>
-
 #include <X11/Xlib.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void *pointer) const { std::free(pointer); }
-};
-template<typename T> using XcbPointer = std::unique_ptr<T, FreeDeleter>;
-using PropertyReply = XcbPointer<xcb_get_property_reply_t>;
+using PropertyReply = XcbReply<xcb_get_property_reply_t>;
 
 xcb_get_property_cookie_t askProperty(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property)
 {
@@ -32,8 +26,7 @@ QByteArray propertyBytes(const PropertyReply &reply)
 {
     if (!reply || reply->format != 8)
         return {};
-    return QByteArray(
-        static_cast<const char *>(xcb_get_property_value(reply.get())), xcb_get_property_value_length(reply.get()));
+    return xcbPropertyBytes(reply.get());
 }
 
 std::optional<quint32> propertyCardinal(const PropertyReply &reply)
@@ -70,24 +63,12 @@ X11Workspace::X11Workspace(const QStringList &applicationDirectories, QObject *p
     m_applicationBase = setup->resource_id_base;
     m_applicationMask = setup->resource_id_mask;
     // The root window of the display's default screen, where Qt's windows are.
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-    const int screenNumber = x11->display() ? DefaultScreen(x11->display()) : 0;
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem)
+    m_root = xcbScreenRoot(connection, x11->display() ? DefaultScreen(x11->display()) : 0);
+    if (m_root == XCB_NONE)
         return;
-    m_root = screens.data->root;
 
-    const char *const names[]
-        = {"_NET_ACTIVE_WINDOW", "_NET_WM_PID", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE", "UTF8_STRING"};
-    xcb_intern_atom_cookie_t cookies[std::size(names)];
-    for (size_t i = 0; i < std::size(names); ++i)
-        cookies[i] = xcb_intern_atom(connection, false, uint16_t(std::strlen(names[i])), names[i]);
-    quint32 atoms[std::size(names)] = {};
-    for (size_t i = 0; i < std::size(names); ++i) {
-        XcbPointer<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
-        atoms[i] = reply ? reply->atom : XCB_NONE;
-    }
+    const auto atoms = xcbInternAtoms(connection,
+        {"_NET_ACTIVE_WINDOW", "_NET_WM_PID", "_GTK_APPLICATION_ID", "_KDE_NET_WM_DESKTOP_FILE", "UTF8_STRING"});
     m_atoms = {atoms[0], atoms[1], atoms[2], atoms[3], atoms[4]};
     m_connection = connection;
 }
@@ -99,6 +80,8 @@ std::optional<RunningApplication> X11Workspace::frontApplication() const
     const quint32 window = activeWindow();
     if (window == XCB_NONE)
         return std::nullopt;
+    if ((window & ~m_applicationMask) == m_applicationBase)
+        return m_pasteTargets ? applicationOfWindow(m_pasteTargets->pasteTargetWindow()) : std::nullopt;
     return applicationOfWindow(window);
 }
 
@@ -112,8 +95,7 @@ quint32 X11Workspace::activeWindow() const
 
     // Without a window manager that names the active window: the focus window, or the top-level window above
     // it that carries the application's class.
-    XcbPointer<xcb_get_input_focus_reply_t> focus(
-        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+    const auto focus = xcbReply(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     if (!focus || focus->focus == XCB_NONE || focus->focus == XCB_INPUT_FOCUS_POINTER_ROOT)
         return XCB_NONE;
     xcb_window_t window = focus->focus;
@@ -122,8 +104,7 @@ quint32 X11Workspace::activeWindow() const
             xcb_get_property_reply(connection, askProperty(connection, window, XCB_ATOM_WM_CLASS), nullptr));
         if (wmClass && wmClass->type != XCB_NONE)
             return window;
-        XcbPointer<xcb_query_tree_reply_t> tree(
-            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
+        const auto tree = xcbReply(xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr));
         if (!tree)
             break;
         window = tree->parent;
@@ -133,6 +114,8 @@ quint32 X11Workspace::activeWindow() const
 
 std::optional<RunningApplication> X11Workspace::applicationOfWindow(quint32 window) const
 {
+    if (!m_connection || window == XCB_NONE)
+        return std::nullopt;
     auto *connection = static_cast<xcb_connection_t *>(m_connection);
     if ((window & ~m_applicationMask) == m_applicationBase)
         return std::nullopt; // a window of ours

@@ -1,0 +1,245 @@
+// How long the history list takes to turn the visible items into table rows and to size every row, at the default
+// history size and at twenty times that: building the rows with favourites pinned and day sections, and asking
+// the height of every row with an empty cache (every text measured, every image sized: the first showing), after
+// a width change (heights gone, measured lines kept) and with a full cache (what each relayout of the list costs).
+// Before timing, the cached heights are checked against fresh ones; a difference fails the run.
+
+#include "HistoryPreviewText.h"
+#include "HistoryRowHeights.h"
+#include "HistoryTableRow.h"
+#include "MemoryTuning.h"
+
+#include <QDir>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+
+namespace {
+
+const bool allocatorTuned = [] {
+    tuneMemoryAllocatorForLargeLists();
+    return true;
+}();
+
+constexpr qreal tableWidth = 480;
+
+QString makeText(QRandomGenerator &random, const QStringList &words, qsizetype length)
+{
+    QString text;
+    text.reserve(length + 16);
+    while (text.size() < length) {
+        text += words.at(random.bounded(words.size()));
+        text += random.bounded(12) == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
+    }
+    text.truncate(length);
+    return text;
+}
+
+// Forty small pictures of different sizes that the image and file items point at.
+const QStringList &pictures()
+{
+    static QTemporaryDir directory;
+    static const QStringList paths = [] {
+        QStringList made;
+        for (int i = 0; i < 40; ++i) {
+            QImage image(20 + i * 37, 15 + i * 23, QImage::Format_RGB32);
+            image.fill(QColor::fromHsv(i * 9, 200, 200));
+            const QString path = directory.filePath(QStringLiteral("picture-%1.png").arg(i));
+            image.save(path);
+            made.append(path);
+        }
+        return made;
+    }();
+    return paths;
+}
+
+// A history of mixed kinds in the order the list shows it (newest first, a copy every five minutes or so): texts
+// mostly short, some long, a few of 20 KB; links, some with stored previews; e-mail addresses, colours, images and
+// files; favourites, titles, tags and source applications here and there. The same count gives the same history.
+QList<ClipboardItem> makeHistory(int count)
+{
+    QRandomGenerator random {quint32(count)};
+    QStringList words;
+    const QStringList syllables = {u"ka"_qs, u"lo"_qs, u"mi"_qs, u"ne"_qs, u"su"_qs, u"ta"_qs, u"ver"_qs, u"dré"_qs,
+        u"ü"_qs, u"Sch"_qs, u"ph"_qs, u"or"_qs, u"ix"_qs, u"ja"_qs, u"bel"_qs, u"go"_qs, u"ri"_qs, u"Qu"_qs};
+    for (int i = 0; i < 3000; ++i) {
+        QString word;
+        for (int s = random.bounded(1, 4); s > 0; --s)
+            word += syllables.at(random.bounded(syllables.size()));
+        words.append(word);
+    }
+    const QStringList &images = pictures();
+
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    QList<ClipboardItem> items;
+    items.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        ClipboardItem item;
+        item.id = QUuid::createUuidV5(QUuid(), QString::number(i));
+        item.copiedAt = now.addSecs(-qint64(i) * 300 - random.bounded(300));
+        item.firstCopiedAt = item.copiedAt;
+        item.isFavorite = random.bounded(50) == 0;
+        if (random.bounded(10) == 0)
+            item.tags = {qint64(random.bounded(1, 6))};
+        if (random.bounded(4) != 0)
+            item.sourceAppName = u"Firefox"_qs;
+        if (random.bounded(30) == 0)
+            item.title = words.at(random.bounded(words.size()));
+
+        const int kind = random.bounded(100);
+        if (kind < 55) {
+            item.kind = kind < 45 ? ClipboardKind::text : ClipboardKind::richText;
+            const int band = random.bounded(100);
+            const qsizetype length = band < 80 ? random.bounded(10, 300)
+                : band < 97                    ? random.bounded(300, 2048)
+                                               : random.bounded(2048, 20480);
+            item.text = makeText(random, words, length);
+            if (item.kind == ClipboardKind::richText)
+                item.html = u"<p>"_qs + *item.text + u"</p>"_qs;
+        } else if (kind < 70) {
+            item.kind = ClipboardKind::link;
+            item.text
+                = u"https://"_qs + words.at(random.bounded(words.size())) + u".example.org/"_qs + QString::number(i);
+            if (random.bounded(2) == 0)
+                item.linkPreviewDetails = LinkPreviewDetails {*item.text, words.at(random.bounded(words.size())),
+                    makeText(random, words, 80), images.at(random.bounded(images.size())), {}, now};
+        } else if (kind < 75) {
+            item.kind = ClipboardKind::email;
+            item.text = words.at(random.bounded(words.size())) + u"@example.org"_qs;
+        } else if (kind < 80) {
+            item.kind = ClipboardKind::color;
+            item.text = u'#' + QString::number(random.bounded(0x1000000), 16).rightJustified(6, u'0').toUpper();
+        } else if (kind < 88) {
+            item.kind = ClipboardKind::image;
+            item.assetPath = images.at(random.bounded(images.size()));
+            item.text = u"Screenshot "_qs + QString::number(i);
+        } else {
+            item.kind = ClipboardKind::file;
+            if (random.bounded(3) == 0)
+                item.filePaths.append(images.at(random.bounded(images.size())));
+            for (int p = random.bounded(1, 3); p > 0; --p)
+                item.filePaths.append(
+                    u"/home/user/Documents/"_qs + words.at(random.bounded(words.size())) + u".pdf"_qs);
+            if (item.filePaths.size() > 1 && random.bounded(2) == 0)
+                item.filePaths.removeLast();
+        }
+        items.append(item.refreshingSearchText({}));
+    }
+    return items;
+}
+
+const QList<ClipboardItem> &historyOf(int count)
+{
+    static std::map<int, QList<ClipboardItem>> histories;
+    auto &items = histories[count];
+    if (items.isEmpty())
+        items = makeHistory(count);
+    return items;
+}
+
+QList<HistoryTableRow> rowsOf(int count)
+{
+    return buildTableRows(
+        historyOf(count), true, historySectionDate(HistorySortOption::lastCopyTime, false), HistoryCalendar::current());
+}
+
+HistoryRowHeightContext context()
+{
+    HistoryRowHeightContext context;
+    context.availableTagIDs = {1, 2, 3, 4, 5};
+    return context;
+}
+
+qreal sizeEveryRow(HistoryRowHeights &heights, const QList<HistoryTableRow> &rows, const HistoryRowHeightContext &c)
+{
+    qreal total = 0;
+    for (qsizetype row = 0; row < rows.size(); ++row)
+        total += heights.rowHeight(rows, row, tableWidth, c);
+    return total;
+}
+
+void BM_BuildTableRows(benchmark::State &state)
+{
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
+    const HistorySectionDate sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
+    const HistoryCalendar calendar = HistoryCalendar::current();
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        QList<HistoryTableRow> built = buildTableRows(items, true, sectionDate, calendar);
+        rows = built.size();
+        benchmark::DoNotOptimize(built);
+    }
+    state.counters["rows"] = double(rows);
+}
+
+void BM_RowHeightsColdCache(benchmark::State &state)
+{
+    const QList<HistoryTableRow> rows = rowsOf(int(state.range(0)));
+    const HistoryRowHeightContext c = context();
+    for (auto _ : state) {
+        HistoryRowHeights heights;
+        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, c));
+    }
+    state.counters["rows"] = double(rows.size());
+}
+
+// After a change of the table width: the heights are gone, but the history keeps the measured preview lines.
+void BM_RowHeightsAfterWidthChange(benchmark::State &state)
+{
+    const QList<HistoryTableRow> rows = rowsOf(int(state.range(0)));
+    HistoryRowHeightContext c = context();
+    QHash<QUuid, HistoryTextPreviewLineMetrics> lines;
+    for (const HistoryTableRow &row : rows) {
+        const auto *item = row.asItem();
+        if (item && (item->item.kind == ClipboardKind::text || item->item.kind == ClipboardKind::richText))
+            lines.insert(
+                item->item.id, HistoryRowMetrics::shared().measureLines(historyPreviewText(item->item.primaryText())));
+    }
+    c.textPreviewLineMetrics = [&](const ClipboardItem &item) -> std::optional<HistoryTextPreviewLineMetrics> {
+        const auto found = lines.constFind(item.id);
+        if (found == lines.constEnd())
+            return std::nullopt;
+        return *found;
+    };
+    HistoryRowHeights heights;
+    for (auto _ : state) {
+        heights.tableWidthDidChange(tableWidth, tableWidth + 1);
+        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, c));
+    }
+    state.counters["rows"] = double(rows.size());
+}
+
+void BM_RowHeightsWarmCache(benchmark::State &state)
+{
+    const QList<HistoryTableRow> rows = rowsOf(int(state.range(0)));
+    const HistoryRowHeightContext c = context();
+    HistoryRowHeights heights;
+    sizeEveryRow(heights, rows, c);
+    // Every cached height is the one computed afresh.
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const auto *item = rows.at(row).asItem();
+        if (!item)
+            continue;
+        const auto key = HistoryRowHeights::cacheKey(item->item, item->itemIndex, tableWidth, c);
+        if (heights.rowHeight(rows, row, tableWidth, c) != heights.itemRowHeight(item->item, key, tableWidth, c)) {
+            state.SkipWithError("a cached height differs from a fresh one");
+            return;
+        }
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, c));
+    state.counters["rows"] = double(rows.size());
+    state.counters["cached"] = double(heights.cachedHeightCount());
+}
+
+} // namespace
+
+// The first build of a large list also pays for fresh pages; the longer run shows the steady state.
+BENCHMARK(BM_BuildTableRows)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_RowHeightsColdCache)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RowHeightsAfterWidthChange)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RowHeightsWarmCache)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond);

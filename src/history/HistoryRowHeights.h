@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ClipboardItem.h"
+#include "HistoryRowMetrics.h"
+#include "HistoryTableRow.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <optional>
+
+class FilePreviewCache;
+
+// Everything a row's height depends on besides the row itself. Two rows with equal keys have equal heights, so a
+// change of any of these makes a new key and a stale height is never served.
+struct HistoryRowHeightCacheKey
+{
+    QUuid itemID;
+    ClipboardKind kind;
+    QString contentKey;
+    bool hasTitle = false; // a title that is not blank
+    qint64 tableWidth = 0; // rounded, halves away from zero
+    std::optional<int> quickPasteIndex;
+    int tagCount = 0; // tags of the item that the history knows
+    bool isFavorite = false;
+    bool showsLinkPreview = false;
+    bool linkPreviewHasTitle = false;
+    bool linkPreviewHasDescription = false;
+    bool linkPreviewHasImage = false;
+    bool linkPreviewHasFavicon = false;
+    std::optional<QString> assetPath;
+    std::optional<QString> firstFilePath;
+
+    // Equal in every field. The texts are compared last, and a text that shares its data with the other's (the
+    // same item asked again) is equal without reading it.
+    bool operator==(const HistoryRowHeightCacheKey &other) const;
+};
+
+// Over every field; of the content key, which may be a long text, its length and first 128 characters only.
+size_t qHash(const HistoryRowHeightCacheKey &key, size_t seed = 0);
+
+// What the history view shows that the row heights read.
+struct HistoryRowHeightContext
+{
+    bool showCommandNumberShortcut = true; // the first nine items carry their quick-paste number
+    bool showPreviewForLinks = true;
+    QSet<qint64> availableTagIDs; // the tags the history knows; an item's other tag ids are not shown
+    FilePreviewCache *filePreviewCache = nullptr; // sizes image files when given
+    // The measured lines of a text item's preview, when the history keeps them; measured here otherwise.
+    std::function<std::optional<HistoryTextPreviewLineMetrics>(const ClipboardItem &)> textPreviewLineMetrics;
+};
+
+// The heights of the history table's rows, computed from the row alone and remembered per key. Belongs to the
+// history view, on the GUI thread.
+class HistoryRowHeights
+{
+public:
+    static constexpr qreal defaultRowHeight = 36;
+    static constexpr qreal firstHeaderHeight = 28;
+    static constexpr int quickPasteItemCount = 9;
+
+    explicit HistoryRowHeights(const HistoryRowMetrics &metrics = HistoryRowMetrics::shared());
+
+    // The height of the row at the index for a table of the width: 36 out of range; 28 for a header at row 0 and
+    // 36 for later headers (never cached); an item row's height by kind, from the cache when it holds the key.
+    qreal rowHeight(
+        const QList<HistoryTableRow> &rows, qsizetype row, qreal tableWidth, const HistoryRowHeightContext &context);
+
+    static HistoryRowHeightCacheKey cacheKey(
+        const ClipboardItem &item, int itemIndex, qreal tableWidth, const HistoryRowHeightContext &context);
+    // The height of an item row by kind, computed afresh. The key must be the item's.
+    qreal itemRowHeight(const ClipboardItem &item, const HistoryRowHeightCacheKey &key, qreal tableWidth,
+        const HistoryRowHeightContext &context) const;
+
+    // Keeps only the heights of the items with these ids.
+    void retainItems(const QSet<QUuid> &itemIDs);
+    // Drops the heights of the items with these ids.
+    void removeItems(const QSet<QUuid> &itemIDs);
+    // Empties the cache when the width changed by more than half a point; answers whether it did. The table
+    // then asks for every row's height again.
+    bool tableWidthDidChange(qreal oldWidth, qreal newWidth);
+    void clear() { m_heights.clear(); }
+
+    qsizetype cachedHeightCount() const { return m_heights.size(); }
+    const HistoryRowMetrics &metrics() const { return m_metrics; }
+
+private:
+    const HistoryRowMetrics &m_metrics;
+    QHash<HistoryRowHeightCacheKey, qreal> m_heights;
+};

@@ -1,0 +1,3 @@
+#include "PlatformLogging.h"
+
+Q_LOGGING_CATEGORY(lcPlatform, "varnisto.platform", QtInfoMsg)

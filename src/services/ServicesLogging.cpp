@@ -1,0 +1,3 @@
+#include "ServicesLogging.h"
+
+Q_LOGGING_CATEGORY(lcServices, "varnisto.services", QtInfoMsg)

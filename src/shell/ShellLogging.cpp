@@ -1,0 +1,3 @@
+#include "ShellLogging.h"
+
+Q_LOGGING_CATEGORY(lcShell, "varnisto.shell", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "StorageLogging.h"
+
+Q_LOGGING_CATEGORY(lcStorage, "varnisto.storage", QtInfoMsg)

@@ -1,0 +1,199 @@
+// What start-up settles before the history is opened: the settings file it may use, the one running copy per
+// history, and how termination requests are answered.
+
+#include "PreferencesStore.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+#include "UserSettingsFile.h"
+
+#include "TestSupport.h"
+
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+
+namespace {
+
+// A connection that is not connected: a session without a bus.
+QDBusConnection noSessionBus()
+{
+    return QDBusConnection(QStringLiteral("varnisto-test-no-bus"));
+}
+
+bool makeFifo(const QString &path)
+{
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+} // namespace
+
+TEST(UserSettingsFile, TheStandardPathIsTheOneQSettingsUses)
+{
+    EXPECT_EQ(UserSettingsFile::standardPath(),
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+            .fileName());
+}
+
+// Only a regular file (or a link to one), or nothing yet, is the user's settings file; for anything else the program
+// works on a stand-in, and what stands at the path stays untouched.
+TEST(UserSettingsFile, AnythingButARegularFileGetsAStandIn)
+{
+    QTemporaryDir folder;
+    const auto path = [&](const char *name) { return folder.filePath(QString::fromUtf8(name)); };
+    QFile regular(path("regular.conf"));
+    ASSERT_TRUE(regular.open(QIODevice::WriteOnly));
+    regular.close();
+    ASSERT_TRUE(QFile::link(path("regular.conf"), path("link.conf")));
+    ASSERT_TRUE(makeFifo(path("fifo.conf")));
+    ASSERT_TRUE(QDir().mkpath(path("folder.conf")));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), path("device.conf")));
+
+    struct Case
+    {
+        const char *name;
+        bool usable;
+    };
+    const Case cases[] = {
+        {"missing.conf", true},
+        {"regular.conf", true},
+        {"link.conf", true},
+        {"fifo.conf", false},
+        {"folder.conf", false},
+        {"device.conf", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const UserSettingsFile settings(path(c.name));
+        EXPECT_EQ(settings.isStandIn(), !c.usable);
+        if (c.usable) {
+            EXPECT_EQ(settings.filePath(), path(c.name));
+            EXPECT_TRUE(settings.problem().isEmpty());
+            continue;
+        }
+        EXPECT_NE(settings.filePath(), path(c.name));
+        EXPECT_EQ(settings.problem(),
+            path(c.name)
+                + QStringLiteral(
+                    " is not a regular file. Varnisto starts with the default settings and does not save them."));
+        // The run keeps its settings in the stand-in: they start as the defaults and can be changed.
+        const PreferencesStore store(settings.filePath());
+        EXPECT_TRUE(store.load() == AppPreferences());
+        AppPreferences changed;
+        changed.maxHistoryItems = 42;
+        store.save(changed);
+        EXPECT_EQ(store.load().maxHistoryItems, 42);
+    }
+    struct stat status
+    {
+    };
+    ASSERT_EQ(::stat(QFile::encodeName(path("fifo.conf")).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_TRUE(QFileInfo(path("folder.conf")).isDir());
+}
+
+// Without a session bus, the lock file in the support directory lets one copy run per history.
+TEST(SingleInstance, WithoutABusTheLockAdmitsOneCopyPerHistory)
+{
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    const QString otherHistory = root.filePath(QStringLiteral("Other"));
+    QDir().mkpath(history);
+    QDir().mkpath(otherHistory);
+
+    auto first = std::make_unique<SingleInstance>(history);
+    EXPECT_EQ(first->claim(noSessionBus()), SingleInstance::Role::primary);
+    EXPECT_TRUE(first->refusal().isEmpty());
+    EXPECT_TRUE(QFileInfo(first->lockFilePath()).isFile());
+
+    SingleInstance second(history);
+    EXPECT_EQ(second.claim(noSessionBus()), SingleInstance::Role::refused);
+    EXPECT_EQ(second.refusal(), QStringLiteral("Varnisto is already running with the history in %1.").arg(history));
+
+    SingleInstance elsewhere(otherHistory);
+    EXPECT_EQ(elsewhere.claim(noSessionBus()), SingleInstance::Role::primary);
+
+    // The lock goes with the copy that held it.
+    first.reset();
+    SingleInstance third(history);
+    EXPECT_EQ(third.claim(noSessionBus()), SingleInstance::Role::primary);
+}
+
+// A lock whose holder has died is taken over; one that cannot be read safely keeps the copy out.
+TEST(SingleInstance, ADeadCopysLockIsTakenOverAndAFifoIsNotRead)
+{
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    QDir().mkpath(history);
+    const QString lockPath = history + QLatin1Char('/') + SingleInstance::lockFileName;
+
+    // A lock file written as this program writes it, by a process that has ended since.
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(ended.waitForStarted(5000));
+    const qint64 deadProcess = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished(5000));
+    {
+        QLockFile model(lockPath);
+        ASSERT_TRUE(model.tryLock(0));
+        QFile file(lockPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        file.close();
+        model.unlock();
+        lines[0] = QByteArray::number(deadProcess);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(lines.join('\n'));
+    }
+    ASSERT_TRUE(QFileInfo::exists(lockPath));
+    {
+        SingleInstance instance(history);
+        EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::primary);
+    }
+
+    ASSERT_TRUE(makeFifo(lockPath));
+    SingleInstance instance(history);
+    EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::refused);
+    EXPECT_TRUE(instance.refusal().startsWith(lockPath + QStringLiteral(" is not a regular file.")))
+        << qPrintable(instance.refusal());
+}
+
+// Installed, a termination request reaches the main thread, which quits in order.
+TEST(TerminationSignals, ARequestReachesTheMainThread)
+{
+    TerminationSignals termination;
+    termination.install();
+    ASSERT_TRUE(termination.isInstalled());
+    QSignalSpy requested(&termination, &TerminationSignals::terminationRequested);
+    ::raise(SIGTERM);
+    ASSERT_TRUE(waitUntil([&] { return requested.size() == 1; }));
+    EXPECT_EQ(requested.first().first().toInt(), SIGTERM);
+}
+
+// A main thread that does not take the request up within the grace period, or a second request, ends the process
+// by the signal's default action.
+TEST(TerminationSignalsDeathTest, AStuckMainThreadOrASecondRequestEndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto stuck = [](int requests, std::chrono::seconds gracePeriod) {
+        TerminationSignals termination(gracePeriod);
+        termination.install();
+        for (int n = 0; n < requests; ++n)
+            ::raise(SIGTERM);
+        QThread::sleep(30); // never returns to the event loop
+        std::exit(0);
+    };
+    EXPECT_EXIT(stuck(1, std::chrono::seconds(1)), ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EXIT(stuck(2, std::chrono::seconds(600)), ::testing::KilledBySignal(SIGTERM), "");
+}
