@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QStandardPaths>
@@ -99,11 +100,14 @@ double mebibytes(qint64 kibibytes)
 void measure(benchmark::State &state, qsizetype itemCount)
 {
     for (auto _ : state) {
-        // The coordinator says when it has started and loaded the history.
-        RunningProgram program(
-            QStringLiteral(VARNISTO_PROGRAM), {QStringLiteral("QT_LOGGING_RULES=varnisto.app.coordinator.info=true")});
+        // The program says when it has started and loaded the history. It runs without a session bus, so that no
+        // copy running elsewhere on the desktop is asked to show itself instead.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
+        RunningProgram program(QStringLiteral(VARNISTO_PROGRAM), environment);
         if (!program.waitForStarted()
-            || !program.waitForLog(QStringLiteral("started with %1 items").arg(itemCount), 1, 300000)) {
+            || !program.waitForLog(QStringLiteral("started with %1 items").arg(itemCount), 1, 120000)) {
             std::cerr << "Varnisto's output:\n" << program.log().toStdString() << std::endl;
             state.SkipWithError("the program did not start");
             return;

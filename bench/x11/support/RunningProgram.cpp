@@ -45,14 +45,8 @@ std::optional<QString> visibleWindowNamed(const QString &title)
     return found->split(QLatin1Char('\n')).first();
 }
 
-RunningProgram::RunningProgram(const QString &program, const QStringList &extraEnvironment)
+RunningProgram::RunningProgram(const QString &program, const QProcessEnvironment &environment)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &entry : extraEnvironment) {
-        const qsizetype equals = entry.indexOf(QLatin1Char('='));
-        if (equals > 0)
-            environment.insert(entry.left(equals), entry.mid(equals + 1));
-    }
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.setStandardOutputFile(QProcess::nullDevice());

@@ -5,6 +5,7 @@
 // history window opened with the global hot key the way a user does. Killed when it goes out of scope.
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -13,9 +14,9 @@
 class RunningProgram
 {
 public:
-    // Starts the program at this path with the environment of this process plus `extraEnvironment`
-    // ("NAME=value" entries).
-    explicit RunningProgram(const QString &program, const QStringList &extraEnvironment = {});
+    // Starts the program at this path with this environment.
+    explicit RunningProgram(
+        const QString &program, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     ~RunningProgram();
     RunningProgram(const RunningProgram &) = delete;
     RunningProgram &operator=(const RunningProgram &) = delete;
