@@ -1,9 +1,11 @@
 // How long the history list takes to compute as the user types, at the default history size and at twenty
 // times that: the visible items for no filter, a common one-letter query, a rare query, a type token and each
-// sort option, and a capture's upsert. Before timing, each case is checked against the plain computation
+// sort option, the visible ids a list view reads, a search through a text too long to keep folded, and a capture's
+// upsert. Before timing, each case is checked against the plain computation
 // (search text compared without regard to case, a stable sort by sortsBefore); a difference fails the run.
 
 #include "AppModel.h"
+#include "CaseFoldedText.h"
 #include "MemoryTuning.h"
 
 #include <QRandomGenerator>
@@ -212,6 +214,59 @@ void BM_FilteredSortSize(benchmark::State &state)
     runFiltered(state, {QString(), {}, HistorySortOption::size});
 }
 
+// What a list view reads on each change: the visible ids, no item copied.
+void runVisibleIDs(benchmark::State &state, const Settings &settings)
+{
+    AppModel &model = modelOf(int(state.range(0)));
+    apply(model, settings);
+    QList<QUuid> expected;
+    for (const ClipboardItem &item : plainFilteredItems(model))
+        expected.append(item.id);
+    if (model.visibleItemIDs() != expected) {
+        state.SkipWithError("the visible ids differ from the plain computation");
+        return;
+    }
+    for (auto _ : state) {
+        QList<QUuid> ids = model.visibleItemIDs();
+        benchmark::DoNotOptimize(ids);
+    }
+    state.counters["visible"] = double(expected.size());
+}
+
+void BM_VisibleIDsNoFilter(benchmark::State &state)
+{
+    runVisibleIDs(state, {});
+}
+void BM_VisibleIDsCommonLetter(benchmark::State &state)
+{
+    runVisibleIDs(state, {u"e"_qs, {}, HistorySortOption::lastCopyTime});
+}
+
+// A search through a history that holds one text too long to keep folded (40 MB): that text is folded as it is
+// searched, on every query.
+void BM_FilteredRareQueryWithAHugeText(benchmark::State &state)
+{
+    static AppModel model;
+    if (model.items().isEmpty()) {
+        QList<ClipboardItem> items = makeHistory(int(state.range(0)));
+        ClipboardItem huge = items.at(3);
+        QRandomGenerator random(1);
+        const QStringList words = {u"Alpha"_qs, u"beta"_qs, u"Gamma"_qs, u"delta"_qs};
+        huge.text = makeText(random, words, CaseFoldedText::foldWhileSearchingAbove + 4 * 1024 * 1024);
+        items[3] = huge.refreshingSearchText({});
+        model.setItems(items);
+    }
+    apply(model, {u"quetzalcoatl"_qs, {}, HistorySortOption::lastCopyTime});
+    if (model.visibleItemIDs().size() != qsizetype(plainFilteredItems(model).size())) {
+        state.SkipWithError("the visible items differ from the plain computation");
+        return;
+    }
+    for (auto _ : state) {
+        QList<QUuid> ids = model.visibleItemIDs();
+        benchmark::DoNotOptimize(ids);
+    }
+}
+
 // The first search after the history was loaded: every search text is folded once.
 void BM_FilteredFirstQueryAfterLoading(benchmark::State &state)
 {
@@ -274,6 +329,9 @@ BENCHMARK(BM_FilteredTypeTokenAndQuery)->HISTORY_SIZES;
 BENCHMARK(BM_FilteredSortFirstCopyTime)->HISTORY_SIZES;
 BENCHMARK(BM_FilteredSortNumberOfCopies)->HISTORY_SIZES;
 BENCHMARK(BM_FilteredSortSize)->HISTORY_SIZES;
+BENCHMARK(BM_VisibleIDsNoFilter)->HISTORY_SIZES;
+BENCHMARK(BM_VisibleIDsCommonLetter)->HISTORY_SIZES;
+BENCHMARK(BM_FilteredRareQueryWithAHugeText)->Arg(5000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FilteredFirstQueryAfterLoading)->HISTORY_SIZES->Iterations(3);
 BENCHMARK(BM_UpsertRepeatedCopy)->Arg(5000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_UpsertNewCopyAndTrim)->Arg(5000)->Unit(benchmark::kMicrosecond);

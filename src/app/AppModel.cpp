@@ -1,5 +1,6 @@
 #include "AppModel.h"
 
+#include "MemoryTuning.h"
 #include "TextUtilities.h"
 
 #include <QCollator>
@@ -19,6 +20,24 @@ void fillIdentity(HistorySortKey &key, const QUuid &id)
         key.idLow = (key.idLow << 8) | byte;
 }
 
+// The ids loaded both before and after a change of the whole list whose item now holds another value.
+QSet<QUuid> replacedItems(const QList<ClipboardItem> &before, const QList<ClipboardItem> &after)
+{
+    QSet<QUuid> changed;
+    if (before.isEmpty() || (before.constData() == after.constData() && before.size() == after.size()))
+        return changed;
+    QHash<QUuid, const ClipboardItem *> previous;
+    previous.reserve(before.size());
+    for (auto item = before.crbegin(); item != before.crend(); ++item)
+        previous.insert(item->id, &*item); // the first of two equal ids is inserted last and wins
+    for (const ClipboardItem &item : after) {
+        const auto found = previous.constFind(item.id);
+        if (found != previous.cend() && !(*found.value() == item))
+            changed.insert(item.id);
+    }
+    return changed;
+}
+
 } // namespace
 
 AppModel::AppModel(std::shared_ptr<const SourceApplicationLocator> locator, QObject *parent)
@@ -30,9 +49,15 @@ AppModel::AppModel(std::shared_ptr<const SourceApplicationLocator> locator, QObj
 void AppModel::setItems(QList<ClipboardItem> items)
 {
     Q_EMIT aboutToChange();
-    const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
+    QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
+    m_positionsValid = false;
     Q_EMIT itemsChanged(m_items);
+    reportChangedItems(replacedItems(before, m_items));
+    // A list replaced as a whole was read from the store (at start, after an import): what reading it freed, and
+    // what the old list held, goes back to the system.
+    before = QList<ClipboardItem>();
+    releaseFreedMemory();
 }
 
 void AppModel::setTags(const QList<Tag> &tags)
@@ -138,10 +163,8 @@ void AppModel::setLocalizationRevision(const QUuid &revision)
 std::optional<ClipboardItem> AppModel::selectedItem() const
 {
     if (m_selectedItemID) {
-        for (const ClipboardItem &item : m_items) {
-            if (item.id == *m_selectedItemID)
-                return item;
-        }
+        if (const ClipboardItem *selected = item(*m_selectedItemID))
+            return *selected;
         return std::nullopt;
     }
     const std::vector<qsizetype> visible = visibleOrder();
@@ -157,17 +180,12 @@ QList<ClipboardItem> AppModel::selectedItems() const
             return {*item};
         return {};
     }
-    QHash<QUuid, qsizetype> positionById;
-    positionById.reserve(m_items.size());
-    for (qsizetype i = m_items.size() - 1; i >= 0; --i)
-        positionById.insert(m_items.at(i).id, i); // the first of two equal ids is inserted last and wins
     QList<ClipboardItem> result;
     for (const QUuid &id : m_selectedItemIDsInSelectionOrder) {
         if (!m_selectedItemIDs.contains(id))
             continue;
-        const auto found = positionById.constFind(id);
-        if (found != positionById.cend())
-            result.append(m_items.at(found.value()));
+        if (const ClipboardItem *selected = item(id))
+            result.append(*selected);
     }
     if (!result.isEmpty())
         return result;
@@ -329,6 +347,37 @@ QList<ClipboardItem> AppModel::filteredItems() const
     return itemsAt(visibleOrder());
 }
 
+QList<QUuid> AppModel::visibleItemIDs() const
+{
+    const std::vector<qsizetype> order = visibleOrder();
+    QList<QUuid> ids;
+    ids.reserve(qsizetype(order.size()));
+    for (const qsizetype position : order)
+        ids.append(m_items.at(position).id);
+    return ids;
+}
+
+std::optional<qsizetype> AppModel::positionOf(const QUuid &id) const
+{
+    if (!m_positionsValid) {
+        m_positionByID.clear();
+        m_positionByID.reserve(m_items.size());
+        for (qsizetype i = m_items.size() - 1; i >= 0; --i)
+            m_positionByID.insert(m_items.at(i).id, i); // the first of two equal ids is inserted last and wins
+        m_positionsValid = true;
+    }
+    const auto found = m_positionByID.constFind(id);
+    if (found == m_positionByID.cend())
+        return std::nullopt;
+    return found.value();
+}
+
+const ClipboardItem *AppModel::item(const QUuid &id) const
+{
+    const std::optional<qsizetype> position = positionOf(id);
+    return position ? &m_items.at(*position) : nullptr;
+}
+
 std::vector<qsizetype> AppModel::visibleOrder() const
 {
     const std::vector<qsizetype> positions = visiblePositions();
@@ -431,8 +480,15 @@ void AppModel::removePositions(const std::vector<qsizetype> &positions)
         }
         m_items.resize(write);
         m_cache.removePositions(positions);
+        m_positionsValid = false;
     }
     Q_EMIT itemsChanged(m_items);
+}
+
+void AppModel::reportChangedItems(const QSet<QUuid> &ids)
+{
+    if (!ids.isEmpty())
+        Q_EMIT itemsChangedByID(ids);
 }
 
 void AppModel::selectOnly(const std::optional<QUuid> &id)
@@ -495,19 +551,18 @@ void AppModel::removeItems(QSet<QUuid> ids)
 
 void AppModel::updateItem(ClipboardItem item)
 {
-    qsizetype position = -1;
-    for (qsizetype i = 0; i < m_items.size() && position < 0; ++i) {
-        if (m_items.at(i).id == item.id)
-            position = i;
-    }
-    if (position < 0) {
+    const std::optional<qsizetype> found = positionOf(item.id);
+    if (!found) {
         upsertItem(std::move(item));
         return;
     }
+    const qsizetype position = *found;
     Q_EMIT aboutToChange();
     const ClipboardItem before = std::exchange(m_items[position], item);
     m_cache.itemReplaced(position, before, item);
     Q_EMIT itemsChanged(m_items);
+    if (!(before == item))
+        reportChangedItems({item.id});
 
     std::vector<qsizetype> others;
     for (qsizetype i = position + 1; i < m_items.size(); ++i) {
@@ -521,18 +576,28 @@ void AppModel::updateItem(ClipboardItem item)
 void AppModel::upsertItem(ClipboardItem item)
 {
     const QString key = item.contentKey();
+    const size_t keyHash = qHash(key);
+    std::optional<ClipboardItem> previous; // the loaded item of the same id, which comes back with a new value
     std::vector<qsizetype> positions;
     for (qsizetype i = 0; i < m_items.size(); ++i) {
         const ClipboardItem &loaded = m_items.at(i);
-        if (loaded.id == item.id || (loaded.kind == item.kind && m_cache.contentKey(i, loaded) == key))
+        if (loaded.id == item.id) {
+            if (!previous)
+                previous = loaded;
             positions.push_back(i);
+        } else if (loaded.kind == item.kind && m_cache.hasContentKey(i, loaded, key, keyHash)) {
+            positions.push_back(i);
+        }
     }
     removePositions(positions);
 
     Q_EMIT aboutToChange();
     m_items.prepend(item);
     m_cache.prependOne();
+    m_positionsValid = false;
     Q_EMIT itemsChanged(m_items);
+    if (previous && !(*previous == item))
+        reportChangedItems({item.id});
 
     pruneSourceApplicationFilter();
     selectOnly(item.id);
@@ -547,6 +612,7 @@ void AppModel::trimItems(qint64 limit)
     Q_EMIT aboutToChange();
     m_items.resize(qsizetype(limit));
     m_cache.truncate(qsizetype(limit));
+    m_positionsValid = false;
     Q_EMIT itemsChanged(m_items);
     pruneSourceApplicationFilter();
 }
@@ -559,6 +625,7 @@ void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
     for (qsizetype k = 0; k < updates.size(); ++k)
         pending.insert(updates.at(k).id, k); // a later update of the same id wins
     QSet<QUuid> applied;
+    QSet<QUuid> changed;
     QList<ClipboardItem> walked;
     walked.reserve(m_items.size());
     for (const ClipboardItem &item : std::as_const(m_items)) {
@@ -567,7 +634,10 @@ void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
             walked.append(item);
             continue;
         }
-        walked.append(updates.at(found.value()));
+        const ClipboardItem &update = updates.at(found.value());
+        if (!(update == item))
+            changed.insert(item.id);
+        walked.append(update);
         applied.insert(item.id);
         pending.erase(found);
     }
@@ -582,7 +652,9 @@ void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
     Q_EMIT aboutToChange();
     const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
+    m_positionsValid = false;
     Q_EMIT itemsChanged(m_items);
+    reportChangedItems(changed);
     pruneSourceApplicationFilter();
 }
 

@@ -114,6 +114,12 @@ public:
     // What the history list shows: the items narrowed by the tokens and the search text, in the history order.
     // Computed on each read.
     QList<ClipboardItem> filteredItems() const;
+    // The ids of the items filteredItems() lists, in the same order, without copying an item: what a list view
+    // reads on each change of the items, the tokens, the search text or the sort.
+    QList<QUuid> visibleItemIDs() const;
+    // The loaded item with this id (the first, should two share it), found through an index of the ids; none when
+    // the id is not loaded. The pointer is valid until the items next change.
+    const ClipboardItem *item(const QUuid &id) const;
     // The history order: favourites first when pinned, then the sort option (or copy sequences) in its
     // direction, then the later copy, then the id text.
     bool sortsBefore(const ClipboardItem &a, const ClipboardItem &b) const;
@@ -150,6 +156,11 @@ public:
 Q_SIGNALS:
     void aboutToChange();
     void itemsChanged(const QList<ClipboardItem> &items);
+    // The items that stayed loaded through a change of the items but now hold another value (an update, a repeated
+    // capture of a loaded item, a batch of link previews, a list replaced as a whole), sent right after the
+    // itemsChanged of that change, and only when there are any. Insertions, removals and moves are not reported
+    // here: a view re-reads visibleItemIDs() on itemsChanged, and refreshes the contents of these rows alone.
+    void itemsChangedByID(const QSet<QUuid> &ids);
     void tagsChanged(const QList<Tag> &tags);
     void selectedItemIDChanged(const std::optional<QUuid> &id);
     void selectedItemIDsChanged(const QSet<QUuid> &ids);
@@ -177,6 +188,10 @@ private:
     // Positions in `m_items` to drop, ascending; the list and the cache lose them together.
     void removePositions(const std::vector<qsizetype> &positions);
     void selectOnly(const std::optional<QUuid> &id);
+    // The position of the first item with this id, through the index of the ids, which is built again after the
+    // list has changed.
+    std::optional<qsizetype> positionOf(const QUuid &id) const;
+    void reportChangedItems(const QSet<QUuid> &ids);
 
     QList<ClipboardItem> m_items;
     QList<Tag> m_tags;
@@ -196,6 +211,8 @@ private:
 
     std::shared_ptr<const SourceApplicationLocator> m_locator;
     mutable HistoryItemCache m_cache;
+    mutable QHash<QUuid, qsizetype> m_positionByID;
+    mutable bool m_positionsValid = false;
     mutable QHash<QString, std::optional<QString>> m_pathsByIdentifier;
     mutable QHash<QString, std::optional<QString>> m_pathsByName;
 };

@@ -51,8 +51,10 @@ void HistoryItemCache::keepWhatHolds(Entry &entry, const ClipboardItem &before, 
         entry = Entry();
         return;
     }
-    if (!same(before.searchText, after.searchText))
+    if (!same(before.searchText, after.searchText)) {
         entry.ready &= ~Search;
+        entry.foldedSearch = CaseFoldedText(); // it may share the old search text, which should go with its item
+    }
     if (before.kind != after.kind || !same(before.text, after.text) || !same(before.html, after.html)
         || !same(before.filePaths, after.filePaths) || !same(before.searchText, after.searchText))
         entry.ready &= ~Key;
@@ -143,14 +145,16 @@ const CaseFoldedText &HistoryItemCache::foldedSearchText(qsizetype position, con
     return entry.foldedSearch;
 }
 
-const QString &HistoryItemCache::contentKey(qsizetype position, const ClipboardItem &item)
+bool HistoryItemCache::hasContentKey(qsizetype position, const ClipboardItem &item, const QString &key, size_t keyHash)
 {
     Entry &entry = m_entries[position];
     if (!(entry.ready & Key)) {
-        entry.key = item.contentKey();
+        const QString own = item.contentKey();
+        entry.keyHash = qHash(own);
+        entry.keySize = own.size();
         entry.ready |= Key;
     }
-    return entry.key;
+    return entry.keyHash == keyHash && entry.keySize == key.size() && item.contentKey() == key;
 }
 
 const std::optional<HistorySourceApplication> &HistoryItemCache::sourceApplication(

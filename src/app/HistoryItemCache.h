@@ -33,7 +33,9 @@ public:
 
     // The search text case-folded, for a search without regard to case.
     const CaseFoldedText &foldedSearchText(qsizetype position, const ClipboardItem &item);
-    const QString &contentKey(qsizetype position, const ClipboardItem &item);
+    // Whether the item's content key is `key`, whose hash is `keyHash`. Only the key's hash and length are kept, so
+    // that a key as long as the item's text is not held a second time; a match is confirmed with the key itself.
+    bool hasContentKey(qsizetype position, const ClipboardItem &item, const QString &key, size_t keyHash);
     // The item's source application entry (its id is the filter token); nothing when the item names none.
     const std::optional<HistorySourceApplication> &sourceApplication(qsizetype position, const ClipboardItem &item);
     // Whether the item has file paths and every one of them names an image file.
@@ -63,7 +65,8 @@ private:
         quint8 ready = 0; // which values below hold
         bool onlyImages = false;
         CaseFoldedText foldedSearch;
-        QString key;
+        size_t keyHash = 0;
+        qsizetype keySize = 0;
         Dates dates;
         std::optional<HistorySourceApplication> application;
     };

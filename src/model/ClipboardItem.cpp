@@ -2,13 +2,14 @@
 
 #include "Coding.h"
 #include "FileTypes.h"
+#include "ImagePixelSizeCache.h"
 #include "RichTextConversion.h"
+#include "SharedText.h"
 #include "TextUtilities.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHashFunctions>
-#include <QImageReader>
 #include <QJsonArray>
 
 // --- Display and plain-text rendering ---------------------------------------------------------------------
@@ -46,6 +47,17 @@ std::optional<QString> ClipboardItem::customTitle() const
 
 namespace {
 
+// At most titleLengthLimit characters of the line, a surrogate pair kept whole.
+QString cutTitle(QStringView line)
+{
+    if (line.size() <= ClipboardItem::titleLengthLimit)
+        return line.toString();
+    qsizetype length = ClipboardItem::titleLengthLimit;
+    if (line.at(length - 1).isHighSurrogate())
+        --length;
+    return line.first(length).toString();
+}
+
 QString lastPathComponent(const QString &path)
 {
     const QString clean = QDir::cleanPath(path);
@@ -59,7 +71,7 @@ QString ClipboardItem::defaultTitle() const
 {
     switch (kind) {
     case ClipboardKind::color:
-        return text ? *text : QStringLiteral("Color");
+        return text ? cutTitle(*text) : QStringLiteral("Color");
     case ClipboardKind::file:
         return filePaths.isEmpty() ? QStringLiteral("File") : lastPathComponent(filePaths.first());
     case ClipboardKind::image:
@@ -74,13 +86,13 @@ QString ClipboardItem::defaultTitle() const
     }
     const QString rendering = primaryText();
     const QStringView line = TextUtilities::firstLine(rendering);
-    return line.isEmpty() ? kind.title() : line.toString();
+    return line.isEmpty() ? kind.title() : cutTitle(line);
 }
 
 QString ClipboardItem::displayTitle() const
 {
     if (auto custom = customTitle())
-        return *custom;
+        return cutTitle(*custom);
     return defaultTitle();
 }
 
@@ -93,15 +105,22 @@ std::optional<QUrl> ClipboardItem::contentFileURL() const
     return std::nullopt;
 }
 
+namespace {
+
+// One for the process: every copy of an item, on any thread, shares what was read.
+ImagePixelSizeCache &imagePixelSizes()
+{
+    static ImagePixelSizeCache cache;
+    return cache;
+}
+
+} // namespace
+
 std::optional<QSize> ClipboardItem::imagePixelSize() const
 {
     if (kind != ClipboardKind::image || !assetPath)
         return std::nullopt;
-    QImageReader reader(*assetPath);
-    const QSize size = reader.size(); // read from the header; the image is not decoded
-    if (!size.isValid())
-        return std::nullopt;
-    return size;
+    return imagePixelSizes().pixelSize(*assetPath);
 }
 
 namespace {
@@ -199,7 +218,21 @@ ClipboardItem ClipboardItem::refreshingSearchText(const QStringList &tagNames) c
         parts.append(*sourceAppName);
     ClipboardItem copy = *this;
     copy.searchText = parts.join(QLatin1Char(' '));
+    copy.shareTextWithSearchText();
     return copy;
+}
+
+void ClipboardItem::shareTextWithSearchText()
+{
+    // The search text starts with the title and a space, when there is a title, and the text follows.
+    if (!text || text->isEmpty())
+        return;
+    const qsizetype position = title ? title->size() + 1 : 0;
+    if (position + text->size() > searchText.size())
+        return;
+    const QStringView inSearchText = QStringView(searchText).sliced(position, text->size());
+    if (inSearchText.utf16() != QStringView(*text).utf16() && inSearchText == *text)
+        text = sharedPart(searchText, position, text->size());
 }
 
 // --- JSON --------------------------------------------------------------------------------------------------
@@ -334,6 +367,7 @@ Expected<ClipboardItem, QString> ClipboardItem::fromJson(const QJsonObject &obje
     // Older payloads hold tag names here; the store's migration converts them.
     item.tags = tags.isPresent() ? tags.value : QList<qint64>();
     item.searchText = searchText.value;
+    item.shareTextWithSearchText();
     item.copyCount = copyCount.value;
     if (preview.isPresent()) {
         auto details = LinkPreviewDetails::fromJson(preview.value);

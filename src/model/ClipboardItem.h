@@ -49,13 +49,20 @@ struct ClipboardItem
     // The plain-text rendering: the text; else the text of the HTML or RTF (never the markup itself);
     // else the file paths, one a line; else the title; else the kind's title.
     QString primaryText() const;
+    // A title is shown on one line, and no window is wide enough to show more characters than this: the titles below
+    // are cut to it rather than built from a whole first line that may run to megabytes.
+    static constexpr qsizetype titleLengthLimit = 2000;
+
     // The user's title trimmed; nothing when absent or blank.
     std::optional<QString> customTitle() const;
+    // By kind: the colour text, the first file's name, the image's pixel size, else the first line of the
+    // plain-text rendering; at most titleLengthLimit characters.
     QString defaultTitle() const;
+    // The custom title, else the default title; at most titleLengthLimit characters.
     QString displayTitle() const;
     // The item's image file, else its first file, as a file URL.
     std::optional<QUrl> contentFileURL() const;
-    // Pixel size of an image item's asset, read from the file on every call.
+    // Pixel size of an image item's asset, read from the file's header once and again only when the file changes.
     std::optional<QSize> imagePixelSize() const;
     bool hasImageText() const;
     bool hasQRCodeText() const;
@@ -73,6 +80,9 @@ struct ClipboardItem
     // A copy with searchText rebuilt from the title, text, QR text, preview title and description,
     // file paths, the given tag names and the source application name.
     ClipboardItem refreshingSearchText(const QStringList &tagNames) const;
+    // Makes the text a part of the search text's buffer when the search text holds it where the rule above puts
+    // it, so that the two are one buffer in memory. Loading and refreshingSearchText do this.
+    void shareTextWithSearchText();
 
     // --- JSON --------------------------------------------------------------------------------------------
 

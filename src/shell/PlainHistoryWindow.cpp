@@ -54,8 +54,8 @@ PlainHistoryWindow::PlainHistoryWindow(AppModel &model, AppCoordinator &coordina
 
     connect(m_searchField, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_model.setSearchQuery(text);
-        const QList<ClipboardItem> visible = m_model.filteredItems();
-        m_coordinator.selectSingleItem(visible.isEmpty() ? std::nullopt : std::optional<QUuid>(visible.first().id));
+        const QList<QUuid> visible = m_model.visibleItemIDs();
+        m_coordinator.selectSingleItem(visible.isEmpty() ? std::nullopt : std::optional<QUuid>(visible.first()));
     });
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
         if (m_reloading || !current)
@@ -174,12 +174,16 @@ void PlainHistoryWindow::reload()
     m_list->clear();
     const std::optional<QUuid> selected = m_model.selectedItemID();
     QTreeWidgetItem *current = nullptr;
-    for (const ClipboardItem &item : m_model.filteredItems()) {
+    for (const QUuid &id : m_model.visibleItemIDs()) {
+        const ClipboardItem *item = m_model.item(id);
         auto *row = new QTreeWidgetItem(m_list);
-        row->setText(0, TextUtilities::firstLine(item.displayTitle()).toString());
-        row->setText(1, item.kind.title());
-        row->setData(0, Qt::UserRole, item.id);
-        if (selected == item.id)
+        // The title is cut to what one line can show; a custom title may still hold several lines.
+        const QString title = item->displayTitle();
+        const QStringView line = TextUtilities::firstLine(title);
+        row->setText(0, line.size() == title.size() ? title : line.toString());
+        row->setText(1, item->kind.title());
+        row->setData(0, Qt::UserRole, id);
+        if (selected == id)
             current = row;
     }
     m_list->setCurrentItem(current);
@@ -217,12 +221,9 @@ void PlainHistoryWindow::pasteSelectedItem()
         = selectedVisibleID() ? selectedVisibleID() : (rows.isEmpty() ? std::nullopt : std::optional(rows.first()));
     if (!id)
         return;
-    for (const ClipboardItem &item : m_model.items()) {
-        if (item.id == *id) {
-            const ClipboardItem pasted = item;
-            m_coordinator.paste(pasted, m_coordinator.defaultPasteVariant(pasted));
-            return;
-        }
+    if (const ClipboardItem *item = m_model.item(*id)) {
+        const ClipboardItem pasted = *item;
+        m_coordinator.paste(pasted, m_coordinator.defaultPasteVariant(pasted));
     }
 }
 

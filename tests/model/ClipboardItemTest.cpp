@@ -1,6 +1,7 @@
 #include "ClipboardItem.h"
 #include "Coding.h"
 #include "FileTypes.h"
+#include "SharedText.h"
 
 #include <QDir>
 #include <QFile>
@@ -252,4 +253,96 @@ TEST(ClipboardItemEquality, EveryFieldCountsAndEqualItemsHashEqually)
     b = a;
     b.copySequenceOrder = 0;
     EXPECT_NE(a, b);
+}
+
+TEST(ClipboardItemDisplay, TitlesAreCutToWhatOneLineShows)
+{
+    const qsizetype limit = ClipboardItem::titleLengthLimit;
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct
+    {
+        QString text;
+        QString title;
+    } cases[] = {
+        {QString(limit, u'a'), QString(limit, u'a')},
+        {QString(limit * 50, u'a'), QString(limit, u'a')},
+        {QString(limit - 1, u'a') + emoji + QStringLiteral("rest"), QString(limit - 1, u'a')}, // a pair stays whole
+        {QStringLiteral("short\n") + QString(limit * 2, u'b'), QStringLiteral("short")},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(textItem(c.text).defaultTitle(), c.title);
+        EXPECT_EQ(textItem(c.text).displayTitle(), c.title);
+    }
+    ClipboardItem renamed = textItem(QStringLiteral("body"));
+    renamed.title = QString(limit + 10, u'c');
+    EXPECT_EQ(renamed.displayTitle(), QString(limit, u'c'));
+    ClipboardItem color = textItem(QString(limit + 1, u'#'));
+    color.kind = ClipboardKind::color;
+    EXPECT_EQ(color.defaultTitle().size(), limit);
+}
+
+namespace {
+
+bool sharesBuffer(const QString &part, const QString &whole)
+{
+    const char16_t *partData = QStringView(part).utf16();
+    const char16_t *wholeData = QStringView(whole).utf16();
+    return partData >= wholeData && partData + part.size() <= wholeData + whole.size();
+}
+
+} // namespace
+
+// The text is held once: inside the search text, whether the item was built here or loaded.
+TEST(ClipboardItemMemory, TheTextIsPartOfTheSearchTextsBuffer)
+{
+    const QString text = QStringLiteral("Some words, ") + QString(1000, u'x');
+    ClipboardItem titled = textItem(text);
+    titled.title = QStringLiteral("Title");
+    titled = titled.refreshingSearchText({QStringLiteral("Work")});
+    EXPECT_EQ(titled.searchText, QStringLiteral("Title ") + text + QStringLiteral("  Work"));
+
+    const ClipboardItem cases[] = {
+        textItem(text),
+        titled,
+        *ClipboardItem::fromJson(textItem(text).toJson()),
+        *ClipboardItem::fromJson(titled.toJson()),
+    };
+    for (const ClipboardItem &item : cases) {
+        EXPECT_EQ(item.text, text);
+        EXPECT_TRUE(sharesBuffer(*item.text, item.searchText)) << item.searchText.left(20).toStdString();
+    }
+    EXPECT_EQ(*ClipboardItem::fromJson(titled.toJson()), titled);
+
+    // A search text written by another rule keeps both as they were.
+    QJsonObject older = titled.toJson();
+    older.insert(QLatin1String("searchText"), QStringLiteral("older rule"));
+    const ClipboardItem loaded = *ClipboardItem::fromJson(older);
+    EXPECT_EQ(loaded.text, text);
+    EXPECT_EQ(loaded.searchText, QStringLiteral("older rule"));
+}
+
+// A part shares the buffer of its text, outlives it, and is copied before anything writes to either.
+TEST(ClipboardItemMemory, ASharedPartBehavesAsItsOwnString)
+{
+    QString whole = QStringLiteral("first ") + QStringLiteral("second third");
+    QString part = sharedPart(whole, 6, 6);
+    EXPECT_EQ(part, QStringLiteral("second"));
+    EXPECT_TRUE(sharesBuffer(part, whole));
+
+    QString written = part;
+    written.append(u'!');
+    EXPECT_EQ(written, QStringLiteral("second!"));
+    EXPECT_EQ(whole, QStringLiteral("first second third"));
+    whole[6] = u'S';
+    EXPECT_EQ(part, QStringLiteral("second"));
+    EXPECT_EQ(whole, QStringLiteral("first Second third"));
+
+    whole = QString();
+    EXPECT_EQ(part, QStringLiteral("second")); // the buffer lives on with the part
+    part.append(QStringLiteral(" hand"));
+    EXPECT_EQ(part, QStringLiteral("second hand"));
+    EXPECT_EQ(QStringView(part).utf16()[part.size()], u'\0');
+
+    // A literal has no buffer to share: the part is a copy.
+    EXPECT_EQ(sharedPart(QStringLiteral("literal text"), 8, 4), QStringLiteral("text"));
 }

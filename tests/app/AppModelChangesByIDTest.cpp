@@ -1,0 +1,140 @@
+#include "AppModelTestSupport.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// The item changes a view hears of: "items" for itemsChanged, "changed(n, ...)" for itemsChangedByID.
+class ChangeLog
+{
+public:
+    explicit ChangeLog(AppModel &model)
+    {
+        QObject::connect(
+            &model, &AppModel::itemsChanged, &model, [this] { m_entries.append(QStringLiteral("items")); });
+        QObject::connect(&model, &AppModel::itemsChangedByID, &model, [this](const QSet<QUuid> &ids) {
+            QList<int> numbers;
+            for (const QUuid &id : ids)
+                numbers.append(testNumber(id));
+            std::sort(numbers.begin(), numbers.end());
+            QStringList texts;
+            for (const int n : numbers)
+                texts.append(QString::number(n));
+            m_entries.append(QStringLiteral("changed(%1)").arg(texts.join(QLatin1String(", "))));
+        });
+    }
+    QString take() { return std::exchange(m_entries, {}).join(QLatin1String(", ")); }
+
+private:
+    QStringList m_entries;
+};
+
+ClipboardItem withPreview(ClipboardItem item)
+{
+    item.linkPreviewDetails = LinkPreviewDetails {QStringLiteral("https://example.com"), QStringLiteral("Example"),
+        std::nullopt, std::nullopt, std::nullopt, testTime(100)};
+    return item;
+}
+
+} // namespace
+
+// Each operation on the items 5, 4, 3, 2, 1: what it reports by id, where, and what the list then shows.
+TEST(ModelChangesByID, EachOperationReportsTheItemsItChangedInPlace)
+{
+    const struct
+    {
+        const char *operation;
+        std::function<void(AppModel &)> run;
+        QString reports;
+        QList<int> visible;
+    } cases[] = {
+        {"insert", [](AppModel &m) { m.upsertItem(testItem(6)); }, QStringLiteral("items, items"), {6, 5, 4, 3, 2, 1}},
+        {"update", [](AppModel &m) { m.updateItem(testItem(3, QStringLiteral("edited"))); },
+            QStringLiteral("items, changed(3), items"), {5, 4, 3, 2, 1}},
+        {"update to the same value", [](AppModel &m) { m.updateItem(m.items().at(2)); }, QStringLiteral("items, items"),
+            {5, 4, 3, 2, 1}},
+        {"update of an item not loaded", [](AppModel &m) { m.updateItem(testItem(9)); }, QStringLiteral("items, items"),
+            {9, 5, 4, 3, 2, 1}},
+        {"repeated capture of a loaded item",
+            [](AppModel &m) {
+                ClipboardItem again = testItem(2);
+                again.copiedAt = testTime(10);
+                again.copyCount = 2;
+                m.upsertItem(again);
+            },
+            QStringLiteral("items, items, changed(2)"), {2, 5, 4, 3, 1}},
+        {"capture replacing the same content under another id",
+            [](AppModel &m) { m.upsertItem(testItem(7, QStringLiteral("item 3"))); }, QStringLiteral("items, items"),
+            {7, 5, 4, 2, 1}},
+        {"list replaced as a whole",
+            [](AppModel &m) {
+                m.setItems(
+                    {testItem(8), testItem(5), testItem(4, QStringLiteral("renamed")), testItem(3), testItem(2)});
+            },
+            QStringLiteral("items, changed(4)"), {8, 5, 4, 3, 2}},
+        {"same list again", [](AppModel &m) { m.setItems(m.items()); }, QStringLiteral("items"), {5, 4, 3, 2, 1}},
+        {"remove",
+            [](AppModel &m) {
+                m.removeItems({testId(2), testId(4)});
+            },
+            QStringLiteral("items"), {5, 3, 1}},
+        {"trim", [](AppModel &m) { m.trimItems(2); }, QStringLiteral("items"), {5, 4}},
+        {"batched link previews",
+            [](AppModel &m) {
+                m.applyItemUpdates(
+                    {withPreview(testItem(1)), withPreview(testItem(3)), testItem(5), withPreview(testItem(9))});
+            },
+            QStringLiteral("items, changed(1, 3)"), {9, 5, 4, 3, 2, 1}},
+    };
+    for (const auto &c : cases) {
+        AppModel model;
+        model.setItems(testItems(5));
+        ChangeLog log(model);
+        c.run(model);
+        EXPECT_EQ(log.take(), c.reports) << c.operation;
+        EXPECT_EQ(numbersOf(model.visibleItemIDs()), c.visible) << c.operation;
+    }
+}
+
+// The ids are what filteredItems() lists, and each looks up the loaded item of that id (the first of two), also
+// after the list has grown, shrunk and been reordered.
+TEST(ModelChangesByID, VisibleIDsAndLookupFollowTheList)
+{
+    AppModel model;
+    model.setItems(testItems(6));
+    const auto check = [&](const char *step) {
+        QList<QUuid> filtered;
+        for (const ClipboardItem &item : model.filteredItems())
+            filtered.append(item.id);
+        EXPECT_EQ(model.visibleItemIDs(), filtered) << step;
+        for (int n = 1; n <= 12; ++n) {
+            const auto first = std::find_if(model.items().cbegin(), model.items().cend(),
+                [&](const ClipboardItem &item) { return item.id == testId(n); });
+            const ClipboardItem *found = model.item(testId(n));
+            if (first == model.items().cend())
+                EXPECT_EQ(found, nullptr) << step << " " << n;
+            else
+                EXPECT_EQ(found, &*first) << step << " " << n;
+        }
+    };
+    check("loaded");
+    model.setSearchQuery(QStringLiteral("item 1"));
+    model.setHistorySortOption(HistorySortOption::firstCopyTime);
+    model.setHistorySortReversed(true);
+    check("searched, sorted");
+    model.upsertItem(testItem(10));
+    check("inserted");
+    model.removeItems({testId(3), testId(6)});
+    check("removed");
+    model.updateItem(testItem(2, QStringLiteral("item 12")));
+    check("updated");
+    // Two updates for an item that is not loaded both come back, the first in front.
+    model.applyItemUpdates({testItem(11, QStringLiteral("first")), testItem(11, QStringLiteral("second"))});
+    check("batch");
+    EXPECT_EQ(model.item(testId(11))->text, QStringLiteral("first"));
+    model.trimItems(3);
+    check("trimmed");
+    model.setSearchQuery(QString());
+    check("search cleared");
+}
