@@ -9,6 +9,7 @@
 // binary of another worktree, say).
 
 #include "PreferencesStore.h"
+#include "RunningProgram.h"
 #include "SQLiteHistoryStore.h"
 
 #include <QClipboard>
@@ -117,81 +118,41 @@ QString kilobyteText(int number)
 }
 
 // The program, started with a history of 5,000 items and the onboarding done. Ends with it.
-class RunningProgram
+// The program, started with a history of 5,000 items and the onboarding done. Ends with it.
+class IdleProgram
 {
 public:
-    RunningProgram()
+    IdleProgram()
     {
-        const QString supportDirectory
-            = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2");
-        QDir().mkpath(supportDirectory);
-        {
-            SQLiteHistoryStore store(supportDirectory);
-            QList<ClipboardItem> items;
-            const QDateTime now = QDateTime::currentDateTimeUtc();
-            for (int i = 0; i < storedItemCount; ++i)
-                items.append(storedItem(i, now));
-            if (!store.upsertItems(items)) {
-                m_failure = "could not fill the history";
-                return;
-            }
+        if (!seedHistory()) {
+            m_failure = "could not fill the history";
+            return;
         }
-        AppPreferences preferences;
-        preferences.hasCompletedOnboarding = true;
-        const QString settingsFile = QSettings(
-            QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-                                         .fileName();
-        PreferencesStore(settingsFile).save(preferences);
-
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
-        m_process.setProcessEnvironment(environment);
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
-            [this] { m_log += QString::fromUtf8(m_process.readAllStandardError()); });
-        m_process.start(programPath(), {});
-        if (!m_process.waitForStarted(10000)) {
+        m_program = std::make_unique<RunningProgram>(programPath(), environment);
+        if (!m_program->waitForStarted()) {
             m_failure = "the program did not start";
             return;
         }
-        if (!waitForLog(QStringLiteral("started with %1 items").arg(storedItemCount), 1, 30000)) {
+        if (!m_program->waitForLog(QStringLiteral("started with %1 items").arg(storedItemCount), 1, 30000)) {
             m_failure = "the program did not load its history";
             return;
         }
         settle();
     }
-
-    ~RunningProgram()
+    ~IdleProgram()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        ::kill(pid_t(m_process.processId()), SIGTERM);
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
+        if (m_program)
+            m_program->terminate(10000);
     }
 
     const char *failure() const { return m_failure; }
-    qint64 pid() const { return m_process.processId(); }
-    qsizetype logCount(const QString &text) const { return m_log.count(text); }
-
-    // Runs this process's event loop (it may own the clipboard) until the line is in the log `count` times.
+    qint64 pid() const { return m_program->processId(); }
+    qsizetype logCount(const QString &text) const { return m_program->log().count(text); }
     bool waitForLog(const QString &text, qsizetype count, int timeoutMs)
     {
-        QEventLoop loop;
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&m_process, &QProcess::readyReadStandardError, &loop, [&] {
-            if (m_log.count(text) >= count)
-                loop.quit();
-        });
-        QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
-        deadline.start(timeoutMs);
-        if (m_log.count(text) < count)
-            loop.exec();
-        return m_log.count(text) >= count;
+        return m_program->waitForLog(text, int(count), timeoutMs);
     }
 
     void settle()
@@ -202,18 +163,40 @@ public:
     }
 
 private:
-    QProcess m_process;
-    QString m_log;
+    static bool seedHistory()
+    {
+        const QString supportDirectory
+            = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2");
+        QDir().mkpath(supportDirectory);
+        {
+            SQLiteHistoryStore store(supportDirectory);
+            QList<ClipboardItem> items;
+            const QDateTime now = QDateTime::currentDateTimeUtc();
+            for (int i = 0; i < storedItemCount; ++i)
+                items.append(storedItem(i, now));
+            if (!store.upsertItems(items))
+                return false;
+        }
+        AppPreferences preferences;
+        preferences.hasCompletedOnboarding = true;
+        const QString settingsFile = QSettings(
+            QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+                                         .fileName();
+        PreferencesStore(settingsFile).save(preferences);
+        return true;
+    }
+
+    std::unique_ptr<RunningProgram> m_program;
     const char *m_failure = nullptr;
 };
 
-std::unique_ptr<RunningProgram> runningProgram;
+std::unique_ptr<IdleProgram> runningProgram;
 
 // Started by the first benchmark that needs it, ended before the application object goes.
-RunningProgram &program()
+IdleProgram &program()
 {
     if (!runningProgram) {
-        runningProgram = std::make_unique<RunningProgram>();
+        runningProgram = std::make_unique<IdleProgram>();
         qAddPostRoutine([] { runningProgram.reset(); });
     }
     return *runningProgram;
@@ -223,7 +206,7 @@ RunningProgram &program()
 // meanwhile, so that nothing of it disturbs the figures.
 void measureIdle(benchmark::State &state)
 {
-    RunningProgram &running = program();
+    IdleProgram &running = program();
     if (running.failure()) {
         state.SkipWithError(running.failure());
         return;
@@ -268,7 +251,7 @@ BENCHMARK(BM_IdleAfterStart)->UseManualTime()->Unit(benchmark::kSecond)->Iterati
 // From taking the clipboard with a 1 KB text to the program's word that the item is stored.
 void BM_CopyToStoredItem(benchmark::State &state)
 {
-    RunningProgram &running = program();
+    IdleProgram &running = program();
     if (running.failure()) {
         state.SkipWithError(running.failure());
         return;
