@@ -7,6 +7,7 @@
 #include "AppModel.h"
 #include "CaseFoldedText.h"
 #include "MemoryTuning.h"
+#include "SyntheticText.h"
 
 #include <QRandomGenerator>
 
@@ -26,34 +27,16 @@ const bool allocatorTuned = [] {
 
 const QString rareWord = QStringLiteral("Quetzalcoatl");
 
-QString makeText(QRandomGenerator &random, const QStringList &words, qsizetype length)
-{
-    QString text;
-    text.reserve(length + 16);
-    while (text.size() < length) {
-        text += words.at(random.bounded(words.size()));
-        text += random.bounded(12) == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
-    }
-    text.truncate(length);
-    return text;
-}
-
 // A history of mixed kinds: most texts short (50 to 300 bytes), some longer (to 2 KB), a few long (to 20 KB),
 // three of 5 MB; links, e-mail addresses, colours, images and files; tags, favourites, source applications and
 // copy sequences here and there. The same count always gives the same history.
 QList<ClipboardItem> makeHistory(int count)
 {
     QRandomGenerator random {quint32(count)};
-    QStringList words;
     const QStringList syllables
         = {u"ka"_qs, u"lo"_qs, u"mi"_qs, u"ne"_qs, u"su"_qs, u"ta"_qs, u"ver"_qs, u"dré"_qs, u"ü"_qs, u"Sch"_qs,
             u"ph"_qs, u"or"_qs, u"ix"_qs, u"ja"_qs, u"bel"_qs, u"go"_qs, u"ri"_qs, u"Qu"_qs, u"wy"_qs, u"em"_qs};
-    for (int i = 0; i < 3000; ++i) {
-        QString word;
-        for (int s = random.bounded(1, 4); s > 0; --s)
-            word += syllables.at(random.bounded(syllables.size()));
-        words.append(word);
-    }
+    const QStringList words = syntheticWords(random, syllables);
     const QStringList applications
         = {u"Firefox"_qs, u"Terminal"_qs, u"Text Editor"_qs, u"Files"_qs, u"Thunderbird"_qs, u"LibreOffice Writer"_qs,
             u"Kate"_qs, u"Konsole"_qs, u"Chromium"_qs, u"GIMP"_qs, u"Inkscape"_qs, u"Évolution"_qs};
@@ -86,7 +69,7 @@ QList<ClipboardItem> makeHistory(int count)
                                          : random.bounded(2048, 20480);
             if (i < 3)
                 length = 5 * 1024 * 1024;
-            item.text = makeText(random, words, length);
+            item.text = syntheticText(random, words, length);
             if (item.kind == ClipboardKind::richText)
                 item.html = u"<p>"_qs + *item.text + u"</p>"_qs;
         } else if (kind < 70) {
@@ -104,7 +87,8 @@ QList<ClipboardItem> makeHistory(int count)
             item.kind = ClipboardKind::image;
             item.assetPath = u"/tmp/varnisto-bench/Images/"_qs + QString::number(i) + u".png"_qs;
             // Recognised text; images without any share one content key and would replace one another.
-            item.text = u"Screenshot "_qs + QString::number(i) + u' ' + makeText(random, words, random.bounded(0, 200));
+            item.text
+                = u"Screenshot "_qs + QString::number(i) + u' ' + syntheticText(random, words, random.bounded(0, 200));
         } else {
             item.kind = ClipboardKind::file;
             const QStringList extensions = {u"png"_qs, u"pdf"_qs, u"txt"_qs, u"jpg"_qs, u"odt"_qs};
@@ -252,7 +236,7 @@ void BM_FilteredRareQueryWithAHugeText(benchmark::State &state)
         ClipboardItem huge = items.at(3);
         QRandomGenerator random(1);
         const QStringList words = {u"Alpha"_qs, u"beta"_qs, u"Gamma"_qs, u"delta"_qs};
-        huge.text = makeText(random, words, CaseFoldedText::foldWhileSearchingAbove + 4 * 1024 * 1024);
+        huge.text = syntheticText(random, words, CaseFoldedText::foldWhileSearchingAbove + 4 * 1024 * 1024);
         items[3] = huge.refreshingSearchText({});
         model.setItems(items);
     }

@@ -8,6 +8,7 @@
 #include "HistoryRowHeights.h"
 #include "HistoryTableRow.h"
 #include "MemoryTuning.h"
+#include "SyntheticText.h"
 
 #include <QDir>
 #include <QImage>
@@ -26,18 +27,6 @@ const bool allocatorTuned = [] {
 }();
 
 constexpr qreal tableWidth = 480;
-
-QString makeText(QRandomGenerator &random, const QStringList &words, qsizetype length)
-{
-    QString text;
-    text.reserve(length + 16);
-    while (text.size() < length) {
-        text += words.at(random.bounded(words.size()));
-        text += random.bounded(12) == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
-    }
-    text.truncate(length);
-    return text;
-}
 
 // Forty small pictures of different sizes that the image and file items point at.
 const QStringList &pictures()
@@ -63,15 +52,9 @@ const QStringList &pictures()
 QList<ClipboardItem> makeHistory(int count)
 {
     QRandomGenerator random {quint32(count)};
-    QStringList words;
     const QStringList syllables = {u"ka"_qs, u"lo"_qs, u"mi"_qs, u"ne"_qs, u"su"_qs, u"ta"_qs, u"ver"_qs, u"dré"_qs,
         u"ü"_qs, u"Sch"_qs, u"ph"_qs, u"or"_qs, u"ix"_qs, u"ja"_qs, u"bel"_qs, u"go"_qs, u"ri"_qs, u"Qu"_qs};
-    for (int i = 0; i < 3000; ++i) {
-        QString word;
-        for (int s = random.bounded(1, 4); s > 0; --s)
-            word += syllables.at(random.bounded(syllables.size()));
-        words.append(word);
-    }
+    const QStringList words = syntheticWords(random, syllables);
     const QStringList &images = pictures();
 
     const QDateTime now = QDateTime::currentDateTimeUtc();
@@ -97,7 +80,7 @@ QList<ClipboardItem> makeHistory(int count)
             const qsizetype length = band < 80 ? random.bounded(10, 300)
                 : band < 97                    ? random.bounded(300, 2048)
                                                : random.bounded(2048, 20480);
-            item.text = makeText(random, words, length);
+            item.text = syntheticText(random, words, length);
             if (item.kind == ClipboardKind::richText)
                 item.html = u"<p>"_qs + *item.text + u"</p>"_qs;
         } else if (kind < 70) {
@@ -106,7 +89,7 @@ QList<ClipboardItem> makeHistory(int count)
                 = u"https://"_qs + words.at(random.bounded(words.size())) + u".example.org/"_qs + QString::number(i);
             if (random.bounded(2) == 0)
                 item.linkPreviewDetails = LinkPreviewDetails {*item.text, words.at(random.bounded(words.size())),
-                    makeText(random, words, 80), images.at(random.bounded(images.size())), {}, now};
+                    syntheticText(random, words, 80), images.at(random.bounded(images.size())), {}, now};
         } else if (kind < 75) {
             item.kind = ClipboardKind::email;
             item.text = words.at(random.bounded(words.size())) + u"@example.org"_qs;
