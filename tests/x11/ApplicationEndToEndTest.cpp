@@ -5,6 +5,7 @@
 #include "PreferencesStore.h"
 #include "SQLiteHistoryStore.h"
 
+#include "DesktopQueries.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -18,31 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::optional<QString> commandOutput(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(5000) || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-// The id of the visible window with that title.
-std::optional<QString> visibleWindow(const QString &title)
-{
-    const auto found = commandOutput(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-            QLatin1Char('^') + title + QLatin1Char('$')});
-    if (!found || found->isEmpty())
-        return std::nullopt;
-    return found->split(QLatin1Char('\n')).first();
-}
-
-std::optional<QString> activeWindow()
-{
-    return commandOutput(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
-}
 
 QStringList storedTexts(const QString &supportDirectory)
 {
@@ -97,8 +73,8 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
     // The hot key brings up the history window with the keyboard focus.
     ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
     std::optional<QString> historyWindow;
-    ASSERT_TRUE(
-        waitUntil([&] { return (historyWindow = visibleWindow(QStringLiteral("Clipboard History"))).has_value(); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
     ASSERT_TRUE(waitUntil([&] { return activeWindow() == historyWindow; }));
     const QString screenshot
         = QStringLiteral(VARNISTO_TEST_OUTPUT_DIRECTORY) + QStringLiteral("/ApplicationEndToEnd-history-window.png");
@@ -110,7 +86,7 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
     ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Return")}), 0);
     EXPECT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("third copy"); }, 10000))
         << qPrintable(receiver.text());
-    EXPECT_FALSE(visibleWindow(QStringLiteral("Clipboard History")));
+    EXPECT_FALSE(visibleWindowNamed(QStringLiteral("Clipboard History")));
 
     // SIGTERM: the program saves and ends normally.
     varnisto.terminate();

@@ -6,6 +6,7 @@
 #include "SingleInstance.h"
 #include "UserSettingsFile.h"
 
+#include "DesktopQueries.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
 
@@ -44,23 +45,6 @@ AppPreferences quietPreferences()
     return preferences;
 }
 
-std::optional<QString> commandOutput(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(5000) || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
-bool isWindowVisible(const QString &title)
-{
-    const auto found = commandOutput(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-            QLatin1Char('^') + title + QLatin1Char('$')});
-    return found && !found->isEmpty();
-}
-
 QStringList storedTexts()
 {
     SQLiteHistoryStore store(supportDirectory());
@@ -89,13 +73,13 @@ TEST(ApplicationInstance, ASecondStartShowsTheRunningCopysHistoryWindowAndEnds)
 
     RunningVarnisto first(bus.environment());
     ASSERT_TRUE(first.waitForLog(QStringLiteral("started with 0 items")));
-    EXPECT_FALSE(isWindowVisible(QStringLiteral("Clipboard History")));
+    EXPECT_FALSE(visibleWindowNamed(QStringLiteral("Clipboard History")).has_value());
 
     RunningVarnisto second(bus.environment());
     ASSERT_TRUE(second.waitForFinished());
     EXPECT_TRUE(second.exitedWith(0)) << second.process().exitCode();
     EXPECT_FALSE(second.log().contains(QStringLiteral("started with"))) << "the second copy never starts up";
-    EXPECT_TRUE(waitUntil([] { return isWindowVisible(QStringLiteral("Clipboard History")); }));
+    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Clipboard History")).has_value(); }));
 
     // One copy captures: one copy, one row.
     std::unique_ptr<XclipCopy> owner;
@@ -156,7 +140,7 @@ TEST(ApplicationInstance, ASettingsFileThatIsAFifoIsNeitherReadNorReplaced)
         + QStringLiteral(" is not a regular file. Varnisto starts with the default settings and does not save them.")))
         << qPrintable(varnisto.log());
     // The defaults: a first start, which welcomes the user.
-    EXPECT_TRUE(waitUntil([] { return isWindowVisible(QStringLiteral("Varnisto")); }));
+    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Varnisto")).has_value(); }));
 
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());

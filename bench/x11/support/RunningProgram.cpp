@@ -1,5 +1,7 @@
 #include "RunningProgram.h"
 
+#include "DesktopQueries.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -26,26 +28,7 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
     return true;
 }
 
-std::optional<QString> commandOutput(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
-}
-
 } // namespace
-
-std::optional<QString> visibleWindowNamed(const QString &title)
-{
-    const auto found = commandOutput(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-            QLatin1Char('^') + title + QLatin1Char('$')});
-    if (!found || found->isEmpty())
-        return std::nullopt;
-    return found->split(QLatin1Char('\n')).first();
-}
 
 RunningProgram::RunningProgram(const QString &program, const QProcessEnvironment &environment)
 {
@@ -145,7 +128,7 @@ bool RunningProgram::openHistoryWindow(const QString &title, int timeoutMs)
         [&] {
             if (!window)
                 window = visibleWindowNamed(title);
-            return window && commandOutput(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) == window;
+            return window && activeWindow() == window;
         },
         timeoutMs);
 }

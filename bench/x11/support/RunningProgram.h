@@ -4,6 +4,8 @@
 // gives each program fresh ones), its error output collected as it comes, its resident memory read from /proc, its
 // history window opened with the global hot key the way a user does. Killed when it goes out of scope.
 
+#include "DesktopQueries.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -44,6 +46,3 @@ private:
     QProcess m_process;
     QString m_log;
 };
-
-// The id of the visible window with exactly this title, as xdotool finds it.
-std::optional<QString> visibleWindowNamed(const QString &title);
