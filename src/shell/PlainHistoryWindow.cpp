@@ -2,16 +2,16 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "History.h"
+#include "HistoryTableView.h"
 #include "Localization.h"
 #include "TextUtilities.h"
 #include "WindowActivation.h"
 #include "WindowFrame.h"
 
 #include <QEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -33,15 +33,9 @@ PlainHistoryWindow::PlainHistoryWindow(AppModel &model, AppCoordinator &coordina
     m_searchField->setClearButtonEnabled(true);
     m_searchField->installEventFilter(this);
 
-    m_list = new QTreeWidget(m_panel.get());
-    m_list->setColumnCount(2);
-    m_list->setHeaderHidden(true);
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setFocusPolicy(Qt::NoFocus); // typing stays in the search field
-    m_list->header()->setStretchLastSection(false);
-    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_list = new History(m_panel.get());
+    m_list->setDelegate(this);
+    m_list->tableView().setFocusPolicy(Qt::NoFocus); // typing stays in the search field
 
     auto *layout = new QVBoxLayout(m_panel.get());
     layout->setContentsMargins(8, 8, 8, 8);
@@ -57,12 +51,6 @@ PlainHistoryWindow::PlainHistoryWindow(AppModel &model, AppCoordinator &coordina
         const QList<QUuid> visible = m_model.visibleItemIDs();
         m_coordinator.selectSingleItem(visible.isEmpty() ? std::nullopt : std::optional<QUuid>(visible.first()));
     });
-    connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
-        if (m_reloading || !current)
-            return;
-        m_coordinator.selectSingleItem(current->data(0, Qt::UserRole).toUuid());
-    });
-
     // The list follows whatever changes what it shows.
     connect(&m_model, &AppModel::itemsChanged, this, &PlainHistoryWindow::scheduleReload);
     connect(&m_model, &AppModel::tagsChanged, this, &PlainHistoryWindow::scheduleReload);
@@ -82,6 +70,7 @@ PlainHistoryWindow::PlainHistoryWindow(AppModel &model, AppCoordinator &coordina
 PlainHistoryWindow::~PlainHistoryWindow()
 {
     // Destroying a visible window closes and deactivates it: nothing of that is a user's action.
+    m_list->setDelegate(nullptr);
     m_panel->removeEventFilter(this);
     m_searchField->removeEventFilter(this);
 }
@@ -150,8 +139,10 @@ bool PlainHistoryWindow::isVisible() const
 QList<QUuid> PlainHistoryWindow::rowIDs() const
 {
     QList<QUuid> ids;
-    for (int row = 0; row < m_list->topLevelItemCount(); ++row)
-        ids.append(m_list->topLevelItem(row)->data(0, Qt::UserRole).toUuid());
+    for (const HistoryTableRow &row : m_list->tableRows()) {
+        if (const HistoryTableRow::Item *item = row.asItem())
+            ids.append(item->item.id);
+    }
     return ids;
 }
 
@@ -171,24 +162,19 @@ void PlainHistoryWindow::reload()
     if (m_searchField->text() != m_model.searchQuery())
         m_searchField->setText(m_model.searchQuery());
 
-    m_list->clear();
-    const std::optional<QUuid> selected = m_model.selectedItemID();
-    QTreeWidgetItem *current = nullptr;
-    for (const QUuid &id : m_model.visibleItemIDs()) {
-        const ClipboardItem *item = m_model.item(id);
-        auto *row = new QTreeWidgetItem(m_list);
-        // The title is cut to what one line can show; a custom title may still hold several lines.
-        const QString title = item->displayTitle();
-        const QStringView line = TextUtilities::firstLine(title);
-        row->setText(0, line.size() == title.size() ? title : line.toString());
-        row->setText(1, item->kind.title());
-        row->setData(0, Qt::UserRole, id);
-        if (selected == id)
-            current = row;
-    }
-    m_list->setCurrentItem(current);
-    if (current)
-        m_list->scrollToItem(current);
+    const AppPreferences &preferences = m_model.preferences();
+    HistoryUpdate update;
+    update.items = m_model.filteredItems();
+    update.availableTags = m_model.tags();
+    update.searchQuery = m_model.searchQuery();
+    update.showCommandNumberShortcut = preferences.showCommandNumberShortcut;
+    update.showPreviewForLinks = preferences.showPreviewForLinks;
+    update.pinFavoritesToTop = preferences.pinFavoritesToTop;
+    update.sectionDate = historySectionDate(m_model.historySortOption(), preferences.copySequenceModeEnabled);
+    update.selectedItemID = m_model.selectedItemID();
+    update.selectedItemIDs = m_model.selectedItemIDs();
+    update.fallbackSelection = [this](const ClipboardItem &item) { m_coordinator.selectSingleItem(item.id); };
+    m_list->update(std::move(update));
     m_reloading = false;
 }
 
@@ -256,4 +242,38 @@ bool PlainHistoryWindow::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
+}
+
+void PlainHistoryWindow::historySelectionDidChange(
+    const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem)
+{
+    if (m_reloading)
+        return;
+    QList<QUuid> order;
+    for (const ClipboardItem &item : itemsInSelectionOrder)
+        order.append(item.id);
+    m_model.setSelectedItemID(primaryItem ? std::optional<QUuid>(primaryItem->id) : std::nullopt);
+    m_model.setSelectedItemIDs(QSet<QUuid>(order.cbegin(), order.cend()));
+    m_model.setSelectedItemIDsInSelectionOrder(order);
+}
+
+void PlainHistoryWindow::historyDidDoubleClickItem(const ClipboardItem &item)
+{
+    m_coordinator.paste(item, m_coordinator.defaultPasteVariant(item));
+}
+
+void PlainHistoryWindow::historyNeedsLinkPreview(const ClipboardItem &item)
+{
+    m_coordinator.requestLinkPreviews(item);
+}
+
+void PlainHistoryWindow::historyPlaySound(SoundEffect effect)
+{
+    m_coordinator.playSound(effect);
+}
+
+void PlainHistoryWindow::historyForwardSearchKeyDown(const QKeyEvent &event)
+{
+    m_searchField->setFocus();
+    m_searchField->insert(event.text());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppWindows.h"
+#include "HistoryDelegate.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -11,14 +12,14 @@
 #include <optional>
 
 class QLineEdit;
-class QTreeWidget;
+class History;
 class QWidget;
 
 // A plain history window until the full one is built: a frameless tool window that stays on top, with a search
-// field over the list of the visible items (title and kind). Up and Down move the selection, Return pastes the
-// selected item into the application that was in front, Escape closes the window, and it hides when it loses the
-// focus while hideOnFocusLoss is on.
-class PlainHistoryWindow final : public QObject, public HistoryWindow
+// field over the history list. Up and Down move the selection, Return pastes the selected item into the
+// application that was in front, a double click pastes the clicked one, Escape closes the window, and it hides
+// when it loses the focus while hideOnFocusLoss is on.
+class PlainHistoryWindow final : public QObject, public HistoryWindow, private HistoryDelegate
 {
     Q_OBJECT
 
@@ -36,7 +37,7 @@ public:
 
     QWidget &panel() const { return *m_panel; }
     QLineEdit &searchField() const { return *m_searchField; }
-    QTreeWidget &list() const { return *m_list; }
+    History &list() const { return *m_list; }
     // The ids of the rows, top to bottom.
     QList<QUuid> rowIDs() const;
 
@@ -51,11 +52,20 @@ private:
     void hidePanel();
     std::optional<QUuid> selectedVisibleID() const;
 
+    void historySelectionDidChange(
+        const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem) override;
+    void historyDidClickItem(const ClipboardItem &) override { }
+    void historyDidDoubleClickItem(const ClipboardItem &item) override;
+    void historyContextMenu(QMenu &, const QList<ClipboardItem> &, const std::optional<ClipboardItem> &) override { }
+    void historyNeedsLinkPreview(const ClipboardItem &item) override;
+    void historyPlaySound(SoundEffect effect) override;
+    void historyForwardSearchKeyDown(const QKeyEvent &event) override;
+
     AppModel &m_model;
     AppCoordinator &m_coordinator;
     std::unique_ptr<QWidget> m_panel;
     QLineEdit *m_searchField = nullptr;
-    QTreeWidget *m_list = nullptr;
+    History *m_list = nullptr;
     QTimer m_reloadTimer;
     QDeadlineTimer m_ignoreFocusLossUntil;
     bool m_reloading = false;

@@ -1,5 +1,7 @@
 #include "CoordinatorTestSupport.h"
 
+#include "History.h"
+#include "HistoryTableView.h"
 #include "KeyboardCodes.h"
 #include "PlainHistoryWindow.h"
 #include "StandInWindows.h"
@@ -12,7 +14,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
 
 namespace {
 
@@ -34,10 +35,11 @@ struct StandInHarness
     QStringList rows() const
     {
         QStringList texts;
-        for (int row = 0; row < window->list().topLevelItemCount(); ++row) {
-            const QTreeWidgetItem *item = window->list().topLevelItem(row);
-            texts.append(item->text(0) + QStringLiteral(" / ") + item->text(1)
-                + (item == window->list().currentItem() ? QStringLiteral(" *") : QString()));
+        const QList<int> selected = window->list().tableView().selectedRows();
+        for (int row = 0; row < window->list().tableRows().size(); ++row) {
+            if (const HistoryTableRow::Item *item = window->list().tableRows().at(row).asItem())
+                texts.append(item->item.displayTitle() + QStringLiteral(" / ") + item->item.kind.title()
+                    + (selected.contains(row) ? QStringLiteral(" *") : QString()));
         }
         return texts;
     }

@@ -1,0 +1,592 @@
+#include "History.h"
+
+#include "EmptyHistory.h"
+#include "HistoryColors.h"
+#include "HistoryDelegate.h"
+#include "HistoryPreviewText.h"
+#include "HistoryRowDelegate.h"
+#include "HistoryTableView.h"
+#include "Localization.h"
+#include "TextUtilities.h"
+
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+History::History(QWidget *parent) : QWidget(parent)
+{
+    m_heightContext.textPreviewLineMetrics = [this](const ClipboardItem &item) { return textPreviewLineMetrics(item); };
+    m_emptyListView = new EmptyHistory(localized(QStringLiteral("No clipboard items")),
+        localized(QStringLiteral("Copy text, images, files, links, emails, or colors to build your history.")),
+        QStringLiteral("clipboard"), this);
+    m_emptySearchResultsView = new EmptyHistory(
+        localized(QStringLiteral("No results")), std::nullopt, QStringLiteral("magnifyingglass"), this);
+    setUpViews();
+}
+
+History::~History()
+{
+    // The table's notifications during destruction are nobody's selection.
+    m_isSyncingSelection = true;
+    m_delegate = nullptr;
+}
+
+void History::setUpViews()
+{
+    m_tableModel = new HistoryTableModel([this](int row) { return isSelectableRow(row); }, this);
+    m_tableModel->accessibleText = [this](int row) -> QString {
+        if (const ClipboardItem *item = itemAtRow(row))
+            return TextUtilities::firstLine(item->displayTitle()).toString();
+        if (row >= 0 && row < m_tableRows.size())
+            if (const auto *header = m_tableRows.at(row).asSectionHeader())
+                return header->title;
+        return QString();
+    };
+
+    m_tableView = new HistoryTableView(this);
+    m_tableView->setObjectName(QStringLiteral("HistoryItemColumn"));
+    m_tableView->setModel(m_tableModel);
+    m_rowDelegate = new HistoryRowDelegate(*this);
+    m_tableView->setItemDelegate(m_rowDelegate);
+    // The strip below the table shows the list's background.
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+
+    QPointer<History> self(this);
+    m_tableView->onWidthChange = [self] {
+        if (self)
+            self->tableWidthDidChange();
+    };
+    m_tableView->onPrepareContextMenu = [self](QMenu &menu) {
+        if (self)
+            self->prepareContextMenu(menu);
+    };
+    connect(m_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        std::optional<int> clicked = m_tableView->lastMouseDownRow;
+        m_tableView->lastMouseDownRow.reset();
+        handleTableSelectionChange(clicked);
+    });
+
+    m_emptySearchResultsView->hide();
+    m_emptyListView->show();
+    m_tableView->lower();
+}
+
+void History::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // The table reaches to 4 pixels above the bottom; the placeholders cover everything.
+    m_tableView->setGeometry(0, 0, width(), qMax(0, height() - bottomContentInset));
+    m_emptyListView->setGeometry(rect());
+    m_emptySearchResultsView->setGeometry(rect());
+}
+
+void History::setFilePreviewCache(FilePreviewCache *cache)
+{
+    m_filePreviewCache = cache;
+    m_heightContext.filePreviewCache = cache;
+}
+
+void History::update(HistoryUpdate update)
+{
+    QList<HistoryTableRow> newRows = buildTableRows(update.items, update.pinFavoritesToTop, update.sectionDate,
+        update.calendar.value_or(HistoryCalendar::current()));
+    const std::optional<QList<int>> removed = removedRowIndexes(m_tableRows, newRows);
+    const std::optional<QUuid> oldFirstItemID
+        = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
+
+    m_items = std::move(update.items);
+    m_availableTags = std::move(update.availableTags);
+    m_availableTagsByID.clear();
+    for (const Tag &tag : std::as_const(m_availableTags))
+        m_availableTagsByID.insert(tag.id, tag);
+    m_searchQuery = std::move(update.searchQuery);
+    m_showCommandNumberShortcut = update.showCommandNumberShortcut;
+    m_showPreviewForLinks = update.showPreviewForLinks;
+    m_tableRows = std::move(newRows);
+    rebuildRowIndex();
+
+    m_heightContext.showCommandNumberShortcut = m_showCommandNumberShortcut;
+    m_heightContext.showPreviewForLinks = m_showPreviewForLinks;
+    m_heightContext.availableTagIDs = QSet<qint64>(m_availableTagsByID.keyBegin(), m_availableTagsByID.keyEnd());
+
+    // Heights and measured lines of items that are gone are of no more use.
+    QSet<QUuid> ids;
+    ids.reserve(m_items.size());
+    for (const ClipboardItem &item : std::as_const(m_items))
+        ids.insert(item.id);
+    m_rowHeightCache.retainItems(ids);
+    m_textPreviewLineMetricsCache.removeIf([&](const auto &entry) { return !ids.contains(entry.key()); });
+    m_linkPreviewsAskedFor.clear();
+
+    // A new first item scrolls the list to it; anything else keeps the scroll position.
+    const std::optional<QUuid> newFirstItemID
+        = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
+    const int scrollPosition = m_tableView->verticalScrollBar()->value();
+
+    m_isSyncingSelection = true;
+    if (removed) {
+        // Highest range first, so that the rows below keep their numbers until they are taken out.
+        const QList<int> &rows = *removed;
+        for (qsizetype end = rows.size() - 1; end >= 0;) {
+            qsizetype start = end;
+            while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
+                --start;
+            m_tableModel->removeRowRange(rows.at(start), rows.at(end));
+            end = start - 1;
+        }
+        // The first nine item rows carry the quick-paste numbers, which follow the item index.
+        const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount);
+        if (!numbered.isEmpty())
+            m_tableModel->rowsChanged(numbered.first(), numbered.last());
+    } else {
+        const QList<int> selected = m_tableView->selectedRows();
+        m_tableModel->reset(int(m_tableRows.size()));
+        // A reload keeps the selected rows, as far as they still exist, until the wanted selection is applied.
+        QList<int> kept;
+        for (int row : selected) {
+            if (isSelectableRow(row))
+                kept.append(row);
+        }
+        m_tableView->selectRows(kept);
+    }
+    m_tableView->layOutRowsNow();
+    if (newFirstItemID == oldFirstItemID)
+        m_tableView->verticalScrollBar()->setValue(scrollPosition);
+    m_isSyncingSelection = false;
+
+    updatePlaceholders();
+    selectItems(update.selectedItemID, update.selectedItemIDs, update.fallbackSelection);
+    if (newFirstItemID != oldFirstItemID && m_firstItemRow >= 0)
+        scheduleScrollRowIntoView(m_firstItemRow);
+}
+
+void History::updatePlaceholders()
+{
+    const bool searchIsBlank = TextUtilities::isBlank(m_searchQuery);
+    m_emptyListView->setVisible(m_items.isEmpty() && searchIsBlank);
+    m_emptySearchResultsView->setVisible(m_items.isEmpty() && !searchIsBlank);
+}
+
+void History::rebuildRowIndex()
+{
+    m_rowOfItem.clear();
+    m_rowOfItem.reserve(m_tableRows.size());
+    m_firstItemRow = -1;
+    m_lastItemRow = -1;
+    for (int row = 0; row < m_tableRows.size(); ++row) {
+        if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem()) {
+            m_rowOfItem.insert(itemRow->item.id, row);
+            if (m_firstItemRow < 0)
+                m_firstItemRow = row;
+            m_lastItemRow = row;
+        }
+    }
+}
+
+std::optional<QList<int>> History::removedRowIndexes(
+    const QList<HistoryTableRow> &oldRows, const QList<HistoryTableRow> &newRows)
+{
+    if (newRows.size() >= oldRows.size())
+        return std::nullopt;
+    QList<int> removed;
+    qsizetype j = 0;
+    for (qsizetype i = 0; i < oldRows.size(); ++i) {
+        if (j < newRows.size() && oldRows.at(i).identity() == newRows.at(j).identity())
+            ++j;
+        else
+            removed.append(int(i));
+    }
+    if (j == newRows.size() && oldRows.size() - removed.size() == newRows.size() && !removed.isEmpty())
+        return removed;
+    return std::nullopt;
+}
+
+QList<int> History::firstItemRowIndexes(int n) const
+{
+    QList<int> rows;
+    if (n < 1)
+        return rows;
+    for (int row = 0; row < m_tableRows.size() && rows.size() < n; ++row) {
+        if (m_tableRows.at(row).isItem())
+            rows.append(row);
+    }
+    return rows;
+}
+
+std::optional<HistoryTextPreviewLineMetrics> History::textPreviewLineMetrics(const ClipboardItem &item)
+{
+    if (item.kind != ClipboardKind::text && item.kind != ClipboardKind::richText)
+        return std::nullopt;
+    const QString contentKey = item.contentKey();
+    const auto cached = m_textPreviewLineMetricsCache.constFind(item.id);
+    if (cached != m_textPreviewLineMetricsCache.constEnd() && cached->contentKey == contentKey)
+        return cached->metrics;
+    HistoryTextPreviewLineMetrics metrics
+        = m_rowHeightCache.metrics().measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
+    m_textPreviewLineMetricsCache.insert(item.id, MeasuredLines {contentKey, metrics});
+    return metrics;
+}
+
+qreal History::rowHeight(int row)
+{
+    return m_rowHeightCache.rowHeight(m_tableRows, row, m_tableView->tableWidth(), m_heightContext);
+}
+
+bool History::isSelectableRow(int row) const
+{
+    return row >= 0 && row < m_tableRows.size() && m_tableRows.at(row).isItem();
+}
+
+const ClipboardItem *History::itemAtRow(int row) const
+{
+    if (row < 0 || row >= m_tableRows.size())
+        return nullptr;
+    const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
+    return itemRow ? &itemRow->item : nullptr;
+}
+
+HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
+{
+    HistoryItemRowConfiguration configuration;
+    if (row < 0 || row >= m_tableRows.size())
+        return configuration;
+    const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
+    if (!itemRow)
+        return configuration;
+    if (m_showCommandNumberShortcut && itemRow->itemIndex < quickPasteRowCount)
+        configuration.quickPasteIndex = itemRow->itemIndex + 1;
+    for (const qint64 tagID : itemRow->item.tags) {
+        const auto tag = m_availableTagsByID.constFind(tagID);
+        if (tag != m_availableTagsByID.constEnd())
+            configuration.tags.append(*tag);
+    }
+    configuration.tableWidth = m_tableView->tableWidth();
+    configuration.searchQuery = m_searchQuery;
+    configuration.showsLinkPreview = m_showPreviewForLinks;
+    configuration.filePreviewCache = m_filePreviewCache;
+    const QItemSelectionModel *selection = m_tableView->selectionModel();
+    configuration.isSelected = selection->isRowSelected(row, QModelIndex());
+    if (m_isKeyboardMultipleSelectionMode || selection->selectedRows().size() > 1) {
+        const qsizetype position = m_selectionOrderIDs.indexOf(itemRow->item.id);
+        if (position >= 0)
+            configuration.selectionOrderNumber = int(position) + 1;
+        configuration.showsSelectionOrderPlaceholder = true;
+    }
+    return configuration;
+}
+
+void History::askForLinkPreviewIfNeeded(int row)
+{
+    const ClipboardItem *item = itemAtRow(row);
+    if (!item || !m_showPreviewForLinks || item->kind != ClipboardKind::link || item->linkPreviewDetails || !m_delegate)
+        return;
+    // Asked once each time the list is reloaded, not on every repaint.
+    if (m_linkPreviewsAskedFor.contains(item->id))
+        return;
+    m_linkPreviewsAskedFor.insert(item->id);
+    m_delegate->historyNeedsLinkPreview(*item);
+}
+
+void History::tableWidthDidChange()
+{
+    m_rowHeightCache.clear();
+    QList<int> multiFileRows;
+    for (int row : m_tableView->rowsInVisibleRect()) {
+        const ClipboardItem *item = itemAtRow(row);
+        if (item && item->kind == ClipboardKind::file && item->filePaths.size() >= 2)
+            multiFileRows.append(row);
+    }
+    for (int row : std::as_const(multiFileRows))
+        m_tableModel->rowsChanged(row, row);
+}
+
+void History::reloadVisibleFileRows()
+{
+    QList<int> rows;
+    QSet<QUuid> ids;
+    for (int row : m_tableView->rowsInVisibleRect()) {
+        const ClipboardItem *item = itemAtRow(row);
+        if (item && item->kind == ClipboardKind::file) {
+            rows.append(row);
+            ids.insert(item->id);
+        }
+    }
+    if (rows.isEmpty())
+        return;
+    m_rowHeightCache.removeItems(ids);
+    for (int row : std::as_const(rows))
+        m_tableModel->rowsChanged(row, row);
+    m_tableView->relayOutRows();
+}
+
+QList<int> History::rowIndexesOfItems(const QSet<QUuid> &ids) const
+{
+    QList<int> rows;
+    rows.reserve(ids.size());
+    for (const QUuid &id : ids) {
+        const auto found = m_rowOfItem.constFind(id);
+        if (found != m_rowOfItem.constEnd())
+            rows.append(*found);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+std::optional<int> History::rowIndexOfItem(const QUuid &id) const
+{
+    const auto found = m_rowOfItem.constFind(id);
+    return found == m_rowOfItem.constEnd() ? std::nullopt : std::optional<int>(*found);
+}
+
+int History::firstItemRow() const
+{
+    return m_firstItemRow;
+}
+
+int History::lastItemRow() const
+{
+    return m_lastItemRow;
+}
+
+void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet<QUuid> &selectedItemIDs,
+    const std::function<void(const ClipboardItem &)> &fallbackSelection)
+{
+    if (m_isSyncingSelection)
+        return;
+    QSet<QUuid> wanted = selectedItemIDs;
+    if (wanted.isEmpty() && selectedItemID)
+        wanted.insert(*selectedItemID);
+    const QList<int> rows = rowIndexesOfItems(wanted);
+
+    if (rows.isEmpty() && !m_items.isEmpty()) {
+        if (fallbackSelection)
+            fallbackSelection(m_items.first());
+        return;
+    }
+    if (rows.isEmpty()) {
+        m_isSyncingSelection = true;
+        m_selectionAnchorRow.reset();
+        m_selectionLeadRow.reset();
+        m_selectionOrderIDs.clear();
+        m_tableView->clearSelection();
+        m_isSyncingSelection = false;
+    } else {
+        std::optional<int> lead = selectedItemID ? rowIndexOfItem(*selectedItemID) : std::nullopt;
+        if (!lead)
+            lead = rows.first();
+        if (m_tableView->selectedRows() != rows) {
+            m_isSyncingSelection = true;
+            m_tableView->selectRows(rows);
+            m_isSyncingSelection = false;
+            m_selectionAnchorRow = lead;
+            m_selectionLeadRow = lead;
+            m_selectionOrderIDs = computeSelectionOrder(rows, lead);
+            scheduleScrollRowIntoView(*lead);
+        } else if (*lead == m_firstItemRow || m_selectionLeadRow != lead) {
+            // An unchanged selection keeps the scroll position, also on the first item: the list scrolls to the
+            // top only for a new first item (see update()).
+            m_selectionAnchorRow = lead;
+            m_selectionLeadRow = lead;
+        }
+    }
+    // Joined shapes and order numbers follow the selection.
+    m_tableView->viewport()->update();
+}
+
+QList<QUuid> History::computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const
+{
+    QList<int> rows;
+    for (int row : selectedRows) {
+        if (isSelectableRow(row))
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    QSet<QUuid> selectedIDs;
+    for (int row : std::as_const(rows))
+        selectedIDs.insert(itemAtRow(row)->id);
+
+    QList<QUuid> order;
+    QSet<QUuid> taken;
+    for (const QUuid &id : m_selectionOrderIDs) {
+        if (selectedIDs.contains(id) && !taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    if (leadRow && std::binary_search(rows.cbegin(), rows.cend(), *leadRow)) {
+        const QUuid &id = itemAtRow(*leadRow)->id;
+        if (!taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    for (int row : std::as_const(rows)) {
+        const QUuid &id = itemAtRow(row)->id;
+        if (!taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    return order;
+}
+
+QList<ClipboardItem> History::selectedItemsInRowOrder() const
+{
+    QList<ClipboardItem> selected;
+    for (int row : m_tableView->selectedRows()) {
+        if (const ClipboardItem *item = itemAtRow(row))
+            selected.append(*item);
+    }
+    return selected;
+}
+
+void History::handleTableSelectionChange(std::optional<int> clickedRow)
+{
+    if (m_isSyncingSelection)
+        return;
+    m_isKeyboardMultipleSelectionMode = false;
+    const QList<int> selected = m_tableView->selectedRows();
+    std::optional<int> lead;
+    if (clickedRow && selected.contains(*clickedRow))
+        lead = clickedRow;
+    else if (!selected.isEmpty())
+        lead = selected.first();
+    m_selectionAnchorRow = lead;
+    m_selectionLeadRow = lead;
+    syncSelectionFromTable(lead);
+}
+
+void History::syncSelectionFromTable(std::optional<int> leadRow)
+{
+    m_tableView->viewport()->update();
+    const QList<ClipboardItem> selected = selectedItemsInRowOrder();
+    QHash<QUuid, const ClipboardItem *> byID;
+    for (const ClipboardItem &item : selected)
+        byID.insert(item.id, &item);
+    m_selectionOrderIDs = computeSelectionOrder(m_tableView->selectedRows(), leadRow);
+
+    QList<ClipboardItem> ordered;
+    for (const QUuid &id : std::as_const(m_selectionOrderIDs)) {
+        if (const ClipboardItem *item = byID.value(id))
+            ordered.append(*item);
+    }
+    std::optional<ClipboardItem> primary;
+    if (leadRow && itemAtRow(*leadRow))
+        primary = *itemAtRow(*leadRow);
+    else if (!ordered.isEmpty())
+        primary = ordered.first();
+    if (m_delegate)
+        m_delegate->historySelectionDidChange(ordered, primary);
+}
+
+void History::prepareContextMenu(QMenu &menu)
+{
+    menu.clear();
+    int row = m_tableView->contextualMenuRow.value_or(-1);
+    if (row < 0)
+        row = m_tableView->selectedRow();
+    if (!isSelectableRow(row))
+        return;
+    if (!m_tableView->selectionModel()->isRowSelected(row, QModelIndex())) {
+        // The table reports this one as the user's selection.
+        m_tableView->selectRows({row});
+    }
+    if (!m_delegate)
+        return;
+    const QList<ClipboardItem> items = selectedItemsInRowOrder();
+    std::optional<ClipboardItem> clicked;
+    const QUuid &rowID = itemAtRow(row)->id;
+    for (const ClipboardItem &item : items) {
+        if (item.id == rowID) {
+            clicked = item;
+            break;
+        }
+    }
+    if (!clicked && !items.isEmpty())
+        clicked = items.first();
+    m_delegate->historyContextMenu(menu, items, clicked);
+}
+
+void History::scrollRowIntoView(int row)
+{
+    if (row < 0 || row >= m_tableRows.size())
+        return;
+    if (row == m_firstItemRow) {
+        for (int header = 0; header < m_tableRows.size(); ++header) {
+            if (m_tableRows.at(header).isSectionHeader()) {
+                revealRow(header, true);
+                return;
+            }
+        }
+    }
+    if (row == m_lastItemRow) {
+        revealRow(row, false);
+        return;
+    }
+    m_tableView->scrollTo(m_tableModel->index(row), QAbstractItemView::EnsureVisible);
+}
+
+void History::revealRow(int row, bool preferTop)
+{
+    m_tableView->layOutRowsNow();
+    const QRect rect = m_tableView->rectOfRow(row);
+    if (rect.isEmpty()) {
+        if (row >= 0 && row < m_tableModel->rowCount())
+            m_tableView->scrollTo(m_tableModel->index(row), QAbstractItemView::EnsureVisible);
+        return;
+    }
+    // The viewport stops above the bottom inset already, so the band is the whole viewport.
+    QScrollBar &scrollBar = *m_tableView->verticalScrollBar();
+    const int visibleHeight = qMax(m_tableView->viewport()->height(), 0);
+    const int bandTop = scrollBar.value();
+    const int bandBottom = bandTop + visibleHeight;
+    const int lowest = 0;
+    const int highest = qMax(scrollBar.maximum(), lowest);
+    const int rowTop = rect.top();
+    const int rowBottom = rect.top() + rect.height();
+    if (preferTop) {
+        if (rowTop < bandTop || rowBottom > bandBottom)
+            scrollBar.setValue(qMin(highest, qMax(rowTop, lowest)));
+    } else if (rowBottom > bandBottom) {
+        scrollBar.setValue(qMin(highest, qMax(rowBottom - visibleHeight, lowest)));
+    } else if (rowTop < bandTop) {
+        scrollBar.setValue(qMin(highest, qMax(rowTop, lowest)));
+    }
+}
+
+void History::scrollToTopIfFirstItemSelected()
+{
+    int row = -1;
+    if (m_isKeyboardMultipleSelectionMode) {
+        if (m_selectionLeadRow && isSelectableRow(*m_selectionLeadRow))
+            row = *m_selectionLeadRow;
+        else if (isSelectableRow(m_tableView->selectedRow()))
+            row = m_tableView->selectedRow();
+        else
+            row = m_firstItemRow >= 0 ? m_firstItemRow : 0;
+    } else {
+        row = m_tableView->selectedRow();
+        if (row < 0)
+            return;
+    }
+    if (row == m_firstItemRow)
+        scrollRowIntoView(row);
+}
+
+void History::scheduleScrollRowIntoView(int row)
+{
+    // Two turns later: the first lets the list finish its own layout, the second scrolls.
+    QPointer<History> self(this);
+    QTimer::singleShot(0, this, [self, row] {
+        QTimer::singleShot(0, self, [self, row] {
+            if (self && row < self->m_tableRows.size())
+                self->scrollRowIntoView(row);
+        });
+    });
+}

@@ -1,0 +1,177 @@
+#pragma once
+
+#include "ClipboardItem.h"
+#include "HistoryItemRowPainter.h"
+#include "HistoryRowHeights.h"
+#include "HistoryTableRow.h"
+#include "Tag.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class EmptyHistory;
+class FilePreviewCache;
+class HistoryDelegate;
+class HistoryTableModel;
+class HistoryTableView;
+class QMenu;
+class QStyledItemDelegate;
+
+// What the history list shows, handed over whole by its owner whenever any of it changes.
+struct HistoryUpdate
+{
+    QList<ClipboardItem> items; // the visible items in display order
+    QList<Tag> availableTags;
+    QString searchQuery;
+    bool showCommandNumberShortcut = true;
+    bool showPreviewForLinks = true;
+    bool pinFavoritesToTop = false;
+    HistorySectionDate sectionDate;
+    std::optional<QUuid> selectedItemID;
+    QSet<QUuid> selectedItemIDs;
+    // Makes the item the only selection, when the wanted selection names no row of the list.
+    std::function<void(const ClipboardItem &)> fallbackSelection;
+    // The calendar of the day sections; the system's when not given.
+    std::optional<HistoryCalendar> calendar;
+};
+
+// The history list: the visible items in day sections, each row as tall as its content needs, with a placeholder
+// when there is nothing to show. It is given everything it shows through update() and reports what the user does
+// to its delegate. An update that only takes rows out removes them in place and refreshes no more than the first
+// nine item rows; anything else reloads the list. The list keeps its scroll position unless the selection changed
+// or a new first item came in.
+class History final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int quickPasteRowCount = 9;
+    static constexpr int bottomContentInset = 4;
+
+    explicit History(QWidget *parent = nullptr);
+    ~History() override;
+
+    // Not owned. The delegate must outlive the list or be cleared first.
+    void setDelegate(HistoryDelegate *delegate) { m_delegate = delegate; }
+    void setFilePreviewCache(FilePreviewCache *cache);
+
+    using QWidget::update;
+    void update(HistoryUpdate update);
+
+    // The rows of the table now.
+    const QList<HistoryTableRow> &tableRows() const { return m_tableRows; }
+    const QList<ClipboardItem> &items() const { return m_items; }
+    const QString &searchQuery() const { return m_searchQuery; }
+
+    // Which rows an update took out when the new rows are exactly the old ones with some removed, order kept
+    // (greedy, by identity); nothing when the update did anything else.
+    static std::optional<QList<int>> removedRowIndexes(
+        const QList<HistoryTableRow> &oldRows, const QList<HistoryTableRow> &newRows);
+    // The first n item rows, headers skipped.
+    QList<int> firstItemRowIndexes(int n) const;
+
+    // The measured lines of a text or rich-text item's preview, kept per item while its content stays the same;
+    // nothing for other kinds.
+    std::optional<HistoryTextPreviewLineMetrics> textPreviewLineMetrics(const ClipboardItem &item);
+    // The height of a row at the table's width.
+    qreal rowHeight(int row);
+    bool isSelectableRow(int row) const;
+    // What an item row shows besides its item, now.
+    HistoryItemRowConfiguration itemRowConfiguration(int row) const;
+
+    // The table's width changed: every height is asked again, and visible rows of several files are refreshed.
+    void tableWidthDidChange();
+    // Refreshes the visible file rows with their heights (their files may have changed while hidden).
+    void reloadVisibleFileRows();
+
+    // Rows of the items, hashed by id.
+    QList<int> rowIndexesOfItems(const QSet<QUuid> &ids) const;
+    std::optional<int> rowIndexOfItem(const QUuid &id) const;
+
+    // Pushes the model's selection into the list; falls back to the first item when it names no row.
+    void selectItems(const std::optional<QUuid> &selectedItemID, const QSet<QUuid> &selectedItemIDs,
+        const std::function<void(const ClipboardItem &)> &fallbackSelection);
+
+    // Scrolling: the first item row brings the header above it into view, the last item row is shown whole above
+    // the bottom inset, other rows are scrolled just into view.
+    void scrollRowIntoView(int row);
+    void revealRow(int row, bool preferTop);
+    void scrollToTopIfFirstItemSelected();
+    // Scrolls the row into view two turns of the event loop later, once the list has laid out its rows.
+    void scheduleScrollRowIntoView(int row);
+
+    // The selection bookkeeping: the fixed and the moving end of a range, and the selected ids in the order they
+    // were selected.
+    std::optional<int> selectionAnchorRow() const { return m_selectionAnchorRow; }
+    std::optional<int> selectionLeadRow() const { return m_selectionLeadRow; }
+    const QList<QUuid> &selectionOrderIDs() const { return m_selectionOrderIDs; }
+    bool isKeyboardMultipleSelectionMode() const { return m_isKeyboardMultipleSelectionMode; }
+    bool isSyncingSelection() const { return m_isSyncingSelection; }
+    // The ids of the selected rows' items in the order of selection.
+    QList<QUuid> computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const;
+    QList<ClipboardItem> selectedItemsInRowOrder() const;
+
+    HistoryTableView &tableView() const { return *m_tableView; }
+    EmptyHistory &emptyListView() const { return *m_emptyListView; }
+    EmptyHistory &emptySearchResultsView() const { return *m_emptySearchResultsView; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void setUpViews();
+    void handleTableSelectionChange(std::optional<int> clickedRow);
+    void syncSelectionFromTable(std::optional<int> leadRow);
+    void prepareContextMenu(QMenu &menu);
+    void rebuildRowIndex();
+    void updatePlaceholders();
+    int firstItemRow() const;
+    int lastItemRow() const;
+    const ClipboardItem *itemAtRow(int row) const;
+    void askForLinkPreviewIfNeeded(int row);
+
+    HistoryDelegate *m_delegate = nullptr;
+    FilePreviewCache *m_filePreviewCache = nullptr;
+
+    QList<ClipboardItem> m_items;
+    QList<Tag> m_availableTags;
+    QHash<qint64, Tag> m_availableTagsByID;
+    QString m_searchQuery;
+    bool m_showCommandNumberShortcut = true;
+    bool m_showPreviewForLinks = true;
+    QList<HistoryTableRow> m_tableRows;
+    QHash<QUuid, int> m_rowOfItem;
+    int m_firstItemRow = -1;
+    int m_lastItemRow = -1;
+
+    HistoryRowHeights m_rowHeightCache;
+    HistoryRowHeightContext m_heightContext;
+    struct MeasuredLines
+    {
+        QString contentKey;
+        HistoryTextPreviewLineMetrics metrics;
+    };
+    QHash<QUuid, MeasuredLines> m_textPreviewLineMetricsCache;
+    QSet<QUuid> m_linkPreviewsAskedFor; // since the last update
+
+    std::optional<int> m_selectionAnchorRow;
+    std::optional<int> m_selectionLeadRow;
+    QList<QUuid> m_selectionOrderIDs;
+    bool m_isKeyboardMultipleSelectionMode = false;
+    bool m_isSyncingSelection = false;
+
+    HistoryTableModel *m_tableModel = nullptr;
+    HistoryTableView *m_tableView = nullptr;
+    QStyledItemDelegate *m_rowDelegate = nullptr;
+    EmptyHistory *m_emptyListView = nullptr;
+    EmptyHistory *m_emptySearchResultsView = nullptr;
+
+    friend class HistoryRowDelegate;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+class History;
+
+// Paints the history table's rows from the history view's state: a header's title, or an item row with the
+// painter of its kind. Row heights come from the history view's cache. The style's own item drawing (its
+// selection and focus rectangle) is never used.
+class HistoryRowDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    explicit HistoryRowDelegate(History &history);
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    History &m_history;
+};

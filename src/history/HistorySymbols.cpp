@@ -1,0 +1,92 @@
+#include "HistorySymbols.h"
+
+#include <QHash>
+#include <QPainter>
+
+namespace HistorySymbols {
+
+namespace {
+
+// Each symbol's icon, and the plain name that themes without symbolic icons may have instead.
+struct ThemeIcon
+{
+    const char *symbolic;
+    const char *plain;
+};
+
+const QHash<QString, ThemeIcon> &table()
+{
+    static const QHash<QString, ThemeIcon> icons {
+        {QStringLiteral("clipboard"), {"edit-paste-symbolic", "edit-paste"}},
+        {QStringLiteral("magnifyingglass"), {"system-search-symbolic", "system-search"}},
+        {QStringLiteral("star"), {"starred-symbolic", "starred"}},
+        {QStringLiteral("star.fill"), {"starred-symbolic", "starred"}},
+        {QStringLiteral("text.page"), {"text-x-generic-symbolic", "text-x-generic"}},
+        {QStringLiteral("richtext.page"), {"format-text-rich-symbolic", "x-office-document"}},
+        {QStringLiteral("link"), {"insert-link-symbolic", "insert-link"}},
+        {QStringLiteral("envelope"), {"mail-unread-symbolic", "mail-unread"}},
+        {QStringLiteral("paintpalette"), {"color-select-symbolic", "color-select"}},
+        {QStringLiteral("photo"), {"image-x-generic-symbolic", "image-x-generic"}},
+        {QStringLiteral("document"), {"x-office-document-symbolic", "x-office-document"}},
+        {QStringLiteral("document.on.document"), {"edit-copy-symbolic", "edit-copy"}},
+        {QStringLiteral("folder"), {"folder-symbolic", "folder"}},
+    };
+    return icons;
+}
+
+// Desktops without a theme of their own (and the test display) fall back to Adwaita, which Debian installs.
+void useInstalledThemeAsFallback()
+{
+    static const bool done = [] {
+        const QString current = QIcon::fallbackThemeName();
+        if (current.isEmpty() || current == QLatin1String("hicolor"))
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+} // namespace
+
+QString themeIconName(const QString &symbolName)
+{
+    const auto found = table().constFind(symbolName);
+    return found == table().constEnd() ? QString() : QString::fromLatin1(found->symbolic);
+}
+
+QIcon icon(const QString &symbolName)
+{
+    const auto found = table().constFind(symbolName);
+    if (found == table().constEnd())
+        return QIcon();
+    useInstalledThemeAsFallback();
+    const QIcon symbolic = QIcon::fromTheme(QString::fromLatin1(found->symbolic));
+    return symbolic.isNull() ? QIcon::fromTheme(QString::fromLatin1(found->plain)) : symbolic;
+}
+
+QPixmap tintedPixmap(const QString &symbolName, int size, const QColor &color, qreal devicePixelRatio)
+{
+    // Rows paint the same few symbols over and over: each is drawn once per size, colour and scale.
+    static QHash<QString, QPixmap> drawn;
+    const QString key = QStringLiteral("%1/%2/%3/%4").arg(symbolName).arg(size).arg(color.rgba()).arg(devicePixelRatio);
+    if (const auto found = drawn.constFind(key); found != drawn.constEnd())
+        return *found;
+    if (drawn.size() > 512)
+        drawn.clear();
+
+    const int pixels = qMax(1, qRound(size * devicePixelRatio));
+    QPixmap pixmap(pixels, pixels);
+    pixmap.fill(Qt::transparent);
+    const QIcon symbol = icon(symbolName);
+    if (!symbol.isNull()) {
+        QPainter painter(&pixmap);
+        symbol.paint(&painter, QRect(0, 0, pixels, pixels));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+        painter.fillRect(pixmap.rect(), color);
+    }
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    drawn.insert(key, pixmap);
+    return pixmap;
+}
+
+} // namespace HistorySymbols

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+// The symbols of the history windows by their names ("clipboard", "magnifyingglass", "star", "text.page", ...),
+// drawn from the desktop's icon theme through one table of freedesktop icon names, with the installed Adwaita
+// theme behind it so that they show under any desktop. Call on the GUI thread.
+namespace HistorySymbols {
+
+// The freedesktop icon name that stands for the symbol; empty for a name the table does not know.
+QString themeIconName(const QString &symbolName);
+// The symbol's icon from the theme; a null icon for an unknown name or when no theme has it.
+QIcon icon(const QString &symbolName);
+// The symbol drawn in one colour into a square of the size in pixels, for the device pixel ratio. A transparent
+// pixmap when the symbol has no icon.
+QPixmap tintedPixmap(const QString &symbolName, int size, const QColor &color, qreal devicePixelRatio);
+
+} // namespace HistorySymbols

@@ -1,0 +1,443 @@
+#include "AppModel.h"
+#include "EmptyHistory.h"
+#include "History.h"
+#include "HistoryDelegate.h"
+#include "HistoryItemRowPainter.h"
+#include "HistoryTableView.h"
+#include "PreviewImage.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QTimeZone zone(3600);
+const QDate today(2025, 3, 14);
+
+ClipboardItem textItem(int n, const QString &text, const QDateTime &copiedAt)
+{
+    ClipboardItem item;
+    item.id = QUuid::createUuidV5(QUuid(), QString::number(n));
+    item.kind = ClipboardKind::text;
+    item.text = text;
+    item.copiedAt = copiedAt;
+    item.firstCopiedAt = copiedAt;
+    return item.refreshingSearchText({});
+}
+
+QDateTime at(int daysAgo, int hour)
+{
+    return QDateTime(today.addDays(-daysAgo), QTime(hour, 0), zone).toUTC();
+}
+
+// Rows as text: "# title" for a header, the item's text for an item row.
+QStringList describe(const QList<HistoryTableRow> &rows)
+{
+    QStringList lines;
+    for (const HistoryTableRow &row : rows) {
+        if (const auto *header = row.asSectionHeader())
+            lines.append(QStringLiteral("# ") + header->title);
+        else
+            lines.append(row.asItem()->item.text.value_or(QString()));
+    }
+    return lines;
+}
+
+QList<HistoryTableRow> rows(const QStringList &description)
+{
+    QList<HistoryTableRow> made;
+    int index = 0;
+    for (const QString &line : description) {
+        if (line.startsWith(QStringLiteral("# ")))
+            made.append(HistoryTableRow::sectionHeader(line.mid(2)));
+        else
+            made.append(HistoryTableRow::item(textItem(line.at(0).unicode(), line, at(0, 9)), index++));
+    }
+    return made;
+}
+
+struct RecordingDelegate final : HistoryDelegate
+{
+    void historySelectionDidChange(
+        const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &primary) override
+    {
+        QStringList texts;
+        for (const ClipboardItem &item : items)
+            texts.append(*item.text);
+        selections.append(texts.join(u',') + QStringLiteral(" / ") + (primary ? *primary->text : QString()));
+    }
+    void historyDidClickItem(const ClipboardItem &) override { }
+    void historyDidDoubleClickItem(const ClipboardItem &) override { }
+    void historyContextMenu(
+        QMenu &menu, const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &clicked) override
+    {
+        QStringList texts;
+        for (const ClipboardItem &item : items)
+            texts.append(*item.text);
+        menus.append(texts.join(u',') + QStringLiteral(" / ") + (clicked ? *clicked->text : QString()));
+        menu.addAction(QStringLiteral("Paste"));
+    }
+    void historyNeedsLinkPreview(const ClipboardItem &item) override { linkPreviews.append(*item.text); }
+    void historyPlaySound(SoundEffect) override { }
+    void historyForwardSearchKeyDown(const QKeyEvent &) override { }
+
+    QStringList selections;
+    QStringList menus;
+    QStringList linkPreviews;
+};
+
+// A history list fed from a real model the way its window feeds it: the visible items, the model's selection,
+// and a fallback that selects the first item in the model.
+struct ListHarness
+{
+    ListHarness()
+    {
+        list.resize(420, 300);
+        list.setDelegate(&delegate);
+        AppPreferences preferences = model.preferences();
+        preferences.pinFavoritesToTop = true;
+        model.setPreferences(preferences);
+    }
+
+    void update()
+    {
+        HistoryUpdate update;
+        update.items = model.filteredItems();
+        update.availableTags = model.tags();
+        update.searchQuery = model.searchQuery();
+        update.pinFavoritesToTop = model.preferences().pinFavoritesToTop;
+        update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
+        update.selectedItemID = model.selectedItemID();
+        update.selectedItemIDs = model.selectedItemIDs();
+        update.fallbackSelection = [this](const ClipboardItem &item) {
+            model.setSelectedItemID(item.id);
+            model.setSelectedItemIDs({item.id});
+            fallbacks.append(*item.text);
+        };
+        update.calendar = HistoryCalendar {zone, today};
+        list.update(std::move(update));
+    }
+    QStringList selectedTexts() const
+    {
+        QStringList texts;
+        for (int row : list.tableView().selectedRows())
+            texts.append(*list.tableRows().at(row).asItem()->item.text);
+        return texts;
+    }
+
+    AppModel model;
+    History list;
+    RecordingDelegate delegate;
+    QStringList fallbacks;
+};
+
+} // namespace
+
+TEST(History, RemovedRowIndexesFindPureRemovalsOnly)
+{
+    struct Case
+    {
+        QStringList oldRows;
+        QStringList newRows;
+        std::optional<QList<int>> removed;
+    };
+    const QList<Case> cases = {
+        {{u"# Today"_qs, u"A"_qs, u"B"_qs}, {u"# Today"_qs, u"B"_qs}, QList<int> {1}},
+        // The header goes with its last item.
+        {{u"# Today"_qs, u"A"_qs, u"# Yesterday"_qs, u"B"_qs}, {u"# Today"_qs, u"A"_qs}, QList<int> {2, 3}},
+        {{u"A"_qs, u"B"_qs, u"C"_qs, u"D"_qs}, {u"B"_qs, u"D"_qs}, QList<int> {0, 2}},
+        // Not a removal: same rows, more rows, a replaced row, a moved header.
+        {{u"A"_qs, u"B"_qs}, {u"A"_qs, u"B"_qs}, std::nullopt},
+        {{u"A"_qs}, {u"A"_qs, u"B"_qs}, std::nullopt},
+        {{u"A"_qs, u"B"_qs, u"C"_qs}, {u"A"_qs, u"X"_qs}, std::nullopt},
+        {{u"# Today"_qs, u"A"_qs}, {u"# Yesterday"_qs, u"A"_qs}, std::nullopt},
+        {{u"A"_qs, u"B"_qs, u"C"_qs}, {u"C"_qs, u"A"_qs}, std::nullopt},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(History::removedRowIndexes(rows(c.oldRows), rows(c.newRows)), c.removed)
+            << c.oldRows.join(u' ').toStdString() << " -> " << c.newRows.join(u' ').toStdString();
+}
+
+TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
+{
+    ListHarness h;
+    h.model.setItems({textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(1, 9)),
+        textItem(3, u"three"_qs, at(1, 8)), textItem(4, u"four"_qs, at(3, 8))});
+    h.update();
+    EXPECT_EQ(describe(h.list.tableRows()),
+        QStringList({u"# Today"_qs, u"one"_qs, u"# Yesterday"_qs, u"two"_qs, u"three"_qs, u"# Mar 11"_qs, u"four"_qs}));
+    // Nothing was selected: the first item became the model's selection, and the next update shows it.
+    EXPECT_EQ(h.fallbacks, QStringList({u"one"_qs}));
+    h.update();
+    EXPECT_EQ(h.selectedTexts(), QStringList({u"one"_qs}));
+    EXPECT_TRUE(h.delegate.selections.isEmpty()); // the model's own selection is not reported back
+
+    QSignalSpy removals(h.list.tableView().model(), &QAbstractItemModel::rowsRemoved);
+    QSignalSpy reloads(h.list.tableView().model(), &QAbstractItemModel::modelReset);
+    QSignalSpy changes(h.list.tableView().model(), &QAbstractItemModel::dataChanged);
+
+    // A capture: a new first item, the whole list reloaded.
+    h.model.upsertItem(textItem(5, u"five"_qs, at(0, 10)));
+    h.update();
+    EXPECT_EQ(describe(h.list.tableRows()).mid(0, 3), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs}));
+    EXPECT_EQ(h.selectedTexts(), QStringList({u"five"_qs}));
+    EXPECT_EQ(reloads.size(), 1);
+
+    // Deleting the only item of yesterday's second row and then yesterday's last: rows go in place, and only the
+    // numbered rows are refreshed.
+    h.model.removeItems({textItem(3, {}, {}).id});
+    h.update();
+    h.model.removeItems({textItem(2, {}, {}).id});
+    h.update();
+    EXPECT_EQ(
+        describe(h.list.tableRows()), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs, u"# Mar 11"_qs, u"four"_qs}));
+    EXPECT_EQ(reloads.size(), 1);
+    ASSERT_EQ(removals.size(), 2);
+    EXPECT_EQ(removals.at(1).at(1).toInt(), 3); // the "Yesterday" header and "two", as one range
+    EXPECT_EQ(removals.at(1).at(2).toInt(), 4);
+    ASSERT_FALSE(changes.isEmpty());
+    EXPECT_EQ(changes.last().at(0).toModelIndex().row(), 1);
+    EXPECT_EQ(changes.last().at(1).toModelIndex().row(), 4);
+
+    // A trim takes rows out from the end.
+    h.model.trimItems(2);
+    h.update();
+    EXPECT_EQ(describe(h.list.tableRows()), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs}));
+    EXPECT_EQ(removals.size(), 3);
+
+    // A favourite moves to the top under its own header: a reload.
+    ClipboardItem favourite = *h.model.item(textItem(1, {}, {}).id);
+    favourite.isFavorite = true;
+    h.model.updateItem(favourite);
+    h.update();
+    EXPECT_EQ(describe(h.list.tableRows()), QStringList({u"# Favorites"_qs, u"one"_qs, u"# Today"_qs, u"five"_qs}));
+    EXPECT_EQ(reloads.size(), 2);
+    EXPECT_EQ(h.selectedTexts(), QStringList({u"five"_qs}));
+}
+
+TEST(History, ADeletedSelectionFallsBackToTheFirstItem)
+{
+    ListHarness h;
+    h.model.setItems({textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(0, 8))});
+    h.model.setSelectedItemID(textItem(2, {}, {}).id);
+    h.update();
+    EXPECT_EQ(h.selectedTexts(), QStringList({u"two"_qs}));
+    // The view removes the row, then finds the wanted item gone.
+    h.list.update(HistoryUpdate {.items = {textItem(1, u"one"_qs, at(0, 9))},
+        .selectedItemID = textItem(2, {}, {}).id,
+        .fallbackSelection = [&](const ClipboardItem &item) { h.fallbacks.append(*item.text); },
+        .calendar = HistoryCalendar {zone, today}});
+    EXPECT_EQ(h.fallbacks, QStringList({u"one"_qs}));
+}
+
+TEST(History, KeepsItsScrollPositionUnlessTheSelectionOrTheFirstItemChanges)
+{
+    ListHarness h;
+    QList<ClipboardItem> items;
+    for (int n = 0; n < 60; ++n)
+        items.append(textItem(n, QStringLiteral("item %1").arg(n), at(0, 12).addSecs(-n * 60)));
+    h.model.setItems(items);
+    h.model.setSelectedItemID(items.first().id);
+    h.list.show();
+    h.update();
+    // Scrolls come two turns of the event loop after an update.
+    const auto settle = [] {
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+    };
+    settle();
+    QScrollBar &scrollBar = *h.list.tableView().verticalScrollBar();
+    ASSERT_GT(scrollBar.maximum(), 200);
+    scrollBar.setValue(200);
+
+    // Another item changes (a link preview, a rename): the list stays where the user scrolled it.
+    ClipboardItem renamed = items.at(30);
+    renamed.title = u"renamed"_qs;
+    h.model.updateItem(renamed);
+    h.update();
+    settle();
+    EXPECT_EQ(scrollBar.value(), 200);
+
+    // Selecting the last item scrolls to the bottom, showing the item whole.
+    h.model.setSelectedItemID(items.last().id);
+    h.model.setSelectedItemIDs({items.last().id});
+    h.update();
+    settle();
+    EXPECT_EQ(scrollBar.value(), scrollBar.maximum());
+
+    // Selecting the first item brings its "Today" header into view.
+    h.model.setSelectedItemID(items.first().id);
+    h.model.setSelectedItemIDs({items.first().id});
+    h.update();
+    settle();
+    EXPECT_EQ(scrollBar.value(), 0);
+}
+
+TEST(History, ShowsTheRightPlaceholder)
+{
+    struct Case
+    {
+        bool hasItems;
+        QString search;
+        bool emptyList;
+        bool emptySearch;
+    };
+    const QList<Case> cases = {
+        {false, QString(), true, false},
+        {false, u" \n\t"_qs, true, false},
+        {false, u"x"_qs, false, true},
+        {true, u"x"_qs, false, false},
+        {true, QString(), false, false},
+    };
+    History list;
+    EXPECT_FALSE(list.emptyListView().isHidden()); // before the first update
+    EXPECT_TRUE(list.emptySearchResultsView().isHidden());
+    for (const Case &c : cases) {
+        HistoryUpdate update;
+        if (c.hasItems)
+            update.items = {textItem(1, u"one"_qs, at(0, 9))};
+        update.searchQuery = c.search;
+        list.update(std::move(update));
+        EXPECT_EQ(!list.emptyListView().isHidden(), c.emptyList) << c.search.toStdString();
+        EXPECT_EQ(!list.emptySearchResultsView().isHidden(), c.emptySearch) << c.search.toStdString();
+    }
+    EXPECT_EQ(list.emptyListView().title(), u"No clipboard items"_qs);
+    EXPECT_EQ(list.emptyListView().arrangedLabels().size(), 3);
+    EXPECT_EQ(list.emptySearchResultsView().arrangedLabels().size(), 2);
+    EXPECT_FALSE(list.emptyListView().arrangedLabels().first()->pixmap().isNull());
+}
+
+TEST(History, MeasuresATextAgainOnlyWhenItsContentChanged)
+{
+    History list;
+    ClipboardItem item = textItem(1, u"short"_qs, at(0, 9));
+    const auto first = list.textPreviewLineMetrics(item);
+    ASSERT_TRUE(first);
+    item.text = u"a much longer text than before"_qs;
+    item = item.refreshingSearchText({});
+    const auto second = list.textPreviewLineMetrics(item);
+    ASSERT_TRUE(second);
+    EXPECT_GT(second->lineWidths.first(), first->lineWidths.first());
+    EXPECT_EQ(list.textPreviewLineMetrics(item), second);
+
+    ClipboardItem image;
+    image.kind = ClipboardKind::image;
+    EXPECT_FALSE(list.textPreviewLineMetrics(image));
+}
+
+TEST(History, AWidthChangeAsksEveryHeightAgain)
+{
+    ListHarness h;
+    QList<ClipboardItem> items;
+    for (int n = 0; n < 5; ++n)
+        items.append(textItem(n, QString(40 * (n + 1), u'w'), at(0, 12).addSecs(-n * 60)));
+    h.model.setItems(items);
+    h.list.show();
+    h.update();
+    QCoreApplication::processEvents();
+    const qreal wide = h.list.rowHeight(1);
+    h.list.resize(160, 300);
+    QCoreApplication::processEvents();
+    // A long text wraps to more lines in a narrower list.
+    EXPECT_GT(h.list.rowHeight(1), wide);
+    EXPECT_EQ(h.list.tableView().visualRect(h.list.tableView().model()->index(5, 0)).height(),
+        int(std::ceil(h.list.rowHeight(5))));
+}
+
+TEST(History, TheContextMenuIsForTheClickedRowOrTheSelection)
+{
+    ListHarness h;
+    h.model.setItems(
+        {textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(0, 8)), textItem(3, u"three"_qs, at(0, 7))});
+    h.model.setSelectedItemID(textItem(1, {}, {}).id);
+    h.model.setSelectedItemIDs({textItem(1, {}, {}).id, textItem(2, {}, {}).id});
+    h.list.show();
+    h.update();
+    HistoryTableView &table = h.list.tableView();
+    const auto menuAt = [&](int row) {
+        table.contextualMenuRow = row;
+        QMenu menu;
+        table.onPrepareContextMenu(menu);
+        table.contextualMenuRow.reset();
+        return menu.actions().size();
+    };
+
+    EXPECT_EQ(menuAt(2), 1); // one of the two selected rows: the menu is for both, this one clicked
+    EXPECT_EQ(h.delegate.menus.last(), u"one,two / two"_qs);
+    EXPECT_EQ(menuAt(3), 1); // an unselected row becomes the only selection
+    EXPECT_EQ(h.delegate.menus.last(), u"three / three"_qs);
+    EXPECT_EQ(h.selectedTexts(), QStringList({u"three"_qs}));
+    EXPECT_EQ(h.delegate.selections.last(), u"three / three"_qs);
+    EXPECT_EQ(menuAt(0), 0); // a header
+    EXPECT_EQ(menuAt(-1), 1); // below the rows: the selection
+    EXPECT_EQ(h.delegate.menus.last(), u"three / three"_qs);
+}
+
+TEST(History, AsksForALinkPreviewOncePerReloadOfAShownRow)
+{
+    ListHarness h;
+    ClipboardItem link = textItem(1, u"https://example.com"_qs, at(0, 9));
+    link.kind = ClipboardKind::link;
+    h.model.setItems({link});
+    h.list.show();
+    h.update();
+    QTest::qWait(20);
+    h.list.tableView().viewport()->repaint();
+    EXPECT_EQ(h.delegate.linkPreviews, QStringList({u"https://example.com"_qs}));
+
+    AppPreferences preferences = h.model.preferences();
+    preferences.showPreviewForLinks = false;
+    h.model.setPreferences(preferences);
+    HistoryUpdate update {.items = h.model.filteredItems(), .showPreviewForLinks = false};
+    h.list.update(std::move(update));
+    h.list.tableView().viewport()->repaint();
+    EXPECT_EQ(h.delegate.linkPreviews.size(), 1);
+}
+
+TEST(History, RowKindsAndFirstItemRows)
+{
+    ClipboardItem file;
+    file.kind = ClipboardKind::file;
+    file.filePaths = {u"/tmp/a"_qs};
+    EXPECT_EQ(historyItemRowReuseIdentifier(file), u"FileHistoryItemRow"_qs);
+    file.filePaths.append(u"/tmp/b"_qs);
+    EXPECT_EQ(historyItemRowReuseIdentifier(file), u"FilesHistoryItemRow"_qs);
+
+    History list;
+    list.update(HistoryUpdate {.items = {textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(1, 9))},
+        .sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false),
+        .calendar = HistoryCalendar {zone, today}});
+    EXPECT_EQ(list.firstItemRowIndexes(0), QList<int>());
+    EXPECT_EQ(list.firstItemRowIndexes(9), QList<int>({1, 3}));
+    EXPECT_EQ(list.itemRowConfiguration(3).quickPasteIndex, 2);
+    EXPECT_FALSE(list.isSelectableRow(0));
+    EXPECT_FALSE(list.isSelectableRow(4));
+}
+
+TEST(PreviewImage, FitsTheImageAtTheLeftWithoutEnlargingIt)
+{
+    struct Case
+    {
+        QSizeF image;
+        QRectF box;
+        QRectF expected;
+    };
+    const QList<Case> cases = {
+        {{400, 200}, {0, 0, 300, 100}, {0, 0, 200, 100}}, {{400, 200}, {0, 0, 100, 100}, {0, 25, 100, 50}},
+        {{40, 20}, {10, 10, 300, 100}, {10, 50, 40, 20}}, // never larger than the image
+        {{0, 50}, {0, 0, 100, 100}, {0, 0, 2, 100}}, // a side of no length counts as 1
+    };
+    for (const Case &c : cases) {
+        const QRectF fitted = PreviewImage::fittedRect(c.box, PreviewImage::aspectRatioOf(c.image), c.image);
+        EXPECT_EQ(fitted, c.expected) << c.image.width() << "x" << c.image.height();
+    }
+    PreviewImage preview;
+    EXPECT_EQ(preview.aspectRatio(), 1.0);
+    preview.setImage(QImage(300, 100, QImage::Format_RGB32));
+    EXPECT_EQ(preview.aspectRatio(), 3.0);
+}
