@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipboardItem.h"
+#include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
 #include "HistoryRowHeights.h"
 #include "HistoryTableRow.h"
@@ -107,6 +108,32 @@ public:
     // Scrolls the row into view two turns of the event loop later, once the list has laid out its rows.
     void scheduleScrollRowIntoView(int row);
 
+    // --- Selection -------------------------------------------------------------------------------------------
+    // The operations that change the selection from the keyboard and the mouse. Each reports an accepted change
+    // to the delegate (historySelectionDidChange), except selectItems, whose selection comes from the model.
+
+    // Up or Down to the nearest item row, collapsing any multiple selection; false when there is no such row.
+    bool moveSelection(HistorySelectionDirection direction);
+    // Shift+Up or Shift+Down: the range from the anchor to the next item row in that direction.
+    void extendSelection(HistorySelectionDirection direction);
+    // Right and Left: add or remove the focused row, entering keyboard multiple-selection mode.
+    void applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelectionCommand command);
+    // Up and Down in keyboard multiple-selection mode: move the focused row without changing the selection.
+    void moveKeyboardSelectionFocus(HistorySelectionDirection direction);
+    // A mouse press on the row before the view's own handling: true when it set the selection itself
+    // (Ctrl-click toggles, Shift-click selects the range from the anchor, a plain click on an unselected row).
+    bool handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers);
+    // A click (count 1) or double click (count 2) on an item row without modifiers, told to the delegate.
+    void handleItemClick(int row, Qt::KeyboardModifiers modifiers, int clickCount);
+    // Selects exactly the row, ending keyboard multiple-selection mode.
+    void selectSingleRow(int row);
+    void leaveKeyboardMultipleSelectionMode();
+    // The ids of the item rows in the given order, those already in the selection order first in their order.
+    QList<QUuid> rangeSelectionOrder(const QList<int> &rows) const;
+    // Redraws the joined selection shapes, the focused row and the order numbers of the visible rows.
+    void updateVisibleRowSelectionStyles();
+    void updateSelectionOrderNumbers();
+
     // The selection bookkeeping: the fixed and the moving end of a range, and the selected ids in the order they
     // were selected.
     std::optional<int> selectionAnchorRow() const { return m_selectionAnchorRow; }
@@ -128,6 +155,12 @@ protected:
 private:
     void setUpViews();
     void handleTableSelectionChange(std::optional<int> clickedRow);
+    // The row the keyboard operations start from.
+    int currentRowForMoving() const;
+    int currentRowForExtending() const;
+    std::optional<int> currentRowForKeyboardMultipleSelection() const;
+    std::optional<int> nearestItemRow(int row, HistorySelectionDirection direction) const;
+    void playSelectionSound(int code);
     void syncSelectionFromTable(std::optional<int> leadRow);
     void prepareContextMenu(QMenu &menu);
     void rebuildRowIndex();
