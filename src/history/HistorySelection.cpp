@@ -1,0 +1,429 @@
+// The selection of the history list: the table's selected rows plus the anchor, the lead, the order in which
+// items were selected and keyboard multiple-selection mode, and every operation that changes them.
+
+#include "History.h"
+
+#include "HistoryTableView.h"
+
+#include <QItemSelectionModel>
+
+#include <algorithm>
+
+namespace {
+
+// The modifiers that decide what a click does.
+constexpr Qt::KeyboardModifiers clickModifiers
+    = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+} // namespace
+
+std::optional<int> History::nearestItemRow(int row, HistorySelectionDirection direction) const
+{
+    if (direction == HistorySelectionDirection::up) {
+        for (int candidate = qMin(row, int(m_tableRows.size())) - 1; candidate >= 0; --candidate) {
+            if (m_tableRows.at(candidate).isItem())
+                return candidate;
+        }
+    } else {
+        for (int candidate = qMax(row + 1, 0); candidate < m_tableRows.size(); ++candidate) {
+            if (m_tableRows.at(candidate).isItem())
+                return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+int History::currentRowForMoving() const
+{
+    return m_selectionLeadRow ? *m_selectionLeadRow : m_tableView->selectedRow();
+}
+
+int History::currentRowForExtending() const
+{
+    const int row = currentRowForMoving();
+    if (row >= 0)
+        return row;
+    return m_firstItemRow >= 0 ? m_firstItemRow : 0;
+}
+
+std::optional<int> History::currentRowForKeyboardMultipleSelection() const
+{
+    if (m_selectionLeadRow && isSelectableRow(*m_selectionLeadRow))
+        return m_selectionLeadRow;
+    if (isSelectableRow(m_tableView->selectedRow()))
+        return m_tableView->selectedRow();
+    if (m_firstItemRow >= 0)
+        return m_firstItemRow;
+    return std::nullopt;
+}
+
+void History::selectSingleRow(int row)
+{
+    m_isKeyboardMultipleSelectionMode = false;
+    m_isSyncingSelection = true;
+    m_tableView->selectRows({row});
+    m_isSyncingSelection = false;
+    m_selectionAnchorRow = row;
+    m_selectionLeadRow = row;
+    m_selectionOrderIDs = computeSelectionOrder({row}, row);
+    syncSelectionFromTable(row);
+    scrollRowIntoView(row);
+}
+
+bool History::moveSelection(HistorySelectionDirection direction)
+{
+    if (m_items.isEmpty())
+        return false;
+    const int current = currentRowForMoving();
+    std::optional<int> target;
+    if (direction == HistorySelectionDirection::up) {
+        if (current < 0)
+            target = m_lastItemRow >= 0 ? std::optional<int>(m_lastItemRow) : std::nullopt;
+        else if (current == 0)
+            return false;
+        else
+            target = nearestItemRow(current, direction);
+    } else {
+        target = current < 0 ? (m_firstItemRow >= 0 ? std::optional<int>(m_firstItemRow) : std::nullopt)
+                             : nearestItemRow(current, direction);
+    }
+    if (!target || !isSelectableRow(*target))
+        return false;
+    if (window())
+        m_tableView->setFocus();
+    selectSingleRow(*target);
+    return true;
+}
+
+void History::extendSelection(HistorySelectionDirection direction)
+{
+    if (m_items.isEmpty())
+        return;
+    if (window())
+        m_tableView->setFocus();
+    m_isKeyboardMultipleSelectionMode = false;
+    const int current = currentRowForExtending();
+    const int anchor = m_selectionAnchorRow.value_or(current);
+    std::optional<int> lead;
+    if (direction == HistorySelectionDirection::up)
+        lead = current == 0 ? std::nullopt : nearestItemRow(current, direction);
+    else
+        lead = nearestItemRow(current, direction);
+    if (!lead)
+        return;
+
+    QList<int> rows;
+    for (int row = qMin(anchor, *lead); row <= qMax(anchor, *lead); ++row) {
+        if (isSelectableRow(row))
+            rows.append(row);
+    }
+    m_isSyncingSelection = true;
+    m_tableView->selectRows(rows);
+    m_isSyncingSelection = false;
+    m_selectionAnchorRow = anchor;
+    m_selectionLeadRow = lead;
+    syncSelectionFromTable(lead);
+    scrollRowIntoView(*lead);
+}
+
+void History::applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelectionCommand command)
+{
+    if (m_items.isEmpty())
+        return;
+    if (window())
+        m_tableView->setFocus();
+    const std::optional<int> current = currentRowForKeyboardMultipleSelection();
+    if (!current || !isSelectableRow(*current))
+        return;
+    const int row = *current;
+    const bool wasOn = m_isKeyboardMultipleSelectionMode;
+    m_isKeyboardMultipleSelectionMode = true;
+
+    QList<int> selected = m_tableView->selectedRows();
+    const bool isSelected = selected.contains(row);
+    int sound = 2;
+    if (command == HistoryKeyboardMultipleSelectionCommand::addCurrent) {
+        if (!isSelected) {
+            selected.append(row);
+            sound = 0;
+        } else {
+            sound = wasOn ? 2 : 0;
+        }
+    } else if (isSelected) {
+        const qsizetype before = selected.size();
+        selected.removeAll(row);
+        sound = wasOn ? 1 : (before < 2 ? 2 : 1);
+    }
+
+    if (!selected.isEmpty()) {
+        m_selectionAnchorRow = row;
+        m_selectionLeadRow = row;
+        m_isSyncingSelection = true;
+        m_tableView->selectRows(selected);
+        m_isSyncingSelection = false;
+        syncSelectionFromTable(row);
+        scrollRowIntoView(row);
+    } else {
+        selectSingleRow(row);
+    }
+    playSelectionSound(sound);
+}
+
+void History::playSelectionSound(int code)
+{
+    if (!m_delegate || code == 2)
+        return;
+    m_delegate->historyPlaySound(code == 0 ? SoundEffect::selectionAdd : SoundEffect::selectionRemove);
+}
+
+void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
+{
+    if (!m_isKeyboardMultipleSelectionMode || m_items.isEmpty())
+        return;
+    if (window())
+        m_tableView->setFocus();
+    const std::optional<int> current = currentRowForKeyboardMultipleSelection();
+    if (!current)
+        return;
+    if (direction == HistorySelectionDirection::up && *current < 1)
+        return;
+    const std::optional<int> target = nearestItemRow(*current, direction);
+    if (!target)
+        return;
+    m_selectionAnchorRow = target;
+    m_selectionLeadRow = target;
+    syncSelectionFromTable(target);
+    scrollRowIntoView(*target);
+}
+
+bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
+{
+    m_isKeyboardMultipleSelectionMode = false;
+    if (!isSelectableRow(row))
+        return false;
+    const Qt::KeyboardModifiers held = modifiers & clickModifiers;
+    const QList<int> selected = m_tableView->selectedRows();
+    QList<int> chosen;
+    QList<int> order;
+    if (held == Qt::ControlModifier) {
+        chosen = selected;
+        if (chosen.contains(row))
+            chosen.removeAll(row);
+        else
+            chosen.append(row);
+    } else if (held == Qt::ShiftModifier) {
+        const int anchor = m_selectionAnchorRow ? *m_selectionAnchorRow : (selected.isEmpty() ? row : selected.first());
+        for (int candidate = qMin(row, anchor); candidate <= qMax(row, anchor); ++candidate) {
+            if (isSelectableRow(candidate))
+                chosen.append(candidate);
+        }
+        order = chosen;
+        if (row < anchor)
+            std::reverse(order.begin(), order.end());
+    } else if (held == Qt::NoModifier) {
+        if (selected.contains(row))
+            return false;
+        chosen = {row};
+    } else {
+        return false;
+    }
+    std::sort(chosen.begin(), chosen.end());
+    if (chosen == selected)
+        return false;
+    if (held == Qt::ShiftModifier)
+        m_selectionOrderIDs = rangeSelectionOrder(order);
+    // Not as our own change: the table's notification reaches handleTableSelectionChange like a user's.
+    m_tableView->selectRows(chosen);
+    return true;
+}
+
+void History::handleItemClick(int row, Qt::KeyboardModifiers modifiers, int clickCount)
+{
+    if ((modifiers & clickModifiers) != Qt::NoModifier || !m_delegate)
+        return;
+    const ClipboardItem *item = itemAtRow(row);
+    if (!item)
+        return;
+    if (clickCount == 2)
+        m_delegate->historyDidDoubleClickItem(*item);
+    else if (clickCount == 1)
+        m_delegate->historyDidClickItem(*item);
+}
+
+QList<QUuid> History::rangeSelectionOrder(const QList<int> &rows) const
+{
+    QList<QUuid> ids;
+    for (int row : rows) {
+        if (const ClipboardItem *item = itemAtRow(row))
+            ids.append(item->id);
+    }
+    const QSet<QUuid> inRange(ids.cbegin(), ids.cend());
+    QList<QUuid> order;
+    QSet<QUuid> taken;
+    for (const QUuid &id : m_selectionOrderIDs) {
+        if (inRange.contains(id) && !taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    for (const QUuid &id : std::as_const(ids)) {
+        if (!taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    return order;
+}
+
+void History::leaveKeyboardMultipleSelectionMode()
+{
+    if (!m_isKeyboardMultipleSelectionMode)
+        return;
+    m_isKeyboardMultipleSelectionMode = false;
+    updateVisibleRowSelectionStyles();
+    updateSelectionOrderNumbers();
+}
+
+void History::updateVisibleRowSelectionStyles()
+{
+    // Shapes join their selected neighbours, so a change repaints every visible row, not only the changed ones.
+    m_tableView->viewport()->update();
+}
+
+void History::updateSelectionOrderNumbers()
+{
+    // The numbers are painted from the selection order with each row.
+    m_tableView->viewport()->update();
+}
+
+void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet<QUuid> &selectedItemIDs,
+    const std::function<void(const ClipboardItem &)> &fallbackSelection)
+{
+    if (m_isSyncingSelection)
+        return;
+    QSet<QUuid> wanted = selectedItemIDs;
+    if (wanted.isEmpty() && selectedItemID)
+        wanted.insert(*selectedItemID);
+    const QList<int> rows = rowIndexesOfItems(wanted);
+
+    if (rows.isEmpty() && !m_items.isEmpty()) {
+        if (fallbackSelection)
+            fallbackSelection(m_items.first());
+        return;
+    }
+    if (rows.isEmpty()) {
+        m_isSyncingSelection = true;
+        m_selectionAnchorRow.reset();
+        m_selectionLeadRow.reset();
+        m_selectionOrderIDs.clear();
+        m_tableView->clearSelection();
+        m_isSyncingSelection = false;
+    } else {
+        std::optional<int> lead = selectedItemID ? rowIndexOfItem(*selectedItemID) : std::nullopt;
+        if (!lead)
+            lead = rows.first();
+        if (m_tableView->selectedRows() != rows) {
+            m_isSyncingSelection = true;
+            m_tableView->selectRows(rows);
+            m_isSyncingSelection = false;
+            m_selectionAnchorRow = lead;
+            m_selectionLeadRow = lead;
+            m_selectionOrderIDs = computeSelectionOrder(rows, lead);
+            scheduleScrollRowIntoView(*lead);
+        } else if (*lead == m_firstItemRow || m_selectionLeadRow != lead) {
+            // An unchanged selection keeps the scroll position, also on the first item: the list scrolls to the
+            // top only for a new first item (see update()).
+            m_selectionAnchorRow = lead;
+            m_selectionLeadRow = lead;
+        }
+    }
+    updateVisibleRowSelectionStyles();
+    updateSelectionOrderNumbers();
+}
+
+QList<QUuid> History::computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const
+{
+    QList<int> rows;
+    for (int row : selectedRows) {
+        if (isSelectableRow(row))
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    QSet<QUuid> selectedIDs;
+    for (int row : std::as_const(rows))
+        selectedIDs.insert(itemAtRow(row)->id);
+
+    QList<QUuid> order;
+    QSet<QUuid> taken;
+    for (const QUuid &id : m_selectionOrderIDs) {
+        if (selectedIDs.contains(id) && !taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    if (leadRow && std::binary_search(rows.cbegin(), rows.cend(), *leadRow)) {
+        const QUuid &id = itemAtRow(*leadRow)->id;
+        if (!taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    for (int row : std::as_const(rows)) {
+        const QUuid &id = itemAtRow(row)->id;
+        if (!taken.contains(id)) {
+            order.append(id);
+            taken.insert(id);
+        }
+    }
+    return order;
+}
+
+QList<ClipboardItem> History::selectedItemsInRowOrder() const
+{
+    QList<ClipboardItem> selected;
+    for (int row : m_tableView->selectedRows()) {
+        if (const ClipboardItem *item = itemAtRow(row))
+            selected.append(*item);
+    }
+    return selected;
+}
+
+void History::handleTableSelectionChange(std::optional<int> clickedRow)
+{
+    if (m_isSyncingSelection)
+        return;
+    m_isKeyboardMultipleSelectionMode = false;
+    const QList<int> selected = m_tableView->selectedRows();
+    std::optional<int> lead;
+    if (clickedRow && selected.contains(*clickedRow))
+        lead = clickedRow;
+    else if (!selected.isEmpty())
+        lead = selected.first();
+    m_selectionAnchorRow = lead;
+    m_selectionLeadRow = lead;
+    syncSelectionFromTable(lead);
+}
+
+void History::syncSelectionFromTable(std::optional<int> leadRow)
+{
+    updateVisibleRowSelectionStyles();
+    const QList<ClipboardItem> selected = selectedItemsInRowOrder();
+    QHash<QUuid, const ClipboardItem *> byID;
+    for (const ClipboardItem &item : selected)
+        byID.insert(item.id, &item);
+    m_selectionOrderIDs = computeSelectionOrder(m_tableView->selectedRows(), leadRow);
+    updateSelectionOrderNumbers();
+
+    QList<ClipboardItem> ordered;
+    for (const QUuid &id : std::as_const(m_selectionOrderIDs)) {
+        if (const ClipboardItem *item = byID.value(id))
+            ordered.append(*item);
+    }
+    std::optional<ClipboardItem> primary;
+    if (leadRow && itemAtRow(*leadRow))
+        primary = *itemAtRow(*leadRow);
+    else if (!ordered.isEmpty())
+        primary = ordered.first();
+    if (m_delegate)
+        m_delegate->historySelectionDidChange(ordered, primary);
+}
