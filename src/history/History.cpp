@@ -100,6 +100,17 @@ void History::update(HistoryUpdate update)
     const std::optional<QUuid> oldFirstItemID
         = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
 
+    const QSet<qint64> availableTagIDs = [&] {
+        QSet<qint64> tagIDs;
+        for (const Tag &tag : std::as_const(update.availableTags))
+            tagIDs.insert(tag.id);
+        return tagIDs;
+    }();
+    const bool sameHeightContext = m_heightContext.showCommandNumberShortcut == update.showCommandNumberShortcut
+        && m_heightContext.showPreviewForLinks == update.showPreviewForLinks
+        && m_heightContext.availableTagIDs == availableTagIDs;
+    QList<qreal> heights = sameHeightContext ? carriedRowHeights(newRows) : QList<qreal>(newRows.size(), -1);
+
     m_items = std::move(update.items);
     m_availableTags = std::move(update.availableTags);
     m_availableTagsByID.clear();
@@ -109,19 +120,24 @@ void History::update(HistoryUpdate update)
     m_showCommandNumberShortcut = update.showCommandNumberShortcut;
     m_showPreviewForLinks = update.showPreviewForLinks;
     m_tableRows = std::move(newRows);
+    m_rowHeights = std::move(heights);
     rebuildRowIndex();
 
     m_heightContext.showCommandNumberShortcut = m_showCommandNumberShortcut;
     m_heightContext.showPreviewForLinks = m_showPreviewForLinks;
-    m_heightContext.availableTagIDs = QSet<qint64>(m_availableTagsByID.keyBegin(), m_availableTagsByID.keyEnd());
+    m_heightContext.availableTagIDs = availableTagIDs;
 
-    // Heights and measured lines of items that are gone are of no more use.
-    QSet<QUuid> ids;
-    ids.reserve(m_items.size());
-    for (const ClipboardItem &item : std::as_const(m_items))
-        ids.insert(item.id);
-    m_rowHeightCache.retainItems(ids);
-    m_textPreviewLineMetricsCache.removeIf([&](const auto &entry) { return !ids.contains(entry.key()); });
+    // Heights and measured lines of items that are gone are of no more use. They are dropped once the caches
+    // hold noticeably more than the items, which bounds them as well without a pass over them on every change.
+    const qsizetype bound = m_items.size() + m_items.size() / 8 + 256;
+    if (m_rowHeightCache.cachedHeightCount() > bound || m_textPreviewLineMetricsCache.size() > bound) {
+        QSet<QUuid> ids;
+        ids.reserve(m_items.size());
+        for (const ClipboardItem &item : std::as_const(m_items))
+            ids.insert(item.id);
+        m_rowHeightCache.retainItems(ids);
+        m_textPreviewLineMetricsCache.removeIf([&](const auto &entry) { return !ids.contains(entry.key()); });
+    }
     m_linkPreviewsAskedFor.clear();
 
     // A new first item scrolls the list to it; anything else keeps the scroll position.
@@ -235,7 +251,65 @@ std::optional<HistoryTextPreviewLineMetrics> History::textPreviewLineMetrics(con
 
 qreal History::rowHeight(int row)
 {
-    return m_rowHeightCache.rowHeight(m_tableRows, row, m_tableView->tableWidth(), m_heightContext);
+    // The view asks every row's height on each layout: each row remembers its own until its item or the width
+    // changes, and the height cache by key stands behind that.
+    const bool inRange = row >= 0 && row < m_rowHeights.size();
+    if (inRange && m_rowHeights.at(row) >= 0)
+        return m_rowHeights.at(row);
+    const qreal height = m_rowHeightCache.rowHeight(m_tableRows, row, m_tableView->tableWidth(), m_heightContext);
+    if (inRange)
+        m_rowHeights[row] = height;
+    return height;
+}
+
+namespace {
+
+bool sameText(const QString &a, const QString &b)
+{
+    return a.constData() == b.constData() ? a.size() == b.size() : a == b;
+}
+
+bool sameText(const std::optional<QString> &a, const std::optional<QString> &b)
+{
+    return a.has_value() == b.has_value() && (!a || sameText(*a, *b));
+}
+
+// Whether a row of the item is as high as a row of the other: the same item with the same content. Items handed
+// over again without a change share their texts, so this compares pointers, not texts, as a rule.
+bool sameRowContent(const ClipboardItem &a, const ClipboardItem &b)
+{
+    return a.id == b.id && a.kind == b.kind && a.isFavorite == b.isFavorite && a.tags == b.tags
+        && sameText(a.title, b.title) && sameText(a.text, b.text) && sameText(a.html, b.html)
+        && sameText(a.searchText, b.searchText) && sameText(a.assetPath, b.assetPath)
+        && (a.filePaths.constData() == b.filePaths.constData() ? a.filePaths.size() == b.filePaths.size()
+                                                               : a.filePaths == b.filePaths)
+        && a.linkPreviewDetails == b.linkPreviewDetails && a.rtfData.has_value() == b.rtfData.has_value()
+        && (!a.rtfData || a.rtfData->constData() == b.rtfData->constData() || *a.rtfData == *b.rtfData)
+        && a.sourceAppName == b.sourceAppName && a.sourceBundleIdentifier == b.sourceBundleIdentifier;
+}
+
+} // namespace
+
+QList<qreal> History::carriedRowHeights(const QList<HistoryTableRow> &newRows) const
+{
+    // A row keeps the height its item had when the item and its quick-paste number did not change.
+    QList<qreal> heights(newRows.size(), -1);
+    for (qsizetype row = 0; row < newRows.size(); ++row) {
+        const HistoryTableRow::Item *itemRow = newRows.at(row).asItem();
+        if (!itemRow)
+            continue;
+        const auto oldRow = m_rowOfItem.constFind(itemRow->item.id);
+        if (oldRow == m_rowOfItem.constEnd() || *oldRow >= m_rowHeights.size() || m_rowHeights.at(*oldRow) < 0)
+            continue;
+        const HistoryTableRow::Item *old = m_tableRows.at(*oldRow).asItem();
+        const bool numbered = itemRow->itemIndex < quickPasteRowCount;
+        const bool wasNumbered = old->itemIndex < quickPasteRowCount;
+        if ((numbered || wasNumbered) && (itemRow->itemIndex != old->itemIndex))
+            continue;
+        if (sameRowContent(old->item, itemRow->item))
+            heights[row] = m_rowHeights.at(*oldRow);
+    }
+    return heights;
 }
 
 bool History::isSelectableRow(int row) const
@@ -296,6 +370,7 @@ void History::askForLinkPreviewIfNeeded(int row)
 void History::tableWidthDidChange()
 {
     m_rowHeightCache.clear();
+    m_rowHeights.fill(-1);
     QList<int> multiFileRows;
     for (int row : m_tableView->rowsInVisibleRect()) {
         const ClipboardItem *item = itemAtRow(row);
@@ -320,8 +395,10 @@ void History::reloadVisibleFileRows()
     if (rows.isEmpty())
         return;
     m_rowHeightCache.removeItems(ids);
-    for (int row : std::as_const(rows))
+    for (int row : std::as_const(rows)) {
+        m_rowHeights[row] = -1;
         m_tableModel->rowsChanged(row, row);
+    }
     m_tableView->relayOutRows();
 }
 

@@ -164,6 +164,7 @@ private:
     void syncSelectionFromTable(std::optional<int> leadRow);
     void prepareContextMenu(QMenu &menu);
     void rebuildRowIndex();
+    QList<qreal> carriedRowHeights(const QList<HistoryTableRow> &newRows) const;
     void updatePlaceholders();
     int firstItemRow() const;
     int lastItemRow() const;
@@ -185,6 +186,7 @@ private:
     int m_lastItemRow = -1;
 
     HistoryRowHeights m_rowHeightCache;
+    QList<qreal> m_rowHeights; // per row of the table, -1 until asked
     HistoryRowHeightContext m_heightContext;
     struct MeasuredLines
     {
