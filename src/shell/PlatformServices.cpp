@@ -1,5 +1,6 @@
 #include "PlatformServices.h"
 
+#include "AtSpiCaretLocator.h"
 #include "MemoryHotKeyBackend.h"
 #include "MemoryKeyPoster.h"
 #include "MemoryPasteboard.h"
@@ -8,6 +9,7 @@
 #include "x11/X11HotKeyBackend.h"
 #include "x11/X11KeyPoster.h"
 #include "x11/X11Pasteboard.h"
+#include "x11/X11WindowFrames.h"
 #include "x11/X11Workspace.h"
 
 #include <QGuiApplication>
@@ -38,6 +40,8 @@ PlatformServices PlatformServices::x11()
     services.systemBoot = std::make_unique<LinuxSystemBoot>();
     services.defaultApplications = std::make_unique<DesktopDefaultApplications>();
     services.launcher = std::make_unique<SystemDesktopLauncher>();
+    services.windowFrames = std::make_unique<X11WindowFrames>();
+    services.caretLocator = std::make_unique<AtSpiCaretLocator>();
     services.isX11 = true;
     return services;
 }
@@ -54,5 +58,9 @@ PlatformServices PlatformServices::inMemory()
     services.systemBoot = std::make_unique<LinuxSystemBoot>();
     services.defaultApplications = std::make_unique<DesktopDefaultApplications>();
     services.launcher = std::make_unique<SystemDesktopLauncher>();
+    services.windowFrames = std::make_unique<MemoryWindowFrames>();
+    auto caret = std::make_unique<MemoryCaretLocator>();
+    caret->trusted = false;
+    services.caretLocator = std::move(caret);
     return services;
 }

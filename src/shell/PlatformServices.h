@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CaretLocator.h"
 #include "DefaultApplications.h"
 #include "DesktopLauncher.h"
 #include "HotKeyBackend.h"
@@ -8,6 +9,7 @@
 #include "Pasteboard.h"
 #include "SystemBoot.h"
 #include "TextRecognizer.h"
+#include "WindowFrames.h"
 #include "Workspace.h"
 
 #include <memory>
@@ -26,6 +28,8 @@ struct PlatformServices
     std::unique_ptr<SystemBoot> systemBoot;
     std::unique_ptr<DefaultApplications> defaultApplications;
     std::unique_ptr<DesktopLauncher> launcher;
+    std::unique_ptr<WindowFrames> windowFrames; // where the paste target's window is
+    std::unique_ptr<CaretLocator> caretLocator; // its text caret
     bool isX11 = false;
 
     static PlatformServices forCurrentPlatform();

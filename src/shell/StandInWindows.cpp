@@ -3,7 +3,6 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
-#include "PlainHistoryWindow.h"
 #include "ShortcutText.h"
 #include "WindowActivation.h"
 #include "WindowFrame.h"
@@ -184,7 +183,7 @@ bool PlainOnboardingWindow::eventFilter(QObject *watched, QEvent *event)
 
 std::unique_ptr<HistoryWindow> StandInWindowFactory::createHistoryWindow(AppModel &model, AppCoordinator &coordinator)
 {
-    return std::make_unique<PlainHistoryWindow>(model, coordinator);
+    return std::make_unique<FloatingHistoryWindow>(model, coordinator, m_desktop);
 }
 
 std::unique_ptr<SettingsWindow> StandInWindowFactory::createSettingsWindow(AppModel &model, AppCoordinator &coordinator)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppWindows.h"
+#include "FloatingHistoryWindow.h"
 
 #include <QObject>
 
@@ -76,12 +77,15 @@ private:
     bool m_closingByProgram = false;
 };
 
-// Builds the plain history window and the two windows above. The application menu (the "Varnisto" menu with its
-// commands) goes into the menu bars of the settings and onboarding windows.
+// Builds the history window and the two windows above. The application menu (the "Varnisto" menu with its
+// commands) goes into the menu bars of the settings and onboarding windows; the history window places itself with
+// what the desktop tells of its windows.
 class StandInWindowFactory final : public AppWindowFactory
 {
 public:
-    explicit StandInWindowFactory(QMenu *applicationMenu = nullptr) : m_applicationMenu(applicationMenu) { }
+    explicit StandInWindowFactory(QMenu *applicationMenu = nullptr, HistoryWindowDesktop desktop = {})
+        : m_applicationMenu(applicationMenu), m_desktop(std::move(desktop))
+    { }
 
     std::unique_ptr<HistoryWindow> createHistoryWindow(AppModel &model, AppCoordinator &coordinator) override;
     std::unique_ptr<SettingsWindow> createSettingsWindow(AppModel &model, AppCoordinator &coordinator) override;
@@ -89,4 +93,5 @@ public:
 
 private:
     QMenu *m_applicationMenu;
+    HistoryWindowDesktop m_desktop;
 };

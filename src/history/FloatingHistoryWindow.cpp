@@ -1,0 +1,429 @@
+#include "FloatingHistoryWindow.h"
+
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "CaretLocator.h"
+#include "History.h"
+#include "HistoryContentViewController.h"
+#include "HistoryKeyEvent.h"
+#include "HistoryWindowCommands.h"
+#include "KeyPoster.h"
+#include "Localization.h"
+#include "PlainHistoryToolbar.h"
+#include "WindowActivation.h"
+#include "WindowFrames.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <cmath>
+
+namespace {
+
+bool isDark(const QWidget &widget)
+{
+    return widget.palette().color(QPalette::Window).lightness() < 128;
+}
+
+QRectF scaled(const QRect &rect, qreal ratio)
+{
+    return QRectF(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio, rect.height() / ratio);
+}
+
+} // namespace
+
+// --- Panel -----------------------------------------------------------------------------------------------------------
+
+HistoryContentWindow::HistoryContentWindow(QWidget *parent) : QWidget(parent)
+{
+    // Tool windows stay out of the task bar; the flags are set once, as changing them would hide the window.
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setObjectName(QStringLiteral("historyWindow"));
+    setMinimumSize(FloatingHistoryWindow::minimumSide, FloatingHistoryWindow::minimumSide);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+    qApp->installEventFilter(this);
+}
+
+HistoryContentWindow::~HistoryContentWindow()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool HistoryContentWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress || !onKeyDown || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    // Once per key press, when it reaches its first receiver in this window; not again on its way to the parents.
+    QWidget *focus = QApplication::focusWidget();
+    const bool firstReceiver = focus ? widget == focus : widget == this;
+    if (!firstReceiver || widget->window() != this)
+        return false;
+    return onKeyDown(*static_cast<QKeyEvent *>(event));
+}
+
+void HistoryContentWindow::mousePressEvent(QMouseEvent *event)
+{
+    // Dragged by its background.
+    if (event->button() == Qt::LeftButton && windowHandle() && windowHandle()->startSystemMove()) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+// --- Window ----------------------------------------------------------------------------------------------------------
+
+FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &coordinator, HistoryWindowDesktop desktop,
+    std::unique_ptr<HistoryWindowCommands> commands, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_coordinator(coordinator)
+    , m_desktop(std::move(desktop))
+    , m_commands(commands ? std::move(commands) : std::make_unique<PlainHistoryWindowCommands>(model, coordinator))
+    , m_panel(std::make_unique<HistoryContentWindow>())
+{
+    m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
+    m_toolbar = new PlainHistoryToolbar(m_panel.get());
+    m_controller = new HistoryContentViewController(m_model, m_coordinator, *m_commands, m_panel.get(), this);
+    m_controller->setHistoryToolbar(m_toolbar);
+    m_controller->updateToolbarState();
+    auto *layout = new QVBoxLayout(m_panel.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(&m_controller->view(), 1);
+
+    m_panel->onKeyDown
+        = [this](QKeyEvent &event) { return m_controller->handleKeyDown(HistoryKeyEvent::fromQKeyEvent(event)); };
+    m_panel->installEventFilter(this);
+    m_panel->resize(defaultWidth, defaultHeight);
+    centrePanel();
+
+    m_searchResetTimer.setSingleShot(true);
+    m_searchResetTimer.setInterval(searchResetDelayMs);
+    connect(&m_searchResetTimer, &QTimer::timeout, this, [this] {
+        if (!m_panel->isVisible())
+            m_controller->resetSearch();
+    });
+    m_ignoreResignKeyTimer.setSingleShot(true);
+    m_ignoreResignKeyTimer.setInterval(resignKeyGraceMs);
+    connect(&m_ignoreResignKeyTimer, &QTimer::timeout, this, [this] { m_shouldIgnoreNextResignKey = false; });
+    // A move by the user is kept once it ends, so that a paste (which hides without saving) keeps it.
+    m_moveEndTimer.setSingleShot(true);
+    m_moveEndTimer.setInterval(300);
+    connect(&m_moveEndTimer, &QTimer::timeout, this, &FloatingHistoryWindow::saveWindowFrame);
+    connect(&m_model, &AppModel::localizationRevisionChanged, this,
+        [this] { m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History"))); });
+}
+
+FloatingHistoryWindow::~FloatingHistoryWindow()
+{
+    // Destroying a visible window deactivates it: nothing of that is the user's doing.
+    m_panel->removeEventFilter(this);
+    m_panel->onKeyDown = nullptr;
+}
+
+bool FloatingHistoryWindow::isVisible() const
+{
+    return m_panel->isVisible();
+}
+
+void FloatingHistoryWindow::show(bool afterActivation)
+{
+    const bool wasVisible = m_panel->isVisible();
+    m_searchResetTimer.stop();
+    if (afterActivation) {
+        m_shouldIgnoreNextResignKey = true;
+        m_ignoreResignKeyTimer.start();
+    }
+    if (!std::exchange(m_didRestoreWindowFrame, true))
+        restoreWindowFrame();
+    std::optional<QPointF> origin;
+    if (!wasVisible) {
+        refreshAppearance();
+        m_toolbar->updateAppearanceColors();
+        origin = placeAtOpenStrategyOrigin();
+        m_hasBeenActiveSinceShow = false;
+    }
+    m_hasBeenShown = true;
+    activate();
+    m_controller->list().reloadVisibleFileRows();
+    if (afterActivation) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_panel->isVisible())
+                    activate();
+            },
+            Qt::QueuedConnection);
+    }
+    if (wasVisible)
+        return;
+    m_controller->selectFirstVisibleItem(true);
+    m_controller->viewDidAppear();
+    // Once the window manager has mapped the panel: the saved size again, and the same origin.
+    QMetaObject::invokeMethod(
+        this,
+        [this, origin] {
+            if (!m_panel->isVisible())
+                return;
+            restoreWindowFrame();
+            if (origin)
+                setPanelOrigin(*origin);
+            else
+                placeAtOpenStrategyOrigin();
+        },
+        Qt::QueuedConnection);
+    // A window manager that let the hot key's grab keep the focus gets asked once more.
+    QTimer::singleShot(50, this, [this] {
+        if (m_panel->isVisible() && !m_panel->isActiveWindow())
+            activate();
+    });
+}
+
+void FloatingHistoryWindow::activate()
+{
+    WindowActivation::bringToFront(*m_panel);
+}
+
+void FloatingHistoryWindow::hide()
+{
+    saveWindowFrame();
+    hidePanel();
+}
+
+void FloatingHistoryWindow::hideForPaste()
+{
+    hidePanel();
+}
+
+void FloatingHistoryWindow::hidePanel()
+{
+    m_moveEndTimer.stop();
+    rememberAppearance();
+    m_panel->hide();
+    scheduleSearchReset();
+    History &list = m_controller->list();
+    if (list.isKeyboardMultipleSelectionMode()) {
+        list.leaveKeyboardMultipleSelectionMode();
+        list.updateVisibleRowSelectionStyles();
+        list.updateSelectionOrderNumbers();
+    }
+}
+
+void FloatingHistoryWindow::scheduleSearchReset()
+{
+    m_searchResetTimer.start();
+}
+
+void FloatingHistoryWindow::saveWindowFrame()
+{
+    // A window never shown in this run has no frame of its own: what an earlier run stored stays.
+    if (!m_hasBeenShown)
+        return;
+    const QRectF frame = storedFrame();
+    AppPreferences preferences = m_model.preferences();
+    preferences.historyWindowX = frame.x();
+    preferences.historyWindowY = frame.y();
+    preferences.historyWindowWidth = frame.width();
+    preferences.historyWindowHeight = frame.height();
+    m_model.setPreferences(preferences);
+    m_coordinator.savePreferences();
+}
+
+QRectF FloatingHistoryWindow::storedFrame() const
+{
+    return HistoryWindowPlacement::fromTopLeft(QRectF(m_panel->geometry()), primaryScreenGeometry());
+}
+
+void FloatingHistoryWindow::restoreWindowFrame()
+{
+    const AppPreferences &preferences = m_model.preferences();
+    double width = std::max<double>(preferences.historyWindowWidth.value_or(defaultWidth), minimumSide);
+    double height = std::max<double>(preferences.historyWindowHeight.value_or(defaultHeight), minimumSide);
+    const QList<HistoryWindowPlacement::Screen> all = screens();
+    if (!all.isEmpty()) {
+        // A small screen wins over the minimum.
+        width = std::min(width, all.first().visibleFrame.width());
+        height = std::min(height, all.first().visibleFrame.height());
+    }
+    m_panel->setMinimumSize(
+        std::min(minimumSide, int(std::floor(width))), std::min(minimumSide, int(std::floor(height))));
+    QRectF frame = storedFrame();
+    if (HistoryWindowOpenStrategy::fromStoredString(preferences.openWindowStrategy)
+            == HistoryWindowOpenStrategy::lastLocation
+        && preferences.historyWindowX && preferences.historyWindowY)
+        frame.moveTo(*preferences.historyWindowX, *preferences.historyWindowY);
+    frame.setSize(QSizeF(width, height));
+    const QRectF topLeft = HistoryWindowPlacement::toTopLeft(frame, primaryScreenGeometry());
+    const QRect geometry(int(std::lround(topLeft.x())), int(std::lround(topLeft.y())), int(std::lround(width)),
+        int(std::lround(height)));
+    m_placedPosition = geometry.topLeft();
+    m_panel->setGeometry(geometry);
+}
+
+QRectF FloatingHistoryWindow::primaryScreenGeometry() const
+{
+    const QList<HistoryWindowPlacement::Screen> all = screens();
+    if (m_desktop.screens && !all.isEmpty()) {
+        // The test's screens are given bottom-left; the primary one is at the origin.
+        return all.first().frame;
+    }
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return primary ? QRectF(primary->geometry()) : QRectF(0, 0, 1024, 768);
+}
+
+QList<HistoryWindowPlacement::Screen> FloatingHistoryWindow::screens() const
+{
+    if (m_desktop.screens)
+        return m_desktop.screens();
+    QList<HistoryWindowPlacement::Screen> result;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return result;
+    const QRectF primaryGeometry(primary->geometry());
+    QList<QScreen *> ordered = QGuiApplication::screens();
+    ordered.removeOne(const_cast<QScreen *>(primary));
+    ordered.prepend(const_cast<QScreen *>(primary));
+    for (const QScreen *screen : std::as_const(ordered))
+        result.append({HistoryWindowPlacement::fromTopLeft(QRectF(screen->geometry()), primaryGeometry),
+            HistoryWindowPlacement::fromTopLeft(QRectF(screen->availableGeometry()), primaryGeometry)});
+    return result;
+}
+
+HistoryWindowPlacement::Inputs FloatingHistoryWindow::placementInputs(HistoryWindowOpenStrategy strategy)
+{
+    const QDeadlineTimer budget(placementBudgetMs);
+    HistoryWindowPlacement::Inputs inputs;
+    inputs.screens = screens();
+    if (!inputs.screens.isEmpty())
+        inputs.mainScreen = 0;
+    const QRectF primary = primaryScreenGeometry();
+    inputs.mouseLocation = m_desktop.mouseLocation
+        ? m_desktop.mouseLocation()
+        : HistoryWindowPlacement::pointFromTopLeft(QPointF(QCursor::pos()), primary);
+    inputs.windowSize = QSizeF(m_panel->size());
+    const AppPreferences &preferences = m_model.preferences();
+    if (preferences.historyWindowX && preferences.historyWindowY)
+        inputs.savedOrigin = QPointF(*preferences.historyWindowX, *preferences.historyWindowY);
+
+    // The display reports device pixels.
+    const qreal ratio = qApp->devicePixelRatio();
+    const bool needsFrontWindow = strategy != HistoryWindowOpenStrategy::screenWithCursor
+        && strategy != HistoryWindowOpenStrategy::mouseCursor
+        && !(strategy == HistoryWindowOpenStrategy::lastLocation && inputs.savedOrigin);
+    if (strategy == HistoryWindowOpenStrategy::inputCursor && m_desktop.caretLocator
+        && m_desktop.caretLocator->isTrusted()) {
+        if (const auto caret = m_desktop.caretLocator->caretRect(budget); caret && !budget.hasExpired())
+            inputs.caretRect = HistoryWindowPlacement::fromTopLeft(scaled(*caret, ratio), primary);
+    }
+    if (needsFrontWindow && !inputs.caretRect && m_desktop.keyPoster && m_desktop.windowFrames
+        && !budget.hasExpired()) {
+        if (const auto frame = m_desktop.windowFrames->frameOfWindow(m_desktop.keyPoster->pasteTargetWindow()))
+            inputs.frontWindowFrame = HistoryWindowPlacement::fromTopLeft(scaled(*frame, ratio), primary);
+    }
+    return inputs;
+}
+
+std::optional<QPointF> FloatingHistoryWindow::placeAtOpenStrategyOrigin()
+{
+    const HistoryWindowOpenStrategy strategy
+        = HistoryWindowOpenStrategy::fromStoredString(m_model.preferences().openWindowStrategy);
+    const std::optional<QPointF> origin = HistoryWindowPlacement::origin(strategy, placementInputs(strategy));
+    if (origin)
+        setPanelOrigin(*origin);
+    else
+        centrePanel();
+    return origin;
+}
+
+void FloatingHistoryWindow::setPanelOrigin(QPointF origin)
+{
+    const QRectF frame(origin, QSizeF(m_panel->size()));
+    const QRectF topLeft = HistoryWindowPlacement::toTopLeft(frame, primaryScreenGeometry());
+    m_placedPosition = QPoint(int(std::lround(topLeft.x())), int(std::lround(topLeft.y())));
+    m_panel->move(m_placedPosition);
+}
+
+void FloatingHistoryWindow::centrePanel()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = m_panel->geometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    m_placedPosition = frame.topLeft();
+    m_panel->move(m_placedPosition);
+}
+
+void FloatingHistoryWindow::panelDidMove()
+{
+    if (m_panel->isVisible() && m_panel->pos() != m_placedPosition)
+        m_moveEndTimer.start();
+}
+
+void FloatingHistoryWindow::rememberAppearance()
+{
+    m_wasDarkWhenHidden = isDark(*m_panel);
+}
+
+void FloatingHistoryWindow::refreshAppearance()
+{
+    if (!m_wasDarkWhenHidden)
+        return;
+    const bool dark = isDark(*m_panel);
+    if (dark == *m_wasDarkWhenHidden)
+        return;
+    m_wasDarkWhenHidden = dark;
+    m_toolbar->relabel();
+    m_toolbar->updateAppearanceColors();
+}
+
+void FloatingHistoryWindow::windowDidResignKey()
+{
+    if (std::exchange(m_shouldIgnoreNextResignKey, false))
+        return;
+    if (!m_model.preferences().hideOnFocusLoss || !m_panel->isVisible())
+        return;
+    if (m_commands->isCommandPaletteOpen() || m_commands->isOverlayOpen()
+        || m_commands->isModalSheetPresentationPending())
+        return;
+    // A dialog of the window (a sheet) has the focus.
+    if (const QWidget *active = QApplication::activeWindow(); active && active != m_panel.get()) {
+        for (const QWidget *parent = active->parentWidget(); parent; parent = parent->parentWidget()) {
+            if (parent == m_panel.get())
+                return;
+        }
+    }
+    hide();
+}
+
+bool FloatingHistoryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_panel.get())
+        return false;
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        m_hasBeenActiveSinceShow = true;
+        break;
+    case QEvent::WindowDeactivate:
+        // While the window manager settles a new window, the panel can lose a focus it never had: not the user's.
+        if (m_hasBeenActiveSinceShow)
+            windowDidResignKey();
+        break;
+    case QEvent::Move:
+        panelDidMove();
+        break;
+    default:
+        break;
+    }
+    return false;
+}

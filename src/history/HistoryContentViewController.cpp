@@ -1,0 +1,568 @@
+#include "HistoryContentViewController.h"
+
+#include "AppCoordinator.h"
+#include "AppModel.h"
+#include "History.h"
+#include "HistoryItemActionPreference.h"
+#include "HistoryTableView.h"
+#include "HistoryWindowCommands.h"
+#include "KeyboardCodes.h"
+#include "SettingsSection.h"
+#include "TextUtilities.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+bool isMergeable(const ClipboardItem &item)
+{
+    if (item.kind.isTextLike())
+        return item.text.has_value();
+    return item.kind == ClipboardKind::file && !item.filePaths.isEmpty();
+}
+
+QList<Tag> tagsSortedByName(QList<Tag> tags)
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(
+        tags.begin(), tags.end(), [&](const Tag &a, const Tag &b) { return collator.compare(a.name, b.name) < 0; });
+    return tags;
+}
+
+bool isInside(const QWidget *widget, const QWidget *container)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == container)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// --- Root view -------------------------------------------------------------------------------------------------------
+
+bool HistoryKeyHandlingView::startsSearch(const HistoryKeyEvent &event)
+{
+    if (event.flags & (KeyEventFlag::command | KeyEventFlag::control))
+        return false;
+    if (event.characters.isEmpty())
+        return false;
+    for (const QChar character : event.characters) {
+        if (character.category() == QChar::Other_Control || character.unicode() >= 0xF700)
+            return false;
+    }
+    return true;
+}
+
+void HistoryKeyHandlingView::keyPressEvent(QKeyEvent *event)
+{
+    if (startsSearch(HistoryKeyEvent::fromQKeyEvent(*event))) {
+        if (onSearchKeyDown)
+            onSearchKeyDown(*event);
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void HistoryKeyHandlingView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if ((event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) && onEffectiveAppearanceChange)
+        onEffectiveAppearanceChange();
+}
+
+// --- Controller ------------------------------------------------------------------------------------------------------
+
+HistoryContentViewController::HistoryContentViewController(
+    AppModel &model, AppCoordinator &coordinator, HistoryWindowCommands &commands, QWidget *viewParent, QObject *parent)
+    : QObject(parent), m_model(model), m_coordinator(coordinator), m_commands(commands)
+{
+    if (viewParent) {
+        m_view = new HistoryKeyHandlingView(viewParent);
+    } else {
+        m_ownedView = std::make_unique<HistoryKeyHandlingView>();
+        m_view = m_ownedView.get();
+    }
+    m_view->setObjectName(QStringLiteral("historyContent"));
+    m_view->setFocusPolicy(Qt::NoFocus);
+    m_view->setAutoFillBackground(true);
+    m_view->setBackgroundRole(QPalette::Base);
+    m_list = new History(m_view);
+    m_list->setDelegate(this);
+    auto *layout = new QVBoxLayout(m_view);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+
+    m_view->onSearchKeyDown = [this](const QKeyEvent &event) {
+        if (m_toolbar)
+            m_toolbar->insertKeyEvent(event);
+    };
+    m_view->onEffectiveAppearanceChange = [this] {
+        if (m_toolbar)
+            m_toolbar->updateAppearanceColors();
+    };
+    bindModel();
+}
+
+HistoryContentViewController::~HistoryContentViewController()
+{
+    m_list->setDelegate(nullptr);
+    if (m_toolbar)
+        m_toolbar->setDelegate(nullptr);
+}
+
+void HistoryContentViewController::setHistoryToolbar(HistoryToolbar *toolbar)
+{
+    if (m_toolbar)
+        m_toolbar->setDelegate(nullptr);
+    m_toolbar = toolbar;
+    if (m_toolbar)
+        m_toolbar->setDelegate(this);
+}
+
+// --- Subscriptions ---------------------------------------------------------------------------------------------------
+
+void HistoryContentViewController::bindModel()
+{
+    // Every change arrives on a later turn of the event loop, after the model stored it; each subscription also
+    // delivers the value it starts with.
+    const auto subscribe = [this](auto signal, auto handler) {
+        connect(&m_model, signal, this, handler, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
+    };
+    subscribe(&AppModel::itemsChanged, [this] {
+        setNeedsReload();
+        // The preview looks at the items once the list has them.
+        QMetaObject::invokeMethod(
+            this, [this] { m_commands.refreshPreviewSheetItem(); }, Qt::QueuedConnection);
+    });
+    subscribe(&AppModel::tagsChanged, [this] { setNeedsReload(); });
+    subscribe(&AppModel::selectedItemIDChanged, [this] { scheduleSelectionSyncFromModel(); });
+    subscribe(&AppModel::selectedItemIDsChanged, [this] { scheduleSelectionSyncFromModel(); });
+    subscribe(&AppModel::preferencesChanged, [this] {
+        setNeedsReload();
+        updateToolbarState();
+    });
+    subscribe(&AppModel::localizationRevisionChanged, [this] {
+        relabelToolbar();
+        setNeedsReload();
+    });
+    subscribe(&AppModel::searchQueryChanged, [this] { setNeedsReload(); });
+    subscribe(&AppModel::historySortOptionChanged, [this] { setNeedsReload(); });
+    subscribe(&AppModel::isHistorySortReversedChanged, [this] { setNeedsReload(); });
+    subscribe(&AppModel::selectedHistoryFilterContentTypesChanged, [this] { setNeedsReload(); });
+    subscribe(&AppModel::selectedHistoryFilterTagIDsChanged, [this] { setNeedsReload(); });
+    subscribe(&AppModel::selectedHistoryFilterSourceApplicationIDsChanged, [this] { setNeedsReload(); });
+}
+
+void HistoryContentViewController::setNeedsReload()
+{
+    // The deliveries of one turn rebuild the list once, after the last of them.
+    if (std::exchange(m_isReloadScheduled, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_isReloadScheduled)
+                reloadHistoryList();
+        },
+        Qt::QueuedConnection);
+}
+
+void HistoryContentViewController::relabelToolbar()
+{
+    if (m_toolbar)
+        m_toolbar->relabel();
+}
+
+// --- The list --------------------------------------------------------------------------------------------------------
+
+void HistoryContentViewController::reloadHistoryList()
+{
+    m_isReloadScheduled = false;
+    ++m_reloadCount;
+    const AppPreferences &preferences = m_model.preferences();
+    HistoryUpdate update;
+    update.items = m_model.filteredItems();
+    update.availableTags = tagsSortedByName(m_model.tags());
+    update.searchQuery = m_model.searchQuery();
+    update.showCommandNumberShortcut = preferences.showCommandNumberShortcut;
+    update.showPreviewForLinks = preferences.showPreviewForLinks;
+    update.pinFavoritesToTop = preferences.pinFavoritesToTop;
+    update.sectionDate = historySectionDate(m_model.historySortOption(), preferences.copySequenceModeEnabled);
+    update.selectedItemID = m_model.selectedItemID();
+    update.selectedItemIDs = m_model.selectedItemIDs();
+    update.fallbackSelection = [this](const ClipboardItem &item) { writeSingleSelection(item.id); };
+    m_list->update(std::move(update));
+    syncToolbarFilterState();
+    updateToolbarState();
+}
+
+void HistoryContentViewController::syncToolbarFilterState()
+{
+    if (!m_toolbar)
+        return;
+    HistoryToolbarFilters filters;
+    filters.contentTypes = m_model.selectedHistoryFilterContentTypes();
+    filters.tags = tagsSortedByName(m_model.tags());
+    filters.tagIDs = m_model.selectedHistoryFilterTagIDs();
+    filters.sourceApplications = m_model.sourceApplications();
+    filters.sourceApplicationIDs = m_model.selectedHistoryFilterSourceApplicationIDs();
+    if (filters != m_toolbar->filters())
+        m_toolbar->setFilters(filters);
+}
+
+void HistoryContentViewController::updateToolbarState()
+{
+    const QList<ClipboardItem> selection = m_model.selectedItems();
+    const qsizetype n = selection.size();
+    const bool canPaste = n >= 1;
+    const std::optional<ClipboardItem> single = n == 1 ? std::optional(selection.first()) : std::nullopt;
+    const bool canMerge = n >= 2 && std::all_of(selection.cbegin(), selection.cend(), isMergeable);
+    const bool canCopy = single.has_value() || canMerge;
+    std::optional<int> itemCount;
+    if (single && single->kind == ClipboardKind::file && single->filePaths.size() >= 2)
+        itemCount = int(single->filePaths.size());
+    if (!m_toolbar)
+        return;
+
+    const AppPreferences &preferences = m_model.preferences();
+    HistoryToolbarState state = m_toolbar->state();
+    state.isPinned = !preferences.hideOnFocusLoss;
+    state.isCopySequenceModeEnabled = preferences.copySequenceModeEnabled;
+    state.sortOption = m_model.historySortOption();
+    state.isSortReversed = m_model.isHistorySortReversed();
+    state.canPaste = canPaste;
+    state.canCopy = canCopy;
+    state.pasteItemCount = itemCount;
+    state.copyItemCount = itemCount;
+    state.showsCopy = canCopy;
+    state.showsCopyTextFromImage = single && single->hasImageText();
+    state.showsCopyTextFromQRCode = single && single->hasQRCodeText();
+    state.showsOpenInBrowser
+        = single && single->kind == ClipboardKind::link && ClipboardItem::linkURL(single->text.value_or(QString()));
+    state.showsMerge = canMerge;
+    m_toolbar->setState(state);
+
+    // The search text on one line.
+    QString text = m_pendingSearchQuery.value_or(m_model.searchQuery());
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (m_toolbar->searchText() != text)
+        m_toolbar->setSearchText(text);
+}
+
+void HistoryContentViewController::viewDidAppear()
+{
+    m_list->scrollToTopIfFirstItemSelected();
+    m_list->tableView().setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void HistoryContentViewController::resetSearch()
+{
+    m_pendingSearchQuery.reset();
+    if (m_toolbar)
+        m_toolbar->setSearchText(QString());
+    m_model.setSearchQuery(QString());
+    if (m_model.hasActiveHistoryFilters())
+        m_model.clearHistoryFilters();
+    selectFirstVisibleItem(false);
+}
+
+// --- Selection -------------------------------------------------------------------------------------------------------
+
+void HistoryContentViewController::selectFirstVisibleItem(bool pushToList)
+{
+    const QList<QUuid> visible = m_model.visibleItemIDs();
+    writeSingleSelection(visible.isEmpty() ? std::nullopt : std::optional(visible.first()));
+    if (pushToList) {
+        pushSelectionToList();
+        updateToolbarState();
+    }
+}
+
+void HistoryContentViewController::writeSingleSelection(const std::optional<QUuid> &id)
+{
+    // Not counted: the change comes back through the subscriptions and is pushed into the list then.
+    m_model.setSelectedItemID(id);
+    m_model.setSelectedItemIDs(id ? QSet<QUuid> {*id} : QSet<QUuid>());
+    m_model.setSelectedItemIDsInSelectionOrder(id ? QList<QUuid> {*id} : QList<QUuid>());
+}
+
+void HistoryContentViewController::historySelectionDidChange(
+    const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &)
+{
+    QList<QUuid> order;
+    order.reserve(itemsInSelectionOrder.size());
+    for (const ClipboardItem &item : itemsInSelectionOrder)
+        order.append(item.id);
+    const QSet<QUuid> ids(order.cbegin(), order.cend());
+    const std::optional<QUuid> primary = order.isEmpty() ? std::nullopt : std::optional(order.first());
+    if (ids != m_model.selectedItemIDs()) {
+        ++m_selectionModelUpdatesOriginatingFromList;
+        m_model.setSelectedItemIDs(ids);
+    }
+    if (order != m_model.selectedItemIDsInSelectionOrder())
+        m_model.setSelectedItemIDsInSelectionOrder(order);
+    if (primary != m_model.selectedItemID()) {
+        ++m_selectionModelUpdatesOriginatingFromList;
+        m_model.setSelectedItemID(primary);
+    }
+    updateToolbarState();
+    m_commands.retargetPreview(
+        itemsInSelectionOrder.isEmpty() ? std::nullopt : std::optional(itemsInSelectionOrder.first()));
+}
+
+void HistoryContentViewController::scheduleSelectionSyncFromModel()
+{
+    if (m_selectionModelUpdatesOriginatingFromList > 0) {
+        --m_selectionModelUpdatesOriginatingFromList; // the echo of a write made for the list
+        return;
+    }
+    if (std::exchange(m_isSelectionSyncFromModelScheduled, true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_isSelectionSyncFromModelScheduled = false;
+            pushSelectionToList();
+            updateToolbarState();
+        },
+        Qt::QueuedConnection);
+}
+
+void HistoryContentViewController::pushSelectionToList()
+{
+    ++m_selectionPushCount;
+    m_list->selectItems(m_model.selectedItemID(), m_model.selectedItemIDs(),
+        [this](const ClipboardItem &item) { writeSingleSelection(item.id); });
+}
+
+// --- Requests of the list and the toolbar ----------------------------------------------------------------------------
+
+void HistoryContentViewController::historyDidDoubleClickItem(const ClipboardItem &item)
+{
+    const AppPreferences &preferences = m_model.preferences();
+    if (HistoryItemActionPreference::resolved(preferences.doubleClickAction) == HistoryItemActionPreference::copy) {
+        if (m_coordinator.copyItem(item, PasteVariant::standard) && m_toolbar)
+            m_toolbar->showCopySuccess();
+        return;
+    }
+    const bool plain = item.kind.isTextLike() && preferences.preferPastingAsPlainText;
+    m_coordinator.paste(item, plain ? PasteVariant::plainText : PasteVariant::standard);
+}
+
+void HistoryContentViewController::historyNeedsLinkPreview(const ClipboardItem &item)
+{
+    m_coordinator.requestLinkPreviews(item);
+}
+
+void HistoryContentViewController::historyPlaySound(SoundEffect effect)
+{
+    m_coordinator.playSound(effect);
+}
+
+void HistoryContentViewController::historyForwardSearchKeyDown(const QKeyEvent &event)
+{
+    if (m_toolbar)
+        m_toolbar->insertKeyEvent(event);
+}
+
+void HistoryContentViewController::toolbarSearchTextDidChange(const QString &text)
+{
+    m_pendingSearchQuery.reset();
+    m_model.setSearchQuery(text);
+    selectFirstVisibleItem(false);
+}
+
+// --- Keys ------------------------------------------------------------------------------------------------------------
+
+HistoryKeyFocus HistoryContentViewController::currentKeyFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    if (isInside(focus, &m_list->tableView()))
+        return HistoryKeyFocus::list;
+    if (m_toolbar && m_toolbar->isSearchFieldFocused())
+        return HistoryKeyFocus::searchField;
+    return HistoryKeyFocus::other;
+}
+
+HistoryKeyDispatchState HistoryContentViewController::keyDispatchState(HistoryKeyFocus focus) const
+{
+    HistoryKeyDispatchState state;
+    state.isCommandPaletteOpen = m_commands.isCommandPaletteOpen();
+    state.isOverlayOpen = m_commands.isOverlayOpen() || state.isCommandPaletteOpen;
+    state.focus = focus;
+    state.searchQuery = m_pendingSearchQuery.value_or(m_model.searchQuery());
+    if (m_toolbar) {
+        state.searchFieldHasText = !m_toolbar->searchText().isEmpty();
+        state.searchFieldHasSelectedText = m_toolbar->hasSelectedSearchText();
+    }
+    state.isKeyboardMultipleSelectionMode = m_list->isKeyboardMultipleSelectionMode();
+    return state;
+}
+
+bool HistoryContentViewController::handleKeyDown(const HistoryKeyEvent &event)
+{
+    return handleKeyDown(event, currentKeyFocus());
+}
+
+bool HistoryContentViewController::handleKeyDown(const HistoryKeyEvent &event, HistoryKeyFocus focus)
+{
+    using Kind = HistoryKeyDecision::Kind;
+    const HistoryKeyDispatchState state = keyDispatchState(focus);
+    if (state.isOverlayOpen) {
+        if (HistoryKeyDispatch::decideOverlayKey(event, state).kind == Kind::closeCommandPalette) {
+            m_commands.closeCommandPalette();
+            return true;
+        }
+        return false; // the overlay's own widgets take the key
+    }
+    if (m_toolbar && m_toolbar->handleKeyDown(event))
+        return true;
+
+    const HistoryKeyDecision decision = HistoryKeyDispatch::decideWindowKey(event, state, m_model.preferences());
+    switch (decision.kind) {
+    case Kind::notHandled:
+    case Kind::closeCommandPalette:
+        return false;
+    case Kind::showPreview:
+        if (const auto item = m_model.selectedItem())
+            m_commands.presentPreview(*item);
+        return true;
+    case Kind::numberKey:
+        performNumberKeyAction(decision.number);
+        return true;
+    case Kind::removeCurrentFromSelection:
+        m_list->applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelectionCommand::removeCurrent);
+        return true;
+    case Kind::addCurrentToSelection:
+        m_list->applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelectionCommand::addCurrent);
+        return true;
+    case Kind::moveKeyboardFocusDown:
+        m_list->moveKeyboardSelectionFocus(HistorySelectionDirection::down);
+        return true;
+    case Kind::moveKeyboardFocusUp:
+        m_list->moveKeyboardSelectionFocus(HistorySelectionDirection::up);
+        return true;
+    case Kind::extendSelectionDown:
+        m_list->extendSelection(HistorySelectionDirection::down);
+        return true;
+    case Kind::extendSelectionUp:
+        m_list->extendSelection(HistorySelectionDirection::up);
+        return true;
+    case Kind::closeHistoryOrClearSearch:
+        closeHistoryOrClearSearch();
+        return true;
+    case Kind::shortcut:
+        performShortcutAction(decision.action, focus);
+        return true;
+    }
+    return false;
+}
+
+void HistoryContentViewController::closeHistoryOrClearSearch()
+{
+    if (m_toolbar && (!m_toolbar->searchText().isEmpty() || m_toolbar->hasSearchTokens())) {
+        m_toolbar->clearSearch();
+        return;
+    }
+    if (HistoryWindow *window = m_coordinator.historyWindow())
+        window->hide();
+}
+
+void HistoryContentViewController::performNumberKeyAction(int number)
+{
+    const QList<QUuid> visible = m_model.visibleItemIDs();
+    if (number < 1 || number > visible.size())
+        return;
+    const ClipboardItem *found = m_model.item(visible.at(number - 1));
+    if (!found)
+        return;
+    const ClipboardItem item = *found;
+    if (HistoryItemActionPreference::resolved(m_model.preferences().numberKeyAction)
+        == HistoryItemActionPreference::copy) {
+        if (m_coordinator.copyItem(item, PasteVariant::standard) && m_toolbar)
+            m_toolbar->showCopySuccess();
+        return;
+    }
+    m_coordinator.paste(item, PasteVariant::standard);
+}
+
+void HistoryContentViewController::performShortcutAction(HistoryShortcutAction action, HistoryKeyFocus focus)
+{
+    const std::optional<ClipboardItem> selected = m_model.selectedItem();
+    switch (action) {
+    case HistoryShortcutAction::closeHistory:
+        if (HistoryWindow *window = m_coordinator.historyWindow())
+            window->hide();
+        break;
+    case HistoryShortcutAction::selectNextItem:
+        m_list->moveSelection(HistorySelectionDirection::down);
+        break;
+    case HistoryShortcutAction::selectPreviousItem:
+        if (!m_list->moveSelection(HistorySelectionDirection::up) && focus == HistoryKeyFocus::list && m_toolbar)
+            m_toolbar->focusSearchField();
+        break;
+    case HistoryShortcutAction::pasteSelected:
+        m_coordinator.pasteSelectedItems();
+        break;
+    case HistoryShortcutAction::pasteSelectedSecondary:
+        m_commands.pasteSelectedSecondary();
+        break;
+    case HistoryShortcutAction::copySelected:
+        if (m_commands.copySelected() && m_toolbar)
+            m_toolbar->showCopySuccess();
+        break;
+    case HistoryShortcutAction::copySelectedSecondary:
+        if (m_commands.copySelectedSecondary() && m_toolbar)
+            m_toolbar->showCopySuccess();
+        break;
+    case HistoryShortcutAction::deleteItem:
+        if (const QList<ClipboardItem> items = m_model.selectedItems(); !items.isEmpty())
+            m_coordinator.deleteItems(items);
+        break;
+    case HistoryShortcutAction::toggleFavorite:
+        if (selected)
+            m_coordinator.toggleFavorite(*selected);
+        break;
+    case HistoryShortcutAction::showInFinder:
+        if (selected)
+            m_coordinator.showInFinder(*selected);
+        break;
+    case HistoryShortcutAction::openInBrowser:
+        if (selected)
+            m_commands.openInBrowser(*selected);
+        break;
+    case HistoryShortcutAction::editItem:
+        if (selected)
+            m_commands.editItem(*selected);
+        break;
+    case HistoryShortcutAction::renameItem:
+        if (selected)
+            m_commands.renameItem(*selected);
+        break;
+    case HistoryShortcutAction::transformItem:
+        if (selected)
+            m_commands.transformItem(*selected);
+        break;
+    case HistoryShortcutAction::focusSearchField:
+        if (m_toolbar)
+            m_toolbar->focusSearchField();
+        break;
+    case HistoryShortcutAction::filterHistoryByType:
+        m_commands.filterHistoryByType();
+        break;
+    case HistoryShortcutAction::openSettings:
+        m_coordinator.openSettings(SettingsSection::general);
+        break;
+    case HistoryShortcutAction::showCommandPalette:
+        m_commands.presentCommandPalette();
+        break;
+    }
+}

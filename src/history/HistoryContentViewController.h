@@ -1,0 +1,131 @@
+#pragma once
+
+#include "HistoryDelegate.h"
+#include "HistoryKeyDispatch.h"
+#include "HistoryToolbar.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppCoordinator;
+class AppModel;
+class History;
+class HistoryWindowCommands;
+
+// The root of the history window's content: the list fills it. Printable keys that nothing else took start a
+// search, and a change of the palette (light or dark) is reported.
+class HistoryKeyHandlingView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using QWidget::QWidget;
+
+    std::function<void(const QKeyEvent &)> onSearchKeyDown;
+    std::function<void()> onEffectiveAppearanceChange;
+
+    // Text that may start a search: not empty, with no control character and nothing from the private-use range
+    // the function keys use.
+    static bool startsSearch(const HistoryKeyEvent &event);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+};
+
+// The controller of the history window's content: it owns the history list, keeps it in step with the model (every
+// change the model publishes arrives on a later turn of the event loop, and the changes of one turn rebuild the list
+// once), keeps the model's selection and the list's in step both ways, pushes the selection's state into the
+// toolbar, and dispatches the window's keys.
+class HistoryContentViewController final : public QObject, private HistoryDelegate, private HistoryToolbarDelegate
+{
+    Q_OBJECT
+
+public:
+    // The root view goes into viewParent; without one the controller keeps it.
+    HistoryContentViewController(AppModel &model, AppCoordinator &coordinator, HistoryWindowCommands &commands,
+        QWidget *viewParent = nullptr, QObject *parent = nullptr);
+    ~HistoryContentViewController() override;
+
+    // The content's root view and the list inside it.
+    HistoryKeyHandlingView &view() const { return *m_view; }
+    History &list() const { return *m_list; }
+
+    // The window's toolbar; not owned. Every toolbar update is skipped while there is none.
+    void setHistoryToolbar(HistoryToolbar *toolbar);
+    HistoryToolbar *historyToolbar() const { return m_toolbar; }
+
+    // --- Called by the window ---------------------------------------------------------------------------------------
+
+    // Makes the first visible item the model's selection; with pushToList the list follows at once, else on a
+    // later turn.
+    void selectFirstVisibleItem(bool pushToList);
+    void updateToolbarState();
+    void reloadHistoryList();
+    // After the window appeared: the first row is shown with its header and the list takes the focus.
+    void viewDidAppear();
+    // Empties the search and the filters (the window was hidden a while).
+    void resetSearch();
+    // The window's key dispatch; true when the key was handled and goes nowhere else.
+    bool handleKeyDown(const HistoryKeyEvent &event);
+    bool handleKeyDown(const HistoryKeyEvent &event, HistoryKeyFocus focus);
+    // Where the keyboard focus is now, as the dispatch sees it.
+    HistoryKeyFocus currentKeyFocus() const;
+    HistoryKeyDispatchState keyDispatchState(HistoryKeyFocus focus) const;
+
+    void performShortcutAction(HistoryShortcutAction action, HistoryKeyFocus focus);
+    void closeHistoryOrClearSearch();
+    void performNumberKeyAction(int number);
+
+    // The count of selection writes made for the list whose published echo has not come back yet.
+    int selectionModelUpdatesOriginatingFromList() const { return m_selectionModelUpdatesOriginatingFromList; }
+    // How often the list was rebuilt.
+    int reloadCount() const { return m_reloadCount; }
+    // How often the model's selection was pushed into the list.
+    int selectionPushCount() const { return m_selectionPushCount; }
+
+    std::optional<QString> pendingSearchQuery() const { return m_pendingSearchQuery; }
+
+private:
+    void bindModel();
+    void setNeedsReload();
+    void relabelToolbar();
+    void syncToolbarFilterState();
+    void scheduleSelectionSyncFromModel();
+    void pushSelectionToList();
+    void writeSingleSelection(const std::optional<QUuid> &id);
+
+    // HistoryDelegate
+    void historySelectionDidChange(
+        const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem) override;
+    void historyDidClickItem(const ClipboardItem &) override { }
+    void historyDidDoubleClickItem(const ClipboardItem &item) override;
+    void historyContextMenu(QMenu &, const QList<ClipboardItem> &, const std::optional<ClipboardItem> &) override { }
+    void historyNeedsLinkPreview(const ClipboardItem &item) override;
+    void historyPlaySound(SoundEffect effect) override;
+    void historyForwardSearchKeyDown(const QKeyEvent &event) override;
+
+    // HistoryToolbarDelegate
+    void toolbarSearchTextDidChange(const QString &text) override;
+
+    AppModel &m_model;
+    AppCoordinator &m_coordinator;
+    HistoryWindowCommands &m_commands;
+    std::unique_ptr<HistoryKeyHandlingView> m_ownedView; // without a parent for the view
+    HistoryKeyHandlingView *m_view = nullptr;
+    History *m_list = nullptr;
+    HistoryToolbar *m_toolbar = nullptr;
+    int m_selectionModelUpdatesOriginatingFromList = 0;
+    bool m_isSelectionSyncFromModelScheduled = false;
+    bool m_isReloadScheduled = false;
+    std::optional<QString> m_pendingSearchQuery;
+    int m_reloadCount = 0;
+    int m_selectionPushCount = 0;
+
+    friend class HistoryWindowTestAccess;
+};

@@ -1,0 +1,113 @@
+#include "HistoryPasteTarget.h"
+
+#include "AppModel.h"
+#include "DesktopEntries.h"
+#include "HistorySymbols.h"
+#include "Localization.h"
+#include "PasteTarget.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPalette>
+
+namespace {
+
+QIcon dot(const QColor &color, int size)
+{
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(int(size * ratio), int(size * ratio));
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawEllipse(QRectF(1, 1, size - 2, size - 2));
+    return QIcon(pixmap);
+}
+
+QColor textColor()
+{
+    return QApplication::palette().color(QPalette::WindowText);
+}
+
+} // namespace
+
+std::optional<RunningApplication> HistoryPasteTarget::pasteTargetApplication(
+    KeyPoster &keys, const Workspace &workspace)
+{
+    return PasteTarget(keys, workspace).application();
+}
+
+QString HistoryPasteTarget::pasteTargetName(const std::optional<RunningApplication> &application)
+{
+    if (application && !application->name.isEmpty())
+        return application->name;
+    return localized(QStringLiteral("Active App"));
+}
+
+std::optional<QColor> HistoryPasteTarget::colorFromHexString(const QString &text)
+{
+    QStringView digits(text);
+    while (digits.startsWith(u'#'))
+        digits = digits.mid(1);
+    while (digits.endsWith(u'#'))
+        digits.chop(1);
+    if (digits.size() != 6)
+        return std::nullopt;
+    bool ok = false;
+    const uint value = digits.toUInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    for (const QChar character : digits) {
+        if (!character.isDigit() && !QStringLiteral("abcdefABCDEF").contains(character))
+            return std::nullopt;
+    }
+    return QColor::fromRgb(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
+}
+
+QIcon HistoryPasteTarget::tagMenuDotImage(const std::optional<QColor> &color)
+{
+    return dot(color.value_or(textColor()), 13);
+}
+
+QIcon HistoryPasteTarget::tagColorDotImage(const QString &hexColor)
+{
+    return dot(colorFromHexString(hexColor).value_or(textColor()), 12);
+}
+
+QIcon HistoryPasteTarget::applicationIcon(const HistorySourceApplication &application, const AppModel &model)
+{
+    if (const auto path = model.applicationPath(application)) {
+        if (const auto entry = DesktopEntries::read(*path); entry && !entry->icon.isEmpty()) {
+            const QIcon icon = QFileInfo(entry->icon).isAbsolute() ? QIcon(entry->icon) : QIcon::fromTheme(entry->icon);
+            if (!icon.isNull())
+                return QIcon(icon.pixmap(16, 16));
+        }
+    }
+    const QIcon symbol = HistorySymbols::icon(QStringLiteral("app.dashed"));
+    if (!symbol.isNull())
+        return QIcon(symbol.pixmap(16, 16));
+    return QIcon::fromTheme(QStringLiteral("application-x-executable"));
+}
+
+bool HistoryPasteTarget::isMissingSingleFile(const ClipboardItem &item)
+{
+    return item.kind == ClipboardKind::file && item.filePaths.size() == 1 && !QFileInfo::exists(item.filePaths.first());
+}
+
+void HistoryPasteTarget::sortTransformsByTitle(QList<ClipboardTextTransform> &transforms)
+{
+    QCollator collator(QLocale(supportedLanguageCode(currentInterfaceLanguage())));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    QList<QPair<QString, ClipboardTextTransform>> keyed;
+    keyed.reserve(transforms.size());
+    for (const ClipboardTextTransform &transform : std::as_const(transforms))
+        keyed.append({HistorySourceApplication::foldedName(transform.title()), transform});
+    std::stable_sort(keyed.begin(), keyed.end(),
+        [&](const auto &a, const auto &b) { return collator.compare(a.first, b.first) < 0; });
+    for (qsizetype n = 0; n < keyed.size(); ++n)
+        transforms[n] = keyed.at(n).second;
+}
