@@ -95,14 +95,26 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     m_controller = new HistoryContentViewController(m_model, m_coordinator, *m_commands, m_panel.get(), this);
     m_controller->setHistoryToolbar(m_toolbar);
     m_controller->updateToolbarState();
+    m_controller->reloadHistoryList();
     auto *layout = new QVBoxLayout(m_panel.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
     layout->addWidget(&m_controller->view(), 1);
 
-    m_panel->onKeyDown
-        = [this](QKeyEvent &event) { return m_controller->handleKeyDown(HistoryKeyEvent::fromQKeyEvent(event)); };
+    m_panel->onKeyDown = [this](QKeyEvent &event) {
+        const HistoryKeyEvent record = HistoryKeyEvent::fromQKeyEvent(event);
+        const HistoryKeyFocus focus = m_controller->currentKeyFocus();
+        if (m_controller->handleKeyDown(record, focus))
+            return true;
+        // The list keeps typed text to itself: it starts a search instead, as it would reaching the content.
+        if (focus == HistoryKeyFocus::list && !m_commands->isOverlayOpen()
+            && HistoryKeyHandlingView::startsSearch(record)) {
+            m_controller->view().onSearchKeyDown(event);
+            return true;
+        }
+        return false;
+    };
     m_panel->installEventFilter(this);
     m_panel->resize(defaultWidth, defaultHeight);
     centrePanel();
@@ -167,6 +179,7 @@ void FloatingHistoryWindow::show(bool afterActivation)
     }
     if (wasVisible)
         return;
+    m_controller->reloadIfNeeded();
     m_controller->selectFirstVisibleItem(true);
     m_controller->viewDidAppear();
     // Once the window manager has mapped the panel: the saved size again, and the same origin.
@@ -320,15 +333,15 @@ HistoryWindowPlacement::Inputs FloatingHistoryWindow::placementInputs(HistoryWin
     const bool needsFrontWindow = strategy != HistoryWindowOpenStrategy::screenWithCursor
         && strategy != HistoryWindowOpenStrategy::mouseCursor
         && !(strategy == HistoryWindowOpenStrategy::lastLocation && inputs.savedOrigin);
-    if (strategy == HistoryWindowOpenStrategy::inputCursor && m_desktop.caretLocator
-        && m_desktop.caretLocator->isTrusted()) {
-        if (const auto caret = m_desktop.caretLocator->caretRect(budget); caret && !budget.hasExpired())
-            inputs.caretRect = HistoryWindowPlacement::fromTopLeft(scaled(*caret, ratio), primary);
-    }
-    if (needsFrontWindow && !inputs.caretRect && m_desktop.keyPoster && m_desktop.windowFrames
-        && !budget.hasExpired()) {
+    // The window manager answers for the front window at once; the caret's peer may be slow and gets what is left.
+    if (needsFrontWindow && m_desktop.keyPoster && m_desktop.windowFrames) {
         if (const auto frame = m_desktop.windowFrames->frameOfWindow(m_desktop.keyPoster->pasteTargetWindow()))
             inputs.frontWindowFrame = HistoryWindowPlacement::fromTopLeft(scaled(*frame, ratio), primary);
+    }
+    if (strategy == HistoryWindowOpenStrategy::inputCursor && m_desktop.caretLocator
+        && m_desktop.caretLocator->isTrusted() && !budget.hasExpired()) {
+        if (const auto caret = m_desktop.caretLocator->caretRect(budget); caret && !budget.hasExpired())
+            inputs.caretRect = HistoryWindowPlacement::fromTopLeft(scaled(*caret, ratio), primary);
     }
     return inputs;
 }

@@ -204,6 +204,12 @@ void HistoryContentViewController::reloadHistoryList()
     updateToolbarState();
 }
 
+void HistoryContentViewController::reloadIfNeeded()
+{
+    if (m_isReloadScheduled)
+        reloadHistoryList();
+}
+
 void HistoryContentViewController::syncToolbarFilterState()
 {
     if (!m_toolbar)

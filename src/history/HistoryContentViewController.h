@@ -67,6 +67,8 @@ public:
     void selectFirstVisibleItem(bool pushToList);
     void updateToolbarState();
     void reloadHistoryList();
+    // Rebuilds the list now when a rebuild is waiting for the next turn.
+    void reloadIfNeeded();
     // After the window appeared: the first row is shown with its header and the list takes the focus.
     void viewDidAppear();
     // Empties the search and the filters (the window was hidden a while).

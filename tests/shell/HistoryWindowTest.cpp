@@ -1,0 +1,457 @@
+#include "CoordinatorTestSupport.h"
+
+#include "CaretLocator.h"
+#include "FloatingHistoryWindow.h"
+#include "History.h"
+#include "HistoryContentViewController.h"
+#include "HistoryTableView.h"
+#include "KeyboardCodes.h"
+#include "PlainHistoryToolbar.h"
+#include "StandInWindows.h"
+#include "StatusItemController.h"
+#include "WindowFrame.h"
+#include "WindowFrames.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+namespace {
+
+// A coordinator whose history window is the real one, on the offscreen display.
+struct WindowHarness
+{
+    explicit WindowHarness(const std::function<void(AppPreferences &)> &preferences = {})
+    {
+        h.storeOnboardedPreferences(preferences);
+        ClipboardItem link = testItem(3, QStringLiteral("https://example.com/cherry"));
+        link.kind = ClipboardKind::link;
+        h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread")), link});
+        factory = std::make_unique<StandInWindowFactory>(
+            nullptr, HistoryWindowDesktop {&h.keyPoster, &frames, &caret, {}, {}});
+        coordinator = std::make_unique<AppCoordinator>(h.dependencies(h.store, h.supportDirectory, *factory));
+        coordinator->start();
+        window = dynamic_cast<FloatingHistoryWindow *>(coordinator->historyWindow());
+    }
+    ~WindowHarness() { coordinator.reset(); }
+
+    void show()
+    {
+        coordinator->showHistoryWindow(false, false);
+        QCoreApplication::processEvents();
+    }
+    QStringList rows() const
+    {
+        QStringList texts;
+        History &list = window->contentViewController().list();
+        const QList<int> selected = list.tableView().selectedRows();
+        for (int row = 0; row < list.tableRows().size(); ++row) {
+            if (const HistoryTableRow::Item *item = list.tableRows().at(row).asItem())
+                texts.append(item->item.displayTitle() + (selected.contains(row) ? QStringLiteral(" *") : QString()));
+        }
+        return texts;
+    }
+    // A key press as the user makes it: to the widget with the focus.
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window->panel();
+        QTest::keyClick(target, key, modifiers);
+        QCoreApplication::processEvents();
+    }
+    void type(const QString &text)
+    {
+        for (const QChar character : text) {
+            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window->panel();
+            QTest::keyClicks(target, QString(character));
+        }
+        QCoreApplication::processEvents();
+    }
+    QString pasted() const
+    {
+        const auto data = h.pasteboard.content().data(PasteboardType::plainText());
+        return data ? QString::fromUtf8(*data) : QString();
+    }
+
+    CoordinatorHarness h;
+    MemoryWindowFrames frames;
+    MemoryCaretLocator caret;
+    std::unique_ptr<StandInWindowFactory> factory;
+    std::unique_ptr<AppCoordinator> coordinator;
+    FloatingHistoryWindow *window = nullptr;
+};
+
+} // namespace
+
+TEST(HistoryWindow, ShowsTheListWithTheFirstItemSelectedAndMovesWithTheArrows)
+{
+    WindowHarness s;
+    ASSERT_NE(s.window, nullptr);
+    s.show();
+    ASSERT_TRUE(s.window->isVisible());
+    const Qt::WindowFlags flags = s.window->panel().windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint) && flags.testFlag(Qt::WindowStaysOnTopHint)
+        && (flags & Qt::WindowType_Mask) == Qt::Tool);
+    EXPECT_EQ(s.rows(),
+        QStringList({QStringLiteral("https://example.com/cherry *"), QStringLiteral("banana bread"),
+            QStringLiteral("apple pie")}));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return s.window->contentViewController().currentKeyFocus() == HistoryKeyFocus::list; }));
+
+    s.press(Qt::Key_Down);
+    s.press(Qt::Key_Down);
+    s.press(Qt::Key_Down); // stays on the last row
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(1));
+    s.press(Qt::Key_Up);
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
+    EXPECT_EQ(s.rows().at(1), QStringLiteral("banana bread *"));
+    s.press(Qt::Key_Down, Qt::ShiftModifier); // extends
+    EXPECT_EQ(s.h.model.selectedItemIDs(), QSet<QUuid>({testId(2), testId(1)}));
+
+    // A new capture comes in at the top, selected.
+    s.coordinator->handleCapturedItem(testItem(4, QStringLiteral("date")), {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows().value(0) == QStringLiteral("date *"); }));
+}
+
+TEST(HistoryWindow, TypingInTheListSearchesAndEscapeClearsTheSearchBeforeItHides)
+{
+    WindowHarness s;
+    s.show();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return s.window->contentViewController().currentKeyFocus() == HistoryKeyFocus::list; }));
+    s.type(QStringLiteral("br"));
+    EXPECT_EQ(s.window->toolbar().searchField().text(), QStringLiteral("br"));
+    EXPECT_EQ(s.h.model.searchQuery(), QStringLiteral("br"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows() == QStringList({QStringLiteral("banana bread *")}); }))
+        << s.rows().join(u'|').toStdString();
+
+    // Space types into a search with text; Ctrl+Backspace deletes a word of it, never the item.
+    s.press(Qt::Key_Space);
+    EXPECT_EQ(s.window->toolbar().searchField().text(), QStringLiteral("br "));
+    s.press(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_TRUE(s.window->toolbar().searchField().text().isEmpty());
+    EXPECT_EQ(s.h.model.items().size(), 3);
+    s.type(QStringLiteral("br"));
+
+    // The first Escape clears the search, the second hides the window and saves its frame.
+    s.press(Qt::Key_Escape);
+    EXPECT_TRUE(s.window->isVisible());
+    EXPECT_TRUE(s.h.model.searchQuery().isEmpty());
+    s.press(Qt::Key_Escape);
+    EXPECT_FALSE(s.window->isVisible());
+    EXPECT_TRUE(s.h.preferencesStore.load().historyWindowWidth.has_value());
+    // A search left when hiding is reset only after a while hidden; showing again in between keeps it.
+    EXPECT_TRUE(s.window->isSearchResetPending());
+    s.show();
+    EXPECT_FALSE(s.window->isSearchResetPending());
+}
+
+TEST(HistoryWindow, ReturnAndTheNumberKeysPasteIntoTheApplicationInFront)
+{
+    {
+        WindowHarness s;
+        s.show();
+        s.press(Qt::Key_Down);
+        s.press(Qt::Key_Return);
+        EXPECT_FALSE(s.window->isVisible());
+        EXPECT_EQ(s.pasted(), QStringLiteral("banana bread"));
+        EXPECT_EQ(s.h.keyPoster.presses(), QList<MemoryKeyPoster::Press>({{VirtualKey::v, KeyEventFlag::command}}));
+    }
+    {
+        WindowHarness s;
+        s.show();
+        s.press(Qt::Key_2, Qt::ControlModifier);
+        EXPECT_EQ(s.pasted(), QStringLiteral("banana bread"));
+        EXPECT_FALSE(s.window->isVisible());
+    }
+    {
+        // Beyond the visible items nothing happens; with the copy action the number keys copy and keep the window.
+        WindowHarness s([](AppPreferences &p) { p.numberKeyAction = QStringLiteral("copy"); });
+        s.show();
+        s.press(Qt::Key_9, Qt::ControlModifier);
+        EXPECT_TRUE(s.pasted().isEmpty());
+        s.press(Qt::Key_3, Qt::ControlModifier);
+        EXPECT_EQ(s.pasted(), QStringLiteral("apple pie"));
+        EXPECT_TRUE(s.window->isVisible());
+        EXPECT_TRUE(s.h.keyPoster.presses().isEmpty());
+    }
+}
+
+TEST(HistoryWindow, HidesOnFocusLossUnlessPinnedOrJustActivated)
+{
+    const auto loseFocus = [](WindowHarness &s) {
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(&s.window->panel(), &activate);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(&s.window->panel(), &deactivate);
+    };
+    {
+        WindowHarness s;
+        s.show();
+        loseFocus(s);
+        EXPECT_FALSE(s.window->isVisible());
+    }
+    {
+        WindowHarness s([](AppPreferences &p) { p.hideOnFocusLoss = false; });
+        s.show();
+        loseFocus(s);
+        EXPECT_TRUE(s.window->isVisible());
+    }
+    {
+        // Shown after the application was activated, the first loss is ignored; the next one hides.
+        WindowHarness s;
+        s.coordinator->showHistoryWindow(true, true);
+        loseFocus(s);
+        EXPECT_TRUE(s.window->isVisible());
+        loseFocus(s);
+        EXPECT_FALSE(s.window->isVisible());
+    }
+}
+
+TEST(HistoryWindow, RestoresItsSizeClampedToTheScreenAndReopensWhereTheUserMovedIt)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        WindowHarness s([](AppPreferences &p) {
+            p.historyWindowWidth = 300;
+            p.historyWindowHeight = 2000;
+        });
+        s.show();
+        EXPECT_EQ(s.window->panel().size(), QSize(400, std::min(2000, available.height())));
+    }
+    {
+        WindowHarness s([](AppPreferences &p) { p.openWindowStrategy = QStringLiteral("lastLocation"); });
+        s.show();
+        const QRect placed(120, 80, 500, 420);
+        s.window->panel().setGeometry(placed); // the user moves and resizes it
+        s.coordinator->toggleHistoryWindow();
+        s.coordinator->toggleHistoryWindow();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(s.window->panel().geometry(), placed);
+
+        // A move, then a paste (which hides without saving): the move is kept.
+        const QPoint moved(150, 60);
+        s.window->panel().move(moved);
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            return s.h.preferencesStore.load().historyWindowX == s.window->storedFrame().x()
+                && s.h.preferencesStore.load().historyWindowY == s.window->storedFrame().y();
+        }));
+        s.press(Qt::Key_Return);
+        ASSERT_FALSE(s.window->isVisible());
+        s.show();
+        EXPECT_EQ(s.window->panel().pos(), moved);
+    }
+}
+
+// A window that was built but never shown has no frame of its own: quitting keeps what an earlier run stored (or
+// nothing), and the next start opens where the user last had the window.
+TEST(HistoryWindow, AWindowNeverShownSavesNoFrame)
+{
+    const StoredWindowFrame earlier {120, 90, 420, 400};
+    for (const bool storedBefore : {false, true}) {
+        SCOPED_TRACE(storedBefore);
+        WindowHarness s([&](AppPreferences &p) {
+            p.openWindowStrategy = QStringLiteral("lastLocation");
+            if (!storedBefore)
+                return;
+            p.historyWindowX = earlier.x;
+            p.historyWindowY = earlier.y;
+            p.historyWindowWidth = earlier.width;
+            p.historyWindowHeight = earlier.height;
+        });
+        ASSERT_NE(s.window, nullptr);
+        s.coordinator->prepareForTermination();
+        const AppPreferences saved = s.h.preferencesStore.load();
+        const auto frame = WindowFrame::fromPreferences(
+            saved.historyWindowX, saved.historyWindowY, saved.historyWindowWidth, saved.historyWindowHeight);
+        EXPECT_EQ(frame, storedBefore ? std::optional(earlier) : std::nullopt);
+
+        s.show();
+        if (storedBefore) {
+            EXPECT_EQ(
+                s.window->panel().geometry(), WindowFrame::fromStored(earlier, WindowFrame::primaryScreenGeometry()));
+        }
+        // Shown once, it saves where it is.
+        s.coordinator->prepareForTermination();
+        EXPECT_TRUE(s.h.preferencesStore.load().historyWindowWidth.has_value());
+    }
+}
+
+// The caret and the front window share one budget: a caret that comes too late is not waited for beyond it, and the
+// front window's middle is used instead.
+TEST(HistoryWindow, TheCaretIsAskedWithinTheBudgetThenTheFrontWindowIsUsed)
+{
+    WindowHarness s([](AppPreferences &p) { p.openWindowStrategy = QStringLiteral("inputCursor"); });
+    s.h.keyPoster.setActiveWindow(7);
+    s.frames.window = 7;
+    s.frames.frame = QRect(20, 30, 300, 200);
+    s.caret.caret = QRect(100, 50, 2, 16);
+    const QRectF primary(QGuiApplication::primaryScreen()->geometry());
+
+    auto inputs = s.window->placementInputs(HistoryWindowOpenStrategy::inputCursor);
+    EXPECT_EQ(inputs.caretRect, HistoryWindowPlacement::fromTopLeft(QRectF(100, 50, 2, 16), primary));
+
+    s.caret.answerDelayMs = 1000; // a peer that never answers in time
+    QElapsedTimer timer;
+    timer.start();
+    inputs = s.window->placementInputs(HistoryWindowOpenStrategy::inputCursor);
+    EXPECT_LT(timer.elapsed(), FloatingHistoryWindow::placementBudgetMs + 100);
+    EXPECT_FALSE(inputs.caretRect);
+    EXPECT_EQ(inputs.frontWindowFrame, HistoryWindowPlacement::fromTopLeft(QRectF(20, 30, 300, 200), primary));
+
+    s.caret.trusted = false;
+    s.caret.queries = 0;
+    inputs = s.window->placementInputs(HistoryWindowOpenStrategy::inputCursor);
+    EXPECT_EQ(s.caret.queries, 0);
+    EXPECT_TRUE(inputs.frontWindowFrame);
+    // The mouse strategies never ask for the front window.
+    EXPECT_FALSE(s.window->placementInputs(HistoryWindowOpenStrategy::mouseCursor).frontWindowFrame);
+}
+
+// The controller's bookkeeping: the list's own selection changes are written to the model and their echoes ignored;
+// the model's changes reach the list once per turn of the event loop, and so do rebuilds.
+TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnCoalesce)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    QCoreApplication::processEvents();
+
+    const int pushes = controller.selectionPushCount();
+    controller.list().moveSelection(HistorySelectionDirection::down);
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
+    EXPECT_EQ(controller.selectionModelUpdatesOriginatingFromList(), 2); // the set and the focused id
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller.selectionModelUpdatesOriginatingFromList(), 0);
+    EXPECT_EQ(controller.selectionPushCount(), pushes); // nothing was pushed back into the list
+
+    // Three model changes in one turn: one push.
+    s.h.model.setSelectedItemID(testId(1));
+    s.h.model.setSelectedItemIDs({testId(1)});
+    s.h.model.setSelectedItemIDsInSelectionOrder({testId(1)});
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller.selectionPushCount(), pushes + 1);
+    EXPECT_EQ(s.rows().at(2), QStringLiteral("apple pie *"));
+
+    // Several changes of what the list shows in one turn: one rebuild.
+    const int reloads = controller.reloadCount();
+    s.h.model.setSearchQuery(QStringLiteral("a"));
+    s.h.model.setHistorySortReversed(true);
+    s.h.model.setTags({});
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(controller.reloadCount(), reloads + 1);
+
+    // A selected item that the filter hides gives way to the first listed one; an empty list selects nothing.
+    s.h.model.setSearchQuery(QStringLiteral("cherry"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.h.model.selectedItemID() == testId(3); }));
+    s.h.model.setSearchQuery(QStringLiteral("nothing matches"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows().isEmpty(); }));
+}
+
+TEST(HistoryContentViewController, ToolbarStateFollowsTheSelection)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    const auto stateFor = [&](const QList<ClipboardItem> &items) {
+        QList<QUuid> ids;
+        for (const ClipboardItem &item : items)
+            ids.append(item.id);
+        s.h.model.setItems(items);
+        s.h.model.setSelectedItemID(ids.value(0));
+        s.h.model.setSelectedItemIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        s.h.model.setSelectedItemIDsInSelectionOrder(ids);
+        controller.updateToolbarState();
+        return s.window->toolbar().state();
+    };
+    ClipboardItem files = testItem(10, QString());
+    files.kind = ClipboardKind::file;
+    files.text.reset();
+    files.filePaths = {u"/a"_qs, u"/b"_qs, u"/c"_qs};
+    ClipboardItem image = testItem(11, QString());
+    image.kind = ClipboardKind::image;
+    image.text.reset();
+    ClipboardItem spacedLink = testItem(12, u"https://example.com/a b"_qs);
+    spacedLink.kind = ClipboardKind::link;
+
+    HistoryToolbarState state = stateFor({files});
+    EXPECT_EQ(state.pasteItemCount, 3);
+    EXPECT_EQ(state.copyItemCount, 3);
+    files.filePaths = {u"/a"_qs};
+    EXPECT_EQ(stateFor({files}).pasteItemCount, std::nullopt);
+    state = stateFor({testItem(13, u"text"_qs), files});
+    EXPECT_TRUE(state.canCopy && state.showsMerge);
+    state = stateFor({testItem(13, u"text"_qs), image});
+    EXPECT_TRUE(state.canPaste);
+    EXPECT_FALSE(state.canCopy || state.showsMerge);
+    EXPECT_TRUE(stateFor({image}).canCopy);
+    EXPECT_FALSE(stateFor({spacedLink}).showsOpenInBrowser);
+    EXPECT_TRUE(stateFor({}).isPinned == false && !stateFor({}).canPaste);
+
+    // A search with a line break shows on one line.
+    s.h.model.setSearchQuery(u"two\nlines"_qs);
+    controller.updateToolbarState();
+    EXPECT_EQ(s.window->toolbar().searchText(), u"two lines"_qs);
+}
+
+// The program's commands reach the settings and onboarding windows with their menu: Ctrl+, there opens the general
+// settings.
+TEST(StandInWindows, TheMenuBarsKeyEquivalentOpensTheGeneralSettings)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    QMenu applicationMenu;
+    StandInWindowFactory factory(&applicationMenu);
+    AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
+    StatusItemController menus(h.model, coordinator, applicationMenu);
+    coordinator.start();
+    menus.updateMainMenuItem();
+
+    coordinator.openSettings(SettingsSection::about);
+    auto *settings = dynamic_cast<PlaceholderSettingsWindow *>(coordinator.settingsWindow());
+    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&settings->window()));
+    QTest::keyClick(&settings->window(), Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(coordinator.settingsSection(), SettingsSection::general);
+    settings->window().close();
+}
+
+TEST(WindowFrame, TheStoredOriginIsTheBottomLeftCorner)
+{
+    const QRect primary(0, 0, 1920, 1080);
+    const QRect geometry(100, 50, 400, 300);
+    const StoredWindowFrame stored = WindowFrame::toStored(geometry, primary);
+    EXPECT_EQ(stored, (StoredWindowFrame {100, 730, 400, 300}));
+    EXPECT_EQ(WindowFrame::fromStored(stored, primary), geometry);
+    EXPECT_FALSE(WindowFrame::fromPreferences(1, 2, 0, 3));
+    EXPECT_FALSE(WindowFrame::fromPreferences(1, std::nullopt, 10, 3));
+}
+
+TEST(StandInWindows, OnboardingNamesTheHotKeyAndItsButtonCompletesIt)
+{
+    CoordinatorHarness h;
+    QMenu applicationMenu;
+    StandInWindowFactory factory(&applicationMenu);
+    AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
+    coordinator.start();
+    auto *onboarding = dynamic_cast<PlainOnboardingWindow *>(coordinator.onboardingWindow());
+    ASSERT_NE(onboarding, nullptr);
+    EXPECT_TRUE(onboarding->window().isVisible());
+    EXPECT_NE(onboarding->window().findChild<QMenuBar *>(), nullptr);
+    bool namesTheHotKey = false;
+    for (const QLabel *label : onboarding->window().findChildren<QLabel *>())
+        namesTheHotKey = namesTheHotKey || label->text().contains(QStringLiteral("Ctrl+Shift+V"));
+    EXPECT_TRUE(namesTheHotKey);
+
+    onboarding->continueButton().click();
+    EXPECT_EQ(coordinator.onboardingWindow(), nullptr);
+    EXPECT_TRUE(h.preferencesStore.load().hasCompletedOnboarding);
+    EXPECT_TRUE(coordinator.historyWindow()->isVisible());
+    QCoreApplication::processEvents();
+}
