@@ -18,6 +18,7 @@
 #include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -69,6 +70,22 @@ bool HistoryContentWindow::eventFilter(QObject *watched, QEvent *event)
     return onKeyDown(*static_cast<QKeyEvent *>(event));
 }
 
+QColor historySeparatorColor(const QWidget &widget)
+{
+    if (isDark(widget))
+        return QColor::fromRgbF(0.1843f, 0.1843f, 0.1843f);
+    return QColor::fromRgbF(0.898f, 0.898f, 0.898f);
+}
+
+void HistoryContentWindow::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    // A frameless window still shows where it ends.
+    QPainter painter(this);
+    painter.setPen(historySeparatorColor(*this).darker(isDark(*this) ? 60 : 115));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void HistoryContentWindow::mousePressEvent(QMouseEvent *event)
 {
     // Dragged by its background.
@@ -92,12 +109,12 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
 {
     m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
     m_toolbar = new PlainHistoryToolbar(m_panel.get());
-    m_controller = new HistoryContentViewController(m_model, m_coordinator, *m_commands, m_panel.get(), this);
+    m_controller = std::make_unique<HistoryContentViewController>(m_model, m_coordinator, *m_commands, m_panel.get());
     m_controller->setHistoryToolbar(m_toolbar);
     m_controller->updateToolbarState();
     m_controller->reloadHistoryList();
     auto *layout = new QVBoxLayout(m_panel.get());
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
     layout->addWidget(&m_controller->view(), 1);

@@ -36,7 +36,11 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
+
+// The hairline colour of the history window's edges and separators in the widget's appearance.
+QColor historySeparatorColor(const QWidget &widget);
 
 // What the window asks of the desktop to place itself.
 struct HistoryWindowDesktop
@@ -112,7 +116,7 @@ private:
     std::unique_ptr<HistoryWindowCommands> m_commands;
     std::unique_ptr<HistoryContentWindow> m_panel;
     PlainHistoryToolbar *m_toolbar = nullptr;
-    HistoryContentViewController *m_controller = nullptr;
+    std::unique_ptr<HistoryContentViewController> m_controller; // goes before the panel it works on
     bool m_didRestoreWindowFrame = false;
     bool m_shouldIgnoreNextResignKey = false;
     bool m_hasBeenShown = false;

@@ -1,5 +1,6 @@
 #include "PlainHistoryToolbar.h"
 
+#include "FloatingHistoryWindow.h"
 #include "HistorySymbols.h"
 #include "Localization.h"
 
@@ -8,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 
 PlainHistoryToolbar::PlainHistoryToolbar(QWidget *parent) : QWidget(parent)
 {
@@ -28,6 +30,14 @@ PlainHistoryToolbar::PlainHistoryToolbar(QWidget *parent) : QWidget(parent)
     });
     updateAppearanceColors();
     relabel();
+}
+
+void PlainHistoryToolbar::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(historySeparatorColor(*this));
+    painter.drawLine(0, height() - 1, width(), height() - 1);
 }
 
 void PlainHistoryToolbar::relabel()
@@ -81,12 +91,40 @@ void PlainHistoryToolbar::insertKeyEvent(const QKeyEvent &event)
 
 void PlainHistoryToolbar::updateAppearanceColors()
 {
-    const QColor tint = palette().color(QPalette::PlaceholderText);
-    const QIcon glass(HistorySymbols::tintedPixmap(QStringLiteral("magnifyingglass"), 16, tint, devicePixelRatioF()));
+    const QPalette colours = palette();
+    const bool dark = colours.color(QPalette::Window).lightness() < 128;
+    const QColor tint = colours.color(QPalette::PlaceholderText);
+    // The field stands out from the window a little, with a hairline edge, in either appearance.
+    const QColor field = dark ? QColor::fromRgbF(1, 1, 1, 0.08) : QColor::fromRgbF(0, 0, 0, 0.05);
+    const QColor edge = dark ? QColor::fromRgbF(1, 1, 1, 0.14) : QColor::fromRgbF(0, 0, 0, 0.12);
+    m_searchField->setStyleSheet(QStringLiteral("QLineEdit#historySearchField { background: %1; border: 1px solid %2; "
+                                                "border-radius: 6px; padding: 2px 4px; }")
+                                     .arg(field.name(QColor::HexArgb), edge.name(QColor::HexArgb)));
+
+    QIcon glass = HistorySymbols::icon(QStringLiteral("magnifyingglass"));
+    const QPixmap drawn
+        = HistorySymbols::tintedPixmap(QStringLiteral("magnifyingglass"), 16, tint, devicePixelRatioF());
+    if (!glass.isNull()) {
+        glass = QIcon(drawn);
+    } else {
+        // Without an icon theme: a lens and its handle.
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(tint, 1.6));
+        painter.drawEllipse(QRectF(2, 2, 8.5, 8.5));
+        painter.setPen(QPen(tint, 2, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(9.8, 9.8), QPointF(13.5, 13.5));
+        painter.end();
+        glass = QIcon(pixmap);
+    }
     const QList<QAction *> actions = m_searchField->actions();
     for (QAction *action : actions) {
-        if (action->objectName() == u"searchGlass")
+        if (action->objectName() == u"searchGlass") {
             m_searchField->removeAction(action);
+            action->deleteLater();
+        }
     }
     QAction *action = m_searchField->addAction(glass, QLineEdit::LeadingPosition);
     action->setObjectName(QStringLiteral("searchGlass"));

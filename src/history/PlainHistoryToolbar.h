@@ -36,6 +36,9 @@ public:
 
     QLineEdit &searchField() const { return *m_searchField; }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     HistoryToolbarDelegate *m_delegate = nullptr;
     QLineEdit *m_searchField = nullptr;

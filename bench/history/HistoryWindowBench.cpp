@@ -1,0 +1,137 @@
+// How quickly the history window comes up on the hot key with 5,000 items, and how quickly a capture that arrives
+// while it is open shows in its list. The whole program runs (its application delegate on a temporary history of
+// 5,000 stored items, the desktop in memory): each iteration shows the window as the hot key does and waits until
+// it is visible with the keyboard focus, then hides it (untimed). Opening positions: at the mouse pointer, at the
+// text caret, and at the caret when the accessibility peer never answers (the window then waits out its 200 ms
+// budget and opens in the middle of the front window). A capture is timed from the coordinator taking it in to the
+// list rebuilt and painted.
+
+#include "AppDelegate.h"
+#include "FloatingHistoryWindow.h"
+#include "History.h"
+#include "HistoryContentViewController.h"
+#include "HistoryTableView.h"
+#include "SyntheticHistory.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int itemCount = 5000;
+
+class SilentAlerts final : public AlertPresenter
+{
+public:
+    void inform(Style, const QString &, const QString &) override { }
+    bool confirm(const QString &, const QString &, const QString &, const QString &) override { return false; }
+};
+
+enum class Opening { mouse, caret, silentCaret };
+
+// The program with a stored history of 5,000 items, launched.
+struct Program
+{
+    explicit Program(Opening opening)
+    {
+        const QString support = folder.path() + QStringLiteral("/Varnisto2");
+        QDir().mkpath(support);
+        {
+            SQLiteHistoryStore store(support);
+            QList<ClipboardItem> items = historyOf(itemCount);
+            (void)store.upsertItems(items);
+        }
+        const QString settings = folder.path() + QStringLiteral("/Varnisto.conf");
+        AppPreferences preferences;
+        preferences.hasCompletedOnboarding = true;
+        preferences.soundEffectsEnabled = false;
+        preferences.maxHistoryItems = itemCount;
+        preferences.openWindowStrategy
+            = opening == Opening::mouse ? QStringLiteral("mouseCursor") : QStringLiteral("inputCursor");
+        PreferencesStore(settings).save(preferences);
+
+        PlatformServices platform = PlatformServices::inMemory();
+        auto caret = std::make_unique<MemoryCaretLocator>();
+        caret->trusted = opening != Opening::mouse;
+        caret->caret = QRect(200, 150, 2, 16);
+        if (opening == Opening::silentCaret)
+            caret->answerDelayMs = 60'000; // never within the budget
+        platform.caretLocator = std::move(caret);
+        delegate = std::make_unique<AppDelegate>(
+            AppDelegate::Locations {support, settings}, std::move(platform), std::make_unique<SilentAlerts>());
+        delegate->applicationDidFinishLaunching();
+        QCoreApplication::processEvents();
+    }
+
+    FloatingHistoryWindow &window()
+    {
+        delegate->coordinator().showHistoryWindow(false, false);
+        delegate->coordinator().toggleHistoryWindow();
+        return *dynamic_cast<FloatingHistoryWindow *>(delegate->coordinator().historyWindow());
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+void showUntilFocused(Program &program, FloatingHistoryWindow &window)
+{
+    program.delegate->coordinator().toggleHistoryWindow();
+    while (!window.isVisible() || !window.panel().isActiveWindow())
+        QCoreApplication::processEvents();
+}
+
+void BM_HotKeyToFocusedWindow(benchmark::State &state)
+{
+    const Opening opening = Opening(state.range(0));
+    Program program(opening);
+    FloatingHistoryWindow &window = program.window();
+    if (int(program.delegate->model().items().size()) != itemCount) {
+        state.SkipWithError("the history did not load");
+        return;
+    }
+    for (auto _ : state) {
+        showUntilFocused(program, window);
+        state.PauseTiming();
+        program.delegate->coordinator().toggleHistoryWindow();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetLabel(opening == Opening::mouse ? "mouse" : opening == Opening::caret ? "caret" : "silent caret peer");
+}
+
+void BM_CaptureWhileOpenToPaintedList(benchmark::State &state)
+{
+    Program program(Opening::mouse);
+    FloatingHistoryWindow &window = program.window();
+    showUntilFocused(program, window);
+    HistoryContentViewController &controller = window.contentViewController();
+    QWidget *viewport = controller.list().tableView().viewport();
+    int n = 0;
+    for (auto _ : state) {
+        ClipboardItem item;
+        item.id = QUuid::createUuid();
+        item.kind = ClipboardKind::text;
+        item.text = QStringLiteral("captured while open %1").arg(++n);
+        item.copiedAt = item.firstCopiedAt = QDateTime::currentDateTimeUtc();
+        const int reloads = controller.reloadCount();
+        program.delegate->coordinator().handleCapturedItem(item, {});
+        while (controller.reloadCount() == reloads)
+            QCoreApplication::processEvents();
+        viewport->repaint();
+    }
+    state.counters["rows"] = double(controller.list().tableRows().size());
+}
+
+} // namespace
+
+BENCHMARK(BM_HotKeyToFocusedWindow)
+    ->Arg(int(Opening::mouse))
+    ->Arg(int(Opening::caret))
+    ->Arg(int(Opening::silentCaret))
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+BENCHMARK(BM_CaptureWhileOpenToPaintedList)->Unit(benchmark::kMillisecond)->Iterations(50);

@@ -1,0 +1,205 @@
+// The history window of the real program on this display: the hot key shows it at the mouse pointer (and, in a
+// second run, where the first one left it), it takes the keys at once, pastes the chosen item into the application
+// the user was in and gives that one the focus back, and hides on Escape or on a click elsewhere. Pictures of it
+// in light and dark go to the screenshot folder.
+
+#include "PreferencesStore.h"
+#include "SQLiteHistoryStore.h"
+
+#include "DesktopQueries.h"
+#include "KeyboardTestSupport.h"
+#include "RunningVarnisto.h"
+#include "Xclip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString title = QStringLiteral("Clipboard History");
+
+QString settingsFile()
+{
+    return QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+        .fileName();
+}
+
+// The stored texts, latest copy first: the order the window lists them in.
+QStringList storedTexts()
+{
+    SQLiteHistoryStore store(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"));
+    QStringList texts;
+    if (const auto items = store.loadRecentItems(100)) {
+        for (const ClipboardItem &item : *items)
+            texts.append(item.text.value_or(QString()));
+    }
+    return texts;
+}
+
+// The window's frame on the display.
+std::optional<QRect> windowGeometry(const QString &window)
+{
+    const auto output = commandOutput(
+        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    if (!output)
+        return std::nullopt;
+    QHash<QString, int> values;
+    for (const QString &line : output->split(QLatin1Char('\n'))) {
+        const QStringList pair = line.split(QLatin1Char('='));
+        if (pair.size() == 2)
+            values.insert(pair.at(0), pair.at(1).toInt());
+    }
+    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
+}
+
+void saveScreenshot(const QString &window, const QString &name)
+{
+    QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));
+    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
+    QFile::remove(path);
+    EXPECT_EQ(runProgram(QStringLiteral("import"), {QStringLiteral("-window"), window, path}), 0);
+    EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
+}
+
+struct Desktop
+{
+    Desktop()
+    {
+        receiver.setWindowTitle(QStringLiteral("Receiver"));
+        receiver.setGeometry(60, 60, 420, 40);
+    }
+    // The user works in the receiver, then presses the hot key: the history window comes up with the focus.
+    std::optional<QString> openHistory()
+    {
+        if (!bringToFront(receiver))
+            return std::nullopt;
+        if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
+            return std::nullopt;
+        std::optional<QString> window;
+        if (!waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }))
+            return std::nullopt;
+        if (!waitUntil([&] { return activeWindow() == window; }))
+            return std::nullopt;
+        return window;
+    }
+    bool key(const QString &keys)
+    {
+        return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), u"40"_qs, keys}) == 0;
+    }
+    // The paste reached the receiver, which has the focus back, and the history window is gone.
+    bool receives(const QString &text)
+    {
+        return waitUntil([&] { return receiver.text() == text; }, 10000)
+            && waitUntil([&] { return activeWindow() == QString::number(receiver.winId()); })
+            && !visibleWindowNamed(title);
+    }
+
+    QLineEdit receiver;
+};
+
+void storePreferences(const std::function<void(AppPreferences &)> &change)
+{
+    PreferencesStore store(settingsFile());
+    AppPreferences preferences = store.load();
+    preferences.hasCompletedOnboarding = true;
+    preferences.soundEffectsEnabled = false;
+    change(preferences);
+    store.save(preferences);
+}
+
+} // namespace
+
+TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFront)
+{
+    storePreferences([](AppPreferences &p) {
+        p.openWindowStrategy = QStringLiteral("mouseCursor");
+        p.appearance = AppAppearance::light;
+    });
+    Desktop desktop;
+    std::vector<std::unique_ptr<XclipCopy>> owners;
+    QRect lastFrame;
+    {
+        RunningVarnisto varnisto;
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 0 items")));
+        const QStringList copies
+            = {QStringLiteral("first copy"), QStringLiteral("second copy"), QStringLiteral("third copy")};
+        for (int n = 0; n < copies.size(); ++n) {
+            owners.push_back(std::make_unique<XclipCopy>(copies.at(n).toUtf8()));
+            ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), n + 1)) << n;
+        }
+
+        // At the mouse pointer: the top left corner 12 pixels right of and below it.
+        ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("200")}), 0);
+        auto window = desktop.openHistory();
+        ASSERT_TRUE(window);
+        EXPECT_EQ(windowGeometry(*window).value_or(QRect()).topLeft(), QPoint(312, 212));
+        saveScreenshot(*window, QStringLiteral("history-window-light.png"));
+
+        // Down and Return paste the second item into the receiver, which gets the focus back.
+        ASSERT_TRUE(desktop.key(QStringLiteral("Down")));
+        ASSERT_TRUE(desktop.key(QStringLiteral("Return")));
+        EXPECT_TRUE(desktop.receives(QStringLiteral("second copy"))) << desktop.receiver.text().toStdString();
+
+        // Ctrl+2 pastes the second item of the list as it is now.
+        desktop.receiver.clear();
+        window = desktop.openHistory();
+        ASSERT_TRUE(window);
+        const QString second = storedTexts().value(1);
+        ASSERT_TRUE(desktop.key(QStringLiteral("ctrl+2")));
+        EXPECT_TRUE(desktop.receives(second)) << desktop.receiver.text().toStdString();
+
+        // Typing a letter searches; Return pastes what the search found.
+        desktop.receiver.clear();
+        window = desktop.openHistory();
+        ASSERT_TRUE(window);
+        ASSERT_EQ(
+            xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("fir")}),
+            0);
+        ASSERT_TRUE(desktop.key(QStringLiteral("Return")));
+        EXPECT_TRUE(desktop.receives(QStringLiteral("first copy"))) << desktop.receiver.text().toStdString();
+
+        // Escape clears the search, then hides the window.
+        window = desktop.openHistory();
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+        EXPECT_TRUE(visibleWindowNamed(title));
+        ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+        EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+
+        // A click into another window hides it too.
+        window = desktop.openHistory();
+        ASSERT_TRUE(window);
+        lastFrame = windowGeometry(*window).value_or(QRect());
+        ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("75"),
+                      QStringLiteral("click"), QStringLiteral("1")}),
+            0);
+        EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+
+        varnisto.terminate();
+        ASSERT_TRUE(varnisto.waitForFinished());
+    }
+
+    // The next run opens where the window was last, in the dark appearance.
+    storePreferences([](AppPreferences &p) {
+        p.openWindowStrategy = QStringLiteral("lastLocation");
+        p.appearance = AppAppearance::dark;
+    });
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 3 items")));
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("1500"), QStringLiteral("900")}), 0);
+    const auto window = desktop.openHistory();
+    ASSERT_TRUE(window);
+    EXPECT_EQ(windowGeometry(*window), lastFrame);
+    saveScreenshot(*window, QStringLiteral("history-window-dark.png"));
+    ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+}
