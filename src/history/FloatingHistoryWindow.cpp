@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -49,7 +50,17 @@ HistoryContentWindow::HistoryContentWindow(QWidget *parent) : QWidget(parent)
     setMinimumSize(FloatingHistoryWindow::minimumSide, FloatingHistoryWindow::minimumSide);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
+    // Resized from its bottom right corner, as it has no frame to drag.
+    m_sizeGrip = new QSizeGrip(this);
+    m_sizeGrip->resize(m_sizeGrip->sizeHint());
     qApp->installEventFilter(this);
+}
+
+void HistoryContentWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_sizeGrip->move(width() - m_sizeGrip->width() - 1, height() - m_sizeGrip->height() - 1);
+    m_sizeGrip->raise();
 }
 
 HistoryContentWindow::~HistoryContentWindow()
@@ -297,6 +308,7 @@ void FloatingHistoryWindow::restoreWindowFrame()
     const QRect geometry(int(std::lround(topLeft.x())), int(std::lround(topLeft.y())), int(std::lround(width)),
         int(std::lround(height)));
     m_placedPosition = geometry.topLeft();
+    m_placedSize = geometry.size();
     m_panel->setGeometry(geometry);
 }
 
@@ -396,7 +408,8 @@ void FloatingHistoryWindow::centrePanel()
 
 void FloatingHistoryWindow::panelDidMove()
 {
-    if (m_panel->isVisible() && m_panel->pos() != m_placedPosition)
+    // The user moved or resized it: the frame is saved once that ends.
+    if (m_panel->isVisible() && (m_panel->pos() != m_placedPosition || m_panel->size() != m_placedSize))
         m_moveEndTimer.start();
 }
 
@@ -450,6 +463,7 @@ bool FloatingHistoryWindow::eventFilter(QObject *watched, QEvent *event)
             windowDidResignKey();
         break;
     case QEvent::Move:
+    case QEvent::Resize:
         panelDidMove();
         break;
     default:

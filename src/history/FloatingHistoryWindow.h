@@ -37,6 +37,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QWidget *m_sizeGrip = nullptr;
 };
 
 // The hairline colour of the history window's edges and separators in the widget's appearance.
@@ -123,6 +127,7 @@ private:
     bool m_hasBeenActiveSinceShow = false;
     std::optional<bool> m_wasDarkWhenHidden;
     QPoint m_placedPosition; // where the program last put the panel; a move elsewhere is the user's
+    QSize m_placedSize;
     QTimer m_searchResetTimer;
     QTimer m_moveEndTimer;
     QTimer m_ignoreResignKeyTimer;

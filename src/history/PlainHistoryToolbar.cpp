@@ -9,7 +9,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 
 PlainHistoryToolbar::PlainHistoryToolbar(QWidget *parent) : QWidget(parent)
 {
@@ -38,6 +40,17 @@ void PlainHistoryToolbar::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     painter.setPen(historySeparatorColor(*this));
     painter.drawLine(0, height() - 1, width(), height() - 1);
+}
+
+void PlainHistoryToolbar::mousePressEvent(QMouseEvent *event)
+{
+    // The window moves when its toolbar is dragged.
+    QWindow *window = this->window()->windowHandle();
+    if (event->button() == Qt::LeftButton && window && window->startSystemMove()) {
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
 }
 
 void PlainHistoryToolbar::relabel()

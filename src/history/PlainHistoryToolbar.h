@@ -38,6 +38,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     HistoryToolbarDelegate *m_delegate = nullptr;

@@ -3,6 +3,7 @@
 // the user was in and gives that one the focus back, and hides on Escape or on a click elsewhere. Pictures of it
 // in light and dark go to the screenshot folder.
 
+#include "AtSpiCaretLocator.h"
 #include "PreferencesStore.h"
 #include "SQLiteHistoryStore.h"
 
@@ -11,11 +12,18 @@
 #include "RunningVarnisto.h"
 #include "Xclip.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -202,4 +210,118 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
     ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
+}
+
+namespace {
+
+// An accessible text on the accessibility bus, as a toolkit publishes one: it says that it has the focus, and
+// answers for its caret offset and character extents, or never answers at all. It runs on a thread of its own,
+// as another program would.
+class AccessibleTextPeer final : public QDBusVirtualObject
+{
+public:
+    AccessibleTextPeer(const QString &address, bool answers) : m_address(address), m_answers(answers)
+    {
+        moveToThread(&m_thread);
+        m_thread.start();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_connection = std::make_unique<QDBusConnection>(
+                    QDBusConnection::connectToBus(m_address, QStringLiteral("accessible-text-peer")));
+                m_connection->registerVirtualObject(QStringLiteral("/org/a11y/atspi/accessible/7"), this);
+            },
+            Qt::BlockingQueuedConnection);
+    }
+    ~AccessibleTextPeer() override
+    {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_connection->unregisterObject(QStringLiteral("/org/a11y/atspi/accessible/7"));
+                m_connection.reset();
+                QDBusConnection::disconnectFromBus(QStringLiteral("accessible-text-peer"));
+            },
+            Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    // The text takes the focus.
+    void focus()
+    {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/a11y/atspi/accessible/7"),
+                    QStringLiteral("org.a11y.atspi.Event.Object"), QStringLiteral("StateChanged"));
+                signal << QStringLiteral("focused") << 1 << 0 << QVariant::fromValue(QDBusVariant(0));
+                m_connection->send(signal);
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    QString introspect(const QString &) const override { return QString(); }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        if (!m_answers)
+            return true; // taken, and never answered
+        if (message.member() == u"Get") {
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(5))));
+            return true;
+        }
+        if (message.member() == u"GetCharacterExtents") {
+            const int offset = message.arguments().value(0).toInt();
+            // The caret stands at the end of the text: no character at it.
+            if (offset == 5)
+                connection.send(message.createReply(QList<QVariant> {0, 0, 0, 0}));
+            else
+                connection.send(message.createReply(QList<QVariant> {100 + 8 * offset, 300, 8, 18}));
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QThread m_thread;
+    QString m_address;
+    bool m_answers;
+    std::unique_ptr<QDBusConnection> m_connection;
+};
+
+} // namespace
+
+// The caret through the accessibility service, against a text that answers and one that never does.
+TEST(HistoryWindowCaret, FollowsTheFocusedTextAndNeverWaitsPastTheBudget)
+{
+    PrivateSessionBus bus;
+    ASSERT_TRUE(bus.isRunning());
+    const QString address = bus.environment().value(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    for (const bool answers : {true, false}) {
+        SCOPED_TRACE(answers);
+        AtSpiCaretLocator locator(address, nullptr);
+        ASSERT_TRUE(locator.isTrusted());
+        EXPECT_EQ(locator.caretRect(QDeadlineTimer(200)), std::nullopt); // nothing has the focus yet
+
+        AccessibleTextPeer peer(address, answers);
+        peer.focus();
+        std::optional<QRect> caret;
+        QElapsedTimer timer;
+        waitUntil(
+            [&] {
+                timer.start();
+                caret = locator.caretRect(QDeadlineTimer(200));
+                return caret.has_value() || !answers;
+            },
+            5000);
+        if (answers) {
+            // After the last character (offset 4 at x 132, 8 wide): x 140, zero wide.
+            EXPECT_EQ(caret, QRect(140, 300, 0, 18));
+        } else {
+            QTest::qWait(300); // the focus event has arrived by now
+            timer.start();
+            EXPECT_EQ(locator.caretRect(QDeadlineTimer(200)), std::nullopt);
+            EXPECT_LT(timer.elapsed(), 200 + 25);
+        }
+    }
 }
