@@ -77,11 +77,19 @@ struct Program
     std::unique_ptr<AppDelegate> delegate;
 };
 
-void showUntilFocused(Program &program, FloatingHistoryWindow &window)
+// The hot key's show, until the window is there with the keyboard focus; false when that never came.
+bool showUntilFocused(Program &program, FloatingHistoryWindow &window)
 {
     program.delegate->coordinator().toggleHistoryWindow();
-    while (!window.isVisible() || !window.panel().isActiveWindow())
+    const QDeadlineTimer deadline(5000);
+    while (!window.isVisible() || QGuiApplication::focusWindow() != window.panel().windowHandle()) {
+        if (deadline.hasExpired()) {
+            qWarning() << "visible" << window.isVisible() << "focus window" << QGuiApplication::focusWindow();
+            return false;
+        }
         QCoreApplication::processEvents();
+    }
+    return true;
 }
 
 void BM_HotKeyToFocusedWindow(benchmark::State &state)
@@ -94,7 +102,10 @@ void BM_HotKeyToFocusedWindow(benchmark::State &state)
         return;
     }
     for (auto _ : state) {
-        showUntilFocused(program, window);
+        if (!showUntilFocused(program, window)) {
+            state.SkipWithError("the window did not take the focus");
+            break;
+        }
         state.PauseTiming();
         program.delegate->coordinator().toggleHistoryWindow();
         QCoreApplication::processEvents();
@@ -107,7 +118,10 @@ void BM_CaptureWhileOpenToPaintedList(benchmark::State &state)
 {
     Program program(Opening::mouse);
     FloatingHistoryWindow &window = program.window();
-    showUntilFocused(program, window);
+    if (!showUntilFocused(program, window)) {
+        state.SkipWithError("the window did not take the focus");
+        return;
+    }
     HistoryContentViewController &controller = window.contentViewController();
     QWidget *viewport = controller.list().tableView().viewport();
     int n = 0;
