@@ -30,6 +30,7 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("document"), {"x-office-document-symbolic", "x-office-document"}},
         {QStringLiteral("document.on.document"), {"edit-copy-symbolic", "edit-copy"}},
         {QStringLiteral("folder"), {"folder-symbolic", "folder"}},
+        {QStringLiteral("checkmark"), {"object-select-symbolic", "object-select"}},
     };
     return icons;
 }
