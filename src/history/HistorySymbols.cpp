@@ -31,6 +31,9 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("document.on.document"), {"edit-copy-symbolic", "edit-copy"}},
         {QStringLiteral("folder"), {"folder-symbolic", "folder"}},
         {QStringLiteral("checkmark"), {"object-select-symbolic", "object-select"}},
+        {QStringLiteral("list.bullet"), {"view-list-bullet-symbolic", "view-list"}},
+        {QStringLiteral("app.dashed"), {"application-x-executable-symbolic", "application-x-executable"}},
+        {QStringLiteral("circle.fill"), {"media-record-symbolic", "media-record"}},
     };
     return icons;
 }
