@@ -92,7 +92,7 @@ QList<HistoryTextRange> historySearchMatches(QStringView text, QStringView query
 bool containsControlOrFunctionKeyScalar(QStringView text)
 {
     for (const char32_t scalar : text.toUcs4()) {
-        if (TextUtilities::isControl(scalar) || scalar >= 0xF700)
+        if (TextUtilities::isControl(scalar) || (scalar >= 0xF700 && scalar <= 0xF8FF))
             return true;
     }
     return false;

@@ -29,8 +29,9 @@ struct HistoryTextRange
 // without overlapping. A query that is empty after trimming white space finds nothing.
 QList<HistoryTextRange> historySearchMatches(QStringView text, QStringView query);
 
-// True when any character of the text is a control character or lies at U+F700 and above (where the key events of
-// function and arrow keys put their characters); false for the empty text. Such text is never typed into search.
+// True when any character of the text is a control character or lies in U+F700 to U+F8FF, where key events of
+// function and arrow keys put their characters; false for the empty text. Such text is never typed into search.
+// Characters beyond that range (emoji, rare CJK ideographs) are ordinary typing.
 bool containsControlOrFunctionKeyScalar(QStringView text);
 
 // A byte count as file managers write it, in powers of 1000: "Zero KB", "1 byte", "532 bytes", "12 KB",
