@@ -246,7 +246,7 @@ void FilesHistoryItemRowPainter::paintContent(QPainter &painter, const HistoryIt
         QPainterPath shape;
         shape.addRoundedRect(tile, 8, 8);
         painter.fillPath(shape, HistoryRowColors::fileTileBackground());
-        painter.setClipPath(shape, Qt::IntersectClip);
+        painter.setRenderHint(QPainter::Antialiasing, false);
         const QRectF thumbnail(
             tile.left() + tileInset, tile.top() + tileInset, tile.width() - 2 * tileInset, thumbnailHeight);
         paintPicture(

@@ -297,17 +297,3 @@ QRectF aspectFillSourceRect(QSizeF imageSize, QSizeF boxSize)
     const QSizeF shown(boxSize.width() / scale, boxSize.height() / scale);
     return QRectF(QPointF((imageSize.width() - shown.width()) / 2, (imageSize.height() - shown.height()) / 2), shown);
 }
-
-void paintAspectFill(QPainter &painter, const QRectF &box, const QImage &image, qreal cornerRadius)
-{
-    if (image.isNull() || box.isEmpty())
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QPainterPath clip;
-    clip.addRoundedRect(box, cornerRadius, cornerRadius);
-    painter.setClipPath(clip, Qt::IntersectClip);
-    painter.drawImage(box, image, aspectFillSourceRect(image.size(), box.size()));
-    painter.restore();
-}

@@ -86,8 +86,6 @@ void paint(QPainter &painter, const QRectF &rect, const QString &colorHex, const
 
 } // namespace TagChip
 
-// Aspect-fill: the image scaled to cover the whole box, centred, the overflow cut equally on both sides; rounded
-// corners of the radius.
-void paintAspectFill(QPainter &painter, const QRectF &box, const QImage &image, qreal cornerRadius);
-// The part of an image of the size that aspect-fill shows in a box of the size (in the image's pixels).
+// Aspect-fill: the image scaled to cover the whole box, centred, the overflow cut equally on both sides. The part
+// of an image of the size that shows in a box of the size (in the image's pixels).
 QRectF aspectFillSourceRect(QSizeF imageSize, QSizeF boxSize);

@@ -2,14 +2,17 @@
 
 #include "FilePreviewCache.h"
 #include "HistoryRowMetrics.h"
+#include "HistoryRowParts.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
+#include <QPainterPath>
 
 namespace {
 
-QImage decode(const QString &path, QSize pixelSize, bool cover)
+QImage decode(const QString &path, QSize pixelSize, bool cover, qreal cornerRadius)
 {
     QImageReader reader(path);
     reader.setAutoTransform(true);
@@ -31,7 +34,23 @@ QImage decode(const QString &path, QSize pixelSize, bool cover)
         if (wanted.width() < image.width() && wanted.height() < image.height())
             image = image.scaled(wanted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
-    return image;
+    if (!cover || image.isNull() || !pixelSize.isValid())
+        return image;
+    // Cover: the middle of the picture, exactly the size, its corners rounded.
+    QImage shaped(pixelSize, QImage::Format_ARGB32_Premultiplied);
+    shaped.fill(Qt::transparent);
+    QPainter painter(&shaped);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QRectF box(QPointF(0, 0), QSizeF(pixelSize));
+    if (cornerRadius > 0) {
+        QPainterPath clip;
+        clip.addRoundedRect(box, cornerRadius, cornerRadius);
+        painter.setClipPath(clip);
+    }
+    painter.drawImage(box, image, aspectFillSourceRect(image.size(), box.size()));
+    painter.end();
+    return shaped;
 }
 
 } // namespace
@@ -55,10 +74,10 @@ HistoryRowPictures::~HistoryRowPictures()
 }
 
 HistoryRowPictures::Picture HistoryRowPictures::picture(
-    const QString &path, QSize pixelSize, bool cover, QWidget *repaintTarget)
+    const QString &path, QSize pixelSize, bool cover, QWidget *repaintTarget, qreal cornerRadius)
 {
     const QString key = QString::number(pixelSize.width()) + QLatin1Char('x') + QString::number(pixelSize.height())
-        + (cover ? QLatin1String("c|") : QLatin1String("f|")) + path;
+        + (cover ? QLatin1Char('c') + QString::number(cornerRadius) : QStringLiteral("f")) + QLatin1Char('|') + path;
     if (const QImage *found = m_pictures.object(key))
         return {State::ready, *found};
     if (m_failed.contains(key))
@@ -66,8 +85,8 @@ HistoryRowPictures::Picture HistoryRowPictures::picture(
     auto waiting = m_waiting.find(key);
     if (waiting == m_waiting.end()) {
         waiting = m_waiting.insert(key, {});
-        m_workers.start([this, key, path, pixelSize, cover] {
-            const QImage image = decode(path, pixelSize, cover);
+        m_workers.start([this, key, path, pixelSize, cover, cornerRadius] {
+            const QImage image = decode(path, pixelSize, cover, cornerRadius);
             {
                 QMutexLocker locker(&m_deliveredLock);
                 m_delivered.append({key, image});

@@ -141,9 +141,11 @@ void LinkHistoryItemRowPainter::paintContent(QPainter &painter, const HistoryIte
     if (!card.picture.isEmpty()) {
         const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
         const HistoryRowPictures::Picture picture = HistoryRowPictures::shared().picture(
-            *details->imagePath, (card.picture.size() * ratio).toSize(), true, context.repaintTarget);
+            *details->imagePath, (card.picture.size() * ratio).toSize(), true, context.repaintTarget, 8 * ratio);
         if (picture.state == HistoryRowPictures::State::ready) {
-            paintAspectFill(painter, card.picture, picture.image, 8);
+            QImage image = picture.image;
+            image.setDevicePixelRatio(ratio);
+            painter.drawImage(card.picture.topLeft(), image);
         } else if (picture.state == HistoryRowPictures::State::pending) {
             QPainterPath tile;
             tile.addRoundedRect(card.picture, 8, 8);

@@ -33,8 +33,7 @@ const TextHistoryItemRowPainter::Preview &TextHistoryItemRowPainter::preview(con
     auto *made = new Preview;
     made->fingerprint = fingerprint;
     made->text = historyPreviewText(item.primaryText(), historyPreviewTextLimit);
-    made->lineMetrics = m_metrics.measureLines(made->text);
-    m_previews.insert(item.id, made);
+    m_previews.insert(item.id, made, qMax<qsizetype>(1, made->text.size() / 512));
     return *made;
 }
 
@@ -56,27 +55,25 @@ QList<std::pair<HistoryTextRange, QColor>> TextHistoryItemRowPainter::previewRan
     return ranges;
 }
 
-int TextHistoryItemRowPainter::previewLineCount(const ClipboardItem &item, qreal width) const
-{
-    return HistoryRowMetrics::lineCount(preview(item).lineMetrics, width);
-}
-
 void TextHistoryItemRowPainter::paintContent(QPainter &painter, const HistoryItemRowPaintContext &context) const
 {
     const Preview &shown = preview(context.item);
     const QRectF &body = context.layout.body;
     const qreal width = HistoryRowMetrics::textPreviewWidth(context.item, context.configuration.quickPasteIndex,
         int(context.configuration.tags.size()), context.tableWidth());
-    // As many lines as the height was computed for, and never more than the row has room for.
-    const int room = qMax(1, int(std::floor((body.height() + 0.5) / m_metrics.textLineHeight())));
-    const int lines = qMin(room, HistoryRowMetrics::lineCount(shown.lineMetrics, width));
+    // As many lines as the height was computed for: the body holds exactly that many.
+    const int lines = qBound(
+        1, int(std::floor((body.height() + 0.5) / m_metrics.textLineHeight())), HistoryRowMetrics::maximumPreviewLines);
 
     const QFont &font = m_metrics.textFont();
     const QColor color = HistoryRowColors::label(context.palette, context.emphasized());
+    // Three lines never hold more characters than this: the rest of a long preview is not laid out.
+    const qsizetype reach = qMin<qsizetype>(shown.text.size(), qsizetype(width) + 64);
+    const QString laidOutText = shown.text.left(reach);
     const QList<std::pair<HistoryTextRange, QColor>> ranges
-        = previewRanges(shown.text, context.configuration.searchQuery, context.palette);
+        = previewRanges(laidOutText, context.configuration.searchQuery, context.palette);
 
-    QTextLayout layout(shown.text, font);
+    QTextLayout layout(laidOutText, font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -114,7 +111,9 @@ void TextHistoryItemRowPainter::paintContent(QPainter &painter, const HistoryIte
             continue;
         }
         // The last line runs on: it is cut with an ellipsis, keeping its colours.
-        const QString rest = shown.text.mid(start, qMin<qsizetype>(shown.text.size() - start, 600));
+        // No glyph of the font is narrower than two pixels: what is past this never shows.
+        const QString rest
+            = shown.text.mid(start, qMin<qsizetype>(shown.text.size() - start, qsizetype(width / 2) + 16));
         const QString elided = metrics.elidedText(rest, Qt::ElideRight, width);
         QList<std::pair<HistoryTextRange, QColor>> lineRanges;
         for (const auto &[range, rangeColor] : ranges) {

@@ -17,8 +17,6 @@ public:
     // The coloured runs of a preview: matches of the query first, then the marks over them.
     static QList<std::pair<HistoryTextRange, QColor>> previewRanges(
         const QString &preview, const QString &query, const QPalette &palette);
-    // The preview's lines as the row shows them at the width: as many as the row's height was computed for.
-    int previewLineCount(const ClipboardItem &item, qreal width) const;
 
 protected:
     void paintContent(QPainter &painter, const HistoryItemRowPaintContext &context) const override;
@@ -28,12 +26,11 @@ private:
     {
         size_t fingerprint = 0;
         QString text;
-        HistoryTextPreviewLineMetrics lineMetrics;
     };
-    // The preview text and its measured lines, kept per item while its text stays the same.
+    // The preview text, kept per item while its text stays the same (about 4 MB of them).
     const Preview &preview(const ClipboardItem &item) const;
 
-    mutable QCache<QUuid, Preview> m_previews {400};
+    mutable QCache<QUuid, Preview> m_previews {2048};
 };
 
 // E-mail rows: the address on one line, cut at the end before the accessory strip.

@@ -82,7 +82,7 @@ Fixture everyKindOfRow(const QTemporaryDir &folder)
 
     ClipboardItem text = item(2, ClipboardKind::text, now.addSecs(-30));
     text.text = QStringLiteral(
-        "The quick brown fox jumps over the lazy dog while the clipboard keeps every word of it, even when the "
+        "The quick brown fox jumps over the lazy dog at the Café while the clipboard keeps every word, even when the "
         "line runs on far past what a single row can show, and then it goes on a little further still.\n"
         "\tindented with a tab\n  and two spaces, then a Café and a CAFE");
     text.sourceAppName = QStringLiteral("Text Editor");
@@ -225,5 +225,42 @@ TEST(HistoryRows, PaintsEveryKindInLightAndDark)
         EXPECT_NEAR(painted.red(), 0x3B, 8) << painted.name().toStdString();
         EXPECT_NEAR(painted.blue(), 0xED, 8) << painted.name().toStdString();
     }
+    appearance.apply(AppAppearance::system);
+}
+
+// A multiple selection: the selected rows show their place in the order in the type icon, the others an empty ring.
+TEST(HistoryRows, NumbersAMultipleSelection)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const Fixture fixture = everyKindOfRow(folder);
+    DesktopIconProvider icons;
+    FilePreviewCache cache(folder.filePath(QStringLiteral("FilePreviews")), icons);
+    StyleAppearanceApplier appearance;
+    appearance.apply(AppAppearance::light);
+    History list;
+    list.setFilePreviewCache(&cache);
+    list.resize(480, 520);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+
+    HistoryUpdate update;
+    update.items = fixture.items.mid(0, 7);
+    update.availableTags = fixture.tags;
+    update.pinFavoritesToTop = true;
+    update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
+    update.selectedItemID = fixture.items.at(5).id;
+    update.selectedItemIDs = {fixture.items.at(2).id, fixture.items.at(5).id};
+    list.update(std::move(update));
+    waitForPictures(cache);
+
+    const QImage shot = list.grab().toImage();
+    EXPECT_TRUE(shot.save(
+        QDir(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY)).filePath(QStringLiteral("history-rows-selection.png"))));
+    // The badge of a selected row is filled with the accent colour.
+    const int row = *list.rowIndexOfItem(fixture.items.at(5).id);
+    const QRect rect = list.tableView().visualRect(list.tableView().model()->index(row, 0));
+    const QColor badge = shot.pixelColor(list.tableView().viewport()->mapTo(&list, rect.topLeft() + QPoint(16, 19)));
+    EXPECT_EQ(badge, list.palette().color(QPalette::Active, QPalette::Highlight)) << badge.name().toStdString();
     appearance.apply(AppAppearance::system);
 }
