@@ -5,6 +5,7 @@
 
 #include "FilePreviewCache.h"
 #include "History.h"
+#include "HistoryItemRowPainter.h"
 #include "HistoryRowPictures.h"
 #include "HistoryTableView.h"
 #include "IconProvider.h"
@@ -14,10 +15,12 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -262,5 +265,19 @@ TEST(HistoryRows, NumbersAMultipleSelection)
     const QRect rect = list.tableView().visualRect(list.tableView().model()->index(row, 0));
     const QColor badge = shot.pixelColor(list.tableView().viewport()->mapTo(&list, rect.topLeft() + QPoint(16, 19)));
     EXPECT_EQ(badge, list.palette().color(QPalette::Active, QPalette::Highlight)) << badge.name().toStdString();
+
+    // Hovering a tag chip of the favourite names the tag.
+    const int favourite = *list.rowIndexOfItem(fixture.items.at(0).id);
+    const QRect favouriteRect = list.tableView().visualRect(list.tableView().model()->index(favourite, 0));
+    const HistoryItemRowLayout layout
+        = HistoryItemRowPainter::forReuseIdentifier(u"TextHistoryItemRow"_qs)
+              .layout(favouriteRect, fixture.items.at(0), list.itemRowConfiguration(favourite));
+    ASSERT_EQ(layout.tagChips.size(), 2);
+    QWidget *viewport = list.tableView().viewport();
+    const QPoint chip = layout.tagChips.at(1).center().toPoint();
+    QHelpEvent help(QEvent::ToolTip, chip, viewport->mapToGlobal(chip));
+    QApplication::sendEvent(viewport, &help);
+    EXPECT_EQ(QToolTip::text(), u"Urgent"_qs);
+    QToolTip::hideText();
     appearance.apply(AppAppearance::system);
 }
