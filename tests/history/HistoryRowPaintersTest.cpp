@@ -348,3 +348,33 @@ TEST(TextHistoryItemRowPainter, GreysMarksAlsoInsideMatches)
     EXPECT_EQ(mark->second, HistoryRowColors::lightGray());
     EXPECT_TRUE(TextHistoryItemRowPainter::previewRanges(preview, u"  "_qs, palette).size() == 3);
 }
+
+// Pictures are decoded at the size they are shown, and what the file system said is not asked again at each paint.
+TEST(HistoryRowPictures, DecodesAtTheShownSizeAndRemembersFileFacts)
+{
+    QTemporaryDir folder;
+    const QString path = writePicture(folder, u"large.png"_qs, QSize(2000, 1000));
+    HistoryRowPictures pictures;
+    EXPECT_EQ(pictures.picture(path, QSize(100, 100), false, nullptr).state, HistoryRowPictures::State::pending);
+    pictures.finishPending();
+    const HistoryRowPictures::Picture fitted = pictures.picture(path, QSize(100, 100), false, nullptr);
+    ASSERT_EQ(fitted.state, HistoryRowPictures::State::ready);
+    EXPECT_EQ(fitted.image.size(), QSize(100, 50));
+
+    pictures.picture(path, QSize(130, 70), true, nullptr, 8);
+    pictures.finishPending();
+    EXPECT_EQ(pictures.picture(path, QSize(130, 70), true, nullptr, 8).image.size(), QSize(130, 70));
+
+    const QString unreadable = writeFile(folder, u"broken.png"_qs, "not a picture");
+    pictures.picture(unreadable, QSize(50, 50), false, nullptr);
+    pictures.finishPending();
+    EXPECT_EQ(pictures.picture(unreadable, QSize(50, 50), false, nullptr).state, HistoryRowPictures::State::failed);
+
+    EXPECT_TRUE(pictures.fileFacts(path).exists);
+    EXPECT_EQ(pictures.imagePixelSize(path), QSize(2000, 1000));
+    QFile::remove(path);
+    EXPECT_TRUE(pictures.fileFacts(path).exists); // remembered for a few seconds
+    EXPECT_EQ(pictures.imagePixelSize(path), QSize(2000, 1000));
+    pictures.clear();
+    EXPECT_FALSE(pictures.fileFacts(path).exists);
+}
