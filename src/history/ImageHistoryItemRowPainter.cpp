@@ -52,17 +52,20 @@ void ImageHistoryItemRowPainter::paintContent(QPainter &painter, const HistoryIt
         image.setDevicePixelRatio(ratio);
         PreviewImage(std::move(image)).paint(painter, box.picture);
     } else {
-        // While it decodes, a quiet tile; when it cannot be read, the kind symbol on it.
-        const QRectF square(box.picture.topLeft(), QSizeF(box.picture.height(), box.picture.height()));
+        // While it decodes, a quiet tile of its size; when it cannot be read, the kind symbol on a square one.
+        const QRectF tileRect = picture.state == HistoryRowPictures::State::pending
+            ? box.picture
+            : QRectF(box.picture.topLeft(), QSizeF(box.picture.height(), box.picture.height()));
         QPainterPath tile;
-        tile.addRoundedRect(square, PreviewImage::cornerRadius, PreviewImage::cornerRadius);
+        tile.addRoundedRect(tileRect, PreviewImage::cornerRadius, PreviewImage::cornerRadius);
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.fillPath(tile, HistoryRowColors::fileTileBackground());
         painter.restore();
         if (picture.state == HistoryRowPictures::State::failed)
             paintKindSymbol(painter,
-                square.adjusted(square.width() / 4, square.height() / 4, -square.width() / 4, -square.height() / 4),
+                tileRect.adjusted(
+                    tileRect.width() / 4, tileRect.height() / 4, -tileRect.width() / 4, -tileRect.height() / 4),
                 item, context.palette);
     }
 

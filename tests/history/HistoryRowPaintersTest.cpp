@@ -12,6 +12,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -377,4 +379,29 @@ TEST(HistoryRowPictures, DecodesAtTheShownSizeAndRemembersFileFacts)
     EXPECT_EQ(pictures.imagePixelSize(path), QSize(2000, 1000));
     pictures.clear();
     EXPECT_FALSE(pictures.fileFacts(path).exists);
+}
+
+// A picture that arrives later repaints the widget that asked for it.
+TEST(HistoryRowPictures, RepaintsTheWidgetThatAsked)
+{
+    struct CountingWidget : QWidget
+    {
+        int paints = 0;
+        void paintEvent(QPaintEvent *) override { ++paints; }
+    };
+    QTemporaryDir folder;
+    const QString path = writePicture(folder, u"picture.png"_qs, QSize(64, 64));
+    CountingWidget widget;
+    widget.resize(50, 50);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    QTest::qWait(20);
+    const int before = widget.paints;
+
+    HistoryRowPictures pictures;
+    EXPECT_EQ(pictures.picture(path, QSize(32, 32), false, &widget).state, HistoryRowPictures::State::pending);
+    EXPECT_EQ(pictures.pendingCount(), 1);
+    QTRY_COMPARE(pictures.pendingCount(), 0);
+    QTRY_VERIFY(widget.paints > before);
+    EXPECT_EQ(pictures.picture(path, QSize(32, 32), false, &widget).state, HistoryRowPictures::State::ready);
 }
