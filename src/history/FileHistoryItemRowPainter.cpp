@@ -1,7 +1,6 @@
 #include "FileHistoryItemRowPainter.h"
 
 #include "FilePreviewCache.h"
-#include "FileTypes.h"
 #include "HistoryRowPictures.h"
 #include "IconProvider.h"
 #include "Localization.h"
@@ -22,7 +21,7 @@ QImage filePicture(const QString &path, QSizeF size, const HistoryItemRowPaintCo
 {
     if (FilePreviewCache *cache = context.configuration.filePreviewCache)
         return HistoryRowPictures::shared().filePreview(*cache, path, size, context.repaintTarget);
-    if (isImageFilePath(path)) {
+    if (HistoryRowPictures::shared().fileFacts(path).isImage) {
         const HistoryRowPictures::Picture picture = HistoryRowPictures::shared().picture(
             path, (size * ratio).toSize().expandedTo(QSize(1, 1)), false, context.repaintTarget);
         if (picture.state == HistoryRowPictures::State::ready)
@@ -64,7 +63,7 @@ bool FileHistoryItemRowPainter::isFirstFileMissing(const ClipboardItem &item)
 
 bool FileHistoryItemRowPainter::showsImageLayout(const ClipboardItem &item)
 {
-    return !item.filePaths.isEmpty() && isImageFilePath(item.filePaths.first());
+    return !item.filePaths.isEmpty() && HistoryRowPictures::shared().fileFacts(item.filePaths.first()).isImage;
 }
 
 QString FileHistoryItemRowPainter::folderPath(const ClipboardItem &item)
@@ -77,7 +76,7 @@ QString FileHistoryItemRowPainter::folderPath(const ClipboardItem &item)
 QString FileHistoryItemRowPainter::sizeDescription(const ClipboardItem &item)
 {
     const QString size = formattedByteCount(item.byteSize);
-    if (!item.filePaths.isEmpty() && isImageFilePath(item.filePaths.first())) {
+    if (!item.filePaths.isEmpty() && HistoryRowPictures::shared().fileFacts(item.filePaths.first()).isImage) {
         if (const auto pixels = HistoryRowPictures::shared().imagePixelSize(item.filePaths.first())) {
             return QString::number(pixels->width()) + QLatin1Char('x') + QString::number(pixels->height())
                 + QStringLiteral(" \u00B7 ") + size;

@@ -1,6 +1,7 @@
 #include "HistoryRowPictures.h"
 
 #include "FilePreviewCache.h"
+#include "FileTypes.h"
 #include "HistoryRowMetrics.h"
 #include "HistoryRowParts.h"
 
@@ -159,7 +160,7 @@ HistoryRowPictures::FileFacts HistoryRowPictures::fileFacts(const QString &path)
     if (found != m_facts.end() && now() - found->checkedAt < factLifetimeMilliseconds)
         return found->value;
     const QFileInfo info(path);
-    const FileFacts facts {info.exists(), info.isDir()};
+    const FileFacts facts {info.exists(), info.isDir(), isImageFilePath(path)};
     m_facts.insert(path, {facts, now()});
     return facts;
 }

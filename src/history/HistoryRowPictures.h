@@ -43,6 +43,7 @@ public:
     {
         bool exists = false;
         bool isDirectory = false;
+        bool isImage = false; // by its extension, or by its content when it has none
     };
 
     static HistoryRowPictures &shared();
