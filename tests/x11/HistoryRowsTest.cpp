@@ -91,6 +91,10 @@ Fixture everyKindOfRow(const QTemporaryDir &folder)
     text.sourceAppName = QStringLiteral("Text Editor");
     items.append(text);
 
+    ClipboardItem marks = item(13, ClipboardKind::text, now.addSecs(-45));
+    marks.text = QStringLiteral("\tfor line in lines:\n        print(line)");
+    items.append(marks);
+
     ClipboardItem rich = item(3, ClipboardKind::richText, now.addSecs(-60));
     rich.html = QStringLiteral("<p><b>Quarterly report</b> — figures attached for the café meeting</p>");
     rich.text = QStringLiteral("Quarterly report — figures attached for the café meeting");
@@ -186,7 +190,7 @@ TEST(HistoryRows, PaintsEveryKindInLightAndDark)
         appearance.apply(mode);
         History list;
         list.setFilePreviewCache(&cache);
-        list.resize(480, 1240);
+        list.resize(480, 1300);
         list.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
 
@@ -196,7 +200,7 @@ TEST(HistoryRows, PaintsEveryKindInLightAndDark)
         update.searchQuery = QStringLiteral("cafe");
         update.pinFavoritesToTop = true;
         update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
-        update.selectedItemID = fixture.items.at(6).id;
+        update.selectedItemID = fixture.items.at(7).id;
         list.update(std::move(update));
         waitForPictures(cache);
         list.repaint();
@@ -221,7 +225,7 @@ TEST(HistoryRows, PaintsEveryKindInLightAndDark)
         EXPECT_LE(last.bottom(), list.tableView().viewport()->height());
 
         // The colour row paints the colour's swatch where the kind symbol would be.
-        const int colorRow = *list.rowIndexOfItem(fixture.items.at(6).id);
+        const int colorRow = *list.rowIndexOfItem(fixture.items.at(7).id);
         const QRect colorRect = list.tableView().visualRect(list.tableView().model()->index(colorRow, 0));
         const QPoint swatch = list.tableView().viewport()->mapTo(&list, colorRect.topLeft() + QPoint(23, 19));
         const QColor painted = shot.pixelColor(swatch);
@@ -248,12 +252,12 @@ TEST(HistoryRows, NumbersAMultipleSelection)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
 
     HistoryUpdate update;
-    update.items = fixture.items.mid(0, 7);
+    update.items = fixture.items.mid(0, 8);
     update.availableTags = fixture.tags;
     update.pinFavoritesToTop = true;
     update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
-    update.selectedItemID = fixture.items.at(5).id;
-    update.selectedItemIDs = {fixture.items.at(2).id, fixture.items.at(5).id};
+    update.selectedItemID = fixture.items.at(6).id;
+    update.selectedItemIDs = {fixture.items.at(3).id, fixture.items.at(6).id};
     list.update(std::move(update));
     waitForPictures(cache);
 
@@ -261,7 +265,7 @@ TEST(HistoryRows, NumbersAMultipleSelection)
     EXPECT_TRUE(shot.save(
         QDir(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY)).filePath(QStringLiteral("history-rows-selection.png"))));
     // The badge of a selected row is filled with the accent colour.
-    const int row = *list.rowIndexOfItem(fixture.items.at(5).id);
+    const int row = *list.rowIndexOfItem(fixture.items.at(6).id);
     const QRect rect = list.tableView().visualRect(list.tableView().model()->index(row, 0));
     const QColor badge = shot.pixelColor(list.tableView().viewport()->mapTo(&list, rect.topLeft() + QPoint(16, 19)));
     EXPECT_EQ(badge, list.palette().color(QPalette::Active, QPalette::Highlight)) << badge.name().toStdString();
