@@ -4,6 +4,7 @@
 #include "HistoryColors.h"
 #include "HistoryItemRowPainter.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -44,4 +45,15 @@ void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         m_history.askForLinkPreviewIfNeeded(row);
     }
     painter->restore();
+}
+
+bool HistoryRowDelegate::helpEvent(
+    QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    const HistoryTableRow::Item *item
+        = index.row() < m_history.tableRows().size() ? m_history.tableRows().at(index.row()).asItem() : nullptr;
+    if (event && view && item && event->type() == QEvent::ToolTip)
+        return showHistoryItemRowToolTip(
+            *event, *view, option.rect, item->item, m_history.itemRowConfiguration(index.row()));
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }
