@@ -3,7 +3,9 @@
 #include "ClipboardItem.h"
 #include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
+#include "HistoryKeyEvent.h"
 #include "HistoryRowHeights.h"
+#include "HistoryRowSelectionFlags.h"
 #include "HistoryTableRow.h"
 #include "Tag.h"
 
@@ -16,6 +18,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class EmptyHistory;
 class FilePreviewCache;
@@ -86,6 +89,9 @@ public:
     bool isSelectableRow(int row) const;
     // What an item row shows besides its item, now.
     HistoryItemRowConfiguration itemRowConfiguration(int row) const;
+    // How the row draws its part of the selection now, and whether it shows the divider at its top.
+    HistoryRowSelectionFlags rowSelectionFlags(int row) const;
+    bool showsDivider(int row) const;
 
     // The table's width changed: every height is asked again, and visible rows of several files are refreshed.
     void tableWidthDidChange();
@@ -125,6 +131,8 @@ public:
     bool handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers);
     // A click (count 1) or double click (count 2) on an item row without modifiers, told to the delegate.
     void handleItemClick(int row, Qt::KeyboardModifiers modifiers, int clickCount);
+    // A typed character that reached the list: handed to the delegate for the search field.
+    void forwardSearchKeyDown(const HistoryKeyEvent &event);
     // Selects exactly the row, ending keyboard multiple-selection mode.
     void selectSingleRow(int row);
     void leaveKeyboardMultipleSelectionMode();
@@ -154,6 +162,18 @@ protected:
 
 private:
     void setUpViews();
+    // Sets the mode and its mirror in the table, which routes Up and Down by it; draws nothing.
+    void setKeyboardMultipleSelectionMode(bool on);
+    // The order of selection as rows: the ids are taken from the rows' items.
+    void setSelectionOrder(const QList<int> &rows);
+    void clearSelectionOrder();
+    // The rows of the current order (-1 for an id no row has).
+    QList<int> selectionOrderRows() const;
+    QList<int> computeSelectionOrderRows(const QList<int> &selectedRows, std::optional<int> leadRow) const;
+    QList<int> rangeSelectionOrderRows(const QList<int> &rows) const;
+    // The row's 1-based place in the order of selection; 0 when it has none.
+    int selectionOrderPosition(int row) const;
+    HistoryRowSelectionState rowSelectionState() const;
     void handleTableSelectionChange(std::optional<int> clickedRow);
     // The row the keyboard operations start from.
     int currentRowForMoving() const;
@@ -181,6 +201,7 @@ private:
     bool m_showPreviewForLinks = true;
     QList<HistoryTableRow> m_tableRows;
     QHash<QUuid, int> m_rowOfItem;
+    quint64 m_rowsGeneration = 0; // changes with every new set of rows
     int m_firstItemRow = -1;
     int m_lastItemRow = -1;
 
@@ -197,6 +218,13 @@ private:
     std::optional<int> m_selectionAnchorRow;
     std::optional<int> m_selectionLeadRow;
     QList<QUuid> m_selectionOrderIDs;
+    // The rows of selectionOrderIDs while the rows are those of m_selectionOrderRowsGeneration, so that a large
+    // selection is not looked up by id again at each change; and each row's 1-based place in the order, made when
+    // a row is painted after a change (0 for none).
+    QList<int> m_selectionOrderRows;
+    quint64 m_selectionOrderRowsGeneration = 0;
+    mutable std::vector<int> m_selectionOrderPositionOfRow;
+    mutable bool m_selectionOrderPositionsAreCurrent = false;
     bool m_isKeyboardMultipleSelectionMode = false;
     bool m_isSyncingSelection = false;
 
