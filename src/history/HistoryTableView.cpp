@@ -267,6 +267,24 @@ void HistoryTableView::keyPressEvent(QKeyEvent *event)
     QListView::keyPressEvent(event);
 }
 
+QModelIndex HistoryTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex index = QListView::moveCursor(action, modifiers);
+    const auto *tableModel = qobject_cast<const HistoryTableModel *>(model());
+    if (!tableModel || !index.isValid() || tableModel->isSelectableRow(index.row()))
+        return index;
+    // A header: on to the next item row the same way (Home goes down from the top, End up from the bottom); where
+    // there is none, the current row stays.
+    const bool upwards
+        = action == MoveUp || action == MovePageUp || action == MovePrevious || action == MoveLeft || action == MoveEnd;
+    const int step = upwards ? -1 : 1;
+    for (int row = index.row() + step; row >= 0 && row < tableModel->rowCount(); row += step) {
+        if (tableModel->isSelectableRow(row))
+            return tableModel->index(row);
+    }
+    return currentIndex();
+}
+
 void HistoryTableView::mousePressEvent(QMouseEvent *event)
 {
     if (m_inOwnDoubleClickHandling) {

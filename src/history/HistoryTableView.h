@@ -130,6 +130,8 @@ protected:
     // the region of each selected row would cost as much as the rows selected.
     QRegion visualRegionForSelection(const QItemSelection &selection) const override;
     void keyPressEvent(QKeyEvent *event) override;
+    // The list's own arrow, page and Home/End moves pass over the headers, which cannot be selected.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;

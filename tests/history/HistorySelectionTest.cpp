@@ -182,6 +182,10 @@ TEST(HistorySelection, SequencesOfClicksAndKeys)
         {{u"next"_qs}, u"a"_qs, u"a"_qs, {}, false, {}},
         {{u"previous"_qs}, u"e"_qs, u"e"_qs, {}, false, {}},
         {{u"click c"_qs, u"next"_qs, u"next"_qs}, u"e"_qs, u"e"_qs, {}, false, {}},
+        // Outside keyboard multiple-selection mode plain arrows are the list's own moves, which pass over headers.
+        {{u"click b"_qs, u"down"_qs}, u"c"_qs, u"c"_qs, {}, false, {}},
+        {{u"click c"_qs, u"up"_qs}, u"b"_qs, u"b"_qs, {}, false, {}},
+        {{u"click a"_qs, u"up"_qs}, u"a"_qs, u"a"_qs, {}, false, {}},
         // Shift+Down from a single row skips the header, Shift+Up shrinks back towards the anchor.
         {{u"click b"_qs, u"shift+down"_qs}, u"b,c"_qs, u"c"_qs, u"a· b1 c2 d· e·"_qs, false, {}},
         {{u"click b"_qs, u"shift+down"_qs, u"shift+down"_qs, u"shift+up"_qs}, u"b,c"_qs, u"c"_qs, u"a· b1 c2 d· e·"_qs,
