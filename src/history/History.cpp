@@ -201,6 +201,7 @@ void History::updatePlaceholders()
 void History::rebuildRowIndex()
 {
     ++m_rowsGeneration;
+    m_paintedRowLooks.clear();
     m_selectionOrderPositionsAreCurrent = false;
     m_rowOfItem.clear();
     m_rowOfItem.reserve(m_tableRows.size());
@@ -297,12 +298,10 @@ HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
     configuration.searchQuery = m_searchQuery;
     configuration.showsLinkPreview = m_showPreviewForLinks;
     configuration.filePreviewCache = m_filePreviewCache;
-    configuration.isSelected = m_tableView->isRowSelected(row);
-    if (m_isKeyboardMultipleSelectionMode || m_tableView->selectedRowCount() > 1) {
-        if (const int position = selectionOrderPosition(row); position > 0)
-            configuration.selectionOrderNumber = position;
-        configuration.showsSelectionOrderPlaceholder = true;
-    }
+    const RowSelectionLook look = rowSelectionLook(row);
+    configuration.isSelected = look.isSelected;
+    configuration.selectionOrderNumber = look.selectionOrderNumber;
+    configuration.showsSelectionOrderPlaceholder = look.showsSelectionOrderPlaceholder;
     return configuration;
 }
 

@@ -138,9 +138,23 @@ public:
     void leaveKeyboardMultipleSelectionMode();
     // The ids of the item rows in the given order, those already in the selection order first in their order.
     QList<QUuid> rangeSelectionOrder(const QList<int> &rows) const;
-    // Redraws the joined selection shapes, the focused row and the order numbers of the visible rows.
+    // Redraws the visible rows whose selection look (joined shapes, focus, order number) differs from what they show;
+    // a row that already shows its look is not drawn again.
     void updateVisibleRowSelectionStyles();
     void updateSelectionOrderNumbers();
+
+    // Everything about a row that the selection decides: its flags, whether it is selected, and its order number
+    // or placeholder.
+    struct RowSelectionLook
+    {
+        HistoryRowSelectionFlags flags;
+        bool isSelected = false;
+        std::optional<int> selectionOrderNumber;
+        bool showsSelectionOrderPlaceholder = false;
+
+        bool operator==(const RowSelectionLook &) const = default;
+    };
+    RowSelectionLook rowSelectionLook(int row) const;
 
     // The selection bookkeeping: the fixed and the moving end of a range, and the selected ids in the order they
     // were selected.
@@ -189,6 +203,10 @@ private:
     int lastItemRow() const;
     const ClipboardItem *itemAtRow(int row) const;
     void askForLinkPreviewIfNeeded(int row);
+    // What the row shows now. Every change of a row's look asks for the whole row to be drawn again, so a row is
+    // never left showing an older look in part.
+    void rowWasPainted(int row, const RowSelectionLook &look) const { m_paintedRowLooks.insert(row, look); }
+    void updateRowsWhoseSelectionLookChanged();
 
     HistoryDelegate *m_delegate = nullptr;
     FilePreviewCache *m_filePreviewCache = nullptr;
@@ -224,6 +242,8 @@ private:
     QList<int> m_selectionOrderRows;
     quint64 m_selectionOrderRowsGeneration = 0;
     mutable std::vector<int> m_selectionOrderPositionOfRow;
+    // What each row showed when it was painted last, by row.
+    mutable QHash<int, RowSelectionLook> m_paintedRowLooks;
     mutable bool m_selectionOrderPositionsAreCurrent = false;
     bool m_isKeyboardMultipleSelectionMode = false;
     bool m_isSyncingSelection = false;

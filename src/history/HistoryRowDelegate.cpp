@@ -27,10 +27,11 @@ void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         HistorySectionHeaderCell::paint(*painter, rect, header->title, row == 0, option.palette);
     } else if (const HistoryTableRow::Item *itemRow = tableRow.asItem()) {
         const HistoryItemRowConfiguration configuration = m_history.itemRowConfiguration(row);
+        const History::RowSelectionLook look = m_history.rowSelectionLook(row);
+        m_history.rowWasPainted(row, look);
         // Behind the content: the focus fill, the selection joined to its selected neighbours, the divider.
         const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 0;
-        RoundedSelectionRowPainter::paint(
-            *painter, rect, m_history.rowSelectionFlags(row), configuration.isSelected, option.palette, scale);
+        RoundedSelectionRowPainter::paint(*painter, rect, look.flags, look.isSelected, option.palette, scale);
         HistoryItemRowPainter::forReuseIdentifier(historyItemRowReuseIdentifier(itemRow->item))
             .paint(*painter, rect, itemRow->item, configuration, option.palette);
         m_history.askForLinkPreviewIfNeeded(row);

@@ -106,6 +106,7 @@ void History::extendSelection(HistorySelectionDirection direction)
     if (m_items.isEmpty())
         return;
     m_tableView->takeFocus();
+    const bool wasKeyboardMultipleSelectionMode = m_isKeyboardMultipleSelectionMode;
     setKeyboardMultipleSelectionMode(false);
     const int current = currentRowForExtending();
     const int anchor = m_selectionAnchorRow.value_or(current);
@@ -114,8 +115,11 @@ void History::extendSelection(HistorySelectionDirection direction)
         lead = current == 0 ? std::nullopt : nearestItemRow(current, direction);
     else
         lead = nearestItemRow(current, direction);
-    if (!lead)
+    if (!lead) {
+        if (wasKeyboardMultipleSelectionMode)
+            updateVisibleRowSelectionStyles();
         return;
+    }
 
     QList<int> rows;
     for (int row = qMin(anchor, *lead); row <= qMax(anchor, *lead); ++row) {
@@ -202,7 +206,11 @@ void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
 
 bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
 {
-    setKeyboardMultipleSelectionMode(false);
+    if (m_isKeyboardMultipleSelectionMode) {
+        setKeyboardMultipleSelectionMode(false);
+        // The focused row's fill goes also when the click then changes nothing.
+        updateVisibleRowSelectionStyles();
+    }
     if (!isSelectableRow(row))
         return false;
     const Qt::KeyboardModifiers held = modifiers & clickModifiers;
@@ -342,14 +350,40 @@ void History::leaveKeyboardMultipleSelectionMode()
 
 void History::updateVisibleRowSelectionStyles()
 {
-    // Shapes join their selected neighbours, so a change repaints every visible row, not only the changed ones.
-    m_tableView->viewport()->update();
+    updateRowsWhoseSelectionLookChanged();
 }
 
 void History::updateSelectionOrderNumbers()
 {
-    // The numbers are painted from the selection order with each row.
-    m_tableView->viewport()->update();
+    updateRowsWhoseSelectionLookChanged();
+}
+
+History::RowSelectionLook History::rowSelectionLook(int row) const
+{
+    RowSelectionLook look;
+    if (!isSelectableRow(row))
+        return look;
+    look.flags = rowSelectionFlags(row);
+    look.isSelected = m_tableView->isRowSelected(row);
+    if (m_isKeyboardMultipleSelectionMode || m_tableView->selectedRowCount() > 1) {
+        if (const int position = selectionOrderPosition(row); position > 0)
+            look.selectionOrderNumber = position;
+        look.showsSelectionOrderPlaceholder = true;
+    }
+    return look;
+}
+
+void History::updateRowsWhoseSelectionLookChanged()
+{
+    // A change of one row's selection changes its neighbours' shapes and everyone's order numbers: every visible
+    // row is looked at, and those that show something else now are drawn again.
+    for (const int row : m_tableView->rowsInVisibleRect()) {
+        if (!isSelectableRow(row))
+            continue;
+        const auto painted = m_paintedRowLooks.constFind(row);
+        if (painted == m_paintedRowLooks.cend() || *painted != rowSelectionLook(row))
+            m_tableView->viewport()->update(m_tableView->visualRect(m_tableModel->index(row)));
+    }
 }
 
 void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet<QUuid> &selectedItemIDs,
@@ -384,15 +418,16 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
             m_selectionAnchorRow = lead;
             m_selectionLeadRow = lead;
             setSelectionOrder(computeSelectionOrderRows(rows, lead));
-            m_tableView->setCurrentRow(*lead);
             scheduleScrollRowIntoView(*lead);
         } else if (*lead == m_firstItemRow || m_selectionLeadRow != lead) {
             // An unchanged selection keeps the scroll position, also on the first item: the list scrolls to the
             // top only for a new first item (see update()).
             m_selectionAnchorRow = lead;
             m_selectionLeadRow = lead;
-            m_tableView->setCurrentRow(*lead);
         }
+        // The list's own arrow keys go on from the lead, also after a reload took its current row.
+        if (m_selectionLeadRow)
+            m_tableView->setCurrentRow(*m_selectionLeadRow);
     }
     updateVisibleRowSelectionStyles();
     updateSelectionOrderNumbers();

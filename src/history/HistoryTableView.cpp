@@ -182,8 +182,6 @@ void HistoryTableView::selectRows(const QList<int> &rows)
         i = j + 1;
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (!sorted.isEmpty())
-        setCurrentRow(sorted.last());
 }
 
 void HistoryTableView::setCurrentRow(int row)
@@ -364,7 +362,15 @@ void HistoryTableView::mouseReleaseEvent(QMouseEvent *event)
 
 QRegion HistoryTableView::visualRegionForSelection(const QItemSelection &selection) const
 {
-    return selection.isEmpty() ? QRegion() : QRegion(viewport()->rect());
+    QRegion region;
+    const QList<int> visible = rowsInVisibleRect();
+    if (visible.isEmpty() || !model())
+        return region;
+    for (const QItemSelectionRange &range : selection) {
+        for (int row = qMax(range.top(), visible.first()); row <= qMin(range.bottom(), visible.last()); ++row)
+            region += visualRect(model()->index(row, 0));
+    }
+    return region;
 }
 
 void HistoryTableView::keyboardSearch(const QString &)

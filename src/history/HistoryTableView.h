@@ -77,8 +77,7 @@ public:
     const QList<int> &selectedRows() const;
     bool isRowSelected(int row) const;
     int selectedRowCount() const { return int(selectedRows().size()); }
-    // Selects exactly these rows (one range per run of consecutive rows); the last of them becomes the row the
-    // view's own arrow keys move from.
+    // Selects exactly these rows, one range per run of consecutive rows.
     void selectRows(const QList<int> &rows);
     // The row the view's own arrow keys start from, without changing the selection or scrolling.
     void setCurrentRow(int row);
@@ -126,8 +125,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
-    // The whole visible part: a selection change repaints every visible row (shapes join their neighbours), and
-    // the region of each selected row would cost as much as the rows selected.
+    // The visible rows of the selection only: asking for every selected row's rectangle would cost as much as the
+    // rows selected.
     QRegion visualRegionForSelection(const QItemSelection &selection) const override;
     void keyPressEvent(QKeyEvent *event) override;
     // The list's own arrow, page and Home/End moves pass over the headers, which cannot be selected.

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -328,4 +329,50 @@ TEST(HistorySelection, TheModelsSelectionComesInWithoutBeingReported)
     // A Shift-click after the model's selection ranges from the lead it set.
     h.run(u"shift-click b"_qs);
     EXPECT_EQ(h.selectedRowsText(), u"b,c,d"_qs);
+}
+
+namespace {
+
+// The parts of a widget painted since the last take.
+struct PaintRecorder final : QObject
+{
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent *>(event)->region();
+        return false;
+    }
+    QRegion take()
+    {
+        QCoreApplication::processEvents();
+        return std::exchange(painted, QRegion());
+    }
+    QRegion painted;
+};
+
+} // namespace
+
+TEST(HistorySelection, OnlyRowsThatLookDifferentAreDrawnAgain)
+{
+    SelectionHarness h;
+    HistoryTableView &table = h.list.tableView();
+    PaintRecorder recorder;
+    table.viewport()->installEventFilter(&recorder);
+    const auto rowRect = [&](const QString &text) { return table.visualRect(table.model()->index(h.rowOf(text), 0)); };
+
+    h.run(u"click e"_qs);
+    h.run(u"ctrl-click a"_qs);
+    recorder.take();
+    h.list.updateVisibleRowSelectionStyles();
+    h.list.updateSelectionOrderNumbers();
+    EXPECT_TRUE(recorder.take().isEmpty());
+
+    // Adding c: c itself, and d whose shape now joins it and whose divider goes; b and e look as before (a, the
+    // lead before, is drawn again for its focus flag).
+    h.run(u"ctrl-click c"_qs);
+    const QRegion painted = recorder.take();
+    for (const QString &changed : {u"c"_qs, u"d"_qs})
+        EXPECT_TRUE(painted.contains(rowRect(changed).center())) << changed.toStdString();
+    for (const QString &unchanged : {u"b"_qs, u"e"_qs})
+        EXPECT_FALSE(painted.contains(rowRect(unchanged).center())) << unchanged.toStdString();
 }
