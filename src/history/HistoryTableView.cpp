@@ -1,6 +1,7 @@
 #include "HistoryTableView.h"
 
 #include "KeyboardCodes.h"
+#include "TextUtilities.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -19,15 +20,12 @@ constexpr quint64 modifierMask
 // Chords with Ctrl or Super are commands, never typing.
 constexpr quint64 commandModifiers = KeyEventFlag::command | KeyEventFlag::control;
 
-// True when the text holds a control or format character, or a scalar at U+F700 or above (where the keyboard's
-// function and arrow keys put theirs): such a key is no typing.
+// True when the text holds a control or format character, or a character from U+F700 to U+F8FF, where the
+// keyboard's function and arrow keys put theirs: such a key is no typing. Emoji and other characters above are.
 bool holdsNonTypingScalar(const QString &text)
 {
     for (const char32_t scalar : text.toUcs4()) {
-        if (scalar >= 0xF700)
-            return true;
-        const QChar::Category category = QChar::category(scalar);
-        if (category == QChar::Other_Control || category == QChar::Other_Format)
+        if (TextUtilities::isControl(scalar) || (scalar >= 0xF700 && scalar <= 0xF8FF))
             return true;
     }
     return false;

@@ -84,6 +84,7 @@ TEST(HistoryTableInput, RoutesEachKeyAndModifier)
         {"Backspace", qtKey(Qt::Key_Backspace, Qt::NoModifier, u"\b"_qs), false, Route::list},
         {"F5", qtKey(Qt::Key_F5, Qt::NoModifier), false, Route::list},
         {"a function-key scalar", qtKey(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0xF704))), false, Route::list},
+        {"an emoji", qtKey(Qt::Key_unknown, Qt::NoModifier, u"😀"_qs), false, Route::search},
         {"a zero-width space", qtKey(Qt::Key_unknown, Qt::NoModifier, QString(QChar(0x200B))), false, Route::list},
         // The same keys as shortcut text reach the same lines.
         {"shift+down as text", HistoryKeyEvent::fromShortcutText(u"shift+down"_qs, QString()), false,
