@@ -242,9 +242,9 @@ private:
     QList<int> m_selectionOrderRows;
     quint64 m_selectionOrderRowsGeneration = 0;
     mutable std::vector<int> m_selectionOrderPositionOfRow;
-    // What each row showed when it was painted last, by row.
-    mutable QHash<int, RowSelectionLook> m_paintedRowLooks;
     mutable bool m_selectionOrderPositionsAreCurrent = false;
+    // What each row showed when it was painted last, by row; emptied with every new set of rows.
+    mutable QHash<int, RowSelectionLook> m_paintedRowLooks;
     bool m_isKeyboardMultipleSelectionMode = false;
     bool m_isSyncingSelection = false;
 

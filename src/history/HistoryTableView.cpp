@@ -269,14 +269,15 @@ QModelIndex HistoryTableView::moveCursor(CursorAction action, Qt::KeyboardModifi
     const auto *tableModel = qobject_cast<const HistoryTableModel *>(model());
     if (!tableModel || !index.isValid() || tableModel->isSelectableRow(index.row()))
         return index;
-    // A header: on to the next item row the same way (Home goes down from the top, End up from the bottom); where
-    // there is none, the current row stays.
+    // A header: on to the next item row the same way (Home goes down from the top, End up from the bottom), else the
+    // nearest one the other way (Page Up onto the first header stops at the first item).
     const bool upwards
         = action == MoveUp || action == MovePageUp || action == MovePrevious || action == MoveLeft || action == MoveEnd;
-    const int step = upwards ? -1 : 1;
-    for (int row = index.row() + step; row >= 0 && row < tableModel->rowCount(); row += step) {
-        if (tableModel->isSelectableRow(row))
-            return tableModel->index(row);
+    for (const int step : {upwards ? -1 : 1, upwards ? 1 : -1}) {
+        for (int row = index.row() + step; row >= 0 && row < tableModel->rowCount(); row += step) {
+            if (tableModel->isSelectableRow(row))
+                return tableModel->index(row);
+        }
     }
     return currentIndex();
 }

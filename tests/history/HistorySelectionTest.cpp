@@ -124,7 +124,8 @@ struct SelectionHarness
         const Qt::KeyboardModifiers modifiers = name.startsWith(u"shift+") ? Qt::ShiftModifier : Qt::NoModifier;
         const QString keyName = name.section(u'+', -1);
         const QHash<QString, Qt::Key> keys = {{u"down"_qs, Qt::Key_Down}, {u"up"_qs, Qt::Key_Up},
-            {u"right"_qs, Qt::Key_Right}, {u"left"_qs, Qt::Key_Left}};
+            {u"right"_qs, Qt::Key_Right}, {u"left"_qs, Qt::Key_Left}, {u"home"_qs, Qt::Key_Home},
+            {u"end"_qs, Qt::Key_End}, {u"pageup"_qs, Qt::Key_PageUp}};
         if (keys.contains(keyName))
             QTest::keyClick(&list.tableView(), keys.value(keyName), modifiers);
         else
@@ -187,6 +188,9 @@ TEST(HistorySelection, SequencesOfClicksAndKeys)
         {{u"click b"_qs, u"down"_qs}, u"c"_qs, u"c"_qs, {}, false, {}},
         {{u"click c"_qs, u"up"_qs}, u"b"_qs, u"b"_qs, {}, false, {}},
         {{u"click a"_qs, u"up"_qs}, u"a"_qs, u"a"_qs, {}, false, {}},
+        {{u"click d"_qs, u"home"_qs}, u"a"_qs, u"a"_qs, {}, false, {}},
+        {{u"click d"_qs, u"pageup"_qs}, u"a"_qs, u"a"_qs, {}, false, {}},
+        {{u"click a"_qs, u"end"_qs}, u"e"_qs, u"e"_qs, {}, false, {}},
         // Shift+Down from a single row skips the header, Shift+Up shrinks back towards the anchor.
         {{u"click b"_qs, u"shift+down"_qs}, u"b,c"_qs, u"c"_qs, u"a· b1 c2 d· e·"_qs, false, {}},
         {{u"click b"_qs, u"shift+down"_qs, u"shift+down"_qs, u"shift+up"_qs}, u"b,c"_qs, u"c"_qs, u"a· b1 c2 d· e·"_qs,
