@@ -2,6 +2,7 @@
 
 #include "SettingsLook.h"
 
+#include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -144,4 +145,33 @@ SettingsSectionGroup::SettingsSectionGroup(
 int SettingsSectionGroup::dividerCount() const
 {
     return int(m_card->findChildren<SettingsGroupDividerView *>().size());
+}
+
+// --- PreferencePicker ------------------------------------------------------------------------------------------------
+
+PreferencePicker::PreferencePicker(
+    const QString &accessibleName, QList<Option> options, PreferenceBinding<QString> binding, QWidget *parent)
+    : QWidget(parent), m_options(std::move(options)), m_binding(binding)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_comboBox = new QComboBox(this);
+    m_comboBox->setAccessibleName(accessibleName);
+    m_comboBox->setFont(SettingsFonts::body());
+    m_comboBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (const Option &option : std::as_const(m_options))
+        m_comboBox->addItem(option.title, option.value);
+    layout->addWidget(m_comboBox);
+    refresh();
+    connect(m_comboBox, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < m_options.size() && m_options.at(index).value != m_binding.get())
+            m_binding.set(m_options.at(index).value);
+    });
+    connect(&m_binding.model(), &AppModel::preferencesChanged, this, &PreferencePicker::refresh);
+}
+
+void PreferencePicker::refresh()
+{
+    const QSignalBlocker blocker(m_comboBox);
+    m_comboBox->setCurrentIndex(int(m_comboBox->findData(m_binding.get())));
 }

@@ -10,6 +10,7 @@
 
 #include <optional>
 
+class QComboBox;
 class QVBoxLayout;
 
 // An on/off switch drawn as a small capsule with a knob, the accent colour when on.
@@ -94,4 +95,30 @@ public:
 private:
     QLabel *m_title = nullptr;
     QWidget *m_card = nullptr;
+};
+
+// A pop-up picker bound to one text preference: each option writes its value into the field. It follows the record
+// as it changes; a stored value that no option has selects nothing.
+class PreferencePicker : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Option
+    {
+        QString title; // in the interface language
+        QString value; // what is written
+    };
+
+    PreferencePicker(const QString &accessibleName, QList<Option> options, PreferenceBinding<QString> binding,
+        QWidget *parent = nullptr);
+
+    QComboBox &comboBox() const { return *m_comboBox; }
+
+private:
+    void refresh();
+
+    QList<Option> m_options;
+    PreferenceBinding<QString> m_binding;
+    QComboBox *m_comboBox = nullptr;
 };

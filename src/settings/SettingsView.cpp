@@ -3,11 +3,13 @@
 #include "AboutSettingsView.h"
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "HistorySettingsView.h"
 #include "Localization.h"
 #include "SettingsBlocks.h"
 #include "SettingsLook.h"
 #include "SettingsSectionInfo.h"
 #include "ShortcutSettingsView.h"
+#include "SoundsSettingsView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -97,6 +99,10 @@ SettingsView::SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget
 QWidget *SettingsView::createPane(SettingsSection section, AppModel &model, AppCoordinator &coordinator)
 {
     switch (section) {
+    case SettingsSection::history:
+        return new HistorySettingsView(model);
+    case SettingsSection::sounds:
+        return new SoundsSettingsView(model, coordinator);
     case SettingsSection::shortcuts:
         return new ShortcutSettingsView(model, coordinator);
     case SettingsSection::about:

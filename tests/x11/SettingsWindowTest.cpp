@@ -1,7 +1,7 @@
 // The settings window of the real program on this display: opened with the application menu's Ctrl+, from the
 // window of a first start, moved through its sections with the keyboard, and a system-wide shortcut recorded in the
-// Shortcuts pane that works at once while the old one no longer does. Screenshots of the Shortcuts and About panes
-// in light and dark go into the build folder's screenshots/.
+// Shortcuts pane that works at once while the old one no longer does. Screenshots of the panes in light and dark go
+// into the build folder's screenshots/.
 
 #include "AppAppearance.h"
 #include "PreferencesStore.h"
@@ -81,7 +81,13 @@ void takePictures(const QString &appearance)
     RunningVarnisto varnisto;
     const auto settings = openSettings(varnisto);
     ASSERT_TRUE(settings);
-    for (int n = 0; n < 5; ++n)
+    ASSERT_TRUE(key(QStringLiteral("Down")));
+    ASSERT_TRUE(waitForWindow(QStringLiteral("History")));
+    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-history-%1.png").arg(appearance)));
+    ASSERT_TRUE(key(QStringLiteral("Down")));
+    ASSERT_TRUE(waitForWindow(QStringLiteral("Sound Effects")));
+    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-sounds-%1.png").arg(appearance)));
+    for (int n = 0; n < 3; ++n)
         ASSERT_TRUE(key(QStringLiteral("Down")));
     ASSERT_TRUE(waitForWindow(QStringLiteral("Shortcuts")));
     EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-shortcuts-%1.png").arg(appearance)));
@@ -133,7 +139,7 @@ TEST(SettingsWindow, ARecordedGlobalShortcutWorksAtOnceAndTheOldOneNoLonger)
     EXPECT_EQ(PreferencesStore(settingsFile()).load().showHistoryShortcut, QStringLiteral("cmd+option+h"));
 }
 
-TEST(SettingsWindow, ScreenshotsOfTheShortcutsAndAboutPanes)
+TEST(SettingsWindow, ScreenshotsOfThePanes)
 {
     storePreferences(AppAppearance::light);
     takePictures(QStringLiteral("light"));
