@@ -115,3 +115,10 @@ QFont SettingsFonts::headline()
 {
     return sized(13, QFont::Bold);
 }
+
+QIcon settingsThemeIcon(const QString &name)
+{
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == u"hicolor")
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    return QIcon::fromTheme(name);
+}

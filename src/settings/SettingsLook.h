@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QLineEdit>
 #include <QWidget>
 
@@ -83,3 +84,7 @@ QFont caption(); // 10
 QFont headline(); // 13, bold
 QFont sized(int pixelSize, int weight = 400);
 } // namespace SettingsFonts
+
+// An icon of the desktop's icon theme. Without a desktop (a bare X session) Qt knows no theme; the one the system
+// installs serves then.
+QIcon settingsThemeIcon(const QString &name);

@@ -1,6 +1,7 @@
 #include "SettingsSectionInfo.h"
 
 #include "Localization.h"
+#include "SettingsLook.h"
 
 QString SettingsSectionInfo::title(SettingsSection section)
 {
@@ -61,8 +62,5 @@ QString SettingsSectionInfo::iconName(SettingsSection section)
 
 QIcon SettingsSectionInfo::icon(SettingsSection section)
 {
-    // Without a desktop (a bare X session) Qt knows no icon theme; the one the system installs serves then.
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == u"hicolor")
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
-    return QIcon::fromTheme(iconName(section));
+    return settingsThemeIcon(iconName(section));
 }

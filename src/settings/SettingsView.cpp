@@ -10,7 +10,9 @@
 #include "SettingsSectionInfo.h"
 #include "ShortcutSettingsView.h"
 #include "SoundsSettingsView.h"
+#include "StorageSettingsView.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -34,11 +36,7 @@ SettingsView::SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget
     m_sidebar->setSpacing(1);
     m_sidebar->setFont(SettingsFonts::body());
     m_sidebar->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_sidebar->setStyleSheet(
-        QStringLiteral("QListWidget { padding: 8px 6px; background: palette(window); outline: 0; }"
-                       "QListWidget::item { padding: 5px 4px; border-radius: 5px; color: palette(window-text); }"
-                       "QListWidget::item:selected { background: %1; color: white; }")
-            .arg(SettingsColors::accent(palette()).name()));
+    styleSidebar();
     for (SettingsSection::Value section : SettingsSection::allCases) {
         auto *item = new QListWidgetItem(SettingsSectionInfo::icon(section), QString(), m_sidebar);
         item->setData(Qt::UserRole, int(section));
@@ -103,6 +101,8 @@ QWidget *SettingsView::createPane(SettingsSection section, AppModel &model, AppC
         return new HistorySettingsView(model);
     case SettingsSection::sounds:
         return new SoundsSettingsView(model, coordinator);
+    case SettingsSection::storage:
+        return new StorageSettingsView(model);
     case SettingsSection::shortcuts:
         return new ShortcutSettingsView(model, coordinator);
     case SettingsSection::about:
@@ -165,6 +165,26 @@ void SettingsView::refreshSoundSwitch()
 {
     const QSignalBlocker blocker(m_soundSwitch);
     m_soundSwitch->setChecked(m_model.preferences().soundEffectsEnabled);
+}
+
+void SettingsView::styleSidebar()
+{
+    const QColor accent = SettingsColors::accent(palette());
+    if (accent == m_sidebarAccent)
+        return;
+    m_sidebarAccent = accent;
+    m_sidebar->setStyleSheet(
+        QStringLiteral("QListWidget { padding: 8px 6px; background: palette(window); outline: 0; }"
+                       "QListWidget::item { padding: 5px 4px; border-radius: 5px; color: palette(window-text); }"
+                       "QListWidget::item:selected { background: %1; color: white; }")
+            .arg(accent.name()));
+}
+
+void SettingsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        styleSidebar();
 }
 
 void SettingsView::showEvent(QShowEvent *event)

@@ -2,6 +2,7 @@
 
 #include "SettingsSection.h"
 
+#include <QColor>
 #include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
@@ -36,11 +37,13 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void showSection(SettingsSection section);
     void retitle();
     void refreshSoundSwitch();
+    void styleSidebar();
 
     AppModel &m_model;
     AppCoordinator &m_coordinator;
@@ -52,4 +55,5 @@ private:
     QPointer<QWidget> m_detailContent;
     QPointer<QWidget> m_pane;
     QPointer<QScrollArea> m_scrollArea;
+    QColor m_sidebarAccent;
 };

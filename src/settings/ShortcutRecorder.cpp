@@ -273,8 +273,10 @@ void ShortcutRecorder::paintEvent(QPaintEvent *)
     QColor border;
     if (m_hasConflict) {
         border = QColor(0xFF, 0x3B, 0x30);
-    } else if (m_isRecording) {
+    } else if (m_isRecording || hasFocus()) {
         border = SettingsColors::accent(palette());
+        if (!m_isRecording)
+            border.setAlphaF(0.6f);
     } else {
         border = SettingsColors::isDark(palette()) ? QColor(255, 255, 255) : QColor(0, 0, 0);
         border.setAlphaF(0.35f * 0.3f + 0.1f);
@@ -303,9 +305,16 @@ void ShortcutRecorder::leaveEvent(QEvent *event)
     refresh();
 }
 
+void ShortcutRecorder::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    update();
+}
+
 void ShortcutRecorder::focusOutEvent(QFocusEvent *event)
 {
     QWidget::focusOutEvent(event);
+    update();
     if (m_isRecording)
         cancelRecording();
 }
@@ -411,6 +420,8 @@ void ShortcutConflictPopover::paintEvent(QPaintEvent *)
 void ShortcutConflictPopover::mousePressEvent(QMouseEvent *)
 {
     hide();
+    if (onDismiss)
+        onDismiss();
 }
 
 // --- ShortcutRow -----------------------------------------------------------------------------------------------------
@@ -440,6 +451,7 @@ ShortcutRow::ShortcutRow(const QString &title, Binding text, QString defaultText
     m_recorder->onRecordingStarted = [this] { setConflictMessage(std::nullopt); };
     connect(m_recorder, &ShortcutRecorder::recordingChanged, this, &ShortcutRow::recordingChanged);
     m_popover = new ShortcutConflictPopover(m_recorder);
+    m_popover->onDismiss = [this] { setConflictMessage(std::nullopt); };
     refresh();
 }
 

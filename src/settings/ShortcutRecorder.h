@@ -60,6 +60,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
 
@@ -92,6 +93,8 @@ public:
 
     void showMessage(const QString &message);
     QString message() const { return m_text->text(); }
+    // Called when the user clicks the bubble away.
+    std::function<void()> onDismiss;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
