@@ -3,6 +3,7 @@
 #include "AboutSettingsView.h"
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "GeneralSettingsView.h"
 #include "HistorySettingsView.h"
 #include "Localization.h"
 #include "SettingsBlocks.h"
@@ -81,13 +82,17 @@ SettingsView::SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget
     });
     connect(&m_coordinator, &AppCoordinator::settingsSectionChanged, this, &SettingsView::showSection);
     connect(&m_model, &AppModel::preferencesChanged, this, &SettingsView::refreshSoundSwitch);
-    connect(&m_model, &AppModel::localizationRevisionChanged, this, [this] {
-        retitle();
-        // The pane is built again with the texts of the new language.
-        const SettingsSection shown = m_shown;
-        m_shown = SettingsSection::Value(-1);
-        showSection(shown);
-    });
+    // The pane is built again with the texts of the new language, once the change that set it (made in the pane
+    // itself, perhaps) is over.
+    connect(
+        &m_model, &AppModel::localizationRevisionChanged, this,
+        [this] {
+            retitle();
+            const SettingsSection shown = m_shown;
+            m_shown = SettingsSection::Value(-1);
+            showSection(shown);
+        },
+        Qt::QueuedConnection);
     retitle();
     refreshSoundSwitch();
     m_shown = SettingsSection::Value(-1);
@@ -97,6 +102,8 @@ SettingsView::SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget
 QWidget *SettingsView::createPane(SettingsSection section, AppModel &model, AppCoordinator &coordinator)
 {
     switch (section) {
+    case SettingsSection::general:
+        return new GeneralSettingsView(model, coordinator);
     case SettingsSection::history:
         return new HistorySettingsView(model);
     case SettingsSection::sounds:

@@ -161,6 +161,14 @@ TEST(SettingsView, SectionsSwitchPanesAndTheSoundsHeaderHasTheSwitch)
     EXPECT_EQ(view.scrollArea(), nullptr);
     EXPECT_NE(qobject_cast<AboutSettingsView *>(view.pane()), nullptr);
     EXPECT_EQ(window.window().windowTitle(), QStringLiteral("About"));
+
+    // A new interface language: the sidebar and the pane come back in it.
+    s.h.changePreferences([](AppPreferences &preferences) { preferences.language = QStringLiteral("de"); });
+    s.coordinator.applyPreferences();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(view.sidebar().item(0)->text(), QStringLiteral("Allgemein"));
+    EXPECT_EQ(view.headerTitle().text(), QStringLiteral("Über"));
+    EXPECT_NE(qobject_cast<AboutSettingsView *>(view.pane()), nullptr);
     window.window().close();
 }
 
