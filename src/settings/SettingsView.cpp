@@ -6,6 +6,7 @@
 #include "GeneralSettingsView.h"
 #include "HistorySettingsView.h"
 #include "Localization.h"
+#include "PrivacySettingsView.h"
 #include "SettingsBlocks.h"
 #include "SettingsLook.h"
 #include "SettingsSectionInfo.h"
@@ -112,6 +113,8 @@ QWidget *SettingsView::createPane(SettingsSection section, AppModel &model, AppC
         return new StorageSettingsView(model);
     case SettingsSection::shortcuts:
         return new ShortcutSettingsView(model, coordinator);
+    case SettingsSection::privacy:
+        return new PrivacySettingsView(model);
     case SettingsSection::about:
         return new AboutSettingsView(coordinator);
     default:
