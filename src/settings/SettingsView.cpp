@@ -5,6 +5,7 @@
 #include "AppModel.h"
 #include "GeneralSettingsView.h"
 #include "HistorySettingsView.h"
+#include "ImportExportSettingsView.h"
 #include "Localization.h"
 #include "PrivacySettingsView.h"
 #include "SettingsBlocks.h"
@@ -22,7 +23,10 @@
 #include <QVBoxLayout>
 
 SettingsView::SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget *parent)
-    : QWidget(parent), m_model(model), m_coordinator(coordinator)
+    : QWidget(parent)
+    , m_model(model)
+    , m_coordinator(coordinator)
+    , m_archiveOperation(new ArchiveOperationTracker(model, coordinator, this))
 {
     auto *columns = new QHBoxLayout(this);
     columns->setContentsMargins(0, 0, 0, 0);
@@ -100,7 +104,8 @@ SettingsView::SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget
     showSection(m_coordinator.settingsSection());
 }
 
-QWidget *SettingsView::createPane(SettingsSection section, AppModel &model, AppCoordinator &coordinator)
+QWidget *SettingsView::createPane(
+    SettingsSection section, AppModel &model, AppCoordinator &coordinator, ArchiveOperationTracker *archiveOperation)
 {
     switch (section) {
     case SettingsSection::general:
@@ -115,6 +120,8 @@ QWidget *SettingsView::createPane(SettingsSection section, AppModel &model, AppC
         return new ShortcutSettingsView(model, coordinator);
     case SettingsSection::privacy:
         return new PrivacySettingsView(model);
+    case SettingsSection::importExport:
+        return new ImportExportSettingsView(model, coordinator, archiveOperation);
     case SettingsSection::about:
         return new AboutSettingsView(coordinator);
     default:
@@ -135,7 +142,7 @@ void SettingsView::showSection(SettingsSection section)
     m_headerTitle->setText(SettingsSectionInfo::headerTitle(section));
     m_soundSwitch->setVisible(section == SettingsSection::sounds);
     delete m_detailContent;
-    m_pane = createPane(section, m_model, m_coordinator);
+    m_pane = createPane(section, m_model, m_coordinator, m_archiveOperation);
     m_pane->setObjectName(QStringLiteral("settingsPane-") + section.rawValue());
     if (section == SettingsSection::about) {
         m_scrollArea = nullptr;

@@ -9,6 +9,7 @@
 
 class AppCoordinator;
 class AppModel;
+class ArchiveOperationTracker;
 class QLabel;
 class QListWidget;
 class QVBoxLayout;
@@ -25,7 +26,8 @@ public:
     SettingsView(AppModel &model, AppCoordinator &coordinator, QWidget *parent = nullptr);
 
     // The pane of a section, as the detail area shows it (without its scroll area).
-    static QWidget *createPane(SettingsSection section, AppModel &model, AppCoordinator &coordinator);
+    static QWidget *createPane(SettingsSection section, AppModel &model, AppCoordinator &coordinator,
+        ArchiveOperationTracker *archiveOperation = nullptr);
 
     SettingsSection shownSection() const { return m_shown; }
     QListWidget &sidebar() const { return *m_sidebar; }
@@ -56,4 +58,5 @@ private:
     QPointer<QWidget> m_pane;
     QPointer<QScrollArea> m_scrollArea;
     QColor m_sidebarAccent;
+    ArchiveOperationTracker *m_archiveOperation = nullptr;
 };
