@@ -337,6 +337,18 @@ void AppCoordinator::selectSettingsSection(SettingsSection section)
         setSettingsSection(section);
 }
 
+QHash<qint64, qint64> AppCoordinator::tagItemCounts() const
+{
+    if (auto counts = m_historyStore.tagItemCounts())
+        return *counts;
+    QHash<qint64, qint64> counts;
+    for (const ClipboardItem &item : m_model.items()) {
+        for (qint64 tag : item.tags)
+            ++counts[tag];
+    }
+    return counts;
+}
+
 void AppCoordinator::settingsWindowDidClose()
 {
     applyPreferences();

@@ -284,6 +284,9 @@ public:
     void assignTag(const ClipboardItem &item, qint64 tagID);
     // "#RRGGBB" of the colour in sRGB.
     static QString tagColorHex(const QColor &color);
+    // How many items of the whole stored history carry each tag, by tag id. When the store cannot say, the loaded
+    // items are counted.
+    QHash<qint64, qint64> tagItemCounts() const;
 
     // --- Link previews -----------------------------------------------------------------------------------------------
 

@@ -14,6 +14,7 @@
 #include "ShortcutSettingsView.h"
 #include "SoundsSettingsView.h"
 #include "StorageSettingsView.h"
+#include "TagsSettingsView.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -114,6 +115,8 @@ QWidget *SettingsView::createPane(
         return new HistorySettingsView(model);
     case SettingsSection::sounds:
         return new SoundsSettingsView(model, coordinator);
+    case SettingsSection::tags:
+        return new TagsSettingsView(model, coordinator);
     case SettingsSection::storage:
         return new StorageSettingsView(model);
     case SettingsSection::shortcuts:

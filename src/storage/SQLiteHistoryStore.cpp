@@ -740,6 +740,24 @@ Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
     return ids;
 }
 
+Result<QHash<qint64, qint64>> SQLiteHistoryStore::tagItemCounts()
+{
+    using R = Result<QHash<qint64, qint64>>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    // A payload that is no JSON (a row another version wrote badly) counts for nothing, as loading skips it.
+    auto statement = prepare("SELECT tag.value, COUNT(*) FROM clips, json_each(CAST(clips.payload AS TEXT), '$.tags') "
+                             "AS tag WHERE json_valid(CAST(clips.payload AS TEXT)) GROUP BY tag.value;");
+    if (!statement)
+        return R::failure(statement.error());
+    QHash<qint64, qint64> counts;
+    auto read = statement->forEachRow([&] { counts.insert(statement->int64(0), statement->int64(1)); });
+    if (!read)
+        return R::failure(read.error());
+    return counts;
+}
+
 Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &ids)
 {
     using R = Result<QList<ClipboardItem>>;
