@@ -167,17 +167,22 @@ void TagsSettingsView::rebuild()
         actions->setFixedSize(24, 24);
         actions->setToolTip(localized(QStringLiteral("Tag actions")));
         actions->setAccessibleName(localized(QStringLiteral("Tag actions")));
-        actions->setPopupMode(QToolButton::InstantPopup);
-        auto *menu = new QMenu(actions);
-        QAction *edit = menu->addAction(localized(QStringLiteral("Edit...")));
-        edit->setEnabled(m_tagDialog != nullptr);
-        connect(edit, &QAction::triggered, this, [this, tag] { presentTagDialog(tag); });
-        QAction *remove = menu->addAction(localized(QStringLiteral("Delete")));
-        const qint64 id = tag.id;
-        // The rows are rebuilt by the deletion: it runs once the menu is gone.
-        connect(
-            remove, &QAction::triggered, this, [this, id] { deleteTag(id); }, Qt::QueuedConnection);
-        actions->setMenu(menu);
+        // The menu is made when it is asked for: a list of many tags builds no menus up front.
+        connect(actions, &QToolButton::clicked, this, [this, tag, actions] {
+            QMenu menu;
+            QAction *edit = menu.addAction(localized(QStringLiteral("Edit...")));
+            edit->setEnabled(m_tagDialog != nullptr);
+            QAction *remove = menu.addAction(localized(QStringLiteral("Delete")));
+            QAction *chosen = menu.exec(actions->mapToGlobal(QPoint(0, actions->height())));
+            // The rows are rebuilt by what is chosen: it runs once the menu and its button are done.
+            const qint64 id = tag.id;
+            if (chosen == edit)
+                QMetaObject::invokeMethod(
+                    this, [this, tag] { presentTagDialog(tag); }, Qt::QueuedConnection);
+            else if (chosen == remove)
+                QMetaObject::invokeMethod(
+                    this, [this, id] { deleteTag(id); }, Qt::QueuedConnection);
+        });
         line->addWidget(actions);
         rows.append(row);
         m_rows.append({tag.name, countLabel->text()});
