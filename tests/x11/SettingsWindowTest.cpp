@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -75,27 +76,44 @@ std::optional<QString> openSettings(RunningVarnisto &varnisto)
     return settings;
 }
 
-// From the sidebar, which holds the focus: Down moves to the next section, End to the last.
+// Every pane, from the sidebar, which holds the focus: Down moves to the next section.
 void takePictures(const QString &appearance)
 {
     RunningVarnisto varnisto;
     const auto settings = openSettings(varnisto);
     ASSERT_TRUE(settings);
-    ASSERT_TRUE(key(QStringLiteral("Down")));
-    ASSERT_TRUE(waitForWindow(QStringLiteral("History")));
-    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-history-%1.png").arg(appearance)));
-    ASSERT_TRUE(key(QStringLiteral("Down")));
-    ASSERT_TRUE(waitForWindow(QStringLiteral("Sound Effects")));
-    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-sounds-%1.png").arg(appearance)));
-    for (int n = 0; n < 3; ++n)
-        ASSERT_TRUE(key(QStringLiteral("Down")));
-    ASSERT_TRUE(waitForWindow(QStringLiteral("Shortcuts")));
-    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-shortcuts-%1.png").arg(appearance)));
-    ASSERT_TRUE(key(QStringLiteral("End")));
-    ASSERT_TRUE(waitForWindow(QStringLiteral("About")));
-    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-about-%1.png").arg(appearance)));
+    const std::pair<const char *, const char *> sections[] = {{"General", "general"}, {"History", "history"},
+        {"Sound Effects", "sounds"}, {"Tags", "tags"}, {"Storage", "storage"}, {"Shortcuts", "shortcuts"},
+        {"Privacy", "privacy"}, {"Import", "import-export"}, {"About", "about"}};
+    for (const auto &[title, name] : sections) {
+        if (QString::fromLatin1(name) != u"general") {
+            ASSERT_TRUE(key(QStringLiteral("Down")));
+        }
+        ASSERT_TRUE(waitForWindow(QString::fromLatin1(title))) << title;
+        EXPECT_TRUE(
+            screenshot(*settings, QStringLiteral("settings-%1-%2.png").arg(QString::fromLatin1(name), appearance)));
+    }
     varnisto.terminate();
     EXPECT_TRUE(varnisto.waitForFinished());
+}
+
+// The mean lightness of a window's picture, 0 to 255.
+std::optional<int> lightness(const QString &window, const QString &name)
+{
+    if (!screenshot(window, name))
+        return std::nullopt;
+    const QImage image(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name);
+    if (image.isNull())
+        return std::nullopt;
+    qint64 sum = 0;
+    qint64 count = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            sum += QColor(image.pixel(x, y)).lightness();
+            ++count;
+        }
+    }
+    return count ? std::optional(int(sum / count)) : std::nullopt;
 }
 
 } // namespace
@@ -145,4 +163,36 @@ TEST(SettingsWindow, ScreenshotsOfThePanes)
     takePictures(QStringLiteral("light"));
     storePreferences(AppAppearance::dark);
     takePictures(QStringLiteral("dark"));
+}
+
+// The Dark tile of the General pane switches the whole program at once: the history window opens dark.
+TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
+{
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    auto history = waitForWindow(QStringLiteral("Clipboard History"));
+    ASSERT_TRUE(history);
+    const auto light = lightness(*history, QStringLiteral("history-window-light.png"));
+    ASSERT_TRUE(light);
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Clipboard History")); }));
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == settings; }));
+
+    // From the sidebar, Tab goes through the two switches that can be used to the three tiles.
+    for (int n = 0; n < 5; ++n)
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().appearance == AppAppearance::dark; }));
+
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    history = waitForWindow(QStringLiteral("Clipboard History"));
+    ASSERT_TRUE(history);
+    const auto dark = lightness(*history, QStringLiteral("history-window-dark.png"));
+    ASSERT_TRUE(dark);
+    EXPECT_LT(*dark + 60, *light) << *dark << " " << *light;
+    varnisto.terminate();
+    EXPECT_TRUE(varnisto.waitForFinished());
 }
