@@ -9,11 +9,14 @@
 #include "DesktopQueries.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
+#include "Xclip.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -66,7 +69,11 @@ std::optional<QString> openSettings(RunningVarnisto &varnisto)
         return std::nullopt;
     // The welcome window has the keyboard focus; the program's menu is in its menu bar.
     const auto welcome = waitForWindow(QStringLiteral("Varnisto"));
-    if (!welcome || !waitUntil([&] { return activeWindow() == welcome; }))
+    if (!welcome)
+        return std::nullopt;
+    if (activeWindow() != welcome)
+        xdotool({QStringLiteral("windowactivate"), *welcome});
+    if (!waitUntil([&] { return activeWindow() == welcome; }))
         return std::nullopt;
     if (!key(QStringLiteral("ctrl+comma")))
         return std::nullopt;
@@ -193,6 +200,61 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
     const auto dark = lightness(*history, QStringLiteral("history-window-dark.png"));
     ASSERT_TRUE(dark);
     EXPECT_LT(*dark + 60, *light) << *dark << " " << *light;
+    varnisto.terminate();
+    EXPECT_TRUE(varnisto.waitForFinished());
+}
+
+// An application added to the ignored list of the Privacy pane (through its file dialog) is not recorded while it is
+// in front, once the settings are closed and so applied.
+TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
+{
+    // This test's own window is the application: a desktop entry names it by its window class.
+    const QString applications
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+    QDir().mkpath(applications);
+    const QString entry = applications + QStringLiteral("/secret-keeper.desktop");
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Desktop Entry]\nType=Application\nName=Secret Keeper\nExec=secret-keeper\nStartupWMClass="
+        + QCoreApplication::applicationName().toUtf8() + "\n");
+    file.close();
+    QLineEdit application;
+    application.setWindowTitle(QStringLiteral("Secret Keeper"));
+    application.setGeometry(60, 60, 420, 40);
+
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForStarted());
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 0 items")));
+    // Before: a copy in the application is recorded.
+    ASSERT_TRUE(bringToFront(application));
+    auto first = std::make_unique<XclipCopy>("first copy");
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    for (int n = 0; n < 6; ++n)
+        ASSERT_TRUE(key(QStringLiteral("Down")));
+    ASSERT_TRUE(waitForWindow(QStringLiteral("Privacy")));
+    // Past the two switches to the add button, which asks for the application.
+    for (int n = 0; n < 3; ++n)
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == dialog; }));
+    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), entry}), 0);
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Choose Applications")); }));
+    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-privacy-with-application.png")));
+    // Closing the settings applies them.
+    ASSERT_TRUE(key(QStringLiteral("alt+F4")));
+    ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().ignoredAppsText.contains(u"secret"); }));
+
+    // After: nothing the application copies is recorded.
+    ASSERT_TRUE(bringToFront(application));
+    first.reset();
+    XclipCopy secret("the password");
+    EXPECT_FALSE(varnisto.waitForLog(QStringLiteral("captured text item"), 2, 2000));
     varnisto.terminate();
     EXPECT_TRUE(varnisto.waitForFinished());
 }
