@@ -1,3 +1,5 @@
+#include "CoordinatorTestSupport.h"
+
 #include "AppModel.h"
 #include "RetentionPeriod.h"
 #include "RetentionRow.h"
@@ -71,4 +73,43 @@ TEST(RetentionRow, CommitsWhenTheDragEnds)
     EXPECT_EQ(row.stepLabel().text(), QStringLiteral("Unlimited"));
     // The other kinds are untouched.
     EXPECT_EQ(model.preferences().imageRetentionDays, 90);
+}
+
+// Against the real coordinator and store: a shorter period for links, set in the pane and applied, prunes the old
+// links at the next capture and leaves the old texts.
+TEST(StorageSettingsView, ARetentionChangePrunesThatKindOnly)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences([](AppPreferences &preferences) {
+        preferences.textRetentionDays = -1;
+        preferences.linkRetentionDays = -1;
+    });
+    QList<ClipboardItem> items = {testItem(1), testItem(2)};
+    for (int n = 3; n <= 4; ++n) {
+        ClipboardItem link = testItem(n, QStringLiteral("https://example.org/%1").arg(n));
+        link.kind = ClipboardKind::link;
+        items.append(link);
+    }
+    h.storeItems(items);
+    h.coordinator->start();
+    ASSERT_EQ(h.model.items().size(), 4);
+
+    StorageSettingsView pane(h.model);
+    pane.resize(500, 1000);
+    pane.show();
+    RetentionSlider &links = pane.retentionRow(RetentionClipType::link).slider();
+    QTest::mousePress(&links, Qt::LeftButton, {}, QPoint(int(links.xForPosition(0)), 10));
+    QTest::mouseRelease(&links, Qt::LeftButton, {}, QPoint(int(links.xForPosition(0)), 10));
+    EXPECT_EQ(h.model.preferences().linkRetentionDays, 1);
+    h.coordinator->applyPreferences(); // as the settings do when they close
+
+    PasteboardContent copy;
+    copy.setString(PasteboardType::plainText(), QStringLiteral("fresh copy"));
+    h.pasteboard.setContent(copy);
+    h.monitor.checkPasteboard();
+    ASSERT_TRUE(waitUntil([&] { return h.storedItems().size() == 3; }));
+    QStringList kinds;
+    for (const ClipboardItem &item : h.storedItems())
+        kinds.append(item.kind.rawValue());
+    EXPECT_EQ(kinds, QStringList({QStringLiteral("text"), QStringLiteral("text"), QStringLiteral("text")}));
 }
