@@ -66,6 +66,9 @@ ShortcutSettingsView::ShortcutSettingsView(AppModel &model, AppCoordinator &coor
 
 ShortcutSettingsView::~ShortcutSettingsView()
 {
+    // The rows go after this pane's own members: what they report on their way out is not heard.
+    for (ShortcutRow *row : std::as_const(m_rows))
+        disconnect(row, nullptr, this, nullptr);
     if (m_recordingRows > 0)
         m_coordinator.setGlobalShortcutsSuspended(false);
 }

@@ -179,3 +179,13 @@ TEST(ShortcutSettingsView, TheConflictMessageGoesAfterSixSeconds)
     QTest::mouseClick(&row.recorder(), Qt::LeftButton);
     EXPECT_FALSE(row.conflictMessage());
 }
+
+// Leaving the pane while a row records gives the hot keys back.
+TEST(ShortcutSettingsView, HotKeysComeBackWhenThePaneGoesWhileRecording)
+{
+    ShortcutPane s;
+    QTest::mouseClick(&s.row(&AppPreferences::pauseShortcut).recorder(), Qt::LeftButton);
+    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 0);
+    s.pane.reset();
+    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 4);
+}
