@@ -2,6 +2,7 @@
 
 #include "AboutSettingsView.h"
 #include "SettingsBlocks.h"
+#include "SettingsLook.h"
 #include "SettingsSectionInfo.h"
 #include "SettingsView.h"
 #include "SettingsWindowController.h"
@@ -229,4 +230,22 @@ TEST(AboutSettingsView, BlobsFollowTheirKeyframesAndMoveOnlyWhileShown)
     EXPECT_TRUE(about.isAnimating());
     about.hide();
     EXPECT_FALSE(about.isAnimating());
+}
+
+// The settings look follows the palette: grey 245 cards with the separator colour in light, grey 30 cards with an
+// opaque grey 47 hairline in dark.
+TEST(SettingsLook, ColoursFollowLightAndDark)
+{
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(236, 236, 236));
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(50, 50, 50));
+    EXPECT_EQ(SettingsColors::groupBackground(light), QColor(245, 245, 245));
+    EXPECT_EQ(SettingsColors::groupBackground(dark), QColor(30, 30, 30));
+    EXPECT_EQ(SettingsColors::separator(dark), QColor(47, 47, 47));
+    EXPECT_LT(SettingsColors::separator(light).alpha(), 255);
+
+    BorderlessSettingsTextField field;
+    EXPECT_FALSE(field.hasFrame());
+    EXPECT_EQ(field.palette().color(QPalette::Base).alpha(), 0);
 }
