@@ -338,7 +338,6 @@ ShortcutConflictPopover::ShortcutConflictPopover(QWidget *anchor)
     : QWidget(anchor->window(), Qt::ToolTip | Qt::FramelessWindowHint), m_anchor(anchor)
 {
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(14, 12, 14, 12 + arrowHeight);
@@ -374,6 +373,11 @@ ShortcutConflictPopover::ShortcutConflictPopover(QWidget *anchor)
 void ShortcutConflictPopover::showMessage(const QString &message)
 {
     m_text->setText(message);
+    if (m_anchor) {
+        QPalette own = m_text->palette();
+        own.setColor(QPalette::WindowText, m_anchor->palette().color(QPalette::WindowText));
+        m_text->setPalette(own);
+    }
     adjustSize();
     if (m_anchor) {
         const QPoint anchorTop = m_anchor->mapToGlobal(QPoint(m_anchor->width() / 2, 0));
@@ -389,10 +393,8 @@ void ShortcutConflictPopover::showMessage(const QString &message)
     raise();
 }
 
-void ShortcutConflictPopover::paintEvent(QPaintEvent *)
+QPainterPath ShortcutConflictPopover::bubblePath() const
 {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bubble = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5 - arrowHeight);
     QPainterPath path;
     path.addRoundedRect(bubble, 10, 10);
@@ -405,16 +407,33 @@ void ShortcutConflictPopover::paintEvent(QPaintEvent *)
     arrow.lineTo(tip);
     arrow.lineTo(tip.x() + arrowHeight + 1, bubble.bottom() - 0.5);
     arrow.closeSubpath();
-    path = path.united(arrow);
+    return path.united(arrow);
+}
+
+void ShortcutConflictPopover::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // Without a compositor a window cannot be see-through: the bubble's outline is cut out of it.
+    setMask(QRegion(bubblePath().toFillPolygon().toPolygon()));
+}
+
+void ShortcutConflictPopover::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    setMask(QRegion(bubblePath().toFillPolygon().toPolygon()));
+}
+
+void ShortcutConflictPopover::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath path = bubblePath();
     const QPalette colours = m_anchor ? m_anchor->palette() : palette();
     QColor fill = colours.color(QPalette::Window);
     fill = SettingsColors::isDark(colours) ? fill.lighter(125) : fill.lighter(104);
     painter.setPen(QPen(SettingsColors::isDark(colours) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40), 1));
     painter.setBrush(fill);
     painter.drawPath(path);
-    QPalette own = m_text->palette();
-    own.setColor(QPalette::WindowText, colours.color(QPalette::WindowText));
-    m_text->setPalette(own);
 }
 
 void ShortcutConflictPopover::mousePressEvent(QMouseEvent *)

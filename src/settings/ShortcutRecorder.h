@@ -3,6 +3,7 @@
 #include "ShortcutRecording.h"
 
 #include <QLabel>
+#include <QPainterPath>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -99,8 +100,12 @@ public:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QPainterPath bubblePath() const;
+
     QPointer<QWidget> m_anchor;
     QLabel *m_text = nullptr;
 };

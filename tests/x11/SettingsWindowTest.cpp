@@ -159,6 +159,12 @@ TEST(SettingsWindow, ARecordedGlobalShortcutWorksAtOnceAndTheOldOneNoLonger)
     ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
     EXPECT_FALSE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Clipboard History")).has_value(); }, 1500));
 
+    // The pause shortcut is taken: recording it for the history is refused, and the message says by whom.
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == settings; }));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+p")));
+    EXPECT_TRUE(screenshot(QStringLiteral("root"), QStringLiteral("settings-shortcut-conflict.png")));
+
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
     EXPECT_EQ(PreferencesStore(settingsFile()).load().showHistoryShortcut, QStringLiteral("cmd+option+h"));
