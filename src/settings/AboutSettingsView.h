@@ -54,7 +54,7 @@ public:
     bool isAnimating() const { return m_frameTimer.isActive(); }
     QPushButton &checkForUpdatesButton() const { return *m_checkForUpdates; }
     // The frame interval of the background while it is visible.
-    static constexpr int frameIntervalMs = 50;
+    static constexpr int frameIntervalMs = 66;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
