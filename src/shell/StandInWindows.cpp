@@ -3,6 +3,7 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
+#include "SettingsWindowController.h"
 #include "ShortcutText.h"
 #include "WindowActivation.h"
 #include "WindowFrame.h"
@@ -188,7 +189,7 @@ std::unique_ptr<HistoryWindow> StandInWindowFactory::createHistoryWindow(AppMode
 
 std::unique_ptr<SettingsWindow> StandInWindowFactory::createSettingsWindow(AppModel &model, AppCoordinator &coordinator)
 {
-    return std::make_unique<PlaceholderSettingsWindow>(model, coordinator, m_applicationMenu);
+    return std::make_unique<SettingsWindowController>(model, coordinator, m_applicationMenu);
 }
 
 std::unique_ptr<OnboardingWindow> StandInWindowFactory::createOnboardingWindow(
