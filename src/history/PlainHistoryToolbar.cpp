@@ -1,7 +1,6 @@
 #include "PlainHistoryToolbar.h"
 
 #include "FloatingHistoryWindow.h"
-#include "HistorySymbols.h"
 #include "Localization.h"
 
 #include <QAction>
@@ -114,24 +113,19 @@ void PlainHistoryToolbar::updateAppearanceColors()
                                                 "border-radius: 6px; padding: 2px 4px; }")
                                      .arg(field.name(QColor::HexArgb), edge.name(QColor::HexArgb)));
 
-    QIcon glass = HistorySymbols::icon(QStringLiteral("magnifyingglass"));
-    const QPixmap drawn
-        = HistorySymbols::tintedPixmap(QStringLiteral("magnifyingglass"), 16, tint, devicePixelRatioF());
-    if (!glass.isNull()) {
-        glass = QIcon(drawn);
-    } else {
-        // Without an icon theme: a lens and its handle.
-        QPixmap pixmap(16, 16);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(tint, 1.6));
-        painter.drawEllipse(QRectF(2, 2, 8.5, 8.5));
-        painter.setPen(QPen(tint, 2, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(QPointF(9.8, 9.8), QPointF(13.5, 13.5));
-        painter.end();
-        glass = QIcon(pixmap);
-    }
+    // A lens and its handle, in the placeholder's colour.
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap(qRound(16 * ratio), qRound(16 * ratio));
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(tint, 1.6));
+    painter.drawEllipse(QRectF(2, 2, 8.5, 8.5));
+    painter.setPen(QPen(tint, 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(9.8, 9.8), QPointF(13.5, 13.5));
+    painter.end();
+    const QIcon glass(pixmap);
     const QList<QAction *> actions = m_searchField->actions();
     for (QAction *action : actions) {
         if (action->objectName() == u"searchGlass") {
