@@ -212,7 +212,7 @@ void HistoryContentViewController::reloadIfNeeded()
 
 void HistoryContentViewController::syncToolbarFilterState()
 {
-    if (!m_toolbar)
+    if (!m_toolbar || !m_toolbar->showsFilterTokens())
         return;
     HistoryToolbarFilters filters;
     filters.contentTypes = m_model.selectedHistoryFilterContentTypes();

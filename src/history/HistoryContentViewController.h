@@ -128,6 +128,4 @@ private:
     std::optional<QString> m_pendingSearchQuery;
     int m_reloadCount = 0;
     int m_selectionPushCount = 0;
-
-    friend class HistoryWindowTestAccess;
 };

@@ -82,6 +82,8 @@ public:
     virtual const HistoryToolbarState &state() const = 0;
     // Takes the state; the action items are laid out again only when their visibility changed.
     virtual void setState(const HistoryToolbarState &state) = 0;
+    // Whether it shows filter tokens at all; without them the filters are not worked out for it.
+    virtual bool showsFilterTokens() const = 0;
     virtual const HistoryToolbarFilters &filters() const = 0;
     // Takes the filters and shows them as tokens in the search field.
     virtual void setFilters(const HistoryToolbarFilters &filters) = 0;

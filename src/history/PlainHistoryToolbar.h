@@ -20,6 +20,7 @@ public:
     void relabel() override;
     const HistoryToolbarState &state() const override { return m_state; }
     void setState(const HistoryToolbarState &state) override { m_state = state; }
+    bool showsFilterTokens() const override { return false; }
     const HistoryToolbarFilters &filters() const override { return m_filters; }
     void setFilters(const HistoryToolbarFilters &filters) override { m_filters = filters; }
     QString searchText() const override;
