@@ -1,6 +1,7 @@
 #include "FloatingHistoryWindow.h"
 
 #include "AppCoordinator.h"
+#include "AppLogging.h"
 #include "AppModel.h"
 #include "CaretLocator.h"
 #include "History.h"
@@ -455,7 +456,8 @@ bool FloatingHistoryWindow::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::WindowActivate:
-        m_hasBeenActiveSinceShow = true;
+        if (!std::exchange(m_hasBeenActiveSinceShow, true))
+            qCInfo(lcApp) << "history window has the focus";
         break;
     case QEvent::WindowDeactivate:
         // While the window manager settles a new window, the panel can lose a focus it never had: not the user's.

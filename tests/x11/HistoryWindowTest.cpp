@@ -182,9 +182,11 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
         ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
         EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
 
-        // A click into another window hides it too.
+        // A click into another window hides it too, once the window has had the focus.
+        const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
         window = desktop.openHistory();
         ASSERT_TRUE(window);
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1));
         lastFrame = windowGeometry(*window).value_or(QRect());
         ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("75"),
                       QStringLiteral("click"), QStringLiteral("1")}),
