@@ -84,9 +84,11 @@ struct Desktop
         receiver.setWindowTitle(QStringLiteral("Receiver"));
         receiver.setGeometry(60, 60, 420, 40);
     }
-    // The user works in the receiver, then presses the hot key: the history window comes up with the focus.
-    std::optional<QString> openHistory()
+    // The user works in the receiver, then presses the hot key: the history window comes up with the focus (the
+    // program says when it has it).
+    std::optional<QString> openHistory(RunningVarnisto &varnisto)
     {
+        const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
         if (!bringToFront(receiver))
             return std::nullopt;
         if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
@@ -95,6 +97,8 @@ struct Desktop
         if (!waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }))
             return std::nullopt;
         if (!waitUntil([&] { return activeWindow() == window; }))
+            return std::nullopt;
+        if (!varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1))
             return std::nullopt;
         return window;
     }
@@ -146,7 +150,7 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
 
         // At the mouse pointer: the top left corner 12 pixels right of and below it.
         ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("300"), QStringLiteral("200")}), 0);
-        auto window = desktop.openHistory();
+        auto window = desktop.openHistory(varnisto);
         ASSERT_TRUE(window);
         EXPECT_EQ(windowGeometry(*window).value_or(QRect()).topLeft(), QPoint(312, 212));
         saveScreenshot(*window, QStringLiteral("history-window-light.png"));
@@ -158,7 +162,7 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
 
         // Ctrl+2 pastes the second item of the list as it is now.
         desktop.receiver.clear();
-        window = desktop.openHistory();
+        window = desktop.openHistory(varnisto);
         ASSERT_TRUE(window);
         const QString second = storedTexts().value(1);
         ASSERT_TRUE(desktop.key(QStringLiteral("ctrl+2")));
@@ -166,7 +170,7 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
 
         // Typing a letter searches; Return pastes what the search found.
         desktop.receiver.clear();
-        window = desktop.openHistory();
+        window = desktop.openHistory(varnisto);
         ASSERT_TRUE(window);
         ASSERT_EQ(
             xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("fir")}),
@@ -175,18 +179,16 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
         EXPECT_TRUE(desktop.receives(QStringLiteral("first copy"))) << desktop.receiver.text().toStdString();
 
         // Escape clears the search, then hides the window.
-        window = desktop.openHistory();
+        window = desktop.openHistory(varnisto);
         ASSERT_TRUE(window);
         ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
         EXPECT_TRUE(visibleWindowNamed(title));
         ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
         EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
 
-        // A click into another window hides it too, once the window has had the focus.
-        const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
-        window = desktop.openHistory();
+        // A click into another window hides it too.
+        window = desktop.openHistory(varnisto);
         ASSERT_TRUE(window);
-        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1));
         lastFrame = windowGeometry(*window).value_or(QRect());
         ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("75"),
                       QStringLiteral("click"), QStringLiteral("1")}),
@@ -205,7 +207,7 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
     RunningVarnisto varnisto;
     ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 3 items")));
     ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("1500"), QStringLiteral("900")}), 0);
-    const auto window = desktop.openHistory();
+    const auto window = desktop.openHistory(varnisto);
     ASSERT_TRUE(window);
     EXPECT_EQ(windowGeometry(*window), lastFrame);
     saveScreenshot(*window, QStringLiteral("history-window-dark.png"));
