@@ -13,7 +13,9 @@ if(windows_sources)
     add_library(varnisto_windows STATIC ${windows_sources})
     target_include_directories(varnisto_windows PUBLIC ${CMAKE_CURRENT_LIST_DIR}/history
                                ${CMAKE_CURRENT_LIST_DIR}/preview ${CMAKE_CURRENT_LIST_DIR}/settings)
-    target_link_libraries(varnisto_windows PUBLIC varnisto_app Qt6::Widgets)
+    # The preview shows PDF files and web pages.
+    find_package(Qt6 6.4 REQUIRED COMPONENTS PdfWidgets WebEngineWidgets)
+    target_link_libraries(varnisto_windows PUBLIC varnisto_app Qt6::Widgets Qt6::PdfWidgets Qt6::WebEngineWidgets)
 else()
     add_library(varnisto_windows INTERFACE)
     target_link_libraries(varnisto_windows INTERFACE varnisto_app Qt6::Widgets)

@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "ItemPreviewPresenter.h"
 #include "Localization.h"
 #include "MemoryTuning.h"
 #include "MessageBoxAlertPresenter.h"
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
 {
     // Until the event loop runs, a termination signal has its default action and ends the process at once.
     tuneMemoryAllocatorForLargeLists();
+    prepareWebPagePreviews();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Varnisto"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnisto"));
