@@ -717,6 +717,7 @@ void PreviewWebPageView::placeOverlays()
 PreviewContentView *makePreviewContentView(
     const PreviewContent &content, const ClipboardItem &item, const PreviewEnvironment &environment)
 {
+    PreviewSymbols::useInstalledThemeAsFallback();
     switch (content.kind) {
     case PreviewContent::Kind::text:
         return new PreviewTextView(content.text, content.monospaced);

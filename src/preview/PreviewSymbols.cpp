@@ -88,8 +88,20 @@ private:
 
 namespace PreviewSymbols {
 
+void useInstalledThemeAsFallback()
+{
+    static const bool done = [] {
+        const QString current = QIcon::fallbackThemeName();
+        if (current.isEmpty() || current == QLatin1String("hicolor"))
+            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
 QIcon icon(const QString &symbolName)
 {
+    useInstalledThemeAsFallback();
     if (symbolName != QLatin1String("circle") && themeName(symbolName).isEmpty())
         return {};
     return QIcon(new SymbolEngine(symbolName, std::nullopt));
