@@ -2,6 +2,7 @@
 
 #include "ClipboardItem.h"
 #include "ItemPreviewContentViews.h"
+#include "ItemPreviewDialogController.h"
 #include "ItemPreviewToolbar.h"
 
 #include <QDialog>
@@ -12,7 +13,6 @@
 #include <functional>
 #include <optional>
 
-class ItemPreviewDialogController;
 class QKeyEvent;
 class QMenu;
 
@@ -106,6 +106,3 @@ private:
     QPointer<ItemPreviewDialog> m_dialog;
     QPointer<ItemPreviewDialogController> m_controller;
 };
-
-// Settings the web engine reads when the application object is made: call first thing in main(). Starts nothing.
-void prepareWebPagePreviews();

@@ -1,5 +1,4 @@
 #include "AppDelegate.h"
-#include "ItemPreviewPresenter.h"
 #include "Localization.h"
 #include "MemoryTuning.h"
 #include "MessageBoxAlertPresenter.h"
@@ -7,6 +6,7 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UserSettingsFile.h"
+#include "WebPagePreviews.h"
 
 #include <QApplication>
 #include <QDBusConnection>

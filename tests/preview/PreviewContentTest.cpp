@@ -84,7 +84,9 @@ TEST(PreviewContent, ChoosesByKindAndFallsBackToPlainText)
     EXPECT_TRUE(fallback.monospaced);
     EXPECT_EQ(fallback.text, QStringLiteral("plain"));
     EXPECT_EQ(PreviewContent::make(twoFiles).paths, QStringList({png, pdf}));
-    EXPECT_EQ(PreviewContent::make(image).imageSize, QSizeF(200, 100));
+    const QSizeF imageSize = PreviewContent::make(image).imageSize;
+    EXPECT_NEAR(imageSize.width(), 200, 0.1);
+    EXPECT_NEAR(imageSize.height(), 100, 0.1);
     EXPECT_EQ(PreviewContent::make(pdfFile).url, QUrl::fromLocalFile(pdf));
 }
 

@@ -7,6 +7,7 @@
 #include "ItemPreviewPresenter.h"
 #include "StyleAppearanceApplier.h"
 #include "TestSupport.h"
+#include "WebPagePreviews.h"
 
 #include <QApplication>
 #include <QDir>
