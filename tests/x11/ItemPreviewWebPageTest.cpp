@@ -189,6 +189,16 @@ TEST(ItemPreviewWebPage, PicturesOfALinkPageInLightAndDark)
                                                           : QStringLiteral("item-preview-link-dark.png");
         EXPECT_TRUE(presenter.dialog()->grab().toImage().save(
             QDir(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY)).filePath(name)));
+
+        // The next item replaces the page: its loading stops and the web view goes before the new content shows.
+        ClipboardItem text = linkItem(server.url(QStringLiteral("/")));
+        text.kind = ClipboardKind::text;
+        text.id = QUuid::createUuid();
+        QPointer<QWebEngineView> web = page->webView();
+        presenter.updateItem(text);
+        EXPECT_EQ(page->webView(), nullptr);
+        EXPECT_TRUE(!web || web->isHidden());
+        EXPECT_TRUE(qobject_cast<PreviewTextView *>(presenter.controller()->contentView()));
         presenter.close();
     }
     appearance.apply(AppAppearance::system);
