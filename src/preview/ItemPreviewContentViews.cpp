@@ -25,12 +25,6 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineLoadingInfo>
-#include <QWebEngineNewWindowRequest>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 
 #include <cmath>
 
@@ -226,21 +220,6 @@ QWidget *makeLinkCard(
     column->addWidget(button, 0, Qt::AlignHCenter);
     column->addStretch(1);
     return card;
-}
-
-QWebEngineProfile *previewProfile()
-{
-    // One off-the-record profile for every page the previews show; nothing is written to disk.
-    static QPointer<QWebEngineProfile> profile;
-    if (!profile) {
-        profile = new QWebEngineProfile(qApp);
-        QWebEngineSettings *settings = profile->settings();
-        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-        settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-        settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, true);
-        settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    }
-    return profile;
 }
 
 bool webEngineWasStarted = false;
@@ -539,11 +518,22 @@ PreviewWebPageView::PreviewWebPageView(
     }
 
     webEngineWasStarted = true;
-    auto *page = new QWebEnginePage(previewProfile(), this);
-    m_webView = new QWebEngineView(this);
-    m_webView->setPage(page);
-    page->setParent(m_webView);
-    fill(this, m_webView);
+    m_url = url;
+    WebPageEngine::Callbacks callbacks;
+    callbacks.loaded = [this] { finishWebLoading(QString()); };
+    callbacks.failed = [this](int errorCode) {
+        if (errorCode != -3) // aborted: another navigation took its place, and reports for itself
+            finishWebLoading(messageForError(errorCode));
+    };
+    callbacks.newWindowRequested = [this](const QUrl &requested) { newWindowRequested(requested); };
+    callbacks.crashed = [this] { QTimer::singleShot(0, this, &PreviewWebPageView::showLinkCard); };
+    m_page = WebPageEngine::create(std::move(callbacks), this);
+    if (!m_page) {
+        m_card = makeLinkCard(url, m_item, this, m_openExternally);
+        fill(this, m_card);
+        return;
+    }
+    fill(this, m_page->widget());
 
     m_spinner = new PreviewSpinner(this);
     m_message = new QLabel(this);
@@ -558,23 +548,15 @@ PreviewWebPageView::PreviewWebPageView(
     m_spinner->show();
     m_spinner->raise();
 
-    connect(page, &QWebEnginePage::loadingChanged, this, &PreviewWebPageView::loadingChanged);
-    connect(page, &QWebEnginePage::newWindowRequested, this, &PreviewWebPageView::newWindowRequested);
-    connect(page, &QWebEnginePage::renderProcessTerminated, this,
-        [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-            if (status != QWebEnginePage::NormalTerminationStatus)
-                showLinkCard();
-        });
-
     m_timeout = new QTimer(this);
     m_timeout->setSingleShot(true);
     connect(m_timeout, &QTimer::timeout, this, [this] {
-        if (m_webView)
-            m_webView->stop();
+        if (m_page)
+            m_page->stop();
         finishWebLoading(localized(QStringLiteral("The request timed out.")));
     });
     m_timeout->start(loadTimeoutMs);
-    m_webView->load(url);
+    m_page->load(url);
     placeOverlays();
 }
 
@@ -592,15 +574,8 @@ void PreviewWebPageView::teardown()
 {
     if (m_timeout)
         m_timeout->stop();
-    if (!m_webView)
-        return;
-    QWebEngineView *view = m_webView;
-    m_webView = nullptr;
-    view->stop();
-    if (view->page())
-        disconnect(view->page(), nullptr, this, nullptr);
-    view->hide();
-    view->deleteLater();
+    // Stops the page's loading, lets go of its reports and deletes its view.
+    m_page.reset();
 }
 
 QString PreviewWebPageView::messageForError(int errorCode)
@@ -643,37 +618,14 @@ void PreviewWebPageView::finishWebLoading(const QString &message)
     m_message->setText(message);
     m_message->show();
     m_message->raise();
-    if (m_webView)
-        m_webView->hide();
+    if (m_page)
+        m_page->widget()->hide();
     placeOverlays();
 }
 
-void PreviewWebPageView::loadingChanged(const QWebEngineLoadingInfo &info)
-{
-    switch (info.status()) {
-    case QWebEngineLoadingInfo::LoadStartedStatus:
-    case QWebEngineLoadingInfo::LoadStoppedStatus: // a load that was cancelled: the next one reports
-        return;
-    case QWebEngineLoadingInfo::LoadSucceededStatus:
-        finishWebLoading(QString());
-        return;
-    case QWebEngineLoadingInfo::LoadFailedStatus:
-        break;
-    }
-    // A page the server answered with an error status still shows what the server sent.
-    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
-        finishWebLoading(QString());
-        return;
-    }
-    if (info.errorCode() == -3) // aborted: replaced by another navigation
-        return;
-    finishWebLoading(messageForError(info.errorCode()));
-}
-
-void PreviewWebPageView::newWindowRequested(QWebEngineNewWindowRequest &request)
+void PreviewWebPageView::newWindowRequested(const QUrl &url)
 {
     // No page of ours opens; only a web address goes to the browser.
-    const QUrl url = request.requestedUrl();
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
         m_openExternally(url);
@@ -683,7 +635,7 @@ void PreviewWebPageView::showLinkCard()
 {
     if (m_card)
         return;
-    const QUrl url = m_webView ? m_webView->url() : QUrl();
+    const QUrl url = m_url;
     teardown();
     if (m_spinner)
         m_spinner->hide();

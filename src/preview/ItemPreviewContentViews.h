@@ -2,6 +2,7 @@
 
 #include "ClipboardItem.h"
 #include "PreviewContent.h"
+#include "WebPageEngine.h"
 
 #include <QColor>
 #include <QImage>
@@ -19,9 +20,6 @@ class QListView;
 class QPdfDocument;
 class QPlainTextEdit;
 class QTimer;
-class QWebEngineLoadingInfo;
-class QWebEngineNewWindowRequest;
-#include <QWebEngineView>
 
 // The content views of the item preview, one per kind of content. Each is built for a content and torn down
 // (loads stopped, documents closed) before another takes its place.
@@ -170,7 +168,8 @@ public:
     ~PreviewWebPageView() override;
 
     void teardown() override;
-    QWebEngineView *webView() const { return m_webView; }
+    // The live page; nothing once torn down or where the engine could not start.
+    WebPageEngine *webPage() const { return m_page.get(); }
     PreviewSpinner *loadingIndicator() const { return m_spinner; }
     QLabel *messageField() const { return m_message; }
     QWidget *linkCard() const { return m_card; }
@@ -187,14 +186,14 @@ protected:
 
 private:
     void finishWebLoading(const QString &message);
-    void loadingChanged(const QWebEngineLoadingInfo &info);
-    void newWindowRequested(QWebEngineNewWindowRequest &request);
+    void newWindowRequested(const QUrl &url);
     void showLinkCard();
     void placeOverlays();
 
     ClipboardItem m_item;
     std::function<void(const QUrl &)> m_openExternally;
-    QPointer<QWebEngineView> m_webView;
+    std::unique_ptr<WebPageEngine> m_page;
+    QUrl m_url;
     PreviewSpinner *m_spinner = nullptr;
     QLabel *m_message = nullptr;
     QWidget *m_card = nullptr;

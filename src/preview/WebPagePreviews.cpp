@@ -17,5 +17,4 @@ void prepareWebPagePreviews()
         flags.append(flags.isEmpty() ? "--disable-gpu" : " --disable-gpu");
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     }
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }

@@ -265,7 +265,7 @@ TEST(PreviewContentViews, LinkShowsItsCardWhereThePageCannotShow)
     environment.openExternally = [&](const QUrl &url) { opened.append(url); };
     PreviewWebPageView view(QUrl(*link.text), link, environment);
     ASSERT_TRUE(view.linkCard());
-    EXPECT_EQ(view.webView(), nullptr);
+    EXPECT_EQ(view.webPage(), nullptr);
     EXPECT_FALSE(PreviewWebPageView::webEngineStarted());
     QStringList texts;
     for (const QLabel *label : view.findChildren<QLabel *>())

@@ -15,8 +15,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 
 #include <gtest/gtest.h>
 
@@ -116,26 +114,28 @@ TEST(ItemPreviewWebPage, LoadsAPageAndOpensOnlyWebAddressesInTheBrowser)
     const ClipboardItem link = linkItem(server.url(QStringLiteral("/")));
 
     EXPECT_FALSE(PreviewWebPageView::webEngineStarted());
+    EXPECT_FALSE(WebPageEngine::isLoaded());
     PreviewWebPageView view(server.url(QStringLiteral("/")), link, environment);
     view.resize(800, 500);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     EXPECT_TRUE(PreviewWebPageView::webEngineStarted());
-    ASSERT_TRUE(view.webView());
+    EXPECT_TRUE(WebPageEngine::isLoaded());
+    ASSERT_TRUE(view.webPage());
     EXPECT_TRUE(view.loadingIndicator()->isVisible() || loaded(view));
     ASSERT_TRUE(waitUntil([&] { return loaded(view); }, 20000));
-    EXPECT_TRUE(view.webView()->isVisible());
-    EXPECT_TRUE(waitUntil([&] { return view.webView()->title() == QLatin1String("Loopback page"); }));
+    EXPECT_TRUE(view.webPage()->widget()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return view.webPage()->title() == QLatin1String("Loopback page"); }));
 
     // Scripts open no windows; a file address is opened by nothing.
     bool ran = false;
-    view.webView()->page()->runJavaScript(QStringLiteral("window.open('file:///etc/hostname'); window.open('%1');")
-                                              .arg(server.url(QStringLiteral("/x")).toString()),
-        [&](const QVariant &) { ran = true; });
+    view.webPage()->runJavaScript(QStringLiteral("window.open('file:///etc/hostname'); window.open('%1');")
+                                      .arg(server.url(QStringLiteral("/x")).toString()),
+        [&] { ran = true; });
     ASSERT_TRUE(waitUntil([&] { return ran; }));
 
     // The user's click on a link to a new window: a web address goes to the browser, a file address nowhere.
-    QWidget *input = view.webView()->focusProxy();
+    QWidget *input = view.webPage()->inputWidget();
     ASSERT_TRUE(input);
     QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(400, 60)); // the first link
     ASSERT_TRUE(waitUntil([&] { return !opened.isEmpty(); }, 10000));
@@ -143,12 +143,12 @@ TEST(ItemPreviewWebPage, LoadsAPageAndOpensOnlyWebAddressesInTheBrowser)
     QTest::qWait(500);
     EXPECT_EQ(opened, QList<QUrl>({server.url(QStringLiteral("/other"))}));
     // The preview stays on its page.
-    EXPECT_EQ(view.webView()->url(), server.url(QStringLiteral("/")));
+    EXPECT_EQ(view.webPage()->url(), server.url(QStringLiteral("/")));
     EXPECT_FALSE(server.requested.contains(QStringLiteral("/x")));
 
     // Teardown stops the page and lets go of it.
     view.teardown();
-    EXPECT_EQ(view.webView(), nullptr);
+    EXPECT_EQ(view.webPage(), nullptr);
 }
 
 TEST(ItemPreviewWebPage, AnUnreachablePortShowsOurText)
@@ -161,7 +161,7 @@ TEST(ItemPreviewWebPage, AnUnreachablePortShowsOurText)
     ASSERT_TRUE(waitUntil([&] { return view.messageField()->isVisible(); }, 20000));
     EXPECT_EQ(view.messageField()->text(), QStringLiteral("Could not connect to the server."));
     EXPECT_FALSE(view.loadingIndicator()->isVisible());
-    EXPECT_FALSE(view.webView()->isVisible());
+    EXPECT_FALSE(view.webPage()->widget()->isVisible());
     EXPECT_LE(view.messageField()->height(), 3 * view.messageField()->fontMetrics().lineSpacing());
 }
 
@@ -194,9 +194,9 @@ TEST(ItemPreviewWebPage, PicturesOfALinkPageInLightAndDark)
         ClipboardItem text = linkItem(server.url(QStringLiteral("/")));
         text.kind = ClipboardKind::text;
         text.id = QUuid::createUuid();
-        QPointer<QWebEngineView> web = page->webView();
+        QPointer<QWidget> web = page->webPage()->widget();
         presenter.updateItem(text);
-        EXPECT_EQ(page->webView(), nullptr);
+        EXPECT_EQ(page->webPage(), nullptr);
         EXPECT_TRUE(!web || web->isHidden());
         EXPECT_TRUE(qobject_cast<PreviewTextView *>(presenter.controller()->contentView()));
         presenter.close();
