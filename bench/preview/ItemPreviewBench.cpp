@@ -240,11 +240,19 @@ int webEngineChildren(qint64 parent)
     return count;
 }
 
+// Whether the web engine's library is in the process's memory.
+bool webEngineMapped(qint64 process)
+{
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(process));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libQt6WebEngineCore");
+}
+
 void measureProgramStart(benchmark::State &state)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
     int engines = 0;
+    int mapped = 0;
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
@@ -255,9 +263,11 @@ void measureProgramStart(benchmark::State &state)
         }
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         engines += webEngineChildren(program.processId());
+        mapped += webEngineMapped(program.processId()) ? 1 : 0;
         program.terminate();
     }
     state.counters["webEngineProcesses"] = engines;
+    state.counters["webEngineLoaded"] = mapped;
 }
 
 void BM_ProgramStart(benchmark::State &state)
