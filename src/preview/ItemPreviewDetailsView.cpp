@@ -4,6 +4,7 @@
 #include "HistoryColors.h"
 #include "Localization.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
@@ -195,6 +196,7 @@ QList<ItemPreviewDetailsView::Field> ItemPreviewDetailsView::fields(const Clipbo
 
 void ItemPreviewDetailsView::update(const ClipboardItem &item)
 {
+    m_item = item;
     qDeleteAll(m_fieldViews);
     qDeleteAll(m_separatorViews);
     m_fieldViews.clear();
@@ -318,6 +320,14 @@ QSize ItemPreviewDetailsView::minimumSizeHint() const
 int ItemPreviewDetailsView::heightForWidth(int width) const
 {
     return const_cast<ItemPreviewDetailsView *>(this)->layoutFields(width, false);
+}
+
+void ItemPreviewDetailsView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The labels take their colours from the appearance when they are made.
+    if (event->type() == QEvent::PaletteChange && !m_fieldViews.isEmpty())
+        update(m_item);
 }
 
 void ItemPreviewDetailsView::resizeEvent(QResizeEvent *event)

@@ -88,6 +88,7 @@ public:
     int heightForWidth(int width) const override;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
@@ -96,4 +97,5 @@ private:
     QList<QWidget *> m_separatorViews;
     QHash<FieldKey, QLabel *> m_valueFieldsByKey;
     int m_contentHeight = 0;
+    ClipboardItem m_item;
 };
