@@ -7,9 +7,11 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QEasingCurve>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QIcon>
 #include <QLabel>
 #include <QMouseEvent>
@@ -96,16 +98,33 @@ QString themeIconName(const QString &symbol)
     return {};
 }
 
-// A symbol in one colour, or an empty pixmap when the desktop has no icon for it. The installed Adwaita theme
-// stands behind desktops without a theme of their own.
+// The icon of a freedesktop name: the desktop theme's own, else the installed Adwaita theme's scalable one, read
+// from its file (a theme's fallback can no longer be changed once the program has looked up its first icon).
+QIcon themeIcon(const QString &name)
+{
+    static QHash<QString, QIcon> found;
+    if (const auto cached = found.constFind(name); cached != found.constEnd())
+        return *cached;
+    QIcon icon = QIcon::fromTheme(name);
+    for (const QString &root : QIcon::themeSearchPaths()) {
+        if (!icon.isNull())
+            break;
+        QDirIterator files(root + QStringLiteral("/Adwaita/scalable"), {name + QStringLiteral(".svg")}, QDir::Files,
+            QDirIterator::Subdirectories);
+        if (files.hasNext())
+            icon = QIcon(files.next());
+    }
+    found.insert(name, icon);
+    return icon;
+}
+
+// A symbol in one colour, or an empty pixmap when no icon stands for it.
 QPixmap symbolPixmap(const QString &symbol, int size, const QColor &color, qreal devicePixelRatio)
 {
-    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == u"hicolor")
-        QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     const int pixels = qMax(1, qRound(size * devicePixelRatio));
     QPixmap pixmap(pixels, pixels);
     pixmap.fill(Qt::transparent);
-    const QIcon icon = QIcon::fromTheme(themeIconName(symbol));
+    const QIcon icon = themeIcon(themeIconName(symbol));
     if (!icon.isNull()) {
         QPainter painter(&pixmap);
         icon.paint(&painter, QRect(0, 0, pixels, pixels));
@@ -569,8 +588,9 @@ QWidget *OnboardingView::buildStepLayout(OnboardingStep step, const QString &sym
     auto *subtitle = textLabel(OnboardingSteps::subtitle(step), pixelFont(font(), 17, QFont::Normal), page);
     subtitle->setObjectName(QStringLiteral("onboardingSubtitle"));
     subtitle->setWordWrap(true);
-    subtitle->setMaximumWidth(520);
-    subtitle->setMaximumHeight(subtitle->fontMetrics().lineSpacing() * 3 + 2);
+    // At most 520 points wide and three lines high; a wrapped label takes the width it is given, not its text's.
+    subtitle->setFixedWidth(520);
+    subtitle->setFixedHeight(qMin(subtitle->heightForWidth(520), subtitle->fontMetrics().lineSpacing() * 3 + 2));
     setTextColor(*subtitle, secondaryColor(palette()));
     texts->addWidget(subtitle, 0, Qt::AlignHCenter);
     column->addLayout(texts);
