@@ -25,6 +25,8 @@
 
 namespace {
 
+// The width of a step's content: the window less 72 points on either side.
+constexpr int contentWidth = 700 - 2 * 72;
 constexpr qreal capsuleHeight = 8;
 constexpr qreal capsuleSpacing = 8;
 constexpr qreal currentCapsuleWidth = 28;
@@ -69,6 +71,15 @@ QLabel *textLabel(const QString &text, const QFont &font, QWidget *parent)
     label->setAlignment(Qt::AlignCenter);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+// A heading keeps its size while it fits the step's width, and gets smaller when a language needs more room.
+void fitToWidth(QLabel &label, int width)
+{
+    QFont font = label.font();
+    while (font.pixelSize() > 20 && QFontMetrics(font).horizontalAdvance(label.text()) > width)
+        font.setPixelSize(font.pixelSize() - 1);
+    label.setFont(font);
 }
 
 void setTextColor(QWidget &widget, const QColor &color)
@@ -542,6 +553,7 @@ QWidget *OnboardingView::buildIntro()
     auto *heading
         = textLabel(OnboardingSteps::heading(OnboardingStep::intro), pixelFont(font(), 42, QFont::Bold), page);
     heading->setObjectName(QStringLiteral("onboardingHeading"));
+    fitToWidth(*heading, contentWidth);
     column->addWidget(heading);
     auto *subtitle
         = textLabel(OnboardingSteps::subtitle(OnboardingStep::intro), pixelFont(font(), 17, QFont::Normal), page);
@@ -584,6 +596,7 @@ QWidget *OnboardingView::buildStepLayout(OnboardingStep step, const QString &sym
     texts->setSpacing(10);
     auto *heading = textLabel(OnboardingSteps::heading(step), pixelFont(font(), 36, QFont::Bold), page);
     heading->setObjectName(QStringLiteral("onboardingHeading"));
+    fitToWidth(*heading, contentWidth);
     texts->addWidget(heading);
     auto *subtitle = textLabel(OnboardingSteps::subtitle(step), pixelFont(font(), 17, QFont::Normal), page);
     subtitle->setObjectName(QStringLiteral("onboardingSubtitle"));

@@ -243,3 +243,29 @@ TEST(OnboardingWindow, ClosingItByHandLeavesOnboardingIncomplete)
     EXPECT_FALSE(start.h.log.events.contains(QStringLiteral("history shown after activation")));
     QCoreApplication::processEvents();
 }
+
+// In every language each step's heading fits across the window, and its text in three lines.
+TEST(OnboardingWindow, EveryStepFitsInEveryLanguage)
+{
+    FirstStart start;
+    OnboardingView &view = start.window()->view();
+    for (const OnboardingLanguage &language : OnboardingLanguages::all()) {
+        view.languageChanged(language.code);
+        QCoreApplication::processEvents();
+        while (view.currentStep() != OnboardingStep::intro)
+            view.goBack();
+        for (const OnboardingStep step : OnboardingSteps::all()) {
+            SCOPED_TRACE(qPrintable(language.code + QLatin1Char('/') + OnboardingSteps::heading(step)));
+            const auto headings = start.shown<QLabel>(QStringLiteral("onboardingHeading"));
+            const auto subtitles = start.shown<QLabel>(QStringLiteral("onboardingSubtitle"));
+            ASSERT_EQ(headings.size(), 1);
+            ASSERT_EQ(subtitles.size(), 1);
+            EXPECT_EQ(headings.first()->text(), OnboardingSteps::heading(step));
+            EXPECT_LE(headings.first()->sizeHint().width(), 700 - 2 * 72);
+            const QLabel &subtitle = *subtitles.first();
+            EXPECT_LE(subtitle.heightForWidth(subtitle.width()), subtitle.fontMetrics().lineSpacing() * 3 + 2);
+            if (step != OnboardingStep::finish)
+                view.advance();
+        }
+    }
+}
