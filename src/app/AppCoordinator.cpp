@@ -19,6 +19,8 @@
 
 #include <QSet>
 
+#include <utility>
+
 namespace {
 
 // The global hot keys in the order of their action index.
@@ -176,6 +178,8 @@ void AppCoordinator::clearHistoryIfRebooted()
 void AppCoordinator::registerGlobalShortcuts()
 {
     m_globalShortcuts.unregisterAll();
+    if (m_globalShortcutsSuspended)
+        return;
     const AppPreferences &preferences = m_model.preferences();
     m_globalShortcuts.registerShortcut(
         showHistoryAction, preferences.showHistoryShortcut, this, [this] { showHistoryWindow(false, false); });
@@ -184,6 +188,13 @@ void AppCoordinator::registerGlobalShortcuts()
         pasteNextAction, preferences.pasteNextShortcut, this, [this] { pasteNext(std::nullopt); });
     m_globalShortcuts.registerShortcut(
         pasteNextRichAction, preferences.pasteNextRichShortcut, this, [this] { pasteNext(PasteVariant::standard); });
+}
+
+void AppCoordinator::setGlobalShortcutsSuspended(bool suspended)
+{
+    if (std::exchange(m_globalShortcutsSuspended, suspended) == suspended)
+        return;
+    registerGlobalShortcuts();
 }
 
 void AppCoordinator::applyAppearance()
@@ -318,6 +329,24 @@ void AppCoordinator::openSettings(SettingsSection section)
     m_settingsWindow->restoreWindowFrame();
     m_settingsWindow->centerOnMouseScreen();
     m_settingsWindow->makeKeyAndOrderFront();
+}
+
+void AppCoordinator::selectSettingsSection(SettingsSection section)
+{
+    if (section != m_settingsSection)
+        setSettingsSection(section);
+}
+
+QHash<qint64, qint64> AppCoordinator::tagItemCounts() const
+{
+    if (auto counts = m_historyStore.tagItemCounts())
+        return *counts;
+    QHash<qint64, qint64> counts;
+    for (const ClipboardItem &item : m_model.items()) {
+        for (qint64 tag : item.tags)
+            ++counts[tag];
+    }
+    return counts;
 }
 
 void AppCoordinator::settingsWindowDidClose()

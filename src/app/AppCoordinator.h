@@ -130,6 +130,9 @@ public:
     void clearHistoryIfRebooted();
     // Registers the four global hot keys from the preferences, after releasing every earlier registration.
     void registerGlobalShortcuts();
+    // While suspended (the settings window records a shortcut) none of our hot keys is grabbed, so that every key
+    // reaches the recorder; registering waits until the suspension ends.
+    void setGlobalShortcutsSuspended(bool suspended);
     void applyAppearance();
     void showOnboarding();
     // Called by the onboarding window's last step.
@@ -150,6 +153,8 @@ public:
     void resetPasteNextItem();
     void togglePin();
     void openSettings(SettingsSection section);
+    // The section the user picked in the settings window's sidebar; publishes only when it differs.
+    void selectSettingsSection(SettingsSection section);
     // Called by the settings window when the user closes it, after it saved its frame into the preferences.
     void settingsWindowDidClose();
     // Saves the model's preferences and puts them into effect, in this order: appearance, interface language,
@@ -279,6 +284,9 @@ public:
     void assignTag(const ClipboardItem &item, qint64 tagID);
     // "#RRGGBB" of the colour in sRGB.
     static QString tagColorHex(const QColor &color);
+    // How many items of the whole stored history carry each tag, by tag id. When the store cannot say, the loaded
+    // items are counted.
+    QHash<qint64, qint64> tagItemCounts() const;
 
     // --- Link previews -----------------------------------------------------------------------------------------------
 
@@ -351,6 +359,7 @@ private:
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<OnboardingWindow> m_onboardingWindow;
     bool m_historyLoaded = false; // the last loadHistory read the whole of what it asked for
+    bool m_globalShortcutsSuspended = false;
 
     AppWindowFactory &m_windowFactory;
     const SystemBoot &m_systemBoot;

@@ -74,6 +74,8 @@ void EmptyHistory::changeEvent(QEvent *event)
 
 void EmptyHistory::applyColors()
 {
+    if (!m_title) // still being built
+        return;
     const QColor color = HistoryColors::secondaryLabel(palette());
     m_symbol->setPixmap(HistorySymbols::tintedPixmap(m_symbolName, symbolPointSize, color, devicePixelRatioF()));
     // A style sheet rather than the labels' palettes: a palette set on a child is overridden when the

@@ -6,10 +6,12 @@
 #include "HistoryPreviewText.h"
 #include "HistoryRowDelegate.h"
 #include "HistoryTableView.h"
+#include "KeyboardCodes.h"
 #include "Localization.h"
 #include "TextUtilities.h"
 
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QResizeEvent>
@@ -65,6 +67,29 @@ void History::setUpViews()
     m_tableView->onPrepareContextMenu = [self](QMenu &menu) {
         if (self)
             self->prepareContextMenu(menu);
+    };
+    m_tableView->onMouseDownSelection = [self](int row, Qt::KeyboardModifiers modifiers) {
+        return self ? self->handleMouseDownSelection(row, modifiers) : false;
+    };
+    m_tableView->onItemClick = [self](int row, Qt::KeyboardModifiers modifiers, int clickCount) {
+        if (self)
+            self->handleItemClick(row, modifiers, clickCount);
+    };
+    m_tableView->onExtendSelectionKeyDown = [self](HistorySelectionDirection direction) {
+        if (self)
+            self->extendSelection(direction);
+    };
+    m_tableView->onKeyboardMultipleSelectionKeyDown = [self](HistoryKeyboardMultipleSelectionCommand command) {
+        if (self)
+            self->applyKeyboardMultipleSelectionCommand(command);
+    };
+    m_tableView->onKeyboardMultipleSelectionMoveKeyDown = [self](HistorySelectionDirection direction) {
+        if (self)
+            self->moveKeyboardSelectionFocus(direction);
+    };
+    m_tableView->onSearchKeyDown = [self](const HistoryKeyEvent &event) {
+        if (self)
+            self->forwardSearchKeyDown(event);
     };
     connect(m_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         std::optional<int> clicked = m_tableView->lastMouseDownRow;
@@ -191,6 +216,9 @@ void History::updatePlaceholders()
 
 void History::rebuildRowIndex()
 {
+    ++m_rowsGeneration;
+    m_paintedRowLooks.clear();
+    m_selectionOrderPositionsAreCurrent = false;
     m_rowOfItem.clear();
     m_rowOfItem.reserve(m_tableRows.size());
     m_firstItemRow = -1;
@@ -344,15 +372,53 @@ HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
     configuration.searchQuery = m_searchQuery;
     configuration.showsLinkPreview = m_showPreviewForLinks;
     configuration.filePreviewCache = m_filePreviewCache;
-    const QItemSelectionModel *selection = m_tableView->selectionModel();
-    configuration.isSelected = selection->isRowSelected(row, QModelIndex());
-    if (m_isKeyboardMultipleSelectionMode || selection->selectedRows().size() > 1) {
-        const qsizetype position = m_selectionOrderIDs.indexOf(itemRow->item.id);
-        if (position >= 0)
-            configuration.selectionOrderNumber = int(position) + 1;
-        configuration.showsSelectionOrderPlaceholder = true;
-    }
+    const RowSelectionLook look = rowSelectionLook(row);
+    configuration.isSelected = look.isSelected;
+    configuration.selectionOrderNumber = look.selectionOrderNumber;
+    configuration.showsSelectionOrderPlaceholder = look.showsSelectionOrderPlaceholder;
     return configuration;
+}
+
+HistoryRowSelectionState History::rowSelectionState() const
+{
+    HistoryRowSelectionState state;
+    state.rowCount = int(m_tableRows.size());
+    state.isItemRow = [this](int row) { return m_tableRows.at(row).isItem(); };
+    state.isSelected = [this](int row) { return m_tableView->isRowSelected(row); };
+    state.selectedRowCount = m_tableView->selectedRowCount();
+    state.leadRow = m_selectionLeadRow;
+    state.isKeyboardMultipleSelectionMode = m_isKeyboardMultipleSelectionMode;
+    return state;
+}
+
+HistoryRowSelectionFlags History::rowSelectionFlags(int row) const
+{
+    return HistoryRowSelection::flags(rowSelectionState(), row);
+}
+
+bool History::showsDivider(int row) const
+{
+    return HistoryRowSelection::showsDivider(rowSelectionState(), row);
+}
+
+void History::forwardSearchKeyDown(const HistoryKeyEvent &event)
+{
+    if (!m_delegate)
+        return;
+    // The search field takes it as the key press it was: its text, with the modifiers held.
+    Qt::KeyboardModifiers modifiers;
+    if (event.flags & KeyEventFlag::command)
+        modifiers |= Qt::ControlModifier;
+    if (event.flags & KeyEventFlag::shift)
+        modifiers |= Qt::ShiftModifier;
+    if (event.flags & KeyEventFlag::option)
+        modifiers |= Qt::AltModifier;
+    if (event.flags & KeyEventFlag::control)
+        modifiers |= Qt::MetaModifier;
+    const QString &text = event.characters;
+    const int key = text.size() == 1 ? int(text.at(0).toUpper().unicode()) : int(Qt::Key_unknown);
+    const QKeyEvent keyEvent(QEvent::KeyPress, key, modifiers, text);
+    m_delegate->historyForwardSearchKeyDown(keyEvent);
 }
 
 void History::askForLinkPreviewIfNeeded(int row)
@@ -439,7 +505,7 @@ void History::prepareContextMenu(QMenu &menu)
         row = m_tableView->selectedRow();
     if (!isSelectableRow(row))
         return;
-    if (!m_tableView->selectionModel()->isRowSelected(row, QModelIndex())) {
+    if (!m_tableView->isRowSelected(row)) {
         // The table reports this one as the user's selection.
         m_tableView->selectRows({row});
     }

@@ -3,7 +3,9 @@
 #include "ClipboardItem.h"
 #include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
+#include "HistoryKeyEvent.h"
 #include "HistoryRowHeights.h"
+#include "HistoryRowSelectionFlags.h"
 #include "HistoryTableRow.h"
 #include "Tag.h"
 
@@ -16,6 +18,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class EmptyHistory;
 class FilePreviewCache;
@@ -86,6 +89,9 @@ public:
     bool isSelectableRow(int row) const;
     // What an item row shows besides its item, now.
     HistoryItemRowConfiguration itemRowConfiguration(int row) const;
+    // How the row draws its part of the selection now, and whether it shows the divider at its top.
+    HistoryRowSelectionFlags rowSelectionFlags(int row) const;
+    bool showsDivider(int row) const;
 
     // The table's width changed: every height is asked again, and visible rows of several files are refreshed.
     void tableWidthDidChange();
@@ -125,14 +131,30 @@ public:
     bool handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers);
     // A click (count 1) or double click (count 2) on an item row without modifiers, told to the delegate.
     void handleItemClick(int row, Qt::KeyboardModifiers modifiers, int clickCount);
+    // A typed character that reached the list: handed to the delegate for the search field.
+    void forwardSearchKeyDown(const HistoryKeyEvent &event);
     // Selects exactly the row, ending keyboard multiple-selection mode.
     void selectSingleRow(int row);
     void leaveKeyboardMultipleSelectionMode();
     // The ids of the item rows in the given order, those already in the selection order first in their order.
     QList<QUuid> rangeSelectionOrder(const QList<int> &rows) const;
-    // Redraws the joined selection shapes, the focused row and the order numbers of the visible rows.
+    // Redraws the visible rows whose selection look (joined shapes, focus, order number) differs from what they show;
+    // a row that already shows its look is not drawn again.
     void updateVisibleRowSelectionStyles();
     void updateSelectionOrderNumbers();
+
+    // Everything about a row that the selection decides: its flags, whether it is selected, and its order number
+    // or placeholder.
+    struct RowSelectionLook
+    {
+        HistoryRowSelectionFlags flags;
+        bool isSelected = false;
+        std::optional<int> selectionOrderNumber;
+        bool showsSelectionOrderPlaceholder = false;
+
+        bool operator==(const RowSelectionLook &) const = default;
+    };
+    RowSelectionLook rowSelectionLook(int row) const;
 
     // The selection bookkeeping: the fixed and the moving end of a range, and the selected ids in the order they
     // were selected.
@@ -154,6 +176,18 @@ protected:
 
 private:
     void setUpViews();
+    // Sets the mode and its mirror in the table, which routes Up and Down by it; draws nothing.
+    void setKeyboardMultipleSelectionMode(bool on);
+    // The order of selection as rows: the ids are taken from the rows' items.
+    void setSelectionOrder(const QList<int> &rows);
+    void clearSelectionOrder();
+    // The rows of the current order (-1 for an id no row has).
+    QList<int> selectionOrderRows() const;
+    QList<int> computeSelectionOrderRows(const QList<int> &selectedRows, std::optional<int> leadRow) const;
+    QList<int> rangeSelectionOrderRows(const QList<int> &rows) const;
+    // The row's 1-based place in the order of selection; 0 when it has none.
+    int selectionOrderPosition(int row) const;
+    HistoryRowSelectionState rowSelectionState() const;
     void handleTableSelectionChange(std::optional<int> clickedRow);
     // The row the keyboard operations start from.
     int currentRowForMoving() const;
@@ -170,6 +204,10 @@ private:
     int lastItemRow() const;
     const ClipboardItem *itemAtRow(int row) const;
     void askForLinkPreviewIfNeeded(int row);
+    // What the row shows now. Every change of a row's look asks for the whole row to be drawn again, so a row is
+    // never left showing an older look in part.
+    void rowWasPainted(int row, const RowSelectionLook &look) const { m_paintedRowLooks.insert(row, look); }
+    void updateRowsWhoseSelectionLookChanged();
 
     HistoryDelegate *m_delegate = nullptr;
     FilePreviewCache *m_filePreviewCache = nullptr;
@@ -182,6 +220,7 @@ private:
     bool m_showPreviewForLinks = true;
     QList<HistoryTableRow> m_tableRows;
     QHash<QUuid, int> m_rowOfItem;
+    quint64 m_rowsGeneration = 0; // changes with every new set of rows
     int m_firstItemRow = -1;
     int m_lastItemRow = -1;
 
@@ -199,6 +238,15 @@ private:
     std::optional<int> m_selectionAnchorRow;
     std::optional<int> m_selectionLeadRow;
     QList<QUuid> m_selectionOrderIDs;
+    // The rows of selectionOrderIDs while the rows are those of m_selectionOrderRowsGeneration, so that a large
+    // selection is not looked up by id again at each change; and each row's 1-based place in the order, made when
+    // a row is painted after a change (0 for none).
+    QList<int> m_selectionOrderRows;
+    quint64 m_selectionOrderRowsGeneration = 0;
+    mutable std::vector<int> m_selectionOrderPositionOfRow;
+    mutable bool m_selectionOrderPositionsAreCurrent = false;
+    // What each row showed when it was painted last, by row; emptied with every new set of rows.
+    mutable QHash<int, RowSelectionLook> m_paintedRowLooks;
     bool m_isKeyboardMultipleSelectionMode = false;
     bool m_isSyncingSelection = false;
 

@@ -1,11 +1,11 @@
 #include "HistoryRowDelegate.h"
 
 #include "History.h"
-#include "HistoryColors.h"
 #include "HistoryItemRowPainter.h"
+#include "RoundedSelectionRowPainter.h"
 
+#include <QHelpEvent>
 #include <QPainter>
-#include <QPainterPath>
 
 #include <cmath>
 
@@ -28,20 +28,25 @@ void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         HistorySectionHeaderCell::paint(*painter, rect, header->title, row == 0, option.palette);
     } else if (const HistoryTableRow::Item *itemRow = tableRow.asItem()) {
         const HistoryItemRowConfiguration configuration = m_history.itemRowConfiguration(row);
-        if (configuration.isSelected) {
-            // The selected row: a rounded grey shape inside the row.
-            painter->setRenderHint(QPainter::Antialiasing);
-            const QRectF shape = rect.adjusted(9, 0, -9, 0);
-            const qreal radius = qMax(0.0, std::min({12.0, shape.height() / 2, shape.width() / 2}));
-            QColor fill = HistoryColors::label(option.palette);
-            fill.setAlphaF(0.12f);
-            QPainterPath path;
-            path.addRoundedRect(shape, radius, radius);
-            painter->fillPath(path, fill);
-        }
+        const History::RowSelectionLook look = m_history.rowSelectionLook(row);
+        m_history.rowWasPainted(row, look);
+        // Behind the content: the focus fill, the selection joined to its selected neighbours, the divider.
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 0;
+        RoundedSelectionRowPainter::paint(*painter, rect, look.flags, look.isSelected, option.palette, scale);
         HistoryItemRowPainter::forReuseIdentifier(historyItemRowReuseIdentifier(itemRow->item))
             .paint(*painter, rect, itemRow->item, configuration, option.palette);
         m_history.askForLinkPreviewIfNeeded(row);
     }
     painter->restore();
+}
+
+bool HistoryRowDelegate::helpEvent(
+    QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    const HistoryTableRow::Item *item
+        = index.row() < m_history.tableRows().size() ? m_history.tableRows().at(index.row()).asItem() : nullptr;
+    if (event && view && item && event->type() == QEvent::ToolTip)
+        return showHistoryItemRowToolTip(
+            *event, *view, option.rect, item->item, m_history.itemRowConfiguration(index.row()));
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }

@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -57,15 +58,21 @@ std::optional<int> History::currentRowForKeyboardMultipleSelection() const
     return std::nullopt;
 }
 
+void History::setKeyboardMultipleSelectionMode(bool on)
+{
+    m_isKeyboardMultipleSelectionMode = on;
+    m_tableView->isKeyboardMultipleSelectionMode = on;
+}
+
 void History::selectSingleRow(int row)
 {
-    m_isKeyboardMultipleSelectionMode = false;
+    setKeyboardMultipleSelectionMode(false);
     m_isSyncingSelection = true;
     m_tableView->selectRows({row});
     m_isSyncingSelection = false;
     m_selectionAnchorRow = row;
     m_selectionLeadRow = row;
-    m_selectionOrderIDs = computeSelectionOrder({row}, row);
+    setSelectionOrder(computeSelectionOrderRows({row}, row));
     syncSelectionFromTable(row);
     scrollRowIntoView(row);
 }
@@ -89,8 +96,7 @@ bool History::moveSelection(HistorySelectionDirection direction)
     }
     if (!target || !isSelectableRow(*target))
         return false;
-    if (window())
-        m_tableView->setFocus();
+    m_tableView->takeFocus();
     selectSingleRow(*target);
     return true;
 }
@@ -99,9 +105,9 @@ void History::extendSelection(HistorySelectionDirection direction)
 {
     if (m_items.isEmpty())
         return;
-    if (window())
-        m_tableView->setFocus();
-    m_isKeyboardMultipleSelectionMode = false;
+    m_tableView->takeFocus();
+    const bool wasKeyboardMultipleSelectionMode = m_isKeyboardMultipleSelectionMode;
+    setKeyboardMultipleSelectionMode(false);
     const int current = currentRowForExtending();
     const int anchor = m_selectionAnchorRow.value_or(current);
     std::optional<int> lead;
@@ -109,8 +115,11 @@ void History::extendSelection(HistorySelectionDirection direction)
         lead = current == 0 ? std::nullopt : nearestItemRow(current, direction);
     else
         lead = nearestItemRow(current, direction);
-    if (!lead)
+    if (!lead) {
+        if (wasKeyboardMultipleSelectionMode)
+            updateVisibleRowSelectionStyles();
         return;
+    }
 
     QList<int> rows;
     for (int row = qMin(anchor, *lead); row <= qMax(anchor, *lead); ++row) {
@@ -130,28 +139,28 @@ void History::applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelec
 {
     if (m_items.isEmpty())
         return;
-    if (window())
-        m_tableView->setFocus();
+    m_tableView->takeFocus();
     const std::optional<int> current = currentRowForKeyboardMultipleSelection();
     if (!current || !isSelectableRow(*current))
         return;
     const int row = *current;
     const bool wasOn = m_isKeyboardMultipleSelectionMode;
-    m_isKeyboardMultipleSelectionMode = true;
+    setKeyboardMultipleSelectionMode(true);
 
     QList<int> selected = m_tableView->selectedRows();
-    const bool isSelected = selected.contains(row);
+    const auto position = std::lower_bound(selected.begin(), selected.end(), row);
+    const bool isSelected = position != selected.end() && *position == row;
     int sound = 2;
     if (command == HistoryKeyboardMultipleSelectionCommand::addCurrent) {
         if (!isSelected) {
-            selected.append(row);
+            selected.insert(position, row);
             sound = 0;
         } else {
             sound = wasOn ? 2 : 0;
         }
     } else if (isSelected) {
         const qsizetype before = selected.size();
-        selected.removeAll(row);
+        selected.erase(position);
         sound = wasOn ? 1 : (before < 2 ? 2 : 1);
     }
 
@@ -180,8 +189,7 @@ void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
 {
     if (!m_isKeyboardMultipleSelectionMode || m_items.isEmpty())
         return;
-    if (window())
-        m_tableView->setFocus();
+    m_tableView->takeFocus();
     const std::optional<int> current = currentRowForKeyboardMultipleSelection();
     if (!current)
         return;
@@ -198,7 +206,11 @@ void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
 
 bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
 {
-    m_isKeyboardMultipleSelectionMode = false;
+    if (m_isKeyboardMultipleSelectionMode) {
+        setKeyboardMultipleSelectionMode(false);
+        // The focused row's fill goes also when the click then changes nothing.
+        updateVisibleRowSelectionStyles();
+    }
     if (!isSelectableRow(row))
         return false;
     const Qt::KeyboardModifiers held = modifiers & clickModifiers;
@@ -207,10 +219,11 @@ bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
     QList<int> order;
     if (held == Qt::ControlModifier) {
         chosen = selected;
-        if (chosen.contains(row))
-            chosen.removeAll(row);
+        const auto position = std::lower_bound(chosen.begin(), chosen.end(), row);
+        if (position != chosen.end() && *position == row)
+            chosen.erase(position);
         else
-            chosen.append(row);
+            chosen.insert(position, row);
     } else if (held == Qt::ShiftModifier) {
         const int anchor = m_selectionAnchorRow ? *m_selectionAnchorRow : (selected.isEmpty() ? row : selected.first());
         for (int candidate = qMin(row, anchor); candidate <= qMax(row, anchor); ++candidate) {
@@ -221,17 +234,16 @@ bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
         if (row < anchor)
             std::reverse(order.begin(), order.end());
     } else if (held == Qt::NoModifier) {
-        if (selected.contains(row))
+        if (std::binary_search(selected.cbegin(), selected.cend(), row))
             return false;
         chosen = {row};
     } else {
         return false;
     }
-    std::sort(chosen.begin(), chosen.end());
     if (chosen == selected)
         return false;
     if (held == Qt::ShiftModifier)
-        m_selectionOrderIDs = rangeSelectionOrder(order);
+        setSelectionOrder(rangeSelectionOrderRows(order));
     // Not as our own change: the table's notification reaches handleTableSelectionChange like a user's.
     m_tableView->selectRows(chosen);
     return true;
@@ -253,47 +265,125 @@ void History::handleItemClick(int row, Qt::KeyboardModifiers modifiers, int clic
 QList<QUuid> History::rangeSelectionOrder(const QList<int> &rows) const
 {
     QList<QUuid> ids;
+    for (int row : rangeSelectionOrderRows(rows))
+        ids.append(itemAtRow(row)->id);
+    return ids;
+}
+
+QList<int> History::rangeSelectionOrderRows(const QList<int> &rows) const
+{
+    // Rows stand for their items here: ids are unique within the list.
+    std::vector<bool> inRange(m_tableRows.size());
     for (int row : rows) {
-        if (const ClipboardItem *item = itemAtRow(row))
-            ids.append(item->id);
+        if (isSelectableRow(row))
+            inRange[row] = true;
     }
-    const QSet<QUuid> inRange(ids.cbegin(), ids.cend());
-    QList<QUuid> order;
-    QSet<QUuid> taken;
-    for (const QUuid &id : m_selectionOrderIDs) {
-        if (inRange.contains(id) && !taken.contains(id)) {
-            order.append(id);
-            taken.insert(id);
+    std::vector<bool> taken(m_tableRows.size());
+    QList<int> order;
+    order.reserve(rows.size());
+    for (int row : selectionOrderRows()) {
+        if (row >= 0 && inRange[row] && !taken[row]) {
+            order.append(row);
+            taken[row] = true;
         }
     }
-    for (const QUuid &id : std::as_const(ids)) {
-        if (!taken.contains(id)) {
-            order.append(id);
-            taken.insert(id);
+    for (int row : rows) {
+        if (isSelectableRow(row) && !taken[row]) {
+            order.append(row);
+            taken[row] = true;
         }
     }
     return order;
+}
+
+void History::setSelectionOrder(const QList<int> &rows)
+{
+    m_selectionOrderIDs.clear();
+    m_selectionOrderIDs.reserve(rows.size());
+    for (int row : rows)
+        m_selectionOrderIDs.append(itemAtRow(row)->id);
+    m_selectionOrderRows = rows;
+    m_selectionOrderRowsGeneration = m_rowsGeneration;
+    m_selectionOrderPositionsAreCurrent = false;
+}
+
+void History::clearSelectionOrder()
+{
+    setSelectionOrder({});
+}
+
+QList<int> History::selectionOrderRows() const
+{
+    if (m_selectionOrderRowsGeneration == m_rowsGeneration && m_selectionOrderRows.size() == m_selectionOrderIDs.size())
+        return m_selectionOrderRows;
+    // The rows changed since the order was made: its items are found again by id.
+    QList<int> rows;
+    rows.reserve(m_selectionOrderIDs.size());
+    for (const QUuid &id : m_selectionOrderIDs)
+        rows.append(rowIndexOfItem(id).value_or(-1));
+    return rows;
+}
+
+int History::selectionOrderPosition(int row) const
+{
+    if (!m_selectionOrderPositionsAreCurrent) {
+        m_selectionOrderPositionOfRow.assign(m_tableRows.size(), 0);
+        const QList<int> rows = selectionOrderRows();
+        for (qsizetype position = 0; position < rows.size(); ++position) {
+            const int orderRow = rows.at(position);
+            if (orderRow >= 0 && m_selectionOrderPositionOfRow[orderRow] == 0)
+                m_selectionOrderPositionOfRow[orderRow] = int(position) + 1;
+        }
+        m_selectionOrderPositionsAreCurrent = true;
+    }
+    return row >= 0 && row < int(m_selectionOrderPositionOfRow.size()) ? m_selectionOrderPositionOfRow[row] : 0;
 }
 
 void History::leaveKeyboardMultipleSelectionMode()
 {
     if (!m_isKeyboardMultipleSelectionMode)
         return;
-    m_isKeyboardMultipleSelectionMode = false;
+    setKeyboardMultipleSelectionMode(false);
     updateVisibleRowSelectionStyles();
     updateSelectionOrderNumbers();
 }
 
 void History::updateVisibleRowSelectionStyles()
 {
-    // Shapes join their selected neighbours, so a change repaints every visible row, not only the changed ones.
-    m_tableView->viewport()->update();
+    updateRowsWhoseSelectionLookChanged();
 }
 
 void History::updateSelectionOrderNumbers()
 {
-    // The numbers are painted from the selection order with each row.
-    m_tableView->viewport()->update();
+    updateRowsWhoseSelectionLookChanged();
+}
+
+History::RowSelectionLook History::rowSelectionLook(int row) const
+{
+    RowSelectionLook look;
+    if (!isSelectableRow(row))
+        return look;
+    look.flags = rowSelectionFlags(row);
+    look.isSelected = m_tableView->isRowSelected(row);
+    if (m_isKeyboardMultipleSelectionMode || m_tableView->selectedRowCount() > 1) {
+        if (const int position = selectionOrderPosition(row); position > 0)
+            look.selectionOrderNumber = position;
+        look.showsSelectionOrderPlaceholder = true;
+    }
+    return look;
+}
+
+void History::updateRowsWhoseSelectionLookChanged()
+{
+    // A change of one row's selection changes its neighbours' shapes and everyone's order numbers: every visible
+    // row is looked at, and those that show something else now are drawn again.
+    for (const int row : m_tableView->rowsInVisibleRect()) {
+        if (!isSelectableRow(row))
+            continue;
+        const auto painted = m_paintedRowLooks.constFind(row);
+        if (painted == m_paintedRowLooks.cend() || *painted != rowSelectionLook(row))
+            m_tableView->viewport()->update(m_tableView->visualRect(m_tableModel->index(row)));
+    }
 }
 
 void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet<QUuid> &selectedItemIDs,
@@ -307,15 +397,14 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
     const QList<int> rows = rowIndexesOfItems(wanted);
 
     if (rows.isEmpty() && !m_items.isEmpty()) {
+        // The owner makes the first item its selection, which comes back here.
         if (fallbackSelection)
             fallbackSelection(m_items.first());
-        return;
-    }
-    if (rows.isEmpty()) {
+    } else if (rows.isEmpty()) {
         m_isSyncingSelection = true;
         m_selectionAnchorRow.reset();
         m_selectionLeadRow.reset();
-        m_selectionOrderIDs.clear();
+        clearSelectionOrder();
         m_tableView->clearSelection();
         m_isSyncingSelection = false;
     } else {
@@ -328,7 +417,7 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
             m_isSyncingSelection = false;
             m_selectionAnchorRow = lead;
             m_selectionLeadRow = lead;
-            m_selectionOrderIDs = computeSelectionOrder(rows, lead);
+            setSelectionOrder(computeSelectionOrderRows(rows, lead));
             scheduleScrollRowIntoView(*lead);
         } else if (*lead == m_firstItemRow || m_selectionLeadRow != lead) {
             // An unchanged selection keeps the scroll position, also on the first item: the list scrolls to the
@@ -336,6 +425,9 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
             m_selectionAnchorRow = lead;
             m_selectionLeadRow = lead;
         }
+        // The list's own arrow keys go on from the lead, also after a reload took its current row.
+        if (m_selectionLeadRow)
+            m_tableView->setCurrentRow(*m_selectionLeadRow);
     }
     updateVisibleRowSelectionStyles();
     updateSelectionOrderNumbers();
@@ -343,37 +435,39 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
 
 QList<QUuid> History::computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const
 {
-    QList<int> rows;
-    for (int row : selectedRows) {
-        if (isSelectableRow(row))
-            rows.append(row);
-    }
-    std::sort(rows.begin(), rows.end());
-    QSet<QUuid> selectedIDs;
-    for (int row : std::as_const(rows))
-        selectedIDs.insert(itemAtRow(row)->id);
+    QList<QUuid> ids;
+    for (int row : computeSelectionOrderRows(selectedRows, leadRow))
+        ids.append(itemAtRow(row)->id);
+    return ids;
+}
 
-    QList<QUuid> order;
-    QSet<QUuid> taken;
-    for (const QUuid &id : m_selectionOrderIDs) {
-        if (selectedIDs.contains(id) && !taken.contains(id)) {
-            order.append(id);
-            taken.insert(id);
+QList<int> History::computeSelectionOrderRows(const QList<int> &selectedRows, std::optional<int> leadRow) const
+{
+    std::vector<bool> selected(m_tableRows.size());
+    qsizetype count = 0;
+    for (int row : selectedRows) {
+        if (isSelectableRow(row) && !selected[row]) {
+            selected[row] = true;
+            ++count;
         }
     }
-    if (leadRow && std::binary_search(rows.cbegin(), rows.cend(), *leadRow)) {
-        const QUuid &id = itemAtRow(*leadRow)->id;
-        if (!taken.contains(id)) {
-            order.append(id);
-            taken.insert(id);
+    std::vector<bool> taken(m_tableRows.size());
+    QList<int> order;
+    order.reserve(count);
+    // The items still selected keep their places; the lead's item comes next, then the others top to bottom.
+    for (int row : selectionOrderRows()) {
+        if (row >= 0 && selected[row] && !taken[row]) {
+            order.append(row);
+            taken[row] = true;
         }
     }
-    for (int row : std::as_const(rows)) {
-        const QUuid &id = itemAtRow(row)->id;
-        if (!taken.contains(id)) {
-            order.append(id);
-            taken.insert(id);
-        }
+    if (leadRow && isSelectableRow(*leadRow) && selected[*leadRow] && !taken[*leadRow]) {
+        order.append(*leadRow);
+        taken[*leadRow] = true;
+    }
+    for (int row = 0; row < int(selected.size()) && order.size() < count; ++row) {
+        if (selected[row] && !taken[row])
+            order.append(row);
     }
     return order;
 }
@@ -392,10 +486,10 @@ void History::handleTableSelectionChange(std::optional<int> clickedRow)
 {
     if (m_isSyncingSelection)
         return;
-    m_isKeyboardMultipleSelectionMode = false;
-    const QList<int> selected = m_tableView->selectedRows();
+    setKeyboardMultipleSelectionMode(false);
+    const QList<int> &selected = m_tableView->selectedRows();
     std::optional<int> lead;
-    if (clickedRow && selected.contains(*clickedRow))
+    if (clickedRow && m_tableView->isRowSelected(*clickedRow))
         lead = clickedRow;
     else if (!selected.isEmpty())
         lead = selected.first();
@@ -407,18 +501,18 @@ void History::handleTableSelectionChange(std::optional<int> clickedRow)
 void History::syncSelectionFromTable(std::optional<int> leadRow)
 {
     updateVisibleRowSelectionStyles();
-    const QList<ClipboardItem> selected = selectedItemsInRowOrder();
-    QHash<QUuid, const ClipboardItem *> byID;
-    for (const ClipboardItem &item : selected)
-        byID.insert(item.id, &item);
-    m_selectionOrderIDs = computeSelectionOrder(m_tableView->selectedRows(), leadRow);
+    const QList<int> orderRows = computeSelectionOrderRows(m_tableView->selectedRows(), leadRow);
+    setSelectionOrder(orderRows);
     updateSelectionOrderNumbers();
+    // The arrow keys of the list's own handling go on from the lead.
+    if (leadRow)
+        m_tableView->setCurrentRow(*leadRow);
 
+    // Every row of the order is selected now.
     QList<ClipboardItem> ordered;
-    for (const QUuid &id : std::as_const(m_selectionOrderIDs)) {
-        if (const ClipboardItem *item = byID.value(id))
-            ordered.append(*item);
-    }
+    ordered.reserve(orderRows.size());
+    for (int row : orderRows)
+        ordered.append(*itemAtRow(row));
     std::optional<ClipboardItem> primary;
     if (leadRow && itemAtRow(*leadRow))
         primary = *itemAtRow(*leadRow);

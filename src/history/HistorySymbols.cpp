@@ -30,6 +30,15 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("document"), {"x-office-document-symbolic", "x-office-document"}},
         {QStringLiteral("document.on.document"), {"edit-copy-symbolic", "edit-copy"}},
         {QStringLiteral("folder"), {"folder-symbolic", "folder"}},
+        {QStringLiteral("checkmark"), {"object-select-symbolic", "object-select"}},
+        {QStringLiteral("list.bullet"), {"view-list-bullet-symbolic", "view-list"}},
+        {QStringLiteral("app.dashed"), {"application-x-executable-symbolic", "application-x-executable"}},
+        {QStringLiteral("circle.fill"), {"media-record-symbolic", "media-record"}},
+        {QStringLiteral("circle"), {"radio-symbolic", "radio"}},
+        {QStringLiteral("arrow.up.arrow.down"), {"view-sort-ascending-symbolic", "view-sort-ascending"}},
+        {QStringLiteral("line.3.horizontal.decrease"), {"view-list-symbolic", "view-list"}},
+        {QStringLiteral("rectangle.grid.2x2"), {"view-app-grid-symbolic", "view-grid"}},
+        {QStringLiteral("xmark.circle"), {"edit-clear-symbolic", "edit-clear"}},
     };
     return icons;
 }

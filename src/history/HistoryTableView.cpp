@@ -1,11 +1,37 @@
 #include "HistoryTableView.h"
 
+#include "KeyboardCodes.h"
+#include "TextUtilities.h"
+
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScrollBar>
 
 #include <algorithm>
+
+namespace {
+
+constexpr quint64 modifierMask
+    = KeyEventFlag::shift | KeyEventFlag::control | KeyEventFlag::option | KeyEventFlag::command;
+// Chords with Ctrl or Super are commands, never typing.
+constexpr quint64 commandModifiers = KeyEventFlag::command | KeyEventFlag::control;
+
+// True when the text holds a control or format character, or a character from U+F700 to U+F8FF, where the
+// keyboard's function and arrow keys put theirs: such a key is no typing. Emoji and other characters above are.
+bool holdsNonTypingScalar(const QString &text)
+{
+    for (const char32_t scalar : text.toUcs4()) {
+        if (TextUtilities::isControl(scalar) || (scalar >= 0xF700 && scalar <= 0xF8FF))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 HistoryTableModel::HistoryTableModel(IsSelectableRow isSelectableRow, QObject *parent)
     : QAbstractListModel(parent), m_isSelectableRow(std::move(isSelectableRow))
@@ -53,6 +79,7 @@ void HistoryTableModel::rowsChanged(int first, int last)
 
 HistoryTableView::HistoryTableView(QWidget *parent) : QListView(parent)
 {
+    setFocusPolicy(Qt::StrongFocus);
     setUniformItemSizes(false);
     setVerticalScrollMode(ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -91,15 +118,49 @@ QRect HistoryTableView::rectOfRow(int row) const
     return visualRect(model()->index(row, 0)).translated(0, verticalScrollBar()->value());
 }
 
-QList<int> HistoryTableView::selectedRows() const
+void HistoryTableView::setModel(QAbstractItemModel *newModel)
 {
-    QList<int> rows;
-    if (!selectionModel())
-        return rows;
-    for (const QModelIndex &index : selectionModel()->selectedIndexes())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    QListView::setModel(newModel);
+    selectionDidChange();
+    if (!newModel)
+        return;
+    // The selection model shifts or drops its ranges with the rows; the kept list is read again afterwards.
+    connect(newModel, &QAbstractItemModel::rowsRemoved, this, [this] { selectionDidChange(); });
+    connect(newModel, &QAbstractItemModel::modelReset, this, [this] { selectionDidChange(); });
+    connect(newModel, &QAbstractItemModel::layoutChanged, this, [this] { selectionDidChange(); });
+}
+
+const QList<int> &HistoryTableView::selectedRows() const
+{
+    if (m_selectedRowsAreCurrent)
+        return m_selectedRows;
+    m_selectedRows.clear();
+    m_selectedRowsAreCurrent = true;
+    if (!selectionModel() || !model())
+        return m_selectedRows;
+    // From the ranges, not from one index per selected row: a selection of 100,000 rows is a handful of ranges.
+    QList<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange &range : selectionModel()->selection())
+        ranges.append({range.top(), range.bottom()});
+    std::sort(ranges.begin(), ranges.end());
+    const auto *tableModel = qobject_cast<const HistoryTableModel *>(model());
+    int next = 0; // ranges may overlap: each row once
+    for (const auto &[top, bottom] : std::as_const(ranges)) {
+        for (int row = qMax(top, next); row <= bottom; ++row) {
+            const bool selectable = tableModel ? tableModel->isSelectableRow(row)
+                                               : bool(model()->flags(model()->index(row, 0)) & Qt::ItemIsSelectable);
+            if (selectable)
+                m_selectedRows.append(row);
+        }
+        next = qMax(next, bottom + 1);
+    }
+    return m_selectedRows;
+}
+
+bool HistoryTableView::isRowSelected(int row) const
+{
+    const QList<int> &rows = selectedRows();
+    return std::binary_search(rows.cbegin(), rows.cend(), row);
 }
 
 void HistoryTableView::selectRows(const QList<int> &rows)
@@ -108,6 +169,7 @@ void HistoryTableView::selectRows(const QList<int> &rows)
         return;
     QList<int> sorted = rows;
     std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
     QItemSelection selection;
     // One range per run of consecutive rows, not one per row.
     for (qsizetype i = 0; i < sorted.size();) {
@@ -118,8 +180,196 @@ void HistoryTableView::selectRows(const QList<int> &rows)
         i = j + 1;
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-    if (!sorted.isEmpty())
-        selectionModel()->setCurrentIndex(model()->index(sorted.last(), 0), QItemSelectionModel::NoUpdate);
+}
+
+void HistoryTableView::setCurrentRow(int row)
+{
+    if (!selectionModel() || !model() || row < 0 || row >= model()->rowCount())
+        return;
+    selectionModel()->setCurrentIndex(model()->index(row, 0), QItemSelectionModel::NoUpdate);
+}
+
+void HistoryTableView::takeFocus()
+{
+    if (focusPolicy() != Qt::NoFocus && !hasFocus())
+        setFocus(Qt::OtherFocusReason);
+}
+
+HistoryTableKeyRoute HistoryTableView::routeKey(const HistoryKeyEvent &event, bool isKeyboardMultipleSelectionMode)
+{
+    const quint64 modifiers = event.flags & modifierMask;
+    if (modifiers == KeyEventFlag::shift && event.keyCode == VirtualKey::down)
+        return HistoryTableKeyRoute::extendSelectionDown;
+    if (modifiers == KeyEventFlag::shift && event.keyCode == VirtualKey::up)
+        return HistoryTableKeyRoute::extendSelectionUp;
+    if (modifiers == 0) {
+        if (event.keyCode == VirtualKey::right)
+            return HistoryTableKeyRoute::addCurrent;
+        if (event.keyCode == VirtualKey::left)
+            return HistoryTableKeyRoute::removeCurrent;
+        if (isKeyboardMultipleSelectionMode && event.keyCode == VirtualKey::down)
+            return HistoryTableKeyRoute::moveFocusDown;
+        if (isKeyboardMultipleSelectionMode && event.keyCode == VirtualKey::up)
+            return HistoryTableKeyRoute::moveFocusUp;
+    }
+    if ((modifiers & commandModifiers) == 0 && !event.characters.isEmpty() && !holdsNonTypingScalar(event.characters))
+        return HistoryTableKeyRoute::search;
+    return HistoryTableKeyRoute::list;
+}
+
+bool HistoryTableView::handleKeyDown(const HistoryKeyEvent &event)
+{
+    switch (routeKey(event, isKeyboardMultipleSelectionMode)) {
+    case HistoryTableKeyRoute::extendSelectionUp:
+        if (onExtendSelectionKeyDown)
+            onExtendSelectionKeyDown(HistorySelectionDirection::up);
+        return true;
+    case HistoryTableKeyRoute::extendSelectionDown:
+        if (onExtendSelectionKeyDown)
+            onExtendSelectionKeyDown(HistorySelectionDirection::down);
+        return true;
+    case HistoryTableKeyRoute::addCurrent:
+        if (onKeyboardMultipleSelectionKeyDown)
+            onKeyboardMultipleSelectionKeyDown(HistoryKeyboardMultipleSelectionCommand::addCurrent);
+        return true;
+    case HistoryTableKeyRoute::removeCurrent:
+        if (onKeyboardMultipleSelectionKeyDown)
+            onKeyboardMultipleSelectionKeyDown(HistoryKeyboardMultipleSelectionCommand::removeCurrent);
+        return true;
+    case HistoryTableKeyRoute::moveFocusUp:
+        if (onKeyboardMultipleSelectionMoveKeyDown)
+            onKeyboardMultipleSelectionMoveKeyDown(HistorySelectionDirection::up);
+        return true;
+    case HistoryTableKeyRoute::moveFocusDown:
+        if (onKeyboardMultipleSelectionMoveKeyDown)
+            onKeyboardMultipleSelectionMoveKeyDown(HistorySelectionDirection::down);
+        return true;
+    case HistoryTableKeyRoute::search:
+        if (onSearchKeyDown)
+            onSearchKeyDown(event);
+        return true;
+    case HistoryTableKeyRoute::list:
+        return false;
+    }
+    return false;
+}
+
+void HistoryTableView::keyPressEvent(QKeyEvent *event)
+{
+    if (handleKeyDown(HistoryKeyEvent::fromQKeyEvent(*event))) {
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+QModelIndex HistoryTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex index = QListView::moveCursor(action, modifiers);
+    const auto *tableModel = qobject_cast<const HistoryTableModel *>(model());
+    if (!tableModel || !index.isValid() || tableModel->isSelectableRow(index.row()))
+        return index;
+    // A header: on to the next item row the same way (Home goes down from the top, End up from the bottom), else the
+    // nearest one the other way (Page Up onto the first header stops at the first item).
+    const bool upwards
+        = action == MoveUp || action == MovePageUp || action == MovePrevious || action == MoveLeft || action == MoveEnd;
+    for (const int step : {upwards ? -1 : 1, upwards ? 1 : -1}) {
+        for (int row = index.row() + step; row >= 0 && row < tableModel->rowCount(); row += step) {
+            if (tableModel->isSelectableRow(row))
+                return tableModel->index(row);
+        }
+    }
+    return currentIndex();
+}
+
+void HistoryTableView::mousePressEvent(QMouseEvent *event)
+{
+    if (m_inOwnDoubleClickHandling) {
+        // The view's double-click handling presses again when the first press was not its own.
+        QListView::mousePressEvent(event);
+        return;
+    }
+    if (event->button() != Qt::LeftButton) {
+        // A right click opens the context menu, which chooses its rows itself; no other button selects.
+        event->accept();
+        return;
+    }
+    mouseDown(event, 1);
+}
+
+void HistoryTableView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    mouseDown(event, 2);
+}
+
+void HistoryTableView::mouseDown(QMouseEvent *event, int clickCount)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const int row = index.isValid() ? index.row() : -1;
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    lastMouseDownRow = row;
+    const QPointer<HistoryTableView> self(this);
+    if (onMouseDownSelection && onMouseDownSelection(row, modifiers)) {
+        if (!self)
+            return;
+        // The selection is set: the view neither changes it again nor starts a drag selection.
+        m_pressHandledByOwner = true;
+        takeFocus();
+        event->accept();
+    } else {
+        if (!self)
+            return;
+        m_pressHandledByOwner = false;
+        if (clickCount == 2) {
+            m_inOwnDoubleClickHandling = true;
+            QListView::mouseDoubleClickEvent(event);
+            m_inOwnDoubleClickHandling = false;
+        } else {
+            QListView::mousePressEvent(event);
+        }
+    }
+    if (self && onItemClick)
+        onItemClick(row, modifiers, clickCount);
+}
+
+void HistoryTableView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pressHandledByOwner && (event->buttons() & Qt::LeftButton)) {
+        event->accept();
+        return;
+    }
+    QListView::mouseMoveEvent(event);
+}
+
+void HistoryTableView::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    if (m_pressHandledByOwner) {
+        m_pressHandledByOwner = false;
+        event->accept();
+        return;
+    }
+    QListView::mouseReleaseEvent(event);
+}
+
+QRegion HistoryTableView::visualRegionForSelection(const QItemSelection &selection) const
+{
+    QRegion region;
+    const QList<int> visible = rowsInVisibleRect();
+    if (visible.isEmpty() || !model())
+        return region;
+    for (const QItemSelectionRange &range : selection) {
+        for (int row = qMax(range.top(), visible.first()); row <= qMin(range.bottom(), visible.last()); ++row)
+            region += visualRect(model()->index(row, 0));
+    }
+    return region;
 }
 
 void HistoryTableView::keyboardSearch(const QString &)
@@ -131,6 +381,7 @@ void HistoryTableView::reset()
 {
     QListView::reset();
     m_selectedRow = -1;
+    selectionDidChange();
 }
 
 void HistoryTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
@@ -139,6 +390,7 @@ void HistoryTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start
         m_selectedRow = -1;
     else if (m_selectedRow > end)
         m_selectedRow -= end - start + 1;
+    selectionDidChange();
     QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
@@ -169,12 +421,12 @@ void HistoryTableView::contextMenuEvent(QContextMenuEvent *event)
 
 void HistoryTableView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
+    selectionDidChange();
     QListView::selectionChanged(selected, deselected);
-    if (!selected.isEmpty()) {
+    if (!selected.isEmpty() && isRowSelected(selected.last().bottom())) {
         m_selectedRow = selected.last().bottom();
-    } else if (m_selectedRow >= 0 && selectionModel()
-        && !selectionModel()->isRowSelected(m_selectedRow, QModelIndex())) {
-        const QList<int> rows = selectedRows();
+    } else if (!isRowSelected(m_selectedRow)) {
+        const QList<int> &rows = selectedRows();
         m_selectedRow = rows.isEmpty() ? -1 : rows.last();
     }
 }

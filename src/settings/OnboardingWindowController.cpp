@@ -5,6 +5,7 @@
 #include "WindowActivation.h"
 #include "WindowFrame.h"
 
+#include <QActionEvent>
 #include <QEvent>
 #include <QIcon>
 #include <QMenu>
@@ -27,8 +28,12 @@ OnboardingWindowController::OnboardingWindowController(AppModel &model, AppCoord
     layout->addWidget(m_view);
     // The view asks for at least 700 points across, more than the 600 of the window's first rectangle.
     m_window->setFixedSize(700, 490);
-    if (applicationMenu)
+    // The program's menu is filled after the windows are made, and changes: its commands follow it here.
+    if (applicationMenu) {
+        m_applicationMenu = applicationMenu;
         m_window->addActions(applicationMenu->actions());
+        applicationMenu->installEventFilter(this);
+    }
     m_window->installEventFilter(this);
 }
 
@@ -36,6 +41,8 @@ OnboardingWindowController::~OnboardingWindowController()
 {
     // Destroying a visible window closes it: that is not the user closing it.
     m_window->removeEventFilter(this);
+    if (m_applicationMenu)
+        m_applicationMenu->removeEventFilter(this);
 }
 
 void OnboardingWindowController::centerOnMouseScreen()
@@ -66,6 +73,10 @@ void OnboardingWindowController::close()
 
 bool OnboardingWindowController::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_applicationMenu && event->type() == QEvent::ActionAdded)
+        m_window->addAction(static_cast<QActionEvent *>(event)->action());
+    if (watched == m_applicationMenu && event->type() == QEvent::ActionRemoved)
+        m_window->removeAction(static_cast<QActionEvent *>(event)->action());
     if (watched == m_window.get() && event->type() == QEvent::Close && !m_closingByProgram)
         m_coordinator.onboardingWindowDidClose(this);
     return false;

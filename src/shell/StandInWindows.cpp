@@ -5,6 +5,7 @@
 #include "Localization.h"
 #include "OnboardingWindowController.h"
 #include "PlainHistoryWindow.h"
+#include "SettingsWindowController.h"
 #include "WindowActivation.h"
 #include "WindowFrame.h"
 
@@ -117,7 +118,7 @@ std::unique_ptr<HistoryWindow> StandInWindowFactory::createHistoryWindow(AppMode
 
 std::unique_ptr<SettingsWindow> StandInWindowFactory::createSettingsWindow(AppModel &model, AppCoordinator &coordinator)
 {
-    return std::make_unique<PlaceholderSettingsWindow>(model, coordinator, m_applicationMenu);
+    return std::make_unique<SettingsWindowController>(model, coordinator, m_applicationMenu);
 }
 
 std::unique_ptr<OnboardingWindow> StandInWindowFactory::createOnboardingWindow(

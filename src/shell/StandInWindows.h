@@ -43,9 +43,9 @@ private:
     bool m_hasBeenShown = false;
 };
 
-// Builds the plain history window, the settings window above and the onboarding window. The application menu (the
-// "Varnisto" menu with its commands) goes into the settings window's menu bar, and its shortcuts into the onboarding
-// window. `canPostKeys` tells the onboarding whether this display takes synthetic key input.
+// Builds the plain history window, the settings window and the onboarding window, and hands the settings and
+// onboarding windows the application menu (the "Varnisto" menu with its commands). `canPostKeys` tells the
+// onboarding whether this display takes synthetic key input.
 class StandInWindowFactory final : public AppWindowFactory
 {
 public:

@@ -34,3 +34,20 @@ HistoryStore::Result<QList<Tag>> HistoryStore::ensureTags(
     }
     return ensured;
 }
+
+HistoryStore::Result<QHash<qint64, qint64>> HistoryStore::tagItemCounts()
+{
+    using R = Result<QHash<qint64, qint64>>;
+    const auto ids = loadItemIDs();
+    if (!ids)
+        return R::failure(ids.error());
+    const auto items = loadItems(*ids);
+    if (!items)
+        return R::failure(items.error());
+    QHash<qint64, qint64> counts;
+    for (const ClipboardItem &item : *items) {
+        for (qint64 tag : item.tags)
+            ++counts[tag];
+    }
+    return counts;
+}

@@ -7,6 +7,7 @@
 #include "Tag.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QUuid>
@@ -107,4 +108,8 @@ public:
     virtual Result<QList<QUuid>> loadItemIDs() = 0;
     // The items of those ids that are stored and readable, in the order asked.
     virtual Result<QList<ClipboardItem>> loadItems(const QList<QUuid> &ids) = 0;
+
+    // How many stored items carry each tag, by tag id; tags on no item are left out. This reads every item; a store
+    // that can count without decoding them does so.
+    virtual Result<QHash<qint64, qint64>> tagItemCounts();
 };

@@ -740,6 +740,40 @@ Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
     return ids;
 }
 
+Result<QHash<qint64, qint64>> SQLiteHistoryStore::tagItemCounts()
+{
+    using R = Result<QHash<qint64, qint64>>;
+    Locker locker(&m_lock);
+    if (auto opened = open(); !opened)
+        return R::failure(opened.error());
+    // Rows whose payload says it has no tags are passed over in the database; of the others only the tag list is
+    // read, without decoding the whole item. A payload without a readable list counts for nothing.
+    auto statement = prepare("SELECT payload FROM clips WHERE instr(payload, CAST('\"tags\":[]' AS BLOB)) = 0;");
+    if (!statement)
+        return R::failure(statement.error());
+    QHash<qint64, qint64> counts;
+    static const QByteArray key = QByteArrayLiteral("\"tags\":[");
+    auto read = statement->forEachRow([&] {
+        const QByteArray payload = statement->blob(0).value_or(QByteArray());
+        const qsizetype start = payload.indexOf(key);
+        if (start < 0)
+            return;
+        const qsizetype end = payload.indexOf(']', start + key.size());
+        if (end < 0)
+            return;
+        const QByteArray list = payload.mid(start + key.size(), end - start - key.size());
+        for (const QByteArray &part : list.split(',')) {
+            bool ok = false;
+            const qint64 tag = part.trimmed().toLongLong(&ok);
+            if (ok)
+                ++counts[tag];
+        }
+    });
+    if (!read)
+        return R::failure(read.error());
+    return counts;
+}
+
 Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &ids)
 {
     using R = Result<QList<ClipboardItem>>;

@@ -57,6 +57,8 @@ public:
     Result<Tag> updateTag(const Tag &tag) override;
     Result<void> deleteTag(qint64 id) override;
     Result<QList<QUuid>> loadItemIDs() override;
+    // Counted by the database from the stored payloads, none of them decoded here.
+    Result<QHash<qint64, qint64>> tagItemCounts() override;
     Result<QList<ClipboardItem>> loadItems(const QList<QUuid> &ids) override;
 
 private:

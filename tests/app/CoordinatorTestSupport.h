@@ -331,6 +331,7 @@ public:
         return m_store.deleteTag(id);
     }
     Result<QList<QUuid>> loadItemIDs() override { return m_store.loadItemIDs(); }
+    Result<QHash<qint64, qint64>> tagItemCounts() override { return m_store.tagItemCounts(); }
     Result<QList<ClipboardItem>> loadItems(const QList<QUuid> &ids) override
     {
         if (fails(Operation::loadItems, std::nullopt))

@@ -208,15 +208,16 @@ const QHash<QString, QSet<QString>> &loanWords()
             {QStringLiteral("Text"), QStringLiteral("Link"), QStringLiteral("Links"), QStringLiteral("System"),
                 QStringLiteral("Version"), QStringLiteral("Tags"), QStringLiteral("Import"), QStringLiteral("Export"),
                 QStringLiteral("Navigation"), QStringLiteral("Website"), QStringLiteral("Support"),
-                QStringLiteral("Feedback")}},
+                QStringLiteral("Feedback"), QStringLiteral("Apps")}},
         {QStringLiteral("it"),
             {QStringLiteral("Link"), QStringLiteral("Email"), QStringLiteral("File"), QStringLiteral("file"),
                 QStringLiteral("Privacy"), QStringLiteral("Feedback"), QStringLiteral("Zero"), QStringLiteral("byte")}},
         {QStringLiteral("pt-BR"),
             {QStringLiteral("Link"), QStringLiteral("Links"), QStringLiteral("Feedback"), QStringLiteral("Zero"),
-                QStringLiteral("byte"), QStringLiteral("bytes")}},
+                QStringLiteral("byte"), QStringLiteral("bytes"), QStringLiteral("Apps"), QStringLiteral("item")}},
         {QStringLiteral("es"),
-            {QStringLiteral("Color"), QStringLiteral("General"), QStringLiteral("byte"), QStringLiteral("bytes")}},
+            {QStringLiteral("Color"), QStringLiteral("General"), QStringLiteral("byte"), QStringLiteral("bytes"),
+                QStringLiteral("Apps")}},
     };
     return words;
 }

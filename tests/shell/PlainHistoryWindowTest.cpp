@@ -6,6 +6,7 @@
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
 #include "PlainHistoryWindow.h"
+#include "SettingsWindowController.h"
 #include "StandInWindows.h"
 #include "StatusItemController.h"
 #include "WindowFrame.h"
@@ -200,7 +201,7 @@ TEST(StandInWindows, TheMenuBarsKeyEquivalentOpensTheGeneralSettings)
     menus.updateMainMenuItem();
 
     coordinator.openSettings(SettingsSection::about);
-    auto *settings = dynamic_cast<PlaceholderSettingsWindow *>(coordinator.settingsWindow());
+    auto *settings = dynamic_cast<SettingsWindowController *>(coordinator.settingsWindow());
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&settings->window()));
     QTest::keyClick(&settings->window(), Qt::Key_Comma, Qt::ControlModifier);

@@ -1,0 +1,15 @@
+#include "ColorHistoryItemRowPainter.h"
+
+#include "ColorStringParser.h"
+
+void ColorHistoryItemRowPainter::configureTypeIcon(
+    HistoryItemTypeIcon &icon, const ClipboardItem &item, const HistoryItemRowConfiguration &, QWidget *) const
+{
+    if (const std::optional<QColor> color = colorFromString(item.primaryText()))
+        icon.configureSwatch(*color, item.displayTitle());
+}
+
+void ColorHistoryItemRowPainter::paintContent(QPainter &painter, const HistoryItemRowPaintContext &context) const
+{
+    paintTextLine(painter, context, true);
+}

@@ -1,0 +1,509 @@
+#include "CommandPalette.h"
+
+#include "HistoryColors.h"
+#include "HistoryRowMetrics.h"
+#include "HistorySymbols.h"
+#include "Localization.h"
+#include "ShortcutText.h"
+
+#include <QAbstractListModel>
+#include <QEvent>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace {
+
+constexpr int searchContainerHeight = 52;
+constexpr int listInset = 8;
+
+QColor systemRed(const QPalette &palette)
+{
+    return HistoryColors::isDark(palette) ? QColor(255, 69, 58) : QColor(255, 59, 48);
+}
+
+QColor separatorColor(const QPalette &palette)
+{
+    return HistoryColors::isDark(palette) ? QColor(255, 255, 255, 26) : QColor(0, 0, 0, 26);
+}
+
+QColor selectionFill()
+{
+    return QColor(142, 142, 147, 51); // system grey at 0.2
+}
+
+QFont systemFont(int pixelSize, QFont::Weight weight = QFont::Normal)
+{
+    QFont font;
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
+} // namespace
+
+// The rows as Qt's view sees them: how many, and which can be selected.
+class CommandPaletteListModel final : public QAbstractListModel
+{
+public:
+    explicit CommandPaletteListModel(const QList<CommandPaletteRow> &rows, QObject *parent)
+        : QAbstractListModel(parent), m_rows(rows)
+    { }
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= m_rows.size())
+            return QVariant();
+        const CommandPaletteRow &row = m_rows.at(index.row());
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return row.isCommand() ? row.command.title : row.title;
+        return QVariant();
+    }
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        if (!index.isValid() || index.row() >= m_rows.size())
+            return Qt::NoItemFlags;
+        return m_rows.at(index.row()).isCommand() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled;
+    }
+    void reload()
+    {
+        beginResetModel();
+        endResetModel();
+    }
+
+private:
+    const QList<CommandPaletteRow> &m_rows;
+};
+
+CommandPaletteListView::CommandPaletteListView(QWidget *parent) : QListView(parent)
+{
+    setMouseTracking(true);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollMode(ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setSelectionMode(SingleSelection);
+    setEditTriggers(NoEditTriggers);
+    setFocusPolicy(Qt::NoFocus); // keys stay in the search field
+    setUniformItemSizes(false);
+    viewport()->setAutoFillBackground(false);
+    // 8 pixels of room above the first row and below the last.
+    setViewportMargins(0, listInset, 0, listInset);
+}
+
+void CommandPaletteListView::mouseMoveEvent(QMouseEvent *event)
+{
+    QListView::mouseMoveEvent(event);
+    if (onMouseMovedOverRow)
+        onMouseMovedOverRow(indexAt(event->position().toPoint()).row());
+}
+
+void CommandPaletteListView::mousePressEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid()) {
+        QListView::mousePressEvent(event);
+        return;
+    }
+    if (onMouseClickedRow)
+        onMouseClickedRow(index.row());
+}
+
+void CommandPaletteListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The first click already ran the command.
+    event->accept();
+}
+
+CommandPaletteRowDelegate::CommandPaletteRowDelegate(const QList<CommandPaletteRow> &rows, QObject *parent)
+    : QStyledItemDelegate(parent), m_rows(rows)
+{ }
+
+QSize CommandPaletteRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
+{
+    if (index.row() < 0 || index.row() >= m_rows.size())
+        return QSize(1, 34);
+    return QSize(1, int(commandPaletteRowHeight(m_rows.at(index.row()))));
+}
+
+void CommandPaletteRowDelegate::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    if (index.row() < 0 || index.row() >= m_rows.size())
+        return;
+    const CommandPaletteRow &row = m_rows.at(index.row());
+    const QRectF rect = option.rect;
+    const QPalette &palette = option.palette;
+    const bool dark = HistoryColors::isDark(palette);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+
+    switch (row.kind) {
+    case CommandPaletteRow::Kind::divider: {
+        const qreal y = rect.center().y();
+        const qreal hairline = 1.0;
+        painter->fillRect(
+            QRectF(rect.left() + 10, y - hairline / 2, rect.width() - 20, hairline), separatorColor(palette));
+        break;
+    }
+    case CommandPaletteRow::Kind::sectionHeader: {
+        const QFont font = systemFont(HistoryRowMetrics::systemFontSize, QFont::DemiBold);
+        painter->setFont(font);
+        painter->setPen(HistoryColors::secondaryLabel(palette));
+        const QRectF titleRect = rect.adjusted(12, row.hasTopSpacing ? 8 : 0, -12, 0);
+        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetricsF(font).elidedText(row.title, Qt::ElideRight, titleRect.width()));
+        break;
+    }
+    case CommandPaletteRow::Kind::command: {
+        const CommandPaletteCommand &command = row.command;
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        if (selected) {
+            QPainterPath shape;
+            shape.addRoundedRect(rect.adjusted(8, 0, -8, 0), 12, 12);
+            painter->fillPath(shape, selectionFill());
+        }
+        const QColor labelColor = HistoryColors::label(palette);
+        const QColor selectedText = selected ? (dark ? QColor(Qt::white) : QColor(Qt::black)) : labelColor;
+        const QColor primary = command.isDestructive ? systemRed(palette) : selectedText;
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+
+        qreal textLeft = rect.left() + 12;
+        if (command.showsIcon) {
+            const QRectF iconRect(rect.left() + 12, rect.center().y() - 11, 22, 22);
+            if (!command.image.isNull()) {
+                painter->drawImage(iconRect.adjusted(2, 2, -2, -2), command.image);
+            } else {
+                const QColor tint = command.isDestructive ? systemRed(palette) : labelColor;
+                painter->drawPixmap(iconRect.adjusted(3, 3, -3, -3).topLeft(),
+                    HistorySymbols::tintedPixmap(command.systemImageName, 16, tint, ratio));
+            }
+            textLeft = iconRect.right() + 8;
+        }
+
+        // The trailing end: the checkmark, or the key caps.
+        qreal trailing = rect.right() - 10;
+        if (command.isChecked) {
+            const QRectF check(rect.right() - 14 - 13, rect.center().y() - 6.5, 13, 13);
+            painter->drawPixmap(
+                check.topLeft(), HistorySymbols::tintedPixmap(QStringLiteral("checkmark"), 13, primary, ratio));
+            trailing = check.left() - 10;
+        }
+        const QFont badgeFont = systemFont(HistoryRowMetrics::systemFontSize, QFont::Medium);
+        const QFontMetricsF badgeMetrics(badgeFont);
+        const QStringList caps = shortcutKeyCaps(command.shortcut);
+        qreal x = trailing;
+        QList<QRectF> badges;
+        for (qsizetype i = caps.size() - 1; i >= 0; --i) {
+            const qreal width = qMax(20.0, std::ceil(badgeMetrics.horizontalAdvance(caps.at(i))) + 8);
+            badges.prepend(QRectF(x - width, rect.center().y() - 10, width, 20));
+            x -= width + 4;
+        }
+        const QColor badgeText
+            = selected ? (dark ? QColor(Qt::white) : QColor(Qt::black)) : HistoryColors::secondaryLabel(palette);
+        const QColor badgeFill = selected ? (dark ? QColor(255, 255, 255, 46) : QColor(0, 0, 0, 20))
+                                          : (dark ? QColor(255, 255, 255, 26) : QColor(0, 0, 0, 26));
+        painter->setFont(badgeFont);
+        for (qsizetype i = 0; i < badges.size(); ++i) {
+            QPainterPath shape;
+            shape.addRoundedRect(badges.at(i), 6, 6);
+            painter->fillPath(shape, badgeFill);
+            painter->setPen(badgeText);
+            painter->drawText(badges.at(i), Qt::AlignCenter, caps.at(i));
+        }
+        const qreal textRight = badges.isEmpty() ? trailing : badges.first().left() - 10;
+
+        // Title over the description, the two centred together.
+        const QFont titleFont = systemFont(HistoryRowMetrics::systemFontSize);
+        const QFont descriptionFont = systemFont(HistoryRowMetrics::smallSystemFontSize);
+        const qreal titleHeight = HistoryRowMetrics::labelHeight(titleFont);
+        const bool hasDescription = command.description && !command.description->isEmpty();
+        const qreal descriptionHeight = hasDescription ? HistoryRowMetrics::labelHeight(descriptionFont) : 0;
+        const qreal stackHeight = titleHeight + (hasDescription ? 1 + descriptionHeight : 0);
+        const qreal top = rect.center().y() - stackHeight / 2;
+        const qreal width = qMax(0.0, textRight - textLeft);
+        painter->setFont(titleFont);
+        painter->setPen(primary);
+        painter->drawText(QRectF(textLeft, top, width, titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetricsF(titleFont).elidedText(command.title, Qt::ElideRight, width));
+        if (hasDescription) {
+            QColor descriptionColor = selectedText;
+            if (selected)
+                descriptionColor.setAlphaF(0.75f);
+            else
+                descriptionColor = HistoryColors::secondaryLabel(palette);
+            painter->setFont(descriptionFont);
+            painter->setPen(descriptionColor);
+            painter->drawText(QRectF(textLeft, top + titleHeight + 1, width, descriptionHeight),
+                Qt::AlignLeft | Qt::AlignVCenter,
+                QFontMetricsF(descriptionFont).elidedText(*command.description, Qt::ElideRight, width));
+        }
+        break;
+    }
+    }
+    painter->restore();
+}
+
+CommandPalette::CommandPalette(QList<CommandPaletteCommand> commands, QSize contentSize, QString searchPlaceholderText,
+    QString dismissalShortcut, QWidget *parent)
+    : QWidget(parent), m_commands(std::move(commands)), m_dismissalShortcut(std::move(dismissalShortcut))
+{
+    setObjectName(QStringLiteral("CommandPalette"));
+    resize(contentSize);
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    setFocusPolicy(Qt::StrongFocus);
+
+    m_searchContainer = new QWidget(this);
+    m_searchIcon = new QLabel(m_searchContainer);
+    m_searchIcon->setFixedSize(22, 22);
+    m_searchIcon->setAlignment(Qt::AlignCenter);
+    m_searchIcon->setAccessibleName(localized(QStringLiteral("Search")));
+    m_searchField = new QLineEdit(m_searchContainer);
+    m_searchField->setFrame(false);
+    m_searchField->setFont(systemFont(HistoryRowMetrics::systemFontSize + 1));
+    m_searchField->setPlaceholderText(searchPlaceholderText);
+    m_searchField->setAttribute(Qt::WA_MacShowFocusRect, false);
+    m_searchField->installEventFilter(this);
+    m_searchDivider = new QWidget(m_searchContainer);
+    m_searchDivider->setAutoFillBackground(true);
+
+    m_listView = new CommandPaletteListView(this);
+    m_model = new CommandPaletteListModel(m_rows, this);
+    m_listView->setModel(m_model);
+    m_listView->setItemDelegate(new CommandPaletteRowDelegate(m_rows, m_listView));
+    m_listView->onMouseMovedOverRow = [this](int row) {
+        if (row >= 0 && row < m_rows.size() && m_rows.at(row).isCommand() && row != selectedRow())
+            selectRow(row);
+    };
+    m_listView->onMouseClickedRow = [this](int row) { runRow(row); };
+
+    m_noResultsLabel = new QLabel(localized(QStringLiteral("No Results")), this);
+    m_noResultsLabel->setFont(systemFont(14));
+    m_noResultsLabel->setAlignment(Qt::AlignCenter);
+    m_noResultsLabel->hide();
+
+    // Fixed geometry from the palette's figures.
+    const int width = contentSize.width();
+    const int height = contentSize.height();
+    m_searchContainer->setGeometry(0, 0, width, searchContainerHeight);
+    m_searchIcon->move(16, (searchContainerHeight - 22) / 2);
+    const int fieldLeft = 16 + 22 + 8;
+    const int fieldHeight = m_searchField->sizeHint().height();
+    m_searchField->setGeometry(
+        fieldLeft, (searchContainerHeight - fieldHeight) / 2, width - fieldLeft - 16, fieldHeight);
+    m_searchDivider->setGeometry(0, searchContainerHeight - 1, width, 1);
+    m_listView->setGeometry(0, searchContainerHeight, width, height - searchContainerHeight);
+    m_noResultsLabel->setGeometry(m_listView->geometry());
+
+    connect(m_searchField, &QLineEdit::textChanged, this, &CommandPalette::filter);
+    applyColors();
+    filter();
+}
+
+CommandPalette::~CommandPalette()
+{
+    m_searchField->removeEventFilter(this);
+}
+
+void CommandPalette::applyColors()
+{
+    if (!m_noResultsLabel) // still being built
+        return;
+    const QPalette &colors = palette();
+    m_searchIcon->setPixmap(HistorySymbols::tintedPixmap(
+        QStringLiteral("magnifyingglass"), 16, colors.color(QPalette::PlaceholderText), devicePixelRatioF()));
+    QPalette dividerPalette = m_searchDivider->palette();
+    dividerPalette.setColor(QPalette::Window, separatorColor(colors));
+    m_searchDivider->setPalette(dividerPalette);
+    QPalette fieldPalette = m_searchField->palette();
+    fieldPalette.setColor(QPalette::Base, Qt::transparent);
+    m_searchField->setPalette(fieldPalette);
+    const QColor secondary = HistoryColors::secondaryLabel(colors);
+    m_noResultsLabel->setStyleSheet(QStringLiteral("color: rgba(%1, %2, %3, %4);")
+                                        .arg(secondary.red())
+                                        .arg(secondary.green())
+                                        .arg(secondary.blue())
+                                        .arg(secondary.alpha()));
+}
+
+void CommandPalette::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColors();
+}
+
+void CommandPalette::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    m_searchField->setFocus();
+}
+
+int CommandPalette::selectedRow() const
+{
+    const QModelIndexList selected = m_listView->selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+void CommandPalette::selectRow(int row)
+{
+    if (row < 0 || row >= m_rows.size()) {
+        m_listView->clearSelection();
+        return;
+    }
+    const QModelIndex index = m_model->index(row);
+    m_listView->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    m_listView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_listView->scrollTo(index);
+}
+
+void CommandPalette::filter()
+{
+    const QString query = commandPaletteQuery(m_searchField->text());
+    QList<CommandPaletteCommand> passing;
+    for (const CommandPaletteCommand &command : std::as_const(m_commands)) {
+        if (commandPaletteCommandMatches(command, query))
+            passing.append(command);
+    }
+    m_rows = commandPaletteRows(passing);
+    const bool noResults = !query.isEmpty() && passing.isEmpty();
+    m_listView->setVisible(!noResults);
+    m_noResultsLabel->setVisible(noResults);
+    m_model->reload();
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row).isCommand()) {
+            selectRow(row);
+            return;
+        }
+    }
+    m_listView->clearSelection();
+}
+
+void CommandPalette::moveSelection(bool up)
+{
+    if (m_rows.isEmpty())
+        return;
+    const int current = selectedRow();
+    int target = -1;
+    if (up) {
+        for (int row = current < 0 ? int(m_rows.size()) - 1 : current - 1; row >= 0; --row) {
+            if (m_rows.at(row).isCommand()) {
+                target = row;
+                break;
+            }
+        }
+    } else {
+        for (int row = current < 0 ? 0 : current + 1; row < m_rows.size(); ++row) {
+            if (m_rows.at(row).isCommand()) {
+                target = row;
+                break;
+            }
+        }
+    }
+    if (target >= 0)
+        selectRow(target);
+}
+
+void CommandPalette::runRow(int row)
+{
+    if (m_isDismissed || row < 0 || row >= m_rows.size() || !m_rows.at(row).isCommand())
+        return;
+    selectRow(row);
+    // The action runs while the palette is still up; it closes after.
+    const CommandPaletteCommand command = m_rows.at(row).command;
+    if (command.action)
+        command.action();
+    dismiss();
+}
+
+void CommandPalette::dismiss()
+{
+    if (m_isDismissed)
+        return;
+    m_isDismissed = true;
+    hide();
+    if (onDismiss) {
+        const auto report = std::move(onDismiss);
+        onDismiss = nullptr;
+        report();
+    }
+}
+
+bool CommandPalette::matchesDismissalShortcut(const QKeyEvent &event) const
+{
+    const auto sequence = ShortcutText::keySequence(m_dismissalShortcut);
+    if (!sequence || sequence->isEmpty())
+        return false;
+    const QKeyCombination wanted = (*sequence)[0];
+    const Qt::KeyboardModifiers relevant
+        = event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    return event.key() == wanted.key() && relevant == wanted.keyboardModifiers();
+}
+
+bool CommandPalette::handleKey(const QKeyEvent &event)
+{
+    if (m_isDismissed)
+        return false;
+    if (matchesDismissalShortcut(event)) {
+        dismiss();
+        return true;
+    }
+    switch (event.key()) {
+    case Qt::Key_Escape:
+        dismiss();
+        return true;
+    case Qt::Key_Up:
+        moveSelection(true);
+        return true;
+    case Qt::Key_Down:
+        moveSelection(false);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        runRow(selectedRow());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CommandPalette::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_searchField && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        // While typing, Escape first empties the field; with an empty field it closes the palette.
+        if (key->key() == Qt::Key_Escape && !m_searchField->text().isEmpty()) {
+            if (event->type() == QEvent::KeyPress)
+                m_searchField->clear();
+            event->accept();
+            return true;
+        }
+        if (event->type() == QEvent::ShortcutOverride) {
+            // Our keys, not the window's shortcuts, while the palette has the focus.
+            if (matchesDismissalShortcut(*key) || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return
+                || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+                event->accept();
+                return true;
+            }
+            return false;
+        }
+        return handleKey(*key);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CommandPalette::keyPressEvent(QKeyEvent *event)
+{
+    if (!handleKey(*event))
+        QWidget::keyPressEvent(event);
+}

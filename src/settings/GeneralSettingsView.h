@@ -1,0 +1,39 @@
+#pragma once
+
+#include "AppAppearance.h"
+
+#include <QString>
+#include <QWidget>
+
+class AppCoordinator;
+class AppModel;
+class AppearancePicker;
+class PreferencePicker;
+class SettingsToggle;
+
+// The General pane: start-up, update checks, theme, language, the tray icon and where the history window opens.
+// The theme and the language take effect at once: a change of either has the coordinator apply the preferences.
+class GeneralSettingsView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    GeneralSettingsView(AppModel &model, AppCoordinator &coordinator, QWidget *parent = nullptr);
+
+    AppearancePicker &appearancePicker() const { return *m_appearance; }
+    PreferencePicker &languagePicker() const { return *m_language; }
+    PreferencePicker &windowPositionPicker() const { return *m_windowPosition; }
+    SettingsToggle &updateChecks() const { return *m_updateChecks; }
+
+private:
+    void preferencesChanged();
+
+    AppModel &m_model;
+    AppCoordinator &m_coordinator;
+    AppAppearance m_shownAppearance;
+    QString m_shownLanguage;
+    AppearancePicker *m_appearance = nullptr;
+    PreferencePicker *m_language = nullptr;
+    PreferencePicker *m_windowPosition = nullptr;
+    SettingsToggle *m_updateChecks = nullptr;
+};

@@ -1,0 +1,59 @@
+#include "CoordinatorTestSupport.h"
+
+#include "AppearancePicker.h"
+#include "GeneralSettingsView.h"
+#include "SettingsBlocks.h"
+
+#include <QComboBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// A theme tile applies the preferences once, at once; the tile already chosen applies nothing; the other switches
+// only write their field.
+TEST(GeneralSettingsView, ThemeAndLanguageApplyAtOnceTheRestWaits)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.coordinator->start();
+    GeneralSettingsView pane(h.model, *h.coordinator);
+    AppearancePicker &picker = pane.appearancePicker();
+    int selected = 0;
+    for (AppAppearance::Value appearance : AppAppearance::allCases)
+        selected += picker.option(appearance).isSelected() ? 1 : 0;
+    EXPECT_EQ(selected, 1);
+
+    const qsizetype applies = h.appearance.applied.size();
+    picker.option(AppAppearance::system).click();
+    EXPECT_EQ(h.appearance.applied.size(), applies);
+    picker.option(AppAppearance::dark).click();
+    EXPECT_EQ(h.appearance.applied.size(), applies + 1);
+    EXPECT_EQ(h.appearance.applied.last(), AppAppearance::dark);
+    EXPECT_TRUE(picker.option(AppAppearance::dark).isSelected());
+    EXPECT_FALSE(picker.option(AppAppearance::system).isSelected());
+    EXPECT_EQ(h.preferencesStore.load().appearance, AppAppearance::dark);
+
+    h.changePreferences([](AppPreferences &preferences) { preferences.launchAtLogin = true; });
+    EXPECT_EQ(h.appearance.applied.size(), applies + 1);
+    EXPECT_FALSE(h.preferencesStore.load().launchAtLogin);
+
+    QComboBox &language = pane.languagePicker().comboBox();
+    ASSERT_EQ(language.count(), 8);
+    Q_EMIT language.activated(int(language.findData(QStringLiteral("de"))));
+    EXPECT_EQ(currentInterfaceLanguage(), QStringLiteral("de"));
+    EXPECT_EQ(h.appearance.applied.size(), applies + 2);
+}
+
+TEST(GeneralSettingsView, AnUnknownWindowPositionSelectsNothing)
+{
+    CoordinatorHarness h;
+    h.changePreferences([](AppPreferences &preferences) { preferences.openWindowStrategy = QStringLiteral("Mouse"); });
+    GeneralSettingsView pane(h.model, *h.coordinator);
+    QComboBox &positions = pane.windowPositionPicker().comboBox();
+    EXPECT_EQ(positions.count(), 6);
+    EXPECT_EQ(positions.currentIndex(), -1);
+    Q_EMIT positions.activated(4);
+    EXPECT_EQ(h.model.preferences().openWindowStrategy, QStringLiteral("mouseCursor"));
+    // Without an update feed in this build, the automatic checks cannot be switched.
+    EXPECT_FALSE(pane.updateChecks().toggle().isEnabled());
+}

@@ -1,0 +1,266 @@
+// The settings window of the real program on this display: opened with the application menu's Ctrl+, from the
+// window of a first start, moved through its sections with the keyboard, and a system-wide shortcut recorded in the
+// Shortcuts pane that works at once while the old one no longer does. Screenshots of the panes in light and dark go
+// into the build folder's screenshots/.
+
+#include "AppAppearance.h"
+#include "PreferencesStore.h"
+
+#include "DesktopQueries.h"
+#include "KeyboardTestSupport.h"
+#include "RunningVarnisto.h"
+#include "Xclip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString settingsFile()
+{
+    return QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+        .fileName();
+}
+
+// A first start (its welcome window carries the program's menu) with sounds off and the appearance given.
+void storePreferences(AppAppearance appearance)
+{
+    AppPreferences preferences;
+    preferences.hasCompletedOnboarding = false;
+    preferences.soundEffectsEnabled = false;
+    preferences.appearance = appearance;
+    PreferencesStore(settingsFile()).save(preferences);
+}
+
+std::optional<QString> waitForWindow(const QString &title, int timeoutMs = 10000)
+{
+    std::optional<QString> window;
+    waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, timeoutMs);
+    return window;
+}
+
+bool key(const QString &keys)
+{
+    return xdotool({QStringLiteral("key"), QStringLiteral("--clearmodifiers"), keys}) == 0;
+}
+
+// Saves a picture of the window; true when the file was written.
+bool screenshot(const QString &window, const QString &name)
+{
+    const QString directory = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY);
+    QDir().mkpath(directory);
+    const QString path = directory + QLatin1Char('/') + name;
+    QFile::remove(path);
+    return runProgram(QStringLiteral("import"), {QStringLiteral("-window"), window, path}) == 0
+        && QFileInfo(path).size() > 0;
+}
+
+// Starts the program at its welcome window and opens the settings from there: they open at General.
+std::optional<QString> openSettings(RunningVarnisto &varnisto)
+{
+    if (!varnisto.waitForStarted() || !varnisto.waitForLog(QStringLiteral("started with 0 items")))
+        return std::nullopt;
+    // The welcome window has the keyboard focus; the program's menu is in its menu bar.
+    const auto welcome = waitForWindow(QStringLiteral("Varnisto"));
+    if (!welcome)
+        return std::nullopt;
+    if (activeWindow() != welcome)
+        xdotool({QStringLiteral("windowactivate"), *welcome});
+    if (!waitUntil([&] { return activeWindow() == welcome; }))
+        return std::nullopt;
+    if (!key(QStringLiteral("ctrl+comma")))
+        return std::nullopt;
+    const auto settings = waitForWindow(QStringLiteral("General"));
+    if (!settings || !waitUntil([&] { return activeWindow() == settings; }))
+        return std::nullopt;
+    return settings;
+}
+
+// Every pane, from the sidebar, which holds the focus: Down moves to the next section.
+void takePictures(const QString &appearance)
+{
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    const std::pair<const char *, const char *> sections[] = {{"General", "general"}, {"History", "history"},
+        {"Sound Effects", "sounds"}, {"Tags", "tags"}, {"Storage", "storage"}, {"Shortcuts", "shortcuts"},
+        {"Privacy", "privacy"}, {"Import", "import-export"}, {"About", "about"}};
+    for (const auto &[title, name] : sections) {
+        if (QString::fromLatin1(name) != u"general") {
+            ASSERT_TRUE(key(QStringLiteral("Down")));
+        }
+        ASSERT_TRUE(waitForWindow(QString::fromLatin1(title))) << title;
+        EXPECT_TRUE(
+            screenshot(*settings, QStringLiteral("settings-%1-%2.png").arg(QString::fromLatin1(name), appearance)));
+    }
+    varnisto.terminate();
+    EXPECT_TRUE(varnisto.waitForFinished());
+}
+
+// The mean lightness of a window's picture, 0 to 255.
+std::optional<int> lightness(const QString &window, const QString &name)
+{
+    if (!screenshot(window, name))
+        return std::nullopt;
+    const QImage image(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name);
+    if (image.isNull())
+        return std::nullopt;
+    qint64 sum = 0;
+    qint64 count = 0;
+    for (int y = 0; y < image.height(); y += 4) {
+        for (int x = 0; x < image.width(); x += 4) {
+            sum += QColor(image.pixel(x, y)).lightness();
+            ++count;
+        }
+    }
+    return count ? std::optional(int(sum / count)) : std::nullopt;
+}
+
+} // namespace
+
+TEST(SettingsWindow, ARecordedGlobalShortcutWorksAtOnceAndTheOldOneNoLonger)
+{
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+
+    // Down moves through the sections: History, Sounds, Tags, Storage, Shortcuts.
+    const QStringList sections = {QStringLiteral("History"), QStringLiteral("Sound Effects"), QStringLiteral("Tags"),
+        QStringLiteral("Storage"), QStringLiteral("Shortcuts")};
+    for (const QString &section : sections) {
+        ASSERT_TRUE(key(QStringLiteral("Down")));
+        ASSERT_TRUE(waitForWindow(section)) << qPrintable(section);
+    }
+
+    // Tab reaches the first row, "Show clipboard history"; Space starts recording and the next chord is recorded.
+    ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+alt+h")));
+    // The pane applies the change at once: it is saved, and the new hot key is grabbed.
+    ASSERT_TRUE(waitUntil(
+        [] { return PreferencesStore(settingsFile()).load().showHistoryShortcut == QStringLiteral("cmd+option+h"); }));
+
+    ASSERT_TRUE(key(QStringLiteral("ctrl+alt+h")));
+    const auto history = waitForWindow(QStringLiteral("Clipboard History"));
+    ASSERT_TRUE(history);
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == history; }));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Clipboard History")); }));
+
+    // The old chord is nobody's any more.
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    EXPECT_FALSE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Clipboard History")).has_value(); }, 1500));
+
+    // The pause shortcut is taken: recording it for the history is refused, and the message says by whom.
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == settings; }));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+p")));
+    EXPECT_TRUE(screenshot(QStringLiteral("root"), QStringLiteral("settings-shortcut-conflict.png")));
+
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+    EXPECT_EQ(PreferencesStore(settingsFile()).load().showHistoryShortcut, QStringLiteral("cmd+option+h"));
+}
+
+TEST(SettingsWindow, ScreenshotsOfThePanes)
+{
+    storePreferences(AppAppearance::light);
+    takePictures(QStringLiteral("light"));
+    storePreferences(AppAppearance::dark);
+    takePictures(QStringLiteral("dark"));
+}
+
+// The Dark tile of the General pane switches the whole program at once: the history window opens dark.
+TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
+{
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    auto history = waitForWindow(QStringLiteral("Clipboard History"));
+    ASSERT_TRUE(history);
+    const auto light = lightness(*history, QStringLiteral("history-window-light.png"));
+    ASSERT_TRUE(light);
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Clipboard History")); }));
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == settings; }));
+
+    // From the sidebar, Tab goes through the two switches that can be used to the three tiles.
+    for (int n = 0; n < 5; ++n)
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().appearance == AppAppearance::dark; }));
+
+    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    history = waitForWindow(QStringLiteral("Clipboard History"));
+    ASSERT_TRUE(history);
+    const auto dark = lightness(*history, QStringLiteral("history-window-dark.png"));
+    ASSERT_TRUE(dark);
+    EXPECT_LT(*dark + 60, *light) << *dark << " " << *light;
+    varnisto.terminate();
+    EXPECT_TRUE(varnisto.waitForFinished());
+}
+
+// An application added to the ignored list of the Privacy pane (through its file dialog) is not recorded while it is
+// in front, once the settings are closed and so applied.
+TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
+{
+    // This test's own window is the application: a desktop entry names it by its window class.
+    const QString applications
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+    QDir().mkpath(applications);
+    const QString entry = applications + QStringLiteral("/secret-keeper.desktop");
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Desktop Entry]\nType=Application\nName=Secret Keeper\nExec=secret-keeper\nStartupWMClass="
+        + QCoreApplication::applicationName().toUtf8() + "\n");
+    file.close();
+    QLineEdit application;
+    application.setWindowTitle(QStringLiteral("Secret Keeper"));
+    application.setGeometry(60, 60, 420, 40);
+
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForStarted());
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 0 items")));
+    // Before: a copy in the application is recorded.
+    ASSERT_TRUE(bringToFront(application));
+    auto first = std::make_unique<XclipCopy>("first copy");
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    for (int n = 0; n < 6; ++n)
+        ASSERT_TRUE(key(QStringLiteral("Down")));
+    ASSERT_TRUE(waitForWindow(QStringLiteral("Privacy")));
+    // Past the two switches to the add button, which asks for the application.
+    for (int n = 0; n < 3; ++n)
+        ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+    ASSERT_TRUE(dialog);
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == dialog; }));
+    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), entry}), 0);
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Choose Applications")); }));
+    EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-privacy-with-application.png")));
+    // Closing the settings applies them.
+    ASSERT_TRUE(key(QStringLiteral("alt+F4")));
+    ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().ignoredAppsText.contains(u"secret"); }));
+
+    // After: nothing the application copies is recorded.
+    ASSERT_TRUE(bringToFront(application));
+    first.reset();
+    XclipCopy secret("the password");
+    EXPECT_FALSE(varnisto.waitForLog(QStringLiteral("captured text item"), 2, 2000));
+    varnisto.terminate();
+    EXPECT_TRUE(varnisto.waitForFinished());
+}
