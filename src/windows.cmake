@@ -13,7 +13,15 @@ if(windows_sources)
     add_library(varnisto_windows STATIC ${windows_sources})
     target_include_directories(varnisto_windows PUBLIC ${CMAKE_CURRENT_LIST_DIR}/history
                                ${CMAKE_CURRENT_LIST_DIR}/preview ${CMAKE_CURRENT_LIST_DIR}/settings)
-    target_link_libraries(varnisto_windows PUBLIC varnisto_app Qt6::Widgets)
+    # The preview shows PDF files, and web pages through a module that the first web preview loads, so that the web
+    # engine costs the program's start nothing.
+    find_package(Qt6 6.4 REQUIRED COMPONENTS PdfWidgets WebEngineWidgets)
+    target_link_libraries(varnisto_windows PUBLIC varnisto_app Qt6::Widgets Qt6::PdfWidgets)
+    add_library(varnisto_webpage MODULE ${CMAKE_CURRENT_LIST_DIR}/preview/webengine/QtWebPageEngine.cpp)
+    target_include_directories(varnisto_webpage PRIVATE ${CMAKE_CURRENT_LIST_DIR}/preview)
+    target_link_libraries(varnisto_webpage PRIVATE Qt6::WebEngineWidgets)
+    add_dependencies(varnisto_windows varnisto_webpage)
+    target_compile_definitions(varnisto_windows PRIVATE VARNISTO_WEBPAGE_MODULE="$<TARGET_FILE:varnisto_webpage>")
 else()
     add_library(varnisto_windows INTERFACE)
     target_link_libraries(varnisto_windows INTERFACE varnisto_app Qt6::Widgets)

@@ -1,5 +1,7 @@
 #include "LinkPreviewRequests.h"
 
+#include <algorithm>
+
 #include "AppLogging.h"
 #include "AppModel.h"
 #include "Coding.h"
@@ -62,6 +64,13 @@ void LinkPreviewRequests::refreshLinkPreview(const ClipboardItem &item, bool for
         return;
     if (m_linkPreviewTasksByItemID.value(item.id))
         return;
+    if (runningFetchCount() >= maximumRunningFetches) {
+        const bool queued = std::any_of(
+            m_waiting.cbegin(), m_waiting.cend(), [&](const Waiting &waiting) { return waiting.id == item.id; });
+        if (!queued)
+            m_waiting.append(Waiting {item.id, force});
+        return;
+    }
 
     const QUuid id = item.id;
     LinkPreviewFetch *fetch = m_fetcher.fetch(*url);
@@ -79,6 +88,17 @@ void LinkPreviewRequests::cancelLinkPreviewTasks()
     }
     m_linkPreviewModelUpdateTask.cancel();
     m_pendingLinkPreviewModelUpdatesByItemID.clear();
+    m_waiting.clear();
+}
+
+void LinkPreviewRequests::startWaitingFetches()
+{
+    while (!m_waiting.isEmpty() && runningFetchCount() < maximumRunningFetches) {
+        const Waiting next = m_waiting.takeFirst();
+        // The item as it is now: gone, or given a preview meanwhile, it needs no fetch.
+        if (const ClipboardItem *item = m_model.item(next.id))
+            refreshLinkPreview(*item, next.force);
+    }
 }
 
 void LinkPreviewRequests::handleResult(
@@ -89,6 +109,8 @@ void LinkPreviewRequests::handleResult(
     if (entry == m_linkPreviewTasksByItemID.cend() || entry.value() != fetch)
         return;
     m_linkPreviewTasksByItemID.erase(entry);
+    // The next waiting page starts once this result is handled.
+    QMetaObject::invokeMethod(this, &LinkPreviewRequests::startWaitingFetches, Qt::QueuedConnection);
     if (fetch->isCancelled())
         return;
     if (!preview && fetch->failure() == LinkPreviewFetch::Failure::noAnswer) {

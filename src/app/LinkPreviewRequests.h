@@ -24,6 +24,8 @@ class SupportFolder;
 // is written as each fetch finishes; the model takes the finished previews in one batch, a moment after the last of
 // a burst, so that a list full of links does not redraw once per fetch.
 //
+// A list full of links fetches a few pages at a time, the first asked first.
+//
 // A fetch whose item was deleted or cleared meanwhile, or that was cancelled, writes nothing. A fetch that got no
 // answer at all (no connection, no reply in time) records nothing either, so the item is tried again when it is
 // asked for next. Main thread only.
@@ -34,6 +36,8 @@ class LinkPreviewRequests final : public QObject
 public:
     // The model update waits this long after the last finished fetch.
     static constexpr std::chrono::milliseconds modelUpdateDelay {150};
+    // At most this many pages are fetched at once; further requests wait their turn, in order.
+    static constexpr int maximumRunningFetches = 4;
 
     LinkPreviewRequests(AppModel &model, HistoryStore &store, HistoryWrites &writes, LinkPreviewFetcher &fetcher,
         const SupportFolder &support, Scheduler &scheduler, const Clock &clock);
@@ -43,11 +47,13 @@ public:
     // Ends the running fetches (their results are dropped) and forgets the waiting model updates.
     void cancelLinkPreviewTasks();
     int runningFetchCount() const;
+    int waitingFetchCount() const { return int(m_waiting.size()); }
 
 private:
     void handleResult(const QUuid &id, LinkPreviewFetch *fetch, const std::optional<LinkPreview> &preview);
     void queueModelUpdate(const ClipboardItem &item);
     void flushModelUpdates();
+    void startWaitingFetches();
 
     AppModel &m_model;
     HistoryStore &m_store;
@@ -59,4 +65,10 @@ private:
     QHash<QUuid, QPointer<LinkPreviewFetch>> m_linkPreviewTasksByItemID;
     QHash<QUuid, ClipboardItem> m_pendingLinkPreviewModelUpdatesByItemID;
     ScheduledCall m_linkPreviewModelUpdateTask;
+    struct Waiting
+    {
+        QUuid id;
+        bool force = false;
+    };
+    QList<Waiting> m_waiting;
 };

@@ -1,5 +1,7 @@
 #include "HistoryTableView.h"
 
+#include "HistoryRowParts.h"
+
 #include "KeyboardCodes.h"
 #include "TextUtilities.h"
 
@@ -19,17 +21,6 @@ constexpr quint64 modifierMask
     = KeyEventFlag::shift | KeyEventFlag::control | KeyEventFlag::option | KeyEventFlag::command;
 // Chords with Ctrl or Super are commands, never typing.
 constexpr quint64 commandModifiers = KeyEventFlag::command | KeyEventFlag::control;
-
-// True when the text holds a control or format character, or a character from U+F700 to U+F8FF, where the
-// keyboard's function and arrow keys put theirs: such a key is no typing. Emoji and other characters above are.
-bool holdsNonTypingScalar(const QString &text)
-{
-    for (const char32_t scalar : text.toUcs4()) {
-        if (TextUtilities::isControl(scalar) || (scalar >= 0xF700 && scalar <= 0xF8FF))
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -212,7 +203,8 @@ HistoryTableKeyRoute HistoryTableView::routeKey(const HistoryKeyEvent &event, bo
         if (isKeyboardMultipleSelectionMode && event.keyCode == VirtualKey::up)
             return HistoryTableKeyRoute::moveFocusUp;
     }
-    if ((modifiers & commandModifiers) == 0 && !event.characters.isEmpty() && !holdsNonTypingScalar(event.characters))
+    if ((modifiers & commandModifiers) == 0 && !event.characters.isEmpty()
+        && !containsControlOrFunctionKeyScalar(event.characters))
         return HistoryTableKeyRoute::search;
     return HistoryTableKeyRoute::list;
 }

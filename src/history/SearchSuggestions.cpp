@@ -1,5 +1,6 @@
 #include "SearchSuggestions.h"
 
+#include "HistoryRowParts.h"
 #include "HistorySymbols.h"
 #include "Localization.h"
 
@@ -9,36 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-// The text folded for matching, and for each folded character the position in the text it came from.
-struct FoldedText
-{
-    QString text;
-    QList<qsizetype> origins;
-};
-
-FoldedText fold(const QString &text)
-{
-    FoldedText folded;
-    folded.text.reserve(text.size());
-    folded.origins.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        // A surrogate pair stays together; anything else is decomposed and stripped of its marks.
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-        const QString character = text.mid(i, pair ? 2 : 1).normalized(QString::NormalizationForm_D);
-        for (const QChar c : character) {
-            if (c.category() == QChar::Mark_NonSpacing || c.category() == QChar::Mark_Enclosing)
-                continue;
-            for (const QChar f : QString(c).toCaseFolded()) {
-                folded.text.append(f);
-                folded.origins.append(i);
-            }
-        }
-        if (pair)
-            ++i;
-    }
-    return folded;
-}
 
 QColor accentColor()
 {
@@ -54,22 +25,11 @@ QImage symbolImage(const QString &symbol, int size, const QColor &color)
 
 std::optional<std::pair<qsizetype, qsizetype>> findIgnoringCaseAndDiacritics(const QString &text, const QString &needle)
 {
-    const FoldedText foldedNeedle = fold(needle);
-    if (foldedNeedle.text.isEmpty())
+    // The first of the matches the rows colour, found the same way.
+    const QList<HistoryTextRange> matches = historySearchMatches(text, needle);
+    if (matches.isEmpty())
         return std::nullopt;
-    const FoldedText haystack = fold(text);
-    const qsizetype at = haystack.text.indexOf(foldedNeedle.text);
-    if (at < 0)
-        return std::nullopt;
-    const qsizetype start = haystack.origins.at(at);
-    const qsizetype lastOrigin = haystack.origins.at(at + foldedNeedle.text.size() - 1);
-    // The match ends after the whole character its last folded unit came from.
-    qsizetype end = lastOrigin + 1;
-    if (text.at(lastOrigin).isHighSurrogate() && end < text.size())
-        ++end;
-    while (end < text.size() && text.at(end).category() == QChar::Mark_NonSpacing)
-        ++end;
-    return std::pair(start, end - start);
+    return std::pair(matches.first().start, matches.first().length);
 }
 
 QList<SearchSuggestion> rankSearchSuggestions(QList<SearchSuggestion> suggestions)

@@ -1,5 +1,7 @@
 #include "SettingsView.h"
 
+#include "NewTagDialog.h"
+
 #include "AboutSettingsView.h"
 #include "AppCoordinator.h"
 #include "AppModel.h"
@@ -116,7 +118,7 @@ QWidget *SettingsView::createPane(
     case SettingsSection::sounds:
         return new SoundsSettingsView(model, coordinator);
     case SettingsSection::tags:
-        return new TagsSettingsView(model, coordinator);
+        return new TagsSettingsView(model, coordinator, &TagDialogSheet::shared());
     case SettingsSection::storage:
         return new StorageSettingsView(model);
     case SettingsSection::shortcuts:

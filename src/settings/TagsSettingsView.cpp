@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
@@ -205,12 +206,23 @@ void TagsSettingsView::presentTagDialog(const std::optional<Tag> &tag)
     if (!m_tagDialog)
         return;
     const std::optional<qint64> id = tag ? std::optional(tag->id) : std::nullopt;
-    m_tagDialog->presentTagDialog(window(), tag, [this, id](const QString &name, const QColor &color) {
-        if (id)
-            m_coordinator.updateTag(*id, name, color);
-        else
-            m_coordinator.createTag(name, color);
-    });
+    QPointer<TagsSettingsView> self(this);
+    m_tagDialog->presentTagDialog(
+        window(), tag, [self, id](const QString &name, const QColor &color) -> std::optional<QString> {
+            if (!self)
+                return std::nullopt;
+            // Another tag of the same name, whatever its case, keeps the dialog open.
+            for (const Tag &other : self->m_model.tags()) {
+                if (other.id != id && other.name.compare(name, Qt::CaseInsensitive) == 0)
+                    return localized(QStringLiteral("A tag with this name already exists."));
+            }
+            self->m_model.setLastError(std::nullopt);
+            if (id)
+                self->m_coordinator.updateTag(*id, name, color);
+            else
+                self->m_coordinator.createTag(name, color);
+            return self->m_model.lastError();
+        });
 }
 
 void TagsSettingsView::deleteTag(qint64 id)

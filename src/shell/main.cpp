@@ -6,6 +6,7 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UserSettingsFile.h"
+#include "WebPagePreviews.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
 {
     // Until the event loop runs, a termination signal has its default action and ends the process at once.
     tuneMemoryAllocatorForLargeLists();
+    prepareWebPagePreviews();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Varnisto"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnisto"));

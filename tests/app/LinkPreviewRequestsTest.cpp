@@ -1,3 +1,4 @@
+#include "LinkPreviewRequests.h"
 #include "CoordinatorTestSupport.h"
 
 #include "../services/LoopbackHttpServer.h"
@@ -124,6 +125,39 @@ TEST(LinkPreviews, ABurstOfFinishedFetchesIsOneModelUpdate)
     for (const ClipboardItem &item : h.model.items())
         withPreview += item.linkPreviewDetails ? 1 : 0;
     EXPECT_EQ(withPreview, 3);
+}
+
+// A list full of links fetches four pages at a time; the others follow as those finish, and each page once.
+TEST(LinkPreviews, AFewPagesAreFetchedAtOnce)
+{
+    LoopbackHttpServer server;
+    QList<ClipboardItem> links;
+    for (int n = 1; n <= 10; ++n) {
+        const QByteArray name = "p" + QByteArray::number(n);
+        servePage(server, name);
+        links.append(link(n, server.address("/" + name)));
+    }
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems(links);
+    h.coordinator->start();
+
+    for (const ClipboardItem &item : h.model.items()) {
+        h.coordinator->requestLinkPreviews(item);
+        h.coordinator->requestLinkPreviews(item);
+    }
+    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), LinkPreviewRequests::maximumRunningFetches);
+    int most = 0;
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            most = qMax(most, h.coordinator->runningLinkPreviewFetchCount());
+            return h.coordinator->runningLinkPreviewFetchCount() == 0 && server.requestedPaths().count() >= 10;
+        },
+        8000));
+    ASSERT_TRUE(fetchesEnd(h));
+    EXPECT_LE(most, LinkPreviewRequests::maximumRunningFetches);
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_EQ(pageRequests(server, "/p" + QByteArray::number(n)), 1) << n;
 }
 
 // A page that answers without a preview is recorded as such and not asked for again, except by a forced refresh;

@@ -1,0 +1,690 @@
+#include "ItemPreviewContentViews.h"
+
+#include "HistoryColors.h"
+#include "IconProvider.h"
+#include "ItemPreviewDetailsView.h"
+#include "Localization.h"
+#include "PreviewSymbols.h"
+
+#include <QAbstractListModel>
+#include <QCache>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QImageReader>
+#include <QLabel>
+#include <QListView>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QPdfDocument>
+#include <QPdfView>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QStyledItemDelegate>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const DesktopIconProvider &desktopIcons()
+{
+    static const DesktopIconProvider provider;
+    return provider;
+}
+
+const IconProvider &iconsOf(const IconProvider *icons)
+{
+    return icons ? *icons : desktopIcons();
+}
+
+QFont systemFont(int pixels, QFont::Weight weight = QFont::Normal)
+{
+    QFont font;
+    font.setPixelSize(pixels);
+    font.setWeight(weight);
+    return font;
+}
+
+QFont monospacedFont(int pixels)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QPlainTextEdit *makeReadOnlyText(const QString &text, const QFont &font, QWidget *parent)
+{
+    auto *view = new QPlainTextEdit(parent);
+    view->setReadOnly(true);
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setFocusPolicy(Qt::ClickFocus);
+    view->setFont(font);
+    view->document()->setDocumentMargin(14);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->setPlainText(text);
+    return view;
+}
+
+QVBoxLayout *fill(QWidget *parent, QWidget *child)
+{
+    auto *layout = new QVBoxLayout(parent);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(child);
+    return layout;
+}
+
+// --- The file list ---------------------------------------------------------------------------------------------
+
+constexpr int fileRowIcon = 32;
+constexpr int fileRowPitch = fileRowIcon + 6;
+constexpr int fileListInset = 12;
+
+class FileRowDelegate final : public QStyledItemDelegate
+{
+public:
+    FileRowDelegate(const IconProvider &icons, QObject *parent) : QStyledItemDelegate(parent), m_icons(icons) { }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override { return {200, fileRowPitch}; }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QString path = index.data().toString();
+        const QFileInfo info(path);
+        const QRect row = option.rect.adjusted(fileListInset, 3, -fileListInset, -3);
+        const QPalette &palette = option.palette;
+        if (option.state & QStyle::State_Selected) {
+            QColor selection = palette.color(QPalette::Highlight);
+            selection.setAlphaF(0.18f);
+            painter->fillRect(option.rect, selection);
+        }
+
+        const QRect iconRect(row.left(), row.center().y() - fileRowIcon / 2, fileRowIcon, fileRowIcon);
+        const qreal ratio = painter->device()->devicePixelRatioF();
+        painter->drawImage(iconRect, icon(path, info.exists(), palette, ratio));
+
+        const int textLeft = iconRect.right() + 1 + 8;
+        const QRect textArea(textLeft, row.top(), row.right() - textLeft, row.height());
+        const QFont nameFont = systemFont(13, QFont::Medium);
+        const QFont folderFont = systemFont(11);
+        const QFontMetrics nameMetrics(nameFont), folderMetrics(folderFont);
+        const int total = nameMetrics.height() + 1 + folderMetrics.height();
+        const int top = textArea.top() + (textArea.height() - total) / 2;
+        painter->setFont(nameFont);
+        painter->setPen(HistoryColors::label(palette));
+        painter->drawText(QRect(textArea.left(), top, textArea.width(), nameMetrics.height()), Qt::AlignLeft,
+            nameMetrics.elidedText(info.fileName(), Qt::ElideMiddle, textArea.width()));
+        painter->setFont(folderFont);
+        painter->setPen(HistoryColors::secondaryLabel(palette));
+        painter->drawText(
+            QRect(textArea.left(), top + nameMetrics.height() + 1, textArea.width(), folderMetrics.height()),
+            Qt::AlignLeft, folderMetrics.elidedText(info.path(), Qt::ElideMiddle, textArea.width()));
+    }
+
+private:
+    QImage icon(const QString &path, bool exists, const QPalette &palette, qreal ratio) const
+    {
+        const int pixels = int(std::ceil(fileRowIcon * ratio));
+        const QString key = path + u'\n' + QString::number(pixels) + (exists ? u'+' : u'-');
+        if (const QImage *cached = m_cache.object(key))
+            return *cached;
+        QImage image;
+        if (exists) {
+            image = m_icons.fileIcon(path, pixels);
+        } else {
+            image = PreviewSymbols::icon(QStringLiteral("questionmark.square.dashed"))
+                        .pixmap(QSize(pixels, pixels))
+                        .toImage();
+        }
+        Q_UNUSED(palette);
+        m_cache.insert(key, new QImage(image));
+        return image;
+    }
+
+    const IconProvider &m_icons;
+    mutable QCache<QString, QImage> m_cache {400};
+};
+
+class PathListModel final : public QAbstractListModel
+{
+public:
+    PathListModel(QStringList paths, QObject *parent) : QAbstractListModel(parent), m_paths(std::move(paths)) { }
+    int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(m_paths.size()); }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+            return m_paths.at(index.row());
+        return {};
+    }
+
+private:
+    QStringList m_paths;
+};
+
+// --- The link card -----------------------------------------------------------------------------------------------
+
+QWidget *makeLinkCard(
+    const QUrl &url, const ClipboardItem &item, QWidget *parent, const std::function<void(const QUrl &)> &open)
+{
+    auto *card = new QWidget(parent);
+    auto *column = new QVBoxLayout(card);
+    column->setContentsMargins(32, 24, 32, 24);
+    column->setSpacing(10);
+    column->addStretch(1);
+    const std::optional<LinkPreviewDetails> &details = item.linkPreviewDetails;
+    if (details && details->imagePath) {
+        QImageReader reader(*details->imagePath);
+        reader.setAutoTransform(true);
+        QSize size = reader.size();
+        if (size.isValid()) {
+            size.scale(QSize(480, 240).boundedTo(size), Qt::KeepAspectRatio);
+            reader.setScaledSize(size);
+            const QImage image = reader.read();
+            if (!image.isNull()) {
+                auto *picture = new QLabel(card);
+                picture->setPixmap(QPixmap::fromImage(image));
+                picture->setAlignment(Qt::AlignCenter);
+                column->addWidget(picture);
+            }
+        }
+    }
+    const auto addLabel = [&](const QString &text, const QFont &font, bool secondary) {
+        auto *label = new QLabel(text, card);
+        label->setFont(font);
+        label->setTextFormat(Qt::PlainText);
+        label->setWordWrap(true);
+        label->setAlignment(Qt::AlignHCenter);
+        if (secondary) {
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, HistoryColors::secondaryLabel(palette));
+            label->setPalette(palette);
+        }
+        column->addWidget(label);
+        return label;
+    };
+    if (details && details->title && !details->title->isEmpty())
+        addLabel(*details->title, systemFont(17, QFont::DemiBold), false);
+    if (details && details->description && !details->description->isEmpty())
+        addLabel(*details->description, systemFont(13), true);
+    QLabel *address = addLabel(url.toDisplayString(), systemFont(12), true);
+    address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto *button = new QPushButton(localized(QStringLiteral("Open in Browser")), card);
+    QObject::connect(button, &QPushButton::clicked, card, [open, url] { open(url); });
+    column->addWidget(button, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return card;
+}
+
+bool webEngineWasStarted = false;
+
+} // namespace
+
+// --- Text --------------------------------------------------------------------------------------------------------
+
+PreviewTextView::PreviewTextView(const QString &text, bool monospaced, QWidget *parent)
+    : PreviewContentView(parent), m_text(makeReadOnlyText(text, monospaced ? monospacedFont(13) : systemFont(13), this))
+{
+    QPalette palette = m_text->palette();
+    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
+    palette.setColor(QPalette::Text, HistoryColors::label(palette));
+    m_text->setPalette(palette);
+    fill(this, m_text);
+}
+
+// --- Image -------------------------------------------------------------------------------------------------------
+
+PreviewImageView::PreviewImageView(QString path, QSizeF pointSize, QWidget *parent)
+    : PreviewContentView(parent), m_path(std::move(path)), m_pointSize(pointSize)
+{
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+}
+
+QRect PreviewImageView::imageRect() const
+{
+    QSizeF shown = m_pointSize;
+    if (shown.width() > width() || shown.height() > height())
+        shown.scale(QSizeF(size()), Qt::KeepAspectRatio);
+    const QSize whole(int(std::round(shown.width())), int(std::round(shown.height())));
+    return QRect(QPoint((width() - whole.width()) / 2, (height() - whole.height()) / 2), whole);
+}
+
+void PreviewImageView::decodeFor(QSize pixels)
+{
+    if (!m_image.isNull() && m_image.width() >= pixels.width() && m_image.height() >= pixels.height())
+        return;
+    QImageReader reader(m_path);
+    reader.setAutoTransform(true);
+    QSize full = reader.size();
+    if (!full.isValid())
+        return;
+    // The reader scales before it turns the picture: ask for the size in the file's own orientation.
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    QSize wanted = turned ? pixels.transposed() : pixels;
+    if (wanted.width() < full.width() || wanted.height() < full.height()) {
+        full.scale(wanted, Qt::KeepAspectRatio);
+        reader.setScaledSize(full);
+    }
+    const QImage image = reader.read();
+    if (!image.isNull())
+        m_image = image;
+}
+
+void PreviewImageView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), HistoryColors::textBackground(palette()));
+    const QRect target = imageRect();
+    if (target.isEmpty())
+        return;
+    const qreal ratio = devicePixelRatioF();
+    decodeFor(QSize(int(std::ceil(target.width() * ratio)), int(std::ceil(target.height() * ratio))));
+    if (m_image.isNull())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_image);
+}
+
+// --- Colour ------------------------------------------------------------------------------------------------------
+
+PreviewColorView::PreviewColorView(QColor color, QString text, QWidget *parent)
+    : PreviewContentView(parent), m_color(std::move(color)), m_text(std::move(text))
+{
+    setToolTip(m_text);
+}
+
+QString PreviewColorView::shownText() const
+{
+    return QFontMetrics(monospacedFont(15)).elidedText(m_text, Qt::ElideMiddle, std::max(width() - 32, 0));
+}
+
+void PreviewColorView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), HistoryColors::textBackground(palette()));
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QFont font = monospacedFont(15);
+    const QFontMetrics metrics(font);
+    const int swatch = 180, spacing = 16;
+    const int total = swatch + spacing + metrics.height();
+    const int top = (height() - total) / 2;
+    const QRectF circle((width() - swatch) / 2.0 + 0.5, top + 0.5, swatch - 1, swatch - 1);
+    QColor border = HistoryColors::label(palette());
+    border.setAlphaF(0.1f);
+    painter.setPen(QPen(border, 1));
+    painter.setBrush(m_color);
+    painter.drawEllipse(circle);
+    painter.setFont(font);
+    painter.setPen(HistoryColors::label(palette()));
+    painter.drawText(
+        QRect(16, top + swatch + spacing, std::max(width() - 32, 0), metrics.height()), Qt::AlignCenter, shownText());
+}
+
+// --- File list ---------------------------------------------------------------------------------------------------
+
+PreviewFileListView::PreviewFileListView(const QStringList &paths, const IconProvider *icons, QWidget *parent)
+    : PreviewContentView(parent), m_list(new QListView(this))
+{
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setUniformItemSizes(true);
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setItemDelegate(new FileRowDelegate(iconsOf(icons), m_list));
+    m_list->setModel(new PathListModel(paths, m_list));
+    QPalette palette = m_list->palette();
+    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
+    m_list->setPalette(palette);
+    fill(this, m_list)->setContentsMargins(0, fileListInset - 3, 0, fileListInset - 3);
+    setAutoFillBackground(true);
+    QPalette own = this->palette();
+    own.setColor(QPalette::Window, HistoryColors::textBackground(own));
+    setPalette(own);
+}
+
+// --- One file ----------------------------------------------------------------------------------------------------
+
+PreviewFileView::PreviewFileView(Form form, QWidget *parent) : PreviewContentView(parent), m_form(form) { }
+
+bool PreviewFileView::isTextLike(const QString &path)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    if (type.inherits(QStringLiteral("text/plain")))
+        return true;
+    for (const char *name : {"application/json", "application/xml", "application/x-shellscript",
+             "application/javascript", "application/x-yaml", "application/toml", "application/sql"}) {
+        if (type.inherits(QString::fromLatin1(name)))
+            return true;
+    }
+    return type.name().startsWith(QLatin1String("text/"));
+}
+
+PreviewFileView *PreviewFileView::make(const QString &path, const IconProvider *icons, QWidget *parent)
+{
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isReadable())
+        return nullptr;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+
+    if (info.isFile() && type.inherits(QStringLiteral("application/pdf"))) {
+        auto *document = new QPdfDocument;
+        if (document->load(path) == QPdfDocument::Error::None && document->pageCount() > 0) {
+            auto *view = new PreviewFileView(Form::pdf, parent);
+            document->setParent(view);
+            view->m_pdf = document;
+            auto *pdf = new QPdfView(view);
+            pdf->setDocument(document);
+            pdf->setPageMode(QPdfView::PageMode::MultiPage);
+            pdf->setZoomMode(QPdfView::ZoomMode::FitToWidth);
+            pdf->setFrameShape(QFrame::NoFrame);
+            fill(view, pdf);
+            return view;
+        }
+        delete document;
+    }
+
+    if (info.isFile() && isTextLike(path)) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return nullptr;
+        QByteArray bytes = file.read(textByteLimit);
+        const bool cut = !file.atEnd();
+        QString text = QString::fromUtf8(bytes);
+        if (cut)
+            text += QStringLiteral("\n\u2026");
+        auto *view = new PreviewFileView(Form::text, parent);
+        QPlainTextEdit *edit = makeReadOnlyText(text, monospacedFont(12), view);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
+        edit->setPalette(palette);
+        fill(view, edit);
+        return view;
+    }
+
+    if (info.isFile() && QImageReader(path).canRead()) {
+        const auto size = imageFileDisplaySize(path);
+        if (size) {
+            auto *view = new PreviewFileView(Form::image, parent);
+            fill(view, new PreviewImageView(path, *size, view));
+            return view;
+        }
+    }
+
+    // The card: the type's icon, name, type, size and date.
+    auto *view = new PreviewFileView(Form::card, parent);
+    auto *column = new QVBoxLayout(view);
+    column->setContentsMargins(24, 24, 24, 24);
+    column->setSpacing(6);
+    column->addStretch(1);
+    auto *icon = new QLabel(view);
+    const qreal ratio = view->devicePixelRatioF();
+    QImage picture = iconsOf(icons).fileIcon(path, int(128 * ratio));
+    picture.setDevicePixelRatio(ratio);
+    icon->setPixmap(QPixmap::fromImage(picture));
+    icon->setAlignment(Qt::AlignCenter);
+    column->addWidget(icon);
+    const auto addLine = [&](const QString &text, const QFont &font, bool secondary) {
+        auto *label = new QLabel(text, view);
+        label->setTextFormat(Qt::PlainText);
+        label->setFont(font);
+        label->setAlignment(Qt::AlignHCenter);
+        label->setWordWrap(true);
+        if (secondary) {
+            QPalette palette = label->palette();
+            palette.setColor(QPalette::WindowText, HistoryColors::secondaryLabel(palette));
+            label->setPalette(palette);
+        }
+        column->addWidget(label);
+    };
+    addLine(info.fileName(), systemFont(15, QFont::DemiBold), false);
+    addLine(type.comment(), systemFont(12), true);
+    if (info.isFile())
+        addLine(ItemPreviewDetailsView::formattedByteCount(info.size()), systemFont(12), true);
+    addLine(localized(QStringLiteral("Modified: %@"), {ItemPreviewDetailsView::formattedDate(info.lastModified())}),
+        systemFont(12), true);
+    column->addStretch(1);
+    return view;
+}
+
+void PreviewFileView::teardown()
+{
+    if (m_pdf)
+        m_pdf->close();
+}
+
+// --- Spinner -----------------------------------------------------------------------------------------------------
+
+PreviewSpinner::PreviewSpinner(QWidget *parent) : QWidget(parent), m_timer(new QTimer(this))
+{
+    setFixedSize(32, 32);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_timer->setInterval(50);
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        m_angle = (m_angle + 30) % 360;
+        QWidget::update();
+    });
+}
+
+bool PreviewSpinner::isSpinning() const
+{
+    return m_timer->isActive();
+}
+
+void PreviewSpinner::showEvent(QShowEvent *)
+{
+    m_timer->start();
+}
+
+void PreviewSpinner::hideEvent(QHideEvent *)
+{
+    m_timer->stop();
+}
+
+void PreviewSpinner::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(width() / 2.0, height() / 2.0);
+    painter.rotate(m_angle);
+    const QColor base = HistoryColors::label(palette());
+    for (int i = 0; i < 12; ++i) {
+        QColor spoke = base;
+        spoke.setAlphaF(float(0.15 + 0.85 * i / 11.0) * base.alphaF());
+        painter.setPen(QPen(spoke, 2.5, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(0, -8), QPointF(0, -13));
+        painter.rotate(30);
+    }
+}
+
+// --- Web page ----------------------------------------------------------------------------------------------------
+
+PreviewWebPageView::PreviewWebPageView(
+    const QUrl &url, const ClipboardItem &item, const PreviewEnvironment &environment, QWidget *parent)
+    : PreviewContentView(parent), m_item(item), m_openExternally(environment.openExternally)
+{
+    if (!m_openExternally)
+        m_openExternally = [](const QUrl &address) { QDesktopServices::openUrl(address); };
+    if (!environment.webPagesEnabled) {
+        m_card = makeLinkCard(url, m_item, this, m_openExternally);
+        fill(this, m_card);
+        return;
+    }
+
+    webEngineWasStarted = true;
+    m_url = url;
+    WebPageEngine::Callbacks callbacks;
+    callbacks.loaded = [this] { finishWebLoading(QString()); };
+    callbacks.failed = [this](int errorCode) {
+        if (errorCode != -3) // aborted: another navigation took its place, and reports for itself
+            finishWebLoading(messageForError(errorCode));
+    };
+    callbacks.newWindowRequested = [this](const QUrl &requested) { newWindowRequested(requested); };
+    callbacks.crashed = [this] { QTimer::singleShot(0, this, &PreviewWebPageView::showLinkCard); };
+    m_page = WebPageEngine::create(std::move(callbacks), this);
+    if (!m_page) {
+        m_card = makeLinkCard(url, m_item, this, m_openExternally);
+        fill(this, m_card);
+        return;
+    }
+    fill(this, m_page->widget());
+
+    m_spinner = new PreviewSpinner(this);
+    m_message = new QLabel(this);
+    m_message->setFont(systemFont(13));
+    m_message->setAlignment(Qt::AlignCenter);
+    m_message->setWordWrap(true);
+    m_message->setTextFormat(Qt::PlainText);
+    QPalette palette = m_message->palette();
+    palette.setColor(QPalette::WindowText, HistoryColors::secondaryLabel(palette));
+    m_message->setPalette(palette);
+    m_message->hide();
+    m_spinner->show();
+    m_spinner->raise();
+
+    m_timeout = new QTimer(this);
+    m_timeout->setSingleShot(true);
+    connect(m_timeout, &QTimer::timeout, this, [this] {
+        if (m_page)
+            m_page->stop();
+        finishWebLoading(localized(QStringLiteral("The request timed out.")));
+    });
+    m_timeout->start(loadTimeoutMs);
+    m_page->load(url);
+    placeOverlays();
+}
+
+PreviewWebPageView::~PreviewWebPageView()
+{
+    teardown();
+}
+
+bool PreviewWebPageView::webEngineStarted()
+{
+    return webEngineWasStarted;
+}
+
+void PreviewWebPageView::teardown()
+{
+    if (m_timeout)
+        m_timeout->stop();
+    // Stops the page's loading, lets go of its reports and deletes its view.
+    m_page.reset();
+}
+
+QString PreviewWebPageView::messageForError(int errorCode)
+{
+    switch (errorCode) {
+    case -105: // name not resolved
+    case -137: // name resolution failed
+        return localized(QStringLiteral("A server with the specified hostname could not be found."));
+    case -102: // connection refused
+    case -104: // connection failed
+    case -109: // address unreachable
+    case -100: // connection closed
+    case -101: // connection reset
+        return localized(QStringLiteral("Could not connect to the server."));
+    case -106: // offline
+        return localized(QStringLiteral("The Internet connection appears to be offline."));
+    case -7: // timed out
+    case -118: // connection timed out
+        return localized(QStringLiteral("The request timed out."));
+    default:
+        break;
+    }
+    if (errorCode <= -200 && errorCode > -300)
+        return localized(QStringLiteral("The certificate for this server is invalid."));
+    return localized(QStringLiteral("The page could not be loaded."));
+}
+
+void PreviewWebPageView::finishWebLoading(const QString &message)
+{
+    if (m_timeout)
+        m_timeout->stop();
+    if (m_spinner)
+        m_spinner->hide();
+    if (!m_message)
+        return;
+    if (message.isEmpty()) {
+        m_message->hide();
+        return;
+    }
+    m_message->setText(message);
+    m_message->show();
+    m_message->raise();
+    if (m_page)
+        m_page->widget()->hide();
+    placeOverlays();
+}
+
+void PreviewWebPageView::newWindowRequested(const QUrl &url)
+{
+    // No page of ours opens; only a web address goes to the browser.
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        m_openExternally(url);
+}
+
+void PreviewWebPageView::showLinkCard()
+{
+    if (m_card)
+        return;
+    const QUrl url = m_url;
+    teardown();
+    if (m_spinner)
+        m_spinner->hide();
+    if (m_message)
+        m_message->hide();
+    m_card = makeLinkCard(url, m_item, this, m_openExternally);
+    layout()->addWidget(m_card);
+}
+
+void PreviewWebPageView::resizeEvent(QResizeEvent *event)
+{
+    PreviewContentView::resizeEvent(event);
+    placeOverlays();
+}
+
+void PreviewWebPageView::placeOverlays()
+{
+    if (m_spinner)
+        m_spinner->move((width() - m_spinner->width()) / 2, (height() - m_spinner->height()) / 2);
+    if (m_message) {
+        const int messageWidth = int(width() * 0.8);
+        const int lineHeight = m_message->fontMetrics().lineSpacing();
+        const int messageHeight = std::min(m_message->heightForWidth(messageWidth), 3 * lineHeight);
+        m_message->setGeometry((width() - messageWidth) / 2, (height() - messageHeight) / 2, messageWidth,
+            std::max(messageHeight, lineHeight));
+    }
+}
+
+// --- Dispatch ----------------------------------------------------------------------------------------------------
+
+PreviewContentView *makePreviewContentView(
+    const PreviewContent &content, const ClipboardItem &item, const PreviewEnvironment &environment)
+{
+    PreviewSymbols::useInstalledThemeAsFallback();
+    switch (content.kind) {
+    case PreviewContent::Kind::text:
+        return new PreviewTextView(content.text, content.monospaced);
+    case PreviewContent::Kind::image:
+        return new PreviewImageView(content.imagePath, content.imageSize);
+    case PreviewContent::Kind::color:
+        return new PreviewColorView(content.color, content.colorText);
+    case PreviewContent::Kind::webPage:
+        return new PreviewWebPageView(content.url, item, environment);
+    case PreviewContent::Kind::fileQuickLook:
+        if (PreviewFileView *view = PreviewFileView::make(content.url.toLocalFile(), environment.icons))
+            return view;
+        return new PreviewFileListView({content.url.toLocalFile()}, environment.icons);
+    case PreviewContent::Kind::fileList:
+        break;
+    }
+    return new PreviewFileListView(content.paths, environment.icons);
+}

@@ -1,0 +1,193 @@
+#include "ItemPreviewPresenter.h"
+
+#include "HistoryColors.h"
+#include "ItemPreviewDetailsView.h"
+#include "ItemPreviewDialogController.h"
+#include "Localization.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+// The height of the title accessory above the content.
+constexpr int headerHeight = 52;
+
+} // namespace
+
+// --- Window ------------------------------------------------------------------------------------------------------
+
+ItemPreviewDialog::ItemPreviewDialog(
+    ItemPreviewDialogController &controller, QSizeF maximumContentSize, QWidget *parent)
+    : QDialog(parent), m_controller(controller)
+{
+    setObjectName(QStringLiteral("ItemPreviewDialog"));
+    setWindowModality(Qt::WindowModal);
+    setSizeGripEnabled(false);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, HistoryColors::textBackground(background));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_header = new QWidget(this);
+    m_header->setFixedHeight(headerHeight);
+    auto *row = new QHBoxLayout(m_header);
+    row->setContentsMargins(0, 0, 8, 0);
+    row->setSpacing(0);
+    row->addWidget(controller.toolbar().makeTitleAccessory());
+    QToolBar *toolbar = controller.toolbar().makeToolbar();
+    toolbar->setParent(m_header);
+    toolbar->setStyleSheet(QStringLiteral("QToolBar { border: none; background: transparent; }"));
+    row->addWidget(toolbar, 1);
+    column->addWidget(m_header);
+    column->addWidget(controller.view(), 1);
+
+    setWindowTitle(localized(QStringLiteral("Type")) + QStringLiteral(": ")
+        + ItemPreviewDetailsView::typeTitle(controller.item()));
+    setMinimumSize(360, 300 + headerHeight);
+    setMaximumSize(int(maximumContentSize.width()), int(maximumContentSize.height()) + headerHeight);
+
+    m_resizeEnd.setSingleShot(true);
+    m_resizeEnd.setInterval(300);
+    connect(&m_resizeEnd, &QTimer::timeout, this,
+        [this] { m_controller.windowDidEndLiveResize(QSize(width(), height() - headerHeight)); });
+    setContentSize(controller.windowContentSize());
+}
+
+void ItemPreviewDialog::setContentSize(QSize size)
+{
+    ++m_programmaticResizes;
+    resize(size.width(), size.height() + headerHeight);
+    --m_programmaticResizes;
+}
+
+void ItemPreviewDialog::reject()
+{
+    // Escape and the window's own close go through the preview, which decides (an edit may be open).
+    m_controller.handleCancel();
+}
+
+void ItemPreviewDialog::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    m_controller.handleCancel();
+}
+
+void ItemPreviewDialog::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    // A size the user gave (the window manager's resize) rather than one we set: it ends when the moves stop.
+    if (m_programmaticResizes == 0 && event->spontaneous() && isVisible() && event->oldSize().isValid())
+        m_resizeEnd.start();
+}
+
+// --- Presenter ---------------------------------------------------------------------------------------------------
+
+ItemPreviewDialogPresenter::ItemPreviewDialogPresenter(ItemPreviewActions actions,
+    ItemPreviewToolbar::ApplicationLookup applications, PreviewEnvironment environment, QObject *parent)
+    : QObject(parent)
+    , m_actions(std::move(actions))
+    , m_applications(std::move(applications))
+    , m_environment(std::move(environment))
+{ }
+
+ItemPreviewDialogPresenter::~ItemPreviewDialogPresenter()
+{
+    delete m_dialog;
+    delete m_controller;
+}
+
+QSizeF ItemPreviewDialogPresenter::maximumContentSize(QSizeF available)
+{
+    const double width = 0.7 * available.width(), height = 0.7 * available.height();
+    return {width, std::max(height - headerHeight, 300.0)};
+}
+
+void ItemPreviewDialogPresenter::present(const ClipboardItem &item, QWidget *parentWindow)
+{
+    if (m_dialog || !parentWindow)
+        return;
+    QWidget *window = parentWindow->window();
+    const QScreen *screen = window->screen();
+    const QSizeF available = screen ? QSizeF(screen->availableGeometry().size()) : QSizeF(window->size());
+    const QSizeF maximum = maximumContentSize(available);
+
+    auto *controller = new ItemPreviewDialogController(item, maximum, m_environment, m_applications);
+    m_controller = controller;
+    controller->onCancel = [this] { close(); };
+    controller->onToggleFavorite = m_actions.toggleFavorite;
+    controller->onCopyTextFromImage = m_actions.copyTextFromImage;
+    controller->onCopyTextFromQRCode = m_actions.copyTextFromQRCode;
+    controller->onSaveAsFile = [this](const ClipboardItem &) { closeThen(m_actions.saveAsFile); };
+    controller->onOpenInApplication = [this](const ClipboardItem &) { closeThen(m_actions.openInApplication); };
+    controller->onShowInFinder = [this](const ClipboardItem &) { closeThen(m_actions.showInFileManager); };
+    controller->onSave = m_actions.save;
+    controller->moreActionsMenuProvider = m_actions.moreActionsMenu;
+    controller->tagsMenuProvider = m_actions.tagsMenu;
+    controller->onKeyDown = m_actions.keyDown;
+
+    auto *dialog = new ItemPreviewDialog(*controller, maximum, window);
+    m_dialog = dialog;
+    controller->onWindowContentSizeChange = [dialog](QSize size) { dialog->setContentSize(size); };
+    // Centred near the top of the history window, as a sheet sits.
+    const QRect frame = window->frameGeometry();
+    dialog->move(frame.center().x() - dialog->width() / 2, frame.top() + 24);
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
+    controller->view()->setFocus(Qt::OtherFocusReason);
+}
+
+void ItemPreviewDialogPresenter::updateItem(const ClipboardItem &item)
+{
+    if (m_controller)
+        m_controller->updateItem(item);
+}
+
+void ItemPreviewDialogPresenter::closeThen(const std::function<void(const ClipboardItem &)> &action)
+{
+    if (!m_controller)
+        return;
+    const ClipboardItem item = m_controller->item();
+    close();
+    if (action)
+        action(item);
+}
+
+void ItemPreviewDialogPresenter::close()
+{
+    if (!m_dialog)
+        return;
+    ItemPreviewDialog *dialog = m_dialog;
+    ItemPreviewDialogController *controller = m_controller;
+    m_dialog = nullptr;
+    m_controller = nullptr;
+    // Gone at once for the keys and the eye; the objects go on the next turn, after the key that closed it.
+    dialog->hide();
+    dialog->deleteLater();
+    if (controller) {
+        controller->onCancel = nullptr;
+        controller->deleteLater();
+    }
+    if (m_actions.didClose)
+        m_actions.didClose();
+}
+
+bool ItemPreviewDialogPresenter::isShown() const
+{
+    return m_dialog != nullptr;
+}
+
+std::optional<ClipboardItem> ItemPreviewDialogPresenter::shownItem() const
+{
+    if (!m_controller)
+        return std::nullopt;
+    return m_controller->item();
+}

@@ -1,0 +1,100 @@
+#include "NewTagDialog.h"
+#include "HexColor.h"
+#include "SettingsLook.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(HexColor, ReadsSixHexadecimalCharactersBetweenHashes)
+{
+    const QColor blue(59, 133, 237);
+    const QList<std::pair<QString, std::optional<QColor>>> cases = {
+        {u"#3B85ED"_qs, blue},
+        {u"3b85ed"_qs, blue},
+        {u"##3B85ED#"_qs, blue},
+        {u"+3B85E"_qs, QColor(3, 184, 94)},
+        {u"-00001"_qs, QColor(255, 255, 255)},
+        {u"#3B85E"_qs, std::nullopt},
+        {u"#3B85EDFF"_qs, std::nullopt},
+        {u" #3B85ED"_qs, std::nullopt},
+        {u"12 456"_qs, std::nullopt},
+        {u"１２３４５６"_qs, std::nullopt}, // full-width digits
+        {u"12345\u0301"_qs, std::nullopt}, // five characters, one with a mark
+        {u"123456\u0301"_qs, std::nullopt}, // six characters, but a mark is no digit
+        {u"+"_qs, std::nullopt},
+        {u""_qs, std::nullopt},
+    };
+    for (const auto &[text, color] : cases)
+        EXPECT_EQ(colorFromHexString(text), color) << text.toStdString();
+}
+
+TEST(NewTagDialog, PreselectsTheNearestPaletteColour)
+{
+    EXPECT_EQ(NewTagDialog::tagColors().at(0).name().toUpper(), u"#3B85ED"_qs);
+    const QList<std::pair<QString, int>> cases
+        = {{u"#3B85ED"_qs, 0}, {u"#ED2626"_qs, 6}, {u"#000000"_qs, 3}, {u"not a colour"_qs, 0}};
+    for (const auto &[color, index] : cases)
+        EXPECT_EQ(NewTagDialog(Tag {1, u"Work"_qs, color}).selectedColorIndex(), index) << color.toStdString();
+    // Halfway between two colours: the lower index.
+    const QColor a = NewTagDialog::tagColors().at(2);
+    const QColor b = NewTagDialog::tagColors().at(3);
+    const QColor middle
+        = QColor::fromRgbF((a.redF() + b.redF()) / 2, (a.greenF() + b.greenF()) / 2, (a.blueF() + b.blueF()) / 2);
+    EXPECT_LE(NewTagDialog::nearestTagColorIndex(middle), 3);
+}
+
+TEST(NewTagDialog, HandsOverTheTrimmedNameAndTheChosenColour)
+{
+    NewTagDialog create;
+    EXPECT_EQ(create.createButton().text(), u"Create"_qs);
+    EXPECT_FALSE(create.createButton().isEnabled());
+    QStringList created;
+    create.onCreate = [&](const QString &name, const QColor &color) { created.append(name + u' ' + color.name()); };
+    create.inputField().setText(u"   "_qs);
+    EXPECT_FALSE(create.createButton().isEnabled());
+    create.createTag(); // nothing for a blank name
+    create.inputField().setText(u"  Recipes \n"_qs);
+    EXPECT_TRUE(create.createButton().isEnabled());
+    create.selectColor(6);
+    EXPECT_TRUE(create.colorButtons().at(6)->isSelected());
+    EXPECT_FALSE(create.colorButtons().at(0)->isSelected());
+    create.createTag();
+    EXPECT_EQ(created, QStringList({u"Recipes "_qs + NewTagDialog::tagColors().at(6).name()}));
+
+    NewTagDialog edit(Tag {4, u"Work"_qs, u"#123456"_qs});
+    EXPECT_EQ(edit.createButton().text(), u"Save"_qs);
+    EXPECT_EQ(edit.inputField().text(), u"Work"_qs);
+}
+
+TEST(NewTagDialog, ASheetStaysOpenWithTheReasonWhenASaveIsRefused)
+{
+    QWidget window;
+    window.show();
+    QStringList saved;
+    TagDialogSheet::shared().presentTagDialog(
+        &window, std::nullopt, [&](const QString &name, const QColor &) -> std::optional<QString> {
+            if (name.compare(u"work"_qs, Qt::CaseInsensitive) == 0)
+                return u"A tag with this name already exists."_qs;
+            saved.append(name);
+            return std::nullopt;
+        });
+    auto *sheet = window.findChild<QDialog *>();
+    ASSERT_TRUE(sheet);
+    auto *dialog = sheet->findChild<NewTagDialog *>();
+    ASSERT_TRUE(dialog);
+    dialog->inputField().setText(u"WORK"_qs);
+    dialog->createTag();
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(dialog->errorLabel().isVisibleTo(dialog));
+    dialog->inputField().setText(u"Home"_qs);
+    EXPECT_FALSE(dialog->errorLabel().isVisibleTo(dialog)); // a new name clears it
+    QPointer<QDialog> watched(sheet);
+    dialog->createTag();
+    EXPECT_EQ(saved, QStringList({u"Home"_qs}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(watched);
+}
