@@ -31,7 +31,7 @@ AppDelegate::AppDelegate(
     , m_clipboardMonitor(m_historyStore, *m_platform.pasteboard, *m_platform.workspace, *m_platform.textRecognizer,
           m_supportDirectory, m_clock)
     , m_filePreviewCache(SupportFolder(m_supportDirectory).filePreviewsDirectory(), *m_platform.iconProvider)
-    , m_windowFactory(&m_applicationMenu)
+    , m_windowFactory(&m_applicationMenu, [this] { return m_platform.keyPoster->isTrusted(); })
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
           m_updateService, m_supportDirectory, m_filePreviewCache, m_linkPreviewFetcher, m_soundService,
           *m_platform.defaultApplications, m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock,

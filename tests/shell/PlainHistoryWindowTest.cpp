@@ -3,6 +3,8 @@
 #include "History.h"
 #include "HistoryTableView.h"
 #include "KeyboardCodes.h"
+#include "OnboardingView.h"
+#include "OnboardingWindowController.h"
 #include "PlainHistoryWindow.h"
 #include "SettingsWindowController.h"
 #include "StandInWindows.h"
@@ -10,10 +12,8 @@
 #include "WindowFrame.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
-#include <QPushButton>
+#include <QMenu>
 #include <QTest>
 
 namespace {
@@ -220,23 +220,28 @@ TEST(WindowFrame, TheStoredOriginIsTheBottomLeftCorner)
     EXPECT_FALSE(WindowFrame::fromPreferences(1, std::nullopt, 10, 3));
 }
 
-TEST(StandInWindows, OnboardingNamesTheHotKeyAndItsButtonCompletesIt)
+TEST(StandInWindows, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
 {
     CoordinatorHarness h;
     QMenu applicationMenu;
-    StandInWindowFactory factory(&applicationMenu);
+    StandInWindowFactory factory(&applicationMenu, [] { return true; });
     AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
     coordinator.start();
-    auto *onboarding = dynamic_cast<PlainOnboardingWindow *>(coordinator.onboardingWindow());
+    auto *onboarding = dynamic_cast<OnboardingWindowController *>(coordinator.onboardingWindow());
     ASSERT_NE(onboarding, nullptr);
     EXPECT_TRUE(onboarding->window().isVisible());
-    EXPECT_NE(onboarding->window().findChild<QMenuBar *>(), nullptr);
-    bool namesTheHotKey = false;
-    for (const QLabel *label : onboarding->window().findChildren<QLabel *>())
-        namesTheHotKey = namesTheHotKey || label->text().contains(QStringLiteral("Ctrl+Shift+V"));
-    EXPECT_TRUE(namesTheHotKey);
+    OnboardingView &view = onboarding->view();
+    view.advance();
+    QStringList caps;
+    for (const OnboardingKeyCap *cap : onboarding->window().findChildren<OnboardingKeyCap *>()) {
+        if (cap->isVisibleTo(&onboarding->window()))
+            caps.append(cap->text());
+    }
+    EXPECT_EQ(caps, QStringList({QStringLiteral("Ctrl"), QStringLiteral("Shift"), QStringLiteral("V")}));
 
-    onboarding->continueButton().click();
+    while (view.currentStep() != OnboardingStep::finish)
+        view.advance();
+    view.advance();
     EXPECT_EQ(coordinator.onboardingWindow(), nullptr);
     EXPECT_TRUE(h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_TRUE(coordinator.historyWindow()->isVisible());
