@@ -19,7 +19,7 @@ const QHash<QString, ThemeIcon> &table()
     static const QHash<QString, ThemeIcon> icons {
         {QStringLiteral("clipboard"), {"edit-paste-symbolic", "edit-paste"}},
         {QStringLiteral("magnifyingglass"), {"system-search-symbolic", "system-search"}},
-        {QStringLiteral("star"), {"starred-symbolic", "starred"}},
+        {QStringLiteral("star"), {"non-starred-symbolic", "non-starred"}},
         {QStringLiteral("star.fill"), {"starred-symbolic", "starred"}},
         {QStringLiteral("text.page"), {"text-x-generic-symbolic", "text-x-generic"}},
         {QStringLiteral("richtext.page"), {"format-text-rich-symbolic", "x-office-document"}},
@@ -35,6 +35,13 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("app.dashed"), {"application-x-executable-symbolic", "application-x-executable"}},
         {QStringLiteral("circle.fill"), {"media-record-symbolic", "media-record"}},
         {QStringLiteral("circle"), {"radio-symbolic", "radio"}},
+        {QStringLiteral("ellipsis.circle"), {"view-more-symbolic", "view-more"}},
+        {QStringLiteral("square.and.pencil"), {"document-edit-symbolic", "document-edit"}},
+        {QStringLiteral("text.viewfinder"), {"edit-find-symbolic", "edit-find"}},
+        {QStringLiteral("qrcode.viewfinder"), {"camera-photo-symbolic", "camera-photo"}},
+        {QStringLiteral("square.and.arrow.down"), {"document-save-symbolic", "document-save"}},
+        {QStringLiteral("app"), {"application-x-executable-symbolic", "application-x-executable"}},
+        {QStringLiteral("questionmark.square.dashed"), {"dialog-question-symbolic", "dialog-question"}},
         {QStringLiteral("arrow.up.arrow.down"), {"view-sort-ascending-symbolic", "view-sort-ascending"}},
         {QStringLiteral("line.3.horizontal.decrease"), {"view-list-symbolic", "view-list"}},
         {QStringLiteral("rectangle.grid.2x2"), {"view-app-grid-symbolic", "view-grid"}},
@@ -43,9 +50,11 @@ const QHash<QString, ThemeIcon> &table()
     return icons;
 }
 
-// Desktops without a theme of their own (and the test display) fall back to Adwaita, which Debian installs.
+} // namespace
+
 void useInstalledThemeAsFallback()
 {
+    // Desktops without a theme of their own (and the test display) fall back to Adwaita, which Debian installs.
     static const bool done = [] {
         const QString current = QIcon::fallbackThemeName();
         if (current.isEmpty() || current == QLatin1String("hicolor"))
@@ -54,8 +63,6 @@ void useInstalledThemeAsFallback()
     }();
     Q_UNUSED(done);
 }
-
-} // namespace
 
 QString themeIconName(const QString &symbolName)
 {

@@ -10,6 +10,8 @@
 // theme behind it so that they show under any desktop. Call on the GUI thread.
 namespace HistorySymbols {
 
+// Makes the installed Adwaita theme the one behind the desktop's, once.
+void useInstalledThemeAsFallback();
 // The freedesktop icon name that stands for the symbol; empty for a name the table does not know.
 QString themeIconName(const QString &symbolName);
 // The symbol's icon from the theme; a null icon for an unknown name or when no theme has it.

@@ -1,5 +1,7 @@
 #include "ItemPreviewContentViews.h"
 
+#include "HistorySymbols.h"
+
 #include "HistoryColors.h"
 #include "IconProvider.h"
 #include "ItemPreviewDetailsView.h"
@@ -669,7 +671,7 @@ void PreviewWebPageView::placeOverlays()
 PreviewContentView *makePreviewContentView(
     const PreviewContent &content, const ClipboardItem &item, const PreviewEnvironment &environment)
 {
-    PreviewSymbols::useInstalledThemeAsFallback();
+    HistorySymbols::useInstalledThemeAsFallback();
     switch (content.kind) {
     case PreviewContent::Kind::text:
         return new PreviewTextView(content.text, content.monospaced);

@@ -1,5 +1,7 @@
 #include "ItemPreviewDetailsView.h"
 
+#include "HistoryRowParts.h"
+
 #include "FileTypes.h"
 #include "HistoryColors.h"
 #include "Localization.h"
@@ -125,18 +127,8 @@ QString ItemPreviewDetailsView::formattedNumber(qint64 number)
 
 QString ItemPreviewDetailsView::formattedByteCount(qint64 bytes)
 {
-    if (bytes <= 0)
-        return localized(QStringLiteral("Zero KB"));
-    if (bytes < 1000)
-        return localized(QStringLiteral("%d bytes"), {bytes});
-    const QLocale locale = interfaceLocale();
-    const double kilobytes = double(bytes) / 1000;
-    if (kilobytes < 999.5)
-        return localized(QStringLiteral("%@ KB"), {locale.toString(std::round(kilobytes), 'f', 0)});
-    const double megabytes = kilobytes / 1000;
-    if (megabytes < 999.95)
-        return localized(QStringLiteral("%@ MB"), {locale.toString(megabytes, 'f', 1)});
-    return localized(QStringLiteral("%@ GB"), {locale.toString(megabytes / 1000, 'f', 2)});
+    // The same text the history rows show.
+    return ::formattedByteCount(bytes);
 }
 
 QString ItemPreviewDetailsView::formattedDate(const QDateTime &date)

@@ -1,32 +1,15 @@
 #include "PreviewSymbols.h"
 
 #include "HistoryColors.h"
+#include "HistorySymbols.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPalette>
 
 namespace {
-
-QString themeName(const QString &symbol)
-{
-    static const QHash<QString, QString> names {
-        {QStringLiteral("star"), QStringLiteral("non-starred-symbolic")},
-        {QStringLiteral("star.fill"), QStringLiteral("starred-symbolic")},
-        {QStringLiteral("ellipsis.circle"), QStringLiteral("view-more-symbolic")},
-        {QStringLiteral("square.and.pencil"), QStringLiteral("document-edit-symbolic")},
-        {QStringLiteral("text.viewfinder"), QStringLiteral("edit-find-symbolic")},
-        {QStringLiteral("qrcode.viewfinder"), QStringLiteral("camera-photo-symbolic")},
-        {QStringLiteral("square.and.arrow.down"), QStringLiteral("document-save-symbolic")},
-        {QStringLiteral("app"), QStringLiteral("application-x-executable-symbolic")},
-        {QStringLiteral("folder"), QStringLiteral("system-file-manager-symbolic")},
-        {QStringLiteral("questionmark.square.dashed"), QStringLiteral("dialog-question-symbolic")},
-    };
-    return names.value(symbol);
-}
 
 // Paints a theme symbol, or one of the drawn ones, in one colour: the given one, or the palette's text colour at
 // the time of painting, so that the symbol follows the appearance.
@@ -71,7 +54,7 @@ private:
             painter.drawEllipse(area.adjusted(2, 2, -2, -2));
             return pixmap;
         }
-        const QIcon themed = QIcon::fromTheme(themeName(m_symbol));
+        const QIcon themed = HistorySymbols::icon(m_symbol);
         if (themed.isNull())
             return pixmap;
         themed.paint(&painter, area.toRect());
@@ -88,21 +71,9 @@ private:
 
 namespace PreviewSymbols {
 
-void useInstalledThemeAsFallback()
-{
-    static const bool done = [] {
-        const QString current = QIcon::fallbackThemeName();
-        if (current.isEmpty() || current == QLatin1String("hicolor"))
-            QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
-        return true;
-    }();
-    Q_UNUSED(done);
-}
-
 QIcon icon(const QString &symbolName)
 {
-    useInstalledThemeAsFallback();
-    if (symbolName != QLatin1String("circle") && themeName(symbolName).isEmpty())
+    if (symbolName != QLatin1String("circle") && HistorySymbols::themeIconName(symbolName).isEmpty())
         return {};
     return QIcon(new SymbolEngine(symbolName, std::nullopt));
 }

@@ -8,8 +8,6 @@
 // the desktop's icon theme; the few that no theme has are drawn here. Call on the GUI thread.
 namespace PreviewSymbols {
 
-// Desktops without an icon theme of their own (and the test display) use Adwaita, which Debian installs.
-void useInstalledThemeAsFallback();
 // The symbol in the palette's text colour, following light and dark; a null icon for an unknown name.
 QIcon icon(const QString &symbolName);
 // The symbol drawn in the accent colour (the favourite star).

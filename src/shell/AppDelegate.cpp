@@ -31,7 +31,8 @@ AppDelegate::AppDelegate(
     , m_clipboardMonitor(m_historyStore, *m_platform.pasteboard, *m_platform.workspace, *m_platform.textRecognizer,
           m_supportDirectory, m_clock)
     , m_filePreviewCache(SupportFolder(m_supportDirectory).filePreviewsDirectory(), *m_platform.iconProvider)
-    , m_windowFactory(&m_applicationMenu,
+    , m_windowFactory(
+          &m_applicationMenu, [this] { return m_platform.keyPoster->isTrusted(); },
           HistoryWindowDesktop {
               m_platform.keyPoster.get(), m_platform.windowFrames.get(), m_platform.caretLocator.get(), {}, {}})
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,

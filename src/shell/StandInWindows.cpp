@@ -3,8 +3,8 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
+#include "OnboardingWindowController.h"
 #include "SettingsWindowController.h"
-#include "ShortcutText.h"
 #include "WindowActivation.h"
 #include "WindowFrame.h"
 
@@ -13,7 +13,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -109,77 +108,6 @@ bool PlaceholderSettingsWindow::eventFilter(QObject *watched, QEvent *event)
     return false;
 }
 
-// --- Onboarding ------------------------------------------------------------------------------------------------------
-
-PlainOnboardingWindow::PlainOnboardingWindow(
-    AppModel &model, AppCoordinator &coordinator, QMenu *applicationMenu, QObject *parent)
-    : QObject(parent), m_model(model), m_coordinator(coordinator), m_window(std::make_unique<QWidget>())
-{
-    m_window->setObjectName(QStringLiteral("onboardingWindow"));
-    m_window->installEventFilter(this);
-    auto *layout = new QVBoxLayout(m_window.get());
-    addMenuBar(*m_window, *layout, applicationMenu);
-    m_heading = new QLabel(m_window.get());
-    QFont headingFont = m_heading->font();
-    headingFont.setBold(true);
-    headingFont.setPixelSize(20);
-    m_heading->setFont(headingFont);
-    m_message = new QLabel(m_window.get());
-    m_message->setWordWrap(true);
-    m_continue = new QPushButton(m_window.get());
-    m_continue->setDefault(true);
-    layout->addWidget(m_heading);
-    layout->addWidget(m_message);
-    layout->addStretch();
-    layout->addWidget(m_continue, 0, Qt::AlignRight);
-    m_window->resize(440, 220);
-    retitle();
-    connect(m_continue, &QPushButton::clicked, &m_coordinator, &AppCoordinator::completeOnboarding);
-    connect(&m_model, &AppModel::localizationRevisionChanged, this, &PlainOnboardingWindow::retitle);
-    connect(&m_model, &AppModel::preferencesChanged, this, &PlainOnboardingWindow::retitle);
-}
-
-PlainOnboardingWindow::~PlainOnboardingWindow()
-{
-    m_window->removeEventFilter(this);
-}
-
-void PlainOnboardingWindow::retitle()
-{
-    m_window->setWindowTitle(QStringLiteral("Varnisto"));
-    m_heading->setText(localized(QStringLiteral("Welcome to Varnisto")));
-    QString message = localized(QStringLiteral("Varnisto keeps everything you copy."));
-    const QString hotKey = ShortcutText::displayText(m_model.preferences().showHistoryShortcut);
-    if (!hotKey.isEmpty())
-        message += QLatin1Char(' ') + localized(QStringLiteral("Press %@ to open your clipboard history."), {hotKey});
-    m_message->setText(message);
-    m_continue->setText(localized(QStringLiteral("Get Started")));
-}
-
-void PlainOnboardingWindow::centerOnMouseScreen()
-{
-    centreOnScreenUnderMouse(*m_window);
-}
-
-void PlainOnboardingWindow::makeKeyAndOrderFront()
-{
-    WindowActivation::bringToFront(*m_window);
-}
-
-void PlainOnboardingWindow::close()
-{
-    m_closingByProgram = true;
-    m_window->close();
-    m_closingByProgram = false;
-}
-
-bool PlainOnboardingWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_window.get() && event->type() == QEvent::Close && !m_closingByProgram)
-        m_coordinator.onboardingWindowDidClose(this);
-    return false;
-}
-
 // --- Factory ---------------------------------------------------------------------------------------------------------
 
 std::unique_ptr<HistoryWindow> StandInWindowFactory::createHistoryWindow(AppModel &model, AppCoordinator &coordinator)
@@ -195,5 +123,5 @@ std::unique_ptr<SettingsWindow> StandInWindowFactory::createSettingsWindow(AppMo
 std::unique_ptr<OnboardingWindow> StandInWindowFactory::createOnboardingWindow(
     AppModel &model, AppCoordinator &coordinator)
 {
-    return std::make_unique<PlainOnboardingWindow>(model, coordinator, m_applicationMenu);
+    return std::make_unique<OnboardingWindowController>(model, coordinator, m_canPostKeys, m_applicationMenu);
 }

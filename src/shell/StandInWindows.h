@@ -5,11 +5,11 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
 class QMenu;
-class QPushButton;
 class QWidget;
 
 // A settings window that says the settings are still to come, with the program's menu in its menu bar. Closing it
@@ -44,47 +44,16 @@ private:
     bool m_hasBeenShown = false;
 };
 
-// A short welcome on the first start: it names the hot key that opens the history, and its button completes
-// onboarding.
-class PlainOnboardingWindow final : public QObject, public OnboardingWindow
-{
-    Q_OBJECT
-
-public:
-    PlainOnboardingWindow(
-        AppModel &model, AppCoordinator &coordinator, QMenu *applicationMenu, QObject *parent = nullptr);
-    ~PlainOnboardingWindow() override;
-
-    void centerOnMouseScreen() override;
-    void makeKeyAndOrderFront() override;
-    void close() override;
-
-    QWidget &window() const { return *m_window; }
-    QPushButton &continueButton() const { return *m_continue; }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    void retitle();
-
-    AppModel &m_model;
-    AppCoordinator &m_coordinator;
-    std::unique_ptr<QWidget> m_window;
-    QLabel *m_heading = nullptr;
-    QLabel *m_message = nullptr;
-    QPushButton *m_continue = nullptr;
-    bool m_closingByProgram = false;
-};
-
-// Builds the history window and the two windows above. The application menu (the "Varnisto" menu with its
-// commands) goes into the menu bars of the settings and onboarding windows; the history window places itself with
-// what the desktop tells of its windows.
+// Builds the history window, the settings window and the onboarding window, and hands the settings and
+// onboarding windows the application menu (the "Varnisto" menu with its commands). `canPostKeys` tells the
+// onboarding whether this display takes synthetic key input; the history window places itself with what the
+// desktop tells of its windows.
 class StandInWindowFactory final : public AppWindowFactory
 {
 public:
-    explicit StandInWindowFactory(QMenu *applicationMenu = nullptr, HistoryWindowDesktop desktop = {})
-        : m_applicationMenu(applicationMenu), m_desktop(std::move(desktop))
+    explicit StandInWindowFactory(
+        QMenu *applicationMenu = nullptr, std::function<bool()> canPostKeys = {}, HistoryWindowDesktop desktop = {})
+        : m_applicationMenu(applicationMenu), m_canPostKeys(std::move(canPostKeys)), m_desktop(std::move(desktop))
     { }
 
     std::unique_ptr<HistoryWindow> createHistoryWindow(AppModel &model, AppCoordinator &coordinator) override;
@@ -93,5 +62,6 @@ public:
 
 private:
     QMenu *m_applicationMenu;
+    std::function<bool()> m_canPostKeys;
     HistoryWindowDesktop m_desktop;
 };

@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "HistorySymbols.h"
 #include "Localization.h"
 #include "MemoryTuning.h"
 #include "MessageBoxAlertPresenter.h"
@@ -39,6 +40,10 @@ int main(int argc, char **argv)
     // Qt refuses images above 128 MB by default, which an 8K screenshot passes; keep a limit against
     // decompression bombs, but one that real screenshots stay under.
     QImageReader::setAllocationLimit(1024);
+    // Before the first icon is looked up: the windows' symbols come from the installed theme where the desktop
+    // has none, and an icon looked up once is not looked up again.
+    HistorySymbols::useInstalledThemeAsFallback();
+    QGuiApplication::setDesktopFileName(QStringLiteral("varnisto"));
 
     const UserSettingsFile settingsFile;
     if (settingsFile.isStandIn())

@@ -6,6 +6,8 @@
 #include "HistoryContentViewController.h"
 #include "HistoryTableView.h"
 #include "KeyboardCodes.h"
+#include "OnboardingView.h"
+#include "OnboardingWindowController.h"
 #include "PlainHistoryToolbar.h"
 #include "SettingsWindowController.h"
 #include "StandInWindows.h"
@@ -34,7 +36,7 @@ struct WindowHarness
         link.kind = ClipboardKind::link;
         h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread")), link});
         factory = std::make_unique<StandInWindowFactory>(
-            nullptr, HistoryWindowDesktop {&h.keyPoster, &frames, &caret, {}, {}});
+            nullptr, std::function<bool()>(), HistoryWindowDesktop {&h.keyPoster, &frames, &caret, {}, {}});
         coordinator = std::make_unique<AppCoordinator>(h.dependencies(h.store, h.supportDirectory, *factory));
         coordinator->start();
         window = dynamic_cast<FloatingHistoryWindow *>(coordinator->historyWindow());
@@ -434,23 +436,28 @@ TEST(WindowFrame, TheStoredOriginIsTheBottomLeftCorner)
     EXPECT_FALSE(WindowFrame::fromPreferences(1, std::nullopt, 10, 3));
 }
 
-TEST(StandInWindows, OnboardingNamesTheHotKeyAndItsButtonCompletesIt)
+TEST(StandInWindows, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
 {
     CoordinatorHarness h;
     QMenu applicationMenu;
-    StandInWindowFactory factory(&applicationMenu);
+    StandInWindowFactory factory(&applicationMenu, [] { return true; });
     AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
     coordinator.start();
-    auto *onboarding = dynamic_cast<PlainOnboardingWindow *>(coordinator.onboardingWindow());
+    auto *onboarding = dynamic_cast<OnboardingWindowController *>(coordinator.onboardingWindow());
     ASSERT_NE(onboarding, nullptr);
     EXPECT_TRUE(onboarding->window().isVisible());
-    EXPECT_NE(onboarding->window().findChild<QMenuBar *>(), nullptr);
-    bool namesTheHotKey = false;
-    for (const QLabel *label : onboarding->window().findChildren<QLabel *>())
-        namesTheHotKey = namesTheHotKey || label->text().contains(QStringLiteral("Ctrl+Shift+V"));
-    EXPECT_TRUE(namesTheHotKey);
+    OnboardingView &view = onboarding->view();
+    view.advance();
+    QStringList caps;
+    for (const OnboardingKeyCap *cap : onboarding->window().findChildren<OnboardingKeyCap *>()) {
+        if (cap->isVisibleTo(&onboarding->window()))
+            caps.append(cap->text());
+    }
+    EXPECT_EQ(caps, QStringList({QStringLiteral("Ctrl"), QStringLiteral("Shift"), QStringLiteral("V")}));
 
-    onboarding->continueButton().click();
+    while (view.currentStep() != OnboardingStep::finish)
+        view.advance();
+    view.advance();
     EXPECT_EQ(coordinator.onboardingWindow(), nullptr);
     EXPECT_TRUE(h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_TRUE(coordinator.historyWindow()->isVisible());
