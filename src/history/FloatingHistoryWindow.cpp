@@ -161,6 +161,16 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     m_moveEndTimer.setSingleShot(true);
     m_moveEndTimer.setInterval(300);
     connect(&m_moveEndTimer, &QTimer::timeout, this, &FloatingHistoryWindow::saveWindowFrame);
+    // The focus as the windowing system reports it: a panel hidden while it had the focus and shown again can get
+    // it back without Qt activating the widget once more.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
+        if (!m_panel->isVisible())
+            return;
+        if (window && window == m_panel->windowHandle())
+            noteActivated();
+        else if (m_hasBeenActiveSinceShow && !window)
+            windowDidResignKey();
+    });
     connect(&m_model, &AppModel::localizationRevisionChanged, this,
         [this] { m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History"))); });
 }
@@ -226,7 +236,7 @@ void FloatingHistoryWindow::show(bool afterActivation)
         Qt::QueuedConnection);
     // A window manager that let the hot key's grab keep the focus gets asked once more.
     QTimer::singleShot(50, this, [this] {
-        if (m_panel->isVisible() && !m_panel->isActiveWindow())
+        if (m_panel->isVisible() && !m_hasBeenActiveSinceShow)
             activate();
     });
 }
@@ -234,6 +244,16 @@ void FloatingHistoryWindow::show(bool afterActivation)
 void FloatingHistoryWindow::activate()
 {
     WindowActivation::bringToFront(*m_panel);
+    // Qt sends no activation to a window it still takes for the active one (hidden and shown again before the
+    // focus moved on).
+    if (m_panel->isActiveWindow() || QGuiApplication::focusWindow() == m_panel->windowHandle())
+        noteActivated();
+}
+
+void FloatingHistoryWindow::noteActivated()
+{
+    if (!std::exchange(m_hasBeenActiveSinceShow, true))
+        qCInfo(lcApp) << "history window has the focus";
 }
 
 void FloatingHistoryWindow::hide()
@@ -456,8 +476,7 @@ bool FloatingHistoryWindow::eventFilter(QObject *watched, QEvent *event)
         return false;
     switch (event->type()) {
     case QEvent::WindowActivate:
-        if (!std::exchange(m_hasBeenActiveSinceShow, true))
-            qCInfo(lcApp) << "history window has the focus";
+        noteActivated();
         break;
     case QEvent::WindowDeactivate:
         // While the window manager settles a new window, the panel can lose a focus it never had: not the user's.

@@ -108,6 +108,7 @@ private:
     void rememberAppearance();
     void refreshAppearance();
     void activate();
+    void noteActivated();
     QRectF primaryScreenGeometry() const;
     QList<HistoryWindowPlacement::Screen> screens() const;
     void setPanelOrigin(QPointF origin);

@@ -91,10 +91,15 @@ struct Desktop
         const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
         if (!bringToFront(receiver))
             return std::nullopt;
-        if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
-            return std::nullopt;
+        // Right after a paste the program may still be posting its keystroke, with its hot keys lifted: a press
+        // it could not see is pressed again.
         std::optional<QString> window;
-        if (!waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }))
+        for (int attempt = 0; attempt < 3 && !window; ++attempt) {
+            if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
+                return std::nullopt;
+            waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 3000);
+        }
+        if (!window)
             return std::nullopt;
         if (!waitUntil([&] { return activeWindow() == window; }))
             return std::nullopt;
