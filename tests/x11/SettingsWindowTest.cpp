@@ -188,7 +188,7 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
     ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
     auto history = waitForWindow(QStringLiteral("Clipboard History"));
     ASSERT_TRUE(history);
-    const auto light = lightness(*history, QStringLiteral("history-window-light.png"));
+    const auto light = lightness(*history, QStringLiteral("settings-theme-history-window-light.png"));
     ASSERT_TRUE(light);
     ASSERT_TRUE(key(QStringLiteral("Escape")));
     ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Clipboard History")); }));
@@ -203,7 +203,7 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
     ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
     history = waitForWindow(QStringLiteral("Clipboard History"));
     ASSERT_TRUE(history);
-    const auto dark = lightness(*history, QStringLiteral("history-window-dark.png"));
+    const auto dark = lightness(*history, QStringLiteral("settings-theme-history-window-dark.png"));
     ASSERT_TRUE(dark);
     EXPECT_LT(*dark + 60, *light) << *dark << " " << *light;
     varnisto.terminate();
