@@ -93,11 +93,6 @@ void EmptyHistory::applyColors()
 
 namespace FavoriteStar {
 
-int width(bool isFavorite)
-{
-    return isFavorite ? size : 0;
-}
-
 void paint(QPainter &painter, const QPointF &topLeft, const QColor &color, bool isFavorite)
 {
     if (!isFavorite)

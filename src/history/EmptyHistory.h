@@ -47,8 +47,6 @@ private:
 namespace FavoriteStar {
 
 inline constexpr int size = 13;
-// The room the star takes in a row's accessory strip.
-int width(bool isFavorite);
 void paint(QPainter &painter, const QPointF &topLeft, const QColor &color, bool isFavorite);
 
 } // namespace FavoriteStar
