@@ -5,6 +5,7 @@
 #include "AppModel.h"
 #include "CaretLocator.h"
 #include "History.h"
+#include "HistoryCommandPalettes.h"
 #include "HistoryContentViewController.h"
 #include "HistoryKeyEvent.h"
 #include "HistoryWindowCommands.h"
@@ -123,6 +124,8 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     m_toolbar = new PlainHistoryToolbar(m_panel.get());
     m_controller = std::make_unique<HistoryContentViewController>(m_model, m_coordinator, *m_commands, m_panel.get());
     m_controller->setHistoryToolbar(m_toolbar);
+    m_palettes = std::make_unique<NoHistoryCommandPalettes>();
+    m_commands->setCommandPalettes(m_palettes.get());
     m_controller->updateToolbarState();
     m_controller->reloadHistoryList();
     auto *layout = new QVBoxLayout(m_panel.get());

@@ -15,6 +15,7 @@
 #include <optional>
 
 class CaretLocator;
+class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
 class PlainHistoryToolbar;
@@ -122,6 +123,7 @@ private:
     std::unique_ptr<HistoryContentWindow> m_panel;
     PlainHistoryToolbar *m_toolbar = nullptr;
     std::unique_ptr<HistoryContentViewController> m_controller; // goes before the panel it works on
+    std::unique_ptr<HistoryCommandPalettes> m_palettes; // goes before the controller and panel it works on
     bool m_didRestoreWindowFrame = false;
     bool m_shouldIgnoreNextResignKey = false;
     bool m_hasBeenShown = false;

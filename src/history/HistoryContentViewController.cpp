@@ -439,7 +439,7 @@ bool HistoryContentViewController::handleKeyDown(const HistoryKeyEvent &event, H
         return false;
     case Kind::showPreview:
         if (const auto item = m_model.selectedItem())
-            m_commands.presentPreview(*item);
+            m_commands.presentPreview(*item, false);
         return true;
     case Kind::numberKey:
         performNumberKeyAction(decision.number);

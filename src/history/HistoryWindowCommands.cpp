@@ -2,6 +2,7 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "HistoryCommandPalettes.h"
 
 namespace {
 
@@ -56,4 +57,33 @@ void PlainHistoryWindowCommands::openInBrowser(const ClipboardItem &item)
 {
     if (item.kind == ClipboardKind::link)
         m_coordinator.openLink(item);
+}
+
+bool PlainHistoryWindowCommands::isCommandPaletteOpen() const
+{
+    return m_palettes && m_palettes->isOpen();
+}
+
+void PlainHistoryWindowCommands::closeCommandPalette()
+{
+    if (m_palettes)
+        m_palettes->close();
+}
+
+void PlainHistoryWindowCommands::presentCommandPalette()
+{
+    if (m_palettes)
+        m_palettes->presentActions();
+}
+
+void PlainHistoryWindowCommands::transformItem(const ClipboardItem &item)
+{
+    if (m_palettes && item.kind.isTextLike())
+        m_palettes->showTransformPicker(item);
+}
+
+void PlainHistoryWindowCommands::filterHistoryByType()
+{
+    if (m_palettes)
+        m_palettes->showTypePicker();
 }
