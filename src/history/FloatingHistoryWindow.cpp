@@ -7,7 +7,9 @@
 #include "History.h"
 #include "HistoryCommandPalettes.h"
 #include "HistoryContentViewController.h"
+#include "HistoryItemCommands.h"
 #include "HistoryKeyEvent.h"
+#include "HistoryPasteTarget.h"
 #include "HistoryWindowCommands.h"
 #include "KeyPoster.h"
 #include "Localization.h"
@@ -117,7 +119,7 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     , m_model(model)
     , m_coordinator(coordinator)
     , m_desktop(std::move(desktop))
-    , m_commands(commands ? std::move(commands) : std::make_unique<PlainHistoryWindowCommands>(model, coordinator))
+    , m_commands(commands ? std::move(commands) : makeItemCommands(model, coordinator, m_desktop))
     , m_panel(std::make_unique<HistoryContentWindow>())
 {
     m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
@@ -126,6 +128,8 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     m_controller->setHistoryToolbar(m_toolbar);
     m_palettes = std::make_unique<NoHistoryCommandPalettes>();
     m_commands->setCommandPalettes(m_palettes.get());
+    if (auto *itemCommands = dynamic_cast<HistoryItemCommands *>(m_commands.get()))
+        itemCommands->attach(*m_panel, m_controller->list(), m_toolbar);
     m_controller->updateToolbarState();
     m_controller->reloadHistoryList();
     auto *layout = new QVBoxLayout(m_panel.get());
@@ -176,6 +180,22 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     });
     connect(&m_model, &AppModel::localizationRevisionChanged, this,
         [this] { m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History"))); });
+}
+
+std::unique_ptr<HistoryWindowCommands> FloatingHistoryWindow::makeItemCommands(
+    AppModel &model, AppCoordinator &coordinator, const HistoryWindowDesktop &desktop)
+{
+    HistoryItemCommands::Desktop items;
+    if (desktop.keyPoster && desktop.workspace) {
+        items.menus.pasteTarget = [keys = desktop.keyPoster, workspace = desktop.workspace] {
+            return HistoryPasteTarget::pasteTargetApplication(*keys, *workspace);
+        };
+    }
+    if (const DefaultApplications *applications = desktop.defaultApplications) {
+        items.menus.applicationForURL
+            = [applications](const QUrl &url) { return AssociatedApplication::forURL(url, 16, *applications); };
+    }
+    return std::make_unique<HistoryItemCommands>(model, coordinator, std::move(items));
 }
 
 FloatingHistoryWindow::~FloatingHistoryWindow()

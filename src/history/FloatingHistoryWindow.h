@@ -15,11 +15,13 @@
 #include <optional>
 
 class CaretLocator;
+class DefaultApplications;
 class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
 class PlainHistoryToolbar;
 class WindowFrames;
+class Workspace;
 
 // The panel of the history window: frameless, above other windows and out of the task bar. It can be dragged by
 // its background. Every key press meant for one of its widgets is first offered to onKeyDown; one that it handled
@@ -56,6 +58,9 @@ struct HistoryWindowDesktop
     // The screens and the mouse; Qt's when not set (tests set them).
     std::function<QList<HistoryWindowPlacement::Screen>()> screens;
     std::function<QPointF()> mouseLocation;
+    // Name the paste target's application and the applications that open files, for the item menus and the preview.
+    const Workspace *workspace = nullptr;
+    const DefaultApplications *defaultApplications = nullptr;
 };
 
 // The history window: the panel with its toolbar and content, shown on the hot key at the opening position the
@@ -115,6 +120,8 @@ private:
     void setPanelOrigin(QPointF origin);
     void centrePanel();
     void panelDidMove();
+    static std::unique_ptr<HistoryWindowCommands> makeItemCommands(
+        AppModel &model, AppCoordinator &coordinator, const HistoryWindowDesktop &desktop);
 
     AppModel &m_model;
     AppCoordinator &m_coordinator;

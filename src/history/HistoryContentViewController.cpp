@@ -363,6 +363,12 @@ void HistoryContentViewController::historyDidDoubleClickItem(const ClipboardItem
     m_coordinator.paste(item, plain ? PasteVariant::plainText : PasteVariant::standard);
 }
 
+void HistoryContentViewController::historyContextMenu(
+    QMenu &menu, const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &)
+{
+    m_commands.fillContextMenu(menu, items);
+}
+
 void HistoryContentViewController::historyNeedsLinkPreview(const ClipboardItem &item)
 {
     m_coordinator.requestLinkPreviews(item);

@@ -107,7 +107,8 @@ private:
         const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem) override;
     void historyDidClickItem(const ClipboardItem &) override { }
     void historyDidDoubleClickItem(const ClipboardItem &item) override;
-    void historyContextMenu(QMenu &, const QList<ClipboardItem> &, const std::optional<ClipboardItem> &) override { }
+    void historyContextMenu(
+        QMenu &menu, const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &clickedItem) override;
     void historyNeedsLinkPreview(const ClipboardItem &item) override;
     void historyPlaySound(SoundEffect effect) override;
     void historyForwardSearchKeyDown(const QKeyEvent &event) override;

@@ -46,6 +46,18 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("line.3.horizontal.decrease"), {"view-list-symbolic", "view-list"}},
         {QStringLiteral("rectangle.grid.2x2"), {"view-app-grid-symbolic", "view-grid"}},
         {QStringLiteral("xmark.circle"), {"edit-clear-symbolic", "edit-clear"}},
+        // The item menus.
+        {QStringLiteral("square.on.square"), {"edit-copy-symbolic", "edit-copy"}},
+        {QStringLiteral("globe"), {"web-browser-symbolic", "web-browser"}},
+        {QStringLiteral("arrow.clockwise"), {"view-refresh-symbolic", "view-refresh"}},
+        {QStringLiteral("rectangle.and.pencil.and.ellipsis"), {"insert-text-symbolic", "insert-text"}},
+        {QStringLiteral("wand.and.sparkles"), {"edit-find-replace-symbolic", "edit-find-replace"}},
+        {QStringLiteral("arrow.up.and.line.horizontal.and.arrow.down"),
+            {"view-continuous-symbolic", "view-continuous"}},
+        {QStringLiteral("eye"), {"view-reveal-symbolic", "view-reveal"}},
+        {QStringLiteral("square.and.arrow.up"), {"send-to-symbolic", "send-to"}},
+        {QStringLiteral("trash"), {"user-trash-symbolic", "user-trash"}},
+        {QStringLiteral("plus"), {"list-add-symbolic", "list-add"}},
     };
     return icons;
 }

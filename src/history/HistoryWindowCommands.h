@@ -7,15 +7,13 @@
 
 #include <optional>
 
-class AppCoordinator;
-class AppModel;
 class HistoryCommandPalettes;
 class QMenu;
 class QWidget;
 
 // The history window's commands that its overlays and item commands carry out: the command palette, the preview,
 // the rename and new-tag fields, and the item commands that need them. Key dispatch and the list reach them through
-// this interface. The plain set below does what a window without those overlays can do.
+// this interface.
 class HistoryWindowCommands
 {
 public:
@@ -53,45 +51,7 @@ public:
 
     // The right-click menu of one item; the caller owns it (parented to parent when given).
     virtual QMenu *makeItemContextMenu(const ClipboardItem &item, QWidget *parent) = 0;
-};
-
-// The commands of a window without overlays of its own: copying and pasting in the other variant, and opening a
-// link, go to the coordinator; the palettes open when the window has them; the preview, editing, renaming and the
-// other item commands do nothing.
-class PlainHistoryWindowCommands final : public HistoryWindowCommands
-{
-public:
-    PlainHistoryWindowCommands(AppModel &model, AppCoordinator &coordinator)
-        : m_model(model), m_coordinator(coordinator)
-    { }
-
-    void setCommandPalettes(HistoryCommandPalettes *palettes) override { m_palettes = palettes; }
-    bool isCommandPaletteOpen() const override;
-    bool isOverlayOpen() const override { return false; }
-    bool isModalSheetPresentationPending() const override { return false; }
-    void closeCommandPalette() override;
-    void presentCommandPalette() override;
-    void presentPreview(const ClipboardItem &, bool) override { }
-    void retargetPreview(const std::optional<ClipboardItem> &) override { }
-    void refreshPreviewSheetItem() override { }
-
-    void pasteSelectedSecondary() override;
-    bool copySelected() override;
-    bool copySelectedSecondary() override;
-    void openInBrowser(const ClipboardItem &item) override;
-    void editItem(const ClipboardItem &) override { }
-    void renameItem(const ClipboardItem &) override { }
-    void transformItem(const ClipboardItem &item) override;
-    void filterHistoryByType() override;
-    void copyTextFromImage(const ClipboardItem &) override { }
-    void copyTextFromQRCode(const ClipboardItem &) override { }
-    void saveImageAsFile(const ClipboardItem &) override { }
-    void openWith(const ClipboardItem &) override { }
-    void presentNewTagSheet(const QList<QUuid> &) override { }
-    QMenu *makeItemContextMenu(const ClipboardItem &, QWidget *) override { return nullptr; }
-
-private:
-    AppModel &m_model;
-    AppCoordinator &m_coordinator;
-    HistoryCommandPalettes *m_palettes = nullptr;
+    // Fills the list's right-click menu for the selected items: the item's menu for one, the menu of the selection's
+    // commands for two or more, nothing for none.
+    virtual void fillContextMenu(QMenu &menu, const QList<ClipboardItem> &items) = 0;
 };

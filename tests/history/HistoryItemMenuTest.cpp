@@ -1,0 +1,578 @@
+// The right-click menu of one history item and what its entries do: the entries of each kind of item in order with
+// their keys, and each action against the real coordinator on a store in a temporary folder, also when the item
+// changed or went between opening the menu and choosing the entry.
+
+#include "../app/CoordinatorTestSupport.h"
+
+#include "History.h"
+#include "HistoryItemCommands.h"
+#include "HistoryMenuEntry.h"
+#include "ItemPreviewPresenter.h"
+#include "TagDialogPresenter.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QWidget>
+
+namespace {
+
+QString entryName(HistoryMenuAction action)
+{
+    static const QStringList names
+        = {"paste", "pastePlainText", "pasteFilePath", "copy", "copyFilePath", "copyPlainText", "favorite",
+            "applyTransform", "split", "rename", "edit", "copyTextFromImage", "copyTextFromQRCode", "saveImageAsFile",
+            "openInBrowser", "updateLink", "toggleTag", "applyTag", "newTag", "editTags", "runContextMenuCommand",
+            "preview", "showInFileManager", "openInAssociatedApplication", "openWith", "deleteItem"};
+    return names.value(int(action));
+}
+
+// One line per entry: its id (a submenu by its title in brackets, a separator "-"), the key shown beside it, and
+// "off" for a disabled entry.
+QStringList describe(const QMenu &menu)
+{
+    QStringList lines;
+    for (const QAction *action : menu.actions()) {
+        if (action->isSeparator()) {
+            lines.append(QStringLiteral("-"));
+            continue;
+        }
+        const QStringList parts = action->text().split(QLatin1Char('\t'));
+        QString line = action->menu() ? QLatin1Char('[') + parts.first() + QLatin1Char(']')
+                                      : entryName(*historyMenuAction(*action));
+        if (parts.size() > 1)
+            line += QLatin1Char(' ') + parts.at(1);
+        if (!action->isEnabled())
+            line += QStringLiteral(" off");
+        lines.append(line);
+    }
+    return lines;
+}
+
+QAction *entry(const QMenu &menu, HistoryMenuAction id, int skip = 0)
+{
+    for (QAction *action : menu.actions()) {
+        if (action->menu()) {
+            if (QAction *found = entry(*action->menu(), id, skip))
+                return found;
+            continue;
+        }
+        if (historyMenuAction(*action) == id && skip-- == 0)
+            return action;
+    }
+    return nullptr;
+}
+
+QAction *submenuEntry(const QMenu &menu, const QString &title)
+{
+    for (QAction *action : menu.actions()) {
+        if (action->menu() && action->text().split(QLatin1Char('\t')).first() == title)
+            return action;
+    }
+    return nullptr;
+}
+
+ClipboardItem withKind(int n, ClipboardKind kind, const QString &text = QString())
+{
+    ClipboardItem item = testItem(n, text);
+    item.kind = kind;
+    return item;
+}
+
+ClipboardItem fileItem(int n, const QStringList &paths)
+{
+    ClipboardItem item = testItem(n);
+    item.kind = ClipboardKind::file;
+    item.text.reset();
+    item.filePaths = paths;
+    return item.refreshingSearchText({});
+}
+
+// Records the dialog's save handler instead of showing one.
+class RecordingTagDialogs final : public TagDialogPresenter
+{
+public:
+    void presentTagDialog(QWidget *, const std::optional<Tag> &, SaveHandler onSave) override
+    {
+        ++presented;
+        save = std::move(onSave);
+    }
+    int presented = 0;
+    SaveHandler save;
+};
+
+// A coordinator on a real store, and the window's item commands on a panel with its list.
+struct MenuHarness
+{
+    MenuHarness(const QList<ClipboardItem> &items = {}, const std::function<void(AppPreferences &)> &change = {})
+    {
+        h.storeOnboardedPreferences([&](AppPreferences &p) {
+            p.soundEffectsEnabled = false;
+            if (change)
+                change(p);
+        });
+        h.storeItems(items);
+        h.coordinator->start();
+        HistoryItemCommands::Desktop desktop;
+        desktop.menus.pasteTarget = [] {
+            return std::optional<RunningApplication>(
+                RunningApplication {QStringLiteral("Editor"), QStringLiteral("editor"), {}, 0, {}});
+        };
+        desktop.menus.applicationForURL = [this](const QUrl &url) -> std::optional<AssociatedApplication> {
+            if (!opensFiles)
+                return std::nullopt;
+            return AssociatedApplication {url, QStringLiteral("Viewer"), QIcon()};
+        };
+        desktop.preview.webPagesEnabled = false;
+        desktop.tagDialogs = &tagDialogs;
+        commands = std::make_unique<HistoryItemCommands>(h.model, *h.coordinator, std::move(desktop));
+    }
+    void attach()
+    {
+        panel = std::make_unique<QWidget>();
+        list = new History(panel.get());
+        panel->resize(500, 500);
+        commands->attach(*panel, *list, nullptr);
+    }
+    std::unique_ptr<QMenu> menuFor(int n)
+    {
+        return std::unique_ptr<QMenu>(commands->makeItemContextMenu(*h.model.item(testId(n)), nullptr));
+    }
+    std::optional<ClipboardItem> stored(int n) { return h.storedItem(testId(n)); }
+    const ClipboardItem *loaded(int n) { return h.model.item(testId(n)); }
+
+    CoordinatorHarness h;
+    RecordingTagDialogs tagDialogs;
+    bool opensFiles = true;
+    std::unique_ptr<QWidget> panel;
+    History *list = nullptr;
+    std::unique_ptr<HistoryItemCommands> commands;
+};
+
+const QString tags = QStringLiteral("[Tags]");
+const QString tagsMore = QStringLiteral("[Tags...]");
+
+} // namespace
+
+// Each kind of item gets its own entries in its own order, with the keys this platform writes.
+TEST(HistoryItemContextMenu, ListsTheEntriesOfEachKindInOrderWithTheirKeys)
+{
+    QTemporaryDir files;
+    const QString present = files.filePath(QStringLiteral("notes.txt"));
+    const QString picture = files.filePath(QStringLiteral("photo.png"));
+    writeFile(present);
+    writeFile(picture);
+    const QString gone = files.filePath(QStringLiteral("gone.png"));
+
+    ClipboardItem twoLines = testItem(2, QStringLiteral("first line\n\n  second line  "));
+    twoLines.kind = ClipboardKind::richText;
+    ClipboardItem image = withKind(6, ClipboardKind::image, QStringLiteral("recognised"));
+    image.qrCodeText = QStringLiteral("https://example.com/qr");
+    ClipboardItem favourite = withKind(12, ClipboardKind::link, QStringLiteral("https://example.com/"));
+    favourite.isFavorite = true;
+
+    MenuHarness m({testItem(1), twoLines, withKind(3, ClipboardKind::link, QStringLiteral("https://example.com/")),
+        withKind(4, ClipboardKind::email, QStringLiteral("a@example.com")),
+        withKind(5, ClipboardKind::color, QStringLiteral("#FF0000")), image, fileItem(7, {gone}),
+        fileItem(8, {present, picture, gone}), fileItem(9, {picture}), fileItem(10, {present}), fileItem(11, {}),
+        favourite});
+
+    const QStringList textTail = {QStringLiteral("-"), QStringLiteral("edit Ctrl+E"), QStringLiteral("favorite Ctrl+S"),
+        QStringLiteral("rename Ctrl+R"), QStringLiteral("[Transform] Ctrl+T")};
+    const QStringList fileHead = {QStringLiteral("paste Enter"), QStringLiteral("pasteFilePath Shift+Enter"),
+        QStringLiteral("copy Ctrl+C"), QStringLiteral("copyFilePath Ctrl+Shift+C"), QStringLiteral("-")};
+    const QStringList fileTail = {QStringLiteral("favorite Ctrl+S"), QStringLiteral("rename Ctrl+R"),
+        QStringLiteral("preview Space"), QStringLiteral("-"), tagsMore, QStringLiteral("-"),
+        QStringLiteral("showInFileManager Ctrl+O"), QStringLiteral("openInAssociatedApplication"),
+        QStringLiteral("openWith"), QStringLiteral("-"), QStringLiteral("deleteItem Ctrl+Backspace")};
+    const QStringList linkMiddle
+        = QStringList {QStringLiteral("paste Enter"), QStringLiteral("copy Ctrl+C"), QStringLiteral("-"),
+              QStringLiteral("openInBrowser Ctrl+B"), QStringLiteral("updateLink")}
+        + textTail
+        + QStringList {QStringLiteral("preview Space"), QStringLiteral("-"), tagsMore, QStringLiteral("-"),
+            QStringLiteral("deleteItem Ctrl+Backspace")};
+
+    const struct
+    {
+        int item;
+        QStringList entries;
+    } cases[] = {
+        // Plain text is preferred: the plain-text pair comes first, with the primary keys.
+        {1,
+            QStringList {QStringLiteral("pastePlainText Enter"), QStringLiteral("paste Shift+Enter"),
+                QStringLiteral("copyPlainText Ctrl+C"), QStringLiteral("copy Ctrl+Shift+C")}
+                + textTail
+                + QStringList {QStringLiteral("preview Space"), QStringLiteral("-"), tags, QStringLiteral("-"),
+                    QStringLiteral("deleteItem Ctrl+Backspace")}},
+        // Two non-empty lines offer Split.
+        {2,
+            QStringList {QStringLiteral("pastePlainText Enter"), QStringLiteral("paste Shift+Enter"),
+                QStringLiteral("copyPlainText Ctrl+C"), QStringLiteral("copy Ctrl+Shift+C")}
+                + textTail
+                + QStringList {QStringLiteral("split"), QStringLiteral("preview Space"), QStringLiteral("-"), tags,
+                    QStringLiteral("-"), QStringLiteral("deleteItem Ctrl+Backspace")}},
+        {3, linkMiddle},
+        {12, linkMiddle},
+        {4,
+            QStringList {QStringLiteral("paste Enter"), QStringLiteral("copy Ctrl+C")} + textTail
+                + QStringList {QStringLiteral("preview Space"), QStringLiteral("-"), tagsMore, QStringLiteral("-"),
+                    QStringLiteral("deleteItem Ctrl+Backspace")}},
+        {6,
+            {QStringLiteral("paste Enter"), QStringLiteral("copy Ctrl+C"), QStringLiteral("-"),
+                QStringLiteral("copyTextFromImage"), QStringLiteral("copyTextFromQRCode"),
+                QStringLiteral("saveImageAsFile"), QStringLiteral("favorite Ctrl+S"), QStringLiteral("rename Ctrl+R"),
+                QStringLiteral("preview Space"), QStringLiteral("-"), tagsMore, QStringLiteral("-"),
+                QStringLiteral("openInAssociatedApplication"), QStringLiteral("openWith"), QStringLiteral("-"),
+                QStringLiteral("deleteItem Ctrl+Backspace")}},
+        // The one file is gone, although it named an image: only its path can be pasted and copied.
+        {7,
+            {QStringLiteral("pasteFilePath Shift+Enter"), QStringLiteral("copyFilePath Ctrl+Shift+C"),
+                QStringLiteral("-"), QStringLiteral("favorite Ctrl+S"), QStringLiteral("rename Ctrl+R"),
+                QStringLiteral("preview Space"), QStringLiteral("-"), tagsMore, QStringLiteral("-"),
+                QStringLiteral("deleteItem Ctrl+Backspace")}},
+        // Several files: their paths are not looked at.
+        {8,
+            {QStringLiteral("paste Enter"), QStringLiteral("copy Ctrl+C"), QStringLiteral("-"),
+                QStringLiteral("favorite Ctrl+S"), QStringLiteral("rename Ctrl+R"), QStringLiteral("preview Space"),
+                QStringLiteral("-"), tagsMore, QStringLiteral("-"), QStringLiteral("deleteItem Ctrl+Backspace")}},
+        {9, fileHead + fileTail},
+        {10, fileHead + fileTail},
+        {11, fileHead + fileTail},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.item);
+        const auto menu = m.menuFor(c.item);
+        EXPECT_EQ(describe(*menu), c.entries);
+    }
+
+    // Titles name the paste target, the count of files and the application that opens the file.
+    const auto plain = m.menuFor(1);
+    EXPECT_EQ(entry(*plain, HistoryMenuAction::pastePlainText)->text(),
+        QStringLiteral("Paste as Plain Text to Editor\tEnter"));
+    EXPECT_EQ(entry(*plain, HistoryMenuAction::favorite)->text(), QStringLiteral("Add to Favorites\tCtrl+S"));
+    EXPECT_EQ(
+        entry(*m.menuFor(12), HistoryMenuAction::favorite)->text(), QStringLiteral("Remove from Favorites\tCtrl+S"));
+    const auto several = m.menuFor(8);
+    EXPECT_EQ(entry(*several, HistoryMenuAction::paste)->text(), QStringLiteral("Paste 3 Items to Editor\tEnter"));
+    EXPECT_EQ(entry(*several, HistoryMenuAction::copy)->text(), QStringLiteral("Copy 3 Items to Clipboard\tCtrl+C"));
+    EXPECT_EQ(
+        entry(*m.menuFor(9), HistoryMenuAction::openInAssociatedApplication)->text(), QStringLiteral("Open in Viewer"));
+    EXPECT_EQ(entry(*m.menuFor(11), HistoryMenuAction::openInAssociatedApplication)->text(), QStringLiteral("Open"));
+}
+
+// The preferences of the moment decide the pair order, the link preview entry and the keys; a key a menu cannot
+// show as one character is left out.
+TEST(HistoryItemContextMenu, FollowsThePreferencesOfTheMoment)
+{
+    MenuHarness m(
+        {testItem(1), withKind(2, ClipboardKind::link, QStringLiteral("https://example.com/"))}, [](AppPreferences &p) {
+            p.preferPastingAsPlainText = false;
+            p.showPreviewForLinks = false;
+            p.editItemShortcut = QStringLiteral("down");
+            p.renameItemShortcut = QString();
+            p.toggleFavoriteShortcut = QStringLiteral("cmd+nonsense");
+        });
+    EXPECT_EQ(describe(*m.menuFor(1)).mid(0, 8),
+        QStringList({QStringLiteral("paste Enter"), QStringLiteral("pastePlainText Shift+Enter"),
+            QStringLiteral("copy Ctrl+C"), QStringLiteral("copyPlainText Ctrl+Shift+C"), QStringLiteral("-"),
+            QStringLiteral("edit"), QStringLiteral("favorite"), QStringLiteral("rename")}));
+    EXPECT_EQ(describe(*m.menuFor(2)).mid(2, 3),
+        QStringList({QStringLiteral("-"), QStringLiteral("openInBrowser Ctrl+B"), QStringLiteral("-")}));
+}
+
+// The Transform submenu lists every transform by title; the Tags submenu the tags with the item's own checked.
+TEST(HistoryItemContextMenu, OffersEveryTransformAndEveryTag)
+{
+    ClipboardItem tagged = testItem(1);
+    MenuHarness m({tagged});
+    const auto work = m.h.coordinator->createTag(QStringLiteral("work"), QColor(QStringLiteral("#3B85ED")));
+    const auto home = m.h.coordinator->createTag(QStringLiteral("Home"), QColor(QStringLiteral("#FF0000")));
+    ASSERT_TRUE(work && home);
+    m.h.coordinator->assignTag(*m.loaded(1), work->id);
+
+    const auto menu = m.menuFor(1);
+    const QMenu *transforms = submenuEntry(*menu, QStringLiteral("Transform"))->menu();
+    ASSERT_EQ(transforms->actions().size(), ClipboardTextTransform::caseCount);
+    QStringList titles;
+    for (const QAction *action : transforms->actions()) {
+        EXPECT_EQ(historyMenuAction(*action), HistoryMenuAction::applyTransform);
+        titles.append(action->text());
+    }
+    QStringList sorted = titles;
+    std::stable_sort(sorted.begin(), sorted.end(),
+        [](const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(titles.first(), sorted.first());
+    EXPECT_EQ(titles.last(), sorted.last());
+
+    const QMenu *tagMenu = submenuEntry(*menu, QStringLiteral("Tags"))->menu();
+    QStringList lines;
+    for (const QAction *action : tagMenu->actions())
+        lines.append(action->isSeparator() ? QStringLiteral("-")
+                                           : action->text() + (action->isChecked() ? QStringLiteral(" ✓") : QString()));
+    EXPECT_EQ(lines,
+        QStringList({QStringLiteral("Home"), QStringLiteral("work ✓"), QStringLiteral("-"),
+            QStringLiteral("New Tag..."), QStringLiteral("-"), QStringLiteral("Edit Tags...")}));
+
+    // Without tags: New Tag, a separator, Edit Tags.
+    m.h.coordinator->deleteTag(work->id);
+    m.h.coordinator->deleteTag(home->id);
+    const auto bare = m.menuFor(1);
+    EXPECT_EQ(submenuEntry(*bare, QStringLiteral("Tags"))->menu()->actions().size(), 3);
+}
+
+// The entries act on the item as it is when chosen: a change made after the menu opened is kept, and an item gone
+// by then is left alone (and not written back).
+TEST(HistoryMenuActions, ActOnTheItemAsItIsWhenChosen)
+{
+    MenuHarness m({testItem(1, QStringLiteral("hello world")), testItem(2), testItem(3)});
+    const auto first = m.menuFor(1);
+    const auto second = m.menuFor(2);
+
+    m.h.coordinator->renameItem(*m.loaded(1), QStringLiteral("Greeting"));
+    entry(*first, HistoryMenuAction::favorite)->trigger();
+    ASSERT_TRUE(m.stored(1));
+    EXPECT_TRUE(m.stored(1)->isFavorite);
+    EXPECT_EQ(m.stored(1)->title, QStringLiteral("Greeting"));
+
+    QAction *upper = nullptr;
+    for (QAction *action : submenuEntry(*first, QStringLiteral("Transform"))->menu()->actions()) {
+        if (action->text() == ClipboardTextTransform(ClipboardTextTransform::upperCase).title())
+            upper = action;
+    }
+    ASSERT_TRUE(upper);
+    upper->trigger();
+    EXPECT_EQ(m.stored(1)->text, QStringLiteral("HELLO WORLD"));
+    EXPECT_TRUE(m.stored(1)->isFavorite);
+    EXPECT_EQ(m.stored(1)->title, QStringLiteral("Greeting"));
+
+    m.h.coordinator->deleteItems({*m.loaded(2)});
+    for (const HistoryMenuAction id : {HistoryMenuAction::favorite, HistoryMenuAction::rename,
+             HistoryMenuAction::copyPlainText, HistoryMenuAction::deleteItem})
+        entry(*second, id)->trigger();
+    entry(*second, HistoryMenuAction::applyTransform)->trigger();
+    EXPECT_FALSE(m.stored(2));
+    EXPECT_FALSE(m.loaded(2));
+    EXPECT_FALSE(m.h.model.lastError());
+
+    // Delete takes exactly the item of the menu, whatever is selected.
+    m.h.model.setSelectedItemIDs({testId(1), testId(3)});
+    entry(*m.menuFor(3), HistoryMenuAction::deleteItem)->trigger();
+    EXPECT_EQ(numbersOf(m.h.storedItems()), QList<int>({1}));
+}
+
+TEST(HistoryMenuActions, CopyPasteAndOpenGoToTheCoordinator)
+{
+    ClipboardItem rich = withKind(1, ClipboardKind::richText, QStringLiteral("plain words"));
+    rich.html = QStringLiteral("<b>plain words</b>");
+    MenuHarness m({rich});
+    const auto menu = m.menuFor(1);
+    entry(*menu, HistoryMenuAction::copyPlainText)->trigger();
+    EXPECT_EQ(m.h.pasteboard.string(PasteboardType::plainText()), QStringLiteral("plain words"));
+    EXPECT_FALSE(m.h.pasteboard.content().hasType(QStringLiteral("text/html")));
+
+    entry(*menu, HistoryMenuAction::copy)->trigger();
+    EXPECT_TRUE(m.h.pasteboard.content().hasType(QStringLiteral("text/html")));
+
+    entry(*menu, HistoryMenuAction::newTag)->trigger();
+    EXPECT_EQ(m.tagDialogs.presented, 0); // no window to show it on
+
+    QAction *editTags = entry(*menu, HistoryMenuAction::editTags);
+    editTags->trigger();
+    EXPECT_EQ(m.h.coordinator->settingsSection(), SettingsSection::tags);
+}
+
+// One tag for several items: put on those that lack it, or taken off all when every one carries it.
+TEST(HistoryMenuActions, PutsATagOnSeveralItemsOrTakesItOffAll)
+{
+    MenuHarness m({testItem(1), testItem(2), testItem(3)});
+    const auto tag = m.h.coordinator->createTag(QStringLiteral("Work"), QColor(Qt::blue));
+    ASSERT_TRUE(tag);
+    HistoryMenuActions &actions = m.commands->menuActions();
+    m.h.coordinator->assignTag(*m.loaded(1), tag->id);
+
+    actions.applyTag({testId(1), testId(2)}, tag->id);
+    EXPECT_EQ(m.stored(1)->tags, QList<qint64>({tag->id}));
+    EXPECT_EQ(m.stored(2)->tags, QList<qint64>({tag->id}));
+    actions.applyTag({testId(1), testId(2)}, tag->id);
+    EXPECT_TRUE(m.stored(1)->tags.isEmpty());
+    EXPECT_TRUE(m.stored(2)->tags.isEmpty());
+    actions.applyTag({}, tag->id);
+
+    // One item's toggle from its menu.
+    entry(*m.menuFor(3), HistoryMenuAction::toggleTag)->trigger();
+    EXPECT_EQ(m.stored(3)->tags, QList<qint64>({tag->id}));
+    entry(*m.menuFor(3), HistoryMenuAction::toggleTag)->trigger();
+    EXPECT_TRUE(m.stored(3)->tags.isEmpty());
+}
+
+// The new-tag dialog: an existing name in another letter case is used as it is; a new one is made and put on every
+// item; a failure keeps the dialog open with the reason.
+TEST(HistoryMenuActions, NewTagFromTheDialog)
+{
+    MenuHarness m({testItem(1), testItem(2), testItem(3)});
+    m.attach();
+    const auto work = m.h.coordinator->createTag(QStringLiteral("Work"), QColor(Qt::blue));
+    ASSERT_TRUE(work);
+
+    m.commands->presentNewTagSheet({testId(1)});
+    ASSERT_EQ(m.tagDialogs.presented, 1);
+    EXPECT_TRUE(m.commands->isOverlayOpen());
+    EXPECT_EQ(m.tagDialogs.save(QStringLiteral("work"), Qt::red), std::nullopt);
+    EXPECT_EQ(m.h.model.tags().size(), 1);
+    EXPECT_EQ(m.stored(1)->tags, QList<qint64>({work->id}));
+    EXPECT_FALSE(m.commands->isOverlayOpen());
+
+    m.commands->presentNewTagSheet({testId(1), testId(2), testId(3)});
+    m.h.coordinator->deleteItems({*m.loaded(2)});
+    EXPECT_EQ(m.tagDialogs.save(QStringLiteral("Errands"), Qt::red), std::nullopt);
+    ASSERT_EQ(m.h.model.tags().size(), 2);
+    const qint64 errands = m.h.model.tags().last().id;
+    EXPECT_TRUE(m.stored(1)->tags.contains(errands));
+    EXPECT_TRUE(m.stored(3)->tags.contains(errands));
+    EXPECT_FALSE(m.stored(2)); // gone meanwhile, and not written back
+
+    m.commands->presentNewTagSheet({testId(3)});
+    m.h.faults.failOn(FaultInjectingStore::Operation::ensureTag);
+    const auto refusal = m.tagDialogs.save(QStringLiteral("Later"), Qt::red);
+    EXPECT_TRUE(refusal && !refusal->isEmpty());
+    EXPECT_TRUE(m.commands->isOverlayOpen());
+    EXPECT_EQ(m.h.model.tags().size(), 2);
+}
+
+// The commands' refusals, each with its own text, and nothing done.
+TEST(HistoryItemCommands, RefuseWhatTheItemCannotDo)
+{
+    ClipboardItem image = withKind(1, ClipboardKind::image, QStringLiteral("   "));
+    MenuHarness m({image, testItem(2)});
+    const ClipboardItem img = *m.loaded(1), text = *m.loaded(2);
+    const struct
+    {
+        std::function<void()> command;
+        QString error;
+    } cases[] = {
+        {[&] { m.commands->editItem(img); }, QStringLiteral("Image cannot be edited.")},
+        {[&] { m.commands->transformItem(img); }, QStringLiteral("Image cannot be transformed.")},
+        {[&] { m.commands->copyTextFromImage(img); }, QStringLiteral("Image does not contain image text.")},
+        {[&] { m.commands->copyTextFromQRCode(text); }, QStringLiteral("Text does not contain a QR code.")},
+        {[&] { m.commands->openWith(text); }, QStringLiteral("Text cannot be opened with another app.")},
+        // Without a window there is nowhere to show the field, the dialog or the preview.
+        {[&] { m.commands->renameItem(text); }, QStringLiteral("Cannot rename this item right now.")},
+        {[&] { m.commands->editItem(text); }, QStringLiteral("Cannot edit this item right now.")},
+        {[&] {
+             m.commands->saveImageAsFile(img);
+             EXPECT_TRUE(m.commands->isModalSheetPresentationPending());
+             QCoreApplication::processEvents();
+         },
+            QStringLiteral("Cannot save this image right now.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.error.toStdString());
+        m.h.model.setLastError(std::nullopt);
+        c.command();
+        EXPECT_EQ(m.h.model.lastError(), c.error);
+    }
+    EXPECT_FALSE(m.commands->isModalSheetPresentationPending());
+    EXPECT_FALSE(m.commands->isOverlayOpen());
+    EXPECT_EQ(m.stored(1), img);
+    EXPECT_EQ(m.stored(2), text);
+}
+
+// Copying the selection: one item in its primary way, several merged only when each gives text.
+TEST(HistoryItemCommands, CopiesTheSelection)
+{
+    MenuHarness m({testItem(1, QStringLiteral("one")), testItem(2, QStringLiteral("two")),
+        withKind(3, ClipboardKind::image, QStringLiteral("picture"))});
+    m.h.model.setSelectedItemID(testId(1));
+    m.h.model.setSelectedItemIDs({testId(1), testId(2)});
+    m.h.model.setSelectedItemIDsInSelectionOrder({testId(2), testId(1)});
+    EXPECT_TRUE(m.commands->copySelected());
+    EXPECT_EQ(m.h.pasteboard.string(PasteboardType::plainText()), QStringLiteral("two\none"));
+
+    m.h.model.setSelectedItemIDs({testId(1), testId(3)});
+    m.h.model.setSelectedItemIDsInSelectionOrder({testId(1), testId(3)});
+    const int writes = m.h.pasteboard.writeCount();
+    EXPECT_FALSE(m.commands->copySelected());
+    EXPECT_EQ(m.h.pasteboard.writeCount(), writes);
+    EXPECT_FALSE(m.h.model.lastError());
+
+    // The second way of one image is nothing at all.
+    m.h.model.setSelectedItemIDs({testId(3)});
+    m.h.model.setSelectedItemIDsInSelectionOrder({testId(3)});
+    m.h.model.setSelectedItemID(testId(3));
+    EXPECT_FALSE(m.commands->copySelectedSecondary());
+    EXPECT_EQ(m.h.pasteboard.writeCount(), writes);
+}
+
+// Renaming through the dialog over the window: the trimmed text becomes the title, an empty one clears it, Cancel
+// changes nothing; while it is up no preview opens.
+TEST(HistoryItemCommands, RenamesThroughTheDialog)
+{
+    ClipboardItem titled = testItem(1);
+    titled.title = QStringLiteral("Old");
+    MenuHarness m({titled});
+    m.attach();
+
+    const struct
+    {
+        QString typed;
+        bool accept;
+        std::optional<QString> title;
+    } cases[] = {
+        {QStringLiteral("  New title \n"), true, QStringLiteral("New title")},
+        {QStringLiteral("Ignored"), false, QStringLiteral("New title")},
+        {QString(), true, std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        m.commands->renameItem(*m.loaded(1));
+        QDialog *dialog = m.commands->renameDialog();
+        ASSERT_TRUE(dialog);
+        auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("renameItemField"));
+        ASSERT_TRUE(field);
+        EXPECT_EQ(field->text(), m.loaded(1)->customTitle().value_or(QString()));
+        EXPECT_EQ(field->size(), QSize(228, 22));
+        EXPECT_TRUE(m.commands->isOverlayOpen());
+        m.commands->presentPreview(*m.loaded(1), false);
+        EXPECT_FALSE(m.commands->preview().isShown());
+        field->setText(c.typed);
+        if (c.accept)
+            dialog->accept();
+        else
+            dialog->reject();
+        EXPECT_EQ(m.stored(1)->title, c.title);
+        waitUntil([&] { return !m.commands->renameDialog(); });
+        EXPECT_FALSE(m.commands->isOverlayOpen());
+    }
+}
+
+// The preview over the window: one at a time, following the selection, and the paste shortcut closes it and pastes
+// the previewed item.
+TEST(HistoryItemCommands, PreviewsTheItemAndTakesItsShortcuts)
+{
+    MenuHarness m({testItem(1), testItem(2)});
+    m.attach();
+    m.commands->presentPreview(*m.loaded(1), false);
+    ASSERT_TRUE(m.commands->preview().isShown());
+    EXPECT_TRUE(m.commands->isOverlayOpen());
+    m.commands->presentPreview(*m.loaded(2), false);
+    EXPECT_EQ(m.commands->preview().shownItem()->id, testId(1));
+
+    m.commands->retargetPreview(*m.loaded(2));
+    EXPECT_EQ(m.commands->preview().shownItem()->id, testId(2));
+    m.h.coordinator->renameItem(*m.loaded(2), QStringLiteral("Renamed"));
+    m.commands->refreshPreviewSheetItem();
+    EXPECT_EQ(m.commands->preview().shownItem()->title, QStringLiteral("Renamed"));
+
+    // Shift+Down is not the preview's; the copy shortcut is, and copies the previewed item once the preview closed.
+    EXPECT_FALSE(m.commands->handlePreviewKeyDown(HistoryKeyEvent::fromShortcutText(QStringLiteral("shift+down"))));
+    EXPECT_TRUE(m.commands->handlePreviewKeyDown(HistoryKeyEvent::fromShortcutText(QStringLiteral("cmd+c"))));
+    EXPECT_FALSE(m.commands->preview().isShown());
+    EXPECT_FALSE(m.commands->isOverlayOpen());
+    EXPECT_TRUE(waitUntil([&] { return m.h.pasteboard.string(PasteboardType::plainText()) == u"item 2"; }));
+
+    // Editing opens the preview for the item.
+    m.commands->editItem(*m.loaded(1));
+    ASSERT_TRUE(m.commands->preview().isShown());
+    EXPECT_EQ(m.commands->preview().shownItem()->id, testId(1));
+    m.commands->preview().close();
+}

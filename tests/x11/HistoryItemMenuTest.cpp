@@ -1,0 +1,244 @@
+// The right-click menu of a history item in the real program on this display: Favorite stars the item, a transform
+// changes its text, Rename names it through its dialog, and Space opens the preview. Pictures of the menu and its
+// Transform submenu, light and dark, go to the screenshot folder.
+
+#include "ClipboardTextTransform.h"
+#include "HistoryPasteTarget.h"
+#include "PreferencesStore.h"
+#include "SQLiteHistoryStore.h"
+
+#include "DesktopQueries.h"
+#include "KeyboardTestSupport.h"
+#include "RunningVarnisto.h"
+#include "Xclip.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString title = QStringLiteral("Clipboard History");
+
+QString settingsFile()
+{
+    return QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+        .fileName();
+}
+
+void storePreferences(AppAppearance appearance)
+{
+    PreferencesStore store(settingsFile());
+    AppPreferences preferences = store.load();
+    preferences.hasCompletedOnboarding = true;
+    preferences.soundEffectsEnabled = false;
+    preferences.openWindowStrategy = QStringLiteral("mouseCursor");
+    preferences.appearance = appearance;
+    store.save(preferences);
+}
+
+// The newest stored item.
+std::optional<ClipboardItem> newestItem()
+{
+    SQLiteHistoryStore store(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"));
+    if (const auto items = store.loadRecentItems(1); items && !items->isEmpty())
+        return items->first();
+    return std::nullopt;
+}
+
+std::optional<QRect> windowGeometry(const QString &window)
+{
+    const auto output = commandOutput(
+        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    if (!output)
+        return std::nullopt;
+    QHash<QString, int> values;
+    for (const QString &line : output->split(QLatin1Char('\n'))) {
+        const QStringList pair = line.split(QLatin1Char('='));
+        if (pair.size() == 2)
+            values.insert(pair.at(0), pair.at(1).toInt());
+    }
+    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
+}
+
+// A part of the screen as a picture.
+void saveScreenshot(const QRect &area, const QString &name)
+{
+    QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));
+    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
+    QFile::remove(path);
+    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
+    EXPECT_EQ(runProgram(QStringLiteral("import"),
+                  {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, path}),
+        0);
+    EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
+}
+
+bool key(const QString &keys)
+{
+    return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys}) == 0;
+}
+
+// Down pressed n times in the open menu.
+bool down(int n)
+{
+    QStringList arguments = {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60")};
+    for (int i = 0; i < n; ++i)
+        arguments.append(QStringLiteral("Down"));
+    return xdotool(arguments) == 0;
+}
+
+struct Desktop
+{
+    Desktop()
+    {
+        receiver.setWindowTitle(QStringLiteral("Receiver"));
+        receiver.setGeometry(60, 60, 420, 40);
+    }
+    // The hot key from the receiver brings the history window up with the focus.
+    std::optional<QString> openHistory(RunningVarnisto &varnisto)
+    {
+        const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
+        if (!bringToFront(receiver))
+            return std::nullopt;
+        std::optional<QString> window;
+        for (int attempt = 0; attempt < 3 && !window; ++attempt) {
+            if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
+                return std::nullopt;
+            waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 3000);
+        }
+        if (!window || !waitUntil([&] { return activeWindow() == window; }))
+            return std::nullopt;
+        if (!varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1))
+            return std::nullopt;
+        return window;
+    }
+
+    QLineEdit receiver;
+};
+
+// Where the first row of the list is, a little inside its left half.
+QPoint firstRow(const QRect &window)
+{
+    return window.topLeft() + QPoint(window.width() / 3, 112);
+}
+
+bool rightClick(const QPoint &point)
+{
+    return xdotool({QStringLiteral("mousemove"), QString::number(point.x()), QString::number(point.y()),
+               QStringLiteral("click"), QStringLiteral("3")})
+        == 0;
+}
+
+// The entries before Transform, Rename and Favorite in the menu of a text item.
+constexpr int favoriteEntry = 6;
+constexpr int renameEntry = 7;
+constexpr int transformEntry = 8;
+
+int upperCasePosition()
+{
+    QList<ClipboardTextTransform> transforms;
+    for (const ClipboardTextTransform::Value value : ClipboardTextTransform::allCases())
+        transforms.append(value);
+    HistoryPasteTarget::sortTransformsByTitle(transforms);
+    return int(transforms.indexOf(ClipboardTextTransform(ClipboardTextTransform::upperCase)));
+}
+
+} // namespace
+
+TEST(HistoryItemMenu, FavoritesTransformsRenamesAndPreviewsTheItem)
+{
+    storePreferences(AppAppearance::light);
+    Desktop desktop;
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 0 items")));
+    XclipCopy copy(QByteArrayLiteral("menu words"));
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
+
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("150")}), 0);
+    auto window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    const QRect frame = windowGeometry(*window).value_or(QRect());
+    const QPoint row = firstRow(frame);
+
+    // Favorite: the item is starred.
+    ASSERT_TRUE(rightClick(row));
+    QTest::qWait(400);
+    saveScreenshot(frame, QStringLiteral("history-item-menu-light.png"));
+    ASSERT_TRUE(down(favoriteEntry));
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    EXPECT_TRUE(waitUntil([] { return newestItem() && newestItem()->isFavorite; }));
+    QTest::qWait(300);
+    saveScreenshot(frame, QStringLiteral("history-item-menu-favorite-light.png"));
+
+    // A transform from the submenu: the text changes.
+    ASSERT_TRUE(rightClick(row));
+    QTest::qWait(400);
+    ASSERT_TRUE(down(transformEntry));
+    ASSERT_TRUE(key(QStringLiteral("Right")));
+    QTest::qWait(400);
+    saveScreenshot(QRect(QPoint(frame.x(), 0), QSize(frame.width() + 700, 1080)),
+        QStringLiteral("history-item-menu-transform-light.png"));
+    ASSERT_TRUE(down(upperCasePosition()));
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    EXPECT_TRUE(waitUntil([] { return newestItem() && newestItem()->text == u"MENU WORDS"; }));
+    EXPECT_TRUE(newestItem()->isFavorite);
+
+    // Rename through its dialog.
+    ASSERT_TRUE(rightClick(row));
+    QTest::qWait(400);
+    ASSERT_TRUE(down(renameEntry));
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    ASSERT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Rename Item")).has_value(); }));
+    QTest::qWait(300);
+    ASSERT_EQ(
+        xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("Shouting")}),
+        0);
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    EXPECT_TRUE(waitUntil([] { return newestItem() && newestItem()->title == u"Shouting"; }));
+    EXPECT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Rename Item")); }));
+
+    // Space opens the preview of the selected item; Escape closes it and the window stays.
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Type: Text")).has_value(); }));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    EXPECT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Type: Text")); }));
+    EXPECT_TRUE(visibleWindowNamed(title));
+
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+}
+
+// The same menu and submenu in the dark appearance, as pictures.
+TEST(HistoryItemMenu, DarkPictures)
+{
+    storePreferences(AppAppearance::dark);
+    Desktop desktop;
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("150")}), 0);
+    const auto window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    const QRect frame = windowGeometry(*window).value_or(QRect());
+    ASSERT_TRUE(rightClick(firstRow(frame)));
+    QTest::qWait(400);
+    saveScreenshot(frame, QStringLiteral("history-item-menu-dark.png"));
+    ASSERT_TRUE(down(transformEntry));
+    ASSERT_TRUE(key(QStringLiteral("Right")));
+    QTest::qWait(400);
+    saveScreenshot(QRect(QPoint(frame.x(), 0), QSize(frame.width() + 700, 1080)),
+        QStringLiteral("history-item-menu-transform-dark.png"));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+}
