@@ -5,6 +5,7 @@
 #include "../app/CoordinatorTestSupport.h"
 
 #include "History.h"
+#include "HistoryCommandPalettes.h"
 #include "HistoryItemCommands.h"
 #include "HistoryMenuEntry.h"
 #include "ItemPreviewPresenter.h"
@@ -575,4 +576,51 @@ TEST(HistoryItemCommands, PreviewsTheItemAndTakesItsShortcuts)
     ASSERT_TRUE(m.commands->preview().isShown());
     EXPECT_EQ(m.commands->preview().shownItem()->id, testId(1));
     m.commands->preview().close();
+}
+
+namespace {
+
+// Palettes whose selection menu has one entry, and which remember what they were asked for.
+class OneEntryPalettes final : public HistoryCommandPalettes
+{
+public:
+    bool isOpen() const override { return false; }
+    void close() override { }
+    void presentActions() override { }
+    void showTransformPicker(const ClipboardItem &) override { }
+    void showTypePicker() override { }
+    bool showApplicationPicker(const ClipboardItem &, const QUrl &) override { return false; }
+    QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent) override
+    {
+        askedFor = numbersOf(items);
+        auto *menu = new QMenu(parent);
+        setHistoryMenuEntry(*menu->addAction(QStringLiteral("Merge")), HistoryMenuAction::runContextMenuCommand, [] {});
+        return menu;
+    }
+    QList<int> askedFor;
+};
+
+} // namespace
+
+// The list's menu: the item's own for one row, the selection's from the palettes for more, nothing for none.
+TEST(HistoryItemCommands, FillTheListsMenuForTheSelection)
+{
+    MenuHarness m({testItem(1), testItem(2)});
+    OneEntryPalettes palettes;
+    m.commands->setCommandPalettes(&palettes);
+
+    QMenu none;
+    m.commands->fillContextMenu(none, {});
+    EXPECT_TRUE(none.isEmpty());
+
+    QMenu one;
+    m.commands->fillContextMenu(one, {*m.loaded(2)});
+    EXPECT_EQ(historyMenuAction(*one.actions().first()), HistoryMenuAction::pastePlainText);
+    EXPECT_TRUE(palettes.askedFor.isEmpty());
+
+    QMenu two;
+    m.commands->fillContextMenu(two, {*m.loaded(2), *m.loaded(1)});
+    EXPECT_EQ(palettes.askedFor, QList<int>({2, 1}));
+    ASSERT_EQ(two.actions().size(), 1);
+    EXPECT_EQ(historyMenuAction(*two.actions().first()), HistoryMenuAction::runContextMenuCommand);
 }
