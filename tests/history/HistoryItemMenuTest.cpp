@@ -105,7 +105,8 @@ public:
 // A coordinator on a real store, and the window's item commands on a panel with its list.
 struct MenuHarness
 {
-    MenuHarness(const QList<ClipboardItem> &items = {}, const std::function<void(AppPreferences &)> &change = {})
+    MenuHarness(const QList<ClipboardItem> &items = {}, const std::function<void(AppPreferences &)> &change = {},
+        bool recordsTagDialogs = true)
     {
         h.storeOnboardedPreferences([&](AppPreferences &p) {
             p.soundEffectsEnabled = false;
@@ -125,7 +126,8 @@ struct MenuHarness
             return AssociatedApplication {url, QStringLiteral("Viewer"), QIcon()};
         };
         desktop.preview.webPagesEnabled = false;
-        desktop.tagDialogs = &tagDialogs;
+        if (recordsTagDialogs)
+            desktop.tagDialogs = &tagDialogs;
         commands = std::make_unique<HistoryItemCommands>(h.model, *h.coordinator, std::move(desktop));
     }
     void attach()
@@ -438,6 +440,21 @@ TEST(HistoryMenuActions, NewTagFromTheDialog)
     EXPECT_TRUE(refusal && !refusal->isEmpty());
     EXPECT_TRUE(m.commands->isOverlayOpen());
     EXPECT_EQ(m.h.model.tags().size(), 2);
+}
+
+// The shared tag sheet over the window holds the window's keys while it is up, and lets go when it closes.
+TEST(HistoryItemCommands, TheTagSheetIsAnOverlayWhileItIsUp)
+{
+    MenuHarness m({testItem(1)}, {}, false);
+    m.attach();
+    m.commands->presentNewTagSheet({testId(1)});
+    QDialog *sheet = m.panel->findChild<QDialog *>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(m.commands->isOverlayOpen());
+    m.commands->presentPreview(*m.loaded(1), false);
+    EXPECT_FALSE(m.commands->preview().isShown());
+    sheet->reject();
+    EXPECT_FALSE(m.commands->isOverlayOpen());
 }
 
 // The commands' refusals, each with its own text, and nothing done.

@@ -125,10 +125,11 @@ struct Desktop
     QLineEdit receiver;
 };
 
-// Where the first row of the list is, a little inside its left half.
+// A point of the list below its one row: the right-click there is for the selected item, the first, as one on the
+// row itself would be, wherever the toolbar above ends.
 QPoint firstRow(const QRect &window)
 {
-    return window.topLeft() + QPoint(window.width() / 3, 112);
+    return window.topLeft() + QPoint(window.width() / 3, window.height() / 2);
 }
 
 bool rightClick(const QPoint &point)
