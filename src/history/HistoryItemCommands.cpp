@@ -4,6 +4,7 @@
 #include "AppModel.h"
 #include "History.h"
 #include "HistoryCommandPalettes.h"
+#include "HistoryTableView.h"
 #include "HistoryToolbar.h"
 #include "ItemPreviewPresenter.h"
 #include "KeyboardCodes.h"
@@ -172,6 +173,11 @@ ItemPreviewActions HistoryItemCommands::previewActions()
     };
     actions.moreActionsMenu = [this](const ClipboardItem &item) { return previewActionsMenu(item); };
     actions.tagsMenu = [this](const ClipboardItem &item) { return previewTagsMenu(item); };
+    actions.didClose = [this] {
+        // The window's keys go to the list again.
+        if (m_panel && m_panel->isVisible() && m_list)
+            m_list->tableView().setFocus(Qt::OtherFocusReason);
+    };
     actions.keyDown
         = [this](QKeyEvent *event) { return event && handlePreviewKeyDown(HistoryKeyEvent::fromQKeyEvent(*event)); };
     return actions;

@@ -151,7 +151,8 @@ QMenu *HistoryItemContextMenu::makeMenu(const ClipboardItem &item, QWidget *pare
 QAction *HistoryItemContextMenu::addEntry(QMenu &menu, const QString &title, HistoryMenuAction id, const QIcon &icon,
     const std::optional<QString> &shortcut, std::function<void(HistoryMenuActions &)> run, bool destructive) const
 {
-    QString text = title;
+    // Titles are plain text (tag and application names among them): an ampersand is no mnemonic.
+    QString text = QString(title).replace(QLatin1Char('&'), QLatin1String("&&"));
     if (shortcut) {
         if (const auto keys = menuKeyText(*shortcut))
             text += QLatin1Char('\t') + *keys;

@@ -289,7 +289,7 @@ TEST(HistoryItemContextMenu, OffersEveryTransformAndEveryTag)
     ClipboardItem tagged = testItem(1);
     MenuHarness m({tagged});
     const auto work = m.h.coordinator->createTag(QStringLiteral("work"), QColor(QStringLiteral("#3B85ED")));
-    const auto home = m.h.coordinator->createTag(QStringLiteral("Home"), QColor(QStringLiteral("#FF0000")));
+    const auto home = m.h.coordinator->createTag(QStringLiteral("R&D"), QColor(QStringLiteral("#FF0000")));
     ASSERT_TRUE(work && home);
     m.h.coordinator->assignTag(*m.loaded(1), work->id);
 
@@ -313,7 +313,8 @@ TEST(HistoryItemContextMenu, OffersEveryTransformAndEveryTag)
         lines.append(action->isSeparator() ? QStringLiteral("-")
                                            : action->text() + (action->isChecked() ? QStringLiteral(" ✓") : QString()));
     EXPECT_EQ(lines,
-        QStringList({QStringLiteral("Home"), QStringLiteral("work ✓"), QStringLiteral("-"),
+        // An ampersand of a name is shown as it is, not taken for a mnemonic.
+        QStringList({QStringLiteral("R&&D"), QStringLiteral("work ✓"), QStringLiteral("-"),
             QStringLiteral("New Tag..."), QStringLiteral("-"), QStringLiteral("Edit Tags...")}));
 
     // Without tags: New Tag, a separator, Edit Tags.

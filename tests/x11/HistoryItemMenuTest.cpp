@@ -214,6 +214,11 @@ TEST(HistoryItemMenu, FavoritesTransformsRenamesAndPreviewsTheItem)
     ASSERT_TRUE(key(QStringLiteral("Escape")));
     EXPECT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Type: Text")); }));
     EXPECT_TRUE(visibleWindowNamed(title));
+    // The window has its keys back: Space again opens the preview again.
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Type: Text")).has_value(); }));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
 
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
