@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProxyStyle>
-#include <QSet>
 #include <QStyleOptionMenuItem>
 
 namespace {
@@ -27,20 +26,26 @@ QColor destructiveColor()
     return QColor(0xFF, 0x3B, 0x30);
 }
 
-// Draws the menu's destructive entries (told by their text, which the menu gives the style) in red.
+// The texts of a menu's destructive entries, kept on the menu.
+constexpr char destructiveTextsProperty[] = "historyDestructiveEntries";
+
+// Draws the destructive entries of the menus it is set on (told by their text, which a menu gives its style) in red.
+// One for the whole program: the menus come and go, the style stays.
 class DestructiveMenuStyle final : public QProxyStyle
 {
 public:
-    using QProxyStyle::QProxyStyle;
-
-    QSet<QString> destructiveTexts;
+    static DestructiveMenuStyle *shared()
+    {
+        static DestructiveMenuStyle *style = new DestructiveMenuStyle();
+        return style;
+    }
 
     void drawControl(
         ControlElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override
     {
         const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
-        if (element == CE_MenuItem && item && destructiveTexts.contains(item->text)
-            && !(item->state & State_Selected)) {
+        if (element == CE_MenuItem && item && widget && !(item->state & State_Selected)
+            && widget->property(destructiveTextsProperty).toStringList().contains(item->text)) {
             QStyleOptionMenuItem red(*item);
             for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
                 red.palette.setColor(role, destructiveColor());
@@ -51,7 +56,16 @@ public:
     }
 };
 
-// The symbol in one colour: the menu's text colour of the appearance in effect, unless another is given.
+void markDestructive(QMenu &menu, const QStringList &texts)
+{
+    if (texts.isEmpty())
+        return;
+    menu.setProperty(destructiveTextsProperty, menu.property(destructiveTextsProperty).toStringList() + texts);
+    if (menu.style() != DestructiveMenuStyle::shared())
+        menu.setStyle(DestructiveMenuStyle::shared());
+}
+
+// The symbol in one colour: the menus' text colour of the appearance in effect, unless another is given.
 QIcon symbol(const QString &name, std::optional<QColor> color = std::nullopt)
 {
     if (HistorySymbols::icon(name).isNull())
@@ -71,17 +85,6 @@ QIcon themeOrFileIcon(const QString &name)
     if (name.isEmpty())
         return QIcon();
     return QFileInfo(name).isAbsolute() ? QIcon(name) : QIcon::fromTheme(name);
-}
-
-// The style of the menu that draws its destructive entries in red, made once per menu.
-DestructiveMenuStyle &destructiveStyle(QMenu &menu)
-{
-    if (auto *style = menu.findChild<DestructiveMenuStyle *>(QString(), Qt::FindDirectChildrenOnly))
-        return *style;
-    auto *style = new DestructiveMenuStyle();
-    style->setParent(&menu);
-    menu.setStyle(style);
-    return *style;
 }
 
 } // namespace
@@ -165,7 +168,7 @@ QAction *HistoryItemContextMenu::addEntry(QMenu &menu, const QString &title, His
             run(*actions);
     });
     if (destructive)
-        destructiveStyle(menu).destructiveTexts.insert(text);
+        markDestructive(menu, {text});
     return action;
 }
 
@@ -454,8 +457,7 @@ void HistoryItemContextMenu::addOpenInApplication(QMenu &menu, const ClipboardIt
 
 void takeMenuEntries(QMenu &into, QMenu &from)
 {
-    if (auto *style = from.findChild<DestructiveMenuStyle *>(QString(), Qt::FindDirectChildrenOnly))
-        destructiveStyle(into).destructiveTexts.unite(style->destructiveTexts);
+    markDestructive(into, from.property(destructiveTextsProperty).toStringList());
     const QList<QAction *> entries = from.actions();
     for (QAction *entry : entries) {
         from.removeAction(entry);
