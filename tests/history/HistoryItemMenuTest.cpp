@@ -385,6 +385,28 @@ TEST(HistoryMenuActions, CopyPasteAndOpenGoToTheCoordinator)
     EXPECT_EQ(m.h.coordinator->settingsSection(), SettingsSection::tags);
 }
 
+// Open in Browser opens a link and hides the window; a link item whose text is no address is left alone. An image's
+// recognised text is copied trimmed.
+TEST(HistoryItemCommands, OpensLinksAndCopiesRecognisedText)
+{
+    MenuHarness m({withKind(1, ClipboardKind::link, QStringLiteral("two words")),
+        withKind(2, ClipboardKind::link, QStringLiteral("https://example.com/page")),
+        withKind(3, ClipboardKind::image, QStringLiteral("  seen in the picture \n"))});
+    m.h.coordinator->showHistoryWindow(false, false);
+    m.h.log.events.clear();
+
+    entry(*m.menuFor(1), HistoryMenuAction::openInBrowser)->trigger();
+    EXPECT_TRUE(m.h.launcher.openedURLs.isEmpty());
+    EXPECT_TRUE(m.h.log.events.isEmpty());
+    entry(*m.menuFor(2), HistoryMenuAction::openInBrowser)->trigger();
+    EXPECT_EQ(m.h.launcher.openedURLs, QList<QUrl>({QUrl(QStringLiteral("https://example.com/page"))}));
+    EXPECT_TRUE(m.h.log.events.contains(QStringLiteral("history hidden")));
+
+    entry(*m.menuFor(3), HistoryMenuAction::copyTextFromImage)->trigger();
+    EXPECT_EQ(m.h.pasteboard.string(PasteboardType::plainText()), QStringLiteral("seen in the picture"));
+    EXPECT_FALSE(m.h.model.lastError());
+}
+
 // One tag for several items: put on those that lack it, or taken off all when every one carries it.
 TEST(HistoryMenuActions, PutsATagOnSeveralItemsOrTakesItOffAll)
 {
