@@ -15,11 +15,13 @@
 #include <optional>
 
 class CaretLocator;
+class DefaultApplications;
 class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
 class PlainHistoryToolbar;
 class WindowFrames;
+class Workspace;
 
 // The panel of the history window: frameless, above other windows and out of the task bar. It can be dragged by
 // its background. Every key press meant for one of its widgets is first offered to onKeyDown; one that it handled
@@ -56,6 +58,8 @@ struct HistoryWindowDesktop
     // The screens and the mouse; Qt's when not set (tests set them).
     std::function<QList<HistoryWindowPlacement::Screen>()> screens;
     std::function<QPointF()> mouseLocation;
+    const Workspace *workspace = nullptr; // names the paste target's application
+    const DefaultApplications *defaultApplications = nullptr; // which applications open an item's file
 };
 
 // The history window: the panel with its toolbar and content, shown on the hot key at the opening position the
