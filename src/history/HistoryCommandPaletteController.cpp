@@ -181,9 +181,7 @@ void HistoryCommandPaletteController::present(
         m_sheet = new HistoryCommandPaletteSheet(&m_panel);
         m_sheet->hide();
     }
-    const QWidget *toolbar = m_content.historyToolbar() ? &m_content.historyToolbar()->widget() : nullptr;
-    const int top = (toolbar && toolbar->isVisible() ? toolbar->mapTo(&m_panel, QPoint(0, toolbar->height())).y() : 0)
-        + sheetMargin;
+    const int top = paletteTop();
     const QSize size(std::min(contentSize.width(), m_panel.width() - 2 * sheetMargin),
         std::min(contentSize.height(), m_panel.height() - top - sheetMargin));
     qCInfo(lcApp) << "command palette shown with" << commands.size() << "commands";
@@ -208,15 +206,20 @@ void HistoryCommandPaletteController::present(
         0, this, [this, palette = QPointer<CommandPalette>(palette)] { installOutsideClickMonitor(palette.data()); });
 }
 
+int HistoryCommandPaletteController::paletteTop() const
+{
+    // Below the toolbar, when the window has one.
+    const QWidget *toolbar = m_content.historyToolbar() ? &m_content.historyToolbar()->widget() : nullptr;
+    const int below = toolbar && toolbar->isVisible() ? toolbar->mapTo(&m_panel, QPoint(0, toolbar->height())).y() : 0;
+    return below + sheetMargin;
+}
+
 void HistoryCommandPaletteController::placePalette()
 {
     if (!m_sheet || !m_palette)
         return;
     m_sheet->setGeometry(m_panel.rect());
-    const QWidget *toolbar = m_content.historyToolbar() ? &m_content.historyToolbar()->widget() : nullptr;
-    const int top = (toolbar && toolbar->isVisible() ? toolbar->mapTo(&m_panel, QPoint(0, toolbar->height())).y() : 0)
-        + sheetMargin;
-    m_palette->move((m_panel.width() - m_palette->width()) / 2, top);
+    m_palette->move((m_panel.width() - m_palette->width()) / 2, paletteTop());
     m_sheet->paletteRect = m_palette->geometry();
     m_sheet->update();
 }

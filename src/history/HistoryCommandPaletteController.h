@@ -85,6 +85,7 @@ private:
     void paletteDidDismiss(CommandPalette *palette);
     void closeFromOutsideClick();
     void installOutsideClickMonitor(CommandPalette *palette);
+    int paletteTop() const;
     void placePalette();
     // Closes the open palette, then runs the work on the next turn of the event loop.
     void runAfterClosing(std::function<void()> work);
