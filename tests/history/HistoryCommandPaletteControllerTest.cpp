@@ -6,6 +6,7 @@
 #include "HistoryContentViewController.h"
 #include "HistoryMenuEntry.h"
 #include "HistoryWindowCommands.h"
+#include "KeyboardCodes.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -225,4 +226,64 @@ TEST(HistoryCommandPaletteController, TheMenuOfSeveralRowsIsMadeFromTheirCommand
     historyMenuRun (*tags->actions().first())();
     EXPECT_FALSE(p.h.model.item(testId(1))->tags.contains(tag->id));
     EXPECT_FALSE(p.h.model.item(testId(2))->tags.contains(tag->id));
+}
+
+TEST(HistoryCommandPaletteController, SeveralItemsArePastedWithTheSeparatorChosenInItsPicker)
+{
+    PaletteHarness p;
+    p.h.model.setSelectedItemIDsInSelectionOrder({testId(2), testId(1)});
+    p.h.model.setSelectedItemIDs({testId(1), testId(2)});
+    QCoreApplication::processEvents();
+    p.press(Qt::Key_K, Qt::ControlModifier);
+    ASSERT_TRUE(p.isOpen());
+    p.type(QStringLiteral("Separator"));
+    p.press(Qt::Key_Return);
+    QCoreApplication::processEvents(); // the picker comes once the actions have gone
+    ASSERT_TRUE(p.isOpen());
+    EXPECT_EQ(p.palette()->searchField().placeholderText(), QStringLiteral("Search for separators..."));
+    EXPECT_EQ(p.palette()->size(), QSize(360, 330));
+    EXPECT_EQ(p.titles().size(), 7);
+    p.type(QStringLiteral("Down"));
+    ASSERT_EQ(p.titles(), QStringList {PasteSeparator(PasteSeparator::keyDown).title()});
+    p.press(Qt::Key_Return);
+    EXPECT_FALSE(p.isOpen());
+
+    // The first item at once, Down after it, then the second.
+    QList<quint16> keys;
+    const auto collect = [&] {
+        keys.clear();
+        for (const MemoryKeyPoster::Press &press : p.h.keyPoster.presses())
+            keys.append(press.keyCode);
+    };
+    while (const auto next = p.h.scheduler.nextCallDueIn())
+        p.h.scheduler.advance(*next);
+    collect();
+    EXPECT_EQ(keys, (QList<quint16> {VirtualKey::v, VirtualKey::down, VirtualKey::v}));
+    EXPECT_EQ(p.h.storedItem(testId(1))->copyCount, 2);
+    EXPECT_EQ(p.h.storedItem(testId(2))->copyCount, 2);
+}
+
+TEST(HistoryCommandPaletteController, TheApplicationPickerOpensOnlyWhenSomeApplicationCanOpenTheFile)
+{
+    PaletteHarness p;
+    PlainHistoryWindowCommands commands(p.h.model, *p.h.coordinator);
+    FixedDefaultApplications applications;
+    HistoryCommandPaletteController controller(p.h.model, *p.h.coordinator, commands, p.window->contentViewController(),
+        p.window->panel(), HistoryCommandPaletteDesktop {nullptr, nullptr, &applications});
+    const ClipboardItem item = *p.h.model.item(testId(2));
+    const QUrl file = QUrl::fromLocalFile(QStringLiteral("/tmp/notes.txt"));
+    EXPECT_FALSE(controller.showApplicationPicker(item, file));
+    EXPECT_FALSE(controller.isOpen());
+
+    applications.application = DefaultApplication {
+        QStringLiteral("/usr/share/applications/editor.desktop"), QStringLiteral("Editor"), QString()};
+    EXPECT_TRUE(controller.showApplicationPicker(item, file));
+    ASSERT_TRUE(controller.isOpen());
+    EXPECT_EQ(controller.palette()->searchField().placeholderText(), QStringLiteral("Search for apps..."));
+    EXPECT_EQ(controller.palette()->size(), QSize(400, 350));
+    ASSERT_EQ(controller.palette()->rows().size(), 2);
+    EXPECT_EQ(controller.palette()->rows().at(0).title, QStringLiteral("Default"));
+    EXPECT_EQ(controller.palette()->rows().at(1).command.title, QStringLiteral("Editor"));
+    controller.close();
+    EXPECT_FALSE(controller.isOpen());
 }
