@@ -58,9 +58,8 @@ struct HistoryWindowDesktop
     // The screens and the mouse; Qt's when not set (tests set them).
     std::function<QList<HistoryWindowPlacement::Screen>()> screens;
     std::function<QPointF()> mouseLocation;
-    // Name the paste target's application and the applications that open files, for the item menus and the preview.
-    const Workspace *workspace = nullptr;
-    const DefaultApplications *defaultApplications = nullptr;
+    const Workspace *workspace = nullptr; // names the paste target's application
+    const DefaultApplications *defaultApplications = nullptr; // which applications open an item's file
 };
 
 // The history window: the panel with its toolbar and content, shown on the hot key at the opening position the

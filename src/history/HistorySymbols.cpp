@@ -46,18 +46,29 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("line.3.horizontal.decrease"), {"view-list-symbolic", "view-list"}},
         {QStringLiteral("rectangle.grid.2x2"), {"view-app-grid-symbolic", "view-grid"}},
         {QStringLiteral("xmark.circle"), {"edit-clear-symbolic", "edit-clear"}},
-        // The item menus.
+        // The command palette's commands and pickers.
+        {QStringLiteral("arrow.turn.down.left"), {"mail-send-symbolic", "mail-send"}},
+        {QStringLiteral("textformat"), {"format-text-bold-symbolic", "format-text-bold"}},
         {QStringLiteral("square.on.square"), {"edit-copy-symbolic", "edit-copy"}},
-        {QStringLiteral("globe"), {"web-browser-symbolic", "web-browser"}},
-        {QStringLiteral("arrow.clockwise"), {"view-refresh-symbolic", "view-refresh"}},
+        {QStringLiteral("arrow.down.and.line.horizontal.and.arrow.up"), {"view-dual-symbolic", "view-dual"}},
+        {QStringLiteral("arrow.up.and.line.horizontal.and.arrow.down"), {"edit-cut-symbolic", "edit-cut"}},
         {QStringLiteral("rectangle.and.pencil.and.ellipsis"), {"insert-text-symbolic", "insert-text"}},
-        {QStringLiteral("wand.and.sparkles"), {"edit-find-replace-symbolic", "edit-find-replace"}},
-        {QStringLiteral("arrow.up.and.line.horizontal.and.arrow.down"),
-            {"view-continuous-symbolic", "view-continuous"}},
+        {QStringLiteral("wand.and.sparkles"), {"tools-check-spelling-symbolic", "tools-check-spelling"}},
         {QStringLiteral("eye"), {"view-reveal-symbolic", "view-reveal"}},
-        {QStringLiteral("square.and.arrow.up"), {"send-to-symbolic", "send-to"}},
+        {QStringLiteral("safari"), {"web-browser-symbolic", "web-browser"}},
+        {QStringLiteral("arrow.clockwise"), {"view-refresh-symbolic", "view-refresh"}},
+        {QStringLiteral("square.and.arrow.up"), {"document-open-symbolic", "document-open"}},
+        {QStringLiteral("gearshape"), {"emblem-system-symbolic", "emblem-system"}},
         {QStringLiteral("trash"), {"user-trash-symbolic", "user-trash"}},
         {QStringLiteral("plus"), {"list-add-symbolic", "list-add"}},
+        {QStringLiteral("return"), {"mail-send-symbolic", "mail-send"}},
+        {QStringLiteral("shift"), {"go-top-symbolic", "go-top"}},
+        {QStringLiteral("arrow.up"), {"go-up-symbolic", "go-up"}},
+        {QStringLiteral("arrow.down"), {"go-down-symbolic", "go-down"}},
+        {QStringLiteral("arrow.right.to.line"), {"format-indent-more-symbolic", "format-indent-more"}},
+        {QStringLiteral("space"), {"input-keyboard-symbolic", "input-keyboard"}},
+        // The item menus.
+        {QStringLiteral("globe"), {"web-browser-symbolic", "web-browser"}},
     };
     return icons;
 }
