@@ -1,16 +1,13 @@
 // How quickly a right-click gets its menu: the one-item menu of a text item (74 transforms, 50 tags, the paste
-// target looked up and named), and the menu of five selected items through the command palettes (a stand-in that
-// builds the entries a selection menu has: paste, copy, merge, favourite, the 50 tags, delete, with the paste target
-// looked up). The whole program runs on a temporary history with the desktop in memory; each iteration builds the
-// menu into the list's menu and throws it away.
+// target looked up and named), and the menu of five selected items, which the command palettes make from their
+// commands with the 50 tags. The whole program runs on a temporary history with the desktop in memory; each
+// iteration has the history list make its menu as a right-click does, and throws it away.
 
 #include "AppDelegate.h"
-#include "AssociatedApplication.h"
-#include "HistoryCommandPalettes.h"
-#include "HistoryItemCommands.h"
-#include "HistoryMenuEntry.h"
-#include "HistoryPasteTarget.h"
-#include "Localization.h"
+#include "FloatingHistoryWindow.h"
+#include "History.h"
+#include "HistoryContentViewController.h"
+#include "HistoryTableView.h"
 #include "SyntheticHistory.h"
 
 #include <QApplication>
@@ -31,60 +28,7 @@ public:
     bool confirm(const QString &, const QString &, const QString &, const QString &) override { return false; }
 };
 
-// Until the palettes have their own: the selection's menu with the entries it will have, each marked as the item
-// menu marks its entries.
-class StandInPalettes final : public HistoryCommandPalettes
-{
-public:
-    StandInPalettes(AppModel &model, HistoryMenuActions &actions, std::function<QString()> pasteTargetName)
-        : m_model(model), m_actions(actions), m_pasteTargetName(std::move(pasteTargetName))
-    { }
-
-    bool isOpen() const override { return false; }
-    void close() override { }
-    void presentActions() override { }
-    void showTransformPicker(const ClipboardItem &) override { }
-    void showTypePicker() override { }
-    bool showApplicationPicker(const ClipboardItem &, const QUrl &) override { return false; }
-    QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent) override
-    {
-        auto *menu = new QMenu(parent);
-        QList<QUuid> ids;
-        for (const ClipboardItem &item : items)
-            ids.append(item.id);
-        const QString target = m_pasteTargetName();
-        const auto add = [&](QMenu &into, const QString &title, HistoryMenuAction id, std::function<void()> run) {
-            auto *action = new QAction(title, &into);
-            into.addAction(action);
-            setHistoryMenuEntry(*action, id, std::move(run));
-            return action;
-        };
-        add(*menu, localized(QStringLiteral("Paste %d Items to %@"), {int(items.size()), target}),
-            HistoryMenuAction::runContextMenuCommand, [] {});
-        add(*menu, localized(QStringLiteral("Copy %d Items to Clipboard"), {int(items.size())}),
-            HistoryMenuAction::runContextMenuCommand, [] {});
-        menu->addSeparator();
-        add(*menu, localized(QStringLiteral("Add to Favorites")), HistoryMenuAction::runContextMenuCommand, [] {});
-        auto *tags = new QMenu(localized(QStringLiteral("Tags...")), menu);
-        for (const Tag &tag : HistoryMenuActions::tagsSortedByName(m_model.tags())) {
-            QAction *entry = add(*tags, tag.name, HistoryMenuAction::applyTag,
-                [this, ids, id = tag.id] { m_actions.applyTag(ids, id); });
-            entry->setIcon(HistoryPasteTarget::tagMenuDotImage(HistoryPasteTarget::colorFromHexString(tag.color)));
-            entry->setCheckable(true);
-        }
-        menu->addMenu(tags);
-        menu->addSeparator();
-        add(*menu, localized(QStringLiteral("Delete")), HistoryMenuAction::runContextMenuCommand, [] {});
-        return menu;
-    }
-
-private:
-    AppModel &m_model;
-    HistoryMenuActions &m_actions;
-    std::function<QString()> m_pasteTargetName;
-};
-
-// The program with a stored history and 50 tags, launched, and the history window's item commands on its model.
+// The program with a stored history and 50 tags, launched, with its history window.
 struct Program
 {
     Program()
@@ -110,32 +54,44 @@ struct Program
             delegate->coordinator().createTag(
                 QStringLiteral("Tag %1").arg(n, 2, 10, QLatin1Char('0')), QColor::fromHsv(n * 7 % 360, 200, 220));
 
-        const PlatformServices &platform = delegate->platform();
-        HistoryItemCommands::Desktop desktop;
-        desktop.menus.pasteTarget = [&platform] {
-            return HistoryPasteTarget::pasteTargetApplication(*platform.keyPoster, *platform.workspace);
-        };
-        desktop.menus.applicationForURL = [&platform](const QUrl &url) {
-            return AssociatedApplication::forURL(url, 16, *platform.defaultApplications);
-        };
-        commands = std::make_unique<HistoryItemCommands>(delegate->model(), delegate->coordinator(), desktop);
-        palettes = std::make_unique<StandInPalettes>(delegate->model(), commands->menuActions(),
-            [desktop] { return HistoryPasteTarget::pasteTargetName(desktop.menus.pasteTarget()); });
-        commands->setCommandPalettes(palettes.get());
+        delegate->coordinator().showHistoryWindow(false, false);
+        window = dynamic_cast<FloatingHistoryWindow *>(delegate->coordinator().historyWindow());
+    }
+
+    // Selects the items as the user does; the list follows.
+    void select(const QList<ClipboardItem> &items)
+    {
+        QSet<QUuid> ids;
+        QList<QUuid> order;
+        for (const ClipboardItem &item : items) {
+            ids.insert(item.id);
+            order.append(item.id);
+        }
+        AppModel &model = delegate->model();
+        model.setSelectedItemID(order.first());
+        model.setSelectedItemIDs(ids);
+        model.setSelectedItemIDsInSelectionOrder(order);
+        for (int turn = 0; turn < 5; ++turn)
+            QCoreApplication::processEvents();
     }
 
     QTemporaryDir folder;
     std::unique_ptr<AppDelegate> delegate;
-    std::unique_ptr<HistoryItemCommands> commands;
-    std::unique_ptr<StandInPalettes> palettes;
+    FloatingHistoryWindow *window = nullptr;
 };
 
 void runMenus(benchmark::State &state, Program &program, const QList<ClipboardItem> &items)
 {
+    if (!program.window) {
+        state.SkipWithError("no history window");
+        return;
+    }
+    program.select(items);
+    HistoryTableView &table = program.window->contentViewController().list().tableView();
     qsizetype entries = 0;
     for (auto _ : state) {
         QMenu menu;
-        program.commands->fillContextMenu(menu, items);
+        table.onPrepareContextMenu(menu);
         entries = menu.actions().size();
         benchmark::DoNotOptimize(entries);
     }

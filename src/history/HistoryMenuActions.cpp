@@ -124,25 +124,6 @@ void HistoryMenuActions::toggleTag(const QUuid &id, qint64 tagID)
         m_coordinator.toggleTag(*found, tagID);
 }
 
-void HistoryMenuActions::applyTag(const QList<QUuid> &ids, qint64 tagID)
-{
-    const QList<ClipboardItem> found = items(ids);
-    if (found.isEmpty())
-        return;
-    const bool everyOneCarriesIt
-        = std::all_of(found.cbegin(), found.cend(), [&](const ClipboardItem &i) { return i.tags.contains(tagID); });
-    for (const QUuid &id : ids) {
-        // Each one read again: the one before may have changed the model.
-        const auto current = item(id);
-        if (!current)
-            continue;
-        if (everyOneCarriesIt && current->tags.contains(tagID))
-            m_coordinator.toggleTag(*current, tagID);
-        else if (!everyOneCarriesIt && !current->tags.contains(tagID))
-            m_coordinator.assignTag(*current, tagID);
-    }
-}
-
 void HistoryMenuActions::newTag(const QList<QUuid> &ids)
 {
     if (!ids.isEmpty())

@@ -54,8 +54,6 @@ public:
     void updateLinkPreview(const QUuid &id);
     // Takes the tag off the item when it carries it, else puts it on.
     void toggleTag(const QUuid &id, qint64 tagID);
-    // The tag of several items: taken off all of them when every one carries it, else put on those that lack it.
-    void applyTag(const QList<QUuid> &ids, qint64 tagID);
     void newTag(const QList<QUuid> &ids);
     void editTags();
     void preview(const QUuid &id);

@@ -407,24 +407,12 @@ TEST(HistoryItemCommands, OpensLinksAndCopiesRecognisedText)
     EXPECT_FALSE(m.h.model.lastError());
 }
 
-// One tag for several items: put on those that lack it, or taken off all when every one carries it.
-TEST(HistoryMenuActions, PutsATagOnSeveralItemsOrTakesItOffAll)
+// A tag entry of the item's menu takes the tag off the item when it carries it, else puts it on.
+TEST(HistoryMenuActions, TogglesATagOfTheItem)
 {
-    MenuHarness m({testItem(1), testItem(2), testItem(3)});
+    MenuHarness m({testItem(3)});
     const auto tag = m.h.coordinator->createTag(QStringLiteral("Work"), QColor(Qt::blue));
     ASSERT_TRUE(tag);
-    HistoryMenuActions &actions = m.commands->menuActions();
-    m.h.coordinator->assignTag(*m.loaded(1), tag->id);
-
-    actions.applyTag({testId(1), testId(2)}, tag->id);
-    EXPECT_EQ(m.stored(1)->tags, QList<qint64>({tag->id}));
-    EXPECT_EQ(m.stored(2)->tags, QList<qint64>({tag->id}));
-    actions.applyTag({testId(1), testId(2)}, tag->id);
-    EXPECT_TRUE(m.stored(1)->tags.isEmpty());
-    EXPECT_TRUE(m.stored(2)->tags.isEmpty());
-    actions.applyTag({}, tag->id);
-
-    // One item's toggle from its menu.
     entry(*m.menuFor(3), HistoryMenuAction::toggleTag)->trigger();
     EXPECT_EQ(m.stored(3)->tags, QList<qint64>({tag->id}));
     entry(*m.menuFor(3), HistoryMenuAction::toggleTag)->trigger();
