@@ -4,10 +4,14 @@
 
 #include "../app/CoordinatorTestSupport.h"
 
+#include "CommandPalette.h"
+#include "FloatingHistoryWindow.h"
 #include "History.h"
 #include "HistoryCommandPalettes.h"
+#include "HistoryContentViewController.h"
 #include "HistoryItemCommands.h"
 #include "HistoryMenuEntry.h"
+#include "HistoryTableView.h"
 #include "ItemPreviewPresenter.h"
 #include "TagDialogPresenter.h"
 
@@ -651,4 +655,53 @@ TEST(HistoryItemCommands, FillTheListsMenuForTheSelection)
     EXPECT_EQ(palettes.askedFor, QList<int>({2, 1}));
     ASSERT_EQ(two.actions().size(), 1);
     EXPECT_EQ(historyMenuAction(*two.actions().first()), HistoryMenuAction::runContextMenuCommand);
+}
+
+// The real window: a right-click on one row gives the item's menu, on two selected rows the palettes' menu of the
+// selection; the transform shortcut opens the palettes' transform picker over the window.
+TEST(HistoryItemCommands, TheWindowsListMakesItsMenusThroughThem)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))});
+    h.coordinator->start();
+    FloatingHistoryWindow window(
+        h.model, *h.coordinator, HistoryWindowDesktop {&h.keyPoster, nullptr, nullptr, {}, {}, &h.workspace});
+    window.show(false);
+    QCoreApplication::processEvents();
+    HistoryTableView &table = window.contentViewController().list().tableView();
+    const auto select = [&](const QList<int> &numbers) {
+        QList<QUuid> ids;
+        for (const int n : numbers)
+            ids.append(testId(n));
+        h.model.setSelectedItemID(ids.first());
+        h.model.setSelectedItemIDs(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        h.model.setSelectedItemIDsInSelectionOrder(ids);
+        waitUntil([&] { return window.contentViewController().list().selectedItemsInRowOrder().size() == ids.size(); });
+    };
+
+    select({2});
+    QMenu one;
+    table.onPrepareContextMenu(one);
+    ASSERT_FALSE(one.isEmpty());
+    EXPECT_EQ(historyMenuAction(*one.actions().first()), HistoryMenuAction::pastePlainText);
+    EXPECT_TRUE(entry(one, HistoryMenuAction::deleteItem));
+
+    select({2, 1});
+    QMenu two;
+    table.onPrepareContextMenu(two);
+    ASSERT_FALSE(two.isEmpty());
+    EXPECT_FALSE(entry(two, HistoryMenuAction::pastePlainText));
+    EXPECT_TRUE(entry(two, HistoryMenuAction::newTag));
+
+    // Transform opens the palettes' picker on the next turn.
+    select({2});
+    window.contentViewController().performShortcutAction(HistoryShortcutAction::transformItem, HistoryKeyFocus::list);
+    EXPECT_TRUE(waitUntil([&] {
+        for (const CommandPalette *palette : window.panel().findChildren<CommandPalette *>()) {
+            if (!palette->isDismissed())
+                return true;
+        }
+        return false;
+    }));
 }
