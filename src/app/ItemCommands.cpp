@@ -223,7 +223,26 @@ void ItemCommands::editItem(const ClipboardItem &item, const QString &text)
             m_model.setLastError(deletion.error->description());
         return;
     }
-    replaceText(item, [&](const QString &) { return text; });
+    // The same text leaves the item as it is (a rich text keeps its formatting), back in the list if it had left it.
+    if (replaceText(
+            item, [&](const QString &) { return text; }, true)) {
+        m_model.trimItems(m_model.preferences().maxHistoryItems); // it may have come back to the list
+        return;
+    }
+    // The item left the history while it was being edited: the text is not lost, it comes back as a new item.
+    const QDateTime now = m_clock.now();
+    ClipboardItem created;
+    created.id = QUuid::createUuid();
+    created.kind = ClipboardKind::detect(text, m_model.preferences().treatDigitNumbersAsColor);
+    created.text = text;
+    created.sourceAppName = item.sourceAppName;
+    created.sourceBundleIdentifier = item.sourceBundleIdentifier;
+    created.copiedAt = now;
+    created.firstCopiedAt = now;
+    created.byteSize = text.toUtf8().size();
+    created.copyCount = 0;
+    if (const auto failure = m_writes.addNewItem(created))
+        m_model.setLastError(failure->description());
 }
 
 void ItemCommands::transformItem(const ClipboardItem &item, ClipboardTextTransform transform)
@@ -235,14 +254,18 @@ void ItemCommands::transformItem(const ClipboardItem &item, ClipboardTextTransfo
     replaceText(item, [&](const QString &old) { return transform.apply(old); });
 }
 
-void ItemCommands::replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText)
+bool ItemCommands::replaceText(
+    const ClipboardItem &item, const std::function<QString(const QString &)> &newText, bool keepsItemForSameText)
 {
     const bool digitsAsColor = m_model.preferences().treatDigitNumbersAsColor;
     std::optional<LinkPreviewDetails> droppedPreview;
     const auto updated = m_writes.update(item, [&](ClipboardItem &c) {
+        QString text = newText(c.text.value_or(QString()));
+        if (keepsItemForSameText && c.text == text)
+            return;
         const QString oldKey = c.contentKey();
         const bool wasRichText = c.kind == ClipboardKind::richText;
-        c.text = newText(c.text.value_or(QString()));
+        c.text = std::move(text);
         c.byteSize = c.text->toUtf8().size();
         c.kind = ClipboardKind::detect(*c.text, digitsAsColor);
         if (wasRichText) {
@@ -256,14 +279,17 @@ void ItemCommands::replaceText(const ClipboardItem &item, const std::function<QS
     });
     if (!updated) {
         m_model.setLastError(updated.error().description());
-        return;
+        return true;
     }
+    if (!*updated)
+        return false;
     // The pictures of a dropped preview go once the item no longer refers to them.
     if (droppedPreview) {
         ClipboardItem previous = item;
         previous.linkPreviewDetails = droppedPreview;
         m_writes.removeLinkPreviewFiles(previous);
     }
+    return true;
 }
 
 void ItemCommands::removeUnusedFilePreviews()

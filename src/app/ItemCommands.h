@@ -45,8 +45,10 @@ public:
 
 private:
     // Gives the item a new text: its kind follows the text, rich data goes, and a link preview stays only with
-    // the same address.
-    void replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText);
+    // the same address; with `keepsItemForSameText` a text that stays the same changes nothing. False when the
+    // item's row is gone (nothing is written then).
+    bool replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText,
+        bool keepsItemForSameText = false);
 
     AppModel &m_model;
     HistoryStore &m_store;
