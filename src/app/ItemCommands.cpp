@@ -116,7 +116,6 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     if (lines.size() < 2)
         return;
     const QDateTime now = m_clock.now();
-    const bool digitsAsColor = m_model.preferences().treatDigitNumbersAsColor;
 
     // One item per line; a line that repeats an earlier one, or what a loaded item holds, makes no second item of
     // the same content (the loaded one hands its favourite, tags and title on and goes).
@@ -124,17 +123,7 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     QList<ClipboardItem> replaced;
     QSet<QString> seen;
     for (const QString &line : lines) {
-        ClipboardItem part;
-        part.id = QUuid::createUuid();
-        part.kind = ClipboardKind::detect(line, digitsAsColor);
-        part.text = line;
-        part.sourceAppName = item.sourceAppName;
-        part.sourceBundleIdentifier = item.sourceBundleIdentifier;
-        part.copiedAt = now;
-        part.firstCopiedAt = now;
-        part.byteSize = line.toUtf8().size();
-        part.copyCount = 0;
-        part = part.refreshingSearchText({});
+        ClipboardItem part = newTextItem(line, item, now).refreshingSearchText({});
         const QString key = part.kind.rawValue() + QLatin1Char('\n') + part.contentKey();
         if (seen.contains(key))
             continue;
@@ -177,6 +166,21 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     }
     if (failure)
         m_model.setLastError(failure->description());
+}
+
+ClipboardItem ItemCommands::newTextItem(const QString &text, const ClipboardItem &source, const QDateTime &now) const
+{
+    ClipboardItem made;
+    made.id = QUuid::createUuid();
+    made.kind = ClipboardKind::detect(text, m_model.preferences().treatDigitNumbersAsColor);
+    made.text = text;
+    made.sourceAppName = source.sourceAppName;
+    made.sourceBundleIdentifier = source.sourceBundleIdentifier;
+    made.copiedAt = now;
+    made.firstCopiedAt = now;
+    made.byteSize = text.toUtf8().size();
+    made.copyCount = 0;
+    return made;
 }
 
 void ItemCommands::toggleFavorite(const ClipboardItem &item)
@@ -230,18 +234,7 @@ void ItemCommands::editItem(const ClipboardItem &item, const QString &text)
         return;
     }
     // The item left the history while it was being edited: the text is not lost, it comes back as a new item.
-    const QDateTime now = m_clock.now();
-    ClipboardItem created;
-    created.id = QUuid::createUuid();
-    created.kind = ClipboardKind::detect(text, m_model.preferences().treatDigitNumbersAsColor);
-    created.text = text;
-    created.sourceAppName = item.sourceAppName;
-    created.sourceBundleIdentifier = item.sourceBundleIdentifier;
-    created.copiedAt = now;
-    created.firstCopiedAt = now;
-    created.byteSize = text.toUtf8().size();
-    created.copyCount = 0;
-    if (const auto failure = m_writes.addNewItem(created))
+    if (const auto failure = m_writes.addNewItem(newTextItem(text, item, m_clock.now())))
         m_model.setLastError(failure->description());
 }
 
