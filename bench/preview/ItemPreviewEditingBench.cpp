@@ -1,7 +1,7 @@
 // Editing in the item preview: the work of one keystroke in a 100 KB and a 1 MB text, from the key press to the
 // editor's repaint, with everything the preview does on each change (the live character count and size, the
-// Restore item's state). The goal is one frame (16 ms) at 1 MB. A plain text of words and lines, and the same
-// with accented and non-Latin words, which take the slower way through the character count.
+// Restore item's state). The goal is one frame (16 ms) at 1 MB. A plain text of words and lines, the same with
+// accented and non-Latin words, which take the slower way through the character count, and a text of one line.
 
 #include "ItemPreviewDialogController.h"
 #include "ItemPreviewPresenter.h"
@@ -18,8 +18,11 @@
 
 namespace {
 
-QString text(qsizetype length, bool international)
+enum class Shape { lines, internationalLines, oneLine };
+
+QString text(qsizetype length, Shape shape)
 {
+    const bool international = shape == Shape::internationalLines;
     QRandomGenerator random(7);
     QStringList syllables = {QStringLiteral("ka"), QStringLiteral("lo"), QStringLiteral("mi"), QStringLiteral("ren"),
         QStringLiteral("sto"), QStringLiteral("va"), QStringLiteral("nis"), QStringLiteral("tu")};
@@ -27,7 +30,10 @@ QString text(qsizetype length, bool international)
         syllables += {QStringLiteral("ü"), QStringLiteral("ré"), QStringLiteral("ñe"), QStringLiteral("e\u0301"),
             QStringLiteral("文字"), QStringLiteral("ひら"), QStringLiteral("\U0001F600")};
     }
-    return syntheticText(random, syntheticWords(random, syllables), length);
+    QString made = syntheticText(random, syntheticWords(random, syllables), length);
+    if (shape == Shape::oneLine)
+        made.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return made;
 }
 
 QWidget &hostWindow()
@@ -42,12 +48,12 @@ QWidget &hostWindow()
     return *host;
 }
 
-void keystroke(benchmark::State &state, bool international)
+void keystroke(benchmark::State &state, Shape shape)
 {
     ClipboardItem item;
     item.id = QUuid::createUuid();
     item.kind = ClipboardKind::text;
-    item.text = text(state.range(0), international);
+    item.text = text(state.range(0), shape);
     item.byteSize = item.text->toUtf8().size();
     item.copiedAt = QDateTime::currentDateTime();
     item.firstCopiedAt = item.copiedAt;
@@ -86,7 +92,7 @@ void keystroke(benchmark::State &state, bool international)
 
 void BM_KeystrokeWhileEditing(benchmark::State &state)
 {
-    keystroke(state, false);
+    keystroke(state, Shape::lines);
 }
 BENCHMARK(BM_KeystrokeWhileEditing)
     ->Arg(100 * 1024)
@@ -97,7 +103,7 @@ BENCHMARK(BM_KeystrokeWhileEditing)
 
 void BM_KeystrokeWhileEditingInternationalText(benchmark::State &state)
 {
-    keystroke(state, true);
+    keystroke(state, Shape::internationalLines);
 }
 BENCHMARK(BM_KeystrokeWhileEditingInternationalText)
     ->Arg(100 * 1024)
@@ -105,5 +111,17 @@ BENCHMARK(BM_KeystrokeWhileEditingInternationalText)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(50);
+
+// A text without line breaks: the editor lays its one paragraph out again on every keystroke.
+void BM_KeystrokeWhileEditingOneLine(benchmark::State &state)
+{
+    keystroke(state, Shape::oneLine);
+}
+BENCHMARK(BM_KeystrokeWhileEditingOneLine)
+    ->Arg(100 * 1024)
+    ->Arg(1024 * 1024)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 
 } // namespace
