@@ -19,19 +19,6 @@
 
 using namespace PreviewFixtures;
 
-namespace {
-
-const QSizeF room(1200, 800);
-
-PreviewEnvironment offline()
-{
-    PreviewEnvironment environment;
-    environment.webPagesEnabled = false;
-    return environment;
-}
-
-} // namespace
-
 TEST(ItemPreviewDialogController, SizesTheWindowForTheContentAndTheDetails)
 {
     QTemporaryDir folder;

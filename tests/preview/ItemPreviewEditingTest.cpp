@@ -19,16 +19,10 @@
 
 #include <memory>
 
+using PreviewFixtures::offline;
+using PreviewFixtures::room;
+
 namespace {
-
-const QSizeF room(1200, 800);
-
-PreviewEnvironment offline()
-{
-    PreviewEnvironment environment;
-    environment.webPagesEnabled = false;
-    return environment;
-}
 
 // A preview on screen with its callbacks recorded.
 struct Preview
