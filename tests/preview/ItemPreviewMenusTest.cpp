@@ -3,6 +3,7 @@
 
 #include "HistoryMenuEntry.h"
 #include "ItemPreviewActionsMenu.h"
+#include "ItemPreviewDialogController.h"
 #include "ItemPreviewTagsMenu.h"
 #include "PreviewFixtures.h"
 
@@ -259,4 +260,38 @@ TEST(ItemPreviewTagsMenu, FindsTheTagsSubmenuByItsEntriesOnly)
         ASSERT_TRUE(menu) << c.name;
         EXPECT_EQ(titles(*menu), c.shown) << c.name;
     }
+}
+
+// The two menus as the preview's toolbar opens them: their entries move into the toolbar's menus, outlive the menus
+// they came from, and still close the preview first and then do their work.
+TEST(ItemPreviewMenus, WorkThroughThePreviewsToolbar)
+{
+    Log log;
+    const auto itemMenu = [&](const ClipboardItem &) { return fullItemMenu(log); };
+    ItemPreviewActionsMenu actions(itemMenu, log.dismiss());
+    ItemPreviewTagsMenu tags(itemMenu, log.dismiss());
+    ItemPreviewDialogController controller(textItem(ClipboardKind::text, QStringLiteral("words")), room, offline());
+    controller.moreActionsMenuProvider = [&](const ClipboardItem &item) { return actions.makeMenu(item); };
+    controller.tagsMenuProvider = [&](const ClipboardItem &item) { return tags.menu(item); };
+    ItemPreviewToolbar &toolbar = controller.toolbar();
+    toolbar.itemForIdentifier(ItemPreviewToolbar::moreActions);
+    toolbar.itemForIdentifier(ItemPreviewToolbar::tags);
+    toolbar.fillMenu(toolbar.moreActionsMenu());
+    toolbar.fillMenu(toolbar.tagsMenu());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the menus they came from go
+
+    EXPECT_EQ(titles(*toolbar.moreActionsMenu()),
+        QStringList({QStringLiteral("Transform>"), QStringLiteral("Split into Lines"), QStringLiteral("Rename..."),
+            QStringLiteral("-"), QStringLiteral("Open With>"), QStringLiteral("A line that does nothing"),
+            QStringLiteral("-"), QStringLiteral("Delete")}));
+    EXPECT_EQ(titles(*toolbar.tagsMenu()),
+        QStringList({QStringLiteral("Work"), QStringLiteral("Home"), QStringLiteral("-"), QStringLiteral("New Tag..."),
+            QStringLiteral("Edit Tags...")}));
+
+    entryTitled(*toolbar.tagsMenu(), QStringLiteral("Work"))->trigger();
+    entryTitled(*toolbar.moreActionsMenu(), QStringLiteral("Text Editor"))->trigger();
+    EXPECT_EQ(log.events, QStringList({QStringLiteral("Work"), QStringLiteral("dismiss")}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(
+        log.events, QStringList({QStringLiteral("Work"), QStringLiteral("dismiss"), QStringLiteral("Text Editor")}));
 }
