@@ -6,7 +6,9 @@
 #include "HistoryCommandPalettes.h"
 #include "HistoryTableView.h"
 #include "HistoryToolbar.h"
+#include "ItemPreviewActionsMenu.h"
 #include "ItemPreviewPresenter.h"
+#include "ItemPreviewTagsMenu.h"
 #include "KeyboardCodes.h"
 #include "Localization.h"
 #include "NewTagDialog.h"
@@ -183,15 +185,26 @@ ItemPreviewActions HistoryItemCommands::previewActions()
     return actions;
 }
 
-// The preview's two menus are made from the item's menu; the preview's own menu classes take their share of it.
+// The preview's two menus: the preview's own classes take their share of the item's menu, built afresh from the item
+// as it is now; their entries close the preview before they work on the window.
 QMenu *HistoryItemCommands::previewActionsMenu(const ClipboardItem &item)
 {
-    return makeItemContextMenu(freshItem(item.id).value_or(item), nullptr);
+    return ItemPreviewActionsMenu(previewItemMenuBuilder(), [this] { m_preview->close(); }).makeMenu(item);
 }
 
 QMenu *HistoryItemCommands::previewTagsMenu(const ClipboardItem &item)
 {
-    return makeItemContextMenu(freshItem(item.id).value_or(item), nullptr);
+    return ItemPreviewTagsMenu(previewItemMenuBuilder(), [this] { m_preview->close(); }).menu(item);
+}
+
+std::function<QMenu *(const ClipboardItem &)> HistoryItemCommands::previewItemMenuBuilder()
+{
+    const QPointer<HistoryItemCommands> self(this);
+    return [self](const ClipboardItem &item) -> QMenu * {
+        if (!self)
+            return new QMenu();
+        return self->makeItemContextMenu(self->freshItem(item.id).value_or(item), nullptr);
+    };
 }
 
 void HistoryItemCommands::presentPreview(const ClipboardItem &item, bool beginEditing)
@@ -199,8 +212,8 @@ void HistoryItemCommands::presentPreview(const ClipboardItem &item, bool beginEd
     if (!m_panel || hasOpenDialog())
         return;
     m_preview->present(item, m_panel);
-    if (beginEditing && m_preview->controller())
-        m_preview->controller()->beginEditing(true);
+    if (beginEditing)
+        m_preview->beginEditing(true);
 }
 
 void HistoryItemCommands::retargetPreview(const std::optional<ClipboardItem> &item)
@@ -216,8 +229,13 @@ void HistoryItemCommands::refreshPreviewSheetItem()
     const std::optional<ClipboardItem> shown = m_preview->shownItem();
     if (!shown)
         return;
-    // A removed item stays on show: the preview says so itself.
-    if (const auto current = freshItem(shown->id); current && *current != *shown)
+    const auto current = freshItem(shown->id);
+    if (!current) {
+        // The preview closes, or, while its text is edited, stays and says so.
+        m_preview->itemRemoved();
+        return;
+    }
+    if (*current != *shown)
         m_preview->updateItem(*current);
 }
 
@@ -299,11 +317,11 @@ void HistoryItemCommands::editItem(const ClipboardItem &item)
         return;
     }
     closeCommandPalette();
-    if (ItemPreviewDialogController *controller = m_preview->controller()) {
+    if (const std::optional<ClipboardItem> shown = m_preview->shownItem()) {
         // The open preview shows the item and edits it; it stays open afterwards.
-        if (controller->item().id != item.id)
+        if (shown->id != item.id)
             m_preview->updateItem(item);
-        controller->beginEditing(false);
+        m_preview->beginEditing(false);
         return;
     }
     presentPreview(item, true);

@@ -91,9 +91,11 @@ public:
 
 private:
     HistoryItemContextMenu makeContextMenu() const;
-    // The preview's more-actions and tags menus: the item's menu, built afresh from the item as it is now.
+    // The preview's More Actions and Tags menus, made from the item's menu.
     QMenu *previewActionsMenu(const ClipboardItem &item);
     QMenu *previewTagsMenu(const ClipboardItem &item);
+    // The item's menu for the preview's menus to take apart; an empty one once this object is gone.
+    std::function<QMenu *(const ClipboardItem &)> previewItemMenuBuilder();
     ItemPreviewActions previewActions();
     // Runs the work with the item as the model has it now, on the next turn, unless this object or the item is
     // gone by then.

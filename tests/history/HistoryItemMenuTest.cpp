@@ -590,6 +590,15 @@ TEST(HistoryItemCommands, PreviewsTheItemAndTakesItsShortcuts)
     m.commands->presentPreview(*m.loaded(2), false);
     EXPECT_EQ(m.commands->preview().shownItem()->id, testId(1));
 
+    // Its two menus are its share of the item's menu.
+    ItemPreviewDialogController &controller = *m.commands->preview().controller();
+    const std::unique_ptr<QMenu> more(controller.moreActionsMenuProvider(controller.item()));
+    EXPECT_TRUE(entry(*more, HistoryMenuAction::rename));
+    EXPECT_FALSE(entry(*more, HistoryMenuAction::edit));
+    const std::unique_ptr<QMenu> tagMenu(controller.tagsMenuProvider(controller.item()));
+    EXPECT_TRUE(entry(*tagMenu, HistoryMenuAction::newTag));
+    EXPECT_FALSE(entry(*tagMenu, HistoryMenuAction::rename));
+
     m.commands->retargetPreview(*m.loaded(2));
     EXPECT_EQ(m.commands->preview().shownItem()->id, testId(2));
     m.h.coordinator->renameItem(*m.loaded(2), QStringLiteral("Renamed"));
@@ -603,11 +612,19 @@ TEST(HistoryItemCommands, PreviewsTheItemAndTakesItsShortcuts)
     EXPECT_FALSE(m.commands->isOverlayOpen());
     EXPECT_TRUE(waitUntil([&] { return m.h.pasteboard.string(PasteboardType::plainText()) == u"item 2"; }));
 
-    // Editing opens the preview for the item.
+    // Editing opens the preview for the item, editing its text.
     m.commands->editItem(*m.loaded(1));
     ASSERT_TRUE(m.commands->preview().isShown());
     EXPECT_EQ(m.commands->preview().shownItem()->id, testId(1));
+    EXPECT_TRUE(m.commands->preview().controller()->isEditing());
     m.commands->preview().close();
+
+    // An item that leaves the history while it is only shown takes its preview with it.
+    m.commands->presentPreview(*m.loaded(2), false);
+    ASSERT_TRUE(m.commands->preview().isShown());
+    m.h.coordinator->deleteItems({*m.loaded(2)});
+    m.commands->refreshPreviewSheetItem();
+    EXPECT_FALSE(m.commands->preview().isShown());
 }
 
 namespace {
