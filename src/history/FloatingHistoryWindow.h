@@ -18,8 +18,9 @@ class CaretLocator;
 class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
-class PlainHistoryToolbar;
+class HistoryToolbarView;
 class WindowFrames;
+class Workspace;
 
 // The panel of the history window: frameless, above other windows and out of the task bar. It can be dragged by
 // its background. Every key press meant for one of its widgets is first offered to onKeyDown; one that it handled
@@ -56,6 +57,7 @@ struct HistoryWindowDesktop
     // The screens and the mouse; Qt's when not set (tests set them).
     std::function<QList<HistoryWindowPlacement::Screen>()> screens;
     std::function<QPointF()> mouseLocation;
+    const Workspace *workspace = nullptr; // names the paste target's application in the toolbar
 };
 
 // The history window: the panel with its toolbar and content, shown on the hot key at the opening position the
@@ -96,7 +98,7 @@ public:
 
     HistoryContentWindow &panel() const { return *m_panel; }
     HistoryContentViewController &contentViewController() const { return *m_controller; }
-    PlainHistoryToolbar &toolbar() const { return *m_toolbar; }
+    HistoryToolbarView &toolbar() const { return *m_toolbar; }
     bool isSearchResetPending() const { return m_searchResetTimer.isActive(); }
 
 protected:
@@ -121,7 +123,7 @@ private:
     HistoryWindowDesktop m_desktop;
     std::unique_ptr<HistoryWindowCommands> m_commands;
     std::unique_ptr<HistoryContentWindow> m_panel;
-    PlainHistoryToolbar *m_toolbar = nullptr;
+    HistoryToolbarView *m_toolbar = nullptr;
     std::unique_ptr<HistoryContentViewController> m_controller; // goes before the panel it works on
     std::unique_ptr<HistoryCommandPalettes> m_palettes; // goes before the controller and panel it works on
     bool m_didRestoreWindowFrame = false;

@@ -46,6 +46,15 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("line.3.horizontal.decrease"), {"view-list-symbolic", "view-list"}},
         {QStringLiteral("rectangle.grid.2x2"), {"view-app-grid-symbolic", "view-grid"}},
         {QStringLiteral("xmark.circle"), {"edit-clear-symbolic", "edit-clear"}},
+        {QStringLiteral("square.on.square"), {"edit-copy-symbolic", "edit-copy"}},
+        {QStringLiteral("globe"), {"web-browser-symbolic", "web-browser"}},
+        {QStringLiteral("arrow.down.and.line.horizontal.and.arrow.up"),
+            {"view-continuous-symbolic", "view-continuous"}},
+        {QStringLiteral("pin"), {"view-pin-symbolic", "view-pin"}},
+        {QStringLiteral("pin.fill"), {"view-pin-symbolic", "view-pin"}},
+        {QStringLiteral("square.stack.3d.up"), {"view-paged-symbolic", "view-paged"}},
+        {QStringLiteral("square.stack.3d.up.fill"), {"view-paged-symbolic", "view-paged"}},
+        {QStringLiteral("command"), {"input-keyboard-symbolic", "input-keyboard"}},
     };
     return icons;
 }
