@@ -121,7 +121,7 @@ HistoryToolbarView::HistoryToolbarView(std::function<std::optional<RunningApplic
     m_searchContainer->setObjectName(QStringLiteral("historySearchContainer"));
     m_searchField->setParent(m_searchContainer);
     m_searchField->setObjectName(QStringLiteral("historySearchField"));
-    m_searchLogo = new QLabel(m_searchContainer);
+    m_searchLogo = new QLabel(this);
     m_searchLogo->setFixedSize(20, 20);
     QFont font = m_searchField->textField().font();
     font.setPixelSize(18);
@@ -130,10 +130,9 @@ HistoryToolbarView::HistoryToolbarView(std::function<std::optional<RunningApplic
     m_searchField->setFixedHeight(32);
     m_searchField->setDelegate(this);
     m_searchField->onTokensWidthChange = [this] { updateSearchContainerWidth(); };
+    // The lens stands before the container, which is the field's alone.
     auto *searchLayout = new QHBoxLayout(m_searchContainer);
-    searchLayout->setContentsMargins(7, 0, 0, 0);
-    searchLayout->setSpacing(11);
-    searchLayout->addWidget(m_searchLogo, 0, Qt::AlignVCenter);
+    searchLayout->setContentsMargins(0, 0, 0, 0);
     searchLayout->addWidget(m_searchField, 1, Qt::AlignVCenter);
     m_searchContainer->setFixedHeight(52);
     m_searchContainer->setFixedWidth(searchBaseWidth);
@@ -211,6 +210,9 @@ void HistoryToolbarView::layOutItems()
         button->hide();
     for (const QString &identifier : std::as_const(m_itemIdentifiers)) {
         if (identifier == searchIdentifier) {
+            layout->addSpacing(1);
+            layout->addWidget(m_searchLogo, 0, Qt::AlignVCenter);
+            layout->addSpacing(11 - layout->spacing());
             layout->addWidget(m_searchContainer, m_isSearchExpanded ? 1 : 0);
         } else if (identifier == flexibleSpaceIdentifier) {
             layout->addWidget(m_flexibleSpace, m_isSearchExpanded ? 0 : 1);
@@ -264,8 +266,8 @@ QPixmap HistoryToolbarView::actionImage(ToolbarAction action, const std::optiona
         if (target && !target->iconName.isEmpty())
             icon = QFileInfo(target->iconName).isAbsolute() ? QIcon(target->iconName)
                                                             : QIcon::fromTheme(target->iconName);
-        if (icon.isNull())
-            icon = HistorySymbols::icon(QStringLiteral("app"));
+        if (icon.isNull()) // the generic symbol, in the text's colour so that it shows in either appearance
+            return HistorySymbols::tintedPixmap(QStringLiteral("app"), pasteTargetIconSize, text, devicePixelRatioF());
         return icon.pixmap(QSize(pasteTargetIconSize, pasteTargetIconSize), devicePixelRatioF());
     }
     case ToolbarAction::copy:
