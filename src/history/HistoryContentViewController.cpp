@@ -33,6 +33,18 @@ QList<Tag> tagsSortedByName(QList<Tag> tags)
     return tags;
 }
 
+// The filter set with the value put in or taken out; nothing when that changes nothing.
+template<typename Value>
+std::optional<QSet<Value>> withValue(const QSet<Value> &set, const Value &value, bool isSelected)
+{
+    QSet<Value> result = set;
+    if (isSelected)
+        result.insert(value);
+    else
+        result.remove(value);
+    return result == set ? std::nullopt : std::optional(result);
+}
+
 bool isInside(const QWidget *widget, const QWidget *container)
 {
     for (; widget; widget = widget->parentWidget()) {
@@ -450,46 +462,31 @@ void HistoryContentViewController::applySearchQuery(const QString &query, bool s
 
 void HistoryContentViewController::setContentTypeFilter(HistoryFilterContentType type, bool isSelected)
 {
-    QSet<HistoryFilterContentType> types = m_model.selectedHistoryFilterContentTypes();
     if (type == HistoryFilterContentType::all) {
-        if (types.isEmpty())
+        if (m_model.selectedHistoryFilterContentTypes().isEmpty())
             return;
-        types.clear();
-    } else if (isSelected) {
-        types.insert(type);
-    } else {
-        types.remove(type);
+        m_model.setSelectedHistoryFilterContentTypes({});
+        selectFirstVisibleItem(false);
+    } else if (const auto types = withValue(m_model.selectedHistoryFilterContentTypes(), type, isSelected)) {
+        m_model.setSelectedHistoryFilterContentTypes(*types);
+        selectFirstVisibleItem(false);
     }
-    if (types == m_model.selectedHistoryFilterContentTypes())
-        return;
-    m_model.setSelectedHistoryFilterContentTypes(types);
-    selectFirstVisibleItem(false);
 }
 
 void HistoryContentViewController::setTagFilter(qint64 tagID, bool isSelected)
 {
-    QSet<qint64> ids = m_model.selectedHistoryFilterTagIDs();
-    if (isSelected)
-        ids.insert(tagID);
-    else
-        ids.remove(tagID);
-    if (ids == m_model.selectedHistoryFilterTagIDs())
-        return;
-    m_model.setSelectedHistoryFilterTagIDs(ids);
-    selectFirstVisibleItem(false);
+    if (const auto ids = withValue(m_model.selectedHistoryFilterTagIDs(), tagID, isSelected)) {
+        m_model.setSelectedHistoryFilterTagIDs(*ids);
+        selectFirstVisibleItem(false);
+    }
 }
 
 void HistoryContentViewController::setSourceApplicationFilter(const QString &applicationID, bool isSelected)
 {
-    QSet<QString> ids = m_model.selectedHistoryFilterSourceApplicationIDs();
-    if (isSelected)
-        ids.insert(applicationID);
-    else
-        ids.remove(applicationID);
-    if (ids == m_model.selectedHistoryFilterSourceApplicationIDs())
-        return;
-    m_model.setSelectedHistoryFilterSourceApplicationIDs(ids);
-    selectFirstVisibleItem(false);
+    if (const auto ids = withValue(m_model.selectedHistoryFilterSourceApplicationIDs(), applicationID, isSelected)) {
+        m_model.setSelectedHistoryFilterSourceApplicationIDs(*ids);
+        selectFirstVisibleItem(false);
+    }
 }
 
 void HistoryContentViewController::clearTagFilter()

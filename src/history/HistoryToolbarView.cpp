@@ -411,6 +411,7 @@ void HistoryToolbarView::relabel()
     updatePinItem();
     updateCopySequenceItem();
     rebuildSortMenu();
+    syncSearchTokensWithFilters(); // the content types' titles
 }
 
 void HistoryToolbarView::updateAppearanceColors()

@@ -53,22 +53,6 @@ QByteArray png(const QColor &color)
     return buffer.data();
 }
 
-std::optional<QRect> windowGeometry(const QString &window)
-{
-    const auto output = commandOutput(
-        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-    if (!output)
-        return std::nullopt;
-    QHash<QString, int> values;
-    for (const QString &line : output->split(QLatin1Char('\n'))) {
-        const QStringList pair = line.split(QLatin1Char('='));
-        if (pair.size() == 2)
-            values.insert(pair.at(0), pair.at(1).toInt());
-    }
-    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
-}
-
 // The top of the screen where the window stands: its toolbar, and the suggestions hanging below it.
 void saveScreenshot(const QRect &area, const QString &name)
 {
