@@ -524,6 +524,9 @@ void HistoryToolbarView::rebuildSortMenu()
                 this, [this] { rebuildSortMenu(); }, Qt::QueuedConnection);
     });
     m_buttons.value(sortIdentifier)->setMenu(menu.get());
+    // The old menu may be the one whose choice is being reported right now: it goes once that is over.
+    if (m_sortMenu)
+        m_sortMenu.release()->deleteLater();
     m_sortMenu = std::move(menu);
 }
 

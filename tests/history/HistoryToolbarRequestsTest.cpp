@@ -3,6 +3,7 @@
 
 #include "CoordinatorTestSupport.h"
 
+#include "History.h"
 #include "HistoryContentViewController.h"
 #include "HistoryToolbarView.h"
 #include "HistoryWindowCommands.h"
@@ -196,4 +197,26 @@ TEST(HistoryToolbarRequests, CopyingTheSelectionShowsTheCheckMarkOnlyWhenItCopie
     s.requests().toggleCopySequenceMode();
     EXPECT_TRUE(s.h.model.preferences().copySequenceModeEnabled);
     EXPECT_TRUE(s.h.preferencesStore.load().copySequenceModeEnabled);
+}
+
+TEST(HistoryToolbarRequests, ASingleClickPastesOnlyWhenAskedTo)
+{
+    ControllerHarness s;
+    s.settle();
+    History &list = s.controller.list();
+    int row = -1;
+    for (int r = 0; r < list.tableRows().size() && row < 0; ++r) {
+        if (const HistoryTableRow::Item *item = list.tableRows().at(r).asItem(); item && item->item.id == testId(2))
+            row = r;
+    }
+    ASSERT_GE(row, 0);
+    const auto pasted = [&] {
+        const auto data = s.h.pasteboard.content().data(PasteboardType::plainText());
+        return data.value_or(QByteArray());
+    };
+    list.handleItemClick(row, Qt::NoModifier, 1);
+    EXPECT_TRUE(pasted().isEmpty());
+    s.h.changePreferences([](AppPreferences &p) { p.pasteOnClick = true; });
+    list.handleItemClick(row, Qt::NoModifier, 1);
+    EXPECT_EQ(pasted(), QByteArray("banana bread"));
 }
