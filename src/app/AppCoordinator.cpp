@@ -50,8 +50,8 @@ AppCoordinator::AppCoordinator(Dependencies dependencies, QObject *parent)
           m_model, m_historyStore, dependencies.filePreviewCache, m_supportFolder, m_clock))
     , m_pasteCommands(std::make_unique<PasteCommands>(m_model, dependencies.pasteService, m_clipboardMonitor,
           *m_historyWrites, m_feedback, m_clock, dependencies.scheduler, [this] { return m_historyWindow.get(); }))
-    , m_copyCommands(std::make_unique<CopyCommands>(m_model, m_historyStore, *m_historyWrites,
-          dependencies.pasteService, m_clipboardMonitor, m_feedback, m_pasteTarget, m_clock))
+    , m_copyCommands(std::make_unique<CopyCommands>(
+          m_model, *m_historyWrites, dependencies.pasteService, m_clipboardMonitor, m_feedback, m_pasteTarget, m_clock))
     , m_itemCommands(std::make_unique<ItemCommands>(m_model, m_historyStore, *m_historyWrites,
           dependencies.filePreviewCache, m_supportFolder, m_feedback, dependencies.alerts, m_clock))
     , m_tagCommands(std::make_unique<TagCommands>(m_model, m_historyStore, *m_historyWrites))

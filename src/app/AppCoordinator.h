@@ -261,7 +261,8 @@ public:
     void setFavorite(bool favorite, const QList<ClipboardItem> &items);
     // A blank title (or none) removes the title.
     void renameItem(const ClipboardItem &item, const std::optional<QString> &title);
-    // New text for a text-like item; its kind follows the text. A blank text deletes the item.
+    // New text for a text-like item; its kind follows the text. A blank text deletes the item. When the item has
+    // left the history meanwhile, the text is stored as a new text item at the front.
     void editItem(const ClipboardItem &item, const QString &text);
     // Applies the transform to a text-like item's text; its kind follows the text.
     void transformItem(const ClipboardItem &item, ClipboardTextTransform transform);

@@ -10,11 +10,15 @@ std::optional<AssociatedApplication> AssociatedApplication::forURL(
     const std::optional<DefaultApplication> application = applications.forURL(url);
     if (!application)
         return std::nullopt;
+    return from(*application, iconSize);
+}
 
+AssociatedApplication AssociatedApplication::from(const DefaultApplication &application, int iconSize)
+{
     QIcon theme;
-    if (!application->iconName.isEmpty()) {
-        theme = QFileInfo(application->iconName).isAbsolute() ? QIcon(application->iconName)
-                                                              : QIcon::fromTheme(application->iconName);
+    if (!application.iconName.isEmpty()) {
+        theme = QFileInfo(application.iconName).isAbsolute() ? QIcon(application.iconName)
+                                                             : QIcon::fromTheme(application.iconName);
     }
     if (theme.isNull())
         theme = QIcon::fromTheme(QStringLiteral("application-x-executable"));
@@ -22,8 +26,8 @@ std::optional<AssociatedApplication> AssociatedApplication::forURL(
     if (!theme.isNull())
         icon.addPixmap(theme.pixmap(iconSize, iconSize));
 
-    QString name = application->name;
+    QString name = application.name;
     if (name.endsWith(QLatin1String(".app")))
         name.chop(4);
-    return AssociatedApplication {QUrl::fromLocalFile(application->desktopEntryPath), name, icon};
+    return AssociatedApplication {QUrl::fromLocalFile(application.desktopEntryPath), name, icon};
 }

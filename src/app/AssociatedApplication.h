@@ -6,6 +6,7 @@
 
 #include <optional>
 
+struct DefaultApplication;
 class DefaultApplications;
 
 // The application that opens a file or an address by default, as the open-with commands and menus show it.
@@ -19,4 +20,6 @@ struct AssociatedApplication
     // the desktop has none for it.
     static std::optional<AssociatedApplication> forURL(
         const QUrl &url, int iconSize, const DefaultApplications &applications);
+    // The desktop's application as shown, its icon fitted to a square of `iconSize` points.
+    static AssociatedApplication from(const DefaultApplication &application, int iconSize);
 };

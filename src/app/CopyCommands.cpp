@@ -3,16 +3,14 @@
 #include "AppModel.h"
 #include "Clock.h"
 #include "CommandFeedback.h"
-#include "HistoryStore.h"
 #include "HistoryWrites.h"
 #include "PasteService.h"
 #include "PasteTarget.h"
 #include "PasteboardMonitor.h"
 
-CopyCommands::CopyCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes, PasteService &pasteService,
+CopyCommands::CopyCommands(AppModel &model, HistoryWrites &writes, PasteService &pasteService,
     PasteboardMonitor &clipboardMonitor, CommandFeedback &feedback, const PasteTarget &pasteTarget, const Clock &clock)
     : m_model(model)
-    , m_store(store)
     , m_writes(writes)
     , m_pasteService(pasteService)
     , m_clipboardMonitor(clipboardMonitor)
@@ -122,18 +120,7 @@ void CopyCommands::mergeSelectedItems(const QList<ClipboardItem> &items)
     merged.byteSize = text->toUtf8().size();
     merged.copyCount = 0;
 
-    // The merged item replaces the loaded items of the same content. It is stored before they are deleted, so that
-    // a failure loses nothing the user gave them.
-    merged = m_writes.withFreshSearchText(merged);
-    const QList<ClipboardItem> duplicates = m_writes.duplicatesOf(merged);
-    merged = m_writes.inheritingFrom(merged, duplicates);
-    if (auto written = m_store.upsert(merged); !written) {
-        m_model.setLastError(written.error().description());
-        return;
-    }
-    const HistoryWrites::Deletion deletion = m_writes.deleteItems(duplicates);
-    m_model.upsertItem(merged);
-    m_model.trimItems(m_model.preferences().maxHistoryItems);
-    if (deletion.error)
-        m_model.setLastError(deletion.error->description());
+    // The merged item replaces the loaded items of the same content.
+    if (const auto failure = m_writes.addNewItem(merged))
+        m_model.setLastError(failure->description());
 }

@@ -13,7 +13,6 @@
 class AppModel;
 class Clock;
 class CommandFeedback;
-class HistoryStore;
 class HistoryWrites;
 class PasteService;
 class PasteTarget;
@@ -24,7 +23,7 @@ class PasteboardMonitor;
 class CopyCommands final
 {
 public:
-    CopyCommands(AppModel &model, HistoryStore &store, HistoryWrites &writes, PasteService &pasteService,
+    CopyCommands(AppModel &model, HistoryWrites &writes, PasteService &pasteService,
         PasteboardMonitor &clipboardMonitor, CommandFeedback &feedback, const PasteTarget &pasteTarget,
         const Clock &clock);
 
@@ -44,7 +43,6 @@ private:
     bool failed(const QString &description);
 
     AppModel &m_model;
-    HistoryStore &m_store;
     HistoryWrites &m_writes;
     PasteService &m_pasteService;
     PasteboardMonitor &m_clipboardMonitor;

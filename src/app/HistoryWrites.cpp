@@ -91,6 +91,20 @@ HistoryWrites::Deletion HistoryWrites::deleteItems(const QList<ClipboardItem> &i
     return deletion;
 }
 
+std::optional<HistoryStoreError> HistoryWrites::addNewItem(ClipboardItem item)
+{
+    // Stored before the duplicates are deleted, so that a failure loses nothing the user gave them.
+    item = withFreshSearchText(item);
+    const QList<ClipboardItem> duplicates = duplicatesOf(item);
+    item = inheritingFrom(item, duplicates);
+    if (auto written = m_store.upsert(item); !written)
+        return written.error();
+    const Deletion deletion = deleteItems(duplicates);
+    m_model.upsertItem(item);
+    m_model.trimItems(m_model.preferences().maxHistoryItems);
+    return deletion.error;
+}
+
 QList<ClipboardItem> HistoryWrites::duplicatesOf(const ClipboardItem &item) const
 {
     const QString key = item.contentKey();

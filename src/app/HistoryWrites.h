@@ -59,6 +59,11 @@ public:
     // A new item that replaces duplicates takes over what the user gave them: favourite, tags and title.
     ClipboardItem inheritingFrom(ClipboardItem item, const QList<ClipboardItem> &duplicates) const;
 
+    // Stores a new item at the front of the history: it takes over what the user gave the loaded items of the same
+    // content (favourite, tags, title), which go once it is stored; the model is trimmed to maxHistoryItems. The
+    // failure that stopped it, if any: when the item could not be stored, nothing changed.
+    std::optional<HistoryStoreError> addNewItem(ClipboardItem item);
+
     // Removes the link preview's picture and icon files; a file that cannot be removed is left.
     void removeLinkPreviewFiles(const ClipboardItem &item);
     // Drops the cached previews of the files that only removed items listed.

@@ -116,7 +116,6 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     if (lines.size() < 2)
         return;
     const QDateTime now = m_clock.now();
-    const bool digitsAsColor = m_model.preferences().treatDigitNumbersAsColor;
 
     // One item per line; a line that repeats an earlier one, or what a loaded item holds, makes no second item of
     // the same content (the loaded one hands its favourite, tags and title on and goes).
@@ -124,17 +123,7 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     QList<ClipboardItem> replaced;
     QSet<QString> seen;
     for (const QString &line : lines) {
-        ClipboardItem part;
-        part.id = QUuid::createUuid();
-        part.kind = ClipboardKind::detect(line, digitsAsColor);
-        part.text = line;
-        part.sourceAppName = item.sourceAppName;
-        part.sourceBundleIdentifier = item.sourceBundleIdentifier;
-        part.copiedAt = now;
-        part.firstCopiedAt = now;
-        part.byteSize = line.toUtf8().size();
-        part.copyCount = 0;
-        part = part.refreshingSearchText({});
+        ClipboardItem part = newTextItem(line, item, now).refreshingSearchText({});
         const QString key = part.kind.rawValue() + QLatin1Char('\n') + part.contentKey();
         if (seen.contains(key))
             continue;
@@ -177,6 +166,21 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     }
     if (failure)
         m_model.setLastError(failure->description());
+}
+
+ClipboardItem ItemCommands::newTextItem(const QString &text, const ClipboardItem &source, const QDateTime &now) const
+{
+    ClipboardItem made;
+    made.id = QUuid::createUuid();
+    made.kind = ClipboardKind::detect(text, m_model.preferences().treatDigitNumbersAsColor);
+    made.text = text;
+    made.sourceAppName = source.sourceAppName;
+    made.sourceBundleIdentifier = source.sourceBundleIdentifier;
+    made.copiedAt = now;
+    made.firstCopiedAt = now;
+    made.byteSize = text.toUtf8().size();
+    made.copyCount = 0;
+    return made;
 }
 
 void ItemCommands::toggleFavorite(const ClipboardItem &item)
@@ -223,7 +227,15 @@ void ItemCommands::editItem(const ClipboardItem &item, const QString &text)
             m_model.setLastError(deletion.error->description());
         return;
     }
-    replaceText(item, [&](const QString &) { return text; });
+    // The same text leaves the item as it is (a rich text keeps its formatting), back in the list if it had left it.
+    if (replaceText(
+            item, [&](const QString &) { return text; }, true)) {
+        m_model.trimItems(m_model.preferences().maxHistoryItems); // it may have come back to the list
+        return;
+    }
+    // The item left the history while it was being edited: the text is not lost, it comes back as a new item.
+    if (const auto failure = m_writes.addNewItem(newTextItem(text, item, m_clock.now())))
+        m_model.setLastError(failure->description());
 }
 
 void ItemCommands::transformItem(const ClipboardItem &item, ClipboardTextTransform transform)
@@ -235,14 +247,18 @@ void ItemCommands::transformItem(const ClipboardItem &item, ClipboardTextTransfo
     replaceText(item, [&](const QString &old) { return transform.apply(old); });
 }
 
-void ItemCommands::replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText)
+bool ItemCommands::replaceText(
+    const ClipboardItem &item, const std::function<QString(const QString &)> &newText, bool keepsItemForSameText)
 {
     const bool digitsAsColor = m_model.preferences().treatDigitNumbersAsColor;
     std::optional<LinkPreviewDetails> droppedPreview;
     const auto updated = m_writes.update(item, [&](ClipboardItem &c) {
+        QString text = newText(c.text.value_or(QString()));
+        if (keepsItemForSameText && c.text == text)
+            return;
         const QString oldKey = c.contentKey();
         const bool wasRichText = c.kind == ClipboardKind::richText;
-        c.text = newText(c.text.value_or(QString()));
+        c.text = std::move(text);
         c.byteSize = c.text->toUtf8().size();
         c.kind = ClipboardKind::detect(*c.text, digitsAsColor);
         if (wasRichText) {
@@ -256,14 +272,17 @@ void ItemCommands::replaceText(const ClipboardItem &item, const std::function<QS
     });
     if (!updated) {
         m_model.setLastError(updated.error().description());
-        return;
+        return true;
     }
+    if (!*updated)
+        return false;
     // The pictures of a dropped preview go once the item no longer refers to them.
     if (droppedPreview) {
         ClipboardItem previous = item;
         previous.linkPreviewDetails = droppedPreview;
         m_writes.removeLinkPreviewFiles(previous);
     }
+    return true;
 }
 
 void ItemCommands::removeUnusedFilePreviews()

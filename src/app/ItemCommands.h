@@ -3,6 +3,7 @@
 #include "ClipboardItem.h"
 #include "ClipboardTextTransform.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -44,9 +45,13 @@ public:
     void removeUnusedFilePreviews();
 
 private:
+    // A new text item of the text, copied now, from the application the source item came from.
+    ClipboardItem newTextItem(const QString &text, const ClipboardItem &source, const QDateTime &now) const;
     // Gives the item a new text: its kind follows the text, rich data goes, and a link preview stays only with
-    // the same address.
-    void replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText);
+    // the same address; with `keepsItemForSameText` a text that stays the same changes nothing. False when the
+    // item's row is gone (nothing is written then).
+    bool replaceText(const ClipboardItem &item, const std::function<QString(const QString &)> &newText,
+        bool keepsItemForSameText = false);
 
     AppModel &m_model;
     HistoryStore &m_store;

@@ -481,13 +481,6 @@ bool CommandPalette::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_searchField && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
         auto *key = static_cast<QKeyEvent *>(event);
-        // While typing, Escape first empties the field; with an empty field it closes the palette.
-        if (key->key() == Qt::Key_Escape && !m_searchField->text().isEmpty()) {
-            if (event->type() == QEvent::KeyPress)
-                m_searchField->clear();
-            event->accept();
-            return true;
-        }
         if (event->type() == QEvent::ShortcutOverride) {
             // Our keys, not the window's shortcuts, while the palette has the focus.
             if (matchesDismissalShortcut(*key) || key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return
@@ -497,9 +490,19 @@ bool CommandPalette::eventFilter(QObject *watched, QEvent *event)
             }
             return false;
         }
-        return handleKey(*key);
+        return handleSearchFieldKey(*key);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool CommandPalette::handleSearchFieldKey(const QKeyEvent &event)
+{
+    // While typing, Escape first empties the field; with an empty field it closes the palette.
+    if (!m_isDismissed && event.key() == Qt::Key_Escape && !m_searchField->text().isEmpty()) {
+        m_searchField->clear();
+        return true;
+    }
+    return handleKey(event);
 }
 
 void CommandPalette::keyPressEvent(QKeyEvent *event)

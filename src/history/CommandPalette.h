@@ -83,6 +83,9 @@ public:
     // The palette's keys: the dismissal shortcut and Escape close it, Up and Down move, Return runs the
     // highlighted command. True when the key was the palette's.
     bool handleKey(const QKeyEvent &event);
+    // A key press meant for the search field: Escape empties a field that has text and closes the palette when it
+    // is empty; the palette's other keys as handleKey. True when the key was the palette's.
+    bool handleSearchFieldKey(const QKeyEvent &event);
     bool matchesDismissalShortcut(const QKeyEvent &event) const;
 
 protected:

@@ -5,7 +5,7 @@
 #include "AppModel.h"
 #include "CaretLocator.h"
 #include "History.h"
-#include "HistoryCommandPalettes.h"
+#include "HistoryCommandPaletteController.h"
 #include "HistoryContentViewController.h"
 #include "HistoryKeyEvent.h"
 #include "HistoryPasteTarget.h"
@@ -134,7 +134,9 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
         m_panel.get());
     m_controller = std::make_unique<HistoryContentViewController>(m_model, m_coordinator, *m_commands, m_panel.get());
     m_controller->setHistoryToolbar(m_toolbar);
-    m_palettes = std::make_unique<NoHistoryCommandPalettes>();
+    m_palettes = std::make_unique<HistoryCommandPaletteController>(m_model, m_coordinator, *m_commands, *m_controller,
+        *m_panel,
+        HistoryCommandPaletteDesktop {m_desktop.keyPoster, m_desktop.workspace, m_desktop.defaultApplications});
     m_commands->setCommandPalettes(m_palettes.get());
     m_controller->updateToolbarState();
     m_controller->reloadHistoryList();

@@ -15,6 +15,7 @@
 #include <optional>
 
 class CaretLocator;
+class DefaultApplications;
 class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
@@ -57,7 +58,8 @@ struct HistoryWindowDesktop
     // The screens and the mouse; Qt's when not set (tests set them).
     std::function<QList<HistoryWindowPlacement::Screen>()> screens;
     std::function<QPointF()> mouseLocation;
-    const Workspace *workspace = nullptr; // names the paste target's application in the toolbar
+    const Workspace *workspace = nullptr; // names the paste target's application
+    const DefaultApplications *defaultApplications = nullptr; // which applications open an item's file
 };
 
 // The history window: the panel with its toolbar and content, shown on the hot key at the opening position the

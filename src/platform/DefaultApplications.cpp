@@ -32,6 +32,17 @@ QString iconNameOf(GAppInfo *info)
     return {};
 }
 
+std::optional<DefaultApplication> applicationOf(GAppInfo *info)
+{
+    if (!info || !G_IS_DESKTOP_APP_INFO(info))
+        return std::nullopt;
+    const char *path = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(info));
+    if (!path)
+        return std::nullopt;
+    return DefaultApplication {
+        QString::fromUtf8(path), QString::fromUtf8(g_app_info_get_display_name(info)), iconNameOf(info)};
+}
+
 } // namespace
 
 std::optional<DefaultApplication> DesktopDefaultApplications::forURL(const QUrl &url) const
@@ -43,11 +54,24 @@ std::optional<DefaultApplication> DesktopDefaultApplications::forURL(const QUrl 
     } else if (!url.scheme().isEmpty()) {
         info.reset(g_app_info_get_default_for_uri_scheme(url.scheme().toUtf8().constData()));
     }
-    if (!info || !G_IS_DESKTOP_APP_INFO(info.get()))
-        return std::nullopt;
-    const char *path = g_desktop_app_info_get_filename(G_DESKTOP_APP_INFO(info.get()));
-    if (!path)
-        return std::nullopt;
-    return DefaultApplication {
-        QString::fromUtf8(path), QString::fromUtf8(g_app_info_get_display_name(info.get())), iconNameOf(info.get())};
+    return applicationOf(info.get());
+}
+
+QList<DefaultApplication> DesktopDefaultApplications::allForURL(const QUrl &url) const
+{
+    QList<DefaultApplication> applications;
+    GList *list = nullptr;
+    if (url.isLocalFile()) {
+        const QString type = QMimeDatabase().mimeTypeForFile(url.toLocalFile()).name();
+        list = g_app_info_get_all_for_type(type.toUtf8().constData());
+    } else if (!url.scheme().isEmpty()) {
+        const QString type = QStringLiteral("x-scheme-handler/") + url.scheme();
+        list = g_app_info_get_all_for_type(type.toUtf8().constData());
+    }
+    for (GList *entry = list; entry; entry = entry->next) {
+        if (const auto application = applicationOf(G_APP_INFO(entry->data)))
+            applications.append(*application);
+    }
+    g_list_free_full(list, g_object_unref);
+    return applications;
 }

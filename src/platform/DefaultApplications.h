@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 
@@ -23,6 +24,9 @@ public:
     // The default application for a file (by its content type) or for an address (by its scheme); nothing when
     // none is set up.
     virtual std::optional<DefaultApplication> forURL(const QUrl &url) const = 0;
+    // Every application that says it can open the file or address, the default among them, in the desktop's
+    // order; none where the desktop cannot tell.
+    virtual QList<DefaultApplication> allForURL(const QUrl &) const { return {}; }
 };
 
 // The desktop's own choice, as the freedesktop.org MIME applications rules make it (mimeapps.list, then the
@@ -31,4 +35,5 @@ class DesktopDefaultApplications final : public DefaultApplications
 {
 public:
     std::optional<DefaultApplication> forURL(const QUrl &url) const override;
+    QList<DefaultApplication> allForURL(const QUrl &url) const override;
 };

@@ -25,6 +25,8 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -238,6 +240,123 @@ PreviewTextView::PreviewTextView(const QString &text, bool monospaced, QWidget *
     palette.setColor(QPalette::Text, HistoryColors::label(palette));
     m_text->setPalette(palette);
     fill(this, m_text);
+}
+
+// --- Editor ------------------------------------------------------------------------------------------------------
+
+PreviewEditingView::PreviewEditingView(const QString &text, QWidget *parent)
+    : PreviewContentView(parent)
+    , m_notice(new QLabel(this))
+    , m_text(makeReadOnlyText(QString(), monospacedFont(13), this))
+{
+    m_notice->setObjectName(QStringLiteral("ItemPreviewRemovedNotice"));
+    m_notice->setWordWrap(true);
+    m_notice->setFont(systemFont(12));
+    m_notice->setContentsMargins(14, 8, 14, 8);
+    m_notice->setText(
+        localized(QStringLiteral("This item was removed from the history. Save keeps the text as a new item.")));
+    // A faint band in the label colour over the text background, so that it reads as a note about the text.
+    QPalette notice = m_notice->palette();
+    notice.setColor(QPalette::WindowText, HistoryColors::label(notice));
+    QColor band = HistoryColors::label(notice);
+    band.setAlphaF(0.06f);
+    notice.setColor(QPalette::Window, band);
+    m_notice->setPalette(notice);
+    m_notice->setAutoFillBackground(true);
+    m_notice->hide();
+
+    m_text->setReadOnly(false);
+    m_text->setTextInteractionFlags(Qt::TextEditorInteraction);
+    m_text->setFocusPolicy(Qt::StrongFocus);
+    m_text->setUndoRedoEnabled(true);
+    QPalette palette = m_text->palette();
+    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
+    palette.setColor(QPalette::Text, HistoryColors::label(palette));
+    m_text->setPalette(palette);
+    m_text->setPlainText(text);
+    m_text->document()->clearUndoRedoStacks();
+    connect(m_text->document(), &QTextDocument::contentsChange, this,
+        [this](int position, int, int added) { forgetCounts(position, added); });
+
+    QVBoxLayout *layout = fill(this, m_text);
+    layout->insertWidget(0, m_notice);
+}
+
+void PreviewEditingView::showRemovedNotice()
+{
+    m_notice->show();
+}
+
+namespace {
+
+// The counts of one line of the editor, kept until a change touches the line.
+struct LineCounts final : QTextBlockUserData
+{
+    qsizetype characters = 0;
+    qsizetype bytes = 0;
+};
+
+} // namespace
+
+QString PreviewEditingView::text() const
+{
+    // The raw text: the plain text would turn non-breaking spaces into spaces.
+    QString raw = m_text->document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return raw;
+}
+
+bool PreviewEditingView::holds(const QString &text) const
+{
+    return m_text->document()->characterCount() - 1 == text.size() && this->text() == text;
+}
+
+void PreviewEditingView::forgetCounts(int position, int added)
+{
+    m_counted = false;
+    const QTextDocument *document = m_text->document();
+    const QTextBlock last = document->findBlock(position + added);
+    for (QTextBlock block = document->findBlock(position); block.isValid(); block = block.next()) {
+        block.setUserData(nullptr);
+        if (block == last)
+            break;
+    }
+}
+
+void PreviewEditingView::count() const
+{
+    if (m_counted)
+        return;
+    // A line end is a character and a byte of its own, and no character spans two lines.
+    qsizetype characters = 0, bytes = 0, lines = 0;
+    for (QTextBlock block = m_text->document()->begin(); block.isValid(); block = block.next()) {
+        auto *counts = static_cast<LineCounts *>(block.userData());
+        if (!counts) {
+            counts = new LineCounts;
+            const QString line = block.text();
+            counts->characters = ItemPreviewDetailsView::characterCount(line);
+            counts->bytes = ItemPreviewDetailsView::utf8Size(line);
+            block.setUserData(counts);
+        }
+        characters += counts->characters;
+        bytes += counts->bytes;
+        ++lines;
+    }
+    m_characters = characters + std::max<qsizetype>(lines - 1, 0);
+    m_bytes = bytes + std::max<qsizetype>(lines - 1, 0);
+    m_counted = true;
+}
+
+qsizetype PreviewEditingView::characterCount() const
+{
+    count();
+    return m_characters;
+}
+
+qsizetype PreviewEditingView::utf8Size() const
+{
+    count();
+    return m_bytes;
 }
 
 // --- Image -------------------------------------------------------------------------------------------------------

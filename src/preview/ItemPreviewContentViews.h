@@ -59,6 +59,39 @@ private:
     QPlainTextEdit *m_text;
 };
 
+// The editor of a text: the read-only text view made editable (plain text, undo, the 13-pixel monospaced font),
+// with a notice above it that shows once the item has left the history. It answers for its text on every keystroke,
+// so it keeps the counts of each line and counts again only the lines a change touched.
+class PreviewEditingView final : public PreviewContentView
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewEditingView(const QString &text, QWidget *parent = nullptr);
+    QPlainTextEdit *textView() const { return m_text; }
+    QLabel *removedNotice() const { return m_notice; }
+    // Shows that the item is no longer in the history and that saving keeps the text as a new item.
+    void showRemovedNotice();
+
+    // The text as the editor holds it: every character as typed (non-breaking spaces too), lines ending in "\n".
+    QString text() const;
+    // Whether the editor holds exactly this text; at once when the lengths differ.
+    bool holds(const QString &text) const;
+    // The characters a reader counts, and the size in UTF-8, of text().
+    qsizetype characterCount() const;
+    qsizetype utf8Size() const;
+
+private:
+    void forgetCounts(int position, int added);
+    void count() const;
+
+    QLabel *m_notice;
+    QPlainTextEdit *m_text;
+    mutable qsizetype m_characters = 0;
+    mutable qsizetype m_bytes = 0;
+    mutable bool m_counted = false;
+};
+
 // An image file, decoded at the size it is shown (again only when it is shown larger than it was decoded), centred
 // and scaled down to fit, never up.
 class PreviewImageView final : public PreviewContentView

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QTextBoundaryFinder>
 #include <QVBoxLayout>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cmath>
@@ -138,11 +139,63 @@ QString ItemPreviewDetailsView::formattedDate(const QDateTime &date)
 
 qsizetype ItemPreviewDetailsView::characterCount(const QString &text)
 {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    // The count runs on every keystroke while a text is edited, so most of a text is counted without the full
+    // rules: below U+0300 no two neighbouring characters join into one cluster except CR LF, and between two such
+    // neighbours there is always a boundary. Only the runs between those places go through the boundary finder.
+    constexpr char16_t plainLimit = 0x300;
+    const auto *data = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype size = text.size();
+    const auto plain = [&](qsizetype i) { return data[i] < plainLimit; };
+    const auto alwaysBreaksBefore
+        = [&](qsizetype i) { return plain(i - 1) && plain(i) && !(data[i - 1] == u'\r' && data[i] == u'\n'); };
+    QVarLengthArray<uchar, 256> attributes;
     qsizetype count = 0;
-    while (finder.toNextBoundary() > 0)
-        ++count;
+    qsizetype i = 0;
+    while (i < size) {
+        if (data[i] == u'\r' && i + 1 < size && data[i + 1] == u'\n') {
+            ++count; // one cluster, and always a boundary after it
+            i += 2;
+            continue;
+        }
+        if (i + 1 == size || alwaysBreaksBefore(i + 1)) {
+            ++count;
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 2;
+        while (end < size && !alwaysBreaksBefore(end))
+            ++end;
+        attributes.resize(end - i + 1);
+        QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, reinterpret_cast<const QChar *>(data + i), end - i,
+            attributes.data(), attributes.size());
+        while (finder.toNextBoundary() > 0)
+            ++count;
+        i = end;
+    }
     return count;
+}
+
+qsizetype ItemPreviewDetailsView::utf8Size(const QString &text)
+{
+    qsizetype bytes = 0;
+    const auto *data = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i];
+        if (c < 0x80) {
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(data[i + 1])) {
+            bytes += 4;
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            bytes += 1; // a lone surrogate is written as "?"
+        } else {
+            bytes += 3;
+        }
+    }
+    return bytes;
 }
 
 std::optional<QSize> ItemPreviewDetailsView::imagePixelSize(const QString &path)
@@ -215,10 +268,15 @@ void ItemPreviewDetailsView::update(const ClipboardItem &item)
 
 void ItemPreviewDetailsView::updateEditingText(const QString &text)
 {
+    updateEditingCounts(characterCount(text), utf8Size(text));
+}
+
+void ItemPreviewDetailsView::updateEditingCounts(qsizetype characterCount, qsizetype bytes)
+{
     if (QLabel *characters = m_valueFieldsByKey.value(FieldKey::characters))
-        characters->setText(formattedNumber(characterCount(text)));
+        characters->setText(formattedNumber(characterCount));
     if (QLabel *size = m_valueFieldsByKey.value(FieldKey::size))
-        size->setText(formattedByteCount(text.toUtf8().size()));
+        size->setText(formattedByteCount(bytes));
     for (QLabel *label : std::as_const(m_valueFieldsByKey)) {
         for (QWidget *view : std::as_const(m_fieldViews)) {
             if (view->isAncestorOf(label))

@@ -55,6 +55,7 @@ public:
     void update(const ClipboardItem &item);
     // Characters and Size of a text being edited, shown at once.
     void updateEditingText(const QString &text);
+    void updateEditingCounts(qsizetype characters, qsizetype bytes);
     // Lays the fields out for a width and returns the height they need; with `apply` false it only measures.
     int layoutFields(int width, bool apply);
     // The width that holds every field on one line.
@@ -75,6 +76,8 @@ public:
     static QString formattedDate(const QDateTime &date);
     // The number of user-perceived characters of a text.
     static qsizetype characterCount(const QString &text);
+    // The size of a text in UTF-8 as QString::toUtf8 writes it, without converting it.
+    static qsizetype utf8Size(const QString &text);
     // The pixel size of an image file, from its header.
     static std::optional<QSize> imagePixelSize(const QString &path);
 

@@ -6,8 +6,10 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextEdit>
 
 #include <algorithm>
@@ -287,38 +289,189 @@ void ItemPreviewDialogController::windowDidEndLiveResize(QSize contentSize)
 
 void ItemPreviewDialogController::handleCancel()
 {
-    if (isEditing()) {
-        if (onCancelEditing)
-            onCancelEditing();
+    if (!isEditing()) {
+        if (onCancel)
+            onCancel();
         return;
     }
-    if (onCancel)
-        onCancel();
+    if (m_editingTextView && hasUnsavedText())
+        showUnsavedChangesAlert();
+    else
+        endEditing();
 }
 
 void ItemPreviewDialogController::beginEditing(bool closesWhenEditingEnds)
 {
-    // Only the text kinds are edited, and only by an editor that has hooked in.
-    if (!onBeginEditing || !m_item.kind.isTextLike() || isEditing())
+    if (isEditing() || !m_item.kind.isTextLike())
         return;
     m_closesWhenEditingEnds = closesWhenEditingEnds;
     m_toolbar.isEditing = true;
+    m_toolbar.itemForIdentifier(ItemPreviewToolbar::restore)->setEnabled(false);
     m_toolbar.updateToolbarItems();
-    onBeginEditing(closesWhenEditingEnds);
+
+    const QString startingText = m_item.text ? *m_item.text : m_item.primaryText();
+    m_originalEditingText = startingText;
+    if (!m_root)
+        return;
+    removeContent();
+    auto *editor = new PreviewEditingView(startingText, m_root);
+    QPlainTextEdit *text = editor->textView();
+    // What the view holds is what a save without a change compares with (line ends as the view keeps them).
+    m_originalEditingText = editor->text();
+    text->installEventFilter(this);
+    connect(text, &QPlainTextEdit::textChanged, this, &ItemPreviewDialogController::refreshEditingState);
+    m_editingView = editor;
+    m_editingTextView = text;
+    if (m_itemRemoved)
+        editor->showRemovedNotice();
+    editor->setGeometry(contentFrame(m_root->size()));
+    editor->show();
+    m_contentView = editor;
+    refreshEditingState();
+    text->setFocus(Qt::OtherFocusReason);
+}
+
+QString ItemPreviewDialogController::editingText() const
+{
+    return m_editingView ? m_editingView->text() : QString();
+}
+
+bool ItemPreviewDialogController::isEditingTextChanged() const
+{
+    return m_editingView && !m_editingView->holds(m_originalEditingText);
+}
+
+bool ItemPreviewDialogController::hasUnsavedText() const
+{
+    return isEditing() && m_editingTextView && (m_itemRemoved || isEditingTextChanged());
+}
+
+void ItemPreviewDialogController::refreshEditingState()
+{
+    if (!m_editingView)
+        return;
+    detailsView()->updateEditingCounts(m_editingView->characterCount(), m_editingView->utf8Size());
+    m_toolbar.itemForIdentifier(ItemPreviewToolbar::restore)->setEnabled(isEditingTextChanged());
+}
+
+void ItemPreviewDialogController::restoreStartingText()
+{
+    if (!isEditing() || !m_editingTextView || !isEditingTextChanged())
+        return;
+    QPlainTextEdit *text = m_editingTextView;
+    text->setPlainText(m_originalEditingText);
+    text->document()->clearUndoRedoStacks();
+    text->moveCursor(QTextCursor::End);
+    refreshEditingState();
+    text->setFocus(Qt::OtherFocusReason);
+}
+
+void ItemPreviewDialogController::storeEditingText()
+{
+    // The item as it was when editing began: items handed in meanwhile wait in pendingItem.
+    if (onSave)
+        onSave(m_item, editingText());
+}
+
+void ItemPreviewDialogController::saveEditing()
+{
+    if (!isEditing() || !m_editingTextView)
+        return;
+    if (hasUnsavedText())
+        storeEditingText();
+    endEditing();
+}
+
+void ItemPreviewDialogController::markItemRemoved()
+{
+    if (!isEditing()) {
+        if (onCancel)
+            onCancel();
+        return;
+    }
+    m_itemRemoved = true;
+    if (m_editingView)
+        m_editingView->showRemovedNotice();
+}
+
+void ItemPreviewDialogController::showUnsavedChangesAlert()
+{
+    if (m_unsavedChangesAlert || !m_root)
+        return;
+    auto *alert = new QMessageBox(m_root->window());
+    alert->setObjectName(QStringLiteral("ItemPreviewUnsavedChangesAlert"));
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    alert->setWindowModality(Qt::WindowModal);
+    alert->setIcon(QMessageBox::Warning);
+    alert->setText(localized(QStringLiteral("Save changes?")));
+    alert->setInformativeText(
+        localized(QStringLiteral("The text has unsaved changes. You can save them or discard them.")));
+    QPushButton *save = alert->addButton(localized(QStringLiteral("Save")), QMessageBox::AcceptRole);
+    QPushButton *discard = alert->addButton(localized(QStringLiteral("Don't Save")), QMessageBox::DestructiveRole);
+    QPushButton *cancel = alert->addButton(localized(QStringLiteral("Cancel")), QMessageBox::RejectRole);
+    // Return saves and Escape cancels, while the focus starts on Cancel: no button takes Return for itself.
+    for (QPushButton *button : {save, discard, cancel})
+        button->setAutoDefault(false);
+    alert->setDefaultButton(save);
+    alert->setEscapeButton(cancel);
+    m_unsavedChangesAlert = alert;
+    m_alertSave = save;
+    m_alertDiscard = discard;
+    QPointer<ItemPreviewDialogController> self(this);
+    connect(alert, &QMessageBox::finished, this, [self, alert] {
+        if (self && self->m_unsavedChangesAlert == alert)
+            self->unsavedChangesAlertDidEnd(alert->clickedButton());
+    });
+    alert->open();
+    cancel->setFocus(Qt::OtherFocusReason);
+}
+
+void ItemPreviewDialogController::unsavedChangesAlertDidEnd(QAbstractButton *clicked)
+{
+    const bool save = clicked && clicked == m_alertSave;
+    const bool discard = clicked && clicked == m_alertDiscard;
+    m_unsavedChangesAlert = nullptr;
+    if (save) {
+        if (isEditing() && m_editingTextView) {
+            storeEditingText();
+            endEditing();
+        }
+    } else if (discard) {
+        if (isEditing())
+            endEditing();
+    } else if (m_editingTextView) {
+        m_editingTextView->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void ItemPreviewDialogController::endEditing()
 {
-    if (!isEditing())
-        return;
-    m_toolbar.isEditing = false;
-    m_toolbar.updateToolbarItems();
+    if (isEditing()) {
+        m_toolbar.isEditing = false;
+        m_toolbar.itemForIdentifier(ItemPreviewToolbar::restore)->setEnabled(false);
+        m_toolbar.updateToolbarItems();
+    }
+    if (QMessageBox *alert = m_unsavedChangesAlert) {
+        m_unsavedChangesAlert = nullptr;
+        alert->close();
+    }
+    m_editingView = nullptr;
+    m_editingTextView = nullptr;
     detailsView()->update(m_item);
-    if (m_closesWhenEditingEnds) {
-        m_closesWhenEditingEnds = false;
+    // Opened for editing, or the item is gone from the history (nothing left to show): the preview closes.
+    const bool openedForEditing = std::exchange(m_closesWhenEditingEnds, false);
+    const bool removed = std::exchange(m_itemRemoved, false);
+    if (openedForEditing || removed) {
+        m_pendingItem.reset();
         if (onCancel)
             onCancel();
         return;
+    }
+    if (m_root) {
+        m_content = PreviewContent::make(m_item);
+        installContentView();
+        layoutRoot();
+        focusRoot();
     }
     if (std::optional<ClipboardItem> pending = std::exchange(m_pendingItem, std::nullopt))
         updateItem(*pending);
@@ -328,7 +481,8 @@ bool ItemPreviewDialogController::handleSaveKeyEquivalent()
 {
     if (!isEditing())
         return false;
-    return onSaveEditing && onSaveEditing();
+    saveEditing();
+    return true;
 }
 
 void ItemPreviewDialogController::itemPreviewToolbarDidRequestClose()
@@ -350,8 +504,7 @@ void ItemPreviewDialogController::itemPreviewToolbarDidRequestEdit()
 
 void ItemPreviewDialogController::itemPreviewToolbarDidRequestSave()
 {
-    if (isEditing() && onSaveEditing)
-        onSaveEditing();
+    saveEditing();
 }
 
 void ItemPreviewDialogController::itemPreviewToolbarDidRequestCopyTextFromImage()
@@ -388,8 +541,7 @@ void ItemPreviewDialogController::itemPreviewToolbarDidRequestShowInFinder()
 
 void ItemPreviewDialogController::itemPreviewToolbarDidRequestRestore()
 {
-    if (isEditing() && onRestoreEditing)
-        onRestoreEditing();
+    restoreStartingText();
 }
 
 QMenu *ItemPreviewDialogController::itemPreviewToolbarMoreActionsMenu()

@@ -5,7 +5,9 @@
 #include "ItemPreviewToolbar.h"
 #include "PreviewContent.h"
 
+#include <QMessageBox>
 #include <QObject>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSize>
 #include <QSizeF>
@@ -16,6 +18,7 @@
 #include <optional>
 
 class ItemPreviewDetailsView;
+class QAbstractButton;
 class QKeyEvent;
 class QMenu;
 
@@ -44,8 +47,7 @@ protected:
 
 // The controller of the item preview: it picks the content for the item, builds its view above the details
 // panel, works out the size the window should have, keeps the preview current as the host hands it changed or
-// other items, and sends the toolbar's actions to the host's callbacks. Editing the text is a later addition: the
-// Edit, Restore and Save requests and Ctrl+S reach the editing hooks below.
+// other items, sends the toolbar's actions to the host's callbacks, and edits the text of the text kinds.
 class ItemPreviewDialogController final : public QObject, public ItemPreviewToolbarDelegate
 {
     Q_OBJECT
@@ -70,19 +72,39 @@ public:
     void updateItem(const ClipboardItem &item);
     // The user ended resizing the window; from now on a new item keeps the window's size.
     void windowDidEndLiveResize(QSize contentSize);
-    // Escape and the close button: closes unless an edit is in progress (then the editing hook decides).
+    // Escape and the close button: closes when not editing; while editing, leaves editing when nothing would be
+    // lost and asks "Save changes?" otherwise.
     void handleCancel();
 
-    // Editing hooks, for the editor that a later change adds. While editing, new items wait until it ends.
+    // Editing the text of a text-like item. While editing, items handed in wait until editing ends; the save goes
+    // out through onSave with the item as it was when editing began.
     bool isEditing() const { return m_toolbar.isEditing; }
+    // Turns the content into an editor of the item's text; nothing for images and files or while editing. With
+    // `closesWhenEditingEnds` the preview closes when editing ends, by whatever route.
     void beginEditing(bool closesWhenEditingEnds);
-    std::function<void(bool closesWhenEditingEnds)> onBeginEditing;
-    std::function<void()> onRestoreEditing;
-    std::function<bool()> onSaveEditing; // Save and Ctrl+S while editing; true when it saved
-    std::function<void()> onCancelEditing; // Escape and Close while editing
-    // Ends editing: the toolbar shows the item's items again and an item that arrived meanwhile is shown.
+    // Ends editing: the toolbar shows the item's items again, the content shows the item, and an item that arrived
+    // meanwhile is shown. The preview closes instead when it was opened for editing or its item has left the
+    // history.
     void endEditing();
+    // Back to the text editing started with; its undo steps go.
+    void restoreStartingText();
+    // Save and Ctrl+S: stores the text through onSave and ends editing. Without a change nothing is stored and
+    // editing ends, so the item stays as it is (a rich text keeps its formatting); an item that has left the
+    // history is stored with its text all the same.
+    void saveEditing();
+    // The shown item has left the history (trimmed, pruned, cleared). While editing, the editor stays with its text
+    // and says so, and Save stores the text as a new item; otherwise the preview closes.
+    void markItemRemoved();
+    bool isItemRemoved() const { return m_itemRemoved; }
+    // Whether leaving editing would lose text: it differs from the starting text, or the item has left the history.
+    bool hasUnsavedText() const;
+    QPlainTextEdit *editingTextView() const { return m_editingTextView; }
+    PreviewEditingView *editingView() const { return m_editingView; }
+    const QString &originalEditingText() const { return m_originalEditingText; }
+    bool closesWhenEditingEnds() const { return m_closesWhenEditingEnds; }
     std::optional<ClipboardItem> pendingItem() const { return m_pendingItem; }
+    // The open "Save changes?" alert, window-modal on the preview; nothing when none is open.
+    QMessageBox *unsavedChangesAlert() const { return m_unsavedChangesAlert; }
 
     // The host's callbacks; one that is not set is skipped.
     std::function<void()> onCancel;
@@ -132,6 +154,12 @@ private:
     void layoutRoot();
     void focusRoot();
     bool handleSaveKeyEquivalent();
+    void refreshEditingState();
+    void showUnsavedChangesAlert();
+    void unsavedChangesAlertDidEnd(QAbstractButton *clicked);
+    QString editingText() const;
+    bool isEditingTextChanged() const;
+    void storeEditingText();
 
     ClipboardItem m_item;
     QSizeF m_maximumContentSize;
@@ -142,7 +170,14 @@ private:
     QPointer<PreviewContentView> m_contentView;
     PreviewContent m_content;
     std::optional<ClipboardItem> m_pendingItem;
+    QPointer<PreviewEditingView> m_editingView;
+    QPointer<QPlainTextEdit> m_editingTextView;
+    QString m_originalEditingText;
+    QPointer<QMessageBox> m_unsavedChangesAlert;
+    QPointer<QAbstractButton> m_alertSave;
+    QPointer<QAbstractButton> m_alertDiscard;
     bool m_closesWhenEditingEnds = false;
+    bool m_itemRemoved = false;
     QSize m_windowContentSize;
     bool m_hasUserResizedWindow = false;
 };

@@ -180,6 +180,18 @@ void ItemPreviewDialogPresenter::close()
         m_actions.didClose();
 }
 
+void ItemPreviewDialogPresenter::beginEditing(bool closesWhenEditingEnds)
+{
+    if (m_controller)
+        m_controller->beginEditing(closesWhenEditingEnds);
+}
+
+void ItemPreviewDialogPresenter::itemRemoved()
+{
+    if (m_controller)
+        m_controller->markItemRemoved();
+}
+
 bool ItemPreviewDialogPresenter::isShown() const
 {
     return m_dialog != nullptr;

@@ -30,6 +30,12 @@ public:
     virtual bool isShown() const = 0;
     // The item the open preview shows.
     virtual std::optional<ClipboardItem> shownItem() const = 0;
+    // Turns the open preview into the editor of its text (text-like items only). With `closesWhenEditingEnds`
+    // (the preview was opened for the edit command) it closes when editing ends. Nothing when closed.
+    virtual void beginEditing(bool /*closesWhenEditingEnds*/) { }
+    // The shown item has left the history (trimmed, pruned, cleared, deleted). The preview closes, unless its text
+    // is being edited: then it stays, says so, and Save hands the text to `save` to be stored as a new item.
+    virtual void itemRemoved() { close(); }
 };
 
 // What the preview's buttons and keys do, set by the history window. Each acts on the item the preview shows;
@@ -42,7 +48,8 @@ struct ItemPreviewActions
     std::function<void(const ClipboardItem &)> saveAsFile; // after the preview closed
     std::function<void(const ClipboardItem &)> openInApplication; // after the preview closed
     std::function<void(const ClipboardItem &)> showInFileManager; // after the preview closed
-    std::function<void(const ClipboardItem &, const QString &)> save; // edited text to store
+    // Edited text to store for the item (also when the item has left the history meanwhile: then as a new item).
+    std::function<void(const ClipboardItem &, const QString &)> save;
     std::function<QMenu *(const ClipboardItem &)> moreActionsMenu; // built afresh each time it opens
     std::function<QMenu *(const ClipboardItem &)> tagsMenu;
     std::function<bool(QKeyEvent *)> keyDown; // keys the preview does not use; true when the window used it
@@ -90,6 +97,8 @@ public:
     void close() override;
     bool isShown() const override;
     std::optional<ClipboardItem> shownItem() const override;
+    void beginEditing(bool closesWhenEditingEnds) override;
+    void itemRemoved() override;
 
     // The largest content size for a window on a screen of this available size: 70% of it, less the header.
     static QSizeF maximumContentSize(QSizeF available);

@@ -46,7 +46,9 @@ bool OutsideClickDismissalMonitor::eventFilter(QObject *watched, QEvent *event)
 
     // The pointer where it is now, not where the event says it was; inside means
     // left <= x < left + width and top <= y < top + height.
-    const QRect frame = window->frameGeometry();
+    // A panel inside a window (a sheet over its content) is measured where it is on the screen.
+    const QRect frame
+        = window->isWindow() ? window->frameGeometry() : QRect(window->mapToGlobal(QPoint(0, 0)), window->size());
     const QPoint pointer = QCursor::pos();
     if (frame.contains(pointer))
         return false;

@@ -34,7 +34,7 @@ AppDelegate::AppDelegate(
     , m_windowFactory(
           &m_applicationMenu, [this] { return m_platform.keyPoster->isTrusted(); },
           HistoryWindowDesktop {m_platform.keyPoster.get(), m_platform.windowFrames.get(),
-              m_platform.caretLocator.get(), {}, {}, m_platform.workspace.get()})
+              m_platform.caretLocator.get(), {}, {}, m_platform.workspace.get(), m_platform.defaultApplications.get()})
     , m_coordinator({m_model, m_preferencesStore, m_historyStore, m_clipboardMonitor, m_pasteService, m_globalShortcuts,
           m_updateService, m_supportDirectory, m_filePreviewCache, m_linkPreviewFetcher, m_soundService,
           *m_platform.defaultApplications, m_windowFactory, *m_alerts, m_fileDialogs, *m_platform.systemBoot, m_clock,

@@ -310,6 +310,50 @@ TEST(EditItem, RichDataGoesAndImagesAndFilesAreRefused)
     }
 }
 
+// The preview saves an edit whose item left the history meanwhile: a row that is gone comes back as a new text item
+// (taking over a loaded item of the same content); the same text leaves a stored item as it is.
+TEST(EditItem, AGoneItemComesBackAsANewItemAndTheSameTextChangesNothing)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences([](AppPreferences &p) { p.maxHistoryItems = 2; });
+    ClipboardItem rich = testItem(3, QStringLiteral("Hello"));
+    rich.kind = ClipboardKind::richText;
+    rich.html = QStringLiteral("<b>Hello</b>");
+    ClipboardItem favourite = testItem(1);
+    favourite.isFavorite = true;
+    h.storeItems({rich, testItem(2), favourite});
+    h.coordinator->start();
+    ASSERT_EQ(numbersOf(h.model.items()), QList<int>({3, 2}));
+
+    // Item 1 was trimmed from the list; its row is still stored: the edit brings it back, the list keeps its size.
+    h.coordinator->editItem(testItem(1), QStringLiteral("item 1, edited"));
+    EXPECT_EQ(numbersOf(h.model.items()), QList<int>({1, 3}));
+    EXPECT_EQ(h.storedItem(testId(1))->text, QStringLiteral("item 1, edited"));
+    EXPECT_TRUE(h.storedItem(testId(1))->isFavorite);
+
+    // The same text: the rich text keeps its formatting.
+    h.coordinator->editItem(rich, QStringLiteral("Hello"));
+    EXPECT_EQ(h.storedItem(testId(3))->html, QStringLiteral("<b>Hello</b>"));
+    EXPECT_EQ(h.storedItem(testId(3))->kind, ClipboardKind::richText);
+
+    // Item 3's row is gone (pruned): the text becomes a new item at the front, its kind following the text.
+    ASSERT_TRUE(h.store.deleteItem(testId(3)));
+    h.coordinator->editItem(rich, QStringLiteral("#FF0000"));
+    const ClipboardItem created = h.model.items().first();
+    EXPECT_NE(created.id, testId(3));
+    EXPECT_EQ(created.kind, ClipboardKind::color);
+    EXPECT_EQ(h.storedItem(created.id), created);
+    EXPECT_FALSE(h.storedItem(testId(3)));
+
+    // A new item of the same content as a loaded one takes its place and what the user gave it.
+    h.coordinator->editItem(rich, QStringLiteral("item 1, edited"));
+    EXPECT_FALSE(h.storedItem(testId(1)));
+    EXPECT_EQ(h.model.items().first().text, QStringLiteral("item 1, edited"));
+    EXPECT_TRUE(h.model.items().first().isFavorite);
+    EXPECT_EQ(h.model.items().size(), 2);
+    EXPECT_FALSE(h.model.lastError());
+}
+
 // A clear that the store refuses touches no file and leaves the list.
 TEST(ClearHistory, AStoreFailureChangesNothing)
 {

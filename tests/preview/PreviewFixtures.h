@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipboardItem.h"
+#include "ItemPreviewContentViews.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -8,11 +9,22 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSizeF>
 #include <QString>
 #include <QUuid>
 
 // Items and files for the preview's suites.
 namespace PreviewFixtures {
+
+// The room a preview may take, and the preview without live web pages.
+inline const QSizeF room(1200, 800);
+
+inline PreviewEnvironment offline()
+{
+    PreviewEnvironment environment;
+    environment.webPagesEnabled = false;
+    return environment;
+}
 
 inline ClipboardItem item(ClipboardKind kind, int n = 1)
 {

@@ -123,3 +123,24 @@ TEST(OutsideClickDismissalMonitor, LetsEverythingPassWhenThePanelIsHiddenGoneOrT
     press(&other, onOther);
     EXPECT_EQ(other.presses, 4);
 }
+
+TEST(OutsideClickDismissalMonitor, APanelInsideAWindowIsMeasuredWhereItIsOnTheScreen)
+{
+    CountingWindow window(QRect(100, 100, 400, 300));
+    auto *sheet = new CountingWindow(QRect(150, 60, 100, 80)); // at 250, 160 on the screen
+    sheet->setParent(&window);
+    sheet->setGeometry(150, 60, 100, 80);
+    sheet->show();
+    OutsideClickDismissalMonitor monitor;
+    int dismissals = 0;
+    monitor.start(sheet, [&] { ++dismissals; });
+    const QPoint onScreen = sheet->mapToGlobal(QPoint(50, 40));
+    press(sheet, onScreen);
+    EXPECT_EQ(dismissals, 0);
+    EXPECT_EQ(sheet->presses, 1);
+    // Where the sheet would be if its place in the window were taken for a place on the screen: outside it.
+    window.presses = 0; // the sheet's press went on to the window
+    press(&window, window.mapToGlobal(QPoint(10, 250)));
+    EXPECT_EQ(dismissals, 1);
+    EXPECT_EQ(window.presses, 0);
+}

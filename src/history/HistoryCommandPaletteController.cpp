@@ -1,0 +1,595 @@
+#include "HistoryCommandPaletteController.h"
+
+#include "AppCoordinator.h"
+#include "AppLogging.h"
+#include "AppModel.h"
+#include "AssociatedApplication.h"
+#include "CommandPalette.h"
+#include "HistoryColors.h"
+#include "HistoryCommandPalettePickers.h"
+#include "HistoryContentViewController.h"
+#include "HistoryMenuEntry.h"
+#include "HistoryPasteTarget.h"
+#include "HistorySymbols.h"
+#include "HistoryToolbar.h"
+#include "HistoryWindowCommands.h"
+#include "Localization.h"
+#include "OutsideClickDismissalMonitor.h"
+#include "ShortcutText.h"
+
+#include <QApplication>
+#include <QCollator>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+
+namespace ID = HistoryPaletteCommandID;
+
+namespace {
+
+constexpr int sheetMargin = 8;
+constexpr int iconSize = 22;
+
+QImage themeIcon(const QString &name, const QString &fallback)
+{
+    QIcon icon;
+    if (!name.isEmpty())
+        icon = QFileInfo(name).isAbsolute() ? QIcon(name) : QIcon::fromTheme(name);
+    if (icon.isNull())
+        icon = QIcon::fromTheme(fallback);
+    return icon.isNull() ? QImage() : icon.pixmap(iconSize, iconSize).toImage();
+}
+
+bool isInside(const QWidget *widget, const QWidget *ancestor)
+{
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == ancestor)
+            return true;
+    }
+    return false;
+}
+
+// Key text shown in a menu: only a shortcut whose key is one character, or Space.
+std::optional<QKeySequence> menuKeySequence(const std::optional<QString> &shortcut)
+{
+    if (!shortcut)
+        return std::nullopt;
+    const QStringList parts = ShortcutText::parts(*shortcut);
+    if (parts.isEmpty() || (parts.last().size() != 1 && parts.last() != u"space"))
+        return std::nullopt;
+    return ShortcutText::keySequence(*shortcut);
+}
+
+} // namespace
+
+// The layer under an open palette: it dims the panel a little and draws the palette's shadow and edge.
+class HistoryCommandPaletteSheet final : public QWidget
+{
+public:
+    explicit HistoryCommandPaletteSheet(QWidget *parent) : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("commandPaletteSheet"));
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+    QRect paletteRect;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const bool dark = HistoryColors::isDark(palette());
+        painter.fillRect(rect(), QColor(0, 0, 0, dark ? 60 : 20));
+        if (paletteRect.isEmpty())
+            return;
+        // A soft shadow: rings of falling strength around the palette, a little lower than it.
+        for (int ring = 8; ring >= 1; --ring) {
+            QPainterPath path;
+            path.addRoundedRect(QRectF(paletteRect).adjusted(-ring, -ring + 2, ring, ring + 2), 10 + ring, 10 + ring);
+            painter.fillPath(path, QColor(0, 0, 0, dark ? 14 : 7));
+        }
+        painter.setPen(QPen(dark ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 45), 1));
+        painter.drawRect(QRectF(paletteRect).adjusted(-0.5, -0.5, 0.5, 0.5));
+    }
+};
+
+HistoryCommandPaletteController::HistoryCommandPaletteController(AppModel &model, AppCoordinator &coordinator,
+    HistoryWindowCommands &commands, HistoryContentViewController &content, QWidget &panel,
+    HistoryCommandPaletteDesktop desktop, QObject *parent)
+    : QObject(parent)
+    , m_model(model)
+    , m_coordinator(coordinator)
+    , m_commands(commands)
+    , m_content(content)
+    , m_panel(panel)
+    , m_desktop(desktop)
+    , m_outsideClickMonitor(std::make_unique<OutsideClickDismissalMonitor>())
+{
+    m_panel.installEventFilter(this);
+}
+
+HistoryCommandPaletteController::~HistoryCommandPaletteController()
+{
+    m_outsideClickMonitor->stop();
+    m_panel.removeEventFilter(this);
+    if (qApp)
+        qApp->removeEventFilter(this);
+    if (m_palette)
+        m_palette->onDismiss = nullptr;
+    delete m_sheet.data();
+}
+
+CommandPalette *HistoryCommandPaletteController::palette() const
+{
+    return m_palette.data();
+}
+
+HistoryPaletteActionSink HistoryCommandPaletteController::sink()
+{
+    return [self = QPointer<HistoryCommandPaletteController>(this)](const HistoryPaletteRequest &request) {
+        if (self)
+            self->perform(request);
+    };
+}
+
+// --- Presenting ------------------------------------------------------------------------------------------------------
+
+HistoryCommandPaletteContext HistoryCommandPaletteController::makeContext(
+    const QList<ClipboardItem> &selectedItems) const
+{
+    HistoryCommandPaletteContext context;
+    context.preferences = m_model.preferences();
+    std::optional<RunningApplication> target;
+    if (m_desktop.keyPoster && m_desktop.workspace)
+        target = HistoryPasteTarget::pasteTargetApplication(*m_desktop.keyPoster, *m_desktop.workspace);
+    context.pasteTargetName = HistoryPasteTarget::pasteTargetName(target);
+    context.pasteTargetIcon
+        = themeIcon(target ? target->iconName : QString(), QStringLiteral("application-x-executable"));
+    context.fileManagerIcon = themeIcon(QStringLiteral("system-file-manager"), QStringLiteral("folder"));
+    if (selectedItems.size() == 1 && m_desktop.defaultApplications) {
+        if (const auto url = selectedItems.first().contentFileURL()) {
+            if (const auto application
+                = AssociatedApplication::forURL(*url, iconSize, *m_desktop.defaultApplications)) {
+                context.defaultApplicationName = application->name;
+                context.defaultApplicationIcon = application->icon.pixmap(iconSize, iconSize).toImage();
+            }
+        }
+    }
+    return context;
+}
+
+void HistoryCommandPaletteController::presentActions()
+{
+    if (isOpen())
+        return;
+    const QList<ClipboardItem> selected = m_model.selectedItems();
+    present(HistoryCommandPaletteCommands::makeCommandPaletteCommands(selected, makeContext(selected), sink()),
+        localized(QStringLiteral("Search for actions...")), actionsSize);
+}
+
+void HistoryCommandPaletteController::present(
+    QList<CommandPaletteCommand> commands, const QString &searchPlaceholderText, QSize contentSize)
+{
+    if (isOpen())
+        return;
+    if (!m_sheet) {
+        m_sheet = new HistoryCommandPaletteSheet(&m_panel);
+        m_sheet->hide();
+    }
+    const int top = paletteTop();
+    const QSize size(std::min(contentSize.width(), m_panel.width() - 2 * sheetMargin),
+        std::min(contentSize.height(), m_panel.height() - top - sheetMargin));
+    qCInfo(lcApp) << "command palette shown with" << commands.size() << "commands";
+    auto *palette = new CommandPalette(
+        std::move(commands), size, searchPlaceholderText, m_model.preferences().showCommandPaletteShortcut, m_sheet);
+    palette->onDismiss
+        = [self = QPointer<HistoryCommandPaletteController>(this), palette = QPointer<CommandPalette>(palette)] {
+              if (self)
+                  self->paletteDidDismiss(palette.data());
+          };
+    m_palette = palette;
+    m_focusBeforePalette = QApplication::focusWidget();
+    placePalette();
+    m_sheet->show();
+    m_sheet->raise();
+    palette->show();
+    palette->searchField().setFocus();
+    // Keys of the window reach the palette before the window's own dispatch sees them.
+    qApp->removeEventFilter(this);
+    qApp->installEventFilter(this);
+    QTimer::singleShot(
+        0, this, [this, palette = QPointer<CommandPalette>(palette)] { installOutsideClickMonitor(palette.data()); });
+}
+
+int HistoryCommandPaletteController::paletteTop() const
+{
+    // Below the toolbar, when the window has one.
+    const QWidget *toolbar = m_content.historyToolbar() ? &m_content.historyToolbar()->widget() : nullptr;
+    const int below = toolbar && toolbar->isVisible() ? toolbar->mapTo(&m_panel, QPoint(0, toolbar->height())).y() : 0;
+    return below + sheetMargin;
+}
+
+void HistoryCommandPaletteController::placePalette()
+{
+    if (!m_sheet || !m_palette)
+        return;
+    m_sheet->setGeometry(m_panel.rect());
+    m_palette->move((m_panel.width() - m_palette->width()) / 2, paletteTop());
+    m_sheet->paletteRect = m_palette->geometry();
+    m_sheet->update();
+}
+
+void HistoryCommandPaletteController::installOutsideClickMonitor(CommandPalette *palette)
+{
+    if (!palette || palette != m_palette || !palette->isVisible())
+        return;
+    m_outsideClickMonitor->start(palette, [this] { closeFromOutsideClick(); });
+}
+
+void HistoryCommandPaletteController::closeFromOutsideClick()
+{
+    close();
+}
+
+void HistoryCommandPaletteController::close()
+{
+    m_outsideClickMonitor->stop();
+    if (m_palette)
+        m_palette->dismiss();
+}
+
+void HistoryCommandPaletteController::paletteDidDismiss(CommandPalette *palette)
+{
+    // A late report of an older palette leaves a newer one alone.
+    if (palette != m_palette)
+        return;
+    m_outsideClickMonitor->stop();
+    m_palette = nullptr;
+    qCInfo(lcApp) << "command palette closed";
+    qApp->removeEventFilter(this);
+    if (m_sheet)
+        m_sheet->hide();
+    if (palette)
+        palette->deleteLater();
+    if (m_focusBeforePalette && m_focusBeforePalette->isVisible())
+        m_focusBeforePalette->setFocus();
+    m_focusBeforePalette = nullptr;
+}
+
+void HistoryCommandPaletteController::runAfterClosing(std::function<void()> work)
+{
+    close();
+    QTimer::singleShot(0, this, std::move(work));
+}
+
+bool HistoryCommandPaletteController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == &m_panel && event->type() == QEvent::Resize) {
+        placePalette();
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress || !m_palette || !watched->isWidgetType())
+        return false;
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != &m_panel)
+        return false;
+    // Once per key press, at its first receiver.
+    const QWidget *focus = QApplication::focusWidget();
+    if (focus ? widget != focus : widget != &m_panel)
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    const QPointer<CommandPalette> palette = m_palette;
+    if (palette->handleSearchFieldKey(*key))
+        return true;
+    if (!isInside(widget, palette)) {
+        // Typing meant for the palette, wherever the focus was.
+        palette->searchField().setFocus();
+        QCoreApplication::sendEvent(&palette->searchField(), event);
+        return true;
+    }
+    return false;
+}
+
+// --- Pickers ---------------------------------------------------------------------------------------------------------
+
+void HistoryCommandPaletteController::showSeparatorPicker(const QList<QUuid> &itemIDs)
+{
+    close();
+    present(HistoryCommandPalettePickers::makeSeparatorCommands(itemIDs, sink()),
+        localized(QStringLiteral("Search for separators...")), separatorsSize);
+}
+
+void HistoryCommandPaletteController::showTransformPicker(const ClipboardItem &item)
+{
+    close();
+    present(HistoryCommandPalettePickers::makeTransformCommands(item.id, sink()),
+        localized(QStringLiteral("Search for transforms...")), transformsSize);
+}
+
+void HistoryCommandPaletteController::showTypePicker()
+{
+    close();
+    present(HistoryCommandPalettePickers::makeTypeFilterCommands(m_model.selectedHistoryFilterContentTypes(), sink()),
+        localized(QStringLiteral("Search for types...")), typesSize);
+}
+
+bool HistoryCommandPaletteController::showApplicationPicker(const ClipboardItem &item, const QUrl &fileURL)
+{
+    if (!m_desktop.defaultApplications)
+        return false;
+    QList<CommandPaletteCommand> commands = HistoryCommandPalettePickers::makeOpenWithApplicationCommands(
+        item.id, fileURL, *m_desktop.defaultApplications, sink());
+    if (commands.isEmpty())
+        return false;
+    close();
+    present(std::move(commands), localized(QStringLiteral("Search for apps...")), applicationsSize);
+    return true;
+}
+
+// --- Carrying out ----------------------------------------------------------------------------------------------------
+
+QList<ClipboardItem> HistoryCommandPaletteController::itemsByID(const QList<QUuid> &ids) const
+{
+    QList<ClipboardItem> items;
+    for (const QUuid &id : ids) {
+        if (const ClipboardItem *item = m_model.item(id))
+            items.append(*item);
+    }
+    return items;
+}
+
+std::optional<ClipboardItem> HistoryCommandPaletteController::itemByID(const QList<QUuid> &ids) const
+{
+    if (ids.isEmpty())
+        return std::nullopt;
+    const ClipboardItem *item = m_model.item(ids.first());
+    return item ? std::optional<ClipboardItem>(*item) : std::nullopt;
+}
+
+void HistoryCommandPaletteController::showCopySuccess(bool copied)
+{
+    if (copied && m_content.historyToolbar())
+        m_content.historyToolbar()->showCopySuccess();
+}
+
+void HistoryCommandPaletteController::setContentTypeFilter(HistoryFilterContentType type, bool isSelected)
+{
+    QSet<HistoryFilterContentType> types = m_model.selectedHistoryFilterContentTypes();
+    if (type == HistoryFilterContentType::all) {
+        if (types.isEmpty())
+            return;
+        types.clear();
+    } else if (isSelected) {
+        types.insert(type);
+    } else {
+        types.remove(type);
+    }
+    if (types == m_model.selectedHistoryFilterContentTypes())
+        return;
+    m_model.setSelectedHistoryFilterContentTypes(types);
+    m_content.selectFirstVisibleItem(false);
+}
+
+void HistoryCommandPaletteController::applyTagToItems(
+    AppModel &model, AppCoordinator &coordinator, const QList<QUuid> &itemIDs, qint64 tagID)
+{
+    QList<ClipboardItem> items;
+    for (const QUuid &id : itemIDs) {
+        if (const ClipboardItem *item = model.item(id))
+            items.append(*item);
+    }
+    if (items.isEmpty())
+        return;
+    const bool everyItemHasIt = std::all_of(
+        items.cbegin(), items.cend(), [&](const ClipboardItem &item) { return item.tags.contains(tagID); });
+    for (const ClipboardItem &item : std::as_const(items)) {
+        // Each afresh: the one before may have changed the model.
+        const ClipboardItem *current = model.item(item.id);
+        if (!current)
+            continue;
+        if (everyItemHasIt)
+            coordinator.toggleTag(*current, tagID);
+        else if (!current->tags.contains(tagID))
+            coordinator.assignTag(*current, tagID);
+    }
+}
+
+void HistoryCommandPaletteController::perform(const HistoryPaletteRequest &request)
+{
+    // The palette goes first, so that whatever the command shows has the window to itself.
+    close();
+    const QString &id = request.commandID;
+    const auto withItem = [&](const std::function<void(const ClipboardItem &)> &work) {
+        if (const auto item = itemByID(request.itemIDs))
+            work(*item);
+    };
+    // Commands that open a sheet or another palette do so once this one has gone.
+    const auto afterClosing = [&](std::function<void(const ClipboardItem &)> work) {
+        runAfterClosing([this, ids = request.itemIDs, work = std::move(work)] {
+            if (const auto item = itemByID(ids))
+                work(*item);
+        });
+    };
+    const auto pasteVariants = [&](const QList<ClipboardItem> &items) {
+        QHash<QUuid, PasteVariant> variants;
+        const bool plain = m_model.preferences().preferPastingAsPlainText;
+        for (const ClipboardItem &item : items)
+            variants.insert(
+                item.id, plain && item.kind.isTextLike() ? PasteVariant::plainText : PasteVariant::standard);
+        return variants;
+    };
+
+    if (id == ID::paste) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.paste(item, PasteVariant::standard); });
+    } else if (id == ID::pastePlainText) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.paste(item, PasteVariant::plainText); });
+    } else if (id == ID::pastePath) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.paste(item, PasteVariant::filePath); });
+    } else if (id == ID::copy) {
+        withItem(
+            [&](const ClipboardItem &item) { showCopySuccess(m_coordinator.copyItem(item, PasteVariant::standard)); });
+    } else if (id == ID::copyPlainText) {
+        withItem([&](const ClipboardItem &item) { showCopySuccess(m_coordinator.copyItemAsPlainText(item)); });
+    } else if (id == ID::copyPath) {
+        withItem(
+            [&](const ClipboardItem &item) { showCopySuccess(m_coordinator.copyItem(item, PasteVariant::filePath)); });
+    } else if (id == ID::pasteItems || request.separator) {
+        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
+        if (!items.isEmpty())
+            m_coordinator.pasteItems(items, pasteVariants(items), request.separator);
+    } else if (id == ID::pasteItemsWithSeparator) {
+        runAfterClosing([this, ids = request.itemIDs] { showSeparatorPicker(ids); });
+    } else if (id == ID::copyItems) {
+        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
+        if (items.size() >= 2)
+            showCopySuccess(m_coordinator.copyMergedItems(items));
+    } else if (id == ID::mergeItems) {
+        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
+        if (items.size() >= 2)
+            m_coordinator.mergeSelectedItems(items);
+    } else if (id == ID::favoriteItems || id == ID::unfavoriteItems) {
+        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
+        if (!items.isEmpty())
+            m_coordinator.setFavorite(id == ID::favoriteItems, items);
+    } else if (id == ID::deleteItems || id == ID::deleteItem) {
+        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
+        if (!items.isEmpty())
+            m_coordinator.deleteItems(items);
+    } else if (id == ID::favorite) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.toggleFavorite(item); });
+    } else if (id == ID::rename) {
+        withItem([&](const ClipboardItem &item) { m_commands.renameItem(item); });
+    } else if (id == ID::transform) {
+        withItem([&](const ClipboardItem &item) { m_commands.transformItem(item); });
+    } else if (id == ID::split) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.splitItem(item); });
+    } else if (id == ID::edit) {
+        afterClosing([this](const ClipboardItem &item) { m_commands.editItem(item); });
+    } else if (id == ID::preview) {
+        afterClosing([this](const ClipboardItem &item) { m_commands.presentPreview(item, false); });
+    } else if (id == ID::copyTextFromImage) {
+        if (const auto item = m_model.selectedItem())
+            m_commands.copyTextFromImage(*item);
+    } else if (id == ID::copyTextFromQRCode) {
+        if (const auto item = m_model.selectedItem())
+            m_commands.copyTextFromQRCode(*item);
+    } else if (id == ID::saveAsFile) {
+        afterClosing([this](const ClipboardItem &item) { m_commands.saveImageAsFile(item); });
+    } else if (id == ID::openInDefaultApplication) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.openInAssociatedApplication(item); });
+    } else if (id == ID::openWith) {
+        withItem([&](const ClipboardItem &item) { m_commands.openWith(item); });
+    } else if (id == ID::showInFileManager) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.showInFinder(item); });
+    } else if (id == ID::openInBrowser) {
+        withItem([&](const ClipboardItem &item) { m_commands.openInBrowser(item); });
+    } else if (id == ID::updateLinkPreview) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.refreshLinkPreview(item, true); });
+    } else if (id == ID::filterByType) {
+        m_commands.filterHistoryByType();
+    } else if (id == ID::settings) {
+        m_coordinator.openSettings(SettingsSection::general);
+    } else if (id == ID::deleteAll) {
+        if (m_coordinator.confirmClearHistory())
+            m_coordinator.clearHistory();
+    } else if (request.transform) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.transformItem(item, *request.transform); });
+    } else if (!request.applicationURL.isEmpty()) {
+        withItem([&](const ClipboardItem &item) { m_coordinator.openWithApplication(item, request.applicationURL); });
+    } else if (request.contentType) {
+        setContentTypeFilter(*request.contentType, request.select);
+    }
+}
+
+// --- The menu for several rows ---------------------------------------------------------------------------------------
+
+QMenu *HistoryCommandPaletteController::makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    if (items.isEmpty())
+        return menu;
+    QList<QUuid> ids;
+    for (const ClipboardItem &item : items)
+        ids.append(item.id);
+
+    const auto addTags = [&] {
+        QMenu *tags
+            = menu->addMenu(HistorySymbols::icon(QStringLiteral("circle")), localized(QStringLiteral("Tags...")));
+        QList<Tag> sorted = m_model.tags();
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        std::stable_sort(
+            sorted.begin(), sorted.end(), [&](const Tag &a, const Tag &b) { return collator(a.name, b.name); });
+        for (const Tag &tag : std::as_const(sorted)) {
+            const auto carriers = std::count_if(
+                items.cbegin(), items.cend(), [&](const ClipboardItem &item) { return item.tags.contains(tag.id); });
+            QAction *action = tags->addAction(
+                HistoryPasteTarget::tagMenuDotImage(HistoryPasteTarget::colorFromHexString(tag.color)), tag.name);
+            action->setCheckable(true);
+            action->setChecked(carriers == items.size());
+            if (carriers > 0 && carriers < items.size()) {
+                // Some of the items have it: Qt menus have no mixed state, so the entry is set in italics.
+                QFont font = action->font();
+                font.setItalic(true);
+                action->setFont(font);
+            }
+            setHistoryMenuEntry(*action, HistoryMenuAction::applyTag,
+                [self = QPointer<HistoryCommandPaletteController>(this), ids, tagID = tag.id] {
+                    if (self)
+                        applyTagToItems(self->m_model, self->m_coordinator, ids, tagID);
+                });
+        }
+        if (!sorted.isEmpty())
+            tags->addSeparator();
+        QAction *newTag
+            = tags->addAction(HistorySymbols::icon(QStringLiteral("plus")), localized(QStringLiteral("New Tag...")));
+        setHistoryMenuEntry(
+            *newTag, HistoryMenuAction::newTag, [self = QPointer<HistoryCommandPaletteController>(this), ids] {
+                if (self)
+                    self->m_commands.presentNewTagSheet(ids);
+            });
+    };
+
+    const QStringList dropped {ID::filterByType, ID::settings, ID::deleteAll};
+    const QList<CommandPaletteCommand> commands
+        = HistoryCommandPaletteCommands::makeMultiItemCommands(items, makeContext(items), sink());
+    std::optional<int> previousSection;
+    bool tagsAdded = false;
+    const qreal ratio = parent ? parent->devicePixelRatioF() : qApp->devicePixelRatio();
+    for (const CommandPaletteCommand &command : commands) {
+        if (dropped.contains(command.id))
+            continue;
+        if (previousSection && *previousSection != command.section) {
+            menu->addSeparator();
+            if (!std::exchange(tagsAdded, true)) {
+                addTags();
+                menu->addSeparator();
+            }
+        }
+        previousSection = command.section;
+        QAction *action = menu->addAction(command.title);
+        if (!command.image.isNull())
+            action->setIcon(QIcon(QPixmap::fromImage(command.image)));
+        else if (command.isDestructive)
+            action->setIcon(QIcon(HistorySymbols::tintedPixmap(command.systemImageName, 16,
+                HistoryColors::isDark(menu->palette()) ? QColor(255, 69, 58) : QColor(255, 59, 48), ratio)));
+        else
+            action->setIcon(HistorySymbols::icon(command.systemImageName));
+        if (const auto keys = menuKeySequence(command.shortcut)) {
+            action->setShortcut(*keys);
+            action->setShortcutVisibleInContextMenu(true);
+        }
+        setHistoryMenuEntry(*action, HistoryMenuAction::runContextMenuCommand, command.action);
+    }
+    if (!tagsAdded) {
+        if (!menu->isEmpty())
+            menu->addSeparator();
+        addTags();
+    }
+    return menu;
+}
