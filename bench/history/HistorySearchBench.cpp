@@ -134,12 +134,13 @@ void BM_DebouncedSearch(benchmark::State &state)
     all.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
     list.update(std::move(all));
     QCoreApplication::processEvents();
-    // The queries alternate, so each run filters and rebuilds for real.
-    static const QStringList queries = {u"ka"_qs, u"ver lo"_qs};
+    // A new query each time, as typing gives, so each run filters and rebuilds for real.
+    static const QStringList queries = {u"ka"_qs, u"ver lo"_qs, u"mi"_qs, u"ta"_qs, u"su ne"_qs, u"bel"_qs, u"go"_qs,
+        u"ri"_qs, u"or"_qs, u"ix"_qs, u"ja"_qs, u"ph"_qs, u"dré"_qs, u"Sch"_qs, u"Qu"_qs, u"lo"_qs};
     int n = 0;
     qint64 shown = 0;
     for (auto _ : state) {
-        model.setSearchQuery(queries.at(n++ % 2));
+        model.setSearchQuery(queries.at(n++ % queries.size()));
         HistoryUpdate update;
         update.items = model.filteredItems();
         update.searchQuery = model.searchQuery();
