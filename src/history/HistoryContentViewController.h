@@ -73,7 +73,7 @@ public:
     void reloadIfNeeded();
     // After the window appeared: the first row is shown with its header and the list takes the focus.
     void viewDidAppear();
-    // Empties the search and the filters (the window was hidden a while).
+    // Empties a typed or applied search (the window was hidden a while); the filters stay.
     void resetSearch();
     // The window's key dispatch; true when the key was handled and goes nowhere else.
     bool handleKeyDown(const HistoryKeyEvent &event);
