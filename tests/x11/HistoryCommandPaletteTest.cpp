@@ -7,6 +7,7 @@
 #include "SQLiteHistoryStore.h"
 
 #include "DesktopQueries.h"
+#include "HistoryWindowPreferences.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -22,24 +23,6 @@
 namespace {
 
 const QString title = QStringLiteral("Clipboard History");
-
-QString settingsFile()
-{
-    return QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-        .fileName();
-}
-
-void storePreferences(AppAppearance appearance)
-{
-    PreferencesStore store(settingsFile());
-    AppPreferences preferences = store.load();
-    preferences.hasCompletedOnboarding = true;
-    preferences.soundEffectsEnabled = false;
-    preferences.openWindowStrategy = QStringLiteral("activeScreenCenter");
-    preferences.appearance = appearance;
-    store.save(preferences);
-}
 
 QString latestStoredText()
 {
@@ -98,7 +81,7 @@ bool openActions(RunningVarnisto &varnisto)
 
 TEST(HistoryCommandPalette, TransformsTheSelectedTextAndClosesOnAClickOutside)
 {
-    storePreferences(AppAppearance::light);
+    storeHistoryWindowPreferences(AppAppearance::light);
     QLineEdit receiver;
     receiver.setWindowTitle(QStringLiteral("Receiver"));
     receiver.setGeometry(60, 60, 420, 40);
@@ -146,7 +129,7 @@ TEST(HistoryCommandPalette, TransformsTheSelectedTextAndClosesOnAClickOutside)
 
 TEST(HistoryCommandPalette, LooksRightInTheDarkToo)
 {
-    storePreferences(AppAppearance::dark);
+    storeHistoryWindowPreferences(AppAppearance::dark);
     QLineEdit receiver;
     receiver.setWindowTitle(QStringLiteral("Receiver"));
     receiver.setGeometry(60, 60, 420, 40);

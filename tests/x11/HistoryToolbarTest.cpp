@@ -6,6 +6,7 @@
 #include "PreferencesStore.h"
 
 #include "DesktopQueries.h"
+#include "HistoryWindowPreferences.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -23,25 +24,6 @@
 namespace {
 
 const QString title = QStringLiteral("Clipboard History");
-
-QString settingsFile()
-{
-    return QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-        .fileName();
-}
-
-void storePreferences(AppAppearance appearance)
-{
-    PreferencesStore store(settingsFile());
-    AppPreferences preferences = store.load();
-    preferences.hasCompletedOnboarding = true;
-    preferences.soundEffectsEnabled = false;
-    preferences.openWindowStrategy = QStringLiteral("activeScreenCenter");
-    preferences.appearance = appearance;
-    preferences.historySortOption = QStringLiteral("Last Copy Time");
-    store.save(preferences);
-}
 
 QByteArray png(const QColor &color)
 {
@@ -104,7 +86,8 @@ TEST(HistoryToolbar, SearchesByTypeWithAChipAndSortsFromTheMenu)
     for (const AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
         const QString suffix = appearance == AppAppearance::light ? u"light"_qs : u"dark"_qs;
         SCOPED_TRACE(suffix.toStdString());
-        storePreferences(appearance);
+        storeHistoryWindowPreferences(
+            appearance, [](AppPreferences &p) { p.historySortOption = QStringLiteral("Last Copy Time"); });
         RunningVarnisto varnisto;
         ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
         std::vector<std::unique_ptr<XclipCopy>> owners;
@@ -167,9 +150,11 @@ TEST(HistoryToolbar, SearchesByTypeWithAChipAndSortsFromTheMenu)
             ASSERT_TRUE(key(QStringLiteral("Down"))); // First Copy Time
             ASSERT_TRUE(key(QStringLiteral("Return")));
             EXPECT_TRUE(waitUntil(
-                [&] { return PreferencesStore(settingsFile()).load().historySortOption == u"First Copy Time"_qs; },
+                [&] {
+                    return PreferencesStore(varnistoSettingsFile()).load().historySortOption == u"First Copy Time"_qs;
+                },
                 5000))
-                << PreferencesStore(settingsFile()).load().historySortOption.toStdString();
+                << PreferencesStore(varnistoSettingsFile()).load().historySortOption.toStdString();
         }
         varnisto.terminate();
         ASSERT_TRUE(varnisto.waitForFinished());
