@@ -10,10 +10,10 @@
 #include "HistoryItemCommands.h"
 #include "HistoryKeyEvent.h"
 #include "HistoryPasteTarget.h"
+#include "HistoryToolbarView.h"
 #include "HistoryWindowCommands.h"
 #include "KeyPoster.h"
 #include "Localization.h"
-#include "PlainHistoryToolbar.h"
 #include "WindowActivation.h"
 #include "WindowFrames.h"
 
@@ -123,7 +123,16 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     , m_panel(std::make_unique<HistoryContentWindow>())
 {
     m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
-    m_toolbar = new PlainHistoryToolbar(m_panel.get());
+    m_toolbar = new HistoryToolbarView(
+        [this]() -> std::optional<RunningApplication> {
+            if (!m_desktop.keyPoster || !m_desktop.workspace)
+                return std::nullopt;
+            return HistoryPasteTarget::pasteTargetApplication(*m_desktop.keyPoster, *m_desktop.workspace);
+        },
+        [this](const HistorySourceApplication &application) {
+            return HistoryPasteTarget::applicationIcon(application, m_model);
+        },
+        m_panel.get());
     m_controller = std::make_unique<HistoryContentViewController>(m_model, m_coordinator, *m_commands, m_panel.get());
     m_controller->setHistoryToolbar(m_toolbar);
     m_palettes = std::make_unique<HistoryCommandPaletteController>(m_model, m_coordinator, *m_commands, *m_controller,

@@ -19,7 +19,7 @@ class DefaultApplications;
 class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
-class PlainHistoryToolbar;
+class HistoryToolbarView;
 class WindowFrames;
 class Workspace;
 
@@ -100,7 +100,7 @@ public:
 
     HistoryContentWindow &panel() const { return *m_panel; }
     HistoryContentViewController &contentViewController() const { return *m_controller; }
-    PlainHistoryToolbar &toolbar() const { return *m_toolbar; }
+    HistoryToolbarView &toolbar() const { return *m_toolbar; }
     bool isSearchResetPending() const { return m_searchResetTimer.isActive(); }
 
 protected:
@@ -127,7 +127,7 @@ private:
     HistoryWindowDesktop m_desktop;
     std::unique_ptr<HistoryWindowCommands> m_commands;
     std::unique_ptr<HistoryContentWindow> m_panel;
-    PlainHistoryToolbar *m_toolbar = nullptr;
+    HistoryToolbarView *m_toolbar = nullptr;
     std::unique_ptr<HistoryContentViewController> m_controller; // goes before the panel it works on
     std::unique_ptr<HistoryCommandPalettes> m_palettes; // goes before the controller and panel it works on
     bool m_didRestoreWindowFrame = false;

@@ -153,8 +153,10 @@ void History::update(HistoryUpdate update)
     m_heightContext.availableTagIDs = availableTagIDs;
 
     // Heights and measured lines of items that are gone are of no more use. They are dropped once the caches
-    // hold noticeably more than the items, which bounds them as well without a pass over them on every change.
-    const qsizetype bound = m_items.size() + m_items.size() / 8 + 256;
+    // hold noticeably more than the most items the list has shown (the whole history, when a search or a filter
+    // hides some for a while), which bounds them as well without a pass over them on every change.
+    m_largestItemCount = qMax(m_largestItemCount, m_items.size());
+    const qsizetype bound = m_largestItemCount + m_largestItemCount / 8 + 256;
     if (m_rowHeightCache.cachedHeightCount() > bound || m_textPreviewLineMetricsCache.size() > bound) {
         QSet<QUuid> ids;
         ids.reserve(m_items.size());

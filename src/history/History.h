@@ -225,6 +225,9 @@ private:
     int m_lastItemRow = -1;
 
     HistoryRowHeights m_rowHeightCache;
+    // The most items the list has shown: the caches keep that many, so that narrowing the list by a search and
+    // widening it again measures no row twice.
+    qsizetype m_largestItemCount = 0;
     QList<qreal> m_rowHeights; // per row of the table, -1 until asked
     HistoryRowHeightContext m_heightContext;
     struct MeasuredLines

@@ -33,6 +33,18 @@ QList<Tag> tagsSortedByName(QList<Tag> tags)
     return tags;
 }
 
+// The filter set with the value put in or taken out; nothing when that changes nothing.
+template<typename Value>
+std::optional<QSet<Value>> withValue(const QSet<Value> &set, const Value &value, bool isSelected)
+{
+    QSet<Value> result = set;
+    if (isSelected)
+        result.insert(value);
+    else
+        result.remove(value);
+    return result == set ? std::nullopt : std::optional(result);
+}
+
 bool isInside(const QWidget *widget, const QWidget *container)
 {
     for (; widget; widget = widget->parentWidget()) {
@@ -271,12 +283,16 @@ void HistoryContentViewController::viewDidAppear()
 
 void HistoryContentViewController::resetSearch()
 {
+    if (!hasActiveSearchQuery())
+        return;
+    m_searchQueryDebounceCall.cancel();
     m_pendingSearchQuery.reset();
-    if (m_toolbar)
-        m_toolbar->setSearchText(QString());
+    if (m_model.searchQuery().isEmpty()) {
+        updateToolbarState();
+        selectFirstVisibleItem(true);
+        return;
+    }
     m_model.setSearchQuery(QString());
-    if (m_model.hasActiveHistoryFilters())
-        m_model.clearHistoryFilters();
     selectFirstVisibleItem(false);
 }
 
@@ -369,6 +385,15 @@ void HistoryContentViewController::historyContextMenu(
     m_commands.fillContextMenu(menu, items);
 }
 
+void HistoryContentViewController::historyDidClickItem(const ClipboardItem &item)
+{
+    const AppPreferences &preferences = m_model.preferences();
+    if (!preferences.pasteOnClick)
+        return;
+    const bool plain = item.kind.isTextLike() && preferences.preferPastingAsPlainText;
+    m_coordinator.paste(item, plain ? PasteVariant::plainText : PasteVariant::standard);
+}
+
 void HistoryContentViewController::historyNeedsLinkPreview(const ClipboardItem &item)
 {
     m_coordinator.requestLinkPreviews(item);
@@ -385,11 +410,200 @@ void HistoryContentViewController::historyForwardSearchKeyDown(const QKeyEvent &
         m_toolbar->insertKeyEvent(event);
 }
 
-void HistoryContentViewController::toolbarSearchTextDidChange(const QString &text)
+// --- Search, filters and sort from the toolbar ----------------------------------------------------------------------
+
+bool HistoryContentViewController::hasActiveSearchQuery() const
 {
+    return !m_pendingSearchQuery.value_or(m_model.searchQuery()).trimmed().isEmpty();
+}
+
+void HistoryContentViewController::searchQueryDidChange(const QString &query)
+{
+    m_searchQueryDebounceCall.cancel();
+    if (!query.trimmed().isEmpty()) {
+        m_pendingSearchQuery = query;
+        m_searchQueryDebounceCall = m_searchScheduler->schedule(
+            searchQueryDebounce, this, [this, query] { applyDebouncedSearchQuery(query); });
+        return;
+    }
+    const bool hadQuery = hasActiveSearchQuery();
     m_pendingSearchQuery.reset();
-    m_model.setSearchQuery(text);
+    applySearchQuery(query, hadQuery);
+}
+
+void HistoryContentViewController::applyDebouncedSearchQuery(const QString &query)
+{
+    if (m_pendingSearchQuery != query)
+        return; // replaced or cleared meanwhile
+    m_pendingSearchQuery.reset();
+    m_searchQueryDebounceCall = {};
+    if (m_model.searchQuery() == query)
+        updateToolbarState();
+    else
+        m_model.setSearchQuery(query);
+}
+
+void HistoryContentViewController::applyPendingSearchNow()
+{
+    if (!m_pendingSearchQuery)
+        return;
+    const QString query = *m_pendingSearchQuery;
+    m_searchQueryDebounceCall.cancel();
+    applyDebouncedSearchQuery(query);
+    reloadHistoryList();
+}
+
+void HistoryContentViewController::applySearchQuery(const QString &query, bool selectFirst)
+{
+    if (m_model.searchQuery() != query) {
+        m_model.setSearchQuery(query);
+        if (selectFirst)
+            selectFirstVisibleItem(false);
+        return;
+    }
+    updateToolbarState();
+    if (selectFirst)
+        selectFirstVisibleItem(true);
+}
+
+void HistoryContentViewController::setContentTypeFilter(HistoryFilterContentType type, bool isSelected)
+{
+    if (type == HistoryFilterContentType::all) {
+        if (m_model.selectedHistoryFilterContentTypes().isEmpty())
+            return;
+        m_model.setSelectedHistoryFilterContentTypes({});
+        selectFirstVisibleItem(false);
+    } else if (const auto types = withValue(m_model.selectedHistoryFilterContentTypes(), type, isSelected)) {
+        m_model.setSelectedHistoryFilterContentTypes(*types);
+        selectFirstVisibleItem(false);
+    }
+}
+
+void HistoryContentViewController::setTagFilter(qint64 tagID, bool isSelected)
+{
+    if (const auto ids = withValue(m_model.selectedHistoryFilterTagIDs(), tagID, isSelected)) {
+        m_model.setSelectedHistoryFilterTagIDs(*ids);
+        selectFirstVisibleItem(false);
+    }
+}
+
+void HistoryContentViewController::setSourceApplicationFilter(const QString &applicationID, bool isSelected)
+{
+    if (const auto ids = withValue(m_model.selectedHistoryFilterSourceApplicationIDs(), applicationID, isSelected)) {
+        m_model.setSelectedHistoryFilterSourceApplicationIDs(*ids);
+        selectFirstVisibleItem(false);
+    }
+}
+
+void HistoryContentViewController::clearTagFilter()
+{
+    if (m_model.selectedHistoryFilterTagIDs().isEmpty())
+        return;
+    m_model.setSelectedHistoryFilterTagIDs({});
     selectFirstVisibleItem(false);
+}
+
+void HistoryContentViewController::clearSourceApplicationFilter()
+{
+    if (m_model.selectedHistoryFilterSourceApplicationIDs().isEmpty())
+        return;
+    m_model.setSelectedHistoryFilterSourceApplicationIDs({});
+    selectFirstVisibleItem(false);
+}
+
+void HistoryContentViewController::clearFilters()
+{
+    if (!m_model.hasActiveHistoryFilters())
+        return;
+    m_model.clearHistoryFilters();
+    selectFirstVisibleItem(false);
+}
+
+void HistoryContentViewController::selectSortOption(HistorySortOption option)
+{
+    m_model.setHistorySortOption(option);
+    AppPreferences preferences = m_model.preferences();
+    preferences.historySortOption = option.rawValue(); // the English title, in every language
+    m_model.setPreferences(preferences);
+    m_coordinator.savePreferences();
+}
+
+void HistoryContentViewController::toggleSortOrder()
+{
+    const bool reversed = !m_model.isHistorySortReversed();
+    m_model.setHistorySortReversed(reversed);
+    AppPreferences preferences = m_model.preferences();
+    preferences.isHistorySortReversed = reversed;
+    m_model.setPreferences(preferences);
+    m_coordinator.savePreferences();
+}
+
+// --- Item requests from the toolbar ---------------------------------------------------------------------------------
+
+void HistoryContentViewController::pasteSelectedItems()
+{
+    m_coordinator.pasteSelectedItems();
+}
+
+void HistoryContentViewController::copySelectedItems()
+{
+    const QList<ClipboardItem> selection = m_model.selectedItems();
+    bool copied = false;
+    if (selection.size() == 1)
+        copied = m_coordinator.copyItem(selection.first(), PasteVariant::standard);
+    else if (selection.size() >= 2 && std::all_of(selection.cbegin(), selection.cend(), isMergeable))
+        copied = m_coordinator.copyMergedItems(selection);
+    if (copied && m_toolbar)
+        m_toolbar->showCopySuccess();
+}
+
+void HistoryContentViewController::openSelectedItemInBrowser()
+{
+    if (const auto item = m_model.selectedItem())
+        m_commands.openInBrowser(*item);
+}
+
+void HistoryContentViewController::copyTextFromSelectedImage()
+{
+    if (const auto item = m_model.selectedItem())
+        m_commands.copyTextFromImage(*item);
+}
+
+void HistoryContentViewController::copyTextFromSelectedQRCode()
+{
+    if (const auto item = m_model.selectedItem())
+        m_commands.copyTextFromQRCode(*item);
+}
+
+void HistoryContentViewController::mergeSelectedItems()
+{
+    m_coordinator.mergeSelectedItems(m_model.selectedItems());
+}
+
+void HistoryContentViewController::togglePin()
+{
+    m_coordinator.togglePin();
+    updateToolbarState();
+}
+
+void HistoryContentViewController::toggleCopySequenceMode()
+{
+    AppPreferences preferences = m_model.preferences();
+    preferences.copySequenceModeEnabled = !preferences.copySequenceModeEnabled;
+    m_model.setPreferences(preferences);
+    m_coordinator.applyPreferences();
+    reloadHistoryList();
+}
+
+void HistoryContentViewController::showCommandPalette()
+{
+    m_commands.presentCommandPalette();
+}
+
+void HistoryContentViewController::moveListSelection(HistorySelectionDirection direction)
+{
+    m_list->moveSelection(direction);
+    m_list->tableView().setFocus(Qt::OtherFocusReason);
 }
 
 // --- Keys ------------------------------------------------------------------------------------------------------------
@@ -472,6 +686,7 @@ bool HistoryContentViewController::handleKeyDown(const HistoryKeyEvent &event, H
         closeHistoryOrClearSearch();
         return true;
     case Kind::shortcut:
+        applyPendingSearchNow();
         performShortcutAction(decision.action, focus);
         return true;
     }

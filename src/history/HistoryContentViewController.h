@@ -3,11 +3,13 @@
 #include "HistoryDelegate.h"
 #include "HistoryKeyDispatch.h"
 #include "HistoryToolbar.h"
+#include "Scheduler.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,7 +73,7 @@ public:
     void reloadIfNeeded();
     // After the window appeared: the first row is shown with its header and the list takes the focus.
     void viewDidAppear();
-    // Empties the search and the filters (the window was hidden a while).
+    // Empties a typed or applied search (the window was hidden a while); the filters stay.
     void resetSearch();
     // The window's key dispatch; true when the key was handled and goes nowhere else.
     bool handleKeyDown(const HistoryKeyEvent &event);
@@ -92,6 +94,12 @@ public:
     int selectionPushCount() const { return m_selectionPushCount; }
 
     std::optional<QString> pendingSearchQuery() const { return m_pendingSearchQuery; }
+    // Typed search text reaches the model this long after the last change; clearing it applies at once.
+    static constexpr std::chrono::milliseconds searchQueryDebounce {500};
+    // Where the typed search waits (the event loop's timers unless a test sets its own).
+    void setSearchScheduler(Scheduler &scheduler) { m_searchScheduler = &scheduler; }
+    // The toolbar's requests, as the toolbar makes them.
+    HistoryToolbarDelegate &toolbarDelegate() { return *this; }
 
 private:
     void bindModel();
@@ -105,7 +113,7 @@ private:
     // HistoryDelegate
     void historySelectionDidChange(
         const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem) override;
-    void historyDidClickItem(const ClipboardItem &) override { }
+    void historyDidClickItem(const ClipboardItem &item) override;
     void historyDidDoubleClickItem(const ClipboardItem &item) override;
     void historyContextMenu(
         QMenu &menu, const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &clickedItem) override;
@@ -114,7 +122,31 @@ private:
     void historyForwardSearchKeyDown(const QKeyEvent &event) override;
 
     // HistoryToolbarDelegate
-    void toolbarSearchTextDidChange(const QString &text) override;
+    void searchQueryDidChange(const QString &query) override;
+    void setContentTypeFilter(HistoryFilterContentType type, bool isSelected) override;
+    void setTagFilter(qint64 tagID, bool isSelected) override;
+    void setSourceApplicationFilter(const QString &applicationID, bool isSelected) override;
+    void clearTagFilter() override;
+    void clearSourceApplicationFilter() override;
+    void clearFilters() override;
+    void selectSortOption(HistorySortOption option) override;
+    void toggleSortOrder() override;
+    void pasteSelectedItems() override;
+    void copySelectedItems() override;
+    void openSelectedItemInBrowser() override;
+    void copyTextFromSelectedImage() override;
+    void copyTextFromSelectedQRCode() override;
+    void mergeSelectedItems() override;
+    void togglePin() override;
+    void toggleCopySequenceMode() override;
+    void showCommandPalette() override;
+    void moveListSelection(HistorySelectionDirection direction) override;
+
+    bool hasActiveSearchQuery() const;
+    void applySearchQuery(const QString &query, bool selectFirst);
+    void applyDebouncedSearchQuery(const QString &query);
+    // A command on the selection typed before the search was applied acts on what the search finds.
+    void applyPendingSearchNow();
 
     AppModel &m_model;
     AppCoordinator &m_coordinator;
@@ -127,6 +159,9 @@ private:
     bool m_isSelectionSyncFromModelScheduled = false;
     bool m_isReloadScheduled = false;
     std::optional<QString> m_pendingSearchQuery;
+    EventLoopScheduler m_eventLoopScheduler;
+    Scheduler *m_searchScheduler = &m_eventLoopScheduler;
+    ScheduledCall m_searchQueryDebounceCall;
     int m_reloadCount = 0;
     int m_selectionPushCount = 0;
 };

@@ -67,8 +67,12 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("arrow.down"), {"go-down-symbolic", "go-down"}},
         {QStringLiteral("arrow.right.to.line"), {"format-indent-more-symbolic", "format-indent-more"}},
         {QStringLiteral("space"), {"input-keyboard-symbolic", "input-keyboard"}},
-        // The item menus.
         {QStringLiteral("globe"), {"web-browser-symbolic", "web-browser"}},
+        {QStringLiteral("pin"), {"view-pin-symbolic", "view-pin"}},
+        {QStringLiteral("pin.fill"), {"view-pin-symbolic", "view-pin"}},
+        {QStringLiteral("square.stack.3d.up"), {"view-paged-symbolic", "view-paged"}},
+        {QStringLiteral("square.stack.3d.up.fill"), {"view-paged-symbolic", "view-paged"}},
+        {QStringLiteral("command"), {"input-keyboard-symbolic", "input-keyboard"}},
     };
     return icons;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HistoryDelegate.h"
 #include "HistoryFilterContentType.h"
 #include "HistoryKeyEvent.h"
 #include "HistorySortOption.h"
@@ -54,14 +55,36 @@ struct HistoryToolbarFilters
     bool operator==(const HistoryToolbarFilters &) const = default;
 };
 
-// What the toolbar reports to the window's controller.
+// What the toolbar reports to the window's controller: the search text, filter and sort choices, and the clicks on
+// its items. The toolbar changes none of this itself; the controller pushes the new state back.
 class HistoryToolbarDelegate
 {
 public:
     virtual ~HistoryToolbarDelegate() = default;
 
-    // The search text the user typed or cleared.
-    virtual void toolbarSearchTextDidChange(const QString &text) = 0;
+    // The search text changed (typed, cleared, or emptied by accepting a suggestion).
+    virtual void searchQueryDidChange(const QString &query) = 0;
+    // A filter value switched on or off by the menu or a token; the content type "all" empties that filter.
+    virtual void setContentTypeFilter(HistoryFilterContentType type, bool isSelected) = 0;
+    virtual void setTagFilter(qint64 tagID, bool isSelected) = 0;
+    virtual void setSourceApplicationFilter(const QString &applicationID, bool isSelected) = 0;
+    virtual void clearTagFilter() = 0;
+    virtual void clearSourceApplicationFilter() = 0;
+    virtual void clearFilters() = 0;
+    virtual void selectSortOption(HistorySortOption option) = 0;
+    virtual void toggleSortOrder() = 0;
+    // The action items.
+    virtual void pasteSelectedItems() = 0;
+    virtual void copySelectedItems() = 0;
+    virtual void openSelectedItemInBrowser() = 0;
+    virtual void copyTextFromSelectedImage() = 0;
+    virtual void copyTextFromSelectedQRCode() = 0;
+    virtual void mergeSelectedItems() = 0;
+    virtual void togglePin() = 0;
+    virtual void toggleCopySequenceMode() = 0;
+    virtual void showCommandPalette() = 0;
+    // Up or Down from the search field while no suggestions show.
+    virtual void moveListSelection(HistorySelectionDirection direction) = 0;
 };
 
 // The history window's toolbar as its controller uses it: the search field with its filter tokens, the sort, the

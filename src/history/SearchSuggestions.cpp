@@ -5,6 +5,7 @@
 #include "Localization.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QPalette>
 
 #include <algorithm>
@@ -75,11 +76,10 @@ QList<SearchSuggestion> buildSearchSuggestions(const QString &query, const QList
     const QString trimmed = query.trimmed();
     if (trimmed.isEmpty() || limit <= 0)
         return {};
-    const auto matching = [&](SearchToken token, QList<SearchSuggestion> &group, const std::function<QImage()> &image) {
-        if (const auto range = findIgnoringCaseAndDiacritics(token.title, trimmed)) {
-            token.image = image();
+    // Pictures are made only for the suggestions that are offered in the end.
+    const auto matching = [&](SearchToken token, QList<SearchSuggestion> &group) {
+        if (const auto range = findIgnoringCaseAndDiacritics(token.title, trimmed))
             group.append(SearchSuggestion {std::move(token), range});
-        }
     };
 
     QList<SearchSuggestion> types;
@@ -87,37 +87,52 @@ QList<SearchSuggestion> buildSearchSuggestions(const QString &query, const QList
         const HistoryFilterContentType type(value);
         if (type == HistoryFilterContentType::all || excludedKinds.contains(SearchTokenKind::contentType(type)))
             continue;
-        matching(SearchToken {SearchTokenKind::contentType(type), searchTokenTitle(type), {}}, types,
-            [type] { return searchTokenImage(type); });
+        matching(SearchToken {SearchTokenKind::contentType(type), searchTokenTitle(type), {}}, types);
     }
 
     QList<SearchSuggestion> applications;
+    QHash<QString, const HistorySourceApplication *> applicationsByID;
     for (const HistorySourceApplication &application : sourceApplications) {
         const SearchTokenKind kind = SearchTokenKind::sourceApplication(application.id);
         if (excludedKinds.contains(kind))
             continue;
-        matching(SearchToken {kind, application.name, {}}, applications, [&] {
-            QImage icon = applicationIcon ? applicationIcon(application) : QImage();
-            if (icon.isNull())
-                icon = symbolImage(QStringLiteral("app.dashed"), 12, QGuiApplication::palette().color(QPalette::Text));
-            return icon.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        });
+        const qsizetype before = applications.size();
+        matching(SearchToken {kind, application.name, {}}, applications);
+        if (applications.size() > before)
+            applicationsByID.insert(application.id, &application);
     }
 
     QList<SearchSuggestion> tagSuggestions;
+    QHash<qint64, const Tag *> tagsByID;
     for (const Tag &tag : tags) {
         const SearchTokenKind kind = SearchTokenKind::tag(tag.id);
         if (excludedKinds.contains(kind))
             continue;
-        matching(SearchToken {kind, tag.name, {}}, tagSuggestions, [&] {
-            const QColor color = QColor::fromString(tag.color);
-            return symbolImage(QStringLiteral("circle.fill"), 12,
-                color.isValid() ? color : QGuiApplication::palette().color(QPalette::Text));
-        });
+        const qsizetype before = tagSuggestions.size();
+        matching(SearchToken {kind, tag.name, {}}, tagSuggestions);
+        if (tagSuggestions.size() > before)
+            tagsByID.insert(tag.id, &tag);
     }
 
     QList<SearchSuggestion> suggestions = rankSearchSuggestions(types);
     suggestions.append(rankSearchSuggestions(applications));
     suggestions.append(rankSearchSuggestions(tagSuggestions));
-    return suggestions.mid(0, limit);
+    suggestions = suggestions.mid(0, limit);
+    for (SearchSuggestion &suggestion : suggestions) {
+        const SearchTokenKind &kind = suggestion.token.kind;
+        if (kind.isContentType()) {
+            suggestion.token.image = searchTokenImage(kind.contentTypeValue());
+        } else if (kind.isSourceApplication()) {
+            const HistorySourceApplication &application = *applicationsByID.value(kind.sourceApplicationID());
+            QImage icon = applicationIcon ? applicationIcon(application) : QImage();
+            if (icon.isNull())
+                icon = symbolImage(QStringLiteral("app.dashed"), 12, QGuiApplication::palette().color(QPalette::Text));
+            suggestion.token.image = icon.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        } else {
+            const QColor color = QColor::fromString(tagsByID.value(kind.tagID())->color);
+            suggestion.token.image = symbolImage(QStringLiteral("circle.fill"), 12,
+                color.isValid() ? color : QGuiApplication::palette().color(QPalette::Text));
+        }
+    }
+    return suggestions;
 }

@@ -45,6 +45,14 @@ public:
     }
 
 protected:
+    void resizeEvent(QResizeEvent *event) override
+    {
+        QWidget::resizeEvent(event);
+        // The rounded shape also where no compositor blends the corners away.
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()), 10, 10);
+        setMask(QRegion(shape.toFillPolygon().toPolygon()));
+    }
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);

@@ -7,6 +7,7 @@
 #include "SQLiteHistoryStore.h"
 
 #include "DesktopQueries.h"
+#include "HistoryWindowPreferences.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -23,46 +24,12 @@ namespace {
 
 const QString title = QStringLiteral("Clipboard History");
 
-QString settingsFile()
-{
-    return QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-        .fileName();
-}
-
-void storePreferences(AppAppearance appearance)
-{
-    PreferencesStore store(settingsFile());
-    AppPreferences preferences = store.load();
-    preferences.hasCompletedOnboarding = true;
-    preferences.soundEffectsEnabled = false;
-    preferences.openWindowStrategy = QStringLiteral("activeScreenCenter");
-    preferences.appearance = appearance;
-    store.save(preferences);
-}
-
 QString latestStoredText()
 {
     SQLiteHistoryStore store(
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"));
     const auto items = store.loadRecentItems(10);
     return items && !items->isEmpty() ? items->first().text.value_or(QString()) : QString();
-}
-
-std::optional<QRect> windowGeometry(const QString &window)
-{
-    const auto output = commandOutput(
-        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-    if (!output)
-        return std::nullopt;
-    QHash<QString, int> values;
-    for (const QString &line : output->split(QLatin1Char('\n'))) {
-        const QStringList pair = line.split(QLatin1Char('='));
-        if (pair.size() == 2)
-            values.insert(pair.at(0), pair.at(1).toInt());
-    }
-    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
 }
 
 void saveScreenshot(const QString &window, const QString &name)
@@ -114,7 +81,7 @@ bool openActions(RunningVarnisto &varnisto)
 
 TEST(HistoryCommandPalette, TransformsTheSelectedTextAndClosesOnAClickOutside)
 {
-    storePreferences(AppAppearance::light);
+    storeHistoryWindowPreferences(AppAppearance::light);
     QLineEdit receiver;
     receiver.setWindowTitle(QStringLiteral("Receiver"));
     receiver.setGeometry(60, 60, 420, 40);
@@ -162,7 +129,7 @@ TEST(HistoryCommandPalette, TransformsTheSelectedTextAndClosesOnAClickOutside)
 
 TEST(HistoryCommandPalette, LooksRightInTheDarkToo)
 {
-    storePreferences(AppAppearance::dark);
+    storeHistoryWindowPreferences(AppAppearance::dark);
     QLineEdit receiver;
     receiver.setWindowTitle(QStringLiteral("Receiver"));
     receiver.setGeometry(60, 60, 420, 40);

@@ -4,10 +4,10 @@
 
 #include "ClipboardTextTransform.h"
 #include "HistoryPasteTarget.h"
-#include "PreferencesStore.h"
 #include "SQLiteHistoryStore.h"
 
 #include "DesktopQueries.h"
+#include "HistoryWindowPreferences.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -25,22 +24,10 @@ namespace {
 
 const QString title = QStringLiteral("Clipboard History");
 
-QString settingsFile()
-{
-    return QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-        .fileName();
-}
-
 void storePreferences(AppAppearance appearance)
 {
-    PreferencesStore store(settingsFile());
-    AppPreferences preferences = store.load();
-    preferences.hasCompletedOnboarding = true;
-    preferences.soundEffectsEnabled = false;
-    preferences.openWindowStrategy = QStringLiteral("mouseCursor");
-    preferences.appearance = appearance;
-    store.save(preferences);
+    storeHistoryWindowPreferences(
+        appearance, [](AppPreferences &p) { p.openWindowStrategy = QStringLiteral("mouseCursor"); });
 }
 
 // The newest stored item.
@@ -51,22 +38,6 @@ std::optional<ClipboardItem> newestItem()
     if (const auto items = store.loadRecentItems(1); items && !items->isEmpty())
         return items->first();
     return std::nullopt;
-}
-
-std::optional<QRect> windowGeometry(const QString &window)
-{
-    const auto output = commandOutput(
-        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-    if (!output)
-        return std::nullopt;
-    QHash<QString, int> values;
-    for (const QString &line : output->split(QLatin1Char('\n'))) {
-        const QStringList pair = line.split(QLatin1Char('='));
-        if (pair.size() == 2)
-            values.insert(pair.at(0), pair.at(1).toInt());
-    }
-    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
 }
 
 // A part of the screen as a picture.

@@ -51,23 +51,6 @@ QStringList storedTexts()
     return texts;
 }
 
-// The window's frame on the display.
-std::optional<QRect> windowGeometry(const QString &window)
-{
-    const auto output = commandOutput(
-        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
-    if (!output)
-        return std::nullopt;
-    QHash<QString, int> values;
-    for (const QString &line : output->split(QLatin1Char('\n'))) {
-        const QStringList pair = line.split(QLatin1Char('='));
-        if (pair.size() == 2)
-            values.insert(pair.at(0), pair.at(1).toInt());
-    }
-    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
-        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
-}
-
 void saveScreenshot(const QString &window, const QString &name)
 {
     QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));

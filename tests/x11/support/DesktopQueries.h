@@ -3,8 +3,10 @@
 // Questions to the test display through the desktop's own tools (xdotool), for the suites and benchmarks that run
 // the real program and look at its windows from outside.
 
+#include <QHash>
 #include <QLatin1Char>
 #include <QProcess>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -35,4 +37,21 @@ inline std::optional<QString> visibleWindowNamed(const QString &title)
 inline std::optional<QString> activeWindow()
 {
     return commandOutput(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")});
+}
+
+// The window's frame on the display.
+inline std::optional<QRect> windowGeometry(const QString &window)
+{
+    const auto output = commandOutput(
+        QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), window});
+    if (!output)
+        return std::nullopt;
+    QHash<QString, int> values;
+    for (const QString &line : output->split(QLatin1Char('\n'))) {
+        const QStringList pair = line.split(QLatin1Char('='));
+        if (pair.size() == 2)
+            values.insert(pair.at(0), pair.at(1).toInt());
+    }
+    return QRect(values.value(QStringLiteral("X")), values.value(QStringLiteral("Y")),
+        values.value(QStringLiteral("WIDTH")), values.value(QStringLiteral("HEIGHT")));
 }
