@@ -189,11 +189,10 @@ std::optional<Tag> HistoryMenuActions::tagNamed(const QString &name) const
 std::optional<QString> HistoryMenuActions::applyNewTag(
     const QString &name, const QColor &color, const QList<QUuid> &ids)
 {
-    if (const auto existing = tagNamed(name)) {
-        for (const ClipboardItem &found : items(ids))
-            m_coordinator.assignTag(found, existing->id);
-        return std::nullopt;
-    }
+    // A name another tag has already, in any letter case, is refused in the dialog as in the settings; that tag is
+    // one click away in the Tags menu.
+    if (tagNamed(name))
+        return localized(QStringLiteral("A tag with this name already exists."));
     const QList<ClipboardItem> found = items(ids);
     if (found.isEmpty())
         return std::nullopt;

@@ -423,8 +423,8 @@ TEST(HistoryMenuActions, TogglesATagOfTheItem)
     EXPECT_TRUE(m.stored(3)->tags.isEmpty());
 }
 
-// The new-tag dialog: an existing name in another letter case is used as it is; a new one is made and put on every
-// item; a failure keeps the dialog open with the reason.
+// The new-tag dialog: an existing name in another letter case is refused with the dialog left open; a new one is
+// made and put on every item; a failure keeps the dialog open with the reason.
 TEST(HistoryMenuActions, NewTagFromTheDialog)
 {
     MenuHarness m({testItem(1), testItem(2), testItem(3)});
@@ -435,16 +435,24 @@ TEST(HistoryMenuActions, NewTagFromTheDialog)
     m.commands->presentNewTagSheet({testId(1)});
     ASSERT_EQ(m.tagDialogs.presented, 1);
     EXPECT_TRUE(m.commands->isOverlayOpen());
-    EXPECT_EQ(m.tagDialogs.save(QStringLiteral("work"), Qt::red), std::nullopt);
+    const auto taken = m.tagDialogs.save(QStringLiteral("work"), Qt::red);
+    EXPECT_TRUE(taken && !taken->isEmpty());
+    EXPECT_TRUE(m.commands->isOverlayOpen());
     EXPECT_EQ(m.h.model.tags().size(), 1);
-    EXPECT_EQ(m.stored(1)->tags, QList<qint64>({work->id}));
+    EXPECT_TRUE(m.stored(1)->tags.isEmpty());
+    EXPECT_EQ(m.tagDialogs.save(QStringLiteral("Home"), Qt::red), std::nullopt);
     EXPECT_FALSE(m.commands->isOverlayOpen());
+    ASSERT_EQ(m.h.model.tags().size(), 2);
+    EXPECT_EQ(m.stored(1)->tags.size(), 1);
 
     m.commands->presentNewTagSheet({testId(1), testId(2), testId(3)});
     m.h.coordinator->deleteItems({*m.loaded(2)});
     EXPECT_EQ(m.tagDialogs.save(QStringLiteral("Errands"), Qt::red), std::nullopt);
-    ASSERT_EQ(m.h.model.tags().size(), 2);
-    const qint64 errands = m.h.model.tags().last().id;
+    ASSERT_EQ(m.h.model.tags().size(), 3);
+    const auto errandsTag = std::find_if(m.h.model.tags().cbegin(), m.h.model.tags().cend(),
+        [](const Tag &tag) { return tag.name == QStringLiteral("Errands"); });
+    ASSERT_NE(errandsTag, m.h.model.tags().cend());
+    const qint64 errands = errandsTag->id;
     EXPECT_TRUE(m.stored(1)->tags.contains(errands));
     EXPECT_TRUE(m.stored(3)->tags.contains(errands));
     EXPECT_FALSE(m.stored(2)); // gone meanwhile, and not written back
@@ -454,7 +462,7 @@ TEST(HistoryMenuActions, NewTagFromTheDialog)
     const auto refusal = m.tagDialogs.save(QStringLiteral("Later"), Qt::red);
     EXPECT_TRUE(refusal && !refusal->isEmpty());
     EXPECT_TRUE(m.commands->isOverlayOpen());
-    EXPECT_EQ(m.h.model.tags().size(), 2);
+    EXPECT_EQ(m.h.model.tags().size(), 3);
 }
 
 // The shared tag sheet over the window holds the window's keys while it is up, and lets go when it closes.
