@@ -172,6 +172,12 @@ int FilePreviewCache::pendingRenderingCount() const
     return int(m_pendingKeys.size());
 }
 
+int FilePreviewCache::startedRenderingCount() const
+{
+    QMutexLocker locker(&m_pendingLock);
+    return m_startedRenderings;
+}
+
 void FilePreviewCache::insertImage(const QString &key, const QImage &image)
 {
     QMutexLocker locker(&m_imageCacheLock);
@@ -235,6 +241,7 @@ QImage FilePreviewCache::preview(
             if (m_pendingKeys.contains(key))
                 return icon; // already rendering: only the first caller hears about it
             m_pendingKeys.insert(key);
+            ++m_startedRenderings;
         }
         const int maximumPixelSize = qMax(targetWidth, targetHeight);
         QPointer<const QObject> receiver(context ? context : this);

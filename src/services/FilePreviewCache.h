@@ -77,6 +77,8 @@ public:
     const QString &directory() const { return m_directory; }
     // Thumbnails being rendered or waiting for the worker.
     int pendingRenderingCount() const;
+    // How many thumbnail renderings were started since the cache was made.
+    int startedRenderingCount() const;
 
     // Lower-case hexadecimal SHA-256 of the standardised path, the width and the height, one a line.
     static QString cacheKey(const QString &path, int width, int height);
@@ -109,6 +111,7 @@ private:
 
     mutable QMutex m_pendingLock;
     QSet<QString> m_pendingKeys;
+    int m_startedRenderings = 0; // under m_pendingLock
 
     QHash<QString, CachedDisplaySize> m_displaySizeCache; // GUI thread only
 
