@@ -76,8 +76,20 @@ protected:
             }
             const SearchSuggestion &suggestion = suggestions.at(row);
             const QRectF imageRect(12, rowRect.top() + std::round((rowRect.height() - 16) / 2), 16, 16);
-            if (!suggestion.token.image.isNull())
-                painter.drawImage(imageRect, suggestion.token.image);
+            if (!suggestion.token.image.isNull()) {
+                // A type's symbol is drawn in the accent colour, which is also the highlight's: on the highlight it
+                // takes the highlighted text's colour. Tag dots and application icons keep their own colours.
+                if (highlighted && suggestion.token.kind.isContentType()) {
+                    QImage tinted = suggestion.token.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+                    QPainter tint(&tinted);
+                    tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                    tint.fillRect(tinted.rect(), colors.color(QPalette::HighlightedText));
+                    tint.end();
+                    painter.drawImage(imageRect, tinted);
+                } else {
+                    painter.drawImage(imageRect, suggestion.token.image);
+                }
+            }
 
             // The title with the matched part in bold, cut at its end.
             const QString &title = suggestion.token.title;
