@@ -29,16 +29,3 @@ public:
     // The right-click menu for two or more rows, made from the actions palette's commands.
     virtual QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent) = 0;
 };
-
-// Palettes of a window that has none yet: nothing opens.
-class NoHistoryCommandPalettes final : public HistoryCommandPalettes
-{
-public:
-    bool isOpen() const override { return false; }
-    void close() override { }
-    void presentActions() override { }
-    void showTransformPicker(const ClipboardItem &) override { }
-    void showTypePicker() override { }
-    bool showApplicationPicker(const ClipboardItem &, const QUrl &) override { return false; }
-    QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &, QWidget *) override { return nullptr; }
-};

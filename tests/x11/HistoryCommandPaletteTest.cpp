@@ -8,6 +8,7 @@
 
 #include "DesktopQueries.h"
 #include "HistoryWindowPreferences.h"
+#include "HistoryWindowSession.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -32,15 +33,6 @@ QString latestStoredText()
     return items && !items->isEmpty() ? items->first().text.value_or(QString()) : QString();
 }
 
-void saveScreenshot(const QString &window, const QString &name)
-{
-    QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));
-    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
-    QFile::remove(path);
-    EXPECT_EQ(runProgram(QStringLiteral("import"), {QStringLiteral("-window"), window, path}), 0);
-    EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
-}
-
 bool key(const QString &keys)
 {
     return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("40"), keys}) == 0;
@@ -49,24 +41,6 @@ bool key(const QString &keys)
 bool type(const QString &text)
 {
     return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text}) == 0;
-}
-
-// The user works in another window, then opens the history with the hot key; the window has the focus.
-std::optional<QString> openHistory(RunningVarnisto &varnisto, QWidget &receiver)
-{
-    const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
-    if (!bringToFront(receiver))
-        return std::nullopt;
-    std::optional<QString> window;
-    for (int attempt = 0; attempt < 3 && !window; ++attempt) {
-        if (!key(QStringLiteral("ctrl+shift+v")))
-            return std::nullopt;
-        waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 3000);
-    }
-    if (!window || !waitUntil([&] { return activeWindow() == window; })
-        || !varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1))
-        return std::nullopt;
-    return window;
 }
 
 // Ctrl+K, the palette's default shortcut, opens the actions; the program says how many it lists.
@@ -91,7 +65,7 @@ TEST(HistoryCommandPalette, TransformsTheSelectedTextAndClosesOnAClickOutside)
     XclipCopy owner(QByteArrayLiteral("make this louder"));
     ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
 
-    auto window = openHistory(varnisto, receiver);
+    auto window = openHistoryWindow(varnisto, receiver);
     ASSERT_TRUE(window);
     ASSERT_TRUE(openActions(varnisto));
     EXPECT_TRUE(varnisto.log().contains(QStringLiteral("command palette shown with 13 commands")));
@@ -138,7 +112,7 @@ TEST(HistoryCommandPalette, LooksRightInTheDarkToo)
     ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
     XclipCopy owner(QByteArrayLiteral("quiet words in the dark"));
     ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
-    auto window = openHistory(varnisto, receiver);
+    auto window = openHistoryWindow(varnisto, receiver);
     ASSERT_TRUE(window);
     ASSERT_TRUE(openActions(varnisto));
     saveScreenshot(*window, QStringLiteral("history-palette-actions-dark.png"));

@@ -8,6 +8,7 @@
 
 #include "DesktopQueries.h"
 #include "HistoryWindowPreferences.h"
+#include "HistoryWindowSession.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -40,19 +41,6 @@ std::optional<ClipboardItem> newestItem()
     return std::nullopt;
 }
 
-// A part of the screen as a picture.
-void saveScreenshot(const QRect &area, const QString &name)
-{
-    QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));
-    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
-    QFile::remove(path);
-    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
-    EXPECT_EQ(runProgram(QStringLiteral("import"),
-                  {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, path}),
-        0);
-    EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
-}
-
 bool key(const QString &keys)
 {
     return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("60"), keys}) == 0;
@@ -74,24 +62,7 @@ struct Desktop
         receiver.setWindowTitle(QStringLiteral("Receiver"));
         receiver.setGeometry(60, 60, 420, 40);
     }
-    // The hot key from the receiver brings the history window up with the focus.
-    std::optional<QString> openHistory(RunningVarnisto &varnisto)
-    {
-        const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
-        if (!bringToFront(receiver))
-            return std::nullopt;
-        std::optional<QString> window;
-        for (int attempt = 0; attempt < 3 && !window; ++attempt) {
-            if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
-                return std::nullopt;
-            waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 3000);
-        }
-        if (!window || !waitUntil([&] { return activeWindow() == window; }))
-            return std::nullopt;
-        if (!varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1))
-            return std::nullopt;
-        return window;
-    }
+    std::optional<QString> openHistory(RunningVarnisto &varnisto) { return openHistoryWindow(varnisto, receiver); }
 
     QLineEdit receiver;
 };

@@ -7,6 +7,7 @@
 
 #include "DesktopQueries.h"
 #include "HistoryWindowPreferences.h"
+#include "HistoryWindowSession.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -33,19 +34,6 @@ QByteArray png(const QColor &color)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return buffer.data();
-}
-
-// The top of the screen where the window stands: its toolbar, and the suggestions hanging below it.
-void saveScreenshot(const QRect &area, const QString &name)
-{
-    QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));
-    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
-    QFile::remove(path);
-    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
-    EXPECT_EQ(runProgram(QStringLiteral("import"),
-                  {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("-crop"), crop, path}),
-        0);
-    EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
 }
 
 bool key(const QString &keys)

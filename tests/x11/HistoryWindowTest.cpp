@@ -8,6 +8,7 @@
 #include "SQLiteHistoryStore.h"
 
 #include "DesktopQueries.h"
+#include "HistoryWindowSession.h"
 #include "KeyboardTestSupport.h"
 #include "RunningVarnisto.h"
 #include "Xclip.h"
@@ -51,15 +52,6 @@ QStringList storedTexts()
     return texts;
 }
 
-void saveScreenshot(const QString &window, const QString &name)
-{
-    QDir().mkpath(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY));
-    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
-    QFile::remove(path);
-    EXPECT_EQ(runProgram(QStringLiteral("import"), {QStringLiteral("-window"), window, path}), 0);
-    EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
-}
-
 struct Desktop
 {
     Desktop()
@@ -67,29 +59,7 @@ struct Desktop
         receiver.setWindowTitle(QStringLiteral("Receiver"));
         receiver.setGeometry(60, 60, 420, 40);
     }
-    // The user works in the receiver, then presses the hot key: the history window comes up with the focus (the
-    // program says when it has it).
-    std::optional<QString> openHistory(RunningVarnisto &varnisto)
-    {
-        const int focused = int(varnisto.log().count(QStringLiteral("history window has the focus")));
-        if (!bringToFront(receiver))
-            return std::nullopt;
-        // Right after a paste the program may still be posting its keystroke, with its hot keys lifted: a press
-        // it could not see is pressed again.
-        std::optional<QString> window;
-        for (int attempt = 0; attempt < 3 && !window; ++attempt) {
-            if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
-                return std::nullopt;
-            waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 3000);
-        }
-        if (!window)
-            return std::nullopt;
-        if (!waitUntil([&] { return activeWindow() == window; }))
-            return std::nullopt;
-        if (!varnisto.waitForLog(QStringLiteral("history window has the focus"), focused + 1))
-            return std::nullopt;
-        return window;
-    }
+    std::optional<QString> openHistory(RunningVarnisto &varnisto) { return openHistoryWindow(varnisto, receiver); }
     bool key(const QString &keys)
     {
         return xdotool({QStringLiteral("key"), QStringLiteral("--delay"), u"40"_qs, keys}) == 0;
