@@ -175,7 +175,8 @@ public:
     // sound and counts the copy. A failure is shown as the model's last error (and the missing key input also as
     // an alert).
     void paste(const ClipboardItem &item, PasteVariant variant);
-    // Pastes the model's selection in the order of selection, each item in its default variant.
+    // Pastes the selected items that the list shows, in the order of selection, each item in its default variant;
+    // nothing when a search or a filter hides them all.
     void pasteSelectedItems();
     // Pastes the items one after another: the first at once, each further one 0.16 s after the previous, preceded
     // 0.08 s after the previous paste by the separator's key. Items without a variant are pasted as standard. The

@@ -196,6 +196,44 @@ QList<ClipboardItem> AppModel::selectedItems() const
     return result;
 }
 
+QList<ClipboardItem> AppModel::visibleSelectedItems() const
+{
+    return visibleAmong(selectedItems());
+}
+
+std::optional<ClipboardItem> AppModel::visibleSelectedItem() const
+{
+    const std::optional<ClipboardItem> focused = selectedItem();
+    if (!narrowsItems())
+        return focused;
+    QList<ClipboardItem> candidates;
+    if (focused)
+        candidates.append(*focused);
+    candidates.append(selectedItems());
+    const QList<ClipboardItem> visible = visibleAmong(candidates);
+    return visible.isEmpty() ? std::nullopt : std::optional(visible.first());
+}
+
+bool AppModel::narrowsItems() const
+{
+    return hasActiveHistoryFilters() || !TextUtilities::trimmedWhitespaceAndNewlines(m_searchQuery).isEmpty();
+}
+
+QList<ClipboardItem> AppModel::visibleAmong(const QList<ClipboardItem> &items) const
+{
+    if (items.isEmpty() || !narrowsItems())
+        return items;
+    QSet<QUuid> visibleIDs;
+    for (const qsizetype position : visiblePositions())
+        visibleIDs.insert(m_items.at(position).id);
+    QList<ClipboardItem> result;
+    for (const ClipboardItem &item : items) {
+        if (visibleIDs.contains(item.id))
+            result.append(item);
+    }
+    return result;
+}
+
 bool AppModel::hasActiveHistoryFilters() const
 {
     return !m_contentTypes.isEmpty() || !m_tagIDs.isEmpty() || !m_sourceApplicationIDs.isEmpty();

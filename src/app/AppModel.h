@@ -106,6 +106,12 @@ public:
     // The selected items in the order of selection (also those the filters hide); without a multi-selection,
     // the selected item alone.
     QList<ClipboardItem> selectedItems() const;
+    // What the window's commands act on: the selected items the list shows now, in the order of selection; none
+    // when a search or a filter hides them all.
+    QList<ClipboardItem> visibleSelectedItems() const;
+    // The focused item when the list shows it, else the first visible one of the selection; none when no selected
+    // item is visible.
+    std::optional<ClipboardItem> visibleSelectedItem() const;
     // Whether a content-type, tag or source-application token is set. The search text does not count.
     bool hasActiveHistoryFilters() const;
     // The names of these tags, in the order of the ids; unknown ids are skipped, repeated ones repeated.
@@ -184,6 +190,10 @@ private:
     std::vector<qsizetype> visiblePositions() const;
     // The same in the history order: what filteredItems() lists, without copying the items.
     std::vector<qsizetype> visibleOrder() const;
+    // Whether a token or the search text narrows the list at all.
+    bool narrowsItems() const;
+    // The selected items among those that pass the tokens and the search text.
+    QList<ClipboardItem> visibleAmong(const QList<ClipboardItem> &items) const;
     QList<ClipboardItem> itemsAt(const std::vector<qsizetype> &positions) const;
     // Positions in `m_items` to drop, ascending; the list and the cache lose them together.
     void removePositions(const std::vector<qsizetype> &positions);

@@ -111,7 +111,8 @@ Expected<void, CommandFailure> PasteCommands::pasteWithoutHiding(const Clipboard
 
 void PasteCommands::pasteSelectedItems()
 {
-    const QList<ClipboardItem> items = m_model.selectedItems();
+    // Only what the list shows: an item that a search hides is never pasted.
+    const QList<ClipboardItem> items = m_model.visibleSelectedItems();
     if (items.isEmpty())
         return;
     if (items.size() == 1) {

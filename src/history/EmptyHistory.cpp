@@ -57,6 +57,14 @@ std::optional<QString> EmptyHistory::message() const
     return m_message ? std::optional<QString>(m_message->text()) : std::nullopt;
 }
 
+void EmptyHistory::setTexts(const QString &title, const std::optional<QString> &message)
+{
+    m_title->setText(title);
+    m_symbol->setAccessibleName(title);
+    if (m_message && message)
+        m_message->setText(*message);
+}
+
 QList<QLabel *> EmptyHistory::arrangedLabels() const
 {
     QList<QLabel *> labels {m_symbol, m_title};

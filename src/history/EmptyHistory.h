@@ -26,6 +26,8 @@ public:
 
     QString title() const;
     std::optional<QString> message() const;
+    // New texts (the interface language changed); a view built without a message keeps having none.
+    void setTexts(const QString &title, const std::optional<QString> &message);
     const QString &symbolName() const { return m_symbolName; }
     // The symbol, the title and the message when there is one, top to bottom.
     QList<QLabel *> arrangedLabels() const;

@@ -20,15 +20,38 @@
 
 #include <algorithm>
 
+namespace {
+
+QString emptyListTitle()
+{
+    return localized(QStringLiteral("No clipboard items"));
+}
+
+QString emptyListMessage()
+{
+    return localized(QStringLiteral("Copy text, images, files, links, emails, or colors to build your history."));
+}
+
+QString emptySearchResultsTitle()
+{
+    return localized(QStringLiteral("No results"));
+}
+
+} // namespace
+
 History::History(QWidget *parent) : QWidget(parent)
 {
     m_heightContext.textPreviewLineMetrics = [this](const ClipboardItem &item) { return textPreviewLineMetrics(item); };
-    m_emptyListView = new EmptyHistory(localized(QStringLiteral("No clipboard items")),
-        localized(QStringLiteral("Copy text, images, files, links, emails, or colors to build your history.")),
-        QStringLiteral("clipboard"), this);
-    m_emptySearchResultsView = new EmptyHistory(
-        localized(QStringLiteral("No results")), std::nullopt, QStringLiteral("magnifyingglass"), this);
+    m_emptyListView = new EmptyHistory(emptyListTitle(), emptyListMessage(), QStringLiteral("clipboard"), this);
+    m_emptySearchResultsView
+        = new EmptyHistory(emptySearchResultsTitle(), std::nullopt, QStringLiteral("magnifyingglass"), this);
     setUpViews();
+}
+
+void History::relabel()
+{
+    m_emptyListView->setTexts(emptyListTitle(), emptyListMessage());
+    m_emptySearchResultsView->setTexts(emptySearchResultsTitle(), std::nullopt);
 }
 
 History::~History()

@@ -68,6 +68,8 @@ public:
 
     using QWidget::update;
     void update(HistoryUpdate update);
+    // The texts of the empty states again, in the interface language now.
+    void relabel();
 
     // The rows of the table now.
     const QList<HistoryTableRow> &tableRows() const { return m_tableRows; }

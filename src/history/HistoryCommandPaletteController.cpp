@@ -167,7 +167,7 @@ void HistoryCommandPaletteController::presentActions()
 {
     if (isOpen())
         return;
-    const QList<ClipboardItem> selected = m_model.selectedItems();
+    const QList<ClipboardItem> selected = m_model.visibleSelectedItems();
     present(HistoryCommandPaletteCommands::makeCommandPaletteCommands(selected, makeContext(selected), sink()),
         localized(QStringLiteral("Search for actions...")), actionsSize);
 }
@@ -473,10 +473,10 @@ void HistoryCommandPaletteController::perform(const HistoryPaletteRequest &reque
     } else if (id == ID::preview) {
         afterClosing([this](const ClipboardItem &item) { m_commands.presentPreview(item, false); });
     } else if (id == ID::copyTextFromImage) {
-        if (const auto item = m_model.selectedItem())
+        if (const auto item = m_model.visibleSelectedItem())
             m_commands.copyTextFromImage(*item);
     } else if (id == ID::copyTextFromQRCode) {
-        if (const auto item = m_model.selectedItem())
+        if (const auto item = m_model.visibleSelectedItem())
             m_commands.copyTextFromQRCode(*item);
     } else if (id == ID::saveAsFile) {
         afterClosing([this](const ClipboardItem &item) { m_commands.saveImageAsFile(item); });

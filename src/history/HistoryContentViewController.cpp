@@ -15,6 +15,8 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 
 bool isMergeable(const ClipboardItem &item)
@@ -91,6 +93,14 @@ void HistoryKeyHandlingView::changeEvent(QEvent *event)
 
 // --- Controller ------------------------------------------------------------------------------------------------------
 
+QSize HistoryContentViewController::rootViewSize(const AppPreferences &preferences)
+{
+    // The content is never narrower than 640 nor lower than 400, whatever the stored frame says.
+    const double width = preferences.historyWindowWidth.value_or(620);
+    const double height = preferences.historyWindowHeight.value_or(700);
+    return QSize(int(std::lround(std::max(width, 640.0))), int(std::lround(std::max(height, 400.0))));
+}
+
 HistoryContentViewController::HistoryContentViewController(
     AppModel &model, AppCoordinator &coordinator, HistoryWindowCommands &commands, QWidget *viewParent, QObject *parent)
     : QObject(parent), m_model(model), m_coordinator(coordinator), m_commands(commands)
@@ -102,6 +112,7 @@ HistoryContentViewController::HistoryContentViewController(
         m_view = m_ownedView.get();
     }
     m_view->setObjectName(QStringLiteral("historyContent"));
+    m_view->resize(rootViewSize(m_model.preferences()));
     m_view->setFocusPolicy(Qt::NoFocus);
     m_view->setAutoFillBackground(true);
     m_view->setBackgroundRole(QPalette::Base);
@@ -163,6 +174,7 @@ void HistoryContentViewController::bindModel()
     });
     subscribe(&AppModel::localizationRevisionChanged, [this] {
         relabelToolbar();
+        m_list->relabel();
         setNeedsReload();
     });
     subscribe(&AppModel::searchQueryChanged, [this] { setNeedsReload(); });
@@ -238,7 +250,8 @@ void HistoryContentViewController::syncToolbarFilterState()
 
 void HistoryContentViewController::updateToolbarState()
 {
-    const QList<ClipboardItem> selection = m_model.selectedItems();
+    // The actions stand for what the list shows: a selection that the search hides enables none of them.
+    const QList<ClipboardItem> selection = m_model.visibleSelectedItems();
     const qsizetype n = selection.size();
     const bool canPaste = n >= 1;
     const std::optional<ClipboardItem> single = n == 1 ? std::optional(selection.first()) : std::nullopt;
@@ -278,6 +291,12 @@ void HistoryContentViewController::updateToolbarState()
 void HistoryContentViewController::viewDidAppear()
 {
     m_list->scrollToTopIfFirstItemSelected();
+    // A search kept from the last opening has the keyboard, all of it selected: typing replaces it and Escape
+    // clears it.
+    if (m_toolbar && !m_toolbar->searchText().isEmpty()) {
+        m_toolbar->selectSearchText();
+        return;
+    }
     m_list->tableView().setFocus(Qt::ActiveWindowFocusReason);
 }
 
@@ -547,7 +566,7 @@ void HistoryContentViewController::pasteSelectedItems()
 
 void HistoryContentViewController::copySelectedItems()
 {
-    const QList<ClipboardItem> selection = m_model.selectedItems();
+    const QList<ClipboardItem> selection = m_model.visibleSelectedItems();
     bool copied = false;
     if (selection.size() == 1)
         copied = m_coordinator.copyItem(selection.first(), PasteVariant::standard);
@@ -559,25 +578,25 @@ void HistoryContentViewController::copySelectedItems()
 
 void HistoryContentViewController::openSelectedItemInBrowser()
 {
-    if (const auto item = m_model.selectedItem())
+    if (const auto item = m_model.visibleSelectedItem())
         m_commands.openInBrowser(*item);
 }
 
 void HistoryContentViewController::copyTextFromSelectedImage()
 {
-    if (const auto item = m_model.selectedItem())
+    if (const auto item = m_model.visibleSelectedItem())
         m_commands.copyTextFromImage(*item);
 }
 
 void HistoryContentViewController::copyTextFromSelectedQRCode()
 {
-    if (const auto item = m_model.selectedItem())
+    if (const auto item = m_model.visibleSelectedItem())
         m_commands.copyTextFromQRCode(*item);
 }
 
 void HistoryContentViewController::mergeSelectedItems()
 {
-    m_coordinator.mergeSelectedItems(m_model.selectedItems());
+    m_coordinator.mergeSelectedItems(m_model.visibleSelectedItems());
 }
 
 void HistoryContentViewController::togglePin()
@@ -651,6 +670,10 @@ bool HistoryContentViewController::handleKeyDown(const HistoryKeyEvent &event, H
     }
     if (m_toolbar && m_toolbar->handleKeyDown(event))
         return true;
+    // Select All in the list (the list's own key) takes the rows of the search as typed, never the rows of the
+    // whole history that the list still shows until that search applies.
+    if (focus == HistoryKeyFocus::list && event.modifiers() == KeyEventFlag::command && event.keyCode == VirtualKey::a)
+        applyPendingSearchNow();
 
     const HistoryKeyDecision decision = HistoryKeyDispatch::decideWindowKey(event, state, m_model.preferences());
     switch (decision.kind) {
@@ -658,7 +681,7 @@ bool HistoryContentViewController::handleKeyDown(const HistoryKeyEvent &event, H
     case Kind::closeCommandPalette:
         return false;
     case Kind::showPreview:
-        if (const auto item = m_model.selectedItem())
+        if (const auto item = m_model.visibleSelectedItem())
             m_commands.presentPreview(*item, false);
         return true;
     case Kind::numberKey:
@@ -723,7 +746,8 @@ void HistoryContentViewController::performNumberKeyAction(int number)
 
 void HistoryContentViewController::performShortcutAction(HistoryShortcutAction action, HistoryKeyFocus focus)
 {
-    const std::optional<ClipboardItem> selected = m_model.selectedItem();
+    // The item commands act on what the list shows, never on a selection that the search hides.
+    const std::optional<ClipboardItem> selected = m_model.visibleSelectedItem();
     switch (action) {
     case HistoryShortcutAction::closeHistory:
         if (HistoryWindow *window = m_coordinator.historyWindow())
@@ -751,7 +775,7 @@ void HistoryContentViewController::performShortcutAction(HistoryShortcutAction a
             m_toolbar->showCopySuccess();
         break;
     case HistoryShortcutAction::deleteItem:
-        if (const QList<ClipboardItem> items = m_model.selectedItems(); !items.isEmpty())
+        if (const QList<ClipboardItem> items = m_model.visibleSelectedItems(); !items.isEmpty())
             m_coordinator.deleteItems(items);
         break;
     case HistoryShortcutAction::toggleFavorite:

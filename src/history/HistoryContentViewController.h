@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSize>
 #include <QWidget>
 
 #include <chrono>
@@ -16,6 +17,7 @@
 
 class AppCoordinator;
 class AppModel;
+struct AppPreferences;
 class History;
 class HistoryWindowCommands;
 
@@ -53,6 +55,10 @@ public:
     HistoryContentViewController(AppModel &model, AppCoordinator &coordinator, HistoryWindowCommands &commands,
         QWidget *viewParent = nullptr, QObject *parent = nullptr);
     ~HistoryContentViewController() override;
+
+    // The root view's size from the stored window size: 640 wide at least (the default width of 620 too), 400 high
+    // at least.
+    static QSize rootViewSize(const AppPreferences &preferences);
 
     // The content's root view and the list inside it.
     HistoryKeyHandlingView &view() const { return *m_view; }

@@ -476,7 +476,7 @@ void HistoryItemCommands::openWith(const ClipboardItem &item)
 
 void HistoryItemCommands::pasteSelectedSecondary()
 {
-    const std::optional<ClipboardItem> item = m_model.selectedItem();
+    const std::optional<ClipboardItem> item = m_model.visibleSelectedItem();
     if (!item)
         return;
     if (const auto variant = secondaryVariant(*item, m_model.preferences().preferPastingAsPlainText))
@@ -485,14 +485,14 @@ void HistoryItemCommands::pasteSelectedSecondary()
 
 bool HistoryItemCommands::copySelected()
 {
-    const QList<ClipboardItem> items = m_model.selectedItems();
+    const QList<ClipboardItem> items = m_model.visibleSelectedItems();
     if (items.size() >= 2) {
         // Several items are copied as one text, only when each one gives some.
         if (!std::all_of(items.cbegin(), items.cend(), isMergeable))
             return false;
         return m_coordinator.copyMergedItems(items);
     }
-    const std::optional<ClipboardItem> item = items.isEmpty() ? m_model.selectedItem() : items.first();
+    const std::optional<ClipboardItem> item = items.isEmpty() ? m_model.visibleSelectedItem() : items.first();
     if (!item)
         return false;
     return m_coordinator.copyItem(*item, primaryVariant(*item, m_model.preferences().preferPastingAsPlainText));
@@ -500,7 +500,7 @@ bool HistoryItemCommands::copySelected()
 
 bool HistoryItemCommands::copySelectedSecondary()
 {
-    const std::optional<ClipboardItem> item = m_model.selectedItem();
+    const std::optional<ClipboardItem> item = m_model.visibleSelectedItem();
     if (!item)
         return false;
     const auto variant = secondaryVariant(*item, m_model.preferences().preferPastingAsPlainText);

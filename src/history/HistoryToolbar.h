@@ -27,8 +27,8 @@ struct HistoryToolbarState
     bool canCopy = false;
     std::optional<int> pasteItemCount; // the files of one file item with two or more
     std::optional<int> copyItemCount;
-    // Which action items show.
-    bool showsCopy = false;
+    // Which action items show; a fresh toolbar shows Copy.
+    bool showsCopy = true;
     bool showsCopyTextFromImage = false;
     bool showsCopyTextFromQRCode = false;
     bool showsOpenInBrowser = false;
@@ -119,6 +119,8 @@ public:
     virtual bool hasSelectedSearchText() const = 0;
     virtual bool isSearchFieldFocused() const = 0;
     virtual void focusSearchField() = 0;
+    // The search field takes the keyboard with its whole text selected, so that typing replaces it.
+    virtual void selectSearchText() = 0;
     // Empties the text and the tokens, reporting the change.
     virtual void clearSearch() = 0;
     // Types the key into the field, which takes the focus.

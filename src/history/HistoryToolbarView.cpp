@@ -564,6 +564,14 @@ void HistoryToolbarView::focusSearchField()
     text.end(false);
 }
 
+void HistoryToolbarView::selectSearchText()
+{
+    m_searchField->deselectChip();
+    SearchTokenTextField &text = m_searchField->textField();
+    text.setFocus(Qt::ShortcutFocusReason);
+    text.selectAll();
+}
+
 void HistoryToolbarView::insertKeyEvent(const QKeyEvent &event)
 {
     m_searchField->insertKeyEvent(event);

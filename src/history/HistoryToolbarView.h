@@ -79,6 +79,7 @@ public:
     bool hasSelectedSearchText() const override;
     bool isSearchFieldFocused() const override;
     void focusSearchField() override;
+    void selectSearchText() override;
     void clearSearch() override;
     void insertKeyEvent(const QKeyEvent &event) override;
     bool handleKeyDown(const HistoryKeyEvent &event) override;

@@ -141,6 +141,26 @@ TEST(HistoryToolbarView, OptionalActionItemsStandInTheirOrderBeforeTheSortItem)
             u"palette"_qs, u"pin"_qs}));
 }
 
+// A fresh toolbar shows Copy and says so: turning on other items keeps it, turning it off takes it away.
+TEST(HistoryToolbarView, AFreshToolbarShowsCopyUntilToldOtherwise)
+{
+    ToolbarHarness h;
+    const QString copy = h.actionID(Action::copy);
+    EXPECT_TRUE(h.toolbar.state().showsCopy);
+    HistoryToolbarState state = h.toolbar.state();
+    state.showsMerge = true;
+    state.showsOpenInBrowser = true;
+    h.toolbar.setState(state);
+    EXPECT_EQ(h.toolbar.itemIdentifiers().mid(2, 4),
+        QStringList({h.actionID(Action::paste), copy, h.actionID(Action::openInBrowser), h.actionID(Action::merge)}));
+
+    ToolbarHarness empty;
+    HistoryToolbarState nothingSelected = empty.toolbar.state();
+    nothingSelected.showsCopy = false; // what the controller pushes for an empty history
+    empty.toolbar.setState(nothingSelected);
+    EXPECT_FALSE(empty.toolbar.itemIdentifiers().contains(copy));
+}
+
 TEST(HistoryToolbarView, ItemTitlesNameThePasteTargetAndTheCount)
 {
     ToolbarHarness h(RunningApplication {u"Text Editor"_qs, u"org.example.Editor"_qs, {}, 0, {}});

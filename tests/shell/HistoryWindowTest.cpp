@@ -1,9 +1,11 @@
 #include "CoordinatorTestSupport.h"
 
 #include "CaretLocator.h"
+#include "EmptyHistory.h"
 #include "FloatingHistoryWindow.h"
 #include "History.h"
 #include "HistoryContentViewController.h"
+#include "HistoryItemCommands.h"
 #include "HistoryTableView.h"
 #include "HistoryToolbarView.h"
 #include "KeyboardCodes.h"
@@ -23,6 +25,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QToolButton>
 
 namespace {
 
@@ -46,6 +49,14 @@ struct WindowHarness
     void show()
     {
         coordinator->showHistoryWindow(false, false);
+        QCoreApplication::processEvents();
+    }
+    // Shown again after a hide: the offscreen display keeps the window focused throughout and so never activates
+    // it again, as a desktop does when the window comes back.
+    void showAgain()
+    {
+        show();
+        QApplication::setActiveWindow(&window->panel());
         QCoreApplication::processEvents();
     }
     QStringList rows() const
@@ -216,6 +227,153 @@ TEST(HistoryWindow, HidesOnFocusLossUnlessPinnedOrJustActivated)
     }
 }
 
+// A search that finds nothing leaves the selection the list had in the model, out of sight: no key, toolbar item or
+// command of the window acts on it, and the toolbar's item actions are disabled, as they are under a tag that
+// matches nothing.
+TEST(HistoryWindow, CommandsActOnlyOnSelectedItemsTheListShows)
+{
+    using Act = std::function<void(WindowHarness &)>;
+    const auto key = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) -> Act {
+        return [=](WindowHarness &s) { s.press(key, modifiers); };
+    };
+    const auto request = [](void (HistoryToolbarDelegate::*operation)()) -> Act {
+        return [=](WindowHarness &s) { (s.window->contentViewController().toolbarDelegate().*operation)(); };
+    };
+    const struct Case
+    {
+        const char *name;
+        Act act;
+    } cases[] = {
+        {"Return", key(Qt::Key_Return)},
+        {"Shift+Return", key(Qt::Key_Return, Qt::ShiftModifier)},
+        {"Ctrl+C", key(Qt::Key_C, Qt::ControlModifier)},
+        {"Ctrl+Shift+C", key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier)},
+        {"Ctrl+S", key(Qt::Key_S, Qt::ControlModifier)},
+        {"Ctrl+B", key(Qt::Key_B, Qt::ControlModifier)},
+        {"Ctrl+E", key(Qt::Key_E, Qt::ControlModifier)},
+        {"Ctrl+R", key(Qt::Key_R, Qt::ControlModifier)},
+        {"Ctrl+T", key(Qt::Key_T, Qt::ControlModifier)},
+        {"Space", key(Qt::Key_Space)},
+        {"toolbar Paste", request(&HistoryToolbarDelegate::pasteSelectedItems)},
+        {"toolbar Copy", request(&HistoryToolbarDelegate::copySelectedItems)},
+        {"toolbar Open in Browser", request(&HistoryToolbarDelegate::openSelectedItemInBrowser)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowHarness s;
+        s.show();
+        HistoryContentViewController &controller = s.window->contentViewController();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+        s.type(QStringLiteral("zzz"));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return s.h.model.searchQuery() == QStringLiteral("zzz") && s.rows().isEmpty(); }));
+        QCoreApplication::processEvents();
+        ASSERT_EQ(s.h.model.selectedItemID(), testId(3)); // the link, selected before the search, now hidden
+        const HistoryToolbarState state = s.window->toolbar().state();
+        EXPECT_FALSE(state.canPaste || state.canCopy || state.showsCopy || state.showsOpenInBrowser);
+        EXPECT_FALSE(s.window->toolbar()
+                         .button(HistoryToolbarView::identifier(HistoryToolbarView::ToolbarAction::paste))
+                         ->isEnabled());
+        controller.list().tableView().setFocus(); // the user clicked into the empty list
+
+        c.act(s);
+        for (int turn = 0; turn < 3; ++turn)
+            QCoreApplication::processEvents();
+        EXPECT_TRUE(s.pasted().isEmpty()) << s.pasted().toStdString();
+        EXPECT_TRUE(s.window->isVisible());
+        EXPECT_FALSE(s.h.model.item(testId(3))->isFavorite);
+        EXPECT_EQ(s.h.model.lastError(), std::nullopt);
+        EXPECT_FALSE(controller.keyDispatchState(HistoryKeyFocus::list).isOverlayOpen);
+        EXPECT_TRUE(s.h.launcher.openedURLs.isEmpty());
+        EXPECT_TRUE(s.h.keyPoster.presses().isEmpty());
+    }
+}
+
+// Of a selection that a search hides in part, Return pastes what the list still shows; Select All in the list takes
+// the rows of a search typed a moment ago, never the whole history the list showed until it applied.
+TEST(HistoryWindow, ReturnAndSelectAllTakeOnlyTheItemsTheSearchShows)
+{
+    {
+        WindowHarness s;
+        s.show();
+        s.press(Qt::Key_Down);
+        s.press(Qt::Key_Down, Qt::ShiftModifier); // banana bread, then apple pie
+        ASSERT_EQ(s.h.model.selectedItemIDs(), QSet<QUuid>({testId(2), testId(1)}));
+        s.type(QStringLiteral("apple"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return s.rows() == QStringList({QStringLiteral("apple pie *")}); }))
+            << s.rows().join(u'|').toStdString();
+        s.press(Qt::Key_Return);
+        s.h.scheduler.advance(std::chrono::seconds(1)); // when a second item were pasted, it would come by now
+        EXPECT_EQ(s.pasted(), QStringLiteral("apple pie"));
+        EXPECT_EQ(s.h.keyPoster.presses().size(), 1);
+    }
+    {
+        WindowHarness s;
+        s.show();
+        HistoryContentViewController &controller = s.window->contentViewController();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+        s.type(QStringLiteral("b"));
+        ASSERT_EQ(controller.pendingSearchQuery(), QStringLiteral("b"));
+        controller.list().tableView().setFocus();
+        s.press(Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(s.h.model.searchQuery(), QStringLiteral("b"));
+        EXPECT_EQ(s.h.model.selectedItemIDs(), QSet<QUuid>({testId(2)}));
+        EXPECT_EQ(s.rows(), QStringList({QStringLiteral("banana bread *")}));
+    }
+}
+
+// Shown again within the search memory, the window gives the kept search the keyboard with its text selected:
+// typing replaces it, Ctrl+A and Backspace empty it, and Escape, with nothing left to clear, hides the window.
+TEST(HistoryWindow, AKeptSearchHasTheKeyboardWithItsTextSelected)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+    s.type(QStringLiteral("banana"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.h.model.searchQuery() == QStringLiteral("banana"); }));
+    s.window->hide();
+    s.showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::searchField; }));
+    EXPECT_TRUE(s.window->toolbar().hasSelectedSearchText());
+    s.type(QStringLiteral("app"));
+    EXPECT_EQ(s.window->toolbar().searchText(), QStringLiteral("app"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows() == QStringList({QStringLiteral("apple pie *")}); }))
+        << s.rows().join(u'|').toStdString();
+
+    s.window->hide();
+    s.showAgain();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::searchField; }));
+    s.press(Qt::Key_A, Qt::ControlModifier);
+    s.press(Qt::Key_Backspace);
+    EXPECT_TRUE(s.window->toolbar().searchText().isEmpty());
+    EXPECT_TRUE(s.h.model.searchQuery().isEmpty());
+    s.press(Qt::Key_Escape);
+    EXPECT_FALSE(s.window->isVisible());
+
+    // Without a kept search the list has the keyboard, as before.
+    s.showAgain();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+}
+
+// The empty states follow a change of the interface language at once.
+TEST(HistoryWindow, TheEmptyStatesFollowTheInterfaceLanguage)
+{
+    WindowHarness s;
+    s.show();
+    History &list = s.window->contentViewController().list();
+    s.h.changePreferences([](AppPreferences &p) { p.language = QStringLiteral("de"); });
+    s.coordinator->applyPreferences();
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return list.emptySearchResultsView().title() == QStringLiteral("Keine Ergebnisse");
+    })) << list.emptySearchResultsView().title().toStdString();
+    EXPECT_EQ(list.emptyListView().title(), QStringLiteral("Keine Einträge in der Zwischenablage"));
+    EXPECT_EQ(list.emptyListView().message(),
+        std::optional(QStringLiteral(
+            "Kopiere Text, Bilder, Dateien, Links, E-Mail-Adressen oder Farben, um deinen Verlauf aufzubauen.")));
+    EXPECT_EQ(list.emptySearchResultsView().message(), std::nullopt);
+}
+
 TEST(HistoryWindow, RestoresItsSizeClampedToTheScreenAndReopensWhereTheUserMovedIt)
 {
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
@@ -356,6 +514,36 @@ TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnC
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.h.model.selectedItemID() == testId(3); }));
     s.h.model.setSearchQuery(QStringLiteral("nothing matches"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows().isEmpty(); }));
+}
+
+// The root view takes its size from the stored window size, at least 640 wide and 400 high.
+TEST(HistoryContentViewController, TheRootViewIsAtLeast640WideAnd400High)
+{
+    const struct Case
+    {
+        std::optional<double> width, height;
+        QSize size;
+    } cases[] = {
+        {std::nullopt, std::nullopt, {640, 700}},
+        {500, std::nullopt, {640, 700}},
+        {std::nullopt, 300, {640, 400}},
+        {std::nullopt, 401, {640, 401}},
+        {640, 400, {640, 400}},
+        {900, 820, {900, 820}},
+    };
+    CoordinatorHarness h;
+    HistoryItemCommands commands(h.model, *h.coordinator, {});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.width.value_or(-1));
+        SCOPED_TRACE(c.height.value_or(-1));
+        h.changePreferences([&](AppPreferences &p) {
+            p.historyWindowWidth = c.width;
+            p.historyWindowHeight = c.height;
+        });
+        EXPECT_EQ(HistoryContentViewController::rootViewSize(h.model.preferences()), c.size);
+        const HistoryContentViewController controller(h.model, *h.coordinator, commands);
+        EXPECT_EQ(controller.view().size(), c.size);
+    }
 }
 
 TEST(HistoryContentViewController, ToolbarStateFollowsTheSelection)

@@ -28,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const QString title = QStringLiteral("Clipboard History");
@@ -172,6 +174,132 @@ TEST(HistoryWindow, OpensWhereAskedTakesTheKeysAndPastesIntoTheApplicationInFron
     ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
+}
+
+namespace {
+
+bool anyStoredFavorite()
+{
+    SQLiteHistoryStore store(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"));
+    const auto items = store.loadRecentItems(100);
+    return items
+        && std::any_of(items->cbegin(), items->cend(), [](const ClipboardItem &item) { return item.isFavorite; });
+}
+
+bool typeText(const QString &text)
+{
+    return xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text}) == 0;
+}
+
+} // namespace
+
+// A search that finds nothing hides the selected item: Return pastes nothing and Ctrl+S stars nothing. Shown again
+// within the search memory, the kept search has the keyboard with its text selected: typing replaces it, and
+// Ctrl+A with Backspace empties it, so that Escape hides the window at once.
+TEST(HistoryWindow, ActsOnlyOnWhatTheSearchShowsAndAKeptSearchTakesTheTypingAgain)
+{
+    storePreferences([](AppPreferences &p) {
+        p.openWindowStrategy = QStringLiteral("activeScreenCenter");
+        p.appearance = AppAppearance::light;
+    });
+    Desktop desktop;
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+    std::vector<std::unique_ptr<XclipCopy>> owners;
+    owners.push_back(std::make_unique<XclipCopy>(QByteArray("line of text")));
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
+    owners.push_back(std::make_unique<XclipCopy>(QByteArray("quartz clock")));
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 2));
+
+    auto window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(typeText(QStringLiteral("zzz")));
+    QTest::qWait(800); // the search has applied
+    ASSERT_TRUE(desktop.key(QStringLiteral("Return")));
+    ASSERT_TRUE(desktop.key(QStringLiteral("ctrl+s")));
+    QTest::qWait(800);
+    EXPECT_TRUE(desktop.receiver.text().isEmpty()) << desktop.receiver.text().toStdString();
+    EXPECT_TRUE(visibleWindowNamed(title));
+    EXPECT_FALSE(anyStoredFavorite());
+
+    // A search for "line", and a click into the receiver hides the window.
+    ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+    ASSERT_TRUE(typeText(QStringLiteral("line")));
+    QTest::qWait(800);
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("75"),
+                  QStringLiteral("click"), QStringLiteral("1")}),
+        0);
+    ASSERT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+
+    // Back within the search memory: "qua" replaces "line" and finds the clock.
+    desktop.receiver.clear();
+    window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(typeText(QStringLiteral("qua")));
+    QTest::qWait(800);
+    ASSERT_TRUE(desktop.key(QStringLiteral("Return")));
+    EXPECT_TRUE(desktop.receives(QStringLiteral("quartz clock"))) << desktop.receiver.text().toStdString();
+
+    // And once more: Ctrl+A and Backspace empty the kept search, so the first Escape hides.
+    window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(desktop.key(QStringLiteral("ctrl+a")));
+    ASSERT_TRUE(desktop.key(QStringLiteral("BackSpace")));
+    QTest::qWait(300);
+    ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+    EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+}
+
+// "Delete All" asks first. While it asks, the history window stays; Cancel gives the window the focus back with
+// every item still there. Pictures of the question over the window, light and dark, go to the screenshot folder.
+TEST(HistoryWindow, StaysWhileItsDeleteAllConfirmationAsks)
+{
+    for (const AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
+        const QString suffix = appearance == AppAppearance::light ? u"light"_qs : u"dark"_qs;
+        SCOPED_TRACE(suffix.toStdString());
+        storePreferences([&](AppPreferences &p) {
+            p.openWindowStrategy = QStringLiteral("activeScreenCenter");
+            p.appearance = appearance;
+            p.warnOnClearHistory = true;
+        });
+        Desktop desktop;
+        RunningVarnisto varnisto;
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+        XclipCopy owner(QByteArray("kept through the question ") + suffix.toUtf8());
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
+        const qsizetype stored = storedTexts().size();
+        ASSERT_GT(stored, 0);
+
+        const auto window = desktop.openHistory(varnisto);
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(desktop.key(QStringLiteral("ctrl+k")));
+        QTest::qWait(400);
+        ASSERT_TRUE(typeText(QStringLiteral("Delete All")));
+        QTest::qWait(300);
+        ASSERT_TRUE(desktop.key(QStringLiteral("Return")));
+        std::optional<QString> question;
+        ASSERT_TRUE(waitUntil([&] { return (question = visibleWindowNamed(QStringLiteral("Varnisto"))).has_value(); }));
+        ASSERT_TRUE(waitUntil([&] { return activeWindow() == question; }));
+        QTest::qWait(500);
+        EXPECT_TRUE(visibleWindowNamed(title));
+        const QRect frame = windowGeometry(*window).value_or(QRect());
+        const QRect area = frame.united(windowGeometry(*question).value_or(QRect()));
+        saveScreenshot(area, u"history-delete-all-question-"_qs + suffix + u".png"_qs);
+
+        ASSERT_TRUE(desktop.key(QStringLiteral("Escape"))); // Cancel
+        EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(QStringLiteral("Varnisto")); }));
+        EXPECT_TRUE(waitUntil([&] { return activeWindow() == window; }));
+        QTest::qWait(500);
+        EXPECT_TRUE(visibleWindowNamed(title));
+        EXPECT_EQ(storedTexts().size(), stored);
+        ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+        EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+        varnisto.terminate();
+        ASSERT_TRUE(varnisto.waitForFinished());
+    }
 }
 
 namespace {
