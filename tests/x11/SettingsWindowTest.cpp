@@ -312,6 +312,9 @@ TEST(SettingsWindow, CtrlQInTheWelcomeAndTheSettingsWindowQuitsTheProgram)
              std::pair(AppAppearance::dark, QStringLiteral("dark"))}) {
         SCOPED_TRACE(look.toStdString());
         storePreferences(appearance);
+        // An empty history, whatever the tests before left.
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"))
+            .removeRecursively();
         {
             RunningVarnisto varnisto;
             ASSERT_TRUE(varnisto.waitForStarted());
