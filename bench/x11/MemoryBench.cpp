@@ -103,7 +103,7 @@ void measure(benchmark::State &state, qsizetype itemCount)
         // The program says when it has started and loaded the history. It runs without a session bus, so that no
         // copy running elsewhere on the desktop is asked to show itself instead.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:"));
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
         RunningProgram program(QStringLiteral(VARNISTO_PROGRAM), environment);
         if (!program.waitForStarted()

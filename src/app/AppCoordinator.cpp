@@ -59,8 +59,8 @@ AppCoordinator::AppCoordinator(Dependencies dependencies, QObject *parent)
           dependencies.linkPreviewFetcher, m_supportFolder, dependencies.scheduler, m_clock))
     , m_archive(std::make_unique<HistoryArchiveCommands>(m_model, m_historyStore, m_clipboardMonitor,
           dependencies.fileDialogs, m_supportFolder.path(), [this] { loadHistory(); }))
-    , m_fileCommands(std::make_unique<FileCommands>(
-          m_model, dependencies.fileDialogs, dependencies.launcher, dependencies.defaultApplications))
+    , m_fileCommands(std::make_unique<FileCommands>(m_model, dependencies.fileDialogs, dependencies.launcher,
+          dependencies.defaultApplications, dependencies.alerts))
 { }
 
 AppCoordinator::~AppCoordinator()
@@ -664,6 +664,11 @@ void AppCoordinator::openWithApplication(const ClipboardItem &item, const QUrl &
 void AppCoordinator::openLink(const ClipboardItem &item)
 {
     m_fileCommands->openLink(item);
+}
+
+void AppCoordinator::openWebAddress(const QUrl &url)
+{
+    m_fileCommands->openWebAddress(url);
 }
 
 void AppCoordinator::showInFinder(const ClipboardItem &item)

@@ -308,9 +308,12 @@ public:
     void openInAssociatedApplication(const ClipboardItem &item);
     // Opens the item's file with the application of a desktop entry (its file URL).
     void openWithApplication(const ClipboardItem &item, const QUrl &applicationURL);
-    // Opens a link item's address in the default browser.
+    // Opens a link item's address in the default browser. When no browser takes it, an alert says so.
     void openLink(const ClipboardItem &item);
-    // Shows the item's file selected in the file manager.
+    // Opens a web address (the program's own pages) in the default browser, with the same alert.
+    void openWebAddress(const QUrl &url);
+    // Shows the item's file selected in the file manager. When neither it nor the folder can be shown, an alert says
+    // so.
     void showInFinder(const ClipboardItem &item);
     // PNG bytes of the image; nothing for a null image.
     static std::optional<QByteArray> pngData(const QImage &image);

@@ -1,5 +1,6 @@
 #include "FileCommands.h"
 
+#include "AlertPresenter.h"
 #include "AppLogging.h"
 #include "AppModel.h"
 #include "AssociatedApplication.h"
@@ -17,9 +18,19 @@
 #include <QSaveFile>
 
 FileCommands::FileCommands(AppModel &model, FileDialogPresenter &fileDialogs, DesktopLauncher &launcher,
-    const DefaultApplications &defaultApplications)
-    : m_model(model), m_fileDialogs(fileDialogs), m_launcher(launcher), m_defaultApplications(defaultApplications)
+    const DefaultApplications &defaultApplications, AlertPresenter &alerts)
+    : m_model(model)
+    , m_fileDialogs(fileDialogs)
+    , m_launcher(launcher)
+    , m_defaultApplications(defaultApplications)
+    , m_alerts(alerts)
 { }
+
+void FileCommands::reportUnopened(const QString &message, const QString &detail)
+{
+    m_model.setLastError(detail);
+    m_alerts.inform(AlertPresenter::Style::warning, message, detail);
+}
 
 QString FileCommands::suggestedImageFileName(const ClipboardItem &item)
 {
@@ -131,11 +142,32 @@ void FileCommands::openLink(const ClipboardItem &item)
     if (item.kind != ClipboardKind::link || !item.text)
         return;
     if (const std::optional<Url> link = ClipboardItem::linkURL(*item.text))
-        m_launcher.openURL(link->toQUrl());
+        openWebAddress(link->toQUrl());
+}
+
+void FileCommands::openWebAddress(const QUrl &url)
+{
+    if (!url.isValid() || m_launcher.openURL(url))
+        return;
+    reportUnopened(localized(QStringLiteral("The link could not be opened.")),
+        localized(QStringLiteral("No web browser could open %@. Set up a default web browser on this desktop and "
+                                 "try again."),
+            {url.toDisplayString()}));
 }
 
 void FileCommands::showInFinder(const ClipboardItem &item)
 {
-    if (const std::optional<QUrl> url = item.contentFileURL())
-        m_launcher.revealFile(url->toLocalFile());
+    const std::optional<QUrl> url = item.contentFileURL();
+    if (!url)
+        return;
+    const QString name = QFileInfo(url->toLocalFile()).fileName();
+    const QPointer<FileCommands> self(this);
+    m_launcher.revealFile(url->toLocalFile(), [self, name] {
+        if (!self)
+            return;
+        self->reportUnopened(localized(QStringLiteral("The file could not be shown.")),
+            localized(QStringLiteral("No file manager could show %@. Set up a default file manager on this desktop "
+                                     "and try again."),
+                {name}));
+    });
 }

@@ -158,7 +158,7 @@ Expected<void, DesktopLauncher::Failure> SystemDesktopLauncher::openURLs(
     return {};
 }
 
-void SystemDesktopLauncher::revealFile(const QString &path)
+void SystemDesktopLauncher::revealFile(const QString &path, std::function<void()> failed)
 {
     const QUrl file = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
     const QUrl folder = QUrl::fromLocalFile(QFileInfo(path).absolutePath());
@@ -167,17 +167,21 @@ void SystemDesktopLauncher::revealFile(const QString &path)
         QStringLiteral("ShowItems"));
     call << QStringList {file.toString(QUrl::FullyEncoded)} << QString();
     QDBusConnection bus = QDBusConnection::sessionBus();
+    const auto openFolder = [folder, failed] {
+        if (!QDesktopServices::openUrl(folder) && failed)
+            failed();
+    };
     if (!bus.isConnected()) {
-        QDesktopServices::openUrl(folder);
+        openFolder();
         return;
     }
     // The file manager may have to start first: the answer is awaited without blocking, and a missing file
     // manager service opens the folder instead.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher *self) {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [openFolder](QDBusPendingCallWatcher *self) {
         if (QDBusPendingReply<> reply = *self; reply.isError()) {
             qCDebug(lcPlatform).noquote() << "no file manager answered:" << reply.error().message();
-            QDesktopServices::openUrl(folder);
+            openFolder();
         }
         self->deleteLater();
     });

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <optional>
 
 // One program start: what an application's desktop entry runs for a set of files or addresses.
@@ -39,8 +40,9 @@ public:
     // Starts the application of the desktop entry with the files or addresses. The program is started directly
     // with its arguments, never through a shell.
     virtual Expected<void, Failure> openURLs(const QList<QUrl> &urls, const QString &desktopEntryPath) = 0;
-    // Shows the file selected in the file manager; where no file manager offers that, opens its folder.
-    virtual void revealFile(const QString &path) = 0;
+    // Shows the file selected in the file manager; where no file manager offers that, opens its folder. When
+    // neither can be done, `failed` is called (perhaps later: the file manager is asked without waiting for it).
+    virtual void revealFile(const QString &path, std::function<void()> failed) = 0;
 
     // The program starts that the entry's Exec line asks for, its field codes expanded: %f and %u take one file
     // or address each (one start per item when there are several), %F and %U all of them, %i the icon, %c the
@@ -56,7 +58,7 @@ class SystemDesktopLauncher final : public DesktopLauncher
 public:
     bool openURL(const QUrl &url) override;
     Expected<void, Failure> openURLs(const QList<QUrl> &urls, const QString &desktopEntryPath) override;
-    void revealFile(const QString &path) override;
+    void revealFile(const QString &path, std::function<void()> failed) override;
 };
 
 // Records what it is asked to open instead of opening it.
@@ -82,11 +84,17 @@ public:
             return Expected<void, Failure>::failure(*launchFailure);
         return {};
     }
-    void revealFile(const QString &path) override { revealedPaths.append(path); }
+    void revealFile(const QString &path, std::function<void()> failed) override
+    {
+        revealedPaths.append(path);
+        if (!reveals && failed)
+            failed();
+    }
 
     QList<QUrl> openedURLs;
     QList<Launch> launches;
     QStringList revealedPaths;
     bool opens = true;
+    bool reveals = true;
     std::optional<Failure> launchFailure;
 };

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -254,10 +253,8 @@ AboutSettingsView::AboutSettingsView(AppCoordinator &coordinator, QWidget *paren
         muted.setColor(QPalette::ButtonText, SettingsColors::secondaryText(palette()));
         link->setPalette(muted);
         const QUrl url(QString::fromLatin1(address));
-        connect(link, &QPushButton::clicked, this, [url] {
-            if (url.isValid())
-                QDesktopServices::openUrl(url);
-        });
+        link->setObjectName(QStringLiteral("aboutLink"));
+        connect(link, &QPushButton::clicked, this, [this, url] { m_coordinator.openWebAddress(url); });
         links->addWidget(link);
     }
     links->addStretch(1);

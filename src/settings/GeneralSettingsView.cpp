@@ -8,9 +8,11 @@
 #include "SettingsBlocks.h"
 #include "UpdateService.h"
 
+#include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
-GeneralSettingsView::GeneralSettingsView(AppModel &model, AppCoordinator &coordinator, QWidget *parent)
+GeneralSettingsView::GeneralSettingsView(
+    AppModel &model, AppCoordinator &coordinator, std::function<bool()> isTrayAvailable, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_coordinator(coordinator)
@@ -26,6 +28,16 @@ GeneralSettingsView::GeneralSettingsView(AppModel &model, AppCoordinator &coordi
                 : localized(QStringLiteral("This build has no update feed: your package manager brings updates.")),
         &AppPreferences::checkForUpdatesAutomatically);
     m_updateChecks->toggle().setEnabled(hasFeed);
+    QString trayDescription = localized(QStringLiteral("Display the Varnisto icon in the system tray. You can always "
+                                                       "open Settings by pressing Ctrl+, inside the clipboard history "
+                                                       "window."));
+    // Without a tray the switch changes nothing the user can see, and the tray's menu is not there to quit from.
+    if (!(isTrayAvailable ? isTrayAvailable() : QSystemTrayIcon::isSystemTrayAvailable()))
+        trayDescription += u'\n'
+            + localized(QStringLiteral("This desktop shows no system tray. To quit Varnisto, press Ctrl+Q in this "
+                                       "window."));
+    m_trayIcon = toggle(
+        localized(QStringLiteral("Show icon in system tray")), trayDescription, &AppPreferences::showMenuBarIcon);
     const QList<QWidget *> startup = {
         toggle(localized(QStringLiteral("Launch at login")),
             localized(QStringLiteral("Start Varnisto automatically when you sign in.")),
@@ -54,10 +66,7 @@ GeneralSettingsView::GeneralSettingsView(AppModel &model, AppCoordinator &coordi
         m_appearance,
         new PickerRow(localized(QStringLiteral("Language")),
             localized(QStringLiteral("Change the language of the user interface.")), m_language),
-        toggle(localized(QStringLiteral("Show icon in system tray")),
-            localized(QStringLiteral("Display the Varnisto icon in the system tray. You can always open Settings by "
-                                     "pressing Ctrl+, inside the clipboard history window.")),
-            &AppPreferences::showMenuBarIcon),
+        m_trayIcon,
     };
 
     QList<PreferencePicker::Option> positions;

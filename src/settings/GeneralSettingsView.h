@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class AppCoordinator;
 class AppModel;
 class AppearancePicker;
@@ -18,12 +20,16 @@ class GeneralSettingsView : public QWidget
     Q_OBJECT
 
 public:
-    GeneralSettingsView(AppModel &model, AppCoordinator &coordinator, QWidget *parent = nullptr);
+    // `isTrayAvailable` answers whether the desktop shows a system tray (unset: ask the desktop); without one the
+    // tray icon's row says so, and how to quit.
+    GeneralSettingsView(AppModel &model, AppCoordinator &coordinator, std::function<bool()> isTrayAvailable = {},
+        QWidget *parent = nullptr);
 
     AppearancePicker &appearancePicker() const { return *m_appearance; }
     PreferencePicker &languagePicker() const { return *m_language; }
     PreferencePicker &windowPositionPicker() const { return *m_windowPosition; }
     SettingsToggle &updateChecks() const { return *m_updateChecks; }
+    SettingsToggle &trayIcon() const { return *m_trayIcon; }
 
 private:
     void preferencesChanged();
@@ -36,4 +42,5 @@ private:
     PreferencePicker *m_language = nullptr;
     PreferencePicker *m_windowPosition = nullptr;
     SettingsToggle *m_updateChecks = nullptr;
+    SettingsToggle *m_trayIcon = nullptr;
 };

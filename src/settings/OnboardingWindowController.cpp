@@ -5,10 +5,10 @@
 #include "WindowActivation.h"
 #include "WindowFrame.h"
 
-#include <QActionEvent>
 #include <QEvent>
 #include <QIcon>
 #include <QMenu>
+#include <QMenuBar>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -28,11 +28,15 @@ OnboardingWindowController::OnboardingWindowController(AppModel &model, AppCoord
     layout->addWidget(m_view);
     // The view asks for at least 700 points across, more than the 600 of the window's first rectangle.
     m_window->setFixedSize(700, 490);
-    // The program's menu is filled after the windows are made, and changes: its commands follow it here.
+    // The program's menu, with its keyboard shortcuts, sits in the empty strip above the step: without a tray it
+    // is where the program can be quit.
     if (applicationMenu) {
-        m_applicationMenu = applicationMenu;
-        m_window->addActions(applicationMenu->actions());
-        applicationMenu->installEventFilter(this);
+        auto *menuBar = new QMenuBar(m_window.get());
+        menuBar->setObjectName(QStringLiteral("onboardingMenuBar"));
+        menuBar->addMenu(applicationMenu);
+        menuBar->move(0, 0);
+        menuBar->resize(menuBar->sizeHint());
+        menuBar->raise();
     }
     m_window->installEventFilter(this);
 }
@@ -41,8 +45,6 @@ OnboardingWindowController::~OnboardingWindowController()
 {
     // Destroying a visible window closes it: that is not the user closing it.
     m_window->removeEventFilter(this);
-    if (m_applicationMenu)
-        m_applicationMenu->removeEventFilter(this);
 }
 
 void OnboardingWindowController::centerOnMouseScreen()
@@ -73,10 +75,6 @@ void OnboardingWindowController::close()
 
 bool OnboardingWindowController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_applicationMenu && event->type() == QEvent::ActionAdded)
-        m_window->addAction(static_cast<QActionEvent *>(event)->action());
-    if (watched == m_applicationMenu && event->type() == QEvent::ActionRemoved)
-        m_window->removeAction(static_cast<QActionEvent *>(event)->action());
     if (watched == m_window.get() && event->type() == QEvent::Close && !m_closingByProgram)
         m_coordinator.onboardingWindowDidClose(this);
     return false;

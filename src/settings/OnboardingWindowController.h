@@ -3,7 +3,6 @@
 #include "AppWindows.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -20,8 +19,8 @@ class OnboardingWindowController final : public QObject, public OnboardingWindow
     Q_OBJECT
 
 public:
-    // `canPostKeys` answers whether this display takes synthetic key input (what pasting needs). The commands of
-    // the application menu, as it is now and later, answer their keyboard shortcuts in the window.
+    // `canPostKeys` answers whether this display takes synthetic key input (what pasting needs). The application
+    // menu is shown in the window's menu bar, and its commands answer their keyboard shortcuts there.
     OnboardingWindowController(AppModel &model, AppCoordinator &coordinator, std::function<bool()> canPostKeys,
         QMenu *applicationMenu = nullptr, QObject *parent = nullptr);
     ~OnboardingWindowController() override;
@@ -38,7 +37,6 @@ protected:
 
 private:
     AppCoordinator &m_coordinator;
-    QPointer<QObject> m_applicationMenu;
     std::unique_ptr<QWidget> m_window;
     OnboardingView *m_view = nullptr;
     bool m_closingByProgram = false;

@@ -1,5 +1,6 @@
 #include "PrivacySettingsView.h"
 
+#include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
 #include "SettingsBlocks.h"
@@ -9,8 +10,8 @@
 #include <QVBoxLayout>
 
 PrivacySettingsView::PrivacySettingsView(
-    AppModel &model, IgnoredApplicationsList::ApplicationChooser chooser, QWidget *parent)
-    : QWidget(parent)
+    AppModel &model, AppCoordinator &coordinator, IgnoredApplicationsList::ApplicationChooser chooser, QWidget *parent)
+    : QWidget(parent), m_model(model), m_coordinator(coordinator), m_applied(exclusionsOf(model.preferences()))
 {
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -45,4 +46,20 @@ PrivacySettingsView::PrivacySettingsView(
         PreferenceBinding<QString>(model, &AppPreferences::ignoredAppsText), std::move(chooser), this);
     section->addWidget(m_list);
     column->addLayout(section);
+    connect(&m_model, &AppModel::preferencesChanged, this, &PrivacySettingsView::preferencesChanged);
+}
+
+PrivacySettingsView::Exclusions PrivacySettingsView::exclusionsOf(const AppPreferences &preferences)
+{
+    return {preferences.ignoreConcealedContent, preferences.ignoreTransientContent, preferences.ignoredAppsText};
+}
+
+void PrivacySettingsView::preferencesChanged()
+{
+    // Only a change of what capture keeps out is applied; the other fields of the record wait as before.
+    const Exclusions current = exclusionsOf(m_model.preferences());
+    if (current == m_applied)
+        return;
+    m_applied = current;
+    m_coordinator.applyPreferences();
 }

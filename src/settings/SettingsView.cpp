@@ -124,7 +124,7 @@ QWidget *SettingsView::createPane(
     case SettingsSection::shortcuts:
         return new ShortcutSettingsView(model, coordinator);
     case SettingsSection::privacy:
-        return new PrivacySettingsView(model);
+        return new PrivacySettingsView(model, coordinator);
     case SettingsSection::importExport:
         return new ImportExportSettingsView(model, coordinator, archiveOperation);
     case SettingsSection::about:

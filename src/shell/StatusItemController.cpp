@@ -21,6 +21,11 @@ QKeySequence settingsKeyEquivalent()
     return QKeySequence(Qt::CTRL | Qt::Key_Comma);
 }
 
+QKeySequence quitKeyEquivalent()
+{
+    return QKeySequence(Qt::CTRL | Qt::Key_Q);
+}
+
 void setKeyEquivalent(QAction &action, const QString &shortcutText)
 {
     // The hot keys themselves are global grabs; here the shortcut is shown beside the command.
@@ -98,6 +103,12 @@ void StatusItemController::fillApplicationMenu(QMenu &menu)
     QAction *settings = addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
     settings->setShortcut(settingsKeyEquivalent());
     settings->setShortcutVisibleInContextMenu(true);
+    // Without a tray on the desktop this is the only way to end the program.
+    menu.addSeparator();
+    QAction *quit = addAction(menu, localized(QStringLiteral("Quit Varnisto")), &StatusItemController::quit);
+    quit->setIcon(QIcon::fromTheme(QStringLiteral("application-exit")));
+    quit->setShortcut(quitKeyEquivalent());
+    quit->setShortcutVisibleInContextMenu(true);
 }
 
 void StatusItemController::updateStatusItem()

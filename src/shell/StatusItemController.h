@@ -13,12 +13,12 @@ class QMenu;
 class QSystemTrayIcon;
 
 // The system tray icon with its menu, and the program's "Varnisto" menu that the settings and onboarding windows
-// carry in their menu bars: the history and capture commands, then the program's own "Check for Updates..." and
-// "Settings..." (Ctrl+,), whose key equivalents work in those windows. Both menus are filled afresh whenever the
-// items, the pause state, the selection, the preferences or the interface language change. Their commands go to the
-// coordinator.
+// carry in their menu bars: the history and capture commands, then the program's own "Check for Updates...",
+// "Settings..." (Ctrl+,) and "Quit Varnisto" (Ctrl+Q), whose key equivalents work in those windows. Both menus are
+// filled afresh whenever the items, the pause state, the selection, the preferences or the interface language change.
+// Their commands go to the coordinator.
 //
-// Without a tray on the desktop the icon is not seen; the hot keys still work.
+// Without a tray on the desktop the icon is not seen; the hot keys still work, and the windows' menu quits.
 class StatusItemController final : public QObject
 {
     Q_OBJECT

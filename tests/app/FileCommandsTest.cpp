@@ -118,3 +118,41 @@ TEST(OpenItems, OpenThroughTheDesktopEntry)
     h.coordinator->showInFinder(link);
     EXPECT_EQ(h.launcher.revealedPaths, QStringList({*image.assetPath}));
 }
+
+// Without a browser or a file manager the user is told, in the interface language, in an alert and as the last
+// error; an address or file that opens says nothing.
+TEST(OpenItems, NoBrowserOrFileManagerIsReported)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences([](AppPreferences &p) { p.language = QStringLiteral("de"); });
+    h.coordinator->start();
+    ClipboardItem link = testItem(1);
+    link.text = QStringLiteral("https://example.com/page");
+    link.kind = ClipboardKind::link;
+    const ClipboardItem image = imageItem(h, 2, {3, 3});
+
+    h.coordinator->openLink(link);
+    h.coordinator->showInFinder(image);
+    h.coordinator->openWebAddress(QUrl(QStringLiteral("https://varnisto.app/")));
+    EXPECT_TRUE(h.alerts.shown.isEmpty());
+    EXPECT_FALSE(h.model.lastError());
+
+    h.launcher.opens = false;
+    h.launcher.reveals = false;
+    h.coordinator->openLink(link);
+    const QString noBrowser = QStringLiteral("Kein Webbrowser konnte https://example.com/page öffnen. Richte auf "
+                                             "diesem Desktop einen Standard-Webbrowser ein und versuche es erneut.");
+    EXPECT_EQ(h.model.lastError(), noBrowser);
+    h.coordinator->openWebAddress(QUrl(QStringLiteral("https://varnisto.app/support")));
+    h.coordinator->showInFinder(image);
+    const QString noFileManager
+        = QStringLiteral("Kein Dateimanager konnte %1 anzeigen. Richte auf diesem Desktop einen "
+                         "Standard-Dateimanager ein und versuche es erneut.")
+              .arg(QFileInfo(*image.assetPath).fileName());
+    EXPECT_EQ(h.model.lastError(), noFileManager);
+    EXPECT_EQ(h.alerts.shown,
+        QStringList({QStringLiteral("Der Link konnte nicht geöffnet werden.|") + noBrowser,
+            QStringLiteral("Der Link konnte nicht geöffnet werden.|Kein Webbrowser konnte https://varnisto.app/support "
+                           "öffnen. Richte auf diesem Desktop einen Standard-Webbrowser ein und versuche es erneut."),
+            QStringLiteral("Die Datei konnte nicht angezeigt werden.|") + noFileManager}));
+}

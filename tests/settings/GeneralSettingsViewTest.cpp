@@ -57,3 +57,26 @@ TEST(GeneralSettingsView, AnUnknownWindowPositionSelectsNothing)
     // Without an update feed in this build, the automatic checks cannot be switched.
     EXPECT_FALSE(pane.updateChecks().toggle().isEnabled());
 }
+
+// Without a system tray the tray icon's row says that none is shown and how to quit instead, in the interface
+// language; with one it only describes the switch.
+TEST(GeneralSettingsView, TheTrayRowSaysWhenTheDesktopShowsNoTray)
+{
+    CoordinatorHarness h;
+    const QString note = QStringLiteral("This desktop shows no system tray. To quit Varnisto, press Ctrl+Q in this "
+                                        "window.");
+    const auto description = [&](bool trayAvailable) {
+        GeneralSettingsView pane(h.model, *h.coordinator, [trayAvailable] { return trayAvailable; });
+        EXPECT_EQ(pane.trayIcon().titleLabel().text(), localized(QStringLiteral("Show icon in system tray")));
+        return pane.trayIcon().descriptionLabel()->text();
+    };
+    EXPECT_FALSE(description(true).contains(note));
+    EXPECT_TRUE(description(false).endsWith(u'\n' + note)) << qPrintable(description(false));
+
+    h.changePreferences([](AppPreferences &preferences) { preferences.language = QStringLiteral("de"); });
+    h.coordinator->applyPreferences();
+    EXPECT_TRUE(description(false).endsWith(
+        QStringLiteral("Dieser Desktop hat keinen Infobereich. Um Varnisto zu beenden, drücke Strg+Q in diesem "
+                       "Fenster.")))
+        << qPrintable(description(false));
+}

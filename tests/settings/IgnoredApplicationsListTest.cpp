@@ -1,5 +1,6 @@
+#include "CoordinatorTestSupport.h"
+
 #include "IgnoredApplicationsList.h"
-#include "AppModel.h"
 #include "PrivacySettingsView.h"
 #include "SettingsBlocks.h"
 
@@ -19,12 +20,13 @@ struct ListFixture
         AppPreferences preferences = model.preferences();
         preferences.ignoredAppsText = text;
         model.setPreferences(preferences);
-        pane = std::make_unique<PrivacySettingsView>(model, [this](QWidget *) { return answer; });
+        pane = std::make_unique<PrivacySettingsView>(model, *h.coordinator, [this](QWidget *) { return answer; });
     }
     IgnoredApplicationsList &list() { return pane->ignoredApplications(); }
     QString text() const { return model.preferences().ignoredAppsText; }
 
-    AppModel model;
+    CoordinatorHarness h;
+    AppModel &model = h.model;
     std::optional<QStringList> answer; // what the application dialog answers; nothing: cancelled
     std::unique_ptr<PrivacySettingsView> pane;
 };
@@ -101,4 +103,53 @@ TEST(IgnoredApplicationsList, RemovingTakesEveryEqualLineAndAGoneEntryIsUnselect
     EXPECT_FALSE(s.list().selectedEntry());
     EXPECT_FALSE(s.list().removeButton().isEnabled());
     EXPECT_EQ(s.list().rows().size(), 1);
+}
+
+// What the Privacy pane keeps out is kept out at once, while the settings are still open: an application added to
+// the list, and a marker switch turned off, reach capture and the saved record without closing anything.
+TEST(PrivacySettingsView, ItsExclusionsTakeEffectWhileTheSettingsAreOpen)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.coordinator->start();
+    const RunningApplication secrets {QStringLiteral("Secret Keeper"), QStringLiteral("org.example.Secrets"),
+        QStringLiteral("/usr/share/applications/org.example.Secrets.desktop"), 11, QString()};
+    const RunningApplication notes {QStringLiteral("Notes"), QStringLiteral("org.example.Notes"),
+        QStringLiteral("/usr/share/applications/org.example.Notes.desktop"), 12, QString()};
+    PrivacySettingsView pane(h.model, *h.coordinator, [&](QWidget *) { return QStringList {secrets.bundlePath}; });
+    const auto copyIn = [&](const RunningApplication &application, const QString &text, bool concealed = false) {
+        h.activateApplication(quint32(application.processId), application);
+        h.clock.advanceSeconds(1);
+        PasteboardContent content;
+        content.setString(PasteboardType::plainText(), text);
+        if (concealed)
+            content.setData(PasteboardType::concealed(), QByteArray());
+        h.pasteboard.setContent(content);
+        h.monitor.checkPasteboard();
+    };
+    const auto storedTexts = [&] {
+        QStringList texts;
+        for (const ClipboardItem &item : h.storedItems())
+            texts.append(item.text.value_or(QString()));
+        return texts;
+    };
+
+    pane.ignoredApplications().addApplications();
+    EXPECT_EQ(h.preferencesStore.load().ignoredAppsText, secrets.bundlePath);
+    copyIn(secrets, QStringLiteral("the password"));
+    // A copy elsewhere afterwards is recorded: by then the one before has been looked at.
+    copyIn(notes, QStringLiteral("a note"));
+    ASSERT_TRUE(waitUntil([&] { return storedTexts().contains(QStringLiteral("a note")); }));
+    EXPECT_EQ(storedTexts(), QStringList({QStringLiteral("a note")}));
+
+    // Concealed contents are skipped by default; with the switch turned off they are recorded at once.
+    copyIn(notes, QStringLiteral("concealed before"), true);
+    SettingsToggle *concealed = pane.findChildren<SettingsToggle *>().value(0);
+    ASSERT_NE(concealed, nullptr);
+    concealed->toggle().click();
+    EXPECT_FALSE(h.preferencesStore.load().ignoreConcealedContent);
+    copyIn(notes, QStringLiteral("concealed after"), true);
+    ASSERT_TRUE(waitUntil([&] { return storedTexts().contains(QStringLiteral("concealed after")); }));
+    EXPECT_FALSE(storedTexts().contains(QStringLiteral("concealed before")));
+    EXPECT_FALSE(storedTexts().contains(QStringLiteral("the password")));
 }

@@ -65,7 +65,7 @@ TEST(PaneBindings, EachSwitchWritesItsOwnField)
         QStringList({QStringLiteral("keepFavoritesOnClearHistory"), QStringLiteral("warnOnClearHistory"),
             QStringLiteral("clearHistoryOnQuit"), QStringLiteral("clearHistoryOnReboot")}));
 
-    PrivacySettingsView privacy(h.model);
+    PrivacySettingsView privacy(h.model, *h.coordinator);
     EXPECT_EQ(switchedFields(h.model, privacy),
         QStringList({QStringLiteral("ignoreConcealedContent"), QStringLiteral("ignoreTransientContent")}));
 

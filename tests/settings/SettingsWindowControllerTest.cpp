@@ -9,6 +9,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -248,4 +249,23 @@ TEST(SettingsLook, ColoursFollowLightAndDark)
     BorderlessSettingsTextField field;
     EXPECT_FALSE(field.hasFrame());
     EXPECT_EQ(field.palette().color(QPalette::Base).alpha(), 0);
+}
+
+// The About pane's links go to the desktop's browser; without one, the pane's click is answered with an alert.
+TEST(AboutSettingsView, ALinkWithoutABrowserIsReported)
+{
+    CoordinatorHarness h;
+    AboutSettingsView pane(*h.coordinator);
+    const QList<QPushButton *> links = pane.findChildren<QPushButton *>(QStringLiteral("aboutLink"));
+    ASSERT_EQ(links.size(), 4);
+    links.first()->click();
+    EXPECT_EQ(h.launcher.openedURLs, QList<QUrl>({QUrl(QStringLiteral("https://varnisto.app/"))}));
+    EXPECT_TRUE(h.alerts.shown.isEmpty());
+
+    h.launcher.opens = false;
+    links.at(1)->click();
+    ASSERT_EQ(h.alerts.shown.size(), 1);
+    EXPECT_TRUE(h.alerts.shown.first().startsWith(QStringLiteral("The link could not be opened.|No web browser could "
+                                                                 "open https://varnisto.app/support.")))
+        << qPrintable(h.alerts.shown.first());
 }

@@ -66,7 +66,7 @@ TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
         QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
             QStringLiteral("Pause Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
             QStringLiteral("Clear History (disabled)"), QStringLiteral("-"), QStringLiteral("Check for Updates..."),
-            QStringLiteral("Settings... [Ctrl+,]")}));
+            QStringLiteral("Settings... [Ctrl+,]"), QStringLiteral("-"), QStringLiteral("Quit Varnisto [Ctrl+Q]")}));
     EXPECT_EQ(s.applicationMenu.title(), QStringLiteral("Varnisto"));
     EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
 
@@ -127,7 +127,7 @@ TEST(StatusItem, MenuCommandsReachTheCoordinator)
     EXPECT_EQ(s.h.coordinator->settingsSection(), SettingsSection::general);
 }
 
-// The windows' menu carries the program's own two commands beside those of the history.
+// The windows' menu carries the program's own commands beside those of the history.
 TEST(StatusItem, TheWindowsMenuChecksForUpdatesAndOpensTheGeneralSettings)
 {
     StatusHarness s;
@@ -158,8 +158,8 @@ TEST(StatusItem, TheWindowsMenuChecksForUpdatesAndOpensTheGeneralSettings)
     s.h.coordinator->applyPreferences();
     QCoreApplication::processEvents();
     EXPECT_EQ(entries(s.applicationMenu).mid(4),
-        QStringList(
-            {QStringLiteral("-"), QStringLiteral("アップデートを確認..."), QStringLiteral("設定... [Ctrl+,]")}));
+        QStringList({QStringLiteral("-"), QStringLiteral("アップデートを確認..."), QStringLiteral("設定... [Ctrl+,]"),
+            QStringLiteral("-"), QStringLiteral("Varnisto を終了 [Ctrl+Q]")}));
 }
 
 // "Clear History" from the menu asks first, as every clear by hand does.

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -221,7 +222,7 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
 }
 
 // An application added to the ignored list of the Privacy pane (through its file dialog) is not recorded while it is
-// in front, once the settings are closed and so applied.
+// in front; the pane saves and applies the list at once.
 TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
 {
     // This test's own window is the application: a desktop entry names it by its window class.
@@ -262,9 +263,8 @@ TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
     ASSERT_TRUE(key(QStringLiteral("Return")));
     ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Choose Applications")); }));
     EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-privacy-with-application.png")));
-    // Closing the settings applies them.
-    ASSERT_TRUE(key(QStringLiteral("alt+F4")));
     ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().ignoredAppsText.contains(u"secret"); }));
+    ASSERT_TRUE(key(QStringLiteral("alt+F4")));
 
     // After: nothing the application copies is recorded.
     ASSERT_TRUE(bringToFront(application));
@@ -273,4 +273,61 @@ TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
     EXPECT_FALSE(varnisto.waitForLog(QStringLiteral("captured text item"), 2, 2000));
     varnisto.terminate();
     EXPECT_TRUE(varnisto.waitForFinished());
+}
+
+namespace {
+
+// Opens the window's "Varnisto" menu with a click on its title at the top left, photographs the window with the
+// open menu, closes the menu again and quits the program with Ctrl+Q in the window.
+void quitFromTheMenu(RunningVarnisto &varnisto, const QString &window, const QString &name)
+{
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
+    xdotool(
+        {QStringLiteral("mousemove"), QStringLiteral("--window"), window, QStringLiteral("30"), QStringLiteral("11")});
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    QTest::qWait(700);
+    const auto frame = windowGeometry(window);
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(screenshot(QStringLiteral("root"), name));
+    const QString path = QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name;
+    const QImage desktop(path);
+    ASSERT_FALSE(desktop.isNull());
+    // The window with the menu that hangs from its top left.
+    desktop.copy(frame->adjusted(0, -30, 0, -20)).save(path);
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    QTest::qWait(300);
+    ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+q")));
+    EXPECT_TRUE(varnisto.waitForFinished());
+    EXPECT_TRUE(varnisto.exitedWith(0)) << varnisto.process().exitCode();
+}
+
+} // namespace
+
+// Without a tray (openbox has none) the program still ends from its windows: the "Varnisto" menu of the welcome
+// window and of the settings window has "Quit Varnisto", and Ctrl+Q in either quits.
+TEST(SettingsWindow, CtrlQInTheWelcomeAndTheSettingsWindowQuitsTheProgram)
+{
+    for (const auto &[appearance, look] : {std::pair(AppAppearance::light, QStringLiteral("light")),
+             std::pair(AppAppearance::dark, QStringLiteral("dark"))}) {
+        SCOPED_TRACE(look.toStdString());
+        storePreferences(appearance);
+        // An empty history, whatever the tests before left.
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"))
+            .removeRecursively();
+        {
+            RunningVarnisto varnisto;
+            ASSERT_TRUE(varnisto.waitForStarted());
+            ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with 0 items")));
+            const auto welcome = waitForWindow(QStringLiteral("Varnisto"));
+            ASSERT_TRUE(welcome);
+            if (activeWindow() != welcome)
+                xdotool({QStringLiteral("windowactivate"), *welcome});
+            quitFromTheMenu(varnisto, *welcome, QStringLiteral("welcome-quit-menu-%1.png").arg(look));
+        }
+        RunningVarnisto varnisto;
+        const auto settings = openSettings(varnisto);
+        ASSERT_TRUE(settings);
+        quitFromTheMenu(varnisto, *settings, QStringLiteral("settings-quit-menu-%1.png").arg(look));
+    }
 }
