@@ -27,6 +27,7 @@
 #include <QStyledItemDelegate>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -73,6 +74,34 @@ QPlainTextEdit *makeReadOnlyText(const QString &text, const QFont &font, QWidget
     view->setPlainText(text);
     return view;
 }
+
+// The preview's background and label colours for a text view; text the document colours itself keeps its colour.
+void usePreviewColors(QWidget *view)
+{
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
+    palette.setColor(QPalette::Text, HistoryColors::label(palette));
+    view->setPalette(palette);
+}
+
+// A rich-text view whose document loads nothing from outside: an HTML document from the clipboard may name
+// local files or remote addresses for its pictures and style sheets, and showing it must read neither. Data
+// addresses, which carry their content in themselves, are left to the document.
+class SelfContainedRichText final : public QTextEdit
+{
+public:
+    using QTextEdit::QTextEdit;
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        Q_UNUSED(type);
+        if (name.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0)
+            return {};
+        // An empty (not null) answer: the document does not go on to look for a file of that name.
+        return QVariant(QByteArray());
+    }
+};
 
 QVBoxLayout *fill(QWidget *parent, QWidget *child)
 {
@@ -235,11 +264,29 @@ bool webEngineWasStarted = false;
 PreviewTextView::PreviewTextView(const QString &text, bool monospaced, QWidget *parent)
     : PreviewContentView(parent), m_text(makeReadOnlyText(text, monospaced ? monospacedFont(13) : systemFont(13), this))
 {
-    QPalette palette = m_text->palette();
-    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
-    palette.setColor(QPalette::Text, HistoryColors::label(palette));
-    m_text->setPalette(palette);
+    usePreviewColors(m_text);
     fill(this, m_text);
+}
+
+PreviewTextView::PreviewTextView(const Html &html, QWidget *parent)
+    : PreviewContentView(parent), m_richText(new SelfContainedRichText(this))
+{
+    m_richText->setReadOnly(true);
+    m_richText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_richText->setFrameShape(QFrame::NoFrame);
+    m_richText->setFocusPolicy(Qt::ClickFocus);
+    m_richText->setFont(systemFont(13));
+    m_richText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    usePreviewColors(m_richText);
+    // The document is built for showing only: the item's HTML itself is never rewritten.
+    m_richText->document()->setDocumentMargin(14);
+    m_richText->setHtml(html.html);
+    fill(this, m_richText);
+}
+
+QString PreviewTextView::plainText() const
+{
+    return m_text ? m_text->toPlainText() : m_richText->toPlainText();
 }
 
 // --- Editor ------------------------------------------------------------------------------------------------------
@@ -793,6 +840,8 @@ PreviewContentView *makePreviewContentView(
     HistorySymbols::useInstalledThemeAsFallback();
     switch (content.kind) {
     case PreviewContent::Kind::text:
+        if (!content.html.isEmpty())
+            return new PreviewTextView(PreviewTextView::Html {content.html});
         return new PreviewTextView(content.text, content.monospaced);
     case PreviewContent::Kind::image:
         return new PreviewImageView(content.imagePath, content.imageSize);
