@@ -26,6 +26,7 @@
 #include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -102,6 +103,38 @@ protected:
         return QVariant(QByteArray());
     }
 };
+
+// Text that a page coloured for its own background (black on white, say) would vanish into the preview's: where a
+// fragment's colour is hardly lighter or darker than what it stands on, it takes the label colour instead.
+void keepTextReadable(QTextDocument *document, const QPalette &palette)
+{
+    const QColor label = palette.color(QPalette::Text);
+    const QColor base = palette.color(QPalette::Base);
+    QList<std::pair<int, int>> faint; // position and length
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextFragment part = fragment.fragment();
+            const QTextCharFormat format = part.charFormat();
+            if (!format.hasProperty(QTextFormat::ForegroundBrush))
+                continue;
+            const QColor ground = format.hasProperty(QTextFormat::BackgroundBrush)
+                    && format.background().style() != Qt::NoBrush && format.background().color().alpha() > 0
+                ? format.background().color()
+                : base;
+            if (std::abs(format.foreground().color().lightness() - ground.lightness()) < 64)
+                faint.append({part.position(), part.length()});
+        }
+    }
+    // Changed only once the walk is over: a change of format splits and joins the fragments walked.
+    QTextCharFormat readable;
+    readable.setForeground(label);
+    for (const auto &[position, length] : std::as_const(faint)) {
+        QTextCursor cursor(document);
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(readable);
+    }
+}
 
 QVBoxLayout *fill(QWidget *parent, QWidget *child)
 {
@@ -281,6 +314,7 @@ PreviewTextView::PreviewTextView(const Html &html, QWidget *parent)
     // The document is built for showing only: the item's HTML itself is never rewritten.
     m_richText->document()->setDocumentMargin(14);
     m_richText->setHtml(html.html);
+    keepTextReadable(m_richText->document(), m_richText->palette());
     fill(this, m_richText);
 }
 

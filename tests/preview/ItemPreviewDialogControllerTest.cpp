@@ -2,6 +2,7 @@
 // handles itself, and the content views it builds.
 
 #include "ItemPreviewDialogController.h"
+#include "HistoryColors.h"
 #include "ItemPreviewContentViews.h"
 #include "ItemPreviewDetailsView.h"
 #include "PreviewFixtures.h"
@@ -194,9 +195,11 @@ TEST(PreviewContentViews, RichTextShowsItsFormatting)
     QTemporaryDir folder;
     const QString png = writeImage(folder.filePath(QStringLiteral("local.png")), QSize(120, 80), QColor(255, 0, 255));
     ClipboardItem rich = textItem(ClipboardKind::richText, QStringLiteral("Bold italic red"));
-    rich.html = QStringLiteral("<html><body><p><b>Bold</b> <i>italic</i> <span style=\"color:#ff0000\">red</span></p>"
-                               "<img src=\"%1\" width=\"120\" height=\"80\"></body></html>")
-                    .arg(QUrl::fromLocalFile(png).toString());
+    rich.html
+        = QStringLiteral("<html><body><p><b>Bold</b> <i>italic</i> <span style=\"color:#ff0000\">red</span></p>"
+                         "<p><span style=\"color:%2\">faint</span></p>"
+                         "<img src=\"%1\" width=\"120\" height=\"80\"></body></html>")
+              .arg(QUrl::fromLocalFile(png).toString(), HistoryColors::textBackground(QApplication::palette()).name());
     rich.rtfData = QByteArray("{\\rtf1\\ansi Plain from RTF}");
     const ClipboardItem original = rich;
 
@@ -218,6 +221,9 @@ TEST(PreviewContentViews, RichTextShowsItsFormatting)
     EXPECT_FALSE(formatAt(QStringLiteral("Bold")).fontItalic());
     EXPECT_TRUE(formatAt(QStringLiteral("italic")).fontItalic());
     EXPECT_EQ(formatAt(QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
+    // Text coloured like the background would vanish: it takes the label colour.
+    EXPECT_EQ(
+        formatAt(QStringLiteral("faint")).foreground().color(), text->richTextView()->palette().color(QPalette::Text));
 
     // The picture names a file on this machine: the preview does not read it.
     root->resize(700, 500);
