@@ -64,6 +64,9 @@ void LinkPreviewRequests::refreshLinkPreview(const ClipboardItem &item, bool for
         return;
     if (m_linkPreviewTasksByItemID.value(item.id))
         return;
+    // Without the network, or soon after the link got no answer, a fetch would only fail again.
+    if (!force && (isWaitingToRetry(item.id) || !m_fetcher.canReach(*url)))
+        return;
     if (runningFetchCount() >= maximumRunningFetches) {
         const bool queued = std::any_of(
             m_waiting.cbegin(), m_waiting.cend(), [&](const Waiting &waiting) { return waiting.id == item.id; });
@@ -101,6 +104,25 @@ void LinkPreviewRequests::startWaitingFetches()
     }
 }
 
+bool LinkPreviewRequests::isWaitingToRetry(const QUuid &id) const
+{
+    const auto retry = m_retriesByItemID.constFind(id);
+    if (retry == m_retriesByItemID.cend())
+        return false;
+    // A clock set back since the failure does not stretch the pause beyond its length.
+    const qint64 remaining = m_clock.now().msecsTo(retry->notBefore);
+    return remaining > 0 && remaining <= std::chrono::milliseconds(retry->delay).count();
+}
+
+void LinkPreviewRequests::noteNoAnswer(const QUuid &id)
+{
+    Retry &retry = m_retriesByItemID[id];
+    retry.delay = retry.delay.count() == 0 ? firstRetryDelay : std::min(retry.delay * 2, longestRetryDelay);
+    retry.notBefore = m_clock.now().addSecs(retry.delay.count());
+    qCInfo(lcApp) << "no answer for the preview of" << Coding::uuidString(id) << "; tried again in"
+                  << retry.delay.count() << "s at the earliest";
+}
+
 void LinkPreviewRequests::handleResult(
     const QUuid &id, LinkPreviewFetch *fetch, const std::optional<LinkPreview> &preview)
 {
@@ -114,9 +136,10 @@ void LinkPreviewRequests::handleResult(
     if (fetch->isCancelled())
         return;
     if (!preview && fetch->failure() == LinkPreviewFetch::Failure::noAnswer) {
-        qCInfo(lcApp) << "no answer for the preview of" << Coding::uuidString(id) << "; tried again later";
+        noteNoAnswer(id);
         return;
     }
+    m_retriesByItemID.remove(id);
 
     const auto stored = m_writes.storedItem(id);
     if (!stored) {

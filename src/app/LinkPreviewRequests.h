@@ -5,6 +5,7 @@
 #include "LinkPreviewFetcher.h"
 #include "Scheduler.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -27,8 +28,10 @@ class SupportFolder;
 // A list full of links fetches a few pages at a time, the first asked first.
 //
 // A fetch whose item was deleted or cleared meanwhile, or that was cancelled, writes nothing. A fetch that got no
-// answer at all (no connection, no reply in time) records nothing either, so the item is tried again when it is
-// asked for next. Main thread only.
+// answer at all (no connection, no reply in time) records nothing either, so the item is tried again later: not
+// before a pause that starts at 30 seconds and doubles with each failure in a row, up to an hour, and not while
+// the network is down. Rows that ask again and again meanwhile start nothing; a forced refresh (the user's own
+// request) fetches at once. Main thread only.
 class LinkPreviewRequests final : public QObject
 {
     Q_OBJECT
@@ -38,6 +41,9 @@ public:
     static constexpr std::chrono::milliseconds modelUpdateDelay {150};
     // At most this many pages are fetched at once; further requests wait their turn, in order.
     static constexpr int maximumRunningFetches = 4;
+    // The pause after a fetch got no answer, doubled for each further one in a row, up to the longest.
+    static constexpr std::chrono::seconds firstRetryDelay {30};
+    static constexpr std::chrono::seconds longestRetryDelay {3600};
 
     LinkPreviewRequests(AppModel &model, HistoryStore &store, HistoryWrites &writes, LinkPreviewFetcher &fetcher,
         const SupportFolder &support, Scheduler &scheduler, const Clock &clock);
@@ -54,6 +60,9 @@ private:
     void queueModelUpdate(const ClipboardItem &item);
     void flushModelUpdates();
     void startWaitingFetches();
+    // Whether the item's last fetches got no answer and its pause has not yet passed.
+    bool isWaitingToRetry(const QUuid &id) const;
+    void noteNoAnswer(const QUuid &id);
 
     AppModel &m_model;
     HistoryStore &m_store;
@@ -71,4 +80,10 @@ private:
         bool force = false;
     };
     QList<Waiting> m_waiting;
+    struct Retry
+    {
+        QDateTime notBefore;
+        std::chrono::seconds delay {0};
+    };
+    QHash<QUuid, Retry> m_retriesByItemID;
 };

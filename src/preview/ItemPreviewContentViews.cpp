@@ -26,7 +26,9 @@
 #include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -72,6 +74,66 @@ QPlainTextEdit *makeReadOnlyText(const QString &text, const QFont &font, QWidget
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->setPlainText(text);
     return view;
+}
+
+// The preview's background and label colours for a text view; text the document colours itself keeps its colour.
+void usePreviewColors(QWidget *view)
+{
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
+    palette.setColor(QPalette::Text, HistoryColors::label(palette));
+    view->setPalette(palette);
+}
+
+// A rich-text view whose document loads nothing from outside: an HTML document from the clipboard may name
+// local files or remote addresses for its pictures and style sheets, and showing it must read neither. Data
+// addresses, which carry their content in themselves, are left to the document.
+class SelfContainedRichText final : public QTextEdit
+{
+public:
+    using QTextEdit::QTextEdit;
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        Q_UNUSED(type);
+        if (name.scheme().compare(QLatin1String("data"), Qt::CaseInsensitive) == 0)
+            return {};
+        // An empty (not null) answer: the document does not go on to look for a file of that name.
+        return QVariant(QByteArray());
+    }
+};
+
+// Text that a page coloured for its own background (black on white, say) would vanish into the preview's: where a
+// fragment's colour is hardly lighter or darker than what it stands on, it takes the label colour instead.
+void keepTextReadable(QTextDocument *document, const QPalette &palette)
+{
+    const QColor label = palette.color(QPalette::Text);
+    const QColor base = palette.color(QPalette::Base);
+    QList<std::pair<int, int>> faint; // position and length
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QTextFragment part = fragment.fragment();
+            const QTextCharFormat format = part.charFormat();
+            if (!format.hasProperty(QTextFormat::ForegroundBrush))
+                continue;
+            const QColor ground = format.hasProperty(QTextFormat::BackgroundBrush)
+                    && format.background().style() != Qt::NoBrush && format.background().color().alpha() > 0
+                ? format.background().color()
+                : base;
+            if (std::abs(format.foreground().color().lightness() - ground.lightness()) < 64)
+                faint.append({part.position(), part.length()});
+        }
+    }
+    // Changed only once the walk is over: a change of format splits and joins the fragments walked.
+    QTextCharFormat readable;
+    readable.setForeground(label);
+    for (const auto &[position, length] : std::as_const(faint)) {
+        QTextCursor cursor(document);
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(readable);
+    }
 }
 
 QVBoxLayout *fill(QWidget *parent, QWidget *child)
@@ -235,11 +297,30 @@ bool webEngineWasStarted = false;
 PreviewTextView::PreviewTextView(const QString &text, bool monospaced, QWidget *parent)
     : PreviewContentView(parent), m_text(makeReadOnlyText(text, monospaced ? monospacedFont(13) : systemFont(13), this))
 {
-    QPalette palette = m_text->palette();
-    palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
-    palette.setColor(QPalette::Text, HistoryColors::label(palette));
-    m_text->setPalette(palette);
+    usePreviewColors(m_text);
     fill(this, m_text);
+}
+
+PreviewTextView::PreviewTextView(const Html &html, QWidget *parent)
+    : PreviewContentView(parent), m_richText(new SelfContainedRichText(this))
+{
+    m_richText->setReadOnly(true);
+    m_richText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_richText->setFrameShape(QFrame::NoFrame);
+    m_richText->setFocusPolicy(Qt::ClickFocus);
+    m_richText->setFont(systemFont(13));
+    m_richText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    usePreviewColors(m_richText);
+    // The document is built for showing only: the item's HTML itself is never rewritten.
+    m_richText->document()->setDocumentMargin(14);
+    m_richText->setHtml(html.html);
+    keepTextReadable(m_richText->document(), m_richText->palette());
+    fill(this, m_richText);
+}
+
+QString PreviewTextView::plainText() const
+{
+    return m_text ? m_text->toPlainText() : m_richText->toPlainText();
 }
 
 // --- Editor ------------------------------------------------------------------------------------------------------
@@ -793,6 +874,8 @@ PreviewContentView *makePreviewContentView(
     HistorySymbols::useInstalledThemeAsFallback();
     switch (content.kind) {
     case PreviewContent::Kind::text:
+        if (!content.html.isEmpty())
+            return new PreviewTextView(PreviewTextView::Html {content.html});
         return new PreviewTextView(content.text, content.monospaced);
     case PreviewContent::Kind::image:
         return new PreviewImageView(content.imagePath, content.imageSize);

@@ -19,6 +19,7 @@ class QLabel;
 class QListView;
 class QPdfDocument;
 class QPlainTextEdit;
+class QTextEdit;
 class QTimer;
 
 // The content views of the item preview, one per kind of content. Each is built for a content and torn down
@@ -46,17 +47,29 @@ public:
 PreviewContentView *makePreviewContentView(
     const PreviewContent &content, const ClipboardItem &item, const PreviewEnvironment &environment);
 
-// Read-only, selectable text with a 14-pixel inset.
+// Read-only, selectable text with a 14-pixel inset: plain text, or an HTML document with its formatting as Qt's
+// rich-text document renders it. The document loads no resources from outside itself (no files, no network).
 class PreviewTextView final : public PreviewContentView
 {
     Q_OBJECT
 
 public:
     PreviewTextView(const QString &text, bool monospaced, QWidget *parent = nullptr);
+    struct Html
+    {
+        QString html;
+    };
+    explicit PreviewTextView(const Html &html, QWidget *parent = nullptr);
+    // The plain-text view; nothing when an HTML document is shown.
     QPlainTextEdit *textView() const { return m_text; }
+    // The rich-text view of an HTML document; nothing for plain text.
+    QTextEdit *richTextView() const { return m_richText; }
+    // The text shown, without formatting.
+    QString plainText() const;
 
 private:
-    QPlainTextEdit *m_text;
+    QPlainTextEdit *m_text = nullptr;
+    QTextEdit *m_richText = nullptr;
 };
 
 // The editor of a text: the read-only text view made editable (plain text, undo, the 13-pixel monospaced font),

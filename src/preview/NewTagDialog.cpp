@@ -11,7 +11,10 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QRgba64>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace {
 
@@ -22,14 +25,22 @@ QFont dialogFont()
     return font;
 }
 
-double distance(const QColor &a, const QColor &b)
+// The palette's components in hundredths, as the palette is defined. QColor keeps 16-bit channels, so distances
+// computed from its floating-point components round differently per colour and can break an exact tie.
+constexpr int paletteHundredths[9][3] = {{23, 52, 93}, {8, 64, 86}, {52, 84, 4}, {13, 76, 39}, {96, 70, 5},
+    {100, 45, 10}, {93, 15, 15}, {91, 25, 58}, {60, 29, 91}};
+
+// The squared distance of a palette colour to a colour in 16-bit channels, in units of 1/6553500 per component
+// (hundredths times 65535): whole numbers, so equal distances compare equal.
+qint64 paletteDistance(int index, const QRgba64 &color)
 {
-    const QColor x = a.toRgb();
-    const QColor y = b.toRgb();
-    const double red = x.redF() - y.redF();
-    const double green = x.greenF() - y.greenF();
-    const double blue = x.blueF() - y.blueF();
-    return red * red + green * green + blue * blue;
+    const qint64 channels[3] = {color.red(), color.green(), color.blue()};
+    qint64 sum = 0;
+    for (int c = 0; c < 3; ++c) {
+        const qint64 difference = qint64(paletteHundredths[index][c]) * 65535 - channels[c] * 100;
+        sum += difference * difference;
+    }
+    return sum;
 }
 
 } // namespace
@@ -67,21 +78,28 @@ void TagColorButton::paintEvent(QPaintEvent *)
 
 const std::array<QColor, 9> &NewTagDialog::tagColors()
 {
-    static const std::array<QColor, 9> colors = {QColor::fromRgbF(0.23f, 0.52f, 0.93f),
-        QColor::fromRgbF(0.08f, 0.64f, 0.86f), QColor::fromRgbF(0.52f, 0.84f, 0.04f),
-        QColor::fromRgbF(0.13f, 0.76f, 0.39f), QColor::fromRgbF(0.96f, 0.70f, 0.05f),
-        QColor::fromRgbF(1.0f, 0.45f, 0.10f), QColor::fromRgbF(0.93f, 0.15f, 0.15f),
-        QColor::fromRgbF(0.91f, 0.25f, 0.58f), QColor::fromRgbF(0.60f, 0.29f, 0.91f)};
+    static const std::array<QColor, 9> colors = [] {
+        std::array<QColor, 9> palette;
+        for (std::size_t index = 0; index < palette.size(); ++index) {
+            const int *hundredths = paletteHundredths[index];
+            palette[index] = QColor::fromRgbF(hundredths[0] / 100.0f, hundredths[1] / 100.0f, hundredths[2] / 100.0f);
+        }
+        return palette;
+    }();
     return colors;
 }
 
 int NewTagDialog::nearestTagColorIndex(const QColor &color)
 {
-    const auto &colors = tagColors();
+    const QRgba64 rgb = color.toRgb().rgba64();
     int best = 0;
-    for (int index = 1; index < int(colors.size()); ++index) {
-        if (distance(colors.at(index), color) < distance(colors.at(best), color))
+    qint64 bestDistance = paletteDistance(0, rgb);
+    for (int index = 1; index < int(std::size(paletteHundredths)); ++index) {
+        const qint64 distance = paletteDistance(index, rgb);
+        if (distance < bestDistance) {
             best = index;
+            bestDistance = distance;
+        }
     }
     return best;
 }

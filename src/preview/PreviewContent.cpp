@@ -113,6 +113,14 @@ PreviewContent PreviewContent::make(const ClipboardItem &item)
     case ClipboardKind::email:
         return plainText(item);
     case ClipboardKind::richText:
+        // HTML is shown as Qt's rich-text document renders it; RTF, which Qt cannot read, as its text.
+        if (item.html && !item.html->trimmed().isEmpty()) {
+            PreviewContent content;
+            content.html = *item.html;
+            content.text = RichTextConversion::plainTextFromHtml(*item.html);
+            content.monospaced = false;
+            return content;
+        }
         if (item.rtfData && !item.rtfData->isEmpty() && item.rtfData->startsWith("{\\rtf")) {
             const QString text = RichTextConversion::plainTextFromRtf(*item.rtfData);
             if (!text.isEmpty()) {

@@ -24,7 +24,8 @@ struct PreviewContent
     QStringList paths; // fileList
     QColor color; // color
     QString colorText; // color: the text it was read from, trimmed
-    QString text; // text: the plain text, or the text read from the RTF
+    QString text; // text: the plain text, the text read from the RTF, or the text of the HTML
+    QString html; // text: an HTML document shown with its formatting; empty for plain text
     bool monospaced = true; // text: the plain-text style (13-pixel monospaced) rather than the rich text's own
 
     bool operator==(const PreviewContent &) const = default;

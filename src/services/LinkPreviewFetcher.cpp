@@ -2,6 +2,9 @@
 
 #include "BoundedDownload.h"
 
+#include <QHostAddress>
+#include <QNetworkInformation>
+
 namespace {
 
 bool isAcceptedStatus(const std::optional<int> &status)
@@ -47,6 +50,19 @@ LinkPreviewFetch *LinkPreviewFetcher::fetch(const Url &pageURL)
     auto *fetch = new LinkPreviewFetch(*this, pageURL);
     fetch->start();
     return fetch;
+}
+
+bool LinkPreviewFetcher::canReach(const Url &pageURL) const
+{
+    if (m_reachability)
+        return m_reachability(pageURL);
+    const QString host = pageURL.toQUrl().host();
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0 || QHostAddress(host).isLoopback())
+        return true;
+    // The backend is loaded once, when the first page is to be fetched; it keeps its answer current itself.
+    static const bool loaded = QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability);
+    const QNetworkInformation *information = loaded ? QNetworkInformation::instance() : nullptr;
+    return !information || information->reachability() != QNetworkInformation::Reachability::Disconnected;
 }
 
 bool LinkPreviewFetcher::isFetchable(const Url &url)

@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 class BoundedDownload;
@@ -97,6 +98,13 @@ public:
     // Starts fetching the preview of the page.
     LinkPreviewFetch *fetch(const Url &pageURL);
 
+    // Whether a fetch of the page can reach it now: false while the system reports the network as down (through
+    // Qt's network information, where a backend for it is available), except for addresses of this machine.
+    // Without such a backend the network counts as up.
+    bool canReach(const Url &pageURL) const;
+    // Replaces what the system reports, for tests; an empty function restores it.
+    void setReachability(std::function<bool(const Url &)> reachability) { m_reachability = std::move(reachability); }
+
     // The scheme is exactly "http" or "https", as written.
     static bool isFetchable(const Url &url);
     // The page's first bytes as UTF-8; each ill-formed sequence (also one cut off at the end) becomes one
@@ -110,4 +118,5 @@ private:
 
     QNetworkAccessManager m_network;
     std::chrono::milliseconds m_requestDeadline = defaultRequestDeadline;
+    std::function<bool(const Url &)> m_reachability;
 };

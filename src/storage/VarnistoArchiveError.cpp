@@ -44,6 +44,9 @@ QString VarnistoArchiveError::errorDescription() const
             {m_subject});
     case storeFailed:
         return m_storeError ? m_storeError->description() : QString();
+    case unreadableFolderName:
+        return localized(
+            QStringLiteral("The name of the folder %@ cannot be read. Rename the folder and try again."), {m_subject});
     }
     return {};
 }

@@ -22,6 +22,7 @@ public:
         createDirectoryFailed,
         destinationInsideSupportDirectory, // subject: the chosen destination
         storeFailed, // the history store refused a write
+        unreadableFolderName, // subject: the folder's path as it reads; its name has bytes that are not UTF-8
     };
 
     VarnistoArchiveError(Value value, QString subject = {}, QString reason = {})

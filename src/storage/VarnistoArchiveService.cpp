@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -739,10 +740,50 @@ struct VarnistoArchiveService::ImportContext
     QHash<qint64, QString> storeTagNames; // store tag id -> its name in the store
 };
 
+std::optional<QByteArray> VarnistoArchiveService::nativePathOf(const QString &path)
+{
+    const QByteArray direct = nativePath(path);
+    struct stat status;
+    if (!path.contains(QChar::ReplacementCharacter) || ::lstat(direct.constData(), &status) == 0)
+        return direct;
+    const QStringList components = path.split(QLatin1Char('/'));
+    QByteArray resolved;
+    for (qsizetype i = 0; i < components.size(); ++i) {
+        const QString &component = components.at(i);
+        if (i > 0)
+            resolved += '/';
+        if (!component.contains(QChar::ReplacementCharacter)) {
+            resolved += nativePath(component);
+            continue;
+        }
+        // The entries of the folder so far whose names read as this one; exactly one must.
+        DIR *folder = ::opendir(resolved.isEmpty() ? "." : resolved.constData());
+        if (!folder)
+            return std::nullopt;
+        std::optional<QByteArray> match;
+        bool several = false;
+        while (const dirent *entry = ::readdir(folder)) {
+            const QByteArray name(entry->d_name);
+            if (QFile::decodeName(name) == component) {
+                several = several || match.has_value();
+                match = name;
+            }
+        }
+        ::closedir(folder);
+        if (!match || several)
+            return std::nullopt;
+        resolved += *match;
+    }
+    return resolved;
+}
+
 Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchive(
     const QString &archive, HistoryStore &store, const VarnistoArchiveProgress &progress) const
 {
-    return importArchiveAtNativePath(nativePath(archive), store, progress);
+    const std::optional<QByteArray> native = nativePathOf(archive);
+    if (!native)
+        return Result<VarnistoArchiveImportResult>::failure(Error(Error::unreadableFolderName, archive));
+    return importArchiveAtNativePath(*native, store, progress);
 }
 
 Result<VarnistoArchiveImportResult> VarnistoArchiveService::importArchiveAtNativePath(

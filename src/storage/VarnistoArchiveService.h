@@ -61,9 +61,15 @@ public:
 
     // Adds the archive's tags and items to the store and copies their files into the support folder. The tags
     // are written together (in one transaction of the store), then the items a few at a time: what was stored
-    // before a failure stays.
+    // before a failure stays. A folder whose name cannot be found again from the path fails with
+    // `unreadableFolderName`.
     Result<VarnistoArchiveImportResult> importArchive(
         const QString &archive, HistoryStore &store, const VarnistoArchiveProgress &progress = {}) const;
+    // The path's bytes on the file system. A name whose bytes are not UTF-8 reaches a QString (from a file
+    // dialog, say) only with U+FFFD in place of those bytes, and encoding it again does not lead back to it: such
+    // a name is found again among the entries of its folder whose names read the same. Nothing when none or
+    // several do. importArchive() takes its folder through this.
+    static std::optional<QByteArray> nativePathOf(const QString &path);
     // The same for a folder named by its path as the file system has it. A path whose bytes are not UTF-8
     // (a folder name from another system) cannot be held by a QString without loss; this one reaches it.
     Result<VarnistoArchiveImportResult> importArchiveAtNativePath(

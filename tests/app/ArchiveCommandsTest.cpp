@@ -1,8 +1,13 @@
 #include "CoordinatorTestSupport.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QThread>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -124,4 +129,60 @@ TEST(HistoryArchive, ImportAddsTheArchiveAndReloadsTheHistory)
     EXPECT_TRUE(h.monitor.isRunning());
     EXPECT_FALSE(h.coordinator->isHistoryArchiveOperationRunning());
     EXPECT_FALSE(h.model.lastError());
+}
+
+// The folder dialog gives a QString, in which a folder name with a byte that is not UTF-8 reads with U+FFFD: the
+// import finds the folder again from it. Where two names read alike, it says that the name cannot be read.
+TEST(HistoryArchive, ImportFindsAFolderWhoseNameIsNotUtf8)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems(testItems(3));
+    h.coordinator->start();
+    const QString archive = h.root.filePath(QStringLiteral("a.varnistoarchive"));
+    h.fileDialogs.answer = archive;
+    std::optional<bool> exported;
+    ASSERT_TRUE(h.coordinator->exportHistoryArchive({}, [&](const auto &result) { exported = bool(result); }));
+    ASSERT_TRUE(waitUntil([&] { return exported.has_value(); }));
+    ASSERT_TRUE(*exported);
+    h.changePreferences([](AppPreferences &p) { p.keepFavoritesOnClearHistory = false; });
+    h.coordinator->clearHistory();
+    ASSERT_TRUE(h.model.items().isEmpty());
+
+    // "Sicherung" and a Latin-1 "ä": the archive is moved into that folder.
+    const QByteArray folder = QFile::encodeName(h.root.filePath(QStringLiteral("Sicherung"))) + "\xe4";
+    const QByteArray moved = folder + "/a.varnistoarchive";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(archive).constData(), moved.constData()), 0);
+    const QByteArray twin = QFile::encodeName(h.root.filePath(QStringLiteral("Sicherung"))) + "\xf6";
+    // Qt cannot remove these folders with the temporary one: put things back at the end.
+    const auto restore = qScopeGuard([&] {
+        ::rename(moved.constData(), QFile::encodeName(archive).constData());
+        ::rmdir(folder.constData());
+        ::rmdir(twin.constData());
+    });
+    const QString shown = QFile::decodeName(moved);
+    ASSERT_TRUE(shown.contains(QChar::ReplacementCharacter));
+    ASSERT_FALSE(QFileInfo::exists(shown));
+
+    using Result = Expected<VarnistoArchiveImportResult, VarnistoArchiveError>;
+    std::optional<Result> imported;
+    h.fileDialogs.answer = shown;
+    ASSERT_TRUE(h.coordinator->importHistoryArchive({}, [&](const Result &result) { imported = result; }));
+    ASSERT_TRUE(waitUntil([&] { return imported.has_value(); }));
+    ASSERT_TRUE(*imported) << qPrintable(imported->error().errorDescription());
+    EXPECT_EQ((*imported)->itemCount, 3);
+    EXPECT_EQ(numbersOf(h.model.items()), QList<int>({3, 2, 1}));
+
+    // A second folder whose name reads the same: which one was meant cannot be told.
+    ASSERT_EQ(::mkdir(twin.constData(), 0700), 0);
+    imported.reset();
+    ASSERT_TRUE(h.coordinator->importHistoryArchive({}, [&](const Result &result) { imported = result; }));
+    ASSERT_TRUE(waitUntil([&] { return imported.has_value(); }));
+    ASSERT_FALSE(*imported);
+    EXPECT_EQ(imported->error().value(), VarnistoArchiveError::unreadableFolderName);
+    EXPECT_EQ(imported->error().errorDescription(),
+        QStringLiteral("The name of the folder %1 cannot be read. Rename the folder and try again.").arg(shown));
+    EXPECT_TRUE(h.monitor.isRunning());
+    EXPECT_FALSE(h.coordinator->isHistoryArchiveOperationRunning());
 }

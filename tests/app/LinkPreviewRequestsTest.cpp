@@ -190,26 +190,93 @@ TEST(LinkPreviews, AnAnswerWithoutPreviewIsRecordedAndOnlyAForcedRefreshTriesAga
     EXPECT_EQ(pageRequests(server, "/missing"), 2);
 }
 
-// No answer at all is not "no preview": nothing is recorded, and the next request fetches again.
-TEST(LinkPreviews, ATransportFailureIsTriedAgainLater)
+// A port on this machine that nobody listens on: every fetch of it fails without an answer.
+QString refusedAddress(const QString &path = QStringLiteral("/gone"))
 {
     QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    const QString address = QStringLiteral("http://127.0.0.1:%1/gone").arg(closed.serverPort());
+    closed.listen(QHostAddress::LocalHost);
+    const QString address = QStringLiteral("http://127.0.0.1:%1%2").arg(closed.serverPort()).arg(path);
     closed.close();
+    return address;
+}
+
+// Asks for the item's preview as a shown row does; whether that started a fetch (which then runs to its end).
+bool rowAsks(CoordinatorHarness &h, const ClipboardItem &item)
+{
+    const int before = h.coordinator->runningLinkPreviewFetchCount();
+    h.coordinator->requestLinkPreviews(item);
+    const bool started = h.coordinator->runningLinkPreviewFetchCount() > before;
+    EXPECT_TRUE(fetchesEnd(h));
+    return started;
+}
+
+// No answer at all is not "no preview": nothing is recorded, and the link is fetched again once a pause has passed
+// that starts at 30 seconds and doubles with each failure in a row, up to an hour. A forced refresh does not wait.
+TEST(LinkPreviews, ATransportFailureIsTriedAgainAfterAGrowingPause)
+{
     CoordinatorHarness h;
     h.storeOnboardedPreferences();
-    h.storeItems({link(1, address)});
+    h.storeItems({link(1, refusedAddress())});
     h.coordinator->start();
+    const ClipboardItem item = h.model.items().first();
 
-    h.coordinator->requestLinkPreviews(h.model.items().first());
-    ASSERT_TRUE(fetchesEnd(h));
+    ASSERT_TRUE(rowAsks(h, item));
     h.scheduler.advance(150ms);
     EXPECT_FALSE(h.storedItem(testId(1))->linkPreviewDetails);
     EXPECT_FALSE(h.model.lastError());
-    h.coordinator->requestLinkPreviews(h.model.items().first());
+
+    for (const int pause : {30, 60, 120, 240, 480, 960, 1920, 3600, 3600}) {
+        EXPECT_FALSE(rowAsks(h, item)) << pause;
+        h.clock.advanceSeconds(pause - 1);
+        EXPECT_FALSE(rowAsks(h, item)) << pause;
+        h.clock.advanceSeconds(1);
+        EXPECT_TRUE(rowAsks(h, item)) << pause;
+    }
+
+    // The user's own refresh fetches at once, pause or not.
+    h.coordinator->refreshLinkPreview(item, true);
     EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 1);
     ASSERT_TRUE(fetchesEnd(h));
+    EXPECT_FALSE(h.storedItem(testId(1))->linkPreviewDetails);
+}
+
+// Without a network, rows that ask every second for three minutes fetch nothing at all; with a network that
+// gives no answer, each link is fetched three times (at 0, 30 and 90 seconds), not once per asking row.
+TEST(LinkPreviews, RowsAskingWithoutANetworkFetchAlmostNothing)
+{
+    for (const bool reachable : {false, true}) {
+        CoordinatorHarness h;
+        bool online = reachable;
+        h.linkPreviewFetcher.setReachability([&](const Url &) { return online; });
+        h.storeOnboardedPreferences();
+        QList<ClipboardItem> links;
+        for (int n = 1; n <= 4; ++n)
+            links.append(link(n, refusedAddress(QStringLiteral("/page%1").arg(n))));
+        h.storeItems(links);
+        h.coordinator->start();
+
+        int fetches = 0;
+        for (int second = 0; second < 180; ++second) {
+            for (const ClipboardItem &item : h.model.items())
+                fetches += rowAsks(h, item) ? 1 : 0;
+            h.clock.advanceSeconds(1);
+        }
+        EXPECT_EQ(fetches, reachable ? 4 * 3 : 0) << reachable;
+
+        // The network back: the links are fetched as their rows ask again.
+        online = true;
+        h.clock.advanceSeconds(3600);
+        for (const ClipboardItem &item : h.model.items())
+            EXPECT_TRUE(rowAsks(h, item)) << reachable;
+    }
+}
+
+// The machine itself is reachable whatever the network is doing.
+TEST(LinkPreviews, LoopbackAddressesAreAlwaysReachable)
+{
+    LinkPreviewFetcher fetcher;
+    for (const char *address : {"http://127.0.0.1:8080/a", "http://localhost/a", "http://[::1]/a"})
+        EXPECT_TRUE(fetcher.canReach(*Url::parse(QString::fromLatin1(address)))) << address;
 }
 
 // A fetch whose item was deleted meanwhile, or that was cancelled, writes no row and no file.

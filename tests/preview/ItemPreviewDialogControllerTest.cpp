@@ -2,6 +2,7 @@
 // handles itself, and the content views it builds.
 
 #include "ItemPreviewDialogController.h"
+#include "HistoryColors.h"
 #include "ItemPreviewContentViews.h"
 #include "ItemPreviewDetailsView.h"
 #include "PreviewFixtures.h"
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -184,6 +187,56 @@ TEST(ItemPreviewDialogController, ToolbarActionsReachTheHostWithTheCurrentItem)
     // Unset callbacks are skipped.
     controller.itemPreviewToolbarDidRequestShowInFinder();
     EXPECT_EQ(controller.itemPreviewToolbarTagsMenu(), nullptr);
+}
+
+// Rich text keeps its formatting in the preview; its pictures are never read from files, and the item stays as it was.
+TEST(PreviewContentViews, RichTextShowsItsFormatting)
+{
+    QTemporaryDir folder;
+    const QString png = writeImage(folder.filePath(QStringLiteral("local.png")), QSize(120, 80), QColor(255, 0, 255));
+    ClipboardItem rich = textItem(ClipboardKind::richText, QStringLiteral("Bold italic red"));
+    rich.html
+        = QStringLiteral("<html><body><p><b>Bold</b> <i>italic</i> <span style=\"color:#ff0000\">red</span></p>"
+                         "<p><span style=\"color:%2\">faint</span></p>"
+                         "<img src=\"%1\" width=\"120\" height=\"80\"></body></html>")
+              .arg(QUrl::fromLocalFile(png).toString(), HistoryColors::textBackground(QApplication::palette()).name());
+    rich.rtfData = QByteArray("{\\rtf1\\ansi Plain from RTF}");
+    const ClipboardItem original = rich;
+
+    ItemPreviewDialogController controller(rich, room, offline());
+    ItemPreviewKeyHandlingView *root = controller.view();
+    auto *text = qobject_cast<PreviewTextView *>(controller.contentView());
+    ASSERT_TRUE(text);
+    ASSERT_TRUE(text->richTextView());
+    EXPECT_FALSE(text->textView());
+    EXPECT_TRUE(text->richTextView()->isReadOnly());
+    EXPECT_TRUE(text->plainText().startsWith(QStringLiteral("Bold italic red")));
+    QTextDocument *document = text->richTextView()->document();
+    const auto formatAt = [&](const QString &word) {
+        QTextCursor cursor = document->find(word);
+        EXPECT_FALSE(cursor.isNull()) << word.toStdString();
+        return cursor.charFormat();
+    };
+    EXPECT_EQ(formatAt(QStringLiteral("Bold")).fontWeight(), QFont::Bold);
+    EXPECT_FALSE(formatAt(QStringLiteral("Bold")).fontItalic());
+    EXPECT_TRUE(formatAt(QStringLiteral("italic")).fontItalic());
+    EXPECT_EQ(formatAt(QStringLiteral("red")).foreground().color(), QColor(255, 0, 0));
+    // Text coloured like the background would vanish: it takes the label colour.
+    EXPECT_EQ(
+        formatAt(QStringLiteral("faint")).foreground().color(), text->richTextView()->palette().color(QPalette::Text));
+
+    // The picture names a file on this machine: the preview does not read it.
+    root->resize(700, 500);
+    root->show();
+    QApplication::processEvents();
+    const QImage shown = text->richTextView()->viewport()->grab().toImage();
+    int magenta = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            magenta += shown.pixelColor(x, y) == QColor(255, 0, 255) ? 1 : 0;
+    }
+    EXPECT_EQ(magenta, 0);
+    EXPECT_EQ(controller.item(), original);
 }
 
 TEST(PreviewContentViews, FilesListsAndDocuments)

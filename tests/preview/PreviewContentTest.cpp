@@ -84,6 +84,19 @@ TEST(PreviewContent, ChoosesByKindAndFallsBackToPlainText)
     EXPECT_TRUE(fallback.monospaced);
     EXPECT_EQ(fallback.text, QStringLiteral("plain"));
     EXPECT_EQ(PreviewContent::make(twoFiles).paths, QStringList({png, pdf}));
+
+    // HTML is shown with its formatting, also where there is RTF beside it; RTF alone as its text.
+    ClipboardItem html = rtf;
+    html.html = QStringLiteral("<p><b>Bold</b> <i>words</i></p>");
+    const PreviewContent fromHtml = PreviewContent::make(html);
+    EXPECT_EQ(fromHtml.kind, Kind::text);
+    EXPECT_EQ(fromHtml.html, *html.html);
+    EXPECT_EQ(fromHtml.text, QStringLiteral("Bold words"));
+    EXPECT_FALSE(fromHtml.monospaced);
+    EXPECT_TRUE(fromRtf.html.isEmpty());
+    ClipboardItem blankHtml = rtf;
+    blankHtml.html = QStringLiteral(" \n");
+    EXPECT_EQ(PreviewContent::make(blankHtml), fromRtf);
     const QSizeF imageSize = PreviewContent::make(image).imageSize;
     EXPECT_NEAR(imageSize.width(), 200, 0.1);
     EXPECT_NEAR(imageSize.height(), 100, 0.1);

@@ -47,6 +47,29 @@ TEST(NewTagDialog, PreselectsTheNearestPaletteColour)
     EXPECT_LE(NewTagDialog::nearestTagColorIndex(middle), 3);
 }
 
+// Stored colours exactly as far from palette colour 0 (0.23, 0.52, 0.93) as from colour 8 (0.60, 0.29, 0.91), which
+// the tag's 16-bit channels and floating-point components used to tip towards 8. Of equal distances the lower
+// index wins.
+TEST(NewTagDialog, AnExactTiePreselectsTheLowerIndex)
+{
+    const auto squaredDistance = [](const QColor &color, const int(&hundredths)[3]) {
+        // In units of 1/25500 per component, whole numbers: palette hundredths times 255, 8-bit channels times 100.
+        const int channels[3] = {color.red(), color.green(), color.blue()};
+        qint64 sum = 0;
+        for (int c = 0; c < 3; ++c) {
+            const qint64 difference = qint64(hundredths[c]) * 255 - qint64(channels[c]) * 100;
+            sum += difference * difference;
+        }
+        return sum;
+    };
+    for (const QString &text : {u"#230070"_qs, u"#686D87"_qs, u"#9EC1A8"_qs, u"#C5FCD3"_qs}) {
+        const QColor color = *colorFromHexString(text);
+        ASSERT_EQ(squaredDistance(color, {23, 52, 93}), squaredDistance(color, {60, 29, 91})) << text.toStdString();
+        EXPECT_EQ(NewTagDialog::nearestTagColorIndex(color), 0) << text.toStdString();
+        EXPECT_EQ(NewTagDialog(Tag {1, u"Work"_qs, text}).selectedColorIndex(), 0) << text.toStdString();
+    }
+}
+
 TEST(NewTagDialog, HandsOverTheTrimmedNameAndTheChosenColour)
 {
     NewTagDialog create;

@@ -173,6 +173,17 @@ TEST(ItemPreviewDialog, PicturesOfEachContentInLightAndDark)
     archive.close();
     ClipboardItem colour = item(5, ClipboardKind::color);
     colour.text = QStringLiteral("#3B85ED");
+    // Rich text as a browser puts it on the clipboard: a heading, emphasis, a list, a link, a coloured word,
+    // a block of code, and a paragraph that states the page's own black text colour.
+    ClipboardItem rich = textItem(6, QStringLiteral("Release notes"));
+    rich.kind = ClipboardKind::richText;
+    rich.html = QStringLiteral(
+        "<html><body><h2>Release notes</h2><p>The preview now shows <b>bold</b>, <i>italic</i> and "
+        "<u>underlined</u> text, <a href=\"https://example.org/\">links</a> and "
+        "<span style=\"color:#c01c28\">coloured words</span>.</p><ul><li>Lists keep their bullets</li>"
+        "<li>Headings keep their size</li></ul><pre>int main() { return 0; }</pre>"
+        "<p><span style=\"color: rgb(0, 0, 0); font-family: sans-serif;\">Text the page coloured black.</span></p>"
+        "</body></html>");
 
     QWidget history;
     history.resize(1400, 1000);
@@ -185,7 +196,8 @@ TEST(ItemPreviewDialog, PicturesOfEachContentInLightAndDark)
     {
         const char *name;
         ClipboardItem item;
-    } shots[] = {{"text", text}, {"image", image}, {"pdf", document}, {"file-list", files}, {"colour", colour}};
+    } shots[] = {{"text", text}, {"image", image}, {"pdf", document}, {"file-list", files}, {"colour", colour},
+        {"rich-text", rich}};
     for (const AppAppearance mode : {AppAppearance::light, AppAppearance::dark}) {
         appearance.apply(mode);
         for (const auto &shot : shots) {
