@@ -81,6 +81,23 @@ TEST_F(PasteKeystrokeTest, PasteLandsInTheWindowThatWasActiveBeforeOurs)
     EXPECT_EQ(QGuiApplication::focusWindow(), receiver.windowHandle());
 }
 
+// When our window goes, the window manager may park the focus on a window of its own before it hands it on (openbox
+// does). That is no application the user works in: the keys go to the window that was active before ours.
+TEST_F(PasteKeystrokeTest, APasteWhileTheWindowManagerHoldsTheFocusGoesToTheRememberedWindow)
+{
+    const auto supportWindow = commandOutput(QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("xprop -root -notype _NET_SUPPORTING_WM_CHECK | grep -o '0x[0-9a-f]*'")});
+    ASSERT_TRUE(supportWindow && !supportWindow->isEmpty());
+    X11KeyPoster poster;
+    PasteService service(pasteboard, poster, scheduler);
+    openOurWindow(poster);
+    ourWindow.hide();
+    ASSERT_EQ(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), *supportWindow}), 0);
+
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("arrived")), PasteVariant::standard));
+    EXPECT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("arrived"); })) << qPrintable(receiver.text());
+}
+
 // A pinned window stays open after a paste: when the user clicks it again and pastes once more, the keys still go
 // to the window the user works in, not to ours.
 TEST_F(PasteKeystrokeTest, ASecondPasteFromAWindowThatStayedOpenGoesToTheSameTarget)

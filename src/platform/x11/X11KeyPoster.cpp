@@ -203,8 +203,12 @@ quint32 X11KeyPoster::activeWindow() const
         if (state && state->type != XCB_NONE)
             return window; // the top-level window that the window manager manages
         auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
-        if (!tree || !tree->parent || tree->parent == m_root)
-            return window; // without a window manager: the top-level window
+        if (!tree || !tree->parent || tree->parent == m_root) {
+            // Without a window manager: the top-level window. With one, a top-level window it does not manage is
+            // one of its own, where it parks the focus while no application has it (openbox does so when our
+            // window goes, before it hands the focus on), or a popup: no application is active then.
+            return hasWindowManager() ? 0 : window;
+        }
         window = tree->parent;
     }
     return focus;
