@@ -188,10 +188,14 @@ TEST_F(PasteKeystrokeTest, XtermGetsTheItemThroughThePrimarySelection)
             QStringLiteral("-c"), QStringLiteral("stty raw -echo; exec cat > \"$0\""), arrived});
     ASSERT_TRUE(xterm.waitForStarted());
     ASSERT_TRUE(waitUntil([&] { return QFile::exists(arrived); }, 10000));
-    const auto window = commandOutput(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
-            QStringLiteral("^XTerm$")});
-    ASSERT_TRUE(window && !window->isEmpty());
+    // The shell may run before the window manager has mapped the window.
+    std::optional<QString> window;
+    ASSERT_TRUE(waitUntil([&] {
+        window = commandOutput(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                QStringLiteral("^XTerm$")});
+        return window && !window->isEmpty();
+    }));
     ASSERT_EQ(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), *window}), 0);
 
     QProcess otherSelection;
