@@ -100,3 +100,44 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
         QStringList(
             {QStringLiteral("third copy x1"), QStringLiteral("second copy x0"), QStringLiteral("first copy x0")}));
 }
+
+// The first paste after a start arrives, every time: each round starts the program afresh, with the preferences a
+// new user has (the paste sound too), and pastes with the first Return in the history window. When the focus hand-
+// back failed only now and then, a few rounds catch it.
+TEST(ApplicationEndToEnd, TheFirstPasteAfterEachStartArrives)
+{
+    const QString settingsFile = QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+                                     .fileName();
+    AppPreferences preferences;
+    preferences.hasCompletedOnboarding = true;
+    PreferencesStore(settingsFile).save(preferences);
+
+    QLineEdit receiver;
+    receiver.setWindowTitle(QStringLiteral("Receiver"));
+    receiver.setGeometry(60, 60, 420, 40);
+
+    constexpr int rounds = 6;
+    for (int round = 1; round <= rounds; ++round) {
+        SCOPED_TRACE(round);
+        receiver.clear();
+        ASSERT_TRUE(bringToFront(receiver));
+        RunningVarnisto varnisto;
+        ASSERT_TRUE(varnisto.waitForStarted());
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+        const QString copied = QStringLiteral("copy of round %1").arg(round);
+        XclipCopy owner(copied.toUtf8());
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
+
+        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+        std::optional<QString> historyWindow;
+        ASSERT_TRUE(waitUntil(
+            [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
+        ASSERT_TRUE(waitUntil([&] { return activeWindow() == historyWindow; }));
+        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Return")}), 0);
+        EXPECT_TRUE(waitUntil([&] { return receiver.text() == copied; })) << qPrintable(receiver.text());
+
+        varnisto.terminate();
+        ASSERT_TRUE(varnisto.waitForFinished());
+    }
+}

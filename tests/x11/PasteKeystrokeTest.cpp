@@ -5,9 +5,14 @@
 #include "x11/X11HotKeyBackend.h"
 #include "x11/X11KeyPoster.h"
 
+#include "DesktopQueries.h"
 #include "KeyboardTestSupport.h"
 
+#include <QClipboard>
+#include <QFile>
 #include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -76,6 +81,23 @@ TEST_F(PasteKeystrokeTest, PasteLandsInTheWindowThatWasActiveBeforeOurs)
     EXPECT_EQ(QGuiApplication::focusWindow(), receiver.windowHandle());
 }
 
+// When our window goes, the window manager may park the focus on a window of its own before it hands it on (openbox
+// does). That is no application the user works in: the keys go to the window that was active before ours.
+TEST_F(PasteKeystrokeTest, APasteWhileTheWindowManagerHoldsTheFocusGoesToTheRememberedWindow)
+{
+    const auto supportWindow = commandOutput(QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("xprop -root -notype _NET_SUPPORTING_WM_CHECK | grep -o '0x[0-9a-f]*'")});
+    ASSERT_TRUE(supportWindow && !supportWindow->isEmpty());
+    X11KeyPoster poster;
+    PasteService service(pasteboard, poster, scheduler);
+    openOurWindow(poster);
+    ourWindow.hide();
+    ASSERT_EQ(xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), *supportWindow}), 0);
+
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("arrived")), PasteVariant::standard));
+    EXPECT_TRUE(waitUntil([&] { return receiver.text() == QStringLiteral("arrived"); })) << qPrintable(receiver.text());
+}
+
 // A pinned window stays open after a paste: when the user clicks it again and pastes once more, the keys still go
 // to the window the user works in, not to ours.
 TEST_F(PasteKeystrokeTest, ASecondPasteFromAWindowThatStayedOpenGoesToTheSameTarget)
@@ -120,7 +142,7 @@ TEST_F(PasteKeystrokeTest, AHeldHotKeyModifierDoesNotMixIntoThePostedKeys)
     EXPECT_EQ(hotKeyRuns, 0);
 }
 
-TEST_F(PasteKeystrokeTest, ATerminalGetsCtrlShiftVPastOurOwnGrabOfIt)
+TEST_F(PasteKeystrokeTest, ATerminalWithAClipboardPasteKeyGetsCtrlShiftVPastOurOwnGrabOfIt)
 {
     X11HotKeyBackend grabs;
     GlobalShortcutService shortcuts(grabs);
@@ -129,7 +151,7 @@ TEST_F(PasteKeystrokeTest, ATerminalGetsCtrlShiftVPastOurOwnGrabOfIt)
     ASSERT_EQ(shortcuts.hotKeyCount(), 1);
 
     ForeignClient terminal;
-    const xcb_window_t window = terminal.createWindow(QByteArray("xterm\0XTerm\0", 12));
+    const xcb_window_t window = terminal.createWindow(QByteArray("gnome-terminal-server\0Gnome-terminal\0", 37));
     ASSERT_EQ(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)}), 0);
 
     X11KeyPoster poster(&grabs);
@@ -150,4 +172,54 @@ TEST_F(PasteKeystrokeTest, ATerminalGetsCtrlShiftVPastOurOwnGrabOfIt)
     // Our grab is back in place.
     ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
     EXPECT_TRUE(waitUntil([&] { return hotKeyRuns == 1; }));
+}
+
+// A real xterm, which pastes only the primary selection (Shift+Insert): what the program in it reads is what the
+// user sees arrive. Another application held the primary selection before.
+TEST_F(PasteKeystrokeTest, XtermGetsTheItemThroughThePrimarySelection)
+{
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    const QString arrived = directory.filePath(QStringLiteral("arrived"));
+    // Raw mode: every byte typed or pasted reaches cat as it is, a ^V too.
+    QProcess xterm;
+    xterm.start(QStringLiteral("xterm"),
+        {QStringLiteral("-fa"), QStringLiteral("Monospace"), QStringLiteral("-e"), QStringLiteral("sh"),
+            QStringLiteral("-c"), QStringLiteral("stty raw -echo; exec cat > \"$0\""), arrived});
+    ASSERT_TRUE(xterm.waitForStarted());
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(arrived); }, 10000));
+    // The shell may run before the window manager has mapped the window.
+    std::optional<QString> window;
+    ASSERT_TRUE(waitUntil([&] {
+        window = commandOutput(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"),
+                QStringLiteral("^XTerm$")});
+        return window && !window->isEmpty();
+    }));
+    ASSERT_EQ(xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), *window}), 0);
+
+    QProcess otherSelection;
+    otherSelection.start(
+        QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-quiet")});
+    ASSERT_TRUE(otherSelection.waitForStarted());
+    otherSelection.write("an older selection");
+    otherSelection.closeWriteChannel();
+    ASSERT_TRUE(waitUntil([] { return !QGuiApplication::clipboard()->text(QClipboard::Selection).isEmpty(); }));
+
+    X11KeyPoster poster;
+    PasteService service(pasteboard, poster, scheduler);
+    openOurWindow(poster);
+    ASSERT_TRUE(service.paste(textItem(QStringLiteral("echo pasted")), PasteVariant::pasteAndReturn));
+
+    const auto content = [&] {
+        QFile file(arrived);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    EXPECT_TRUE(waitUntil([&] { return content() == "echo pasted\r"; })) << content().toStdString();
+    EXPECT_TRUE(QGuiApplication::clipboard()->ownsSelection());
+
+    xterm.kill();
+    xterm.waitForFinished();
+    otherSelection.kill();
+    otherSelection.waitForFinished();
 }

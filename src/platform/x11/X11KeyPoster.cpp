@@ -6,8 +6,9 @@
 #include "X11Keyboard.h"
 #include "XcbSupport.h"
 
+#include <QClipboard>
 #include <QGuiApplication>
-#include <QSet>
+#include <QMimeData>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
@@ -47,10 +48,12 @@ X11KeyPoster::X11KeyPoster(X11HotKeyBackend *ownGrabs, std::chrono::milliseconds
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
     const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_connection, &xcb_test_id);
     m_hasXTest = xtest && xtest->present;
-    const auto atoms = xcbInternAtoms(m_connection, {"_NET_ACTIVE_WINDOW", "_NET_SUPPORTING_WM_CHECK", "WM_STATE"});
+    const auto atoms
+        = xcbInternAtoms(m_connection, {"_NET_ACTIVE_WINDOW", "_NET_SUPPORTING_WM_CHECK", "WM_STATE", "CLIPBOARD"});
     m_activeWindowAtom = atoms[0];
     m_supportingWmCheckAtom = atoms[1];
     m_wmStateAtom = atoms[2];
+    m_clipboardAtom = atoms[3];
 }
 
 X11KeyPoster::~X11KeyPoster() = default;
@@ -67,7 +70,11 @@ void X11KeyPoster::postKeyPress(quint16 keyCode, quint64 flags)
 {
     if (!m_connection || !m_hasXTest)
         return;
-    m_queue.append({keyCode, flags, m_clock.elapsed()});
+    Pending press {keyCode, flags, m_clock.elapsed()};
+    // The text of this paste, before a later write replaces it while the press waits.
+    if (isPasteKeystroke(keyCode, flags))
+        press.primarySelectionText = clipboardTextForPrimarySelection();
+    m_queue.append(press);
     if (m_state == State::idle)
         startBatch();
 }
@@ -86,7 +93,7 @@ void X11KeyPoster::startBatch()
                         << focusWindow();
     if (m_target && !focusIsIn(m_target))
         activate(m_target);
-    m_targetIsTerminal = isTerminal(m_target ? m_target : focusWindow());
+    m_targetPasteKeystroke = pasteKeystrokeOf(m_target ? m_target : focusWindow());
     m_batchStartedAt = m_clock.elapsed();
     m_state = State::waiting;
     step();
@@ -130,15 +137,28 @@ void X11KeyPoster::step()
 
 void X11KeyPoster::post(const Pending &press)
 {
-    const auto keysym = X11Keys::keysymForVirtualKey(press.keyCode);
+    auto keysym = X11Keys::keysymForVirtualKey(press.keyCode);
+    quint16 modifiers = X11Keys::modifiersForEventFlags(press.flags);
+    if (isPasteKeystroke(press.keyCode, press.flags)) {
+        switch (m_targetPasteKeystroke) {
+        case PasteKeystroke::controlV:
+            break;
+        case PasteKeystroke::controlShiftV:
+            modifiers |= X11Keys::shiftMask;
+            break;
+        case PasteKeystroke::shiftInsertFromPrimarySelection:
+            if (press.primarySelectionText)
+                offerAsPrimarySelection(*press.primarySelectionText);
+            keysym = X11Keys::keysymInsert;
+            modifiers = X11Keys::shiftMask;
+            break;
+        }
+    }
     const auto keycode = keysym ? m_keyboard->keycode(*keysym) : std::nullopt;
     if (!keycode) {
         qCWarning(lcPlatform) << "no key of the keyboard map types virtual key" << press.keyCode;
         return;
     }
-    quint16 modifiers = X11Keys::modifiersForEventFlags(press.flags);
-    if (m_targetIsTerminal && press.keyCode == VirtualKey::v && (modifiers & X11Keys::controlMask))
-        modifiers |= X11Keys::shiftMask;
 
     static constexpr std::array<std::pair<quint16, quint32>, 4> modifierKeys {{
         {X11Keys::controlMask, X11Keys::keysymControlL},
@@ -183,8 +203,12 @@ quint32 X11KeyPoster::activeWindow() const
         if (state && state->type != XCB_NONE)
             return window; // the top-level window that the window manager manages
         auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
-        if (!tree || !tree->parent || tree->parent == m_root)
-            return window; // without a window manager: the top-level window
+        if (!tree || !tree->parent || tree->parent == m_root) {
+            // Without a window manager: the top-level window. With one, a top-level window it does not manage is
+            // one of its own, where it parks the focus while no application has it (openbox does so when our
+            // window goes, before it hands the focus on), or a popup: no application is active then.
+            return hasWindowManager() ? 0 : window;
+        }
         window = tree->parent;
     }
     return focus;
@@ -235,7 +259,7 @@ bool X11KeyPoster::windowExists(quint32 window) const
     return bool(xcbReply(xcb_get_window_attributes_reply(m_connection, cookie, nullptr)));
 }
 
-bool X11KeyPoster::isTerminal(quint32 window) const
+PasteKeystroke X11KeyPoster::pasteKeystrokeOf(quint32 window) const
 {
     // The focus may sit in a child of the top-level window that carries WM_CLASS.
     for (int depth = 0; window && window != m_root && depth < 16; ++depth) {
@@ -244,52 +268,48 @@ bool X11KeyPoster::isTerminal(quint32 window) const
         if (property && property->type == XCB_ATOM_STRING && property->format == 8) {
             const QByteArray value = xcbPropertyBytes(property.get());
             const QList<QByteArray> names = value.split('\0');
-            return isTerminalWindowClass(
+            return pasteKeystrokeForWindowClass(
                 QString::fromLocal8Bit(names.value(0)), QString::fromLocal8Bit(names.value(1)));
         }
         auto tree = xcbReply(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
         window = tree ? tree->parent : 0;
     }
-    return false;
+    return PasteKeystroke::controlV;
 }
 
-bool X11KeyPoster::isTerminalWindowClass(const QString &instanceName, const QString &className)
+bool X11KeyPoster::isPasteKeystroke(quint16 keyCode, quint64 flags) const
 {
-    static const QSet<QString> terminals {
-        QStringLiteral("xterm"),
-        QStringLiteral("uxterm"),
-        QStringLiteral("rxvt"),
-        QStringLiteral("urxvt"),
-        QStringLiteral("urxvt-256color"),
-        QStringLiteral("kitty"),
-        QStringLiteral("alacritty"),
-        QStringLiteral("st"),
-        QStringLiteral("st-256color"),
-        QStringLiteral("konsole"),
-        QStringLiteral("terminator"),
-        QStringLiteral("tilix"),
-        QStringLiteral("wezterm"),
-        QStringLiteral("org.wezfurlong.wezterm"),
-        QStringLiteral("yakuake"),
-        QStringLiteral("guake"),
-        QStringLiteral("tilda"),
-        QStringLiteral("sakura"),
-        QStringLiteral("terminology"),
-        QStringLiteral("foot"),
-        QStringLiteral("footclient"),
-        QStringLiteral("kgx"),
-        QStringLiteral("org.gnome.console"),
-        QStringLiteral("contour"),
-        QStringLiteral("eterm"),
-        QStringLiteral("termite"),
-        QStringLiteral("cool-retro-term"),
+    return keyCode == VirtualKey::v && X11Keys::modifiersForEventFlags(flags) == X11Keys::controlMask;
+}
+
+std::optional<QString> X11KeyPoster::clipboardTextForPrimarySelection() const
+{
+    // Only content of our own: asking another owner would block until it answers.
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard->ownsClipboard())
+        return std::nullopt;
+    const QMimeData *content = clipboard->mimeData(QClipboard::Clipboard);
+    // Content without text offers an empty selection, so that an older selection is not pasted in its place.
+    return content && content->hasText() ? content->text() : QString();
+}
+
+void X11KeyPoster::offerAsPrimarySelection(const QString &text)
+{
+    auto *content = new QMimeData;
+    content->setText(text);
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->setMimeData(content, QClipboard::Selection);
+    // Qt claims the selection with the time of the last event it handled, which the X server refuses when another
+    // application selected text after that time. Qt serves the selection from the same window as the clipboard,
+    // which we own at this moment: claiming it for that window now completes the offer.
+    const auto owner = [this](xcb_atom_t selection) -> quint32 {
+        auto reply = xcbReply(
+            xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
+        return reply ? reply->owner : XCB_NONE;
     };
-    for (const QString &name : {instanceName.toLower(), className.toLower()}) {
-        // gnome-terminal-server, xfce4-terminal, mate-terminal, lxterminal, qterminal, deepin-terminal, ...
-        if (terminals.contains(name) || name.contains(QLatin1String("terminal")))
-            return true;
-    }
-    return false;
+    const quint32 clipboardOwner = clipboard->ownsClipboard() ? owner(m_clipboardAtom) : XCB_NONE;
+    if (clipboardOwner != XCB_NONE && owner(XCB_ATOM_PRIMARY) != clipboardOwner)
+        xcb_set_selection_owner(m_connection, clipboardOwner, XCB_ATOM_PRIMARY, XCB_CURRENT_TIME);
 }
 
 bool X11KeyPoster::anyKeyDown() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KeyPoster.h"
+#include "PasteKeystroke.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -9,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class X11HotKeyBackend;
 class X11KeyboardMap;
@@ -20,8 +22,10 @@ struct xcb_connection_t;
 // activated (a _NET_ACTIVE_WINDOW request, or XSetInputFocus without a window manager), and the press waits until
 // the window has the focus and the user has let go of every key, so that the modifiers of the hot key or of the
 // history window's Return do not mix into the posted keys. After the wait limit it posts anyway, releasing the
-// modifier keys still held. The modifier flags become X modifiers as the hot keys do ("cmd" is Ctrl); a terminal
-// emulator gets Ctrl+Shift+V where other windows get Ctrl+V. Our own hot-key grabs of the posted combination are
+// modifier keys still held. The modifier flags become X modifiers as the hot keys do ("cmd" is Ctrl). Ctrl+V
+// becomes the paste keys of the target's window class (PasteKeystroke): Ctrl+Shift+V for most terminal emulators,
+// Shift+Insert for xterm and its kin, which paste the primary selection: for them the clipboard's text is offered
+// as the primary selection too when Ctrl+V is asked for. Our own hot-key grabs of the posted combination are
 // lifted while it is posted.
 class X11KeyPoster final : public KeyPoster
 {
@@ -37,15 +41,14 @@ public:
     void postKeyPress(quint16 keyCode, quint64 flags) override;
     quint32 pasteTargetWindow() const override;
 
-    // Whether a window's WM_CLASS names a terminal emulator.
-    static bool isTerminalWindowClass(const QString &instanceName, const QString &className);
-
 private:
     struct Pending
     {
         quint16 keyCode = 0;
         quint64 flags = 0;
         qint64 requestedAt = 0; // ms on m_clock
+        // For a paste into a window that pastes the primary selection: the clipboard's text when it was asked for.
+        std::optional<QString> primarySelectionText;
     };
     enum class State { idle, waiting, posting };
 
@@ -60,7 +63,10 @@ private:
     bool focusIsIn(quint32 window) const;
     bool isOwnWindow(quint32 window) const;
     bool windowExists(quint32 window) const;
-    bool isTerminal(quint32 window) const;
+    PasteKeystroke pasteKeystrokeOf(quint32 window) const;
+    bool isPasteKeystroke(quint16 keyCode, quint64 flags) const;
+    std::optional<QString> clipboardTextForPrimarySelection() const;
+    void offerAsPrimarySelection(const QString &text);
     bool anyKeyDown() const;
     void releaseHeldModifiers();
     void activate(quint32 window);
@@ -70,6 +76,7 @@ private:
     quint32 m_activeWindowAtom = 0;
     quint32 m_supportingWmCheckAtom = 0;
     quint32 m_wmStateAtom = 0;
+    quint32 m_clipboardAtom = 0;
     bool m_hasXTest = false;
     QPointer<X11HotKeyBackend> m_ownGrabs;
     std::unique_ptr<X11KeyboardMap> m_keyboard;
@@ -81,7 +88,7 @@ private:
     State m_state = State::idle;
     quint32 m_remembered = 0;
     quint32 m_target = 0;
-    bool m_targetIsTerminal = false;
+    PasteKeystroke m_targetPasteKeystroke = PasteKeystroke::controlV;
     qint64 m_batchStartedAt = 0;
     qint64 m_lastPostedAt = 0;
     qint64 m_lastRequestedAt = 0;

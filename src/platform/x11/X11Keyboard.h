@@ -24,6 +24,7 @@ constexpr quint32 keysymShiftL = 0xffe1;
 constexpr quint32 keysymAltL = 0xffe9;
 constexpr quint32 keysymSuperL = 0xffeb;
 constexpr quint32 keysymNumLock = 0xff7f;
+constexpr quint32 keysymInsert = 0xff63;
 
 // The key symbol that a virtual key code stands for; nothing for a code outside the shortcut key table.
 std::optional<quint32> keysymForVirtualKey(quint32 keyCode);
