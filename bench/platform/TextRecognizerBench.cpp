@@ -1,3 +1,4 @@
+#include "ScreenshotFixture.h"
 #include "TesseractTextRecognizer.h"
 
 #include <QFont>
@@ -7,6 +8,8 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+
+#include <ctime>
 
 namespace {
 
@@ -52,6 +55,64 @@ double processCpuSeconds()
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
         + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
+
+double threadCpuSeconds()
+{
+    timespec time {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+    return double(time.tv_sec) + double(time.tv_nsec) / 1e9;
+}
+
+// Recognises text and QR codes in `image` as a capture does, each time in a copy that differs in one pixel of
+// its top left corner (a new screenshot for the recogniser, the same text), and gives the CPU time one
+// recognition takes on its thread in seconds and how many of the `words` were found.
+void recognizeCopies(benchmark::State &state, const QImage &image, const QStringList &words)
+{
+    TesseractTextRecognizer recognizer;
+    (void)recognizer.recognize(QImage(8, 8, QImage::Format_RGB32));
+    double cpu = 0;
+    qsizetype found = 0;
+    int copies = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QImage copy = image;
+        copy.setPixel(0, 0, qRgb(copies % 256, 0, 0));
+        state.ResumeTiming();
+        const double started = threadCpuSeconds();
+        const auto result = recognizer.recognize(copy);
+        cpu += threadCpuSeconds() - started;
+        ++copies;
+        if (!result) {
+            state.SkipWithError("recognition failed");
+            return;
+        }
+        const QStringList read = ScreenshotFixture::wordsOf(result->text().value_or(QString()));
+        found = 0;
+        for (const QString &word : words)
+            found += read.contains(word) ? 1 : 0;
+    }
+    state.counters["cpu_s_per_image"] = cpu / copies;
+    state.counters["words_found"] = double(found);
+    state.counters["words"] = double(words.size());
+}
+
+// A desktop screenshot with a document window: what copying a 1080p screenshot costs in recognition.
+void BM_RecognizeDesktopScreenshot(benchmark::State &state)
+{
+    recognizeCopies(state, ScreenshotFixture::image(), ScreenshotFixture::words());
+}
+BENCHMARK(BM_RecognizeDesktopScreenshot)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// A 1080p photo without any text.
+void BM_RecognizePhoto(benchmark::State &state)
+{
+    QImage photo(1920, 1080, QImage::Format_RGB32);
+    QPainter painter(&photo);
+    ScreenshotFixture::paintPhoto(painter, photo.rect(), 3);
+    painter.end();
+    recognizeCopies(state, photo, {});
+}
+BENCHMARK(BM_RecognizePhoto)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_RecognizeScreenshot(benchmark::State &state)
 {

@@ -9,8 +9,11 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -51,6 +54,179 @@ QImage preparedGreyImage(const QImage &image)
     return source.convertToFormat(QImage::Format_Grayscale8);
 }
 
+// Where an image holds text-like structure: square tiles with a mostly flat background and some pixels far
+// from it, as glyphs on a window or a page give. Smooth photos, gradients and fine grain have none; tesseract
+// spends most of its time on such parts, reading nothing or noise there.
+class TextStructure
+{
+public:
+    explicit TextStructure(const QImage &grey)
+        : m_width(grey.width())
+        , m_height(grey.height())
+        , m_columns((m_width + tileSide - 1) / tileSide)
+        , m_rows((m_height + tileSide - 1) / tileSide)
+        , m_background(std::size_t(m_columns) * m_rows, 255)
+        , m_kept(std::size_t(m_columns) * m_rows, false)
+    {
+        std::vector<bool> textLike(m_kept.size(), false);
+        for (int row = 0; row < m_rows; ++row) {
+            for (int column = 0; column < m_columns; ++column) {
+                const QRect tile = tileRect(column, row);
+                int histogram[256] = {};
+                for (int y = tile.top(); y <= tile.bottom(); ++y) {
+                    const uchar *line = grey.constScanLine(y);
+                    for (int x = tile.left(); x <= tile.right(); ++x)
+                        ++histogram[line[x]];
+                }
+                // The background: the grey levels around the most common one.
+                int window = 0;
+                for (int level = 0; level <= backgroundSpread; ++level)
+                    window += histogram[level];
+                int best = window;
+                int centre = 0;
+                for (int level = 1; level < 256; ++level) {
+                    if (level + backgroundSpread < 256)
+                        window += histogram[level + backgroundSpread];
+                    if (level - backgroundSpread - 1 >= 0)
+                        window -= histogram[level - backgroundSpread - 1];
+                    if (window > best) {
+                        best = window;
+                        centre = level;
+                    }
+                }
+                qint64 sum = 0;
+                int count = 0;
+                for (int level = qMax(0, centre - backgroundSpread); level <= qMin(255, centre + backgroundSpread);
+                     ++level) {
+                    sum += qint64(level) * histogram[level];
+                    count += histogram[level];
+                }
+                const int background = count > 0 ? int(sum / count) : centre;
+                int ink = 0;
+                for (int level = 0; level < 256; ++level) {
+                    if (std::abs(level - background) >= inkContrast)
+                        ink += histogram[level];
+                }
+                const std::size_t index = std::size_t(row) * m_columns + column;
+                m_background[index] = uchar(background);
+                textLike[index] = best * 5 >= tile.width() * tile.height() * 2 && ink >= minimumInk;
+            }
+        }
+        // A margin of one tile around text-like tiles keeps glyphs that reach into a neighbour and the insides of
+        // large letters.
+        for (int row = 0; row < m_rows; ++row) {
+            for (int column = 0; column < m_columns; ++column) {
+                if (!textLike[std::size_t(row) * m_columns + column])
+                    continue;
+                m_any = true;
+                for (int r = qMax(0, row - 1); r <= qMin(m_rows - 1, row + 1); ++r) {
+                    for (int c = qMax(0, column - 1); c <= qMin(m_columns - 1, column + 1); ++c)
+                        m_kept[std::size_t(r) * m_columns + c] = true;
+                }
+            }
+        }
+    }
+
+    bool hasText() const { return m_any; }
+
+    // Lays every tile without text-like structure flat in its background level.
+    void flattenTextless(QImage &grey) const
+    {
+        for (int row = 0; row < m_rows; ++row) {
+            for (int column = 0; column < m_columns; ++column) {
+                const std::size_t index = std::size_t(row) * m_columns + column;
+                if (m_kept[index])
+                    continue;
+                const QRect tile = tileRect(column, row);
+                for (int y = tile.top(); y <= tile.bottom(); ++y)
+                    std::fill_n(grey.scanLine(y) + tile.left(), tile.width(), m_background[index]);
+            }
+        }
+    }
+
+    // The bounding rectangles of the connected groups of text-like tiles, top to bottom, then left to right.
+    QList<QRect> regions() const
+    {
+        QList<QRect> found;
+        std::vector<bool> seen(m_kept.size(), false);
+        std::vector<int> pending;
+        for (int start = 0; start < int(m_kept.size()); ++start) {
+            if (!m_kept[std::size_t(start)] || seen[std::size_t(start)])
+                continue;
+            QRect region;
+            seen[std::size_t(start)] = true;
+            pending.push_back(start);
+            while (!pending.empty()) {
+                const int index = pending.back();
+                pending.pop_back();
+                const int column = index % m_columns;
+                const int row = index / m_columns;
+                region |= tileRect(column, row);
+                for (int r = qMax(0, row - 1); r <= qMin(m_rows - 1, row + 1); ++r) {
+                    for (int c = qMax(0, column - 1); c <= qMin(m_columns - 1, column + 1); ++c) {
+                        const std::size_t next = std::size_t(r) * m_columns + c;
+                        if (m_kept[next] && !seen[next]) {
+                            seen[next] = true;
+                            pending.push_back(int(next));
+                        }
+                    }
+                }
+            }
+            found.append(region);
+        }
+        std::sort(found.begin(), found.end(), [](const QRect &a, const QRect &b) {
+            return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
+        });
+        return found;
+    }
+
+private:
+    static constexpr int tileSide = 16;
+    // Grey levels on either side of the background's that still count as background (noise, grain).
+    static constexpr int backgroundSpread = 12;
+    // How far from the background a pixel of a glyph is at least, and how many of them a tile with text has.
+    static constexpr int inkContrast = 48;
+    static constexpr int minimumInk = 4;
+
+    QRect tileRect(int column, int row) const
+    {
+        const int left = column * tileSide;
+        const int top = row * tileSide;
+        return QRect(left, top, qMin(tileSide, m_width - left), qMin(tileSide, m_height - top));
+    }
+
+    int m_width;
+    int m_height;
+    int m_columns;
+    int m_rows;
+    std::vector<uchar> m_background;
+    std::vector<bool> m_kept;
+    bool m_any = false;
+};
+
+// Light text on a dark background turned into dark text on a light one, as the recogniser reads best: the
+// region's most common grey level is its background, and its glyphs are the pixels far from it.
+void makeTextDark(QImage &region)
+{
+    int histogram[256] = {};
+    for (int y = 0; y < region.height(); ++y) {
+        const uchar *line = region.constScanLine(y);
+        for (int x = 0; x < region.width(); ++x)
+            ++histogram[line[x]];
+    }
+    const int background = int(std::max_element(std::begin(histogram), std::end(histogram)) - std::begin(histogram));
+    qint64 darker = 0;
+    qint64 lighter = 0;
+    for (int level = 0; level < 256; ++level) {
+        if (level < background - 48)
+            darker += histogram[level];
+        else if (level > background + 48)
+            lighter += histogram[level];
+    }
+    if (lighter > darker)
+        region.invertPixels();
+}
+
 } // namespace
 
 struct TesseractTextRecognizer::Engine
@@ -86,24 +262,41 @@ Expected<QStringList, QString> TesseractTextRecognizer::recognizeTextLines(const
         return Lines::failure(*engine.startFailure);
 
     try {
-        const QImage grey = preparedGreyImage(image);
-        engine.api.SetImage(grey.constBits(), grey.width(), grey.height(), 1, int(grey.bytesPerLine()));
-        // Screen content has no recorded resolution; this spares tesseract the guess.
-        engine.api.SetSourceResolution(96);
-        if (engine.api.Recognize(nullptr) != 0) {
-            engine.api.Clear();
-            return Lines::failure(QStringLiteral("the text in the image could not be recognised"));
-        }
+        QImage grey = preparedGreyImage(image);
+        // Only the parts with text-like structure go to the engine, each on its own: an image without any is not
+        // read at all, and photos, gradients and grain around the text cost nothing.
+        const TextStructure structure(grey);
         QStringList lines;
-        std::unique_ptr<tesseract::ResultIterator> iterator(engine.api.GetIterator());
-        if (iterator && !iterator->Empty(tesseract::RIL_TEXTLINE)) {
-            do {
-                const std::unique_ptr<char[]> text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
-                if (text)
-                    lines.append(QString::fromUtf8(text.get()));
-            } while (iterator->Next(tesseract::RIL_TEXTLINE));
+        if (!structure.hasText())
+            return lines;
+        structure.flattenTextless(grey);
+        // Screenshots hold scattered pieces of text (menus, buttons, side bars beside paragraphs): the sparse
+        // text segmentation finds them without merging neighbouring columns into one line.
+        engine.api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+        for (const QRect &area : structure.regions()) {
+            QImage region = grey.copy(area);
+            makeTextDark(region);
+            engine.api.SetImage(region.constBits(), region.width(), region.height(), 1, int(region.bytesPerLine()));
+            // Screen content has no recorded resolution; this spares tesseract the guess.
+            engine.api.SetSourceResolution(96);
+            if (engine.api.Recognize(nullptr) != 0) {
+                engine.api.Clear();
+                return Lines::failure(QStringLiteral("the text in the image could not be recognised"));
+            }
+            std::unique_ptr<tesseract::ResultIterator> iterator(engine.api.GetIterator());
+            if (iterator && !iterator->Empty(tesseract::RIL_TEXTLINE)) {
+                do {
+                    const std::unique_ptr<char[]> text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
+                    const QString line = text ? QString::fromUtf8(text.get()) : QString();
+                    // Sparse segmentation also reads graphics (QR codes, icons, rules) as lines of brackets and
+                    // dashes; a line without any letter or digit is such noise.
+                    if (std::any_of(line.begin(), line.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+                        lines.append(line);
+                } while (iterator->Next(tesseract::RIL_TEXTLINE));
+            }
+            iterator.reset();
+            engine.api.Clear();
         }
-        engine.api.Clear();
         return lines;
     } catch (const std::exception &error) {
         engine.api.Clear();

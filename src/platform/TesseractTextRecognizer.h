@@ -7,7 +7,9 @@
 #include <memory>
 
 // Text lines with tesseract (the English LSTM model, one engine kept initialised from its first use, one core),
-// QR codes with zxing. Images above 16 megapixels are scaled down first; transparent parts count as white.
+// QR codes with zxing. Images above 16 megapixels are scaled down first; transparent parts count as white. Only
+// the regions with text-like structure are read (light text on dark turned dark on light first), so an image
+// without any, such as a photo, costs only the look for it.
 class TesseractTextRecognizer final : public TextRecognizer
 {
     Q_OBJECT

@@ -6,6 +6,7 @@
 #include <QFutureWatcher>
 #include <QImageReader>
 #include <QMutexLocker>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 
 std::optional<QString> ImageRecognition::joined(const QStringList &pieces)
@@ -26,6 +27,8 @@ TextRecognizer::TextRecognizer(QObject *parent) : QObject(parent)
     // One worker, kept alive: requests run one after another on the same thread and the same engine.
     m_worker.setMaxThreadCount(1);
     m_worker.setExpiryTimeout(-1);
+    // Recognition is background work: it takes only the time the rest of the system leaves (SCHED_IDLE).
+    m_worker.setThreadPriority(QThread::IdlePriority);
 }
 
 TextRecognizer::~TextRecognizer()

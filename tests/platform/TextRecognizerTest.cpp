@@ -1,8 +1,10 @@
 #define ZX_USE_UTF8
+#include "ScreenshotFixture.h"
 #include "TesseractTextRecognizer.h"
 #include "TestSupport.h"
 
 #include <QFont>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPointer>
 #include <QThread>
@@ -11,6 +13,10 @@
 #include <ZXing/MultiFormatWriter.h>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+
+#include <sched.h>
 
 namespace {
 
@@ -91,6 +97,38 @@ TEST(TesseractTextRecognizer, AnEmptyPictureHasNeitherTextNorQRCode)
     EXPECT_TRUE(recognizer.recognize(QImage()).hasValue());
 }
 
+TEST(TesseractTextRecognizer, ReadsEveryWordOfADesktopScreenshot)
+{
+    // Panel, title bar, buttons, a side bar with a selected row in white on blue, paragraphs, a photo inside the
+    // document and a photo as wallpaper: every word of it is read.
+    TesseractTextRecognizer recognizer;
+    const auto result = recognizer.recognize(ScreenshotFixture::image(), TextRecognizer::Text);
+    ASSERT_TRUE(result.hasValue()) << qPrintable(result.error());
+    EXPECT_EQ(ScreenshotFixture::missingWords(result->text().value_or(QString())), QStringList());
+}
+
+TEST(TesseractTextRecognizer, PhotosAndGradientsWithoutTextHaveNoText)
+{
+    TesseractTextRecognizer recognizer;
+    QImage photo(1920, 1080, QImage::Format_RGB32);
+    QPainter painter(&photo);
+    ScreenshotFixture::paintPhoto(painter, photo.rect(), 3);
+    painter.end();
+    QImage gradient(1280, 720, QImage::Format_ARGB32);
+    gradient.fill(Qt::transparent);
+    painter.begin(&gradient);
+    QLinearGradient fade(0, 0, 1280, 0);
+    fade.setColorAt(0, Qt::black);
+    fade.setColorAt(1, QColor(40, 90, 200, 128));
+    painter.fillRect(gradient.rect(), fade);
+    painter.end();
+    for (const QImage &image : {photo, gradient}) {
+        const auto result = recognizer.recognize(image, TextRecognizer::Text);
+        ASSERT_TRUE(result.hasValue());
+        EXPECT_EQ(result->text(), std::nullopt) << image.width();
+    }
+}
+
 TEST(TesseractTextRecognizer, QRCodesAloneLeaveTheTextUnread)
 {
     TesseractTextRecognizer recognizer;
@@ -121,6 +159,37 @@ TEST(TextRecognizer, AsynchronousResultsArriveOnTheCallersThreadInOrder)
     ASSERT_TRUE(waitUntil([&] { return texts.size() == 3; }, 30000));
     EXPECT_TRUE(onGuiThread);
     EXPECT_EQ(texts, (QStringList {QStringLiteral("Alpha"), QStringLiteral("Bravo"), QStringLiteral("Charlie")}));
+}
+
+namespace {
+
+// Notes the scheduling policy of the thread that reads the text.
+class PolicyRecordingRecognizer final : public TextRecognizer
+{
+public:
+    ~PolicyRecordingRecognizer() override { waitForPendingWork(); }
+    std::atomic<int> policy = -1;
+
+protected:
+    Expected<QStringList, QString> recognizeTextLines(const QImage &) override
+    {
+        policy = sched_getscheduler(0);
+        return QStringList();
+    }
+    Expected<QStringList, QString> readQRCodes(const QImage &) override { return QStringList(); }
+};
+
+} // namespace
+
+TEST(TextRecognizer, TheWorkerRecognisesAtIdlePriority)
+{
+    PolicyRecordingRecognizer recognizer;
+    QObject context;
+    bool done = false;
+    recognizer.recognizeAsync(imageWithLines({QStringLiteral("x")}), TextRecognizer::Text, &context,
+        [&](const TextRecognizer::Result &) { done = true; });
+    ASSERT_TRUE(waitUntil([&] { return done; }));
+    EXPECT_EQ(recognizer.policy.load(), SCHED_IDLE);
 }
 
 TEST(TextRecognizer, NoCallbackAfterItsContextIsGone)
