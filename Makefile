@@ -1,10 +1,12 @@
 # The README's commands. `make run` builds and starts Varnisto; `make test` builds and runs every test;
-# `make bench` builds and runs the benchmarks and prints their figures.
+# `make bench` builds and runs the benchmarks and prints their figures; `make test-sanitizers` builds the windows'
+# and the application layer's suites under AddressSanitizer and UndefinedBehaviorSanitizer (in build-asan/) and runs
+# them.
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test bench format-check clean
+.PHONY: all deps configure build run test test-sanitizers bench format-check clean
 
 all: build
 
@@ -24,6 +26,9 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest -LE bench --output-on-failure -j $(JOBS)
+
+test-sanitizers: deps
+	JOBS=$(JOBS) scripts/test-sanitizers
 
 bench: build
 	cd $(BUILD_DIR) && ctest -L bench --verbose -j 1

@@ -29,6 +29,7 @@
 #include <QWindow>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -74,13 +75,45 @@ HistoryContentWindow::~HistoryContentWindow()
 
 bool HistoryContentWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress || !onKeyDown || !watched->isWidgetType())
+    if (!watched->isWidgetType())
         return false;
     auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != this)
+        return false;
+    const QEvent::Type type = event->type();
     // Once per key press, when it reaches its first receiver in this window; not again on its way to the parents.
+    // That is the application's focus widget; a key handed over from another window, or delivered before Qt knows
+    // the window is active, reaches this window's own focus widget instead.
     QWidget *focus = QApplication::focusWidget();
-    const bool firstReceiver = focus ? widget == focus : widget == this;
-    if (!firstReceiver || widget->window() != this)
+    if (focus && focus->window() != this)
+        focus = focusWidget();
+    const bool firstReceiver = focus ? widget == focus : widget == this || widget == focusWidget();
+    if (QWidget *sheet = attachedWindow ? attachedWindow() : nullptr) {
+        switch (type) {
+        case QEvent::KeyPress:
+            if (firstReceiver) {
+                // Typed before the window manager moved the focus to the sheet, or after it gave it back here.
+                QWidget *target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
+                const std::unique_ptr<QEvent> copy(event->clone());
+                QCoreApplication::sendEvent(target, copy.get());
+                if (!sheet->isActiveWindow())
+                    WindowActivation::bringToFront(*sheet);
+            }
+            return true;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            WindowActivation::bringToFront(*sheet);
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonRelease:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (type != QEvent::KeyPress || !onKeyDown || !firstReceiver)
         return false;
     return onKeyDown(*static_cast<QKeyEvent *>(event));
 }
@@ -162,6 +195,10 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
         }
         return false;
     };
+    m_panel->attachedWindow = [this]() -> QWidget * {
+        QWidget *sheet = m_commands->attachedWindow();
+        return sheet && sheet->isVisible() ? sheet : nullptr;
+    };
     m_panel->installEventFilter(this);
     m_panel->resize(defaultWidth, defaultHeight);
     centrePanel();
@@ -184,10 +221,17 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *window) {
         if (!m_panel->isVisible())
             return;
-        if (window && window == m_panel->windowHandle())
+        QWidget *sheet = m_panel->attachedWindow();
+        if (window && window == m_panel->windowHandle()) {
             noteActivated();
-        else if (m_hasBeenActiveSinceShow && !window)
+            // The sheet over the panel keeps the keys, as the panel's own keys go to it anyway.
+            if (sheet)
+                WindowActivation::bringToFront(*sheet);
+        } else if (window && sheet && window == sheet->windowHandle()) {
+            noteActivated();
+        } else if (m_hasBeenActiveSinceShow && !window) {
             windowDidResignKey();
+        }
     });
     connect(&m_model, &AppModel::localizationRevisionChanged, this,
         [this] { m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History"))); });
@@ -278,6 +322,9 @@ void FloatingHistoryWindow::show(bool afterActivation)
 void FloatingHistoryWindow::activate()
 {
     WindowActivation::bringToFront(*m_panel);
+    // An open sheet comes along and keeps the keys.
+    if (QWidget *sheet = m_panel->attachedWindow())
+        WindowActivation::bringToFront(*sheet);
     // Qt sends no activation to a window it still takes for the active one (hidden and shown again before the
     // focus moved on).
     if (m_panel->isActiveWindow() || QGuiApplication::focusWindow() == m_panel->windowHandle())

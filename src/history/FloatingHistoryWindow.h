@@ -35,6 +35,9 @@ public:
     ~HistoryContentWindow() override;
 
     std::function<bool(QKeyEvent &)> onKeyDown;
+    // A window of ours open over the panel as its sheet (the preview), or none. While there is one, the keys that
+    // reach the panel go to it, in the order they came, and clicks on the panel only bring it to the front.
+    std::function<QWidget *()> attachedWindow;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -239,6 +239,11 @@ void HistoryItemCommands::refreshPreviewSheetItem()
         m_preview->updateItem(*current);
 }
 
+QWidget *HistoryItemCommands::attachedWindow() const
+{
+    return m_preview->dialog();
+}
+
 bool HistoryItemCommands::handlePreviewKeyDown(const HistoryKeyEvent &event)
 {
     const AppPreferences &p = m_model.preferences();

@@ -61,6 +61,7 @@ public:
     void presentPreview(const ClipboardItem &item, bool beginEditing) override;
     void retargetPreview(const std::optional<ClipboardItem> &item) override;
     void refreshPreviewSheetItem() override;
+    QWidget *attachedWindow() const override;
 
     void pasteSelectedSecondary() override;
     bool copySelected() override;

@@ -29,8 +29,11 @@ const QHash<int, quint16> &keyCodesByQtKey()
             {Qt::Key_QuoteDbl, Qt::Key_Apostrophe}, {Qt::Key_Bar, Qt::Key_Backslash}, {Qt::Key_Less, Qt::Key_Comma},
             {Qt::Key_Greater, Qt::Key_Period}, {Qt::Key_Question, Qt::Key_Slash}, {Qt::Key_Backtab, Qt::Key_Tab}};
         for (const auto &[symbol, key] : shifted) {
-            if (const auto found = result.constFind(int(key)); found != result.cend())
-                result.insert(int(symbol), *found);
+            // Copy the code out first: the insert may grow the hash and free the node `found` points into.
+            if (const auto found = result.constFind(int(key)); found != result.cend()) {
+                const quint16 keyCode = *found;
+                result.insert(int(symbol), keyCode);
+            }
         }
         return result;
     }();

@@ -32,6 +32,9 @@ public:
     // The open preview follows the list's selection (nothing when there is none), and a changed or removed item.
     virtual void retargetPreview(const std::optional<ClipboardItem> &item) = 0;
     virtual void refreshPreviewSheetItem() = 0;
+    // The open overlay that is a window of its own over the history window (the preview), or none. It takes the
+    // keys that reach the history window, and the history window takes no clicks while it is open.
+    virtual QWidget *attachedWindow() const { return nullptr; }
 
     // Item commands on the selection or the selected item. Copying answers whether the clipboard was written.
     virtual void pasteSelectedSecondary() = 0;

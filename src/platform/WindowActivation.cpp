@@ -13,3 +13,12 @@ void WindowActivation::bringToFront(QWidget &window)
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
         X11WindowActivation::requestActivation(quint32(window.winId()));
 }
+
+void WindowActivation::takeFocusBack(QWidget &window)
+{
+    if (!window.isVisible())
+        return;
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        X11WindowActivation::giveInputFocus(quint32(window.winId()));
+    bringToFront(window);
+}

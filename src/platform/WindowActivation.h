@@ -9,5 +9,9 @@ namespace WindowActivation {
 
 // Shows, raises and activates the top-level window.
 void bringToFront(QWidget &window);
+// Gives a shown top-level window the keyboard at once, before another of our windows over it goes away, so that no
+// key typed meanwhile reaches the window under the pointer; then brings it to the front as above. Nothing for a
+// hidden window.
+void takeFocusBack(QWidget &window);
 
 } // namespace WindowActivation

@@ -4,6 +4,7 @@
 #include "ItemPreviewDetailsView.h"
 #include "ItemPreviewDialogController.h"
 #include "Localization.h"
+#include "WindowActivation.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -11,6 +12,9 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <memory>
 
 namespace {
 
@@ -26,7 +30,6 @@ ItemPreviewDialog::ItemPreviewDialog(
     : QDialog(parent), m_controller(controller)
 {
     setObjectName(QStringLiteral("ItemPreviewDialog"));
-    setWindowModality(Qt::WindowModal);
     setSizeGripEnabled(false);
     QPalette background = palette();
     background.setColor(QPalette::Window, HistoryColors::textBackground(background));
@@ -56,8 +59,10 @@ ItemPreviewDialog::ItemPreviewDialog(
 
     m_resizeEnd.setSingleShot(true);
     m_resizeEnd.setInterval(300);
-    connect(&m_resizeEnd, &QTimer::timeout, this,
-        [this] { m_controller.windowDidEndLiveResize(QSize(width(), height() - headerHeight)); });
+    connect(&m_resizeEnd, &QTimer::timeout, this, [this] {
+        if (!m_detached)
+            m_controller.windowDidEndLiveResize(QSize(width(), height() - headerHeight));
+    });
     setContentSize(controller.windowContentSize());
 }
 
@@ -71,13 +76,39 @@ void ItemPreviewDialog::setContentSize(QSize size)
 void ItemPreviewDialog::reject()
 {
     // Escape and the window's own close go through the preview, which decides (an edit may be open).
-    m_controller.handleCancel();
+    if (!m_detached)
+        m_controller.handleCancel();
 }
 
 void ItemPreviewDialog::closeEvent(QCloseEvent *event)
 {
     event->ignore();
-    m_controller.handleCancel();
+    if (!m_detached)
+        m_controller.handleCancel();
+}
+
+void ItemPreviewDialog::detach()
+{
+    m_detached = true;
+    m_resizeEnd.stop();
+    // The window's keys arrive at its window handle first, before any widget of it sees them.
+    if (QWindow *handle = windowHandle())
+        handle->installEventFilter(this);
+}
+
+bool ItemPreviewDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!m_detached || watched != windowHandle()
+        || (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease))
+        return QDialog::eventFilter(watched, event);
+    QWidget *below = parentWidget() ? parentWidget()->window() : nullptr;
+    if (event->type() == QEvent::KeyPress && below && below->isVisible()) {
+        // To the widget that has the focus there, as if the key had been typed into that window.
+        QWidget *target = below->focusWidget() ? below->focusWidget() : below;
+        const std::unique_ptr<QEvent> copy(event->clone());
+        QCoreApplication::sendEvent(target, copy.get());
+    }
+    return true;
 }
 
 void ItemPreviewDialog::resizeEvent(QResizeEvent *event)
@@ -102,6 +133,10 @@ ItemPreviewDialogPresenter::~ItemPreviewDialogPresenter()
 {
     delete m_dialog;
     delete m_controller;
+    for (const ClosedPreview &closed : std::as_const(m_closedPreviews)) {
+        delete closed.dialog;
+        delete closed.controller;
+    }
 }
 
 QSizeF ItemPreviewDialogPresenter::maximumContentSize(QSizeF available)
@@ -139,7 +174,7 @@ void ItemPreviewDialogPresenter::present(const ClipboardItem &item, QWidget *par
     // Centred near the top of the history window, as a sheet sits.
     const QRect frame = window->frameGeometry();
     dialog->move(frame.center().x() - dialog->width() / 2, frame.top() + 24);
-    dialog->open();
+    dialog->show();
     dialog->raise();
     dialog->activateWindow();
     controller->view()->setFocus(Qt::OtherFocusReason);
@@ -169,15 +204,34 @@ void ItemPreviewDialogPresenter::close()
     ItemPreviewDialogController *controller = m_controller;
     m_dialog = nullptr;
     m_controller = nullptr;
-    // Gone at once for the keys and the eye; the objects go on the next turn, after the key that closed it.
+    // The keys go back to the window below before this one goes, so that none typed in between reaches the window
+    // under the pointer while the window manager settles the focus.
+    if (QWidget *below = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr)
+        WindowActivation::takeFocusBack(*below);
+    // Gone at once for the keys and the eye. The window stays a moment to hand on keys that were typed into it
+    // before the focus went back; the objects go after that.
+    dialog->detach();
     dialog->hide();
-    dialog->deleteLater();
     if (controller) {
         controller->onCancel = nullptr;
-        controller->deleteLater();
+        controller->onKeyDown = nullptr;
     }
+    m_closedPreviews.append({dialog, controller});
+    QTimer::singleShot(closedWindowLifetimeMs, this, &ItemPreviewDialogPresenter::disposeOldestClosedPreview);
     if (m_actions.didClose)
         m_actions.didClose();
+}
+
+void ItemPreviewDialogPresenter::disposeOldestClosedPreview()
+{
+    if (m_closedPreviews.isEmpty())
+        return;
+    const ClosedPreview closed = m_closedPreviews.takeFirst();
+    // In this order, as the window shows the controller's views.
+    if (closed.dialog)
+        closed.dialog->deleteLater();
+    if (closed.controller)
+        closed.controller->deleteLater();
 }
 
 void ItemPreviewDialogPresenter::beginEditing(bool closesWhenEditingEnds)

@@ -56,8 +56,10 @@ struct ItemPreviewActions
     std::function<void()> didClose; // once per preview, after it closed
 };
 
-// The preview's window: the title accessory and toolbar above the controller's view, window-modal on the history
-// window. Escape and closing go through the controller.
+// The preview's window: the title accessory and toolbar above the controller's view, kept above the history window
+// it belongs to. Escape and closing go through the controller. It is not modal for Qt, which would drop the keys
+// that reach the history window before the window manager has given the preview the focus: the history window
+// hands those on to the preview itself, and takes no clicks while the preview is open.
 class ItemPreviewDialog final : public QDialog
 {
     Q_OBJECT
@@ -69,9 +71,15 @@ public:
     void setContentSize(QSize size);
     QWidget *header() const { return m_header; }
 
+    // The preview has closed: from now on the window never reaches the controller, and keys that still arrive (typed
+    // before the focus went back) go to the window it was opened over.
+    void detach();
+    bool isDetached() const { return m_detached; }
+
     void reject() override;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -80,6 +88,7 @@ private:
     QWidget *m_header = nullptr;
     QTimer m_resizeEnd;
     int m_programmaticResizes = 0;
+    bool m_detached = false;
 };
 
 // The preview as the history window uses it: one preview at a time, over the window that asked for it.
@@ -106,12 +115,23 @@ public:
     ItemPreviewDialog *dialog() const { return m_dialog; }
     ItemPreviewDialogController *controller() const { return m_controller; }
 
+    // How long a closed preview's window stays (hidden) to hand on the keys typed before the focus went back.
+    static constexpr int closedWindowLifetimeMs = 1000;
+
 private:
+    struct ClosedPreview
+    {
+        QPointer<ItemPreviewDialog> dialog;
+        QPointer<ItemPreviewDialogController> controller;
+    };
+
     void closeThen(const std::function<void(const ClipboardItem &)> &action);
+    void disposeOldestClosedPreview();
 
     ItemPreviewActions m_actions;
     ItemPreviewToolbar::ApplicationLookup m_applications;
     PreviewEnvironment m_environment;
     QPointer<ItemPreviewDialog> m_dialog;
     QPointer<ItemPreviewDialogController> m_controller;
+    QList<ClosedPreview> m_closedPreviews; // oldest first
 };

@@ -44,3 +44,13 @@ void X11WindowActivation::requestActivation(quint32 window)
     }
     xcb_flush(connection);
 }
+
+void X11WindowActivation::giveInputFocus(quint32 window)
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection || !window)
+        return;
+    xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    xcb_flush(connection);
+}
