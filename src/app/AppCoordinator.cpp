@@ -1,5 +1,6 @@
 #include "AppCoordinator.h"
 
+#include "AlertPresenter.h"
 #include "AppLogging.h"
 #include "AppModel.h"
 #include "CopyCommands.h"
@@ -18,6 +19,7 @@
 #include "UpdateService.h"
 
 #include <QSet>
+#include <QTimer>
 
 #include <utility>
 
@@ -45,6 +47,7 @@ AppCoordinator::AppCoordinator(Dependencies dependencies, QObject *parent)
     , m_appearance(dependencies.appearance)
     , m_launchAtLogin(std::move(dependencies.launchAtLogin))
     , m_pasteTarget(dependencies.keyPoster, dependencies.workspace)
+    , m_alerts(dependencies.alerts)
     , m_feedback(m_model, dependencies.soundService, dependencies.alerts)
     , m_historyWrites(std::make_unique<HistoryWrites>(
           m_model, m_historyStore, dependencies.filePreviewCache, m_supportFolder, m_clock))
@@ -91,6 +94,7 @@ void AppCoordinator::start()
     }
 
     loadHistory();
+    reportHistoryStoreNotice();
     removeUnreferencedImages();
     clearHistoryIfRebooted();
     ensureHistoryWindow();
@@ -155,6 +159,20 @@ void AppCoordinator::loadHistory()
 
     selectSingleItem(m_model.items().isEmpty() ? std::nullopt : std::optional<QUuid>(m_model.items().first().id));
     m_historyLoaded = true;
+}
+
+void AppCoordinator::reportHistoryStoreNotice()
+{
+    const auto notice = m_historyStore.takeNotice();
+    if (!notice)
+        return;
+    m_model.setLastError(notice->message);
+    qCWarning(lcApp).noquote() << notice->message;
+    // Image files of items that could not be read back from a damaged file, or that may not be changed, stay.
+    m_historyLoaded = false;
+    // After start-up, so that the alert does not hold up the tray icon and the windows.
+    QTimer::singleShot(0, this,
+        [this, message = notice->message] { m_alerts.inform(AlertPresenter::Style::warning, message, QString()); });
 }
 
 void AppCoordinator::removeUnreferencedImages()

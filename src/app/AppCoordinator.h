@@ -351,6 +351,9 @@ private:
     // Remembers the window the user works in as the paste target, unless our history window has the focus.
     void rememberPasteTarget();
     void removeUnreferencedImages();
+    // What the history store has to tell about the history as a whole (damaged and recovered, or read-only): the
+    // last error, a log line and an alert once start-up is over.
+    void reportHistoryStoreNotice();
 
     AppModel &m_model;
     PreferencesStore &m_preferencesStore;
@@ -372,6 +375,7 @@ private:
     AppearanceApplier &m_appearance;
     const LaunchAtLoginService m_launchAtLogin;
     PasteTarget m_pasteTarget;
+    AlertPresenter &m_alerts;
     CommandFeedback m_feedback;
 
     // The command groups, built last: they use the members above.

@@ -4,17 +4,21 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
 class QDBusConnection;
-class QLockFile;
 
 // One running copy of the program per history. The copy that comes first takes the name serviceName on the session
 // bus, with an object whose ShowHistory method shows its history window, and a lock file in the support directory;
 // it holds both for the life of the process, from before it opens the history. A later start in the same session
 // asks the running copy to show its history window and ends. Where there is no session bus (or another one), the
 // lock alone keeps a second copy from capturing into the same history: that copy says so and ends with an error, as
-// does one whose running copy does not answer. A lock left behind by a copy that has died is taken over.
+// does one whose running copy does not answer.
+//
+// The running copy holds an exclusive flock on the lock file for its whole life, and the file names it (process id,
+// program name, host name, machine id and boot id, one per line, as QLockFile writes them, so that older versions
+// read it alike). Only that flock tells that a copy runs: a lock file that nobody holds (empty or garbled by a crash
+// or a power cut, left by a process that has died, reused by another program, from an earlier boot) is stale and
+// taken over. A lock file written on another computer (a home folder shared or restored from elsewhere) is never
+// taken over, since a copy there may still use the history; the refusal names that computer and the file.
 class SingleInstance final : public QObject
 {
     Q_OBJECT
@@ -53,9 +57,10 @@ Q_SIGNALS:
 
 private:
     bool takeLock();
+    void releaseLock();
 
     const QString m_supportDirectory;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_lockFile = -1; // open and flocked while this copy runs
     QString m_refusal;
     bool m_servesBus = false;
 };

@@ -57,6 +57,20 @@ struct TagRequest
     bool operator==(const TagRequest &) const = default;
 };
 
+// Something about the stored history as a whole that the user is told once, when the store has opened it.
+struct HistoryStoreNotice
+{
+    enum class Kind {
+        readOnly, // the history is shown, but nothing is written to it: new copies are refused
+        recoveredFromDamage, // the file was damaged; it was kept aside and what could be read goes on
+    };
+
+    Kind kind;
+    QString message; // in the interface language
+
+    bool operator==(const HistoryStoreNotice &) const = default;
+};
+
 // The durable history: every item and every tag. Each operation is atomic with respect to every other, and
 // the store may be used from the main thread and from one worker at a time.
 class HistoryStore
@@ -112,4 +126,8 @@ public:
     // How many stored items carry each tag, by tag id; tags on no item are left out. This reads every item; a store
     // that can count without decoding them does so.
     virtual Result<QHash<qint64, qint64>> tagItemCounts();
+
+    // What the user is to be told about the history since the last call, if anything. A store that has nothing of
+    // the kind to say answers nothing.
+    virtual std::optional<HistoryStoreNotice> takeNotice() { return std::nullopt; }
 };

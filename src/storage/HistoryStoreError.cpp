@@ -21,6 +21,10 @@ QString HistoryStoreError::description() const
         return localized(QStringLiteral("Unable to open the Varnisto history database: %@ is not a Varnisto history. "
                                         "The file was left unchanged."),
             {m_message});
+    case readOnly:
+        return localized(QStringLiteral("The history in %@ can only be read, because the folder cannot be written to. "
+                                        "New copies are not kept until it can be written to."),
+            {m_message});
     }
     return {};
 }
@@ -37,4 +41,11 @@ bool HistoryStoreError::isDatabaseBusy() const
     return m_message.startsWith(QLatin1String("database is locked"))
         || m_message.startsWith(QLatin1String("database table is locked"))
         || m_message.startsWith(QLatin1String("database schema is locked"));
+}
+
+bool HistoryStoreError::isDatabaseDamaged() const
+{
+    if (m_value != stepFailed && m_value != prepareFailed)
+        return false;
+    return (m_resultCode & 0xff) == SQLITE_CORRUPT;
 }

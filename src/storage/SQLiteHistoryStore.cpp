@@ -2,17 +2,25 @@
 
 #include "Coding.h"
 #include "LegacyClipboardItem.h"
+#include "Localization.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QMutexLocker>
 #include <QSet>
+#include <QUrl>
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <limits>
 #include <utility>
 
 template<typename T> using Result = HistoryStore::Result<T>;
@@ -244,10 +252,16 @@ HistoryStoreError SQLiteHistoryStore::sqliteFailure(HistoryStoreError::Value val
 SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory)
     : m_databasePath(QDir(directory).filePath(QStringLiteral("History.sqlite")))
 {
-    // Failures here are not reported: they show as the failures of the operations that follow.
-    if (open())
-        (void)prepareSchema();
+    // Failures here are not reported: they show as the failures of the operations that follow. Damage is mended
+    // once the set-up has stopped, not in the middle of it.
+    ++m_operationDepth;
+    Result<void> prepared = open();
+    if (prepared && !m_readOnly)
+        prepared = prepareSchema();
+    --m_operationDepth;
     m_prepareSchemaOnOpen = true;
+    if (!prepared && prepared.error().isDatabaseDamaged())
+        recoverDamagedDatabase();
 }
 
 SQLiteHistoryStore::~SQLiteHistoryStore()
@@ -262,6 +276,9 @@ Result<void> SQLiteHistoryStore::open()
             useWriteAheadLog(false);
         return {};
     }
+    adoptFinishedRecovery();
+    if (QFileInfo::exists(m_databasePath) && !canWrite())
+        return openReadOnly();
     const QByteArray path = QFile::encodeName(m_databasePath);
     if (sqlite3_open(path.constData(), &m_db) != SQLITE_OK) {
         // Close the failed handle, so that the next operation tries again (the folder may exist by then).
@@ -277,6 +294,13 @@ Result<void> SQLiteHistoryStore::open()
         m_db = nullptr;
         return own;
     }
+    if (sqlite3_db_readonly(m_db, "main") == 1) {
+        // SQLite fell back to reading only: a file that this process may not write to.
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return openReadOnly();
+    }
+    m_readOnly = false;
     m_journalModeSettled = false;
     useWriteAheadLog(true);
     if (m_prepareSchemaOnOpen)
@@ -649,7 +673,7 @@ void SQLiteHistoryStore::noteWritten(const ClipboardItem &item)
         mark = copiedAt;
 }
 
-Result<void> SQLiteHistoryStore::upsert(const ClipboardItem &item)
+Result<void> SQLiteHistoryStore::upsertOnce(const ClipboardItem &item)
 {
     Locker locker(&m_lock);
     if (auto opened = open(); !opened)
@@ -657,7 +681,7 @@ Result<void> SQLiteHistoryStore::upsert(const ClipboardItem &item)
     return writeItems({item});
 }
 
-Result<void> SQLiteHistoryStore::upsertItems(const QList<ClipboardItem> &items)
+Result<void> SQLiteHistoryStore::upsertItemsOnce(const QList<ClipboardItem> &items)
 {
     Locker locker(&m_lock);
     if (items.isEmpty())
@@ -669,7 +693,7 @@ Result<void> SQLiteHistoryStore::upsertItems(const QList<ClipboardItem> &items)
 
 // --- Reading ------------------------------------------------------------------------------------------------
 
-Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
+Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItemsOnce(qint64 limit)
 {
     using R = Result<QList<ClipboardItem>>;
     Locker locker(&m_lock);
@@ -698,7 +722,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
     return items;
 }
 
-Result<QList<Tag>> SQLiteHistoryStore::loadTags()
+Result<QList<Tag>> SQLiteHistoryStore::loadTagsOnce()
 {
     using R = Result<QList<Tag>>;
     Locker locker(&m_lock);
@@ -719,7 +743,7 @@ Result<QList<Tag>> SQLiteHistoryStore::loadTags()
     return tags;
 }
 
-Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
+Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDsOnce()
 {
     using R = Result<QList<QUuid>>;
     Locker locker(&m_lock);
@@ -740,7 +764,7 @@ Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
     return ids;
 }
 
-Result<QHash<qint64, qint64>> SQLiteHistoryStore::tagItemCounts()
+Result<QHash<qint64, qint64>> SQLiteHistoryStore::tagItemCountsOnce()
 {
     using R = Result<QHash<qint64, qint64>>;
     Locker locker(&m_lock);
@@ -774,7 +798,7 @@ Result<QHash<qint64, qint64>> SQLiteHistoryStore::tagItemCounts()
     return counts;
 }
 
-Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &ids)
+Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItemsOnce(const QList<QUuid> &ids)
 {
     using R = Result<QList<ClipboardItem>>;
     Locker locker(&m_lock);
@@ -859,7 +883,7 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::loadItem(const QUuid &i
 
 // --- Captures and edits -------------------------------------------------------------------------------------
 
-Result<ClipboardItem> SQLiteHistoryStore::insertOrMerge(const ClipboardItem &item, bool copySequenceModeEnabled)
+Result<ClipboardItem> SQLiteHistoryStore::insertOrMergeOnce(const ClipboardItem &item, bool copySequenceModeEnabled)
 {
     using R = Result<ClipboardItem>;
     Locker locker(&m_lock);
@@ -905,7 +929,7 @@ Result<ClipboardItem> SQLiteHistoryStore::insertOrMerge(const ClipboardItem &ite
     return merged;
 }
 
-Result<std::optional<ClipboardItem>> SQLiteHistoryStore::touchItem(
+Result<std::optional<ClipboardItem>> SQLiteHistoryStore::touchItemOnce(
     const QUuid &id, const std::optional<QDateTime> &copiedAt, bool incrementCopyCount)
 {
     using R = Result<std::optional<ClipboardItem>>;
@@ -929,7 +953,7 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::touchItem(
 
 // --- Removing -----------------------------------------------------------------------------------------------
 
-Result<void> SQLiteHistoryStore::deleteItem(const QUuid &id)
+Result<void> SQLiteHistoryStore::deleteItemOnce(const QUuid &id)
 {
     Locker locker(&m_lock);
     return execute("DELETE FROM clips WHERE id = ?;", Coding::uuidString(id));
@@ -993,7 +1017,7 @@ Result<void> SQLiteHistoryStore::deleteItems(const QList<QUuid> &ids)
         false);
 }
 
-Result<HistoryRemoval> SQLiteHistoryStore::clearHistory(bool keepFavorites)
+Result<HistoryRemoval> SQLiteHistoryStore::clearHistoryOnce(bool keepFavorites)
 {
     using R = Result<HistoryRemoval>;
     Locker locker(&m_lock);
@@ -1036,7 +1060,7 @@ Result<HistoryRemoval> SQLiteHistoryStore::clearHistory(bool keepFavorites)
     return removal;
 }
 
-Result<HistoryRemoval> SQLiteHistoryStore::pruneItems(const RetentionPolicy &policy)
+Result<HistoryRemoval> SQLiteHistoryStore::pruneItemsOnce(const RetentionPolicy &policy)
 {
     using R = Result<HistoryRemoval>;
     Locker locker(&m_lock);
@@ -1108,7 +1132,7 @@ Result<std::optional<Tag>> SQLiteHistoryStore::findTag(const QString &name)
     return std::optional<Tag>(Tag {statement->int64(0), *storedName, *color});
 }
 
-Result<Tag> SQLiteHistoryStore::ensureTag(const QString &name, const QString &color)
+Result<Tag> SQLiteHistoryStore::ensureTagOnce(const QString &name, const QString &color)
 {
     using R = Result<Tag>;
     Locker locker(&m_lock);
@@ -1129,7 +1153,7 @@ Result<Tag> SQLiteHistoryStore::ensureTag(const QString &name, const QString &co
     return Tag {sqlite3_last_insert_rowid(m_db), name, color};
 }
 
-Result<QList<Tag>> SQLiteHistoryStore::ensureTags(
+Result<QList<Tag>> SQLiteHistoryStore::ensureTagsOnce(
     const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written)
 {
     using R = Result<QList<Tag>>;
@@ -1171,7 +1195,7 @@ Result<void> SQLiteHistoryStore::rewriteItemsCarryingTag(qint64 tagID, bool remo
     return writeItems(*rewritten);
 }
 
-Result<Tag> SQLiteHistoryStore::updateTag(const Tag &tag)
+Result<Tag> SQLiteHistoryStore::updateTagOnce(const Tag &tag)
 {
     using R = Result<Tag>;
     Locker locker(&m_lock);
@@ -1207,7 +1231,7 @@ Result<Tag> SQLiteHistoryStore::updateTag(const Tag &tag)
     return tag;
 }
 
-Result<void> SQLiteHistoryStore::deleteTag(qint64 id)
+Result<void> SQLiteHistoryStore::deleteTagOnce(qint64 id)
 {
     Locker locker(&m_lock);
     return inTransaction(
@@ -1221,4 +1245,428 @@ Result<void> SQLiteHistoryStore::deleteTag(qint64 id)
             return rewriteItemsCarryingTag(id, true);
         },
         false);
+}
+
+// --- Reading only, and damage -----------------------------------------------------------------------------------
+
+namespace {
+
+// The damaged file's new name: the time it was put aside, and a number when that name is taken already.
+QString damagedFilePath(const QString &databasePath)
+{
+    const QString base = databasePath + QStringLiteral(".damaged-")
+        + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = base;
+    for (int n = 1; QFileInfo::exists(path) || QFileInfo::exists(path + QStringLiteral("-wal")); ++n)
+        path = base + QLatin1Char('-') + QString::number(n);
+    return path;
+}
+
+void closeWithoutCheckpoint(sqlite3 *db)
+{
+    if (!db)
+        return;
+    // Closing the last connection would copy the write-ahead log into the file: a damaged file is not written.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_close(db);
+}
+
+bool execOn(sqlite3 *db, const char *sql)
+{
+    return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Reads every row of a table that can still be read, in row-id order, stepping over the pages that cannot be
+// read. The statement selects the row id first and takes the row id to start after as its parameter 1
+// ("... WHERE rowid > ?1 ORDER BY rowid"). A damaged page costs the rows on it: the walk seeks past it one row id
+// at a time, up to the highest row id that can be found.
+void readEveryReadableRow(
+    sqlite3 *db, const char *sql, qint64 highestRowID, const std::function<void(sqlite3_stmt *)> &onRow)
+{
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(statement);
+        return;
+    }
+    // Where nothing tells the highest row id, a stretch of row ids past the last row read is tried.
+    const qint64 limit = qMax(highestRowID, qint64(100000));
+    qint64 after = std::numeric_limits<qint64>::min();
+    bool started = false;
+    while (true) {
+        sqlite3_reset(statement);
+        sqlite3_bind_int64(statement, 1, after);
+        int rc;
+        while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+            after = sqlite3_column_int64(statement, 0);
+            started = true;
+            onRow(statement);
+        }
+        if (rc == SQLITE_DONE)
+            break;
+        // Row ids start at 1 unless a row was stored with another one.
+        if (!started) {
+            after = 0;
+            started = true;
+        } else if (after >= limit) {
+            break;
+        } else {
+            ++after;
+        }
+    }
+    sqlite3_finalize(statement);
+}
+
+// The highest row id of a table that the damaged file still tells, by its own b-tree or by any index on it.
+qint64 highestRowID(sqlite3 *db, const char *table)
+{
+    qint64 highest = 0;
+    const QByteArray direct = QByteArray("SELECT max(rowid) FROM ") + table + ';';
+    const QByteArray indexes = QByteArray("SELECT name FROM pragma_index_list('") + table + "');";
+    QList<QByteArray> queries = {direct};
+    sqlite3_stmt *list = nullptr;
+    if (sqlite3_prepare_v2(db, indexes.constData(), -1, &list, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(list) == SQLITE_ROW) {
+            if (const auto *name = reinterpret_cast<const char *>(sqlite3_column_text(list, 0)))
+                queries.append(QByteArray("SELECT rowid FROM ") + table + " INDEXED BY \"" + name + "\";");
+        }
+    }
+    sqlite3_finalize(list);
+    for (const QByteArray &sql : queries) {
+        sqlite3_stmt *statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                highest = qMax(highest, qint64(sqlite3_column_int64(statement, 0)));
+        }
+        sqlite3_finalize(statement);
+    }
+    return highest;
+}
+
+bool tableHasColumn(sqlite3 *db, const char *table, const char *column)
+{
+    const QByteArray sql
+        = QByteArray("SELECT 1 FROM pragma_table_info('") + table + "') WHERE name = '" + column + "';";
+    sqlite3_stmt *statement = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK)
+        found = sqlite3_step(statement) == SQLITE_ROW;
+    sqlite3_finalize(statement);
+    return found;
+}
+
+} // namespace
+
+template<typename Operation>
+auto SQLiteHistoryStore::guarded(Access access, Operation operation) -> decltype(operation())
+{
+    using R = decltype(operation());
+    Locker locker(&m_lock);
+    if (access == Access::writes) {
+        if (auto writable = checkWritable(); !writable)
+            return R::failure(writable.error());
+    }
+    const bool outermost = m_operationDepth == 0;
+    ++m_operationDepth;
+    R result = operation();
+    --m_operationDepth;
+    if (outermost && !result && result.error().isDatabaseDamaged() && recoverDamagedDatabase()) {
+        ++m_operationDepth;
+        result = operation();
+        --m_operationDepth;
+    }
+    return result;
+}
+
+std::optional<HistoryStoreNotice> SQLiteHistoryStore::takeNotice()
+{
+    Locker locker(&m_lock);
+    return std::exchange(m_notice, std::nullopt);
+}
+
+bool SQLiteHistoryStore::canWrite() const
+{
+    // Asked with the effective rights, as the writes would be made; the file only when there is one.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_databasePath).absolutePath());
+    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0)
+        return false;
+    const QByteArray file = QFile::encodeName(m_databasePath);
+    return ::faccessat(AT_FDCWD, file.constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT;
+}
+
+Result<void> SQLiteHistoryStore::openReadOnly()
+{
+    // A database in write-ahead-log mode is read through the index of its log, which SQLite cannot create in a
+    // folder that cannot be written to. Where a copy that did not end cleanly left the log and its index behind,
+    // they are read as they are; otherwise the file is read alone, as one that nothing changes meanwhile (no other
+    // copy of the program can write where this one cannot, and the lock file keeps the others away).
+    const QByteArray path = QFile::encodeName(m_databasePath);
+    const QByteArray immutable = QUrl::fromLocalFile(m_databasePath).toEncoded() + "?immutable=1";
+    Result<void> outcome = Result<void>::failure(HistoryStoreError::openFailed);
+    for (const bool asImmutable : {false, true}) {
+        const int flags = SQLITE_OPEN_READONLY | (asImmutable ? SQLITE_OPEN_URI : 0);
+        if (sqlite3_open_v2((asImmutable ? immutable : path).constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+            sqlite3_close(m_db);
+            m_db = nullptr;
+            continue;
+        }
+        sqlite3_busy_timeout(m_db, busyTimeoutMilliseconds);
+        outcome = checkOwnTables();
+        if (outcome)
+            break;
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        if (outcome.error().value() == HistoryStoreError::foreignDatabase)
+            return outcome;
+    }
+    if (!outcome)
+        return outcome;
+    m_readOnly = true;
+    m_journalModeSettled = true;
+    if (!std::exchange(m_toldReadOnly, true)) {
+        m_notice = HistoryStoreNotice {HistoryStoreNotice::Kind::readOnly,
+            HistoryStoreError(
+                HistoryStoreError::readOnly, QDir::toNativeSeparators(QFileInfo(m_databasePath).absolutePath()))
+                .description()};
+    }
+    return {};
+}
+
+Result<void> SQLiteHistoryStore::checkWritable()
+{
+    if (!m_db)
+        (void)open(); // a failure is the operation's own to report
+    if (!m_readOnly)
+        return {};
+    if (canWrite()) {
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        m_readOnly = false;
+        if (auto opened = open(); !opened)
+            return opened;
+        if (!m_readOnly)
+            return {};
+    }
+    return Result<void>::failure(HistoryStoreError(
+        HistoryStoreError::readOnly, QDir::toNativeSeparators(QFileInfo(m_databasePath).absolutePath())));
+}
+
+void SQLiteHistoryStore::adoptFinishedRecovery()
+{
+    const QString recovered = m_databasePath + QStringLiteral(".recovered");
+    if (!QFileInfo::exists(m_databasePath) && QFileInfo::exists(recovered))
+        QFile::rename(recovered, m_databasePath);
+}
+
+bool SQLiteHistoryStore::recoverDamagedDatabase()
+{
+    if (std::exchange(m_recoveryTried, true) || m_readOnly || !canWrite())
+        return false;
+    closeWithoutCheckpoint(std::exchange(m_db, nullptr));
+    m_journalModeSettled = false;
+
+    const QString recovering = m_databasePath + QStringLiteral(".recovering");
+    const QString recovered = m_databasePath + QStringLiteral(".recovered");
+    QFile::remove(recovering);
+    QFile::remove(recovering + QStringLiteral("-journal"));
+    QFile::remove(recovered);
+
+    sqlite3 *damaged = nullptr;
+    sqlite3 *fresh = nullptr;
+    const auto finish = [&] {
+        closeWithoutCheckpoint(damaged);
+        sqlite3_close(fresh);
+        damaged = fresh = nullptr;
+    };
+    if (sqlite3_open_v2(QFile::encodeName(m_databasePath).constData(), &damaged, SQLITE_OPEN_READONLY, nullptr)
+            != SQLITE_OK
+        || sqlite3_open(QFile::encodeName(recovering).constData(), &fresh) != SQLITE_OK) {
+        finish();
+        QFile::remove(recovering);
+        return false;
+    }
+    bool built = true;
+    for (const char *sql : schemaStatements)
+        built = built && (!sql || execOn(fresh, sql));
+    built = built && execOn(fresh, "BEGIN IMMEDIATE TRANSACTION;");
+    const qint64 copied = built ? copyReadableRows(damaged, fresh) : 0;
+    built = built && execOn(fresh, "COMMIT;");
+    finish();
+    if (!built || !QFile::rename(recovering, recovered)) {
+        QFile::remove(recovering);
+        return false;
+    }
+
+    // The damaged file goes aside with its log, so that it can still be opened as it was; nothing removes it.
+    const QString kept = damagedFilePath(m_databasePath);
+    if (!QFile::rename(m_databasePath, kept)) {
+        QFile::remove(recovered);
+        return false;
+    }
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const QString companion = m_databasePath + QLatin1String(suffix);
+        if (QFileInfo::exists(companion))
+            QFile::rename(companion, kept + QLatin1String(suffix));
+    }
+    adoptFinishedRecovery();
+    m_notice = HistoryStoreNotice {HistoryStoreNotice::Kind::recoveredFromDamage,
+        localized(QStringLiteral("The history file %1$@ is damaged. Varnisto kept it as %2$@ and goes on with the "
+                                 "%3$lld items that could still be read from it."),
+            {QDir::toNativeSeparators(m_databasePath), QDir::toNativeSeparators(kept), copied})};
+    const bool schemaOnOpen = std::exchange(m_prepareSchemaOnOpen, true);
+    const bool opened = open().hasValue();
+    m_prepareSchemaOnOpen = schemaOnOpen;
+    return opened;
+}
+
+qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
+{
+    // Tags keep their ids, which the items' payloads name.
+    qint64 highestTagID = 0;
+    sqlite3_stmt *insertTag = nullptr;
+    sqlite3_prepare_v2(
+        fresh, "INSERT OR IGNORE INTO tags (id, name, color) VALUES (?, ?, ?);", -1, &insertTag, nullptr);
+    readEveryReadableRow(damaged, "SELECT id, name, color FROM tags WHERE id > ?1 ORDER BY id;",
+        highestRowID(damaged, "tags"), [&](sqlite3_stmt *row) {
+            highestTagID = qMax(highestTagID, qint64(sqlite3_column_int64(row, 0)));
+            sqlite3_reset(insertTag);
+            for (int column = 0; column < 3; ++column)
+                sqlite3_bind_value(insertTag, column + 1, sqlite3_column_value(row, column));
+            sqlite3_step(insertTag);
+        });
+    sqlite3_finalize(insertTag);
+
+    const bool hasContentKey = tableHasColumn(damaged, "clips", "contentKey");
+    const QByteArray select = QByteArray("SELECT rowid, id, kind, copiedAt, favorite, sourceApp, searchText, ")
+        + (hasContentKey ? "coalesce(contentKey, '')" : "''") + ", payload FROM clips WHERE rowid > ?1 ORDER BY rowid;";
+    sqlite3_stmt *insertItem = nullptr;
+    sqlite3_prepare_v2(fresh,
+        "INSERT OR IGNORE INTO clips (id, kind, copiedAt, favorite, sourceApp, searchText, contentKey, payload) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?);",
+        -1, &insertItem, nullptr);
+    qint64 copied = 0;
+    readEveryReadableRow(damaged, select.constData(), highestRowID(damaged, "clips"), [&](sqlite3_stmt *row) {
+        sqlite3_reset(insertItem);
+        for (int column = 1; column <= 8; ++column)
+            sqlite3_bind_value(insertItem, column, sqlite3_column_value(row, column));
+        if (sqlite3_step(insertItem) == SQLITE_DONE && sqlite3_changes(fresh) > 0)
+            ++copied;
+        // A tag id that an item carries is never handed out again, even when the tag itself was lost.
+        const auto *payload = static_cast<const char *>(sqlite3_column_blob(row, 8));
+        if (!payload)
+            return;
+        if (const auto item = decodePayload(QByteArray(payload, sqlite3_column_bytes(row, 8)))) {
+            for (const qint64 tag : item->tags)
+                highestTagID = qMax(highestTagID, tag);
+        }
+    });
+    sqlite3_finalize(insertItem);
+
+    sqlite3_stmt *sequence = nullptr;
+    if (sqlite3_prepare_v2(damaged, "SELECT seq FROM sqlite_sequence WHERE name = 'tags';", -1, &sequence, nullptr)
+            == SQLITE_OK
+        && sqlite3_step(sequence) == SQLITE_ROW)
+        highestTagID = qMax(highestTagID, qint64(sqlite3_column_int64(sequence, 0)));
+    sqlite3_finalize(sequence);
+    if (highestTagID > 0) {
+        const QByteArray sql
+            = "DELETE FROM sqlite_sequence WHERE name = 'tags'; INSERT INTO sqlite_sequence (name, seq) "
+              "VALUES ('tags', "
+            + QByteArray::number(highestTagID) + ");";
+        execOn(fresh, sql.constData());
+    }
+
+    sqlite3_stmt *version = nullptr;
+    if (sqlite3_prepare_v2(damaged, "PRAGMA user_version;", -1, &version, nullptr) == SQLITE_OK
+        && sqlite3_step(version) == SQLITE_ROW) {
+        const QByteArray sql = "PRAGMA user_version = " + QByteArray::number(sqlite3_column_int64(version, 0)) + ";";
+        execOn(fresh, sql.constData());
+    }
+    sqlite3_finalize(version);
+    return copied;
+}
+
+// --- Operations ---------------------------------------------------------------------------------------------
+
+Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItems(qint64 limit)
+{
+    return guarded(Access::reads, [&] { return loadRecentItemsOnce(limit); });
+}
+
+Result<QList<Tag>> SQLiteHistoryStore::loadTags()
+{
+    return guarded(Access::reads, [&] { return loadTagsOnce(); });
+}
+
+Result<ClipboardItem> SQLiteHistoryStore::insertOrMerge(const ClipboardItem &item, bool copySequenceModeEnabled)
+{
+    return guarded(Access::writes, [&] { return insertOrMergeOnce(item, copySequenceModeEnabled); });
+}
+
+Result<void> SQLiteHistoryStore::upsert(const ClipboardItem &item)
+{
+    return guarded(Access::writes, [&] { return upsertOnce(item); });
+}
+
+Result<void> SQLiteHistoryStore::upsertItems(const QList<ClipboardItem> &items)
+{
+    return guarded(Access::writes, [&] { return upsertItemsOnce(items); });
+}
+
+Result<std::optional<ClipboardItem>> SQLiteHistoryStore::touchItem(
+    const QUuid &id, const std::optional<QDateTime> &copiedAt, bool incrementCopyCount)
+{
+    if (!copiedAt && !incrementCopyCount)
+        return std::optional<ClipboardItem>();
+    return guarded(Access::writes, [&] { return touchItemOnce(id, copiedAt, incrementCopyCount); });
+}
+
+Result<void> SQLiteHistoryStore::deleteItem(const QUuid &id)
+{
+    return guarded(Access::writes, [&] { return deleteItemOnce(id); });
+}
+
+Result<HistoryRemoval> SQLiteHistoryStore::clearHistory(bool keepFavorites)
+{
+    return guarded(Access::writes, [&] { return clearHistoryOnce(keepFavorites); });
+}
+
+Result<HistoryRemoval> SQLiteHistoryStore::pruneItems(const RetentionPolicy &policy)
+{
+    return guarded(Access::writes, [&] { return pruneItemsOnce(policy); });
+}
+
+Result<Tag> SQLiteHistoryStore::ensureTag(const QString &name, const QString &color)
+{
+    return guarded(Access::writes, [&] { return ensureTagOnce(name, color); });
+}
+
+Result<QList<Tag>> SQLiteHistoryStore::ensureTags(
+    const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written)
+{
+    return guarded(Access::writes, [&] { return ensureTagsOnce(tags, written); });
+}
+
+Result<Tag> SQLiteHistoryStore::updateTag(const Tag &tag)
+{
+    return guarded(Access::writes, [&] { return updateTagOnce(tag); });
+}
+
+Result<void> SQLiteHistoryStore::deleteTag(qint64 id)
+{
+    return guarded(Access::writes, [&] { return deleteTagOnce(id); });
+}
+
+Result<QList<QUuid>> SQLiteHistoryStore::loadItemIDs()
+{
+    return guarded(Access::reads, [&] { return loadItemIDsOnce(); });
+}
+
+Result<QHash<qint64, qint64>> SQLiteHistoryStore::tagItemCounts()
+{
+    return guarded(Access::reads, [&] { return tagItemCountsOnce(); });
+}
+
+Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItems(const QList<QUuid> &ids)
+{
+    return guarded(Access::reads, [&] { return loadItemsOnce(ids); });
 }

@@ -24,6 +24,15 @@ struct sqlite3_stmt;
 // A file whose tables are not the history's (a `clips` or `tags` table without the columns this store
 // writes, or only tables of other names) is left exactly as it is: it is never migrated or written, and
 // every operation fails with HistoryStoreError::foreignDatabase.
+//
+// A history in a folder that cannot be written to (or a file that cannot) is opened for reading only: it is
+// shown, nothing is ever written to it (no schema set-up, no migration, no pruning), and every write fails with
+// HistoryStoreError::readOnly, until the folder can be written to again.
+//
+// A damaged file (SQLite finds its pages inconsistent) is never written to again: the first operation that meets
+// the damage keeps it aside as "History.sqlite.damaged-<UTC time>", which nothing removes, builds a new
+// "History.sqlite" from every row that can still be read from it, and goes on there. Both are told once through
+// takeNotice().
 class SQLiteHistoryStore final : public HistoryStore
 {
 public:
@@ -60,6 +69,7 @@ public:
     // Counted by the database from the stored payloads, none of them decoded here.
     Result<QHash<qint64, qint64>> tagItemCounts() override;
     Result<QList<ClipboardItem>> loadItems(const QList<QUuid> &ids) override;
+    std::optional<HistoryStoreNotice> takeNotice() override;
 
 private:
     class Statement;
@@ -68,6 +78,45 @@ private:
         QUuid id;
         QStringList assetPaths;
     };
+
+    // The operations themselves; the public ones run them with the read-only and damage handling around.
+    Result<QList<ClipboardItem>> loadRecentItemsOnce(qint64 limit);
+    Result<QList<Tag>> loadTagsOnce();
+    Result<ClipboardItem> insertOrMergeOnce(const ClipboardItem &item, bool copySequenceModeEnabled);
+    Result<void> upsertOnce(const ClipboardItem &item);
+    Result<void> upsertItemsOnce(const QList<ClipboardItem> &items);
+    Result<std::optional<ClipboardItem>> touchItemOnce(
+        const QUuid &id, const std::optional<QDateTime> &copiedAt, bool incrementCopyCount);
+    Result<void> deleteItemOnce(const QUuid &id);
+    Result<HistoryRemoval> clearHistoryOnce(bool keepFavorites);
+    Result<HistoryRemoval> pruneItemsOnce(const RetentionPolicy &policy);
+    Result<Tag> ensureTagOnce(const QString &name, const QString &color);
+    Result<QList<Tag>> ensureTagsOnce(const QList<TagRequest> &tags, const std::function<void(qint64 done)> &written);
+    Result<Tag> updateTagOnce(const Tag &tag);
+    Result<void> deleteTagOnce(qint64 id);
+    Result<QList<QUuid>> loadItemIDsOnce();
+    Result<QHash<qint64, qint64>> tagItemCountsOnce();
+    Result<QList<ClipboardItem>> loadItemsOnce(const QList<QUuid> &ids);
+
+    enum class Access { reads, writes };
+    // Runs one public operation under the lock. A write is refused while the history can only be read. When the
+    // outermost operation meets a damaged file, the file is recovered and the operation runs once more on the new
+    // one.
+    template<typename Operation> auto guarded(Access access, Operation operation) -> decltype(operation());
+    // Whether this process may write in the history's folder and to the file (when there is one).
+    bool canWrite() const;
+    // Opens an existing history that cannot be written to, for reading only.
+    Result<void> openReadOnly();
+    // Fails with HistoryStoreError::readOnly while the history can only be read; a folder that has become writable
+    // meanwhile is opened afresh for writing.
+    Result<void> checkWritable();
+    // Keeps the damaged file aside and goes on with a new file made of what can be read from it. Once per store;
+    // true when the store then works on the new file.
+    bool recoverDamagedDatabase();
+    // Copies every readable tag and item of the damaged database into the new one; the number of items copied.
+    qint64 copyReadableRows(sqlite3 *damaged, sqlite3 *fresh);
+    // A recovery cut short after its new file was complete: that file becomes the history.
+    void adoptFinishedRecovery();
 
     HistoryStoreError sqliteFailure(HistoryStoreError::Value value) const;
 
@@ -114,5 +163,10 @@ private:
     sqlite3 *m_db = nullptr;
     bool m_prepareSchemaOnOpen = false;
     bool m_journalModeSettled = false; // in write-ahead-log mode, or it cannot be had for this file
+    bool m_readOnly = false; // opened for reading only: the history cannot be written to
+    bool m_toldReadOnly = false;
+    bool m_recoveryTried = false;
+    int m_operationDepth = 0; // public operations running, the outermost first
+    std::optional<HistoryStoreNotice> m_notice;
     std::array<std::optional<double>, ClipboardKind::allCases.size()> m_pruneMarks;
 };

@@ -233,6 +233,44 @@ TEST(CoordinatorStart, AHistoryThatCannotBeReadIsReportedAndStartGoesOn)
     EXPECT_TRUE(h.monitor.isRunning());
 }
 
+// A damaged history: what can be read is shown, the user is told (last error and an alert after start-up), and
+// the image files stay, since items that could not be read may still refer to them.
+TEST(CoordinatorStart, ADamagedHistoryIsShownAsFarAsItCanBeReadAndTheUserIsTold)
+{
+    QTemporaryDir root;
+    const QString support = root.path() + QStringLiteral("/Varnisto2");
+    QDir().mkpath(support);
+    {
+        SQLiteHistoryStore store(support);
+        QList<ClipboardItem> items;
+        for (int i = 1; i <= 300; ++i)
+            items.append(testItem(i));
+        ASSERT_TRUE(store.upsertItems(items).hasValue());
+    }
+    {
+        QFile file(support + QStringLiteral("/History.sqlite"));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.seek(2 * 4096); // pages 3 to 6: the indexes
+        file.write(QByteArray(4 * 4096, '\xa5'));
+    }
+    writeFile(support + QStringLiteral("/Images/kept.png"));
+
+    CoordinatorHarness h;
+    SQLiteHistoryStore damagedStore(support);
+    auto coordinator = std::make_unique<AppCoordinator>(h.dependencies(damagedStore, support, h.factory));
+    h.storeOnboardedPreferences();
+    coordinator->start();
+
+    EXPECT_EQ(h.model.items().size(), 300);
+    ASSERT_TRUE(h.model.lastError());
+    EXPECT_TRUE(h.model.lastError()->startsWith(QStringLiteral("The history file ")))
+        << qPrintable(*h.model.lastError());
+    EXPECT_TRUE(QFile::exists(support + QStringLiteral("/Images/kept.png")));
+    ASSERT_TRUE(waitUntil([&] { return !h.alerts.shown.isEmpty(); }));
+    EXPECT_EQ(h.alerts.shown, QStringList({*h.model.lastError() + QLatin1Char('|')}));
+    EXPECT_TRUE(h.monitor.isRunning());
+}
+
 TEST(CoordinatorStart, AppliesTheAppearance)
 {
     const QColor systemWindow = QApplication::palette().color(QPalette::Window);

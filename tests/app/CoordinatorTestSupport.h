@@ -281,6 +281,7 @@ public:
 
     Result<QList<ClipboardItem>> loadRecentItems(qint64 limit) override { return m_store.loadRecentItems(limit); }
     Result<QList<Tag>> loadTags() override { return m_store.loadTags(); }
+    std::optional<HistoryStoreNotice> takeNotice() override { return m_store.takeNotice(); }
     Result<ClipboardItem> insertOrMerge(const ClipboardItem &item, bool sequence) override
     {
         return m_store.insertOrMerge(item, sequence);

@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -167,6 +168,136 @@ TEST(SingleInstance, ADeadCopysLockIsTakenOverAndAFifoIsNotRead)
     EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::refused);
     EXPECT_TRUE(instance.refusal().startsWith(lockPath + QStringLiteral(" is not a regular file.")))
         << qPrintable(instance.refusal());
+}
+
+namespace {
+
+void writeLockFile(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(contents), contents.size());
+}
+
+QByteArray readLockFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The lines that name a computer, as the program and QLockFile write them.
+QByteArray thisComputer()
+{
+    return QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() + '\n';
+}
+
+} // namespace
+
+// Only a running copy's hold on the lock keeps others out. A file that nobody holds names nobody, whatever a crash,
+// a power cut or another program left in it: the next start takes it over and names itself in it.
+TEST(SingleInstance, ALockThatNoCopyHoldsIsTakenOverWhateverItSays)
+{
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    QDir().mkpath(history);
+    const QString lockPath = history + QLatin1Char('/') + SingleInstance::lockFileName;
+
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    ASSERT_TRUE(ended.waitForStarted(5000));
+    const QByteArray deadProcess = QByteArray::number(ended.processId());
+    ASSERT_TRUE(ended.waitForFinished(5000));
+    QProcess otherProgram; // alive, and not Varnisto
+    otherProgram.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(otherProgram.waitForStarted(5000));
+    const QByteArray livePid = QByteArray::number(otherProgram.processId());
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    const QByteArray selfName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
+
+    struct Case
+    {
+        const char *what;
+        QByteArray contents;
+    };
+    const Case cases[] = {
+        {"empty: created, never written", {}},
+        {"garbage", QByteArray("\x00\xff\x13 no lock at all\n\n\n", 19)},
+        {"cut short in the host name", self + '\n' + selfName + '\n' + QSysInfo::machineHostName().toUtf8().left(2)},
+        {"a process that has ended", deadProcess + "\nvarnisto\n" + thisComputer() + QSysInfo::bootUniqueId() + '\n'},
+        {"a process of another program", livePid + "\nvarnisto\n" + thisComputer() + QSysInfo::bootUniqueId() + '\n'},
+        {"an earlier boot", self + '\n' + selfName + '\n' + thisComputer() + "0d1e2a3b-0000-4000-8000-000000000000\n"},
+        {"a live process that does not hold it", self + '\n' + selfName + '\n' + thisComputer()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        writeLockFile(lockPath, c.contents);
+        {
+            SingleInstance instance(history);
+            EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::primary) << qPrintable(instance.refusal());
+            const QList<QByteArray> lines = readLockFile(lockPath).split('\n');
+            ASSERT_GE(lines.size(), 6);
+            EXPECT_EQ(lines.at(0), self);
+            EXPECT_EQ(lines.at(2), QSysInfo::machineHostName().toUtf8());
+            EXPECT_EQ(lines.at(4), QSysInfo::bootUniqueId());
+
+            // While it runs, the lock keeps the next start out.
+            SingleInstance second(history);
+            EXPECT_EQ(second.claim(noSessionBus()), SingleInstance::Role::refused);
+        }
+        EXPECT_FALSE(QFileInfo::exists(lockPath)) << "the lock goes with the copy that held it";
+    }
+    otherProgram.kill();
+    otherProgram.waitForFinished(5000);
+}
+
+// A lock file written on another computer may belong to a copy that still uses the history there (a shared home
+// folder): it is not taken over, and the refusal names that computer and the file to delete once it is sure.
+TEST(SingleInstance, ALockFromAnotherComputerKeepsTheCopyOutAndSaysWhichAndWhere)
+{
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    QDir().mkpath(history);
+    const QString lockPath = history + QLatin1Char('/') + SingleInstance::lockFileName;
+    const QByteArray elsewhere[] = {
+        "4242\nvarnisto\nfaraway-laptop\n0123456789abcdef0123456789abcdef\n0d1e2a3b-0000-4000-8000-000000000000\n",
+        "4242\nvarnisto\nfaraway-laptop\n", // an older lock file, without a machine id
+    };
+    for (const QByteArray &contents : elsewhere) {
+        SCOPED_TRACE(contents.constData());
+        writeLockFile(lockPath, contents);
+        SingleInstance instance(history);
+        EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::refused);
+        EXPECT_EQ(instance.refusal(),
+            QStringLiteral("The history in %1 is in use by Varnisto on the computer faraway-laptop. If Varnisto no "
+                           "longer runs there, delete %2 and start Varnisto again.")
+                .arg(history, lockPath));
+        EXPECT_EQ(readLockFile(lockPath), contents);
+    }
+}
+
+// The lock is the one QLockFile takes: a copy of an older version that holds it keeps this one out, and the other
+// way round.
+TEST(SingleInstance, TheLockKeepsOutCopiesThatLockWithQLockFileAndTheyKeepItOut)
+{
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    QDir().mkpath(history);
+    const QString lockPath = history + QLatin1Char('/') + SingleInstance::lockFileName;
+    {
+        QLockFile older(lockPath);
+        older.setStaleLockTime(0);
+        ASSERT_TRUE(older.tryLock(0));
+        SingleInstance instance(history);
+        EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::refused);
+        EXPECT_EQ(
+            instance.refusal(), QStringLiteral("Varnisto is already running with the history in %1.").arg(history));
+    }
+    SingleInstance instance(history);
+    ASSERT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::primary);
+    QLockFile older(lockPath);
+    older.setStaleLockTime(0);
+    EXPECT_FALSE(older.tryLock(0));
+    EXPECT_EQ(older.error(), QLockFile::LockFailedError);
 }
 
 // Installed, a termination request reaches the main thread, which quits in order.

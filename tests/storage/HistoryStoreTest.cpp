@@ -1,3 +1,4 @@
+#include "FilePermissions.h"
 #include "HistoryStoreTestSupport.h"
 #include "SQLiteHistoryStore.h"
 
@@ -104,31 +105,131 @@ TEST_F(HistoryStoreTest, DamagedFileIsReportedNotTakenForAnEmptyHistory)
     EXPECT_FALSE(tagged.hasValue());
 }
 
-TEST_F(HistoryStoreTest, ReadThatBreaksOffFailsInsteadOfAnsweringPartOfTheHistory)
+// A damaged file is never written to again: it is kept aside under a name of its own, every row that can still
+// be read goes on in a new file, and the user is told once. Two kinds of damage: the roots of the indexes (pages 3
+// to 6; every row can still be read) and the last pages, where the table's later rows live.
+TEST_F(HistoryStoreTest, DamagedFileIsKeptAsideAndEveryReadableRowGoesOn)
 {
+    struct Case
     {
-        SQLiteHistoryStore store(m_directory.path());
+        const char *what;
+        qint64 fromPage; // counted from 1; negative: from the end
+        qint64 pages;
+        bool allRowsReadable;
+    };
+    const Case cases[] = {{"index pages 3 to 6", 3, 4, true}, {"the last pages", -20, 16, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("History.sqlite"));
+        {
+            SQLiteHistoryStore store(folder.path());
+            ASSERT_TRUE(store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233")).hasValue());
+            QList<ClipboardItem> items;
+            for (int i = 0; i < 300; ++i)
+                items.append(
+                    makeTextItem(QString(1000, QLatin1Char('a' + i % 26)) + QString::number(i), testNow().addSecs(i)));
+            ASSERT_TRUE(store.upsertItems(items).hasValue());
+        }
+        QByteArray damaged;
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+            ASSERT_GT(file.size(), 40 * 4096);
+            file.seek(c.fromPage > 0 ? (c.fromPage - 1) * 4096 : file.size() + c.fromPage * 4096);
+            file.write(QByteArray(c.pages * 4096, '\xa5'));
+            file.close();
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            damaged = file.readAll();
+        }
+
+        SQLiteHistoryStore store(folder.path());
+        const auto loaded = store.loadRecentItems(1000);
+        ASSERT_TRUE(loaded.hasValue()) << qPrintable(loaded.error().description());
+        if (c.allRowsReadable)
+            EXPECT_EQ(loaded->size(), 300);
+        else
+            EXPECT_GT(loaded->size(), 100);
+        const QStringList kept
+            = QDir(folder.path()).entryList({QStringLiteral("History.sqlite.damaged-*")}, QDir::Files);
+        ASSERT_FALSE(kept.isEmpty());
+        const QString keptPath = folder.filePath(kept.first());
+        const auto notice = store.takeNotice();
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_EQ(notice->kind, HistoryStoreNotice::Kind::recoveredFromDamage);
+        // Rows whose payload lies on a damaged page are copied as they are, and loads pass them over.
+        EXPECT_TRUE(notice->message.startsWith(
+            QStringLiteral("The history file %1 is damaged. Varnisto kept it as %2 and goes on with the ")
+                .arg(path, keptPath)))
+            << qPrintable(notice->message);
+        EXPECT_TRUE(notice->message.endsWith(QStringLiteral(" items that could still be read from it.")));
+        if (c.allRowsReadable)
+            EXPECT_TRUE(notice->message.contains(QStringLiteral(" 300 items ")));
+        EXPECT_FALSE(store.takeNotice().has_value()) << "told once";
+
+        // The new file takes writes and keeps the tags; the damaged one is never written to.
+        EXPECT_TRUE(store.upsert(makeTextItem(QStringLiteral("after the damage"))).hasValue());
+        EXPECT_EQ(store.loadRecentItems(1000)->size(), loaded->size() + 1);
+        ASSERT_TRUE(store.loadTags().hasValue());
+        EXPECT_EQ(store.loadTags()->size(), 1);
+        QFile keptFile(keptPath);
+        ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(keptFile.readAll() == damaged);
+    }
+}
+
+// A history in a folder that cannot be written to is shown whole and never written to: no schema set-up, no
+// migration, no writes. Every write is refused with the reason, until the folder can be written to again.
+TEST_F(HistoryStoreTest, HistoryInAFolderThatCannotBeWrittenToIsShownAndNeverWritten)
+{
+    const QString folder = m_directory.filePath(QStringLiteral("Varnisto2"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    {
+        SQLiteHistoryStore store(folder);
         QList<ClipboardItem> items;
         for (int i = 0; i < 300; ++i)
-            items.append(
-                makeTextItem(QString(1000, QLatin1Char('a' + i % 26)) + QString::number(i), testNow().addSecs(i)));
+            items.append(makeTextItem(QStringLiteral("item %1").arg(i), testNow().addSecs(i)));
         ASSERT_TRUE(store.upsertItems(items).hasValue());
     }
-    // Scribble over the last pages of the file, where the table's later rows live; the schema stays readable.
-    QFile file(databasePath());
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const qint64 size = file.size();
-    ASSERT_GT(size, 40 * 4096);
-    file.seek(size - 20 * 4096);
-    file.write(QByteArray(16 * 4096, '\xff'));
-    file.close();
+    const QString path = folder + QStringLiteral("/History.sqlite");
+    const auto contents = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
+    const QStringList filesBefore = QDir(folder).entryList(QDir::Files);
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup));
 
-    SQLiteHistoryStore store(m_directory.path());
-    const auto loaded = store.loadRecentItems(1000);
-    ASSERT_FALSE(loaded.hasValue());
-    EXPECT_EQ(loaded.error().value(), HistoryStoreError::stepFailed);
-    EXPECT_TRUE(loaded.error().description().startsWith(QStringLiteral("Unable to write to the history database: ")))
-        << qPrintable(loaded.error().description());
+    FilePermissionsApply permissions;
+    ASSERT_TRUE(permissions.apply()) << "cannot take the file capabilities away from this root thread";
+    {
+        SQLiteHistoryStore store(folder);
+        const auto loaded = store.loadRecentItems(1000);
+        ASSERT_TRUE(loaded.hasValue()) << qPrintable(loaded.error().description());
+        EXPECT_EQ(loaded->size(), 300);
+        const QString reason = QStringLiteral("The history in %1 can only be read, because the folder cannot be "
+                                              "written to. New copies are not kept until it can be written to.")
+                                   .arg(folder);
+        const auto notice = store.takeNotice();
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_EQ(notice->kind, HistoryStoreNotice::Kind::readOnly);
+        EXPECT_EQ(notice->message, reason);
+
+        const auto captured = store.insertOrMerge(makeTextItem(QStringLiteral("new copy")), false);
+        ASSERT_FALSE(captured.hasValue());
+        EXPECT_EQ(captured.error().value(), HistoryStoreError::readOnly);
+        EXPECT_EQ(captured.error().description(), reason);
+        EXPECT_FALSE(store.deleteItem(loaded->first().id).hasValue());
+        EXPECT_FALSE(store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233")).hasValue());
+        EXPECT_EQ(store.loadRecentItems(1000)->size(), 300);
+        EXPECT_TRUE(contents() == before);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), filesBefore);
+
+        // Once the folder can be written to, the same store writes again.
+        ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        EXPECT_TRUE(store.insertOrMerge(makeTextItem(QStringLiteral("new copy")), false).hasValue());
+        EXPECT_EQ(store.loadRecentItems(1000)->size(), 301);
+    }
 }
 
 TEST_F(HistoryStoreTest, StoredItemsComeBackNewestFirstWithTheirCopyTimeAndOtherDatesInWholeSeconds)
