@@ -50,8 +50,8 @@ double SettingsColors::contrastRatio(const QColor &first, const QColor &second)
 QColor SettingsColors::readableFill(const QColor &fill, const QColor &text)
 {
     QColor result = fill.toRgb();
-    // Styles draw a button's fill as a gradient up to about a third lighter than the colour given (Fusion does).
-    for (int step = 0; step < 40 && contrastRatio(result.lighter(135), text) < 4.5; ++step)
+    // Styles draw a button's fill as a gradient up to about half again as light as the colour given (Fusion does).
+    for (int step = 0; step < 40 && contrastRatio(result.lighter(150), text) < 4.5; ++step)
         result = result.darker(105);
     return result;
 }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QPainter>
 #include <QProxyStyle>
-#include <QStyleFactory>
 #include <QStyleOptionMenuItem>
 
 namespace {
@@ -15,15 +14,18 @@ const QString fusion = QStringLiteral("Fusion");
 class ContrastingMenuStyle final : public QProxyStyle
 {
 public:
-    explicit ContrastingMenuStyle(QStyle *base) : QProxyStyle(base) { }
+    ContrastingMenuStyle() : QProxyStyle(fusion) { }
 
     void drawPrimitive(
         PrimitiveElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override
     {
-        if (element != PE_FrameMenu) {
+        if (element != PE_FrameMenu && element != PE_PanelMenu) {
             QProxyStyle::drawPrimitive(element, option, painter, widget);
             return;
         }
+        // Fusion fills the panel and draws its border in one go; this keeps the fill and redraws the border.
+        if (element == PE_PanelMenu)
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
         painter->save();
         painter->setPen(StyleAppearanceApplier::menuFrameColor(option->palette));
         painter->setBrush(Qt::NoBrush);
@@ -74,7 +76,7 @@ void StyleAppearanceApplier::apply(AppAppearance appearance)
         QApplication::setPalette(QPalette());
     } else {
         if (!dynamic_cast<ContrastingMenuStyle *>(QApplication::style()))
-            QApplication::setStyle(new ContrastingMenuStyle(QStyleFactory::create(fusion)));
+            QApplication::setStyle(new ContrastingMenuStyle);
         QApplication::setPalette(appearance == AppAppearance::dark ? darkPalette() : lightPalette());
     }
     m_applied = appearance;

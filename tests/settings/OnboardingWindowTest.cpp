@@ -138,7 +138,7 @@ TEST(OnboardingWindow, ContinueAndBackWalkTheSteps)
         // Whether prominent or not, the button's text stands out from the fill as drawn.
         const QImage drawn = primary.grab().toImage();
         EXPECT_GE(SettingsColors::contrastRatio(
-                      drawn.pixelColor(6, drawn.height() / 2), primary.palette().color(QPalette::ButtonText)),
+                      drawn.pixelColor(drawn.width() / 2, 5), primary.palette().color(QPalette::ButtonText)),
             4.5);
         EXPECT_EQ(start.heading(), OnboardingSteps::heading(step));
         EXPECT_TRUE(waitUntil([&] {
@@ -173,10 +173,13 @@ TEST(OnboardingWindow, TheProminentButtonsTextStandsOutInLightAndDark)
         while (start.window()->view().currentStep() != OnboardingStep::finish)
             primary.click();
         ASSERT_EQ(primary.text(), QStringLiteral("Open History"));
+        // Above and below the text, where the style's gradient is lightest and darkest.
         const QImage drawn = primary.grab().toImage();
-        const QColor fill = drawn.pixelColor(6, drawn.height() / 2);
-        EXPECT_GE(SettingsColors::contrastRatio(fill, primary.palette().color(QPalette::ButtonText)), 4.5)
-            << fill.name().toStdString();
+        for (const int y : {5, drawn.height() - 6}) {
+            const QColor fill = drawn.pixelColor(drawn.width() / 2, y);
+            EXPECT_GE(SettingsColors::contrastRatio(fill, primary.palette().color(QPalette::ButtonText)), 4.5)
+                << fill.name().toStdString();
+        }
     }
     QApplication::setPalette(before);
 }

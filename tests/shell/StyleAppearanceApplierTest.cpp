@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QStyle>
 
 // Light and dark come with the Fusion style; the system appearance gives back the style and palette the
@@ -17,7 +18,10 @@ TEST(StyleAppearanceApplier, SwitchesStyleAndPaletteAndComesBack)
     StyleAppearanceApplier applier;
 
     applier.apply(AppAppearance::dark);
-    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    // Fusion, wrapped in the style that gives menus their frame.
+    const auto *proxy = qobject_cast<QProxyStyle *>(QApplication::style());
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(proxy->baseStyle()->name().toLower(), QStringLiteral("fusion"));
     EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 128);
 
     applier.apply(AppAppearance::light);
