@@ -19,7 +19,7 @@ QPalette AppearanceApplier::lightPalette()
     palette.setColor(QPalette::Mid, QColor(184, 184, 184));
     palette.setColor(QPalette::Dark, QColor(159, 159, 159));
     palette.setColor(QPalette::Shadow, QColor(118, 118, 118));
-    palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    palette.setColor(QPalette::Highlight, QColor(30, 110, 180));
     palette.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
     palette.setColor(QPalette::Link, QColor(0, 0, 255));
     palette.setColor(QPalette::LinkVisited, QColor(255, 0, 255));
@@ -48,7 +48,7 @@ QPalette AppearanceApplier::darkPalette()
     palette.setColor(QPalette::Mid, QColor(40, 40, 40));
     palette.setColor(QPalette::Dark, QColor(25, 25, 25));
     palette.setColor(QPalette::Shadow, QColor(0, 0, 0));
-    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    palette.setColor(QPalette::Highlight, QColor(30, 110, 200));
     palette.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
     palette.setColor(QPalette::Link, QColor(90, 160, 255));
     palette.setColor(QPalette::LinkVisited, QColor(200, 130, 255));

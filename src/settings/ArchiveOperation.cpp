@@ -7,6 +7,22 @@
 #include <QFileInfo>
 #include <QPointer>
 
+namespace {
+
+// Each count carries its own noun so that "1 tag" and "10 items" both read right; the sentence has two counts
+// and a plural form can follow only one.
+QString itemCountText(qint64 count)
+{
+    return localized(QStringLiteral("%d items"), {count});
+}
+
+QString tagCountText(qint64 count)
+{
+    return localized(QStringLiteral("%d tags"), {count});
+}
+
+} // namespace
+
 QString ArchiveOperationProgress::title() const
 {
     const bool exporting = kind == ArchiveOperationKind::exportArchive;
@@ -59,8 +75,9 @@ bool ArchiveOperationTracker::startExport()
             if (result) {
                 self->finish(ArchiveOperationKind::exportArchive,
                     {true,
-                        localized(QStringLiteral("Exported %d items and %d tags to %@."),
-                            {result->itemCount, result->tagCount, QFileInfo(result->url).fileName()})},
+                        localized(QStringLiteral("Exported %@ and %@ to %@."),
+                            {itemCountText(result->itemCount), tagCountText(result->tagCount),
+                                QFileInfo(result->url).fileName()})},
                     result->itemCount);
             } else {
                 self->finish(
@@ -92,8 +109,8 @@ bool ArchiveOperationTracker::startImport()
             if (result) {
                 self->finish(ArchiveOperationKind::importArchive,
                     {true,
-                        localized(
-                            QStringLiteral("Imported %d items and %d tags."), {result->itemCount, result->tagCount})},
+                        localized(QStringLiteral("Imported %@ and %@."),
+                            {itemCountText(result->itemCount), tagCountText(result->tagCount)})},
                     result->itemCount);
             } else {
                 self->finish(

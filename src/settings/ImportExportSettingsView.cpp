@@ -52,7 +52,7 @@ ArchiveProgressSheet::ArchiveProgressSheet(ArchiveOperationTracker &tracker, QWi
     status->setSpacing(6);
     m_check = new QLabel(this);
     m_check->setPixmap(greenCheck());
-    status->addWidget(m_check);
+    status->addWidget(m_check, 0, Qt::AlignTop);
     m_status = new QLabel(this);
     m_status->setFont(SettingsFonts::body());
     m_status->setWordWrap(true);
@@ -80,6 +80,10 @@ void ArchiveProgressSheet::refresh()
     m_status->setText(progress->status());
     m_check->setVisible(progress->result && progress->result->succeeded);
     m_close->setVisible(progress->result.has_value());
+    // The width is fixed, so a result that wraps to more lines than the progress text needs a taller sheet.
+    if (QLayout *column = layout())
+        column->activate();
+    adjustSize();
 }
 
 void ArchiveProgressSheet::reject()

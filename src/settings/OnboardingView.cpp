@@ -3,6 +3,7 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
+#include "SettingsLook.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -236,7 +237,9 @@ void setProminent(QPushButton &button, bool prominent)
 {
     QPalette palette = button.parentWidget() ? button.parentWidget()->palette() : QApplication::palette();
     if (prominent) {
-        palette.setColor(QPalette::Button, palette.color(QPalette::Highlight));
+        // The highlight as it comes is too light behind white text on some palettes; the button darkens it.
+        palette.setColor(QPalette::Button,
+            SettingsColors::readableFill(palette.color(QPalette::Highlight), palette.color(QPalette::HighlightedText)));
         palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
     }
     button.setPalette(palette);

@@ -5,6 +5,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+
 bool SettingsColors::isDark(const QPalette &palette)
 {
     return palette.color(QPalette::Window).lightness() < 128;
@@ -30,6 +33,27 @@ QColor SettingsColors::secondaryText(const QPalette &palette)
 QColor SettingsColors::accent(const QPalette &palette)
 {
     return isDark(palette) ? QColor(0x0A, 0x84, 0xFF) : QColor(0x00, 0x7A, 0xFF);
+}
+
+double SettingsColors::contrastRatio(const QColor &first, const QColor &second)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto channel
+            = [](double value) { return value <= 0.04045 ? value / 12.92 : std::pow((value + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+    };
+    const double a = luminance(first);
+    const double b = luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor SettingsColors::readableFill(const QColor &fill, const QColor &text)
+{
+    QColor result = fill.toRgb();
+    // Styles draw a button's fill as a gradient up to about half again as light as the colour given (Fusion does).
+    for (int step = 0; step < 40 && contrastRatio(result.lighter(150), text) < 4.5; ++step)
+        result = result.darker(105);
+    return result;
 }
 
 QColor SettingsColors::controlBackground(const QPalette &palette)

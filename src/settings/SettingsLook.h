@@ -22,6 +22,11 @@ QColor secondaryText(const QPalette &palette);
 QColor accent(const QPalette &palette);
 // The inside of a small control (the shortcut field).
 QColor controlBackground(const QPalette &palette);
+// The contrast ratio of two opaque colours as WCAG defines it, from 1 (alike) to 21 (black on white).
+double contrastRatio(const QColor &first, const QColor &second);
+// The fill, darkened as little as needed for the text on it to reach a ratio of 4.5 even where the style draws it
+// lighter.
+QColor readableFill(const QColor &fill, const QColor &text);
 } // namespace SettingsColors
 
 // A plain view that tells its owner when the palette changes from light to dark or back.

@@ -2,6 +2,8 @@
 
 #include "AppearanceApplier.h"
 
+#include <QColor>
+#include <QPalette>
 #include <QString>
 
 #include <optional>
@@ -12,6 +14,8 @@ class StyleAppearanceApplier final : public AppearanceApplier
 {
 public:
     void apply(AppAppearance appearance) override;
+    // The line around a menu and between its groups of entries, for light and dark alike.
+    static QColor menuFrameColor(const QPalette &palette);
 
 private:
     std::optional<AppAppearance> m_applied;

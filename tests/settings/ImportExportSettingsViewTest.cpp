@@ -41,6 +41,8 @@ TEST(ImportExportSettingsView, ExportThenImportWithProgress)
     CoordinatorHarness h;
     h.storeOnboardedPreferences();
     h.storeItems({testItem(1), testItem(2)});
+    // One tag, so that the result reads "1 tag", not "1 tags".
+    ASSERT_TRUE(h.store.ensureTag(QStringLiteral("Work"), QStringLiteral("#3B85ED")));
     h.coordinator->start();
     QWidget window;
     auto *pane = new ImportExportSettingsView(h.model, *h.coordinator, nullptr, &window);
@@ -61,7 +63,11 @@ TEST(ImportExportSettingsView, ExportThenImportWithProgress)
     EXPECT_FALSE(pane->sheet()->closeButton().isVisibleTo(pane->sheet()));
     ASSERT_TRUE(waitUntil([&] { return pane->sheet()->titleLabel().text() == QStringLiteral("History Exported"); }));
     EXPECT_EQ(
-        pane->sheet()->statusLabel().text(), QStringLiteral("Exported 2 items and 0 tags to Moved.varnistoarchive."));
+        pane->sheet()->statusLabel().text(), QStringLiteral("Exported 2 items and 1 tag to Moved.varnistoarchive."));
+    // The result wraps; the sheet grows so that every line shows.
+    QCoreApplication::processEvents();
+    const QLabel &status = pane->sheet()->statusLabel();
+    EXPECT_GE(status.height(), status.heightForWidth(status.width()));
     EXPECT_EQ(pane->sheet()->bar().value(), pane->sheet()->bar().maximum());
     // Escape does not take it away; Close does.
     pane->sheet()->reject();
@@ -74,7 +80,7 @@ TEST(ImportExportSettingsView, ExportThenImportWithProgress)
     ASSERT_NE(pane->sheet(), nullptr);
     EXPECT_EQ(pane->sheet()->titleLabel().text(), QStringLiteral("Importing History"));
     ASSERT_TRUE(waitUntil([&] { return pane->sheet()->titleLabel().text() == QStringLiteral("History Imported"); }));
-    EXPECT_EQ(pane->sheet()->statusLabel().text(), QStringLiteral("Imported 2 items and 0 tags."));
+    EXPECT_EQ(pane->sheet()->statusLabel().text(), QStringLiteral("Imported 2 items and 1 tag."));
     EXPECT_EQ(h.model.items().size(), 2);
 }
 

@@ -1,10 +1,13 @@
 // The onboarding window on a real coordinator: walking the steps, the language applied at once, the pasting step's
 // answer renewed on activation, finishing into the history, and closing by hand.
 
+#include "AppearanceApplier.h"
 #include "CoordinatorTestSupport.h"
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
+#include "SettingsLook.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -132,6 +135,11 @@ TEST(OnboardingWindow, ContinueAndBackWalkTheSteps)
         ASSERT_EQ(view.currentStep(), step);
         EXPECT_EQ(back.isVisibleTo(&start.window()->window()), index > 0);
         EXPECT_EQ(primary.text(), index == 5 ? QStringLiteral("Open History") : QStringLiteral("Continue"));
+        // Whether prominent or not, the button's text stands out from the fill as drawn.
+        const QImage drawn = primary.grab().toImage();
+        EXPECT_GE(SettingsColors::contrastRatio(
+                      drawn.pixelColor(drawn.width() / 2, 5), primary.palette().color(QPalette::ButtonText)),
+            4.5);
         EXPECT_EQ(start.heading(), OnboardingSteps::heading(step));
         EXPECT_TRUE(waitUntil([&] {
             QList<qreal> expected(6, 8.0);
@@ -152,6 +160,30 @@ TEST(OnboardingWindow, ContinueAndBackWalkTheSteps)
 }
 
 // The shortcut steps draw the stored shortcuts as key caps, and follow a change of them.
+// "Open History" on the last step is filled with the highlight; its text stays readable on the light and the dark
+// palette, as drawn.
+TEST(OnboardingWindow, TheProminentButtonsTextStandsOutInLightAndDark)
+{
+    const QPalette before = QApplication::palette();
+    for (const QPalette &palette : {AppearanceApplier::lightPalette(), AppearanceApplier::darkPalette()}) {
+        SCOPED_TRACE(SettingsColors::isDark(palette) ? "dark" : "light");
+        QApplication::setPalette(palette);
+        FirstStart start;
+        QPushButton &primary = start.button("onboardingPrimary");
+        while (start.window()->view().currentStep() != OnboardingStep::finish)
+            primary.click();
+        ASSERT_EQ(primary.text(), QStringLiteral("Open History"));
+        // Above and below the text, where the style's gradient is lightest and darkest.
+        const QImage drawn = primary.grab().toImage();
+        for (const int y : {5, drawn.height() - 6}) {
+            const QColor fill = drawn.pixelColor(drawn.width() / 2, y);
+            EXPECT_GE(SettingsColors::contrastRatio(fill, primary.palette().color(QPalette::ButtonText)), 4.5)
+                << fill.name().toStdString();
+        }
+    }
+    QApplication::setPalette(before);
+}
+
 TEST(OnboardingWindow, TheShortcutStepsShowTheStoredShortcutsAsKeys)
 {
     FirstStart start;

@@ -1,8 +1,12 @@
 #include "StyleAppearanceApplier.h"
+#include "SettingsLook.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QProxyStyle>
 #include <QStyle>
 
 // Light and dark come with the Fusion style; the system appearance gives back the style and palette the
@@ -14,7 +18,10 @@ TEST(StyleAppearanceApplier, SwitchesStyleAndPaletteAndComesBack)
     StyleAppearanceApplier applier;
 
     applier.apply(AppAppearance::dark);
-    EXPECT_EQ(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    // Fusion, wrapped in the style that gives menus their frame.
+    const auto *proxy = qobject_cast<QProxyStyle *>(QApplication::style());
+    ASSERT_NE(proxy, nullptr);
+    EXPECT_EQ(proxy->baseStyle()->name().toLower(), QStringLiteral("fusion"));
     EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 128);
 
     applier.apply(AppAppearance::light);
@@ -23,4 +30,42 @@ TEST(StyleAppearanceApplier, SwitchesStyleAndPaletteAndComesBack)
     applier.apply(AppAppearance::system);
     EXPECT_EQ(QApplication::style()->name(), startStyle);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), startWindow);
+}
+
+// Menus and buttons read on the light and the dark palette alike (a ratio of at least 4.5, as WCAG asks for text),
+// and a menu stands apart from the window behind it: its frame and separators are drawn in a colour well off the
+// window's.
+TEST(StyleAppearanceApplier, MenusAndButtonsKeepTheirContrastInLightAndDark)
+{
+    StyleAppearanceApplier applier;
+    for (const AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
+        SCOPED_TRACE(appearance == AppAppearance::dark ? "dark" : "light");
+        applier.apply(appearance);
+        const QPalette palette = QApplication::palette();
+        const auto ratio = [&](QPalette::ColorRole text, QPalette::ColorRole fill) {
+            return SettingsColors::contrastRatio(palette.color(text), palette.color(fill));
+        };
+        EXPECT_GE(ratio(QPalette::WindowText, QPalette::Window), 4.5) << "menu text";
+        EXPECT_GE(ratio(QPalette::Text, QPalette::Base), 4.5) << "menu text on the base";
+        EXPECT_GE(ratio(QPalette::HighlightedText, QPalette::Highlight), 4.5) << "highlighted menu entry";
+        EXPECT_GE(ratio(QPalette::ButtonText, QPalette::Button), 4.5) << "button and default button";
+
+        const QColor frame = StyleAppearanceApplier::menuFrameColor(palette);
+        EXPECT_GE(SettingsColors::contrastRatio(frame, palette.color(QPalette::Window)), 1.8);
+
+        QMenu menu;
+        menu.addAction(QStringLiteral("Copy"));
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Delete"));
+        menu.ensurePolished();
+        menu.adjustSize();
+        const QImage drawn = menu.grab().toImage();
+        EXPECT_EQ(drawn.pixelColor(0, drawn.height() / 2).rgb(), frame.rgb()) << "the frame";
+        const QRect separator = menu.actionGeometry(menu.actions().at(1));
+        bool separatorDrawn = false;
+        for (int y = separator.top(); y <= separator.bottom(); ++y)
+            separatorDrawn = separatorDrawn || drawn.pixelColor(separator.center().x(), y).rgb() == frame.rgb();
+        EXPECT_TRUE(separatorDrawn) << "the separator";
+    }
+    applier.apply(AppAppearance::system);
 }
