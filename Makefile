@@ -21,7 +21,9 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+# The program alone: the tests and benchmarks are built by `make test` and `make bench`.
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target varnisto
 	$(BUILD_DIR)/src/shell/varnisto
 
 test: build
