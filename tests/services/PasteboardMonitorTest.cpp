@@ -197,6 +197,8 @@ protected:
         pasteboard.setContent(textContent(QStringLiteral("copied before the start")));
         workspace.setFrontApplication(notes());
         monitor = std::make_unique<PasteboardMonitor>(store, pasteboard, workspace, recognizer, support.path(), clock);
+        // The tests step through the capture road tick by tick.
+        monitor->setCaptureThread(PasteboardMonitor::CaptureThread::caller);
         monitor->setDelegate(&delegate);
         monitor->updatePreferences(preferences);
     }
@@ -980,6 +982,7 @@ TEST_F(PasteboardMonitorTest, PrunesEachKindByItsOwnRetentionAndReportsWhatWentA
     setPreferences([](AppPreferences &p) { p.textRetentionDays = 0; });
     SteppingClock moving(clock.now().addSecs(1));
     PasteboardMonitor movingMonitor(store, pasteboard, workspace, recognizer, support.path(), moving);
+    movingMonitor.setCaptureThread(PasteboardMonitor::CaptureThread::caller);
     movingMonitor.updatePreferences(preferences);
     copyText(QStringLiteral("newest"));
     movingMonitor.checkPasteboard();
