@@ -10,9 +10,11 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -20,7 +22,8 @@
 // 1 MB text and a 1920x1080 screenshot, with 5,000 items in the history, with copy-and-merge and the copy
 // sequence off and on; the same for a 1 KB text when the change itself brings the tick; and the cost of a tick
 // that finds nothing new. Recognition runs on its worker and is not part of the figures (the recogniser here
-// answers at once).
+// answers at once). Last, the GUI thread's share of capturing a 20 MB text, within the tick and on the capture
+// worker.
 
 namespace {
 
@@ -81,7 +84,8 @@ public:
 // A history of 5,000 mixed items copied over the last 30 days, and a monitor on it.
 struct Fixture
 {
-    explicit Fixture(Mode mode)
+    explicit Fixture(
+        Mode mode, PasteboardMonitor::CaptureThread captureThread = PasteboardMonitor::CaptureThread::caller)
     {
         QList<ClipboardItem> items;
         const QDateTime now = clock.now();
@@ -103,6 +107,7 @@ struct Fixture
         preferences.copyAndMergeEnabled = mode == copyAndMerge || mode == copyAndMergeAndSequence;
         preferences.copySequenceModeEnabled = mode == copySequence || mode == copyAndMergeAndSequence;
         monitor.updatePreferences(preferences);
+        monitor.setCaptureThread(captureThread);
         monitor.setDelegate(&delegate);
     }
 
@@ -221,6 +226,44 @@ void BM_IdleTick(benchmark::State &state)
         fixture.monitor.checkPasteboard();
 }
 
+// The GUI thread's share of capturing a 20 MB text, from the change to the delegate's call: the time spent in
+// the tick and in every turn of the event loop on the way (the longest single one is what the user feels as a
+// stall). thread: 0 = within the tick on the GUI thread, 1 = on the capture worker.
+void BM_GuiThreadPerLargeTextCapture(benchmark::State &state)
+{
+    const auto thread
+        = state.range(0) == 0 ? PasteboardMonitor::CaptureThread::caller : PasteboardMonitor::CaptureThread::worker;
+    Fixture fixture(plain, thread);
+    int iteration = 0;
+    double longest = 0;
+    for (auto _ : state) {
+        const PasteboardContent next = [&] {
+            PasteboardContent content;
+            content.setString(PasteboardType::plainText(), textOfSize(20 * 1024 * 1024, iteration++));
+            return content;
+        }();
+        fixture.clock.advance(2000);
+        const int before = fixture.delegate.captures;
+        fixture.pasteboard.setContent(next);
+        double busy = 0;
+        auto timed = [&](auto &&step) {
+            const auto started = std::chrono::steady_clock::now();
+            step();
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            busy += seconds;
+            longest = std::max(longest, seconds);
+        };
+        timed([&] { fixture.monitor.checkPasteboard(); });
+        while (fixture.delegate.captures == before) {
+            timed([] { QCoreApplication::processEvents(); });
+            if (fixture.monitor.isCapturing())
+                QThread::usleep(200); // the worker's time is not the GUI thread's
+        }
+        state.SetIterationTime(busy);
+    }
+    state.counters["longest_gui_step_ms"] = longest * 1000;
+}
+
 void captureArguments(benchmark::internal::Benchmark *benchmark)
 {
     benchmark->ArgNames({"content", "mode"});
@@ -247,4 +290,11 @@ BENCHMARK(BM_CaptureToDelegate)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(40);
 BENCHMARK(BM_WatchedChangeToDelegate)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+BENCHMARK(BM_GuiThreadPerLargeTextCapture)
+    ->ArgName("thread")
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 BENCHMARK(BM_IdleTick)->ArgName("mode")->Arg(plain)->Arg(copyAndMerge)->Unit(benchmark::kMicrosecond);

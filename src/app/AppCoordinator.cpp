@@ -18,6 +18,7 @@
 #include "TagCommands.h"
 #include "UpdateService.h"
 
+#include <QLocale>
 #include <QSet>
 #include <QTimer>
 
@@ -711,6 +712,23 @@ void AppCoordinator::handleCapturedItem(const ClipboardItem &item, const QList<C
     m_model.trimItems(m_model.preferences().maxHistoryItems);
     resetPasteNextItem();
     playSound(SoundEffect::copy);
+    if (std::exchange(m_refusedCopy, std::nullopt))
+        Q_EMIT captureNoticeChanged();
+}
+
+void AppCoordinator::pasteboardMonitorDidRefuse(const OversizedContent &leftOut)
+{
+    m_refusedCopy = leftOut;
+    Q_EMIT captureNoticeChanged();
+}
+
+std::optional<QString> AppCoordinator::captureNotice() const
+{
+    if (!m_refusedCopy)
+        return std::nullopt;
+    const qint64 megabytes = m_refusedCopy->limit / (1024 * 1024);
+    return localized(QStringLiteral("The copy was not kept: copies larger than %@ MB are not taken into the history."),
+        {QLocale(currentInterfaceLanguage()).toString(megabytes)});
 }
 
 void AppCoordinator::pasteboardMonitorDidPrune(const HistoryRemoval &removal)

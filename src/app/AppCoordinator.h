@@ -329,6 +329,10 @@ public:
     }
     void pasteboardMonitorDidPrune(const HistoryRemoval &removal) override;
     void pasteboardMonitorDidUpdate(const ClipboardItem &item) override;
+    // A copy too large to keep: the user is told why through captureNotice.
+    void pasteboardMonitorDidRefuse(const OversizedContent &leftOut) override;
+    // Why the last copy was not kept, in the interface language; nothing once a later copy was kept.
+    std::optional<QString> captureNotice() const;
 
     // --- State -------------------------------------------------------------------------------------------------------
 
@@ -344,6 +348,8 @@ public:
 
 Q_SIGNALS:
     void settingsSectionChanged(SettingsSection section);
+    // The capture notice changed: a copy was refused, or a later one was kept.
+    void captureNoticeChanged();
 
 private:
     void setSettingsSection(SettingsSection section);
@@ -359,6 +365,7 @@ private:
     PreferencesStore &m_preferencesStore;
     HistoryStore &m_historyStore;
     PasteboardMonitor &m_clipboardMonitor;
+    std::optional<OversizedContent> m_refusedCopy; // the last copy that was not kept, until one is
     GlobalShortcutService &m_globalShortcuts;
     UpdateService &m_updateService;
     const SupportFolder m_supportFolder;

@@ -2,6 +2,17 @@
 
 void MemoryPasteboard::setContent(const PasteboardContent &content)
 {
+    replaceContent(content, std::nullopt);
+}
+
+void MemoryPasteboard::setContent(const PasteboardContent &content, const OversizedContent &leftOut)
+{
+    replaceContent(content, leftOut);
+}
+
+void MemoryPasteboard::replaceContent(const PasteboardContent &content, const std::optional<OversizedContent> &leftOut)
+{
+    m_oversized = leftOut;
     m_content = content;
     ++m_changeCount;
     Q_EMIT changed();
@@ -28,6 +39,13 @@ std::optional<QByteArray> MemoryPasteboard::data(const QString &type) const
     if (!m_readable)
         return std::nullopt;
     return m_content.data(type);
+}
+
+std::optional<OversizedContent> MemoryPasteboard::oversizedContent() const
+{
+    if (!m_readable)
+        return std::nullopt;
+    return m_oversized;
 }
 
 Expected<void, QString> MemoryPasteboard::write(const PasteboardContent &content)

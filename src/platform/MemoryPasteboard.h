@@ -12,6 +12,8 @@ public:
 
     // Replaces the content as another application would.
     void setContent(const PasteboardContent &content);
+    // The same, with a representation left out for its size, as a pasteboard with a size limit would.
+    void setContent(const PasteboardContent &content, const OversizedContent &leftOut);
     // Makes the next writes fail, as a pasteboard that refuses them would.
     void setFailsWrites(bool fails) { m_failsWrites = fails; }
     // Makes the content unreadable (every read empty) until set back, as a slow owner would; setting it back
@@ -27,10 +29,14 @@ public:
     qint64 contentArrivalLimitMs() const override { return m_contentArrivalLimitMs; }
     QStringList types() const override;
     std::optional<QByteArray> data(const QString &type) const override;
+    std::optional<OversizedContent> oversizedContent() const override;
     Expected<void, QString> write(const PasteboardContent &content) override;
 
 private:
+    void replaceContent(const PasteboardContent &content, const std::optional<OversizedContent> &leftOut);
+
     PasteboardContent m_content;
+    std::optional<OversizedContent> m_oversized;
     qint64 m_changeCount = 0;
     int m_writeCount = 0;
     bool m_failsWrites = false;

@@ -48,6 +48,16 @@ std::optional<QByteArray> PasteboardContent::data(const QString &type) const
     return std::nullopt;
 }
 
+PasteboardContent Pasteboard::snapshot() const
+{
+    PasteboardContent content;
+    for (const QString &type : types()) {
+        if (auto bytes = data(type))
+            content.setData(type, *bytes);
+    }
+    return content;
+}
+
 std::optional<QString> Pasteboard::string(const QString &type) const
 {
     auto bytes = data(type);

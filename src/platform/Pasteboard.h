@@ -97,6 +97,16 @@ private:
     QList<std::pair<QString, QByteArray>> m_representations;
 };
 
+// A representation that the owner offered but that was not read because it is larger than the pasteboard takes.
+struct OversizedContent
+{
+    QString type; // as the owner named it
+    qint64 size = 0; // in bytes, as far as it was known when the read stopped (at least `limit` + 1)
+    qint64 limit = 0; // the largest representation that is read
+
+    bool operator==(const OversizedContent &) const = default;
+};
+
 // The general pasteboard (the X11 CLIPBOARD selection). Reads answer from the content of the current change;
 // a change whose content is not available yet reads as empty (no types, no data) until contentReady() says it
 // has arrived. An owner has contentArrivalLimitMs() to hand its content over.
@@ -122,6 +132,11 @@ public:
     virtual std::optional<QList<QUrl>> fileURLs() const;
     // An image from any image representation (PNG preferred, then TIFF, JPEG, BMP); nothing when none decodes.
     virtual std::optional<QImage> image() const;
+    // The content of the current change as it stands, every representation (an empty content while it has not
+    // arrived).
+    virtual PasteboardContent snapshot() const;
+    // A representation of the current change that was left out for its size; nothing when all was read.
+    virtual std::optional<OversizedContent> oversizedContent() const { return std::nullopt; }
 
     // Replaces the content with the given representations in one step. Fails without touching the
     // current content when the write cannot be made.

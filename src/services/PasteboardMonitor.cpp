@@ -27,6 +27,25 @@ void discardUnstored(const PasteboardCapture &capture)
         QFile::remove(*capture.item.assetPath);
 }
 
+// The content of one change as it stood when it was seen, for the readers on the capture worker.
+class PasteboardSnapshot final : public Pasteboard
+{
+public:
+    explicit PasteboardSnapshot(PasteboardContent content) : m_content(std::move(content)) { }
+
+    qint64 changeCount() const override { return 0; }
+    QStringList types() const override { return m_content.types(); }
+    bool hasType(const QString &type) const override { return m_content.hasType(type); }
+    std::optional<QByteArray> data(const QString &type) const override { return m_content.data(type); }
+    Expected<void, QString> write(const PasteboardContent &) override
+    {
+        return Expected<void, QString>::failure(QStringLiteral("a snapshot is not written"));
+    }
+
+private:
+    const PasteboardContent m_content;
+};
+
 // Keeps the newest copy of each item.
 void addResaved(QList<ClipboardItem> &items, const ClipboardItem &item)
 {
@@ -54,6 +73,9 @@ PasteboardMonitor::PasteboardMonitor(HistoryStore &historyStore, Pasteboard &pas
     connect(&m_stepTimer, &QTimer::timeout, this, &PasteboardMonitor::checkPasteboard);
     m_writeRetryTimer.setSingleShot(true);
     connect(&m_writeRetryTimer, &QTimer::timeout, this, &PasteboardMonitor::retryWaitingWrites);
+    m_captureWorker.setMaxThreadCount(1);
+    m_captureWorker.setExpiryTimeout(-1);
+    m_captureWorker.setObjectName(QStringLiteral("CaptureWorker"));
     connect(&m_pasteboard, &Pasteboard::changed, this, &PasteboardMonitor::requestTick);
     connect(&m_pasteboard, &Pasteboard::contentReady, this, &PasteboardMonitor::requestTick);
 }
@@ -63,8 +85,14 @@ PasteboardMonitor::~PasteboardMonitor()
     // Whatever still waits for the database gets one last chance; nobody hears of it any more.
     m_closing = true;
     m_writeRetryTimer.stop();
+    // The step on the worker ends first. A write it finished is done; nobody hears of it.
+    m_captureWorker.waitForDone();
+    if (m_writeInFlight && !m_waitingWrites.empty())
+        m_waitingWrites.pop_front();
     std::optional<HistoryStoreError> busy;
-    while (!m_waitingWrites.empty() && attempt(m_waitingWrites.front(), &busy) != WriteOutcome::busy)
+    WriteEffects ignored;
+    while (!m_waitingWrites.empty()
+        && attempt(m_waitingWrites.front(), m_preferences, ignored, &busy) != WriteOutcome::busy)
         m_waitingWrites.pop_front();
     for (const Write &lost : m_waitingWrites) {
         logWriteFailure(*busy);
@@ -158,53 +186,140 @@ void PasteboardMonitor::scheduleNextStep()
 void PasteboardMonitor::checkPasteboard()
 {
     m_tickRequested = false;
-    if (!m_paused) {
-        if (m_preferences.copyAndMergeEnabled)
-            copyAndMergeTick();
-        else
-            captureChange();
+    if (m_stepInFlight) {
+        // The tick runs once the step is done, with everything that step changed.
+        m_tickDeferred = true;
+        return;
     }
-    scheduleNextStep();
+    if (m_paused) {
+        scheduleNextStep();
+        return;
+    }
+    auto tick = beginReadIfChanged();
+    if (!tick) {
+        finishTick(std::nullopt);
+        return;
+    }
+    const QString supportDirectory = m_supportDirectory;
+    const Clock &clock = m_clock;
+    std::function<std::optional<PasteboardCapture>()> read
+        = [request = tick->request, supportDirectory, &clock] { return performRead(request, supportDirectory, clock); };
+    runStep<std::optional<PasteboardCapture>>(
+        std::move(read), [this, tick = std::move(*tick)](std::optional<PasteboardCapture> read) {
+            finishTick(finishReadIfChanged(tick, std::move(read)));
+        });
 }
 
-void PasteboardMonitor::captureChange()
+void PasteboardMonitor::finishTick(std::optional<Capture> capture)
 {
-    auto capture = readIfChanged();
-    if (capture)
+    if (m_preferences.copyAndMergeEnabled)
+        copyAndMergeStep(std::move(capture));
+    else if (capture)
         write({Write::Step::store, std::move(*capture)});
+    if (!m_stepInFlight)
+        scheduleNextStep();
 }
 
-std::optional<PasteboardMonitor::Capture> PasteboardMonitor::readIfChanged()
+template<typename Result>
+void PasteboardMonitor::runStep(std::function<Result()> work, std::function<void(Result)> done)
 {
-    const qint64 changeCount = m_pasteboard.changeCount();
+    m_stepInFlight = true;
+    if (m_captureThread == CaptureThread::caller || m_closing) {
+        Result result = work();
+        m_stepInFlight = false;
+        done(std::move(result));
+        stepFinished();
+        return;
+    }
+    m_captureWorker.start([this, work = std::move(work), done = std::move(done)] {
+        auto result = std::make_shared<Result>(work());
+        QMetaObject::invokeMethod(
+            this,
+            [this, done, result] {
+                m_stepInFlight = false;
+                done(std::move(*result));
+                stepFinished();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void PasteboardMonitor::stepFinished()
+{
+    if (m_stepInFlight || m_closing)
+        return; // the step started the next one, or the monitor is going
+    pumpWrites();
+    if (m_stepInFlight)
+        return;
+    if (std::exchange(m_tickDeferred, false))
+        checkPasteboard();
+    else
+        scheduleNextStep();
+}
+
+std::optional<PasteboardMonitor::TickRead> PasteboardMonitor::beginReadIfChanged()
+{
+    TickRead tick;
+    tick.changeCount = m_pasteboard.changeCount();
+    tick.preferences = m_preferences;
+    tick.lastCopySequencePasteTime = m_lastCopySequencePasteTime;
     bool skipped = false;
-    std::optional<PasteboardCapture> read;
-    if (changeCount != m_lastChangeCount) {
-        m_lastChangeCount = changeCount;
+    if (tick.changeCount != m_lastChangeCount) {
+        m_lastChangeCount = tick.changeCount;
         stopRereads();
-        read = readCapture(skipped);
-        // Content that no reader can take yet is read again while it may still arrive.
-        if (!read && !skipped)
-            startRereads();
-    } else {
-        if (!m_rereadUntil.isValid())
-            return std::nullopt;
-        const QDateTime now = m_clock.now();
-        if (now > m_rereadUntil) {
-            stopRereads();
-            return std::nullopt;
+        auto request = prepareRead(skipped);
+        if (request) {
+            tick.request = std::move(*request);
+            return tick;
         }
-        read = readCapture(skipped);
-        if (read || skipped || now >= m_rereadUntil) {
+        // Content that no reader can take yet is read again while it may still arrive.
+        if (!skipped)
+            startRereads();
+        return std::nullopt;
+    }
+    if (!m_rereadUntil.isValid())
+        return std::nullopt;
+    tick.fresh = false;
+    tick.now = m_clock.now();
+    if (tick.now > m_rereadUntil) {
+        stopRereads();
+        return std::nullopt;
+    }
+    auto request = prepareRead(skipped);
+    if (request) {
+        tick.request = std::move(*request);
+        return tick;
+    }
+    finishReadIfChanged(tick, std::nullopt);
+    if (skipped)
+        stopRereads();
+    return std::nullopt;
+}
+
+std::optional<PasteboardMonitor::Capture> PasteboardMonitor::finishReadIfChanged(
+    const TickRead &tick, std::optional<PasteboardCapture> read)
+{
+    bool skipped = false;
+    if (!read && tick.request.leftOut && !tick.request.content.types().isEmpty()) {
+        // What was read of it makes no item: the part left out was the copy.
+        skipped = true;
+        refuse(*tick.request.leftOut);
+    }
+    // Re-reads concern the change they were started for only.
+    if (m_lastChangeCount == tick.changeCount) {
+        if (tick.fresh) {
+            if (!read && !skipped)
+                startRereads();
+        } else if (read || skipped || tick.now >= m_rereadUntil) {
             stopRereads();
         } else {
             m_rereadIntervalMs = std::min(m_rereadIntervalMs * 2, longestRereadIntervalMs);
-            m_nextRereadAt = std::min(now.addMSecs(m_rereadIntervalMs), m_rereadUntil);
+            m_nextRereadAt = std::min(tick.now.addMSecs(m_rereadIntervalMs), m_rereadUntil);
         }
     }
     if (!read)
         return std::nullopt;
-    return Capture {std::move(*read), m_preferences, m_lastCopySequencePasteTime, changeCount};
+    return Capture {std::move(*read), tick.preferences, tick.lastCopySequencePasteTime, tick.changeCount};
 }
 
 void PasteboardMonitor::startRereads()
@@ -224,11 +339,12 @@ void PasteboardMonitor::stopRereads()
     m_nextRereadAt = QDateTime();
 }
 
-std::optional<PasteboardCapture> PasteboardMonitor::readCapture(bool &skipped)
+std::optional<PasteboardMonitor::ReadRequest> PasteboardMonitor::prepareRead(bool &skipped)
 {
     // Nothing has arrived yet: there is nothing to judge or read.
     skipped = false;
-    if (m_pasteboard.types().isEmpty())
+    const auto leftOut = m_pasteboard.oversizedContent();
+    if (m_pasteboard.types().isEmpty() && !leftOut)
         return std::nullopt;
     skipped = true;
     if (!shouldCaptureContent())
@@ -236,8 +352,37 @@ std::optional<PasteboardCapture> PasteboardMonitor::readCapture(bool &skipped)
     const auto front = m_workspace.frontApplication();
     if (front && m_preferences.isIgnoredApplication(front->name, front->bundlePath))
         return std::nullopt;
+    if (m_pasteboard.types().isEmpty()) {
+        // All of it was left out for its size.
+        refuse(*leftOut);
+        return std::nullopt;
+    }
     skipped = false;
-    return m_reader.readItem(front, m_preferences.treatDigitNumbersAsColor);
+    return ReadRequest {m_pasteboard.snapshot(), leftOut, front, m_preferences.treatDigitNumbersAsColor};
+}
+
+std::optional<PasteboardCapture> PasteboardMonitor::performRead(
+    const ReadRequest &request, const QString &supportDirectory, const Clock &clock)
+{
+    const PasteboardSnapshot snapshot(request.content);
+    const PasteboardReader reader(snapshot, supportDirectory, clock);
+    return reader.readItem(request.source, request.treatDigitNumbersAsColor);
+}
+
+void PasteboardMonitor::refuse(const OversizedContent &leftOut)
+{
+    qWarning().noquote() << QStringLiteral("Varnisto did not keep a copy: its %1 of at least %2 bytes is larger than "
+                                           "the %3 bytes the clipboard is read for")
+                                .arg(leftOut.type)
+                                .arg(leftOut.size)
+                                .arg(leftOut.limit);
+    QMetaObject::invokeMethod(
+        this,
+        [this, leftOut] {
+            if (m_delegate)
+                m_delegate->pasteboardMonitorDidRefuse(leftOut);
+        },
+        Qt::QueuedConnection);
 }
 
 bool PasteboardMonitor::shouldCaptureContent() const
@@ -265,34 +410,116 @@ bool PasteboardMonitor::shouldCaptureContent() const
 void PasteboardMonitor::write(Write write)
 {
     // Behind the writes that wait, so that captures are stored in the order they were made.
-    if (m_waitingWrites.empty() && attempt(write) != WriteOutcome::busy)
-        return;
-    if (m_waitingWrites.empty()) {
-        qCInfo(lcServices) << "the history database is busy; captures wait until it is free";
-        m_writeRetryIntervalMs = firstWriteRetryIntervalMs;
-        m_writeRetryTimer.start(m_writeRetryIntervalMs);
-    }
+    if (m_databaseBusy)
+        keepPictureInFile(write);
+    m_waitingWrites.push_back(std::move(write));
+    pumpWrites();
+}
+
+void PasteboardMonitor::keepPictureInFile(Write &write)
+{
     // A picture to recognise is read back from its file when its turn comes, rather than held in memory.
     auto &recognition = write.capture.read.recognition;
     if (recognition && !recognition->image.isNull() && write.capture.read.item.assetPath)
         recognition = RecognitionSource {QImage(), *write.capture.read.item.assetPath};
-    m_waitingWrites.push_back(std::move(write));
 }
 
-PasteboardMonitor::WriteOutcome PasteboardMonitor::attempt(Write &write, std::optional<HistoryStoreError> *busyError)
+void PasteboardMonitor::pumpWrites()
+{
+    if (m_stepInFlight || m_closing || m_waitingWrites.empty() || m_writeRetryTimer.isActive())
+        return;
+    struct Attempted
+    {
+        WriteOutcome outcome = WriteOutcome::failed;
+        Write write;
+        WriteEffects effects;
+    };
+    m_writeInFlight = true;
+    runStep<Attempted>(
+        [this, write = m_waitingWrites.front(), current = m_preferences]() mutable {
+            Attempted attempted;
+            attempted.outcome = attempt(write, current, attempted.effects);
+            attempted.write = std::move(write);
+            return attempted;
+        },
+        [this](Attempted attempted) {
+            writeFinished(attempted.outcome, std::move(attempted.write), std::move(attempted.effects));
+        });
+}
+
+void PasteboardMonitor::writeFinished(WriteOutcome outcome, Write write, WriteEffects effects)
+{
+    m_writeInFlight = false;
+    if (outcome == WriteOutcome::busy) {
+        // Kept with what the attempt did so far, to be tried again.
+        m_waitingWrites.front() = std::move(write);
+        if (!m_databaseBusy) {
+            qCInfo(lcServices) << "the history database is busy; captures wait until it is free";
+            m_databaseBusy = true;
+            m_writeRetryIntervalMs = firstWriteRetryIntervalMs;
+            for (Write &waiting : m_waitingWrites)
+                keepPictureInFile(waiting);
+        } else {
+            m_writeRetryIntervalMs = std::min(m_writeRetryIntervalMs * 2, longestWriteRetryIntervalMs);
+        }
+        m_writeRetryTimer.start(m_writeRetryIntervalMs);
+        return;
+    }
+    m_waitingWrites.pop_front();
+    if (outcome == WriteOutcome::written)
+        applyEffects(write, effects);
+    if (m_databaseBusy && m_waitingWrites.empty()) {
+        m_databaseBusy = false;
+        qCInfo(lcServices) << "the history database is free again; the waiting captures are written";
+    }
+}
+
+void PasteboardMonitor::applyEffects(const Write &write, const WriteEffects &effects)
+{
+    // Only over the copy it was made of: a merge written late leaves what was copied since on the clipboard.
+    if (effects.mergedText && m_pasteboard.changeCount() == write.capture.changeCount) {
+        PasteboardContent content;
+        content.setString(PasteboardType::varnistoMarker(), QStringLiteral("1"));
+        content.setString(PasteboardType::plainText(), *effects.mergedText);
+        if (auto written = m_pasteboard.write(content); written) {
+            // Our own write is not a change to capture.
+            m_lastChangeCount = m_pasteboard.changeCount();
+            stopRereads();
+        } else {
+            qCInfo(lcServices) << "could not put the merged text on the clipboard:" << written.error();
+        }
+    }
+    if (effects.captured)
+        notifyDelegate(effects.captured->item, effects.captured->resavedItems, effects.captured->removal);
+    if (effects.recognizeItemID && write.capture.read.recognition)
+        recognize(*effects.recognizeItemID, write.capture.read);
+    if (effects.updated) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, item = *effects.updated] {
+                if (m_delegate)
+                    m_delegate->pasteboardMonitorDidUpdate(item);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+PasteboardMonitor::WriteOutcome PasteboardMonitor::attempt(
+    Write &write, const AppPreferences &current, WriteEffects &effects, std::optional<HistoryStoreError> *busyError)
 {
     std::optional<HistoryStoreError> error;
+    effects = WriteEffects();
     switch (write.step) {
     case Write::Step::store:
-        if (auto stored = store(write.capture, write.resavedItems); !stored)
+        if (auto stored = store(write.capture, current, write.resavedItems, effects); !stored)
             error = stored.error();
         break;
     case Write::Step::merge:
-        if (auto merged = mergeIntoLatest(write.capture, write.resavedItems); !merged)
+        if (auto merged = mergeIntoLatest(write.capture, current, write.resavedItems, effects); !merged)
             error = merged.error();
         break;
     case Write::Step::recognition:
-        if (auto applied = applyRecognition(write.itemID, write.capture.read.item, write.found); !applied)
+        if (auto applied = applyRecognition(write.itemID, write.capture.read.item, write.found, effects); !applied)
             error = applied.error();
         break;
     }
@@ -311,20 +538,13 @@ PasteboardMonitor::WriteOutcome PasteboardMonitor::attempt(Write &write, std::op
 
 void PasteboardMonitor::retryWaitingWrites()
 {
-    while (!m_waitingWrites.empty()) {
-        if (attempt(m_waitingWrites.front()) == WriteOutcome::busy) {
-            m_writeRetryIntervalMs = std::min(m_writeRetryIntervalMs * 2, longestWriteRetryIntervalMs);
-            m_writeRetryTimer.start(m_writeRetryIntervalMs);
-            return;
-        }
-        m_waitingWrites.pop_front();
-    }
-    qCInfo(lcServices) << "the history database is free again; the waiting captures are written";
+    pumpWrites();
 }
 
 // --- Storing --------------------------------------------------------------------------------------------------
 
-PasteboardMonitor::StoreResult PasteboardMonitor::store(const Capture &capture, QList<ClipboardItem> &resavedItems)
+PasteboardMonitor::StoreResult PasteboardMonitor::store(
+    const Capture &capture, const AppPreferences &current, QList<ClipboardItem> &resavedItems, WriteEffects &effects)
 {
     ClipboardItem item = capture.read.item;
     const bool sequenceMode = capture.preferences.copySequenceModeEnabled;
@@ -340,12 +560,12 @@ PasteboardMonitor::StoreResult PasteboardMonitor::store(const Capture &capture, 
     if (!stored)
         return stored;
     // The capture is stored whatever the prune does, so the delegate hears of it either way.
-    auto removal = pruneExpiredItems(stored->id);
+    auto removal = pruneExpiredItems(stored->id, current);
     if (!removal)
         logWriteFailure(removal.error());
-    notifyDelegate(*stored, resavedItems, removal ? *removal : HistoryRemoval());
+    effects.captured = WriteEffects::Notice {*stored, resavedItems, removal ? *removal : HistoryRemoval()};
     if (capture.read.recognition)
-        recognize(stored->id, capture.read);
+        effects.recognizeItemID = stored->id;
     return stored;
 }
 
@@ -388,11 +608,12 @@ Expected<PasteboardMonitor::SequenceResult, HistoryStoreError> PasteboardMonitor
     return SequenceResult {std::move(item), {std::move(first)}};
 }
 
-Expected<HistoryRemoval, HistoryStoreError> PasteboardMonitor::pruneExpiredItems(const QUuid &keptItemID)
+Expected<HistoryRemoval, HistoryStoreError> PasteboardMonitor::pruneExpiredItems(
+    const QUuid &keptItemID, const AppPreferences &current)
 {
     RetentionPolicy policy;
     for (const ClipboardKind kind : ClipboardKind::allCases)
-        retentionDaysField(policy, kind) = clampedDays(m_preferences.retentionDaysFor(kind));
+        retentionDaysField(policy, kind) = clampedDays(current.retentionDaysFor(kind));
     policy.now = m_clock.now();
     policy.keptItemID = keptItemID;
     const bool keepsEverything = std::all_of(ClipboardKind::allCases.begin(), ClipboardKind::allCases.end(),
@@ -482,9 +703,8 @@ Expected<QStringList, HistoryStoreError> PasteboardMonitor::tagNames(const QList
 
 // --- Copy-and-merge -------------------------------------------------------------------------------------------
 
-void PasteboardMonitor::copyAndMergeTick()
+void PasteboardMonitor::copyAndMergeStep(std::optional<Capture> capture)
 {
-    auto capture = readIfChanged();
     if (!capture) {
         flushPendingCopyAndMerge();
         return;
@@ -536,7 +756,7 @@ void PasteboardMonitor::flushPendingCopyAndMerge()
 }
 
 PasteboardMonitor::StoreResult PasteboardMonitor::mergeIntoLatest(
-    const Capture &capture, QList<ClipboardItem> &resavedItems)
+    const Capture &capture, const AppPreferences &current, QList<ClipboardItem> &resavedItems, WriteEffects &effects)
 {
     // The newest item that is not a favourite. The first copy was held back and never stored, so this is the
     // item before it.
@@ -545,13 +765,13 @@ PasteboardMonitor::StoreResult PasteboardMonitor::mergeIntoLatest(
     if (!target)
         return StoreResult::failure(target.error());
     if (!*target)
-        return store(capture, resavedItems);
+        return store(capture, current, resavedItems, effects);
     auto merged = mergedItem(capture.read.item, **target, capture.preferences);
     if (!merged)
         return StoreResult::failure(merged.error());
     if (!*merged)
-        return store(capture, resavedItems);
-    return saveMergedItem(**merged, capture);
+        return store(capture, current, resavedItems, effects);
+    return saveMergedItem(**merged, capture, current, effects);
 }
 
 Expected<std::optional<ClipboardItem>, HistoryStoreError> PasteboardMonitor::mergedItem(
@@ -579,28 +799,18 @@ Expected<std::optional<ClipboardItem>, HistoryStoreError> PasteboardMonitor::mer
     return std::optional<ClipboardItem>(merged.refreshingSearchText(*names));
 }
 
-PasteboardMonitor::StoreResult PasteboardMonitor::saveMergedItem(const ClipboardItem &merged, const Capture &capture)
+PasteboardMonitor::StoreResult PasteboardMonitor::saveMergedItem(
+    const ClipboardItem &merged, const Capture &capture, const AppPreferences &current, WriteEffects &effects)
 {
     if (auto written = m_store.upsert(merged); !written)
         return StoreResult::failure(written.error());
-    // Only over the copy it was made of: a merge written late leaves what was copied since on the clipboard.
-    if (capture.preferences.copyToClipboardAfterMerge && merged.text
-        && m_pasteboard.changeCount() == capture.changeCount) {
-        PasteboardContent content;
-        content.setString(PasteboardType::varnistoMarker(), QStringLiteral("1"));
-        content.setString(PasteboardType::plainText(), *merged.text);
-        if (auto written = m_pasteboard.write(content); written) {
-            // Our own write is not a change to capture.
-            m_lastChangeCount = m_pasteboard.changeCount();
-            stopRereads();
-        } else {
-            qCInfo(lcServices) << "could not put the merged text on the clipboard:" << written.error();
-        }
-    }
-    auto removal = pruneExpiredItems(merged.id);
+    // The clipboard is written on the GUI thread, once the merge is stored.
+    if (capture.preferences.copyToClipboardAfterMerge && merged.text)
+        effects.mergedText = merged.text;
+    auto removal = pruneExpiredItems(merged.id, current);
     if (!removal)
         logWriteFailure(removal.error());
-    notifyDelegate(merged, {}, removal ? *removal : HistoryRemoval());
+    effects.captured = WriteEffects::Notice {merged, {}, removal ? *removal : HistoryRemoval()};
     return merged;
 }
 
@@ -632,7 +842,7 @@ void PasteboardMonitor::recognize(const QUuid &storedItemID, const PasteboardCap
 }
 
 PasteboardMonitor::WriteResult PasteboardMonitor::applyRecognition(
-    const QUuid &itemID, const ClipboardItem &captured, const ImageRecognition &found)
+    const QUuid &itemID, const ClipboardItem &captured, const ImageRecognition &found, WriteEffects &effects)
 {
     const auto text = found.text();
     const auto qrText = found.qrText();
@@ -664,12 +874,6 @@ PasteboardMonitor::WriteResult PasteboardMonitor::applyRecognition(
     item = PasteboardReader::refreshingCaptureSearchText(item, *names);
     if (auto written = m_store.upsert(item); !written)
         return written;
-    QMetaObject::invokeMethod(
-        this,
-        [this, item] {
-            if (m_delegate)
-                m_delegate->pasteboardMonitorDidUpdate(item);
-        },
-        Qt::QueuedConnection);
+    effects.updated = item;
     return {};
 }

@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUuid>
 
@@ -42,7 +43,14 @@
 // Text and QR codes in images are recognised by the recogniser's worker: the item is stored at once, and stored
 // again with what was found (the delegate hears of it through pasteboardMonitorDidUpdate).
 //
-// Lives on the GUI thread. The store, pasteboard, workspace, recogniser and clock must outlive the monitor.
+// A copy whose content was left out for its size is not kept; the log says so and the delegate hears of it
+// (pasteboardMonitorDidRefuse), so that the user learns why.
+//
+// Lives on the GUI thread, where it watches the pasteboard and applies the skip rules. What costs time with the
+// size of a copy (decoding and building the item, the image file, the store's writes, the prune) runs on the
+// capture worker, one step at a time and in order; the monitor goes on with a change when its step is done, and
+// ticks asked for meanwhile wait for it. The store and clock must be usable from the worker as well; the
+// pasteboard, workspace and recogniser are used on the GUI thread only. All of them must outlive the monitor.
 class PasteboardMonitor final : public QObject
 {
     Q_OBJECT
@@ -60,11 +68,21 @@ public:
     static constexpr int firstWriteRetryIntervalMs = 50;
     static constexpr int longestWriteRetryIntervalMs = 2000;
 
+    // Where the steps that cost time with the size of a copy run.
+    enum class CaptureThread {
+        worker, // the capture worker: the GUI thread only hands the copy over and takes the result
+        caller, // the thread that ticks, within the tick (for tests that step through the capture road)
+    };
+
     // Whatever is on the pasteboard now is never captured: the first capture is the first change after this.
     PasteboardMonitor(HistoryStore &historyStore, Pasteboard &pasteboard, Workspace &workspace,
         TextRecognizer &textRecognizer, QString supportDirectory, const Clock &clock, QObject *parent = nullptr);
     // Writes what still waits for the database, if it is free by now; what cannot be written is logged as lost.
     ~PasteboardMonitor() override;
+
+    // Chosen before the first tick; the capture worker unless said otherwise.
+    void setCaptureThread(CaptureThread thread) { m_captureThread = thread; }
+    CaptureThread captureThread() const { return m_captureThread; }
 
     PasteboardMonitorDelegate *delegate() const { return m_delegate; }
     // The delegate is not owned; set it back to none before it goes if it can go before the monitor.
@@ -102,6 +120,8 @@ public:
     qsizetype waitingWriteCount() const { return qsizetype(m_waitingWrites.size()); }
     // Whether recognitions are queued or running on the worker (for tests and benchmarks).
     bool isRecognizing() const { return m_recognitionsInFlight > 0; }
+    // Whether a step of the capture road is running on the capture worker (for tests and benchmarks).
+    bool isCapturing() const { return m_stepInFlight; }
 
 private:
     using StoreResult = Expected<ClipboardItem, HistoryStoreError>;
@@ -131,20 +151,68 @@ private:
     };
     enum class WriteOutcome { written, busy, failed };
 
+    // What a write leaves for the GUI thread to do once it is done: tell the delegate, have the picture
+    // recognised, put a merged text on the clipboard.
+    struct WriteEffects
+    {
+        struct Notice
+        {
+            ClipboardItem item;
+            QList<ClipboardItem> resavedItems;
+            HistoryRemoval removal;
+        };
+        std::optional<Notice> captured;
+        std::optional<QUuid> recognizeItemID; // the stored capture whose picture is to be recognised
+        std::optional<QString> mergedText; // for the clipboard, when the preferences say so
+        std::optional<ClipboardItem> updated; // a stored item with recognised text
+    };
+
+    // A change to read: the pasteboard's content as it stood, with what the readers need.
+    struct ReadRequest
+    {
+        PasteboardContent content;
+        std::optional<OversizedContent> leftOut;
+        std::optional<RunningApplication> source;
+        bool treatDigitNumbersAsColor = false;
+    };
+    // The state of a tick while its change is being read.
+    struct TickRead
+    {
+        bool fresh = true; // a new change, not a re-read
+        QDateTime now;
+        qint64 changeCount = 0;
+        ReadRequest request;
+        AppPreferences preferences;
+        QDateTime lastCopySequencePasteTime;
+    };
+
     struct SequenceResult
     {
         ClipboardItem item;
         QList<ClipboardItem> resavedItems;
     };
 
-    // Capture without copy-and-merge.
-    void captureChange();
-    void copyAndMergeTick();
-    std::optional<Capture> readIfChanged();
+    // The tick once its change (if any) has been read.
+    void finishTick(std::optional<Capture> capture);
+    void copyAndMergeStep(std::optional<Capture> capture);
+    // The first half of change detection: nothing when there is nothing to read now (all said and done), else
+    // the change to read.
+    std::optional<TickRead> beginReadIfChanged();
+    // The second half, with what the readers made of it.
+    std::optional<Capture> finishReadIfChanged(const TickRead &tick, std::optional<PasteboardCapture> read);
     // The skip rules of the content itself: our marker, transient, auto-generated and concealed content.
     bool shouldCaptureContent() const;
-    // The skip rules, then the readers; `skipped` tells a skipped change from one that cannot be read yet.
-    std::optional<PasteboardCapture> readCapture(bool &skipped);
+    // The skip rules; `skipped` tells a skipped change from one that cannot be read yet. A request when the change
+    // is to be read.
+    std::optional<ReadRequest> prepareRead(bool &skipped);
+    // The readers, on a snapshot of the content (on the capture worker).
+    static std::optional<PasteboardCapture> performRead(
+        const ReadRequest &request, const QString &supportDirectory, const Clock &clock);
+    void refuse(const OversizedContent &leftOut);
+
+    // Runs `work` where captures run and then `done` on the GUI thread; one step at a time.
+    template<typename Result> void runStep(std::function<Result()> work, std::function<void(Result)> done);
+    void stepFinished();
     void startRereads();
     void stopRereads();
 
@@ -152,21 +220,33 @@ private:
     // Arms the timer for the next timed step, or stops it when there is none.
     void scheduleNextStep();
 
-    // Writes now, or behind the writes that wait for the database.
+    // Writes now, or behind the writes that wait (for the database, or for the write before).
     void write(Write write);
-    WriteOutcome attempt(Write &write, std::optional<HistoryStoreError> *busyError = nullptr);
+    static void keepPictureInFile(Write &write);
+    // Starts the first waiting write, unless a step is running or the database was busy a moment ago.
+    void pumpWrites();
+    void writeFinished(WriteOutcome outcome, Write write, WriteEffects effects);
+    void applyEffects(const Write &write, const WriteEffects &effects);
+    // One attempt of the write; what the GUI thread is to do afterwards goes to `effects`. Touches only the store
+    // and what it is given, so it may run on the capture worker.
+    WriteOutcome attempt(Write &write, const AppPreferences &current, WriteEffects &effects,
+        std::optional<HistoryStoreError> *busyError = nullptr);
     void retryWaitingWrites();
 
-    StoreResult store(const Capture &capture, QList<ClipboardItem> &resavedItems);
+    StoreResult store(const Capture &capture, const AppPreferences &current, QList<ClipboardItem> &resavedItems,
+        WriteEffects &effects);
     Expected<SequenceResult, HistoryStoreError> applyCopySequence(ClipboardItem item, const Capture &capture);
-    Expected<HistoryRemoval, HistoryStoreError> pruneExpiredItems(const QUuid &keptItemID);
+    Expected<HistoryRemoval, HistoryStoreError> pruneExpiredItems(
+        const QUuid &keptItemID, const AppPreferences &current);
     void notifyDelegate(const ClipboardItem &item, QList<ClipboardItem> resavedItems, const HistoryRemoval &removal);
 
     void holdForCopyAndMerge(Capture capture);
     void dropPendingCopyAndMerge();
     void flushPendingCopyAndMerge();
-    StoreResult mergeIntoLatest(const Capture &capture, QList<ClipboardItem> &resavedItems);
-    StoreResult saveMergedItem(const ClipboardItem &merged, const Capture &capture);
+    StoreResult mergeIntoLatest(const Capture &capture, const AppPreferences &current,
+        QList<ClipboardItem> &resavedItems, WriteEffects &effects);
+    StoreResult saveMergedItem(
+        const ClipboardItem &merged, const Capture &capture, const AppPreferences &current, WriteEffects &effects);
     Expected<std::optional<ClipboardItem>, HistoryStoreError> mergedItem(
         const ClipboardItem &newItem, const ClipboardItem &target, const AppPreferences &preferences);
 
@@ -177,7 +257,8 @@ private:
     Expected<QStringList, HistoryStoreError> tagNames(const QList<qint64> &tagIDs);
 
     void recognize(const QUuid &storedItemID, const PasteboardCapture &capture);
-    WriteResult applyRecognition(const QUuid &itemID, const ClipboardItem &captured, const ImageRecognition &found);
+    WriteResult applyRecognition(
+        const QUuid &itemID, const ClipboardItem &captured, const ImageRecognition &found, WriteEffects &effects);
 
     static void logWriteFailure(const HistoryStoreError &error);
 
@@ -189,6 +270,10 @@ private:
     const Clock &m_clock;
     PasteboardReader m_reader;
     PasteboardMonitorDelegate *m_delegate = nullptr;
+    CaptureThread m_captureThread = CaptureThread::worker;
+    QThreadPool m_captureWorker; // one thread: the steps run one after another
+    bool m_stepInFlight = false;
+    bool m_tickDeferred = false; // a tick was asked for while a step ran
 
     bool m_running = false;
     bool m_closing = false;
@@ -206,7 +291,9 @@ private:
     std::optional<Capture> m_pendingCopyAndMerge;
     QDateTime m_pendingCopyAndMergeDeadline;
 
-    std::deque<Write> m_waitingWrites;
+    std::deque<Write> m_waitingWrites; // the first one is the one running, if a write runs
+    bool m_databaseBusy = false;
+    bool m_writeInFlight = false; // the first waiting write runs on the worker
     QTimer m_writeRetryTimer;
     int m_writeRetryIntervalMs = firstWriteRetryIntervalMs;
 

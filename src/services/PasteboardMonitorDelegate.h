@@ -2,6 +2,7 @@
 
 #include "ClipboardItem.h"
 #include "HistoryStore.h"
+#include "Pasteboard.h"
 
 #include <QList>
 
@@ -25,4 +26,8 @@ public:
     // Text or QR codes recognised in a stored item's image arrived after its capture and are stored now. The
     // item as it stands in the store replaces the one in memory.
     virtual void pasteboardMonitorDidUpdate(const ClipboardItem &item) = 0;
+
+    // A copy was not kept: its content is larger than the clipboard is read for (`leftOut` says which
+    // representation and its limit). Nothing else comes of that copy.
+    virtual void pasteboardMonitorDidRefuse(const OversizedContent &leftOut) { Q_UNUSED(leftOut); }
 };

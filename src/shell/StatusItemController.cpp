@@ -39,7 +39,16 @@ void setKeyEquivalent(QAction &action, const QString &shortcutText)
 StatusItemController::StatusItemController(
     AppModel &model, AppCoordinator &coordinator, QMenu &applicationMenu, QObject *parent)
     : QObject(parent), m_model(model), m_coordinator(coordinator), m_applicationMenu(applicationMenu)
-{ }
+{
+    // A copy that was not kept says why: in a desktop notice at once, and in the icon's tool tip until a later
+    // copy is kept.
+    connect(&m_coordinator, &AppCoordinator::captureNoticeChanged, this, [this] {
+        updateStatusItem();
+        const auto notice = m_coordinator.captureNotice();
+        if (notice && m_statusItem)
+            m_statusItem->showMessage(QStringLiteral("Varnisto"), *notice, QSystemTrayIcon::Warning);
+    });
+}
 
 StatusItemController::~StatusItemController() = default;
 
@@ -129,7 +138,8 @@ void StatusItemController::updateStatusItem()
         });
     }
     m_statusItem->setIcon(StatusBarIcon::icon(m_model.isPaused()));
-    m_statusItem->setToolTip(QStringLiteral("Varnisto"));
+    const auto notice = m_coordinator.captureNotice();
+    m_statusItem->setToolTip(notice ? QStringLiteral("Varnisto\n") + *notice : QStringLiteral("Varnisto"));
     fillStatusMenu(*m_statusMenu);
     m_statusItem->show();
 }

@@ -393,6 +393,8 @@ public:
         , filePreviews(supportDirectory + QStringLiteral("/FilePreviews"), icons)
         , factory(log)
     {
+        // The coordinator's tests go through each capture within the tick, on the manual clock.
+        monitor.setCaptureThread(PasteboardMonitor::CaptureThread::caller);
         coordinator = std::make_unique<AppCoordinator>(dependencies(faults, supportDirectory, factory));
     }
     // What the coordinator is built with: this harness's desktop, with the store, folder and windows given.

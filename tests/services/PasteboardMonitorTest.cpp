@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -71,7 +72,14 @@ public:
         calls.append(QStringLiteral("update"));
     }
 
+    void pasteboardMonitorDidRefuse(const OversizedContent &leftOut) override
+    {
+        refusals.append(leftOut);
+        calls.append(QStringLiteral("refuse"));
+    }
+
     QList<Captured> captures;
+    QList<OversizedContent> refusals;
     QList<HistoryRemoval> prunes;
     QList<ClipboardItem> updates;
     QStringList calls;
@@ -84,12 +92,14 @@ public:
     explicit FlakyHistoryStore(const QString &directory) : m_store(directory) { }
 
     bool failInserts = false;
+    QThread *insertThread = nullptr; // where the last insert ran
     bool failPrunes = false;
 
     Result<QList<ClipboardItem>> loadRecentItems(qint64 limit) override { return m_store.loadRecentItems(limit); }
     Result<QList<Tag>> loadTags() override { return m_store.loadTags(); }
     Result<ClipboardItem> insertOrMerge(const ClipboardItem &item, bool copySequenceModeEnabled) override
     {
+        insertThread = QThread::currentThread();
         if (failInserts)
             return Result<ClipboardItem>::failure(fullDisk());
         return m_store.insertOrMerge(item, copySequenceModeEnabled);
@@ -197,6 +207,8 @@ protected:
         pasteboard.setContent(textContent(QStringLiteral("copied before the start")));
         workspace.setFrontApplication(notes());
         monitor = std::make_unique<PasteboardMonitor>(store, pasteboard, workspace, recognizer, support.path(), clock);
+        // The tests step through the capture road tick by tick.
+        monitor->setCaptureThread(PasteboardMonitor::CaptureThread::caller);
         monitor->setDelegate(&delegate);
         monitor->updatePreferences(preferences);
     }
@@ -494,6 +506,40 @@ TEST_F(PasteboardMonitorTest, RunsWhenThePasteboardChangesOrAStepIsDueAndOtherwi
     settle();
     EXPECT_FALSE(monitor->hasTimedStep());
     EXPECT_EQ(capturedTexts(), QStringList({"watched", "late", "held"}));
+}
+
+TEST_F(PasteboardMonitorTest, ALargeCopyIsReadAndStoredOffTheGuiThread)
+{
+    // The capture worker reads and stores; the GUI thread only hands the copy over and hears of the result.
+    PasteboardMonitor worker(store, pasteboard, workspace, recognizer, support.path(), clock);
+    RecordingDelegate heard;
+    worker.setDelegate(&heard);
+    worker.updatePreferences(preferences);
+    EXPECT_EQ(worker.captureThread(), PasteboardMonitor::CaptureThread::worker);
+    const QString large(4 * 1024 * 1024, u'x');
+    copyText(large);
+    worker.checkPasteboard();
+    EXPECT_TRUE(worker.isCapturing());
+    ASSERT_TRUE(waitUntil([&] { return heard.captures.size() == 1; }));
+    EXPECT_EQ(heard.captures.first().item.text, large);
+    ASSERT_NE(store.insertThread, nullptr);
+    EXPECT_NE(store.insertThread, QCoreApplication::instance()->thread());
+    EXPECT_EQ(stored().size(), 1);
+}
+
+// A copy whose content was left out for its size is not kept, and the delegate hears why.
+TEST_F(PasteboardMonitorTest, ACopyLeftOutForItsSizeIsRefusedAndReported)
+{
+    const OversizedContent leftOut {PasteboardType::png(), 96 * 1024 * 1024, 64 * 1024 * 1024};
+    pasteboard.setContentArrivalLimitMs(7000);
+    pasteboard.setContent(PasteboardContent(), leftOut);
+    tick();
+    settle();
+    EXPECT_TRUE(stored().isEmpty());
+    EXPECT_FALSE(monitor->hasTimedStep()) << "not read again: nothing more will arrive";
+    EXPECT_EQ(delegate.calls, QStringList {QStringLiteral("refuse")});
+    ASSERT_EQ(delegate.refusals.size(), 1);
+    EXPECT_EQ(delegate.refusals.first(), leftOut);
 }
 
 // --- Readers and items ------------------------------------------------------------------------------------------
@@ -980,6 +1026,7 @@ TEST_F(PasteboardMonitorTest, PrunesEachKindByItsOwnRetentionAndReportsWhatWentA
     setPreferences([](AppPreferences &p) { p.textRetentionDays = 0; });
     SteppingClock moving(clock.now().addSecs(1));
     PasteboardMonitor movingMonitor(store, pasteboard, workspace, recognizer, support.path(), moving);
+    movingMonitor.setCaptureThread(PasteboardMonitor::CaptureThread::caller);
     movingMonitor.updatePreferences(preferences);
     copyText(QStringLiteral("newest"));
     movingMonitor.checkPasteboard();

@@ -177,3 +177,23 @@ TEST(StatusItem, ClearHistoryAsksBeforeClearing)
     EXPECT_TRUE(s.h.model.items().isEmpty());
     EXPECT_TRUE(s.h.storedItems().isEmpty());
 }
+
+TEST(StatusItem, TheIconSaysWhyACopyWasNotKeptUntilALaterOneIs)
+{
+    StatusHarness s;
+    const OversizedContent leftOut {QStringLiteral("image/png"), 96 * 1024 * 1024, 64 * 1024 * 1024};
+    s.h.coordinator->pasteboardMonitorDidRefuse(leftOut);
+    EXPECT_EQ(s.controller.statusItem()->toolTip(),
+        QStringLiteral("Varnisto\nThe copy was not kept: copies larger than 64 MB are not taken into the history."));
+
+    // In the user's language.
+    s.h.changePreferences([](AppPreferences &p) { p.language = QStringLiteral("de"); });
+    s.h.coordinator->applyPreferences();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.controller.statusItem()->toolTip(),
+        QStringLiteral("Varnisto\nDie Kopie wurde nicht übernommen: Kopien über 64 MB nimmt der Verlauf nicht auf."));
+
+    s.h.coordinator->handleCapturedItem(testItem(1), {});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
+}

@@ -46,7 +46,9 @@ struct X11ClipboardReader::Private
     quint32 applicationMask = 0;
 
     xcb_connection_t *connection = nullptr;
-    xcb_window_t window = XCB_NONE;
+    xcb_window_t root = XCB_NONE;
+    xcb_window_t window = XCB_NONE; // hears of the selection's changes
+    xcb_window_t requestor = XCB_NONE; // receives the answers; replaced when a transfer is abandoned
     uint8_t xfixesFirstEvent = 0;
     xcb_atom_t clipboard = XCB_NONE;
     xcb_atom_t targets = XCB_NONE;
@@ -62,6 +64,7 @@ struct X11ClipboardReader::Private
     std::deque<Event> pending;
     QHash<xcb_atom_t, QString> atomNames;
     quint64 serial = 0;
+    qint64 refusedSize = 0; // of the last target refused as too large
 
     bool open(const QByteArray &displayName);
     void close();
@@ -74,6 +77,10 @@ struct X11ClipboardReader::Private
     Fetch fetch(xcb_atom_t target, QByteArray &data);
     Fetch readProperty(QByteArray &data);
     Fetch readIncrementally(quint32 sizeHint, QByteArray &data);
+    Fetch waitForPart(QDeadlineTimer deadline);
+    Fetch endRefusedTransfer();
+    void abandonTransfer();
+    xcb_window_t createRequestor();
     QStringList namesOfAtoms(const QList<xcb_atom_t> &atoms);
     void renewProperty();
 };
@@ -129,7 +136,7 @@ bool X11ClipboardReader::Private::open(const QByteArray &displayName)
     if (!version)
         return false;
 
-    const xcb_window_t root = xcbScreenRoot(connection, screenNumber);
+    root = xcbScreenRoot(connection, screenNumber);
     if (root == XCB_NONE)
         return false;
 
@@ -143,11 +150,11 @@ bool X11ClipboardReader::Private::open(const QByteArray &displayName)
     utf8String = atoms[3];
     property = atoms[4];
 
-    // An unmapped window that receives the answers; property changes drive incremental transfers.
     window = xcb_generate_id(connection);
-    const uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
+    const uint32_t values[] = {1};
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-        XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+        XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, values);
+    requestor = createRequestor();
     xcb_xfixes_select_selection_input(connection, window, clipboard,
         XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
             | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
@@ -161,6 +168,16 @@ bool X11ClipboardReader::Private::open(const QByteArray &displayName)
 
     stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     return stopFd >= 0;
+}
+
+xcb_window_t X11ClipboardReader::Private::createRequestor()
+{
+    // An unmapped window that receives the answers; property changes drive incremental transfers.
+    const xcb_window_t created = xcb_generate_id(connection);
+    const uint32_t values[] = {1, XCB_EVENT_MASK_PROPERTY_CHANGE};
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, created, root, -1, -1, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+        XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
+    return created;
 }
 
 void X11ClipboardReader::Private::close()
@@ -274,7 +291,7 @@ void X11ClipboardReader::Private::readContent(quint64 changeSerial)
     case Fetch::timedOut:
     case Fetch::tooLarge:
         // The owner does not answer: its content stays empty.
-        handlers.contentRead(changeSerial, PasteboardContent());
+        handlers.contentRead(changeSerial, PasteboardContent(), std::nullopt);
         return;
     case Fetch::superseded:
     case Fetch::stopped:
@@ -283,18 +300,24 @@ void X11ClipboardReader::Private::readContent(quint64 changeSerial)
     }
 
     QList<std::pair<QString, QByteArray>> fetched;
+    std::optional<OversizedContent> oversized;
     const QStringList wanted = X11ClipboardTargets::targetsToRead(offered.keys());
     for (const QString &target : wanted) {
         const Fetch result = fetch(offered.value(target), data);
         if (result == Fetch::ok) {
             fetched.append({target, data});
+        } else if (result == Fetch::tooLarge) {
+            qCInfo(lcPlatform).noquote() << "left out the clipboard's" << target << "of at least" << refusedSize
+                                         << "bytes, more than the limit of" << limits.maximumBytes;
+            if (!oversized)
+                oversized = OversizedContent {target, refusedSize, limits.maximumBytes};
         } else if (result == Fetch::timedOut) {
             break; // an owner that stopped answering will not answer the next request either
-        } else if (result != Fetch::refused && result != Fetch::tooLarge) {
+        } else if (result != Fetch::refused) {
             return;
         }
     }
-    handlers.contentRead(changeSerial, X11ClipboardTargets::contentFromTargets(fetched));
+    handlers.contentRead(changeSerial, X11ClipboardTargets::contentFromTargets(fetched), oversized);
 }
 
 Fetch X11ClipboardReader::Private::fetch(xcb_atom_t target, QByteArray &data)
@@ -302,8 +325,8 @@ Fetch X11ClipboardReader::Private::fetch(xcb_atom_t target, QByteArray &data)
     data.clear();
     if (!pending.empty())
         return Fetch::superseded;
-    xcb_delete_property(connection, window, property);
-    xcb_convert_selection(connection, window, clipboard, target, property, XCB_CURRENT_TIME);
+    xcb_delete_property(connection, requestor, property);
+    xcb_convert_selection(connection, requestor, clipboard, target, property, XCB_CURRENT_TIME);
     xcb_flush(connection);
 
     const QDeadlineTimer answer(limits.answerTimeoutMs);
@@ -324,7 +347,7 @@ Fetch X11ClipboardReader::Private::fetch(xcb_atom_t target, QByteArray &data)
         if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
             continue;
         const auto *notify = reinterpret_cast<const xcb_selection_notify_event_t *>(event.get());
-        if (notify->requestor != window || notify->selection != clipboard || notify->target != target)
+        if (notify->requestor != requestor || notify->selection != clipboard || notify->target != target)
             continue;
         if (notify->property == XCB_NONE)
             return Fetch::refused;
@@ -341,7 +364,7 @@ Fetch X11ClipboardReader::Private::readProperty(QByteArray &data)
 {
     const auto longLength = uint32_t(qMin<qint64>(limits.maximumBytes / 4 + 1, UINT32_MAX / 4));
     const auto reply = xcbReply(xcb_get_property_reply(connection,
-        xcb_get_property(connection, true, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longLength), nullptr));
+        xcb_get_property(connection, true, requestor, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longLength), nullptr));
     if (!reply)
         return Fetch::broken;
     if (reply->type == XCB_NONE)
@@ -354,7 +377,8 @@ Fetch X11ClipboardReader::Private::readProperty(QByteArray &data)
         return readIncrementally(sizeHint, data);
     }
     if (reply->bytes_after > 0) {
-        xcb_delete_property(connection, window, property);
+        refusedSize = qint64(length) + reply->bytes_after;
+        xcb_delete_property(connection, requestor, property);
         return Fetch::tooLarge;
     }
     data = QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
@@ -365,41 +389,95 @@ Fetch X11ClipboardReader::Private::readIncrementally(quint32 sizeHint, QByteArra
 {
     // Deleting the INCR property (done by reading it) asked the owner for the first part; each part is
     // read and deleted in turn, and an empty part ends the transfer.
-    if (sizeHint > limits.maximumBytes)
-        return Fetch::tooLarge;
+    if (sizeHint > limits.maximumBytes) {
+        refusedSize = sizeHint;
+        return endRefusedTransfer();
+    }
     data.reserve(sizeHint);
     const QDeadlineTimer whole(limits.transferTimeoutMs);
     for (;;) {
-        const QDeadlineTimer part(qMin<qint64>(limits.answerTimeoutMs, whole.remainingTime()));
-        for (;;) {
-            Event event;
-            const Wait result = waitForEvent(part, event);
-            if (result == Wait::timedOut)
-                return Fetch::timedOut;
-            if (result != Wait::event)
-                return result == Wait::stopped ? Fetch::stopped : Fetch::broken;
-            if (isSelectionChange(event.get())) {
-                pending.push_back(std::move(event));
-                return Fetch::superseded;
-            }
-            if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
-                continue;
-            const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event.get());
-            if (notify->window == window && notify->atom == property && notify->state == XCB_PROPERTY_NEW_VALUE)
-                break;
-        }
+        const Fetch waited = waitForPart(QDeadlineTimer(qMin<qint64>(limits.answerTimeoutMs, whole.remainingTime())));
+        if (waited == Fetch::timedOut || waited == Fetch::superseded)
+            abandonTransfer();
+        if (waited != Fetch::ok)
+            return waited;
         const auto longLength = uint32_t(qMin<qint64>(limits.maximumBytes / 4 + 1, UINT32_MAX / 4));
         const auto reply = xcbReply(xcb_get_property_reply(connection,
-            xcb_get_property(connection, true, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longLength), nullptr));
+            xcb_get_property(connection, true, requestor, property, XCB_GET_PROPERTY_TYPE_ANY, 0, longLength),
+            nullptr));
         if (!reply)
             return Fetch::broken;
         const int length = xcb_get_property_value_length(reply.get());
         if (length == 0)
             return Fetch::ok;
-        if (data.size() + length > limits.maximumBytes)
-            return Fetch::tooLarge;
+        if (data.size() + length > limits.maximumBytes) {
+            refusedSize = qMax<qint64>(sizeHint, data.size() + length + reply->bytes_after);
+            data.clear();
+            data.squeeze();
+            return endRefusedTransfer();
+        }
         data.append(static_cast<const char *>(xcb_get_property_value(reply.get())), length);
     }
+}
+
+Fetch X11ClipboardReader::Private::waitForPart(QDeadlineTimer deadline)
+{
+    for (;;) {
+        Event event;
+        const Wait result = waitForEvent(deadline, event);
+        if (result == Wait::timedOut)
+            return Fetch::timedOut;
+        if (result != Wait::event)
+            return result == Wait::stopped ? Fetch::stopped : Fetch::broken;
+        if (isSelectionChange(event.get())) {
+            pending.push_back(std::move(event));
+            return Fetch::superseded;
+        }
+        if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+            continue;
+        const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event.get());
+        if (notify->window == requestor && notify->atom == property && notify->state == XCB_PROPERTY_NEW_VALUE)
+            return Fetch::ok;
+    }
+}
+
+Fetch X11ClipboardReader::Private::endRefusedTransfer()
+{
+    // The owner of a transfer in parts waits for each part to be deleted before it sends the next, and ends with
+    // an empty part. Deleting every part unread takes the transfer to its end at the owner's pace without the data
+    // crossing this connection, and leaves the owner free for the next program that pastes.
+    const QDeadlineTimer whole(limits.transferTimeoutMs);
+    for (;;) {
+        const Fetch waited = waitForPart(QDeadlineTimer(qMin<qint64>(limits.answerTimeoutMs, whole.remainingTime())));
+        if (waited == Fetch::timedOut || waited == Fetch::superseded)
+            abandonTransfer();
+        if (waited == Fetch::timedOut)
+            return Fetch::tooLarge;
+        if (waited != Fetch::ok)
+            return waited;
+        // Only the size: the server deletes an empty part as it answers, which ends the transfer.
+        const auto reply = xcbReply(xcb_get_property_reply(connection,
+            xcb_get_property(connection, true, requestor, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr));
+        if (!reply)
+            return Fetch::broken;
+        if (reply->bytes_after == 0)
+            return Fetch::tooLarge;
+        xcb_delete_property(connection, requestor, property);
+        xcb_flush(connection);
+    }
+}
+
+void X11ClipboardReader::Private::abandonTransfer()
+{
+    // The owner of a transfer in parts waits for the window to take its next part. Without listening any more and
+    // without the window, the owner's next step fails and it drops the transfer; a fresh window takes the next
+    // answers.
+    const uint32_t noEvents = 0;
+    xcb_change_window_attributes(connection, requestor, XCB_CW_EVENT_MASK, &noEvents);
+    xcb_delete_property(connection, requestor, property);
+    xcb_destroy_window(connection, requestor);
+    requestor = createRequestor();
+    xcb_flush(connection);
 }
 
 QStringList X11ClipboardReader::Private::namesOfAtoms(const QList<xcb_atom_t> &atoms)

@@ -7,11 +7,16 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 // Watches the X11 CLIPBOARD selection and reads every new owner's content, on an X connection and a thread of
 // its own, so that an owner that answers slowly or never costs the GUI thread nothing. XFixes reports each new
 // owner; the reader then asks for the targets and fetches only those the history reads, each request bounded in
 // time and size. A newer owner abandons the read in progress.
+//
+// A transfer in parts that is not read to its end is still ended, so that its owner is free again at once: one
+// that is too large is taken part by part without the parts being fetched (each is only deleted, as the owner
+// expects), and one abandoned for any other reason loses its window, which ends it for the owner.
 //
 // Owners whose windows belong to the application's own X connection (given by its resource id base and mask)
 // are reported but not read: the application knows its own content.
@@ -48,7 +53,9 @@ public:
     struct Handlers
     {
         std::function<void(const OwnerChange &)> ownerChanged;
-        std::function<void(quint64 serial, const PasteboardContent &)> contentRead;
+        // `oversized`: the first wanted target that was left out for its size.
+        std::function<void(quint64 serial, const PasteboardContent &, const std::optional<OversizedContent> &oversized)>
+            contentRead;
     };
 
     X11ClipboardReader(const QByteArray &displayName, quint32 applicationResourceBase, quint32 applicationResourceMask,

@@ -111,10 +111,12 @@ X11Pasteboard::X11Pasteboard(const Limits &limits, QObject *parent) : Pasteboard
         QMetaObject::invokeMethod(
             this, [this, change] { handleOwnerChange(change); }, Qt::QueuedConnection);
     };
-    handlers.contentRead = [this](quint64 serial, const PasteboardContent &content) {
-        QMetaObject::invokeMethod(
-            this, [this, serial, content] { handleContentRead(serial, content); }, Qt::QueuedConnection);
-    };
+    handlers.contentRead
+        = [this](quint64 serial, const PasteboardContent &content, const std::optional<OversizedContent> &oversized) {
+              QMetaObject::invokeMethod(
+                  this, [this, serial, content, oversized] { handleContentRead(serial, content, oversized); },
+                  Qt::QueuedConnection);
+          };
     m_reader = std::make_unique<X11ClipboardReader>(
         displayName, m_applicationBase, m_applicationMask, limits, std::move(handlers));
     if (!m_reader->isRunning())
@@ -142,6 +144,13 @@ std::optional<QByteArray> X11Pasteboard::data(const QString &type) const
     if (!m_contentReady)
         return std::nullopt;
     return m_content.data(type);
+}
+
+std::optional<OversizedContent> X11Pasteboard::oversizedContent() const
+{
+    if (!m_contentReady)
+        return std::nullopt;
+    return m_oversized;
 }
 
 Expected<void, QString> X11Pasteboard::write(const PasteboardContent &content)
@@ -266,16 +275,18 @@ void X11Pasteboard::handleOwnerChange(const X11ClipboardReader::OwnerChange &cha
     }
 }
 
-void X11Pasteboard::handleContentRead(quint64 serial, const PasteboardContent &content)
+void X11Pasteboard::handleContentRead(
+    quint64 serial, const PasteboardContent &content, const std::optional<OversizedContent> &oversized)
 {
     if (serial != m_currentSerial || m_contentReady)
         return;
-    finishContent(content);
+    finishContent(content, oversized);
 }
 
-void X11Pasteboard::finishContent(const PasteboardContent &content)
+void X11Pasteboard::finishContent(const PasteboardContent &content, const std::optional<OversizedContent> &oversized)
 {
     m_content = content;
+    m_oversized = oversized;
     m_contentReady = true;
     Q_EMIT contentReady(m_changeCount);
 }

@@ -39,18 +39,21 @@ public:
     qint64 contentArrivalLimitMs() const override { return m_limits.contentArrivalLimitMs(); }
     QStringList types() const override;
     std::optional<QByteArray> data(const QString &type) const override;
+    std::optional<OversizedContent> oversizedContent() const override;
     Expected<void, QString> write(const PasteboardContent &content) override;
 
 private:
     void handleOwnerChange(const X11ClipboardReader::OwnerChange &change);
-    void handleContentRead(quint64 serial, const PasteboardContent &content);
+    void handleContentRead(
+        quint64 serial, const PasteboardContent &content, const std::optional<OversizedContent> &oversized);
     void adoptApplicationClipboard(bool countsAsChange);
     void offerAgain();
     Expected<void, QString> setClipboard(const PasteboardContent &content);
     quint32 selectionOwner() const;
     bool applicationOwnsClipboard();
     bool claimForQt();
-    void finishContent(const PasteboardContent &content);
+    void finishContent(
+        const PasteboardContent &content, const std::optional<OversizedContent> &oversized = std::nullopt);
 
     const Limits m_limits;
     std::unique_ptr<X11ClipboardReader> m_reader;
@@ -65,6 +68,7 @@ private:
     qint64 m_changeCount = 0;
     quint64 m_currentSerial = 0; // the reader's change whose content is current; 0 for content of our own
     PasteboardContent m_content;
+    std::optional<OversizedContent> m_oversized; // what the reader left out of m_content for its size
     bool m_contentReady = true;
 
     // Writes of ours whose ownership report has not come back from the reader yet. Reports that arrive before
