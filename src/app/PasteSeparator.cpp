@@ -20,9 +20,9 @@ QString PasteSeparator::title() const
     case shiftReturn:
         return localized(QStringLiteral("Key: Shift")) + QLatin1Char('+') + localized(QStringLiteral("Key: Enter"));
     case keyUp:
-        return localized(QStringLiteral("Key: Up"));
+        return localized(QStringLiteral("Key Up"));
     case keyDown:
-        return localized(QStringLiteral("Key: Down"));
+        return localized(QStringLiteral("Key Down"));
     case tab:
         return localized(QStringLiteral("Key: Tab"));
     case space:

@@ -90,7 +90,9 @@ CommandPaletteListView::CommandPaletteListView(QWidget *parent) : QListView(pare
     setFrameShape(QFrame::NoFrame);
     setVerticalScrollMode(ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Commands below the fold (Settings..., Delete, Delete All) must be discoverable: the bar shows when the list
+    // is longer than the panel.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setSelectionMode(SingleSelection);
     setEditTriggers(NoEditTriggers);
     setFocusPolicy(Qt::NoFocus); // keys stay in the search field

@@ -2,6 +2,8 @@
 
 #include "ShortcutText.h"
 
+#include <algorithm>
+
 QList<CommandPaletteRow> commandPaletteRows(const QList<CommandPaletteCommand> &commands)
 {
     QList<CommandPaletteRow> rows;
@@ -44,6 +46,12 @@ QStringList shortcutKeyCaps(const std::optional<QString> &shortcut)
     QStringList caps;
     if (!shortcut || shortcut->isEmpty())
         return caps;
+    // A shortcut of known modifier words: the names every other surface writes, in the same order.
+    const QStringList words = ShortcutText::parts(*shortcut);
+    const bool onlyModifiers = std::all_of(words.cbegin(), words.cend() - (words.isEmpty() ? 0 : 1),
+        [](const QString &word) { return ShortcutText::modifierForWord(word) != 0; });
+    if (const QStringList names = ShortcutText::displayNames(*shortcut); onlyModifiers && !names.isEmpty())
+        return names;
     QStringList parts;
     for (const QString &part : shortcut->split(QLatin1Char('+'), Qt::SkipEmptyParts))
         parts.append(part.toLower());

@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -346,6 +347,9 @@ void HistoryItemCommands::renameItem(const ClipboardItem &item)
     dialog->setObjectName(QStringLiteral("renameItemDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
+    // A small dialog: a title and a close button, no minimise or maximise.
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    dialog->setWindowIcon(QIcon(QStringLiteral(":/icons/varnisto.svg")));
     dialog->setWindowTitle(localized(QStringLiteral("Rename Item")));
     auto *layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(20, 20, 20, 16);

@@ -3,6 +3,7 @@
 #include "HistorySymbols.h"
 #include "Localization.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
 #include <QPalette>
@@ -44,10 +45,14 @@ std::unique_ptr<QMenu> makeHistorySortMenu(const HistorySortMenuState &state, co
     if (!state.isCopySequenceModeEnabled) {
         QMenu *sort
             = root->addMenu(symbol(QStringLiteral("arrow.up.arrow.down")), localized(QStringLiteral("Sort By")));
+        // The orders exclude each other: one radio group.
+        auto *orders = new QActionGroup(sort);
+        orders->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
         for (const auto value : {HistorySortOption::lastCopyTime, HistorySortOption::firstCopyTime,
                  HistorySortOption::numberOfCopies, HistorySortOption::size}) {
             const HistorySortOption option(value);
             QAction *item = checkable(*sort, option.title(), option == state.sortOption, option.rawValue());
+            orders->addAction(item);
             QObject::connect(item, &QAction::triggered, root, [item, actions] {
                 const auto chosen = HistorySortOption::fromRawValue(item->data().toString());
                 if (chosen && actions.selectSortOption)

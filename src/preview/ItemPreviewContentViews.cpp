@@ -181,12 +181,15 @@ public:
         const QFontMetrics nameMetrics(nameFont), folderMetrics(folderFont);
         const int total = nameMetrics.height() + 1 + folderMetrics.height();
         const int top = textArea.top() + (textArea.height() - total) / 2;
+        // A file that is gone is dimmed, name and folder alike, beside its missing-file icon.
+        const bool exists = info.exists();
         painter->setFont(nameFont);
-        painter->setPen(HistoryColors::label(palette));
+        painter->setPen(exists ? HistoryColors::label(palette) : palette.color(QPalette::Disabled, QPalette::Text));
         painter->drawText(QRect(textArea.left(), top, textArea.width(), nameMetrics.height()), Qt::AlignLeft,
             nameMetrics.elidedText(info.fileName(), Qt::ElideMiddle, textArea.width()));
         painter->setFont(folderFont);
-        painter->setPen(HistoryColors::secondaryLabel(palette));
+        painter->setPen(
+            exists ? HistoryColors::secondaryLabel(palette) : palette.color(QPalette::Disabled, QPalette::Text));
         painter->drawText(
             QRect(textArea.left(), top + nameMetrics.height() + 1, textArea.width(), folderMetrics.height()),
             Qt::AlignLeft, folderMetrics.elidedText(info.path(), Qt::ElideMiddle, textArea.width()));

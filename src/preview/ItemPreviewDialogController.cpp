@@ -1,5 +1,6 @@
 #include "ItemPreviewDialogController.h"
 
+#include "ElidedLabel.h"
 #include "HistoryColors.h"
 #include "ItemPreviewDetailsView.h"
 #include "Localization.h"
@@ -259,8 +260,7 @@ void ItemPreviewDialogController::updateItem(const ClipboardItem &item)
     m_toolbar.updateTitle();
     m_toolbar.updateToolbarItems();
     if (m_root && m_root->window() != m_root.data()) {
-        m_root->window()->setWindowTitle(
-            localized(QStringLiteral("Type")) + QStringLiteral(": ") + ItemPreviewDetailsView::typeTitle(item));
+        m_root->window()->setWindowTitle(windowTitle());
     }
     detailsView()->update(item);
 
@@ -279,6 +279,13 @@ void ItemPreviewDialogController::updateItem(const ClipboardItem &item)
     installContentView();
     layoutRoot();
     focusRoot();
+}
+
+QString ItemPreviewDialogController::windowTitle()
+{
+    if (const ElidedLabel *title = m_toolbar.titleField(); title && !title->text().isEmpty())
+        return title->text();
+    return ItemPreviewDetailsView::typeTitle(m_item);
 }
 
 void ItemPreviewDialogController::windowDidEndLiveResize(QSize contentSize)

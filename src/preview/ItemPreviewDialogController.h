@@ -67,6 +67,9 @@ public:
     // The root view, built on first use (which also computes windowContentSize). The caller's window owns it.
     ItemPreviewKeyHandlingView *view();
     QSize windowContentSize() const { return m_windowContentSize; }
+    // The window's title: what the title accessory names (a file's name, a link's address, the item's type),
+    // since the window manager shows the title bar's own title beside it.
+    QString windowTitle();
     bool hasUserResizedWindow() const { return m_hasUserResizedWindow; }
 
     void updateItem(const ClipboardItem &item);

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -30,6 +31,9 @@ ItemPreviewDialog::ItemPreviewDialog(
     : QDialog(parent), m_controller(controller)
 {
     setObjectName(QStringLiteral("ItemPreviewDialog"));
+    // A sheet on the history window: it can be resized (up to its largest size) and closed, not minimised.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/varnisto.svg")));
     setSizeGripEnabled(false);
     QPalette background = palette();
     background.setColor(QPalette::Window, HistoryColors::textBackground(background));
@@ -52,8 +56,7 @@ ItemPreviewDialog::ItemPreviewDialog(
     column->addWidget(m_header);
     column->addWidget(controller.view(), 1);
 
-    setWindowTitle(localized(QStringLiteral("Type")) + QStringLiteral(": ")
-        + ItemPreviewDetailsView::typeTitle(controller.item()));
+    setWindowTitle(controller.windowTitle());
     setMinimumSize(360, 300 + headerHeight);
     setMaximumSize(int(maximumContentSize.width()), int(maximumContentSize.height()) + headerHeight);
 

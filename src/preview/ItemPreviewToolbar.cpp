@@ -5,6 +5,7 @@
 #include "ItemPreviewDetailsView.h"
 #include "Localization.h"
 #include "PreviewSymbols.h"
+#include "ShortcutText.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -261,7 +262,8 @@ QAction *ItemPreviewToolbar::itemForIdentifier(const QString &identifier)
     if (identifier == save) {
         QAction *action
             = makeAction(save, localized(QStringLiteral("Save")), QString(), &D::itemPreviewToolbarDidRequestSave);
-        action->setToolTip(localized(QStringLiteral("Save changes (%@)"), {QStringLiteral("Ctrl+S")}));
+        action->setToolTip(
+            localized(QStringLiteral("Save changes (%@)"), {ShortcutText::displayText(QStringLiteral("cmd+s"))}));
         return action;
     }
     return nullptr;

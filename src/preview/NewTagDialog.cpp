@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -248,6 +249,9 @@ void TagDialogSheet::presentTagDialog(QWidget *parent, const std::optional<Tag> 
     auto *sheet = new QDialog(parent ? parent->window() : nullptr);
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    // A small fixed-size dialog: a title and a close button, no minimise or maximise.
+    sheet->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    sheet->setWindowIcon(QIcon(QStringLiteral(":/icons/varnisto.svg")));
     sheet->setWindowTitle(tag ? localized(QStringLiteral("Edit Tag")) : localized(QStringLiteral("New Tag")));
     auto *dialog = new NewTagDialog(tag, sheet);
     auto *layout = new QVBoxLayout(sheet);

@@ -177,6 +177,11 @@ std::optional<QKeySequence> ShortcutText::keySequence(const QString &text)
 
 QString ShortcutText::displayText(const QString &text)
 {
+    return displayNames(text).join(QLatin1Char('+'));
+}
+
+QStringList ShortcutText::displayNames(const QString &text)
+{
     const auto parsed = parse(text);
     if (!parsed)
         return {};
@@ -193,7 +198,7 @@ QString ShortcutText::displayText(const QString &text)
             names.append(*modifierDisplayName(QString::fromUtf16(word)));
     }
     names.append(*keyDisplayName(parts(text).last()));
-    return names.join(QLatin1Char('+'));
+    return names;
 }
 
 std::optional<QString> ShortcutText::modifierDisplayName(const QString &word)

@@ -49,7 +49,12 @@ std::optional<MenuKeyEquivalent> menuKeyEquivalent(const QString &text);
 std::optional<QKeySequence> keySequence(const QString &text);
 // The shortcut as the user reads it, with this platform's key names in Qt's order, for example "Ctrl+Shift+V",
 // "Super+V" or "Ctrl+Backspace"; empty when the text does not parse. Words are in the interface language.
+// Every surface that shows a key (menus, badges, key caps, tool tips, settings) writes it through here; Qt's own key
+// texts say the same once KeyNameTranslator is installed.
 QString displayText(const QString &text);
+// The names that displayText joins with "+", one per key cap: modifiers in Qt's order, then the key; empty when the
+// text does not parse.
+QStringList displayNames(const QString &text);
 // The name shown for a modifier word ("Ctrl", "Shift", "Alt", "Super"); nothing for another word.
 std::optional<QString> modifierDisplayName(const QString &word);
 // The name shown for a key name: letters upper-cased, "delete" as "Backspace", "return" as "Enter", "escape" as

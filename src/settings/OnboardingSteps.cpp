@@ -148,7 +148,8 @@ QStringList shortcutKeyCaps(const QString &shortcutText)
     for (const QString &part : parts)
         held |= ShortcutText::modifierForWord(part);
     QStringList caps;
-    for (const char *word : {"cmd", "shift", "option", "control"}) {
+    // Qt's order, as ShortcutText::displayText writes the same shortcut everywhere else.
+    for (const char *word : {"control", "cmd", "option", "shift"}) {
         const QString modifier = QString::fromLatin1(word);
         if (held & ShortcutText::modifierForWord(modifier))
             caps.append(*ShortcutText::modifierDisplayName(modifier));

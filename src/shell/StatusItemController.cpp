@@ -74,9 +74,8 @@ void StatusItemController::fillStatusMenu(QMenu &menu)
     QAction *updates
         = addAction(menu, localized(QStringLiteral("Check for Updates...")), &StatusItemController::checkForUpdates);
     updates->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
-    QAction *settings = addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
-    settings->setShortcut(settingsKeyEquivalent());
-    settings->setShortcutVisibleInContextMenu(true);
+    // No key beside Settings here: no window takes Ctrl+, while the tray menu is open.
+    addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
     menu.addSeparator();
     QAction *pause = addAction(menu, paused ? localized(QStringLiteral("Resume")) : localized(QStringLiteral("Pause")),
         &StatusItemController::togglePaused);

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "HistorySymbols.h"
+#include "KeyNameTranslator.h"
 #include "Localization.h"
 #include "MemoryTuning.h"
 #include "MessageBoxAlertPresenter.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QIcon>
 #include <QImageReader>
 #include <QTimer>
 
@@ -44,6 +46,11 @@ int main(int argc, char **argv)
     // has none, and an icon looked up once is not looked up again.
     HistorySymbols::useInstalledThemeAsFallback();
     QGuiApplication::setDesktopFileName(QStringLiteral("varnisto"));
+    // Every window, dialogs included, carries the program's icon rather than the window manager's generic one.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varnisto.svg")));
+    // Keys that Qt writes itself (menus, key sequence fields) follow the interface language like ours do.
+    KeyNameTranslator keyNames;
+    QCoreApplication::installTranslator(&keyNames);
 
     const UserSettingsFile settingsFile;
     if (settingsFile.isStandIn())

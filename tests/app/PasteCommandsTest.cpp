@@ -173,3 +173,26 @@ TEST(Paste, AStoreFailureInTheBookkeepingIsReportedAndPasteNextStays)
     EXPECT_EQ(h.monitor.lastCopySequencePasteTime(), pasteTimeBefore);
     EXPECT_EQ(h.model.items().first().copyCount, 1);
 }
+
+// The separators are titled with this platform's key names; the arrow keys keep the word "Key".
+TEST(Paste, SeparatorTitlesNameTheKeys)
+{
+    const struct
+    {
+        const char *language;
+        const char *titles[7];
+    } cases[] = {
+        {"en", {"None", "Enter", "Shift+Enter", "Key Up", "Key Down", "Tab", "Space"}},
+        {"de", {"Keine", "Eingabe", "Umschalt+Eingabe", "Taste Hoch", "Taste Runter", "Tab", "Leertaste"}},
+    };
+    for (const auto &c : cases) {
+        setCurrentInterfaceLanguage(QString::fromLatin1(c.language));
+        QStringList titles, expected;
+        for (const auto value : PasteSeparator::allCases)
+            titles << PasteSeparator(value).title();
+        for (const char *title : c.titles)
+            expected << QString::fromUtf8(title);
+        EXPECT_EQ(titles, expected) << c.language;
+    }
+    setCurrentInterfaceLanguage(QStringLiteral("en"));
+}

@@ -1,4 +1,7 @@
 #include "CommandPalette.h"
+#include "CommandPaletteRows.h"
+#include "HistoryItemContextMenu.h"
+#include "Localization.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -73,14 +76,29 @@ TEST(CommandPaletteRows, SectionsGiveHeadersAndDividers)
     EXPECT_EQ(commandPaletteRowHeight(commandPaletteRows({command(u"a"_qs, 0, {}, {}, u"what"_qs)}).first()), 50);
 }
 
+// The palette's badge and the item menu write the same shortcut the same way, in any interface language.
+TEST(CommandPaletteRows, BadgesAndTheItemMenuWriteAShortcutAlike)
+{
+    for (const char *language : {"en", "de", "es"}) {
+        setCurrentInterfaceLanguage(QString::fromLatin1(language));
+        for (const QString &shortcut :
+            {u"shift+cmd+c"_qs, u"option+cmd+h"_qs, u"cmd+delete"_qs, u"shift+cmd+return"_qs, u"control+shift+v"_qs}) {
+            EXPECT_EQ(
+                shortcutKeyCaps(shortcut).join(u'+'), HistoryItemContextMenu::menuKeyText(shortcut).value_or(QString()))
+                << language << " " << qPrintable(shortcut);
+        }
+    }
+    setCurrentInterfaceLanguage(u"en"_qs);
+}
+
 TEST(CommandPaletteRows, KeyCapsAsThisPlatformWritesKeys)
 {
     const QList<std::pair<std::optional<QString>, QStringList>> cases = {
         {u"cmd+delete"_qs, {u"Ctrl"_qs, u"Backspace"_qs}},
         {u"return"_qs, {u"Enter"_qs}},
-        {u"shift+cmd+up"_qs, {u"Shift"_qs, u"Ctrl"_qs, u"Up"_qs}},
+        {u"shift+cmd+up"_qs, {u"Ctrl"_qs, u"Shift"_qs, u"Up"_qs}},
         {u"Cmd+Shift+K"_qs, {u"Ctrl"_qs, u"Shift"_qs, u"K"_qs}},
-        {u"option+control+v"_qs, {u"Alt"_qs, u"Super"_qs, u"V"_qs}},
+        {u"option+control+v"_qs, {u"Super"_qs, u"Alt"_qs, u"V"_qs}},
         {u"escape"_qs, {u"Esc"_qs}},
         {u"cmd+"_qs, {u"CMD"_qs}},
         {u"fn+f1"_qs, {u"Fn"_qs, u"F1"_qs}},

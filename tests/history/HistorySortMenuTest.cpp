@@ -1,5 +1,6 @@
 #include "HistorySortMenu.h"
 
+#include <QActionGroup>
 #include <QMenu>
 
 #include <gtest/gtest.h>
@@ -39,6 +40,25 @@ QStringList describe(QMenu &menu)
 }
 
 } // namespace
+
+// The orders exclude each other: they form one exclusive radio group, and Reverse Order stays outside it.
+TEST(HistorySortMenu, TheSortOrdersAreOneRadioGroup)
+{
+    HistorySortMenuState state;
+    state.sortOption = HistorySortOption::numberOfCopies;
+    auto menu = makeHistorySortMenu(state, HistorySortMenuActions {});
+    QMenu *sort = submenu(*menu, u"Sort By"_qs);
+    ASSERT_TRUE(sort);
+    QActionGroup *group = item(*sort, u"Size"_qs)->actionGroup();
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->exclusionPolicy(), QActionGroup::ExclusionPolicy::Exclusive);
+    EXPECT_EQ(group->actions().size(), 4);
+    EXPECT_FALSE(item(*sort, u"Reverse Order"_qs)->actionGroup());
+    item(*sort, u"Size"_qs)->trigger();
+    EXPECT_EQ(describe(*sort),
+        QStringList({u"Last Copy Time"_qs, u"First Copy Time"_qs, u"Number of Copies"_qs, u"*Size"_qs, u"-"_qs,
+            u"Reverse Order"_qs}));
+}
 
 TEST(HistorySortMenu, ShowsTheStateAndReportsChoicesAsToggles)
 {

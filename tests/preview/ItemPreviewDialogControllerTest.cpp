@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QListView>
 #include <QPdfDocument>
 #include <QPlainTextEdit>
@@ -288,6 +289,41 @@ TEST(PreviewContentViews, FilesListsAndDocuments)
     PreviewFileListView list(paths, nullptr);
     EXPECT_EQ(list.listView()->model()->rowCount(), 10000);
     EXPECT_LT(list.findChildren<QWidget *>().size(), 20);
+}
+
+// A file that is gone is listed dimmed: its name is drawn in the disabled text colour, an existing file's is not.
+TEST(PreviewContentViews, AMissingFileInTheListIsDimmed)
+{
+    QTemporaryDir folder;
+    const QString present = folder.filePath(QStringLiteral("present.txt"));
+    QFile file(present);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+    file.close();
+    // The darkest pixel of the text column of the only row: the name's ink.
+    const auto darkestText = [](const QString &path) {
+        PreviewFileListView list({path}, nullptr);
+        list.resize(400, 120);
+        QPalette palette = list.palette();
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Window, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+        palette.setColor(QPalette::WindowText, Qt::black);
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(160, 160, 160));
+        list.setPalette(palette);
+        list.listView()->setPalette(palette);
+        list.show();
+        QCoreApplication::processEvents();
+        const QImage image = list.listView()->viewport()->grab().toImage();
+        int darkest = 255;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 60; x < image.width(); ++x)
+                darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        }
+        return darkest;
+    };
+    EXPECT_LT(darkestText(present), 100);
+    EXPECT_GE(darkestText(folder.filePath(QStringLiteral("gone.txt"))), 140);
 }
 
 TEST(PreviewContentViews, LinkShowsItsCardWhereThePageCannotShow)

@@ -1,7 +1,10 @@
 #include "ShortcutText.h"
 #include "GlobalShortcutService.h"
+#include "KeyNameTranslator.h"
 #include "KeyboardCodes.h"
 #include "Localization.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +93,45 @@ TEST(ShortcutText, MenuKeyEquivalents)
         const QString text = QString::fromUtf16(testCase.text);
         EXPECT_EQ(GlobalShortcutService::menuKeyEquivalent(text), testCase.expected) << qPrintable(text);
     }
+}
+
+// One way of writing a key: our own text and Qt's native text (menus, key sequence fields) agree in every
+// interface language once the key-name translator is installed, modifiers in Qt's order.
+TEST(ShortcutText, OurTextAndQtsNativeTextAgreeInEveryLanguage)
+{
+    KeyNameTranslator translator;
+    ASSERT_TRUE(QCoreApplication::installTranslator(&translator));
+    const struct
+    {
+        const char *language;
+        const char16_t *text;
+        const char16_t *display;
+    } cases[] = {
+        {"en", u"shift+cmd+c", u"Ctrl+Shift+C"},
+        {"en", u"option+cmd+h", u"Ctrl+Alt+H"},
+        {"en", u"shift+option+cmd+control+return", u"Super+Ctrl+Alt+Shift+Enter"},
+        {"de", u"option+cmd+h", u"Strg+Alt+H"},
+        {"de", u"shift+cmd+c", u"Strg+Umschalt+C"},
+        {"de", u"cmd+delete", u"Strg+Rücktaste"},
+        {"de", u"control+shift+v", u"Super+Umschalt+V"},
+        {"es", u"shift+cmd+space", u"Ctrl+Mayús+Espacio"},
+        {"it", u"shift+escape", u"Maiusc+Esc"},
+        {"zh-Hans", u"cmd+return", u"Ctrl+回车"},
+        {"ja", u"cmd+up", u"Ctrl+上"},
+        {"pt-BR", u"option+left", u"Alt+Esquerda"},
+        {"en-GB", u"cmd+tab", u"Ctrl+Tab"},
+    };
+    for (const auto &c : cases) {
+        setCurrentInterfaceLanguage(QString::fromLatin1(c.language));
+        const QString text = QString::fromUtf16(c.text);
+        EXPECT_EQ(ShortcutText::displayText(text), QString::fromUtf16(c.display))
+            << c.language << " " << qPrintable(text);
+        EXPECT_EQ(ShortcutText::keySequence(text)->toString(QKeySequence::NativeText), ShortcutText::displayText(text))
+            << c.language << " " << qPrintable(text);
+        EXPECT_EQ(ShortcutText::displayNames(text).join(QLatin1Char('+')), ShortcutText::displayText(text));
+    }
+    setCurrentInterfaceLanguage(QStringLiteral("en"));
+    QCoreApplication::removeTranslator(&translator);
 }
 
 TEST(ShortcutText, KeySequenceAndDisplayTextUseThisPlatformsKeys)

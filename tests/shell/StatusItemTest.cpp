@@ -58,10 +58,9 @@ TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
 {
     StatusHarness s;
     EXPECT_EQ(entries(*s.controller.statusMenu()),
-        QStringList(
-            {QStringLiteral("Open Varnisto [Ctrl+Shift+V]"), QStringLiteral("-"), QStringLiteral("About Varnisto"),
-                QStringLiteral("Check for Updates..."), QStringLiteral("Settings... [Ctrl+,]"), QStringLiteral("-"),
-                QStringLiteral("Pause [Ctrl+Shift+P]"), QStringLiteral("Quit")}));
+        QStringList({QStringLiteral("Open Varnisto [Ctrl+Shift+V]"), QStringLiteral("-"),
+            QStringLiteral("About Varnisto"), QStringLiteral("Check for Updates..."), QStringLiteral("Settings..."),
+            QStringLiteral("-"), QStringLiteral("Pause [Ctrl+Shift+P]"), QStringLiteral("Quit")}));
     EXPECT_EQ(entries(s.applicationMenu),
         QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
             QStringLiteral("Pause Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),

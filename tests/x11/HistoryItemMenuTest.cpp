@@ -152,14 +152,14 @@ TEST(HistoryItemMenu, FavoritesTransformsRenamesAndPreviewsTheItem)
     // Space opens the preview of the selected item; Escape closes it and the window stays.
     ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
     ASSERT_TRUE(key(QStringLiteral("space")));
-    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Type: Text")).has_value(); }));
+    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Text")).has_value(); }));
     ASSERT_TRUE(key(QStringLiteral("Escape")));
-    EXPECT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Type: Text")); }));
+    EXPECT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Text")); }));
     EXPECT_TRUE(visibleWindowNamed(title));
     // The window has its keys back: Space again opens the preview again.
     ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
     ASSERT_TRUE(key(QStringLiteral("space")));
-    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Type: Text")).has_value(); }));
+    EXPECT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Text")).has_value(); }));
     ASSERT_TRUE(key(QStringLiteral("Escape")));
 
     varnisto.terminate();
