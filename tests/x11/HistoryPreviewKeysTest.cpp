@@ -21,10 +21,10 @@
 
 namespace {
 
-// The preview's title names the item's type ("Type: Link").
+// The preview is titled by what it shows: a link's address, or the kind of a text.
 std::optional<QString> visiblePreview()
 {
-    return visibleWindowNamed(QStringLiteral("Type: .*"));
+    return visibleWindowNamed(QStringLiteral("(Text|https://example\\.invalid/.*)"));
 }
 
 bool key(const QString &keys)
