@@ -22,6 +22,11 @@ if(windows_sources)
     target_link_libraries(varnisto_webpage PRIVATE Qt6::WebEngineWidgets)
     add_dependencies(varnisto_windows varnisto_webpage)
     target_compile_definitions(varnisto_windows PRIVATE VARNISTO_WEBPAGE_MODULE="$<TARGET_FILE:varnisto_webpage>")
+    # The About pane's Website and Support links. Empty: the build has no such address, and the link is not shown.
+    set(VARNISTO_WEBSITE_URL "" CACHE STRING "Address of the program's website, linked from About")
+    set(VARNISTO_SUPPORT_URL "" CACHE STRING "Address of the program's support page, linked from About")
+    set_property(SOURCE ${CMAKE_CURRENT_LIST_DIR}/settings/AboutSettingsView.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+                 VARNISTO_WEBSITE_URL="${VARNISTO_WEBSITE_URL}" VARNISTO_SUPPORT_URL="${VARNISTO_SUPPORT_URL}")
 else()
     add_library(varnisto_windows INTERFACE)
     target_link_libraries(varnisto_windows INTERFACE varnisto_app Qt6::Widgets)

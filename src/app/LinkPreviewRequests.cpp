@@ -50,7 +50,16 @@ void LinkPreviewRequests::requestLinkPreviews(const ClipboardItem &item)
     if (!m_model.preferences().showPreviewForLinks || item.kind != ClipboardKind::link || item.linkPreviewDetails
         || m_pendingLinkPreviewModelUpdatesByItemID.contains(item.id))
         return;
+    // Rows ask again each time the list is reloaded. An item asked for once is fetched again only by its
+    // retry after a fetch that got no answer, or by a forced refresh: a fetch that failed otherwise (its preview
+    // could not be saved, say) would only fail again, reporting its error after every reload.
+    if (m_askedItemIDs.contains(item.id) && !m_retriesByItemID.contains(item.id))
+        return;
     refreshLinkPreview(item, false);
+    const bool queued = std::any_of(
+        m_waiting.cbegin(), m_waiting.cend(), [&](const Waiting &waiting) { return waiting.id == item.id; });
+    if (queued || m_linkPreviewTasksByItemID.value(item.id))
+        m_askedItemIDs.insert(item.id);
 }
 
 void LinkPreviewRequests::refreshLinkPreview(const ClipboardItem &item, bool force)
@@ -85,10 +94,14 @@ void LinkPreviewRequests::refreshLinkPreview(const ClipboardItem &item, bool for
 void LinkPreviewRequests::cancelLinkPreviewTasks()
 {
     const auto tasks = std::exchange(m_linkPreviewTasksByItemID, {});
-    for (const QPointer<LinkPreviewFetch> &fetch : tasks) {
-        if (fetch)
-            fetch->cancel();
+    for (auto task = tasks.cbegin(); task != tasks.cend(); ++task) {
+        if (task.value())
+            task.value()->cancel();
+        // Cancelled before it finished: its row may ask again.
+        m_askedItemIDs.remove(task.key());
     }
+    for (const Waiting &waiting : std::as_const(m_waiting))
+        m_askedItemIDs.remove(waiting.id);
     m_linkPreviewModelUpdateTask.cancel();
     m_pendingLinkPreviewModelUpdatesByItemID.clear();
     m_waiting.clear();

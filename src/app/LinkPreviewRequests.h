@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QUuid>
 
 #include <chrono>
@@ -31,7 +32,8 @@ class SupportFolder;
 // answer at all (no connection, no reply in time) records nothing either, so the item is tried again later: not
 // before a pause that starts at 30 seconds and doubles with each failure in a row, up to an hour, and not while
 // the network is down. Rows that ask again and again meanwhile start nothing; a forced refresh (the user's own
-// request) fetches at once. Main thread only.
+// request) fetches at once. Rows ask again after each reload of the list; apart from those retries an item is
+// fetched once while the program runs. Main thread only.
 class LinkPreviewRequests final : public QObject
 {
     Q_OBJECT
@@ -86,4 +88,6 @@ private:
         std::chrono::seconds delay {0};
     };
     QHash<QUuid, Retry> m_retriesByItemID;
+    // The items whose rows asked for a preview in this run and got a fetch started or queued.
+    QSet<QUuid> m_askedItemIDs;
 };

@@ -19,6 +19,14 @@
 
 #include <cmath>
 
+// The addresses given to the build; empty when it has none.
+#ifndef VARNISTO_WEBSITE_URL
+#define VARNISTO_WEBSITE_URL ""
+#endif
+#ifndef VARNISTO_SUPPORT_URL
+#define VARNISTO_SUPPORT_URL ""
+#endif
+
 namespace {
 
 // A soft round blob: a circle of the colour, blurred with the radius, on a transparent image with room for the blur.
@@ -237,14 +245,8 @@ AboutSettingsView::AboutSettingsView(AppCoordinator &coordinator, QWidget *paren
     auto *links = new QHBoxLayout;
     links->setSpacing(20);
     links->addStretch(1);
-    const std::pair<const char *, const char *> targets[] = {
-        {"Website", "https://varnisto.app/"},
-        {"Support", "https://varnisto.app/support"},
-        {"Changelog", "https://varnisto.app/changelog"},
-        {"Feedback", "https://varnisto.app/feedback"},
-    };
-    for (const auto &[title, address] : targets) {
-        auto *link = new QPushButton(localized(QString::fromLatin1(title)), this);
+    for (const auto &[title, url] : configuredLinks()) {
+        auto *link = new QPushButton(localized(title), this);
         link->setFlat(true);
         link->setCursor(Qt::PointingHandCursor);
         link->setFont(SettingsFonts::sized(12));
@@ -252,13 +254,30 @@ AboutSettingsView::AboutSettingsView(AppCoordinator &coordinator, QWidget *paren
         QPalette muted = link->palette();
         muted.setColor(QPalette::ButtonText, SettingsColors::secondaryText(palette()));
         link->setPalette(muted);
-        const QUrl url(QString::fromLatin1(address));
         link->setObjectName(QStringLiteral("aboutLink"));
         connect(link, &QPushButton::clicked, this, [this, url] { m_coordinator.openWebAddress(url); });
         links->addWidget(link);
     }
     links->addStretch(1);
     column->addLayout(links);
+}
+
+QList<AboutSettingsView::Link> AboutSettingsView::links(const QString &websiteAddress, const QString &supportAddress)
+{
+    QList<Link> links;
+    for (const auto &[title, address] : {std::pair(QStringLiteral("Website"), websiteAddress.trimmed()),
+             std::pair(QStringLiteral("Support"), supportAddress.trimmed())}) {
+        if (!address.isEmpty())
+            links.append({title, QUrl(address)});
+    }
+    links.append({QStringLiteral("Changelog"), QUrl(QStringLiteral("https://varnisto.app/changelog"))});
+    links.append({QStringLiteral("Feedback"), QUrl(QStringLiteral("https://varnisto.app/feedback"))});
+    return links;
+}
+
+QList<AboutSettingsView::Link> AboutSettingsView::configuredLinks()
+{
+    return links(QStringLiteral(VARNISTO_WEBSITE_URL), QStringLiteral(VARNISTO_SUPPORT_URL));
 }
 
 void AboutSettingsView::paintEvent(QPaintEvent *)

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QTimer>
+#include <QUrl>
 #include <QWidget>
 
 class AppCoordinator;
@@ -31,8 +32,8 @@ struct BlobTransform::Keyframe
     BlobTransform transform;
 };
 
-// The About pane: the program's icon, name and version line, Check for Updates, and four link buttons, in front of
-// two softly drifting blurred blobs. The blobs are rendered once per run; while the pane is visible a timer only
+// The About pane: the program's icon, name and version line, Check for Updates, and up to four link buttons, in front
+// of two softly drifting blurred blobs. The blobs are rendered once per run; while the pane is visible a timer only
 // moves and scales them, and it stops whenever the pane is hidden.
 class AboutSettingsView : public QWidget
 {
@@ -50,6 +51,17 @@ public:
     static const QList<BlobTransform::Keyframe> &secondBlobKeyframes();
     // Where the blobs are at a moment, in seconds.
     static std::pair<BlobTransform, BlobTransform> blobTransforms(double seconds);
+
+    struct Link
+    {
+        QString title; // the catalogue key
+        QUrl url;
+    };
+    // The link buttons, in order: Website and Support only where the build was given their addresses (blank
+    // ones are left out), then Changelog and Feedback.
+    static QList<Link> links(const QString &websiteAddress, const QString &supportAddress);
+    // The links of this build.
+    static QList<Link> configuredLinks();
 
     bool isAnimating() const { return m_frameTimer.isActive(); }
     QPushButton &checkForUpdatesButton() const { return *m_checkForUpdates; }

@@ -127,6 +127,39 @@ TEST(LinkPreviews, ABurstOfFinishedFetchesIsOneModelUpdate)
     EXPECT_EQ(withPreview, 3);
 }
 
+// Rows ask again after each reload of the list; an item whose fetch answered but could not be kept (here the
+// pictures cannot be saved) is not fetched again for every reload, and its error is not reported again.
+TEST(LinkPreviews, ReloadingTheListDoesNotAskAgain)
+{
+    LoopbackHttpServer server;
+    servePage(server, "a");
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems({link(1, server.address("/a"))});
+    QFile blocker(h.supportDirectory + QStringLiteral("/LinkPreviews"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    h.coordinator->start();
+
+    int errors = 0;
+    QObject::connect(&h.model, &AppModel::lastErrorChanged, &h.model, [&] { errors += h.model.lastError() ? 1 : 0; });
+    for (int reload = 0; reload < 3; ++reload) {
+        if (reload > 0)
+            h.coordinator->loadHistory();
+        ASSERT_FALSE(h.model.items().first().linkPreviewDetails);
+        h.coordinator->requestLinkPreviews(h.model.items().first());
+        ASSERT_TRUE(fetchesEnd(h));
+        h.scheduler.advance(150ms);
+    }
+    EXPECT_EQ(pageRequests(server, "/a"), 1);
+    EXPECT_EQ(errors, 1);
+
+    // The user's own refresh still fetches.
+    h.coordinator->refreshLinkPreview(h.model.items().first(), true);
+    ASSERT_TRUE(fetchesEnd(h));
+    EXPECT_EQ(pageRequests(server, "/a"), 2);
+}
+
 // A list full of links fetches four pages at a time; the others follow as those finish, and each page once.
 TEST(LinkPreviews, AFewPagesAreFetchedAtOnce)
 {

@@ -254,6 +254,30 @@ TEST(StringCatalogue, NoTextIsLeftInEnglishByAccident)
     EXPECT_TRUE(untranslated.isEmpty()) << "left in English:\n" << qPrintable(untranslated.join(QLatin1Char('\n')));
 }
 
+// The German texts speak to the user as "du" throughout, as the welcome does, never with the formal "Sie". The
+// capitalised forms are the formal address; a sentence that would start with "Sie" meaning "they" reads as well
+// said another way.
+TEST(StringCatalogue, GermanTextsSayDu)
+{
+    const StringCatalog &catalog = StringCatalog::application();
+    const auto bundle = catalog.bundle(QStringLiteral("de"));
+    ASSERT_TRUE(bundle.has_value());
+    static const QRegularExpression formal(QStringLiteral("\\b(Sie|Ihnen|Ihr|Ihre|Ihrem|Ihren|Ihrer|Ihres)\\b"));
+    QStringList formalTexts;
+    for (const QString &key : catalog.keys()) {
+        const auto *entry = bundle->entry(key);
+        if (!entry)
+            continue;
+        QStringList texts = entry->pluralForms.values();
+        texts.append(entry->text);
+        for (const QString &text : std::as_const(texts)) {
+            if (formal.match(text).hasMatch())
+                formalTexts.append(text);
+        }
+    }
+    EXPECT_TRUE(formalTexts.isEmpty()) << "formal address:\n" << qPrintable(formalTexts.join(QLatin1Char('\n')));
+}
+
 // Every entry is a text that some source file of the program writes; an entry nothing uses is dead weight that
 // nobody keeps translated.
 TEST(StringCatalogue, EveryEntryIsUsedByTheProgram)

@@ -257,15 +257,53 @@ TEST(AboutSettingsView, ALinkWithoutABrowserIsReported)
     CoordinatorHarness h;
     AboutSettingsView pane(*h.coordinator);
     const QList<QPushButton *> links = pane.findChildren<QPushButton *>(QStringLiteral("aboutLink"));
-    ASSERT_EQ(links.size(), 4);
+    ASSERT_EQ(links.size(), 2);
     links.first()->click();
-    EXPECT_EQ(h.launcher.openedURLs, QList<QUrl>({QUrl(QStringLiteral("https://varnisto.app/"))}));
+    EXPECT_EQ(h.launcher.openedURLs, QList<QUrl>({QUrl(QStringLiteral("https://varnisto.app/changelog"))}));
     EXPECT_TRUE(h.alerts.shown.isEmpty());
 
     h.launcher.opens = false;
     links.at(1)->click();
     ASSERT_EQ(h.alerts.shown.size(), 1);
     EXPECT_TRUE(h.alerts.shown.first().startsWith(QStringLiteral("The link could not be opened.|No web browser could "
-                                                                 "open https://varnisto.app/support.")))
+                                                                 "open https://varnisto.app/feedback.")))
         << qPrintable(h.alerts.shown.first());
+}
+
+// Website and Support are shown only when the build was given their addresses; this one was given none.
+TEST(AboutSettingsView, LinksWithoutAnAddressAreNotShown)
+{
+    CoordinatorHarness h;
+    AboutSettingsView pane(*h.coordinator);
+    QStringList shown;
+    for (const QPushButton *link : pane.findChildren<QPushButton *>(QStringLiteral("aboutLink")))
+        shown.append(link->text());
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Changelog"), QStringLiteral("Feedback")}));
+
+    const auto titles = [](const QList<AboutSettingsView::Link> &links) {
+        QStringList titles;
+        for (const AboutSettingsView::Link &link : links)
+            titles.append(link.title);
+        return titles;
+    };
+    const struct
+    {
+        QString website;
+        QString support;
+        QStringList titles;
+    } cases[] = {
+        {{}, {}, {QStringLiteral("Changelog"), QStringLiteral("Feedback")}},
+        {QStringLiteral("  "), {}, {QStringLiteral("Changelog"), QStringLiteral("Feedback")}},
+        {QStringLiteral("https://example.org/"), {},
+            {QStringLiteral("Website"), QStringLiteral("Changelog"), QStringLiteral("Feedback")}},
+        {{}, QStringLiteral("https://example.org/help"),
+            {QStringLiteral("Support"), QStringLiteral("Changelog"), QStringLiteral("Feedback")}},
+        {QStringLiteral("https://example.org/"), QStringLiteral("https://example.org/help"),
+            {QStringLiteral("Website"), QStringLiteral("Support"), QStringLiteral("Changelog"),
+                QStringLiteral("Feedback")}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(titles(AboutSettingsView::links(c.website, c.support)), c.titles) << qPrintable(c.website);
+    EXPECT_EQ(AboutSettingsView::links(QStringLiteral("https://example.org/"), {}).first().url,
+        QUrl(QStringLiteral("https://example.org/")));
 }
