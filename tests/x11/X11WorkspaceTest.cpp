@@ -1,4 +1,5 @@
 #include "x11/X11Workspace.h"
+#include "DesktopQueries.h"
 #include "ForeignXClient.h"
 #include "Localization.h"
 #include "TestSupport.h"
@@ -106,7 +107,11 @@ TEST(X11Workspace, ThePasteTargetBehindOurWindowIsNamed)
     QWidget ownWindow;
     ownWindow.show();
     ownWindow.activateWindow();
-    ASSERT_TRUE(waitUntil([&] { return ownWindow.isActiveWindow() && !workspace.frontApplication(); }));
+    // Until the window manager names our window active, the active window can be none at all for a moment.
+    ASSERT_TRUE(waitUntil([&] {
+        return ownWindow.isActiveWindow() && activeWindow() == QString::number(ownWindow.winId())
+            && !workspace.frontApplication();
+    }));
     const auto behindOurs = workspace.applicationOfWindow(poster.pasteTargetWindow());
     ASSERT_TRUE(behindOurs);
     EXPECT_EQ(behindOurs->name, QStringLiteral("Example Editor"));
