@@ -1,6 +1,5 @@
 #include "HistoryToolbarView.h"
 
-#include "FloatingHistoryWindow.h"
 #include "HistoryColors.h"
 #include "HistoryPasteTarget.h"
 #include "HistorySortMenu.h"

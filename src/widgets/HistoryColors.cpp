@@ -1,5 +1,7 @@
 #include "HistoryColors.h"
 
+#include <QWidget>
+
 namespace HistoryColors {
 
 bool isDark(const QPalette &palette)
@@ -28,3 +30,10 @@ QColor sectionHeaderText(const QPalette &palette)
 }
 
 } // namespace HistoryColors
+
+QColor historySeparatorColor(const QWidget &widget)
+{
+    if (HistoryColors::isDark(widget.palette()))
+        return QColor::fromRgbF(0.1843f, 0.1843f, 0.1843f);
+    return QColor::fromRgbF(0.898f, 0.898f, 0.898f);
+}

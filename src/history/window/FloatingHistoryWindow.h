@@ -49,9 +49,6 @@ private:
     QWidget *m_sizeGrip = nullptr;
 };
 
-// The hairline colour of the history window's edges and separators in the widget's appearance.
-QColor historySeparatorColor(const QWidget &widget);
-
 // What the window asks of the desktop to place itself.
 struct HistoryWindowDesktop
 {

@@ -5,6 +5,7 @@
 #include "AppModel.h"
 #include "CaretLocator.h"
 #include "History.h"
+#include "HistoryColors.h"
 #include "HistoryCommandPaletteController.h"
 #include "HistoryContentViewController.h"
 #include "HistoryItemCommands.h"
@@ -116,13 +117,6 @@ bool HistoryContentWindow::eventFilter(QObject *watched, QEvent *event)
     if (type != QEvent::KeyPress || !onKeyDown || !firstReceiver)
         return false;
     return onKeyDown(*static_cast<QKeyEvent *>(event));
-}
-
-QColor historySeparatorColor(const QWidget &widget)
-{
-    if (isDark(widget))
-        return QColor::fromRgbF(0.1843f, 0.1843f, 0.1843f);
-    return QColor::fromRgbF(0.898f, 0.898f, 0.898f);
 }
 
 void HistoryContentWindow::paintEvent(QPaintEvent *event)

@@ -20,3 +20,6 @@ QColor textBackground(const QPalette &palette);
 QColor sectionHeaderText(const QPalette &palette);
 
 } // namespace HistoryColors
+
+// The hairline colour of the history window's edges and separators in the widget's appearance.
+QColor historySeparatorColor(const QWidget &widget);
