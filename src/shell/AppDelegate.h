@@ -11,10 +11,10 @@
 #include "PlatformServices.h"
 #include "PreferencesStore.h"
 #include "QtFileDialogPresenter.h"
+#include "QtWindowFactory.h"
 #include "SQLiteHistoryStore.h"
 #include "Scheduler.h"
 #include "SoundService.h"
-#include "StandInWindows.h"
 #include "StatusItemController.h"
 #include "StyleAppearanceApplier.h"
 #include "UpdateService.h"
@@ -90,7 +90,7 @@ private:
     LinkPreviewFetcher m_linkPreviewFetcher;
     SoundService m_soundService;
     QMenu m_applicationMenu; // the "Varnisto" menu of the windows' menu bars
-    StandInWindowFactory m_windowFactory;
+    QtWindowFactory m_windowFactory;
     AppCoordinator m_coordinator;
     StatusItemController m_statusItems;
     bool m_launched = false;

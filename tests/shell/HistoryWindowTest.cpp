@@ -11,8 +11,8 @@
 #include "KeyboardCodes.h"
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
+#include "QtWindowFactory.h"
 #include "SettingsWindowController.h"
-#include "StandInWindows.h"
 #include "StatusItemController.h"
 #include "WindowFrame.h"
 #include "WindowFrames.h"
@@ -38,7 +38,7 @@ struct WindowHarness
         ClipboardItem link = testItem(3, QStringLiteral("https://example.com/cherry"));
         link.kind = ClipboardKind::link;
         h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread")), link});
-        factory = std::make_unique<StandInWindowFactory>(
+        factory = std::make_unique<QtWindowFactory>(
             nullptr, std::function<bool()>(), HistoryWindowDesktop {&h.keyPoster, &frames, &caret, {}, {}});
         coordinator = std::make_unique<AppCoordinator>(h.dependencies(h.store, h.supportDirectory, *factory));
         coordinator->start();
@@ -94,7 +94,7 @@ struct WindowHarness
     CoordinatorHarness h;
     MemoryWindowFrames frames;
     MemoryCaretLocator caret;
-    std::unique_ptr<StandInWindowFactory> factory;
+    std::unique_ptr<QtWindowFactory> factory;
     std::unique_ptr<AppCoordinator> coordinator;
     FloatingHistoryWindow *window = nullptr;
 };
@@ -594,12 +594,12 @@ TEST(HistoryContentViewController, ToolbarStateFollowsTheSelection)
 
 // The program's commands reach the settings and onboarding windows with their menu: Ctrl+, there opens the general
 // settings.
-TEST(StandInWindows, TheMenuBarsKeyEquivalentOpensTheGeneralSettings)
+TEST(QtWindowFactory, TheMenuBarsKeyEquivalentOpensTheGeneralSettings)
 {
     CoordinatorHarness h;
     h.storeOnboardedPreferences();
     QMenu applicationMenu;
-    StandInWindowFactory factory(&applicationMenu);
+    QtWindowFactory factory(&applicationMenu);
     AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
     StatusItemController menus(h.model, coordinator, applicationMenu);
     coordinator.start();
@@ -625,11 +625,11 @@ TEST(WindowFrame, TheStoredOriginIsTheBottomLeftCorner)
     EXPECT_FALSE(WindowFrame::fromPreferences(1, std::nullopt, 10, 3));
 }
 
-TEST(StandInWindows, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
+TEST(QtWindowFactory, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
 {
     CoordinatorHarness h;
     QMenu applicationMenu;
-    StandInWindowFactory factory(&applicationMenu, [] { return true; });
+    QtWindowFactory factory(&applicationMenu, [] { return true; });
     AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
     coordinator.start();
     auto *onboarding = dynamic_cast<OnboardingWindowController *>(coordinator.onboardingWindow());

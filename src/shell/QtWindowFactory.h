@@ -8,14 +8,14 @@
 
 class QMenu;
 
-// Builds the history window, the settings window and the onboarding window, and hands the settings and
-// onboarding windows the application menu (the "Varnisto" menu with its commands). `canPostKeys` tells the
+// Builds the real Qt windows (the history window, the settings window and the onboarding window), and hands the
+// settings and onboarding windows the application menu (the "Varnisto" menu with its commands). `canPostKeys` tells the
 // onboarding whether this display takes synthetic key input; the history window places itself with what the
 // desktop tells of its windows.
-class StandInWindowFactory final : public AppWindowFactory
+class QtWindowFactory final : public AppWindowFactory
 {
 public:
-    explicit StandInWindowFactory(
+    explicit QtWindowFactory(
         QMenu *applicationMenu = nullptr, std::function<bool()> canPostKeys = {}, HistoryWindowDesktop desktop = {})
         : m_applicationMenu(applicationMenu), m_canPostKeys(std::move(canPostKeys)), m_desktop(std::move(desktop))
     { }
