@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMouseEvent>
+#include <QWidget>
 
 OutsideClickDismissalMonitor::~OutsideClickDismissalMonitor()
 {

@@ -2,9 +2,10 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWidget>
 
 #include <functional>
+
+class QWidget;
 
 // Closes a floating panel when the user clicks elsewhere in the application: while it runs, every left or right
 // mouse press the application receives is compared with the panel's frame, and a press outside a visible panel
