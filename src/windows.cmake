@@ -3,7 +3,7 @@
 # preview, whose menus come from the history window's, and the tags pane uses the tag dialog. They read the model
 # and act through the coordinator.
 set(windows_sources)
-foreach(folder IN ITEMS history preview settings)
+foreach(folder IN ITEMS history history/commands preview settings)
     file(GLOB folder_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${folder}/*.cpp
          ${CMAKE_CURRENT_LIST_DIR}/${folder}/*.h)
     list(APPEND windows_sources ${folder_sources})
@@ -11,7 +11,7 @@ endforeach()
 
 if(windows_sources)
     add_library(varnisto_windows STATIC ${windows_sources})
-    target_include_directories(varnisto_windows PUBLIC ${CMAKE_CURRENT_LIST_DIR}/history
+    target_include_directories(varnisto_windows PUBLIC ${CMAKE_CURRENT_LIST_DIR}/history ${CMAKE_CURRENT_LIST_DIR}/history/commands
                                ${CMAKE_CURRENT_LIST_DIR}/preview ${CMAKE_CURRENT_LIST_DIR}/settings)
     # The preview shows PDF files, and web pages through a module that the first web preview loads, so that the web
     # engine costs the program's start nothing.
