@@ -250,14 +250,17 @@ void HistoryContentViewController::updateToolbarState()
 {
     // The actions stand for what the list shows: a selection that the search hides enables none of them.
     const QList<ClipboardItem> selection = m_model.visibleSelectedItems();
-    const qsizetype n = selection.size();
-    const bool canPaste = n >= 1;
-    const std::optional<ClipboardItem> single = n == 1 ? std::optional(selection.first()) : std::nullopt;
-    const bool canMerge = n >= 2 && ItemCommandRegistry::areMergeable(selection);
-    const bool canCopy = single.has_value() || canMerge;
+    const QList<ItemCommandEntry> actions = ItemCommandRegistry::toolbarActions(selection);
+    const auto shown = [&](ItemCommandID id) {
+        return std::any_of(
+            actions.cbegin(), actions.cend(), [id](const ItemCommandEntry &entry) { return entry.id == id; });
+    };
+    const bool canPaste = !selection.isEmpty();
+    const bool canCopy = shown(ItemCommandID::copyItems);
     std::optional<int> itemCount;
-    if (single && single->kind == ClipboardKind::file && single->filePaths.size() >= 2)
-        itemCount = int(single->filePaths.size());
+    if (selection.size() == 1 && selection.first().kind == ClipboardKind::file
+        && selection.first().filePaths.size() >= 2)
+        itemCount = int(selection.first().filePaths.size());
     if (!m_toolbar)
         return;
 
@@ -272,11 +275,10 @@ void HistoryContentViewController::updateToolbarState()
     state.pasteItemCount = itemCount;
     state.copyItemCount = itemCount;
     state.showsCopy = canCopy;
-    state.showsCopyTextFromImage = single && single->hasImageText();
-    state.showsCopyTextFromQRCode = single && single->hasQRCodeText();
-    state.showsOpenInBrowser
-        = single && single->kind == ClipboardKind::link && ClipboardItem::linkURL(single->text.value_or(QString()));
-    state.showsMerge = canMerge;
+    state.showsCopyTextFromImage = shown(ItemCommandID::copyTextFromImage);
+    state.showsCopyTextFromQRCode = shown(ItemCommandID::copyTextFromQRCode);
+    state.showsOpenInBrowser = shown(ItemCommandID::openInBrowser);
+    state.showsMerge = shown(ItemCommandID::mergeItems);
     m_toolbar->setState(state);
 
     // The search text on one line.

@@ -695,6 +695,31 @@ QList<Entry> ItemCommandRegistry::previewTags(const QList<Entry> &itemMenu)
     return {};
 }
 
+QList<Entry> ItemCommandRegistry::toolbarActions(const QList<ClipboardItem> &selection)
+{
+    const auto action = [&](ID id, bool enabled = true) {
+        Entry entry;
+        entry.id = id;
+        entry.isEnabled = enabled;
+        entry.request = {id, idsOf(selection)};
+        return entry;
+    };
+    const std::optional<ClipboardItem> single = selection.size() == 1 ? std::optional(selection.first()) : std::nullopt;
+    const bool canMerge = selection.size() >= 2 && areMergeable(selection);
+    QList<Entry> actions {action(ID::pasteItems, !selection.isEmpty())};
+    if (single || canMerge)
+        actions.append(action(ID::copyItems));
+    if (single && single->kind == ClipboardKind::link && ClipboardItem::linkURL(single->text.value_or(QString())))
+        actions.append(action(ID::openInBrowser));
+    if (single && single->hasImageText())
+        actions.append(action(ID::copyTextFromImage));
+    if (single && single->hasQRCodeText())
+        actions.append(action(ID::copyTextFromQRCode));
+    if (canMerge)
+        actions.append(action(ID::mergeItems));
+    return actions;
+}
+
 void ItemCommandRegistry::tidySeparators(QList<Entry> &entries)
 {
     QList<Entry> tidied;

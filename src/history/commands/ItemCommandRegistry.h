@@ -89,6 +89,12 @@ QList<ItemCommandEntry> previewActions(const QList<ItemCommandEntry> &itemMenu);
 // The preview's Tags menu: the entries of the item menu's Tags submenu; none without one.
 QList<ItemCommandEntry> previewTags(const QList<ItemCommandEntry> &itemMenu);
 
+// The toolbar's item actions for the selection the list shows, in the toolbar's order, each only where the toolbar
+// shows it: Paste (enabled with a selection), Copy (one item, or several that merge), Open in Browser (one link with
+// an address), the two recognised texts (one item that has them), Merge (several that merge). The toolbar writes
+// their titles and pictures itself.
+QList<ItemCommandEntry> toolbarActions(const QList<ClipboardItem> &selection);
+
 // No separator first, last or next to another one.
 void tidySeparators(QList<ItemCommandEntry> &entries);
 // The commands the preview's menus run with the preview left open (a transform, a tag's toggle); the others close
