@@ -147,28 +147,23 @@ ItemPreviewActions HistoryItemCommands::previewActions()
     // Every callback acts on the item as the model has it when it runs; the presenter dies with this object, so the
     // callbacks never outlive it.
     ItemPreviewActions actions;
-    actions.toggleFavorite = [this](const ClipboardItem &item) {
-        if (const auto current = freshItem(item.id))
-            m_coordinator.toggleFavorite(*current);
-    };
+    // The preview's own buttons run item commands like the menus do.
+    actions.toggleFavorite = [this](const ClipboardItem &item) { m_runner->run({ItemCommandID::favorite, {item.id}}); };
     actions.copyTextFromImage = [this](const ClipboardItem &item) {
-        if (const auto current = freshItem(item.id))
-            copyTextFromImage(*current);
+        m_runner->run({ItemCommandID::copyTextFromImage, {item.id}});
     };
     actions.copyTextFromQRCode = [this](const ClipboardItem &item) {
-        if (const auto current = freshItem(item.id))
-            copyTextFromQRCode(*current);
+        m_runner->run({ItemCommandID::copyTextFromQRCode, {item.id}});
     };
     // These three run once the preview has closed, on the next turn.
-    actions.saveAsFile = [this](const ClipboardItem &item) {
-        later(item.id, [this](const ClipboardItem &current) { saveImageAsFile(current); });
+    const auto afterClosing = [this](ItemCommandID command) {
+        return [this, command](const ClipboardItem &item) {
+            QTimer::singleShot(0, this, [this, command, id = item.id] { m_runner->run({command, {id}}); });
+        };
     };
-    actions.openInApplication = [this](const ClipboardItem &item) {
-        later(item.id, [this](const ClipboardItem &current) { m_coordinator.openInAssociatedApplication(current); });
-    };
-    actions.showInFileManager = [this](const ClipboardItem &item) {
-        later(item.id, [this](const ClipboardItem &current) { m_coordinator.showInFinder(current); });
-    };
+    actions.saveAsFile = afterClosing(ItemCommandID::saveAsFile);
+    actions.openInApplication = afterClosing(ItemCommandID::openInDefaultApplication);
+    actions.showInFileManager = afterClosing(ItemCommandID::showInFileManager);
     actions.save = [this](const ClipboardItem &item, const QString &text) {
         m_coordinator.editItem(freshItem(item.id).value_or(item), text);
     };
