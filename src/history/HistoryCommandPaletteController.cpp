@@ -9,7 +9,6 @@
 #include "HistoryCommandPalettePickers.h"
 #include "HistoryContentViewController.h"
 #include "HistoryPasteTarget.h"
-#include "HistorySymbols.h"
 #include "HistoryToolbar.h"
 #include "HistoryWindowCommands.h"
 #include "ItemCommandMenu.h"
@@ -17,7 +16,6 @@
 #include "OutsideClickDismissalMonitor.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>

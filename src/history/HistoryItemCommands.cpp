@@ -27,8 +27,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <algorithm>
-
 namespace {
 
 // The shortcut text names this key press: the same key with exactly its modifiers. Empty or unreadable text never
