@@ -1,39 +1,34 @@
 #pragma once
 
 #include "ClipboardItem.h"
-#include "HistoryMenuEntry.h"
+#include "ItemCommandMenu.h"
 
 #include <functional>
 
-class QAction;
 class QMenu;
 
-// The preview's More Actions menu: the history window's menu for the item without what the preview offers itself
+// The preview's More Actions menu: the command registry's list for the item without what the preview offers itself
 // (edit, favourite, preview, the paste and copy commands, the text and QR-code copies, the Tags submenu). Choosing
-// an entry closes the preview first and runs the entry's work on the next turn of the event loop, so that it
-// works on the history window; a transform runs at once and the preview stays to show its result.
+// an entry closes the preview first and runs the entry on the next turn of the event loop, so that it works on the
+// history window; a transform runs at once and the preview stays to show its result.
 class ItemPreviewActionsMenu final
 {
 public:
-    using ItemMenuBuilder = std::function<QMenu *(const ClipboardItem &)>;
+    // The item's list (the one-item menu's) as the history window gives it, with its pictures.
+    using ItemEntries = std::function<ItemCommandMenuContent(const ClipboardItem &)>;
 
-    ItemPreviewActionsMenu(ItemMenuBuilder makeItemMenu, std::function<void()> dismissPreview);
+    ItemPreviewActionsMenu(ItemEntries itemEntries, ItemCommandMenu::Run run, std::function<void()> dismissPreview);
 
-    // The menu for the item, built afresh from the history window's menu; the caller owns it.
+    // The menu for the item, built afresh; the caller owns it. None without a list.
     QMenu *makeMenu(const ClipboardItem &item) const;
 
-    // The entries that leave the menu, by what they do.
-    static bool isRemovedEntry(HistoryMenuAction action);
-    // An entry whose submenu holds a tag's toggle or "New Tag...": the Tags submenu.
-    static bool isTagsMenuEntry(const QAction &action);
-    // No separator first, last or next to another one.
-    static void tidySeparators(QMenu &menu);
-    // Makes the entry close the preview first and run its own work on the next turn of the event loop.
-    static void forwardAfterDismissing(QAction &action, const std::function<void()> &dismissPreview);
+    // Runs the entries through `run`: the preview closes first and the entry runs on the next turn of the event
+    // loop, unless the entry is one that works with the preview open.
+    static ItemCommandMenu::Run forwardingAfterDismissing(
+        const ItemCommandMenu::Run &run, const std::function<void()> &dismissPreview);
 
 private:
-    void forwardEntries(QMenu &menu) const;
-
-    ItemMenuBuilder m_makeItemMenu;
+    ItemEntries m_itemEntries;
+    ItemCommandMenu::Run m_run;
     std::function<void()> m_dismissPreview;
 };

@@ -1,6 +1,6 @@
 #include "CommandPalette.h"
 #include "CommandPaletteRows.h"
-#include "HistoryItemContextMenu.h"
+#include "ItemCommandMenu.h"
 #include "Localization.h"
 
 #include <QLabel>
@@ -83,8 +83,7 @@ TEST(CommandPaletteRows, BadgesAndTheItemMenuWriteAShortcutAlike)
         setCurrentInterfaceLanguage(QString::fromLatin1(language));
         for (const QString &shortcut :
             {u"shift+cmd+c"_qs, u"option+cmd+h"_qs, u"cmd+delete"_qs, u"shift+cmd+return"_qs, u"control+shift+v"_qs}) {
-            EXPECT_EQ(
-                shortcutKeyCaps(shortcut).join(u'+'), HistoryItemContextMenu::menuKeyText(shortcut).value_or(QString()))
+            EXPECT_EQ(shortcutKeyCaps(shortcut).join(u'+'), ItemCommandMenu::keyText(shortcut).value_or(QString()))
                 << language << " " << qPrintable(shortcut);
         }
     }

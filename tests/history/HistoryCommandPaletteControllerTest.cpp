@@ -5,8 +5,8 @@
 #include "HistoryCommandPaletteController.h"
 #include "HistoryContentViewController.h"
 #include "HistoryItemCommands.h"
-#include "HistoryMenuEntry.h"
 #include "HistoryWindowCommands.h"
+#include "ItemCommandMenu.h"
 #include "KeyboardCodes.h"
 
 #include <QApplication>
@@ -138,7 +138,7 @@ TEST(HistoryCommandPaletteController, ACommandWhoseItemIsGoneMeanwhileDoesNothin
     ASSERT_TRUE(p.isOpen());
     int favouriteRow = -1;
     for (int row = 0; row < p.palette()->rows().size(); ++row) {
-        if (p.palette()->rows().at(row).command.id == HistoryPaletteCommandID::favorite)
+        if (p.palette()->rows().at(row).command.id == itemCommandName(ItemCommandID::favorite))
             favouriteRow = row;
     }
     ASSERT_GE(favouriteRow, 0);
@@ -187,10 +187,9 @@ TEST(HistoryCommandPaletteController, TheMenuOfSeveralRowsIsMadeFromTheirCommand
                 entries.append(QStringLiteral("-"));
             else if (action->menu())
                 entries.append(action->text() + QStringLiteral(" >"));
-            else
-                entries.append(action->text()
-                    + (historyMenuAction(*action) == HistoryMenuAction::runContextMenuCommand ? QString()
-                                                                                              : QStringLiteral(" ?")));
+            else // the title without the key beside it; " ?" for an action that runs no command
+                entries.append(action->text().split(QLatin1Char('\t')).first()
+                    + (ItemCommandMenu::commandOf(*action) ? QString() : QStringLiteral(" ?")));
         }
         return entries;
     };
@@ -203,10 +202,10 @@ TEST(HistoryCommandPaletteController, TheMenuOfSeveralRowsIsMadeFromTheirCommand
             QStringLiteral("-"), QStringLiteral("Delete 2 Items")}));
     QMenu *tags = menu->actions().at(5)->menu();
     ASSERT_EQ(tags->actions().size(), 1);
-    EXPECT_EQ(historyMenuAction(*tags->actions().first()), HistoryMenuAction::newTag);
+    EXPECT_EQ(ItemCommandMenu::commandOf(*tags->actions().first()), ItemCommandID::newTag);
 
     // Choosing the favourites entry reads the items afresh and makes both favourites.
-    historyMenuRun (*menu->actions().at(7))();
+    menu->actions().at(7)->trigger();
     EXPECT_TRUE(p.h.model.item(testId(1))->isFavorite);
     EXPECT_TRUE(p.h.model.item(testId(2))->isFavorite);
 
@@ -219,12 +218,12 @@ TEST(HistoryCommandPaletteController, TheMenuOfSeveralRowsIsMadeFromTheirCommand
     tags = menu->actions().at(5)->menu();
     ASSERT_EQ(tags->actions().size(), 3); // Work, separator, New Tag...
     EXPECT_FALSE(tags->actions().first()->isChecked());
-    historyMenuRun (*tags->actions().first())();
+    tags->actions().first()->trigger();
     EXPECT_TRUE(p.h.model.item(testId(2))->tags.contains(tag->id));
     menu.reset(controller.makeMultiItemContextMenu(fresh(), nullptr));
     tags = menu->actions().at(5)->menu();
     EXPECT_TRUE(tags->actions().first()->isChecked());
-    historyMenuRun (*tags->actions().first())();
+    tags->actions().first()->trigger();
     EXPECT_FALSE(p.h.model.item(testId(1))->tags.contains(tag->id));
     EXPECT_FALSE(p.h.model.item(testId(2))->tags.contains(tag->id));
 }

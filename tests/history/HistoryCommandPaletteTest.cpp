@@ -224,14 +224,14 @@ TEST(HistoryCommandPaletteCommands, ActionsNameTheirItemsByIdAndPasteRowsShowThe
     }
     ASSERT_EQ(requests.size(), 14);
     for (const HistoryPaletteRequest &request : std::as_const(requests)) {
-        const bool global = request.commandID == u"filterByType" || request.commandID == u"settings"
-            || request.commandID == u"deleteAll";
-        EXPECT_EQ(request.itemIDs, global ? QList<QUuid>() : QList<QUuid> {item.id}) << request.commandID.toStdString();
+        const QString name = itemCommandName(request.id);
+        const bool global = name == u"filterByType" || name == u"settings" || name == u"deleteAll";
+        EXPECT_EQ(request.itemIDs, global ? QList<QUuid>() : QList<QUuid> {item.id}) << name.toStdString();
     }
 
     requests.clear();
     const QList<ClipboardItem> two {testItem(2), testItem(3)};
-    for (const CommandPaletteCommand &command : makeMultiItemCommands(two, context(), sink)) {
+    for (const CommandPaletteCommand &command : makeCommandPaletteCommands(two, context(), sink)) {
         if (command.id == u"pasteItems")
             command.action();
     }

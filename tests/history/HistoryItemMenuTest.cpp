@@ -10,8 +10,8 @@
 #include "HistoryCommandPalettes.h"
 #include "HistoryContentViewController.h"
 #include "HistoryItemCommands.h"
-#include "HistoryMenuEntry.h"
 #include "HistoryTableView.h"
+#include "ItemCommandMenu.h"
 #include "ItemPreviewPresenter.h"
 #include "TagDialogPresenter.h"
 
@@ -22,14 +22,14 @@
 
 namespace {
 
-QString entryName(HistoryMenuAction action)
+// The menu's names of the commands whose name differs from the id's.
+QString entryName(ItemCommandID action)
 {
-    static const QStringList names
-        = {"paste", "pastePlainText", "pasteFilePath", "copy", "copyFilePath", "copyPlainText", "favorite",
-            "applyTransform", "split", "rename", "edit", "copyTextFromImage", "copyTextFromQRCode", "saveImageAsFile",
-            "openInBrowser", "updateLink", "toggleTag", "applyTag", "newTag", "editTags", "runContextMenuCommand",
-            "preview", "showInFileManager", "openInAssociatedApplication", "openWith", "deleteItem"};
-    return names.value(int(action));
+    static const QHash<QString, QString> menuNames {{"pastePath", "pasteFilePath"}, {"copyPath", "copyFilePath"},
+        {"saveAsFile", "saveImageAsFile"}, {"updateLinkPreview", "updateLink"}, {"delete", "deleteItem"},
+        {"openInDefaultApplication", "openInAssociatedApplication"}};
+    const QString name = itemCommandName(action);
+    return menuNames.value(name, name);
 }
 
 // One line per entry: its id (a submenu by its title in brackets, a separator "-"), the key shown beside it, and
@@ -44,7 +44,7 @@ QStringList describe(const QMenu &menu)
         }
         const QStringList parts = action->text().split(QLatin1Char('\t'));
         QString line = action->menu() ? QLatin1Char('[') + parts.first() + QLatin1Char(']')
-                                      : entryName(*historyMenuAction(*action));
+                                      : entryName(*ItemCommandMenu::commandOf(*action));
         if (parts.size() > 1)
             line += QLatin1Char(' ') + parts.at(1);
         if (!action->isEnabled())
@@ -54,7 +54,7 @@ QStringList describe(const QMenu &menu)
     return lines;
 }
 
-QAction *entry(const QMenu &menu, HistoryMenuAction id, int skip = 0)
+QAction *entry(const QMenu &menu, ItemCommandID id, int skip = 0)
 {
     for (QAction *action : menu.actions()) {
         if (action->menu()) {
@@ -62,7 +62,7 @@ QAction *entry(const QMenu &menu, HistoryMenuAction id, int skip = 0)
                 return found;
             continue;
         }
-        if (historyMenuAction(*action) == id && skip-- == 0)
+        if (ItemCommandMenu::commandOf(*action) == id && skip-- == 0)
             return action;
     }
     return nullptr;
@@ -254,17 +254,15 @@ TEST(HistoryItemContextMenu, ListsTheEntriesOfEachKindInOrderWithTheirKeys)
 
     // Titles name the paste target, the count of files and the application that opens the file.
     const auto plain = m.menuFor(1);
-    EXPECT_EQ(entry(*plain, HistoryMenuAction::pastePlainText)->text(),
-        QStringLiteral("Paste as Plain Text to Editor\tEnter"));
-    EXPECT_EQ(entry(*plain, HistoryMenuAction::favorite)->text(), QStringLiteral("Add to Favorites\tCtrl+S"));
     EXPECT_EQ(
-        entry(*m.menuFor(12), HistoryMenuAction::favorite)->text(), QStringLiteral("Remove from Favorites\tCtrl+S"));
+        entry(*plain, ItemCommandID::pastePlainText)->text(), QStringLiteral("Paste as Plain Text to Editor\tEnter"));
+    EXPECT_EQ(entry(*plain, ItemCommandID::favorite)->text(), QStringLiteral("Add to Favorites\tCtrl+S"));
+    EXPECT_EQ(entry(*m.menuFor(12), ItemCommandID::favorite)->text(), QStringLiteral("Remove from Favorites\tCtrl+S"));
     const auto several = m.menuFor(8);
-    EXPECT_EQ(entry(*several, HistoryMenuAction::paste)->text(), QStringLiteral("Paste 3 Items to Editor\tEnter"));
-    EXPECT_EQ(entry(*several, HistoryMenuAction::copy)->text(), QStringLiteral("Copy 3 Items to Clipboard\tCtrl+C"));
-    EXPECT_EQ(
-        entry(*m.menuFor(9), HistoryMenuAction::openInAssociatedApplication)->text(), QStringLiteral("Open in Viewer"));
-    EXPECT_EQ(entry(*m.menuFor(11), HistoryMenuAction::openInAssociatedApplication)->text(), QStringLiteral("Open"));
+    EXPECT_EQ(entry(*several, ItemCommandID::paste)->text(), QStringLiteral("Paste 3 Items to Editor\tEnter"));
+    EXPECT_EQ(entry(*several, ItemCommandID::copy)->text(), QStringLiteral("Copy 3 Items to Clipboard\tCtrl+C"));
+    EXPECT_EQ(entry(*m.menuFor(9), ItemCommandID::openInDefaultApplication)->text(), QStringLiteral("Open in Viewer"));
+    EXPECT_EQ(entry(*m.menuFor(11), ItemCommandID::openInDefaultApplication)->text(), QStringLiteral("Open"));
 }
 
 // The preferences of the moment decide the pair order, the link preview entry and the keys; a key a menu cannot
@@ -302,7 +300,7 @@ TEST(HistoryItemContextMenu, OffersEveryTransformAndEveryTag)
     ASSERT_EQ(transforms->actions().size(), ClipboardTextTransform::caseCount);
     QStringList titles;
     for (const QAction *action : transforms->actions()) {
-        EXPECT_EQ(historyMenuAction(*action), HistoryMenuAction::applyTransform);
+        EXPECT_EQ(ItemCommandMenu::commandOf(*action), ItemCommandID::applyTransform);
         titles.append(action->text());
     }
     QStringList sorted = titles;
@@ -330,14 +328,14 @@ TEST(HistoryItemContextMenu, OffersEveryTransformAndEveryTag)
 
 // The entries act on the item as it is when chosen: a change made after the menu opened is kept, and an item gone
 // by then is left alone (and not written back).
-TEST(HistoryMenuActions, ActOnTheItemAsItIsWhenChosen)
+TEST(ItemCommandRunner, ActOnTheItemAsItIsWhenChosen)
 {
     MenuHarness m({testItem(1, QStringLiteral("hello world")), testItem(2), testItem(3)});
     const auto first = m.menuFor(1);
     const auto second = m.menuFor(2);
 
     m.h.coordinator->renameItem(*m.loaded(1), QStringLiteral("Greeting"));
-    entry(*first, HistoryMenuAction::favorite)->trigger();
+    entry(*first, ItemCommandID::favorite)->trigger();
     ASSERT_TRUE(m.stored(1));
     EXPECT_TRUE(m.stored(1)->isFavorite);
     EXPECT_EQ(m.stored(1)->title, QStringLiteral("Greeting"));
@@ -354,37 +352,37 @@ TEST(HistoryMenuActions, ActOnTheItemAsItIsWhenChosen)
     EXPECT_EQ(m.stored(1)->title, QStringLiteral("Greeting"));
 
     m.h.coordinator->deleteItems({*m.loaded(2)});
-    for (const HistoryMenuAction id : {HistoryMenuAction::favorite, HistoryMenuAction::rename,
-             HistoryMenuAction::copyPlainText, HistoryMenuAction::deleteItem})
+    for (const ItemCommandID id :
+        {ItemCommandID::favorite, ItemCommandID::rename, ItemCommandID::copyPlainText, ItemCommandID::deleteItem})
         entry(*second, id)->trigger();
-    entry(*second, HistoryMenuAction::applyTransform)->trigger();
+    entry(*second, ItemCommandID::applyTransform)->trigger();
     EXPECT_FALSE(m.stored(2));
     EXPECT_FALSE(m.loaded(2));
     EXPECT_FALSE(m.h.model.lastError());
 
     // Delete takes exactly the item of the menu, whatever is selected.
     m.h.model.setSelectedItemIDs({testId(1), testId(3)});
-    entry(*m.menuFor(3), HistoryMenuAction::deleteItem)->trigger();
+    entry(*m.menuFor(3), ItemCommandID::deleteItem)->trigger();
     EXPECT_EQ(numbersOf(m.h.storedItems()), QList<int>({1}));
 }
 
-TEST(HistoryMenuActions, CopyPasteAndOpenGoToTheCoordinator)
+TEST(ItemCommandRunner, CopyPasteAndOpenGoToTheCoordinator)
 {
     ClipboardItem rich = withKind(1, ClipboardKind::richText, QStringLiteral("plain words"));
     rich.html = QStringLiteral("<b>plain words</b>");
     MenuHarness m({rich});
     const auto menu = m.menuFor(1);
-    entry(*menu, HistoryMenuAction::copyPlainText)->trigger();
+    entry(*menu, ItemCommandID::copyPlainText)->trigger();
     EXPECT_EQ(m.h.pasteboard.string(PasteboardType::plainText()), QStringLiteral("plain words"));
     EXPECT_FALSE(m.h.pasteboard.content().hasType(QStringLiteral("text/html")));
 
-    entry(*menu, HistoryMenuAction::copy)->trigger();
+    entry(*menu, ItemCommandID::copy)->trigger();
     EXPECT_TRUE(m.h.pasteboard.content().hasType(QStringLiteral("text/html")));
 
-    entry(*menu, HistoryMenuAction::newTag)->trigger();
+    entry(*menu, ItemCommandID::newTag)->trigger();
     EXPECT_EQ(m.tagDialogs.presented, 0); // no window to show it on
 
-    QAction *editTags = entry(*menu, HistoryMenuAction::editTags);
+    QAction *editTags = entry(*menu, ItemCommandID::editTags);
     editTags->trigger();
     EXPECT_EQ(m.h.coordinator->settingsSection(), SettingsSection::tags);
 }
@@ -399,33 +397,33 @@ TEST(HistoryItemCommands, OpensLinksAndCopiesRecognisedText)
     m.h.coordinator->showHistoryWindow(false, false);
     m.h.log.events.clear();
 
-    entry(*m.menuFor(1), HistoryMenuAction::openInBrowser)->trigger();
+    entry(*m.menuFor(1), ItemCommandID::openInBrowser)->trigger();
     EXPECT_TRUE(m.h.launcher.openedURLs.isEmpty());
     EXPECT_TRUE(m.h.log.events.isEmpty());
-    entry(*m.menuFor(2), HistoryMenuAction::openInBrowser)->trigger();
+    entry(*m.menuFor(2), ItemCommandID::openInBrowser)->trigger();
     EXPECT_EQ(m.h.launcher.openedURLs, QList<QUrl>({QUrl(QStringLiteral("https://example.com/page"))}));
     EXPECT_TRUE(m.h.log.events.contains(QStringLiteral("history hidden")));
 
-    entry(*m.menuFor(3), HistoryMenuAction::copyTextFromImage)->trigger();
+    entry(*m.menuFor(3), ItemCommandID::copyTextFromImage)->trigger();
     EXPECT_EQ(m.h.pasteboard.string(PasteboardType::plainText()), QStringLiteral("seen in the picture"));
     EXPECT_FALSE(m.h.model.lastError());
 }
 
 // A tag entry of the item's menu takes the tag off the item when it carries it, else puts it on.
-TEST(HistoryMenuActions, TogglesATagOfTheItem)
+TEST(ItemCommandRunner, TogglesATagOfTheItem)
 {
     MenuHarness m({testItem(3)});
     const auto tag = m.h.coordinator->createTag(QStringLiteral("Work"), QColor(Qt::blue));
     ASSERT_TRUE(tag);
-    entry(*m.menuFor(3), HistoryMenuAction::toggleTag)->trigger();
+    entry(*m.menuFor(3), ItemCommandID::toggleTag)->trigger();
     EXPECT_EQ(m.stored(3)->tags, QList<qint64>({tag->id}));
-    entry(*m.menuFor(3), HistoryMenuAction::toggleTag)->trigger();
+    entry(*m.menuFor(3), ItemCommandID::toggleTag)->trigger();
     EXPECT_TRUE(m.stored(3)->tags.isEmpty());
 }
 
 // The new-tag dialog: an existing name in another letter case is refused with the dialog left open; a new one is
 // made and put on every item; a failure keeps the dialog open with the reason.
-TEST(HistoryMenuActions, NewTagFromTheDialog)
+TEST(ItemCommandRunner, NewTagFromTheDialog)
 {
     MenuHarness m({testItem(1), testItem(2), testItem(3)});
     m.attach();
@@ -601,11 +599,11 @@ TEST(HistoryItemCommands, PreviewsTheItemAndTakesItsShortcuts)
     // Its two menus are its share of the item's menu.
     ItemPreviewDialogController &controller = *m.commands->preview().controller();
     const std::unique_ptr<QMenu> more(controller.moreActionsMenuProvider(controller.item()));
-    EXPECT_TRUE(entry(*more, HistoryMenuAction::rename));
-    EXPECT_FALSE(entry(*more, HistoryMenuAction::edit));
+    EXPECT_TRUE(entry(*more, ItemCommandID::rename));
+    EXPECT_FALSE(entry(*more, ItemCommandID::edit));
     const std::unique_ptr<QMenu> tagMenu(controller.tagsMenuProvider(controller.item()));
-    EXPECT_TRUE(entry(*tagMenu, HistoryMenuAction::newTag));
-    EXPECT_FALSE(entry(*tagMenu, HistoryMenuAction::rename));
+    EXPECT_TRUE(entry(*tagMenu, ItemCommandID::newTag));
+    EXPECT_FALSE(entry(*tagMenu, ItemCommandID::rename));
 
     m.commands->retargetPreview(*m.loaded(2));
     EXPECT_EQ(m.commands->preview().shownItem()->id, testId(2));
@@ -647,11 +645,15 @@ public:
     void showTransformPicker(const ClipboardItem &) override { }
     void showTypePicker() override { }
     bool showApplicationPicker(const ClipboardItem &, const QUrl &) override { return false; }
+    void showSeparatorPicker(const QList<QUuid> &) override { }
     QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent) override
     {
         askedFor = numbersOf(items);
         auto *menu = new QMenu(parent);
-        setHistoryMenuEntry(*menu->addAction(QStringLiteral("Merge")), HistoryMenuAction::runContextMenuCommand, [] {});
+        ItemCommandEntry merge;
+        merge.id = ItemCommandID::mergeItems;
+        merge.title = QStringLiteral("Merge");
+        ItemCommandMenu::fill(*menu, {merge}, {}, {});
         return menu;
     }
     QList<int> askedFor;
@@ -672,14 +674,14 @@ TEST(HistoryItemCommands, FillTheListsMenuForTheSelection)
 
     QMenu one;
     m.commands->fillContextMenu(one, {*m.loaded(2)});
-    EXPECT_EQ(historyMenuAction(*one.actions().first()), HistoryMenuAction::pastePlainText);
+    EXPECT_EQ(ItemCommandMenu::commandOf(*one.actions().first()), ItemCommandID::pastePlainText);
     EXPECT_TRUE(palettes.askedFor.isEmpty());
 
     QMenu two;
     m.commands->fillContextMenu(two, {*m.loaded(2), *m.loaded(1)});
     EXPECT_EQ(palettes.askedFor, QList<int>({2, 1}));
     ASSERT_EQ(two.actions().size(), 1);
-    EXPECT_EQ(historyMenuAction(*two.actions().first()), HistoryMenuAction::runContextMenuCommand);
+    EXPECT_EQ(ItemCommandMenu::commandOf(*two.actions().first()), ItemCommandID::mergeItems);
 }
 
 // The real window: a right-click on one row gives the item's menu, on two selected rows the palettes' menu of the
@@ -709,15 +711,15 @@ TEST(HistoryItemCommands, TheWindowsListMakesItsMenusThroughThem)
     QMenu one;
     table.onPrepareContextMenu(one);
     ASSERT_FALSE(one.isEmpty());
-    EXPECT_EQ(historyMenuAction(*one.actions().first()), HistoryMenuAction::pastePlainText);
-    EXPECT_TRUE(entry(one, HistoryMenuAction::deleteItem));
+    EXPECT_EQ(ItemCommandMenu::commandOf(*one.actions().first()), ItemCommandID::pastePlainText);
+    EXPECT_TRUE(entry(one, ItemCommandID::deleteItem));
 
     select({2, 1});
     QMenu two;
     table.onPrepareContextMenu(two);
     ASSERT_FALSE(two.isEmpty());
-    EXPECT_FALSE(entry(two, HistoryMenuAction::pastePlainText));
-    EXPECT_TRUE(entry(two, HistoryMenuAction::newTag));
+    EXPECT_FALSE(entry(two, ItemCommandID::pastePlainText));
+    EXPECT_TRUE(entry(two, ItemCommandID::newTag));
 
     // Transform opens the palettes' picker on the next turn.
     select({2});

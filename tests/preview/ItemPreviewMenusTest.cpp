@@ -1,7 +1,7 @@
-// The preview's More Actions and Tags menus, built from small item menus marked the way the history window marks
-// its own: which entries they keep, drop and forward, and when the forwarded work runs.
+// The preview's More Actions and Tags menus, built from small lists of the command registry's kind: which entries
+// they keep, drop and forward, and when the forwarded work runs.
 
-#include "HistoryMenuEntry.h"
+#include "ItemCommandMenu.h"
 #include "ItemPreviewActionsMenu.h"
 #include "ItemPreviewDialogController.h"
 #include "ItemPreviewTagsMenu.h"
@@ -19,7 +19,9 @@ using namespace PreviewFixtures;
 
 namespace {
 
-// What happened, in order: "dismiss" for closing the preview, the entry's name for its work.
+using Entry = ItemCommandEntry;
+
+// What happened, in order: "dismiss" for closing the preview, the entry's title for its work.
 struct Log
 {
     QStringList events;
@@ -27,28 +29,42 @@ struct Log
     {
         return [this] { events.append(QStringLiteral("dismiss")); };
     }
+    ItemCommandMenu::Run run()
+    {
+        return [this](const Entry &entry) { events.append(entry.title); };
+    }
 };
 
-QAction *addEntry(QMenu &menu, Log &log, const QString &name, HistoryMenuAction id)
+Entry entry(const QString &title, ItemCommandID id)
 {
-    QAction *action = menu.addAction(name);
-    setHistoryMenuEntry(*action, id, [&log, name] { log.events.append(name); });
-    return action;
+    Entry made;
+    made.id = id;
+    made.title = title;
+    made.request.id = id;
+    return made;
+}
+
+Entry submenu(const QString &title, ItemCommandID id, QList<Entry> entries)
+{
+    Entry made = entry(title, id);
+    made.kind = Entry::Kind::submenu;
+    made.submenu = std::move(entries);
+    return made;
 }
 
 // A tags submenu: one toggle per tag name, then "New Tag..." and "Edit Tags..." when asked for.
-QMenu *addTagsSubmenu(QMenu &menu, Log &log, const QStringList &tags, bool withNewTag = true)
+Entry tagsSubmenu(const QStringList &tags, bool withNewTag = true)
 {
-    QMenu *submenu = menu.addMenu(QStringLiteral("Tags"));
+    QList<Entry> entries;
     for (const QString &tag : tags)
-        addEntry(*submenu, log, tag, HistoryMenuAction::toggleTag);
+        entries.append(entry(tag, ItemCommandID::toggleTag));
     if (withNewTag) {
         if (!tags.isEmpty())
-            submenu->addSeparator();
-        addEntry(*submenu, log, QStringLiteral("New Tag..."), HistoryMenuAction::newTag);
-        addEntry(*submenu, log, QStringLiteral("Edit Tags..."), HistoryMenuAction::editTags);
+            entries.append(Entry::separator());
+        entries.append(entry(QStringLiteral("New Tag..."), ItemCommandID::newTag));
+        entries.append(entry(QStringLiteral("Edit Tags..."), ItemCommandID::editTags));
     }
-    return submenu;
+    return submenu(QStringLiteral("Tags"), ItemCommandID::tags, entries);
 }
 
 // The menu as titles, "-" for a separator and "title>" for a submenu.
@@ -58,6 +74,14 @@ QStringList titles(const QMenu &menu)
     for (const QAction *action : menu.actions())
         shown.append(action->isSeparator() ? QStringLiteral("-")
                                            : action->text() + (action->menu() ? QStringLiteral(">") : QString()));
+    return shown;
+}
+
+QStringList titles(const QList<Entry> &entries)
+{
+    QStringList shown;
+    for (const Entry &each : entries)
+        shown.append(each.kind == Entry::Kind::separator ? QStringLiteral("-") : each.title);
     return shown;
 }
 
@@ -74,39 +98,38 @@ QAction *entryTitled(const QMenu &menu, const QString &title)
     return nullptr;
 }
 
-// The history window's item menu, in the shape of the real one: paste and copy commands, favourite, transforms,
-// rename and edit, the tags, open-with, preview and delete, with separators between the groups.
-QMenu *fullItemMenu(Log &log)
+ItemCommandMenuContent content(QList<Entry> entries)
 {
-    auto *menu = new QMenu;
-    using A = HistoryMenuAction;
-    addEntry(*menu, log, QStringLiteral("Paste"), A::paste);
-    addEntry(*menu, log, QStringLiteral("Paste as Plain Text"), A::pastePlainText);
-    addEntry(*menu, log, QStringLiteral("Paste File Path"), A::pasteFilePath);
-    menu->addSeparator();
-    addEntry(*menu, log, QStringLiteral("Copy"), A::copy);
-    addEntry(*menu, log, QStringLiteral("Copy as Plain Text"), A::copyPlainText);
-    addEntry(*menu, log, QStringLiteral("Copy File Path"), A::copyFilePath);
-    addEntry(*menu, log, QStringLiteral("Copy Text from Image"), A::copyTextFromImage);
-    addEntry(*menu, log, QStringLiteral("Copy Text from QR Code"), A::copyTextFromQRCode);
-    menu->addSeparator();
-    addEntry(*menu, log, QStringLiteral("Add to Favorites"), A::favorite);
-    QMenu *transforms = menu->addMenu(QStringLiteral("Transform"));
-    addEntry(*transforms, log, QStringLiteral("UPPER CASE"), A::applyTransform);
-    addEntry(*transforms, log, QStringLiteral("lower case"), A::applyTransform);
-    addEntry(*menu, log, QStringLiteral("Split into Lines"), A::split);
-    addEntry(*menu, log, QStringLiteral("Rename..."), A::rename);
-    addEntry(*menu, log, QStringLiteral("Edit"), A::edit);
-    menu->addSeparator();
-    addTagsSubmenu(*menu, log, {QStringLiteral("Work"), QStringLiteral("Home")});
-    menu->addSeparator();
-    QMenu *openWith = menu->addMenu(QStringLiteral("Open With"));
-    addEntry(*openWith, log, QStringLiteral("Text Editor"), A::openWith);
-    menu->addAction(QStringLiteral("A line that does nothing")); // no entry: left alone
-    addEntry(*menu, log, QStringLiteral("Preview"), A::preview);
-    menu->addSeparator();
-    addEntry(*menu, log, QStringLiteral("Delete"), A::deleteItem);
-    return menu;
+    ItemCommandMenuContent made;
+    made.entries = std::move(entries);
+    return made;
+}
+
+// An item's list in the shape of the real one: paste and copy commands, favourite, transforms, rename and edit, the
+// tags, open-with, preview and delete, with separators between the groups.
+ItemCommandMenuContent fullItemMenu()
+{
+    using A = ItemCommandID;
+    return content(
+        {entry(QStringLiteral("Paste"), A::paste), entry(QStringLiteral("Paste as Plain Text"), A::pastePlainText),
+            entry(QStringLiteral("Paste File Path"), A::pastePath), Entry::separator(),
+            entry(QStringLiteral("Copy"), A::copy), entry(QStringLiteral("Copy as Plain Text"), A::copyPlainText),
+            entry(QStringLiteral("Copy File Path"), A::copyPath),
+            entry(QStringLiteral("Copy Text from Image"), A::copyTextFromImage),
+            entry(QStringLiteral("Copy Text from QR Code"), A::copyTextFromQRCode), Entry::separator(),
+            entry(QStringLiteral("Add to Favorites"), A::favorite),
+            submenu(QStringLiteral("Transform"), A::transform,
+                {entry(QStringLiteral("UPPER CASE"), A::applyTransform),
+                    entry(QStringLiteral("lower case"), A::applyTransform)}),
+            entry(QStringLiteral("Split into Lines"), A::split), entry(QStringLiteral("Rename..."), A::rename),
+            entry(QStringLiteral("Edit"), A::edit), Entry::separator(),
+            tagsSubmenu({QStringLiteral("Work"), QStringLiteral("Home")}), Entry::separator(),
+            submenu(QStringLiteral("Open With"), A::openWith,
+                {entry(QStringLiteral("Text Editor"), A::openWithApplication)}),
+            // An entry the preview has no other place for: kept.
+            entry(QStringLiteral("A line that does nothing"), A::updateLinkPreview),
+            entry(QStringLiteral("Preview"), A::preview), Entry::separator(),
+            entry(QStringLiteral("Delete"), A::deleteItem)});
 }
 
 } // namespace
@@ -114,7 +137,7 @@ QMenu *fullItemMenu(Log &log)
 TEST(ItemPreviewActionsMenu, KeepsWhatThePreviewDoesNotOfferItselfWithTidySeparators)
 {
     Log log;
-    ItemPreviewActionsMenu actions([&](const ClipboardItem &) { return fullItemMenu(log); }, log.dismiss());
+    ItemPreviewActionsMenu actions([&](const ClipboardItem &) { return fullItemMenu(); }, log.run(), log.dismiss());
     const std::unique_ptr<QMenu> menu(actions.makeMenu(textItem(ClipboardKind::text, QStringLiteral("words"))));
     ASSERT_TRUE(menu);
     EXPECT_EQ(titles(*menu),
@@ -124,7 +147,8 @@ TEST(ItemPreviewActionsMenu, KeepsWhatThePreviewDoesNotOfferItselfWithTidySepara
     EXPECT_TRUE(log.events.isEmpty());
 
     // No item menu, no menu.
-    ItemPreviewActionsMenu none([](const ClipboardItem &) { return nullptr; }, log.dismiss());
+    ItemPreviewActionsMenu none(
+        [](const ClipboardItem &) { return ItemCommandMenuContent(); }, log.run(), log.dismiss());
     EXPECT_EQ(none.makeMenu(textItem(ClipboardKind::text, QStringLiteral("words"))), nullptr);
 }
 
@@ -143,15 +167,11 @@ TEST(ItemPreviewActionsMenu, SeparatorsNeverLeadTrailOrRepeat)
         {QString(), QString()},
     };
     for (const auto &c : cases) {
-        QMenu menu;
-        for (const QChar part : c.shape) {
-            if (part == QLatin1Char('-'))
-                menu.addSeparator();
-            else
-                menu.addAction(QString(part));
-        }
-        ItemPreviewActionsMenu::tidySeparators(menu);
-        EXPECT_EQ(titles(menu).join(QString()), c.tidied) << c.shape.toStdString();
+        QList<Entry> entries;
+        for (const QChar part : c.shape)
+            entries.append(part == QLatin1Char('-') ? Entry::separator() : entry(QString(part), ItemCommandID::rename));
+        ItemCommandRegistry::tidySeparators(entries);
+        EXPECT_EQ(titles(entries).join(QString()), c.tidied) << c.shape.toStdString();
     }
 }
 
@@ -174,7 +194,7 @@ TEST(ItemPreviewActionsMenu, EntriesCloseThePreviewFirstTransformsRunInPlace)
     };
     for (const auto &c : cases) {
         Log log;
-        ItemPreviewActionsMenu actions([&](const ClipboardItem &) { return fullItemMenu(log); }, log.dismiss());
+        ItemPreviewActionsMenu actions([&](const ClipboardItem &) { return fullItemMenu(); }, log.run(), log.dismiss());
         std::unique_ptr<QMenu> menu(actions.makeMenu(textItem(ClipboardKind::text, QStringLiteral("words"))));
         QAction *entry = entryTitled(*menu, c.entry);
         ASSERT_TRUE(entry) << c.entry.toStdString();
@@ -191,14 +211,13 @@ TEST(ItemPreviewTagsMenu, HoldsTheTagsSubmenusEntriesTogglesStayOthersCloseFirst
 {
     Log log;
     const auto itemMenu = [&](const ClipboardItem &) {
-        auto *menu = new QMenu;
-        addEntry(*menu, log, QStringLiteral("Copy"), HistoryMenuAction::copy);
-        QMenu *other = menu->addMenu(QStringLiteral("Open With")); // a submenu, but not the tags
-        addEntry(*other, log, QStringLiteral("Text Editor"), HistoryMenuAction::openWith);
-        addTagsSubmenu(*menu, log, {QStringLiteral("Work"), QStringLiteral("Home")});
-        return menu;
+        return content({entry(QStringLiteral("Copy"), ItemCommandID::copy),
+            // a submenu, but not the tags
+            submenu(QStringLiteral("Open With"), ItemCommandID::openWith,
+                {entry(QStringLiteral("Text Editor"), ItemCommandID::openWithApplication)}),
+            tagsSubmenu({QStringLiteral("Work"), QStringLiteral("Home")})});
     };
-    ItemPreviewTagsMenu tags(itemMenu, log.dismiss());
+    ItemPreviewTagsMenu tags(itemMenu, log.run(), log.dismiss());
     std::unique_ptr<QMenu> menu(tags.menu(textItem(ClipboardKind::text, QStringLiteral("words"))));
     EXPECT_EQ(titles(*menu),
         QStringList({QStringLiteral("Work"), QStringLiteral("Home"), QStringLiteral("-"), QStringLiteral("New Tag..."),
@@ -222,40 +241,29 @@ TEST(ItemPreviewTagsMenu, HoldsTheTagsSubmenusEntriesTogglesStayOthersCloseFirst
     EXPECT_EQ(log.events, QStringList({QStringLiteral("dismiss"), QStringLiteral("Edit Tags...")}));
 }
 
-TEST(ItemPreviewTagsMenu, FindsTheTagsSubmenuByItsEntriesOnly)
+TEST(ItemPreviewTagsMenu, FindsTheTagsSubmenuByItsId)
 {
     Log log;
     const struct
     {
         const char *name;
-        std::function<void(QMenu &)> build;
+        QList<Entry> entries;
         QStringList shown;
     } cases[] = {
         {"no tags submenu",
-            [&](QMenu &menu) {
-                QMenu *other = menu.addMenu(QStringLiteral("Transform"));
-                addEntry(*other, log, QStringLiteral("UPPER CASE"), HistoryMenuAction::applyTransform);
-            },
+            {submenu(QStringLiteral("Transform"), ItemCommandID::transform,
+                {entry(QStringLiteral("UPPER CASE"), ItemCommandID::applyTransform)})},
             {}},
-        {"no tags yet, only New Tag", [&](QMenu &menu) { addTagsSubmenu(menu, log, {}); },
+        {"no tags yet, only New Tag", {tagsSubmenu({})},
             {QStringLiteral("New Tag..."), QStringLiteral("Edit Tags...")}},
-        {"tags without New Tag", [&](QMenu &menu) { addTagsSubmenu(menu, log, {QStringLiteral("Work")}, false); },
-            {QStringLiteral("Work")}},
+        {"tags without New Tag", {tagsSubmenu({QStringLiteral("Work")}, false)}, {QStringLiteral("Work")}},
         {"titled Tags but holding something else",
-            [&](QMenu &menu) {
-                QMenu *impostor = menu.addMenu(QStringLiteral("Tags"));
-                addEntry(*impostor, log, QStringLiteral("Delete"), HistoryMenuAction::deleteItem);
-            },
+            {submenu(QStringLiteral("Tags"), ItemCommandID::openWith,
+                {entry(QStringLiteral("Delete"), ItemCommandID::deleteItem)})},
             {}},
     };
     for (const auto &c : cases) {
-        ItemPreviewTagsMenu tags(
-            [&](const ClipboardItem &) {
-                auto *menu = new QMenu;
-                c.build(*menu);
-                return menu;
-            },
-            log.dismiss());
+        ItemPreviewTagsMenu tags([&](const ClipboardItem &) { return content(c.entries); }, log.run(), log.dismiss());
         const std::unique_ptr<QMenu> menu(tags.menu(textItem(ClipboardKind::text, QStringLiteral("words"))));
         ASSERT_TRUE(menu) << c.name;
         EXPECT_EQ(titles(*menu), c.shown) << c.name;
@@ -267,9 +275,9 @@ TEST(ItemPreviewTagsMenu, FindsTheTagsSubmenuByItsEntriesOnly)
 TEST(ItemPreviewMenus, WorkThroughThePreviewsToolbar)
 {
     Log log;
-    const auto itemMenu = [&](const ClipboardItem &) { return fullItemMenu(log); };
-    ItemPreviewActionsMenu actions(itemMenu, log.dismiss());
-    ItemPreviewTagsMenu tags(itemMenu, log.dismiss());
+    const auto itemMenu = [&](const ClipboardItem &) { return fullItemMenu(); };
+    ItemPreviewActionsMenu actions(itemMenu, log.run(), log.dismiss());
+    ItemPreviewTagsMenu tags(itemMenu, log.run(), log.dismiss());
     ItemPreviewDialogController controller(textItem(ClipboardKind::text, QStringLiteral("words")), room, offline());
     controller.moreActionsMenuProvider = [&](const ClipboardItem &item) { return actions.makeMenu(item); };
     controller.tagsMenuProvider = [&](const ClipboardItem &item) { return tags.menu(item); };

@@ -190,3 +190,36 @@ TEST(HistoryItemMenu, DarkPictures)
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
 }
+
+// The menu of two selected rows, light and dark, as pictures: its commands show their keys as the one-item menu's
+// do (Enter beside the paste, Ctrl+Backspace beside the deletion).
+TEST(HistoryItemMenu, SeveralRowsPictures)
+{
+    for (const AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
+        const QString name = appearance == AppAppearance::light ? QStringLiteral("light") : QStringLiteral("dark");
+        SCOPED_TRACE(name.toStdString());
+        storePreferences(appearance);
+        Desktop desktop;
+        RunningVarnisto varnisto;
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+        for (const QByteArray &words : {QByteArrayLiteral("first words"), QByteArrayLiteral("second words")}) {
+            if (newestItem() && newestItem()->text == QString::fromUtf8(words))
+                continue; // kept from the light run
+            XclipCopy copy(words);
+            ASSERT_TRUE(waitUntil([&] { return newestItem() && newestItem()->text == QString::fromUtf8(words); }));
+        }
+        ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("150")}), 0);
+        const auto window = desktop.openHistory(varnisto);
+        ASSERT_TRUE(window);
+        const QRect frame = windowGeometry(*window).value_or(QRect());
+        ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));
+        ASSERT_TRUE(key(QStringLiteral("shift+Down")));
+        QTest::qWait(300);
+        ASSERT_TRUE(rightClick(firstRow(frame)));
+        QTest::qWait(400);
+        saveScreenshot(frame, QStringLiteral("history-several-rows-menu-%1.png").arg(name));
+        ASSERT_TRUE(key(QStringLiteral("Escape")));
+        varnisto.terminate();
+        ASSERT_TRUE(varnisto.waitForFinished());
+    }
+}

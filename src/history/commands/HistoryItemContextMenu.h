@@ -3,7 +3,7 @@
 #include "AppPreferences.h"
 #include "AssociatedApplication.h"
 #include "ClipboardItem.h"
-#include "HistoryMenuEntry.h"
+#include "ItemCommandMenu.h"
 #include "Tag.h"
 #include "Workspace.h"
 
@@ -16,8 +16,7 @@
 #include <functional>
 #include <optional>
 
-class HistoryMenuActions;
-class QAction;
+class ItemCommandRunner;
 class QMenu;
 class QWidget;
 
@@ -29,45 +28,31 @@ struct HistoryItemMenuDesktop
     std::function<std::optional<AssociatedApplication>(const QUrl &)> applicationForURL;
 };
 
-// The right-click menu of one history item: everything that can be done with it, built afresh for each click from
-// the item, the tags and the preferences of that moment. Each entry is marked with its HistoryMenuAction and runs
-// its action on the item's id through the actions object, which reads the item again when the user picks it; once
-// that object is gone the entries do nothing. GUI thread only.
+// The right-click menu of one history item, as the command registry lists it for the item, built afresh for each
+// click from the item, the tags and the preferences of that moment, with the desktop's pictures. Each entry runs
+// through the runner, which reads the item again when the user picks it; once the runner is gone the entries do
+// nothing. GUI thread only.
 class HistoryItemContextMenu
 {
 public:
-    // The nine entry lists, by the kind and the files of the item.
-    enum class Variant { text, link, email, color, image, missingFile, multipleFiles, imageFile, file };
-
-    HistoryItemContextMenu(HistoryMenuActions *actions, QList<Tag> availableTags, AppPreferences preferences,
+    HistoryItemContextMenu(ItemCommandRunner *runner, QList<Tag> availableTags, AppPreferences preferences,
         HistoryItemMenuDesktop desktop);
 
-    static Variant variant(const ClipboardItem &item);
-
+    // The item's entries and the pictures they show.
+    ItemCommandMenuContent content(const ClipboardItem &item) const;
     // A new menu for the item, owned by the caller.
     QMenu *makeMenu(const ClipboardItem &item, QWidget *parent = nullptr) const;
     // Adds the item's entries to the menu.
     void fill(QMenu &menu, const ClipboardItem &item) const;
+    // Runs an entry through the runner; nothing once it is gone.
+    ItemCommandMenu::Run runner() const;
 
-    // The key as a menu shows it beside an entry for the shortcut text: "space" as Space; any other shortcut only
-    // when its key is one character or Return, Escape, Backspace or Tab. Nothing for a text that does not parse.
-    static std::optional<QString> menuKeyText(const QString &shortcut);
     // The icon of the application a paste goes to; a generic application icon when there is none.
     static QIcon pasteTargetIcon(const std::optional<RunningApplication> &application);
 
 private:
-    QAction *addEntry(QMenu &menu, const QString &title, HistoryMenuAction id, const QIcon &icon,
-        const std::optional<QString> &shortcut, std::function<void(HistoryMenuActions &)> run,
-        bool destructive = false) const;
-    void addTransformMenu(QMenu &menu, const ClipboardItem &item) const;
-    void addTagsMenu(QMenu &menu, const QString &title, const ClipboardItem &item) const;
-    void addOpenInApplication(QMenu &menu, const ClipboardItem &item) const;
-
-    QPointer<HistoryMenuActions> m_actions;
+    QPointer<ItemCommandRunner> m_runner;
     QList<Tag> m_availableTags;
     AppPreferences m_preferences;
     HistoryItemMenuDesktop m_desktop;
 };
-
-// Moves every entry of `from` (with its submenu and the way it is drawn) to the end of `into`; `from` is left empty.
-void takeMenuEntries(QMenu &into, QMenu &from);

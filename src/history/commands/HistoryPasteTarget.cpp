@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "DesktopEntries.h"
 #include "HistorySymbols.h"
+#include "ItemCommandRegistry.h"
 #include "Localization.h"
 #include "PasteTarget.h"
 
@@ -95,19 +96,10 @@ QIcon HistoryPasteTarget::applicationIcon(const HistorySourceApplication &applic
 
 bool HistoryPasteTarget::isMissingSingleFile(const ClipboardItem &item)
 {
-    return item.kind == ClipboardKind::file && item.filePaths.size() == 1 && !QFileInfo::exists(item.filePaths.first());
+    return ItemCommandRegistry::isMissingSingleFile(item);
 }
 
 void HistoryPasteTarget::sortTransformsByTitle(QList<ClipboardTextTransform> &transforms)
 {
-    QCollator collator(QLocale(supportedLanguageCode(currentInterfaceLanguage())));
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    QList<QPair<QString, ClipboardTextTransform>> keyed;
-    keyed.reserve(transforms.size());
-    for (const ClipboardTextTransform &transform : std::as_const(transforms))
-        keyed.append({HistorySourceApplication::foldedName(transform.title()), transform});
-    std::stable_sort(keyed.begin(), keyed.end(),
-        [&](const auto &a, const auto &b) { return collator.compare(a.first, b.first) < 0; });
-    for (qsizetype n = 0; n < keyed.size(); ++n)
-        transforms[n] = keyed.at(n).second;
+    ItemCommandRegistry::sortTransformsByTitle(transforms);
 }

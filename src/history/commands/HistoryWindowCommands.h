@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipboardItem.h"
+#include "ItemCommandRunner.h"
 
 #include <QList>
 #include <QUuid>
@@ -12,9 +13,9 @@ class QMenu;
 class QWidget;
 
 // The history window's commands that its overlays and item commands carry out: the command palette, the preview,
-// the rename and new-tag fields, and the item commands that need them. Key dispatch and the list reach them through
-// this interface.
-class HistoryWindowCommands
+// the rename and new-tag fields, and the item commands that need them (ItemCommandHost). Key dispatch and the list
+// reach them through this interface.
+class HistoryWindowCommands : public ItemCommandHost
 {
 public:
     virtual ~HistoryWindowCommands() = default;
@@ -28,7 +29,6 @@ public:
     virtual bool isModalSheetPresentationPending() const = 0;
     virtual void closeCommandPalette() = 0;
     virtual void presentCommandPalette() = 0;
-    virtual void presentPreview(const ClipboardItem &item, bool beginEditing) = 0;
     // The open preview follows the list's selection (nothing when there is none), and a changed or removed item.
     virtual void retargetPreview(const std::optional<ClipboardItem> &item) = 0;
     virtual void refreshPreviewSheetItem() = 0;
@@ -40,17 +40,6 @@ public:
     virtual void pasteSelectedSecondary() = 0;
     virtual bool copySelected() = 0;
     virtual bool copySelectedSecondary() = 0;
-    virtual void openInBrowser(const ClipboardItem &item) = 0;
-    virtual void editItem(const ClipboardItem &item) = 0;
-    virtual void renameItem(const ClipboardItem &item) = 0;
-    virtual void transformItem(const ClipboardItem &item) = 0;
-    virtual void filterHistoryByType() = 0;
-    virtual void copyTextFromImage(const ClipboardItem &item) = 0;
-    virtual void copyTextFromQRCode(const ClipboardItem &item) = 0;
-    virtual void saveImageAsFile(const ClipboardItem &item) = 0;
-    virtual void openWith(const ClipboardItem &item) = 0;
-    // The new-tag dialog for these items (read afresh by id when the tag is applied).
-    virtual void presentNewTagSheet(const QList<QUuid> &itemIDs) = 0;
 
     // The right-click menu of one item; the caller owns it (parented to parent when given).
     virtual QMenu *makeItemContextMenu(const ClipboardItem &item, QWidget *parent) = 0;

@@ -2,7 +2,6 @@
 
 #include "AssociatedApplication.h"
 #include "DefaultApplications.h"
-#include "HistoryPasteTarget.h"
 #include "Localization.h"
 
 #include <QCollator>
@@ -11,14 +10,20 @@
 
 #include <algorithm>
 
-namespace ID = HistoryPaletteCommandID;
-
 namespace {
+
+// A picker command is known by its choice after a prefix ("separator.keyDown", "transform.12", "type.images",
+// "application.<path>").
+const QString separatorPrefix = QStringLiteral("separator.");
+const QString transformPrefix = QStringLiteral("transform.");
+const QString applicationPrefix = QStringLiteral("application.");
+const QString typePrefix = QStringLiteral("type.");
 
 constexpr int applicationIconSize = 22;
 
 CommandPaletteCommand pickerCommand(const QString &id, const QString &title, const QString &symbol,
-    const QString &sectionTitle, int section, HistoryPaletteRequest request, const HistoryPaletteActionSink &sink)
+    const QString &sectionTitle, int section, const HistoryPaletteRequest &request,
+    const HistoryPaletteActionSink &sink)
 {
     CommandPaletteCommand command;
     command.id = id;
@@ -26,7 +31,7 @@ CommandPaletteCommand pickerCommand(const QString &id, const QString &title, con
     command.systemImageName = symbol;
     command.sectionTitle = sectionTitle;
     command.section = section;
-    command.action = [sink, request = std::move(request)] {
+    command.action = [sink, request] {
         if (sink)
             sink(request);
     };
@@ -98,10 +103,12 @@ QList<CommandPaletteCommand> HistoryCommandPalettePickers::makeSeparatorCommands
     const QString section = localized(QStringLiteral("Separator"));
     for (const PasteSeparator::Value value : PasteSeparator::allCases) {
         const PasteSeparator separator(value);
-        HistoryPaletteRequest request {ID::separatorPrefix + separatorName(separator), itemIDs};
+        HistoryPaletteRequest request;
+        request.id = ItemCommandID::pasteItems;
+        request.itemIDs = itemIDs;
         request.separator = separator;
-        commands.append(
-            pickerCommand(request.commandID, separator.title(), separatorSymbol(separator), section, 0, request, sink));
+        commands.append(pickerCommand(separatorPrefix + separatorName(separator), separator.title(),
+            separatorSymbol(separator), section, 0, request, sink));
     }
     return commands;
 }
@@ -112,15 +119,17 @@ QList<CommandPaletteCommand> HistoryCommandPalettePickers::makeTransformCommands
     QList<ClipboardTextTransform> transforms;
     for (const ClipboardTextTransform::Value value : ClipboardTextTransform::allCases())
         transforms.append(value);
-    HistoryPasteTarget::sortTransformsByTitle(transforms);
+    ItemCommandRegistry::sortTransformsByTitle(transforms);
     QList<CommandPaletteCommand> commands;
     commands.reserve(transforms.size());
     const QString section = localized(QStringLiteral("Format text"));
     for (const ClipboardTextTransform transform : std::as_const(transforms)) {
-        HistoryPaletteRequest request {ID::transformPrefix + QString::number(int(transform)), {itemID}};
+        HistoryPaletteRequest request;
+        request.id = ItemCommandID::applyTransform;
+        request.itemIDs = {itemID};
         request.transform = transform;
-        CommandPaletteCommand command = pickerCommand(
-            request.commandID, transform.title(), QStringLiteral("textformat"), section, 0, request, sink);
+        CommandPaletteCommand command = pickerCommand(transformPrefix + QString::number(int(transform)),
+            transform.title(), QStringLiteral("textformat"), section, 0, request, sink);
         command.description = transform.description();
         command.showsIcon = false;
         commands.append(std::move(command));
@@ -152,10 +161,12 @@ QList<CommandPaletteCommand> HistoryCommandPalettePickers::makeOpenWithApplicati
 
     QList<CommandPaletteCommand> commands;
     const auto add = [&](const AssociatedApplication &application, const QString &sectionTitle, int section) {
-        HistoryPaletteRequest request {ID::applicationPrefix + application.url.toLocalFile(), {itemID}};
+        HistoryPaletteRequest request;
+        request.id = ItemCommandID::openWithApplication;
+        request.itemIDs = {itemID};
         request.applicationURL = application.url;
-        CommandPaletteCommand command = pickerCommand(
-            request.commandID, application.name, QStringLiteral("app"), sectionTitle, section, request, sink);
+        CommandPaletteCommand command = pickerCommand(applicationPrefix + application.url.toLocalFile(),
+            application.name, QStringLiteral("app"), sectionTitle, section, request, sink);
         command.image = application.icon.pixmap(applicationIconSize, applicationIconSize).toImage();
         commands.append(std::move(command));
     };
@@ -177,11 +188,12 @@ QList<CommandPaletteCommand> HistoryCommandPalettePickers::makeTypeFilterCommand
         const HistoryFilterContentType type(value);
         const bool checked
             = type == HistoryFilterContentType::all ? selectedTypes.isEmpty() : selectedTypes.contains(type);
-        HistoryPaletteRequest request {ID::typePrefix + type.rawValue(), {}};
+        HistoryPaletteRequest request;
+        request.id = ItemCommandID::filterByType;
         request.contentType = type;
         request.select = !checked;
         CommandPaletteCommand command
-            = pickerCommand(request.commandID, type.title(), typeSymbol(type), section, 0, request, sink);
+            = pickerCommand(typePrefix + type.rawValue(), type.title(), typeSymbol(type), section, 0, request, sink);
         command.isChecked = checked;
         commands.append(std::move(command));
     }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QUrl>
+#include <QUuid>
 
 class QMenu;
 class QWidget;
@@ -24,8 +25,10 @@ public:
     // The pickers; each applies what the user picks.
     virtual void showTransformPicker(const ClipboardItem &item) = 0;
     virtual void showTypePicker() = 0;
+    // The separators for pasting these items one after another.
+    virtual void showSeparatorPicker(const QList<QUuid> &itemIDs) = 0;
     // The applications that can open the item's file, default first; false (and nothing shown) when there are none.
     virtual bool showApplicationPicker(const ClipboardItem &item, const QUrl &fileURL) = 0;
-    // The right-click menu for two or more rows, made from the actions palette's commands.
+    // The right-click menu for two or more rows, as the command registry lists it for them.
     virtual QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent) = 0;
 };

@@ -8,17 +8,14 @@
 #include "HistoryColors.h"
 #include "HistoryCommandPalettePickers.h"
 #include "HistoryContentViewController.h"
-#include "HistoryMenuEntry.h"
 #include "HistoryPasteTarget.h"
-#include "HistorySymbols.h"
 #include "HistoryToolbar.h"
 #include "HistoryWindowCommands.h"
+#include "ItemCommandMenu.h"
 #include "Localization.h"
 #include "OutsideClickDismissalMonitor.h"
-#include "ShortcutText.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,8 +23,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
-
-namespace ID = HistoryPaletteCommandID;
 
 namespace {
 
@@ -51,17 +46,6 @@ bool isInside(const QWidget *widget, const QWidget *ancestor)
             return true;
     }
     return false;
-}
-
-// Key text shown in a menu: only a shortcut whose key is one character, or Space.
-std::optional<QKeySequence> menuKeySequence(const std::optional<QString> &shortcut)
-{
-    if (!shortcut)
-        return std::nullopt;
-    const QStringList parts = ShortcutText::parts(*shortcut);
-    if (parts.isEmpty() || (parts.last().size() != 1 && parts.last() != u"space"))
-        return std::nullopt;
-    return ShortcutText::keySequence(*shortcut);
 }
 
 } // namespace
@@ -109,6 +93,7 @@ HistoryCommandPaletteController::HistoryCommandPaletteController(AppModel &model
     , m_panel(panel)
     , m_desktop(desktop)
     , m_outsideClickMonitor(std::make_unique<OutsideClickDismissalMonitor>())
+    , m_runner(model, coordinator, commands)
 {
     m_panel.installEventFilter(this);
 }
@@ -333,30 +318,6 @@ bool HistoryCommandPaletteController::showApplicationPicker(const ClipboardItem 
 
 // --- Carrying out ----------------------------------------------------------------------------------------------------
 
-QList<ClipboardItem> HistoryCommandPaletteController::itemsByID(const QList<QUuid> &ids) const
-{
-    QList<ClipboardItem> items;
-    for (const QUuid &id : ids) {
-        if (const ClipboardItem *item = m_model.item(id))
-            items.append(*item);
-    }
-    return items;
-}
-
-std::optional<ClipboardItem> HistoryCommandPaletteController::itemByID(const QList<QUuid> &ids) const
-{
-    if (ids.isEmpty())
-        return std::nullopt;
-    const ClipboardItem *item = m_model.item(ids.first());
-    return item ? std::optional<ClipboardItem>(*item) : std::nullopt;
-}
-
-void HistoryCommandPaletteController::showCopySuccess(bool copied)
-{
-    if (copied && m_content.historyToolbar())
-        m_content.historyToolbar()->showCopySuccess();
-}
-
 void HistoryCommandPaletteController::setContentTypeFilter(HistoryFilterContentType type, bool isSelected)
 {
     QSet<HistoryFilterContentType> types = m_model.selectedHistoryFilterContentTypes();
@@ -375,135 +336,21 @@ void HistoryCommandPaletteController::setContentTypeFilter(HistoryFilterContentT
     m_content.selectFirstVisibleItem(false);
 }
 
-void HistoryCommandPaletteController::applyTagToItems(
-    AppModel &model, AppCoordinator &coordinator, const QList<QUuid> &itemIDs, qint64 tagID)
-{
-    QList<ClipboardItem> items;
-    for (const QUuid &id : itemIDs) {
-        if (const ClipboardItem *item = model.item(id))
-            items.append(*item);
-    }
-    if (items.isEmpty())
-        return;
-    const bool everyItemHasIt = std::all_of(
-        items.cbegin(), items.cend(), [&](const ClipboardItem &item) { return item.tags.contains(tagID); });
-    for (const ClipboardItem &item : std::as_const(items)) {
-        // Each afresh: the one before may have changed the model.
-        const ClipboardItem *current = model.item(item.id);
-        if (!current)
-            continue;
-        if (everyItemHasIt)
-            coordinator.toggleTag(*current, tagID);
-        else if (!current->tags.contains(tagID))
-            coordinator.assignTag(*current, tagID);
-    }
-}
-
 void HistoryCommandPaletteController::perform(const HistoryPaletteRequest &request)
 {
     // The palette goes first, so that whatever the command shows has the window to itself.
     close();
-    const QString &id = request.commandID;
-    const auto withItem = [&](const std::function<void(const ClipboardItem &)> &work) {
-        if (const auto item = itemByID(request.itemIDs))
-            work(*item);
-    };
-    // Commands that open a sheet or another palette do so once this one has gone.
-    const auto afterClosing = [&](std::function<void(const ClipboardItem &)> work) {
-        runAfterClosing([this, ids = request.itemIDs, work = std::move(work)] {
-            if (const auto item = itemByID(ids))
-                work(*item);
-        });
-    };
-    const auto pasteVariants = [&](const QList<ClipboardItem> &items) {
-        QHash<QUuid, PasteVariant> variants;
-        const bool plain = m_model.preferences().preferPastingAsPlainText;
-        for (const ClipboardItem &item : items)
-            variants.insert(
-                item.id, plain && item.kind.isTextLike() ? PasteVariant::plainText : PasteVariant::standard);
-        return variants;
-    };
-
-    if (id == ID::paste) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.paste(item, PasteVariant::standard); });
-    } else if (id == ID::pastePlainText) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.paste(item, PasteVariant::plainText); });
-    } else if (id == ID::pastePath) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.paste(item, PasteVariant::filePath); });
-    } else if (id == ID::copy) {
-        withItem(
-            [&](const ClipboardItem &item) { showCopySuccess(m_coordinator.copyItem(item, PasteVariant::standard)); });
-    } else if (id == ID::copyPlainText) {
-        withItem([&](const ClipboardItem &item) { showCopySuccess(m_coordinator.copyItemAsPlainText(item)); });
-    } else if (id == ID::copyPath) {
-        withItem(
-            [&](const ClipboardItem &item) { showCopySuccess(m_coordinator.copyItem(item, PasteVariant::filePath)); });
-    } else if (id == ID::pasteItems || request.separator) {
-        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
-        if (!items.isEmpty())
-            m_coordinator.pasteItems(items, pasteVariants(items), request.separator);
-    } else if (id == ID::pasteItemsWithSeparator) {
-        runAfterClosing([this, ids = request.itemIDs] { showSeparatorPicker(ids); });
-    } else if (id == ID::copyItems) {
-        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
-        if (items.size() >= 2)
-            showCopySuccess(m_coordinator.copyMergedItems(items));
-    } else if (id == ID::mergeItems) {
-        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
-        if (items.size() >= 2)
-            m_coordinator.mergeSelectedItems(items);
-    } else if (id == ID::favoriteItems || id == ID::unfavoriteItems) {
-        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
-        if (!items.isEmpty())
-            m_coordinator.setFavorite(id == ID::favoriteItems, items);
-    } else if (id == ID::deleteItems || id == ID::deleteItem) {
-        const QList<ClipboardItem> items = itemsByID(request.itemIDs);
-        if (!items.isEmpty())
-            m_coordinator.deleteItems(items);
-    } else if (id == ID::favorite) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.toggleFavorite(item); });
-    } else if (id == ID::rename) {
-        withItem([&](const ClipboardItem &item) { m_commands.renameItem(item); });
-    } else if (id == ID::transform) {
-        withItem([&](const ClipboardItem &item) { m_commands.transformItem(item); });
-    } else if (id == ID::split) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.splitItem(item); });
-    } else if (id == ID::edit) {
-        afterClosing([this](const ClipboardItem &item) { m_commands.editItem(item); });
-    } else if (id == ID::preview) {
-        afterClosing([this](const ClipboardItem &item) { m_commands.presentPreview(item, false); });
-    } else if (id == ID::copyTextFromImage) {
-        if (const auto item = m_model.visibleSelectedItem())
-            m_commands.copyTextFromImage(*item);
-    } else if (id == ID::copyTextFromQRCode) {
-        if (const auto item = m_model.visibleSelectedItem())
-            m_commands.copyTextFromQRCode(*item);
-    } else if (id == ID::saveAsFile) {
-        afterClosing([this](const ClipboardItem &item) { m_commands.saveImageAsFile(item); });
-    } else if (id == ID::openInDefaultApplication) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.openInAssociatedApplication(item); });
-    } else if (id == ID::openWith) {
-        withItem([&](const ClipboardItem &item) { m_commands.openWith(item); });
-    } else if (id == ID::showInFileManager) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.showInFinder(item); });
-    } else if (id == ID::openInBrowser) {
-        withItem([&](const ClipboardItem &item) { m_commands.openInBrowser(item); });
-    } else if (id == ID::updateLinkPreview) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.refreshLinkPreview(item, true); });
-    } else if (id == ID::filterByType) {
-        m_commands.filterHistoryByType();
-    } else if (id == ID::settings) {
-        m_coordinator.openSettings(SettingsSection::general);
-    } else if (id == ID::deleteAll) {
-        if (m_coordinator.confirmClearHistory())
-            m_coordinator.clearHistory();
-    } else if (request.transform) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.transformItem(item, *request.transform); });
-    } else if (!request.applicationURL.isEmpty()) {
-        withItem([&](const ClipboardItem &item) { m_coordinator.openWithApplication(item, request.applicationURL); });
-    } else if (request.contentType) {
+    if (request.contentType) {
         setContentTypeFilter(*request.contentType, request.select);
+        return;
     }
+    const ItemCommandRequest command = request;
+    // Commands that open a sheet or another palette do so once this one has gone.
+    if (ItemCommandRegistry::runsAfterPaletteCloses(command.id)) {
+        runAfterClosing([this, command] { m_runner.run(command); });
+        return;
+    }
+    m_runner.run(command);
 }
 
 // --- The menu for several rows ---------------------------------------------------------------------------------------
@@ -513,83 +360,18 @@ QMenu *HistoryCommandPaletteController::makeMultiItemContextMenu(const QList<Cli
     auto *menu = new QMenu(parent);
     if (items.isEmpty())
         return menu;
-    QList<QUuid> ids;
-    for (const ClipboardItem &item : items)
-        ids.append(item.id);
-
-    const auto addTags = [&] {
-        QMenu *tags
-            = menu->addMenu(HistorySymbols::icon(QStringLiteral("circle")), localized(QStringLiteral("Tags...")));
-        QList<Tag> sorted = m_model.tags();
-        QCollator collator;
-        collator.setCaseSensitivity(Qt::CaseInsensitive);
-        std::stable_sort(
-            sorted.begin(), sorted.end(), [&](const Tag &a, const Tag &b) { return collator(a.name, b.name); });
-        for (const Tag &tag : std::as_const(sorted)) {
-            const auto carriers = std::count_if(
-                items.cbegin(), items.cend(), [&](const ClipboardItem &item) { return item.tags.contains(tag.id); });
-            QAction *action = tags->addAction(
-                HistoryPasteTarget::tagMenuDotImage(HistoryPasteTarget::colorFromHexString(tag.color)), tag.name);
-            action->setCheckable(true);
-            action->setChecked(carriers == items.size());
-            if (carriers > 0 && carriers < items.size()) {
-                // Some of the items have it: Qt menus have no mixed state, so the entry is set in italics.
-                QFont font = action->font();
-                font.setItalic(true);
-                action->setFont(font);
-            }
-            setHistoryMenuEntry(*action, HistoryMenuAction::applyTag,
-                [self = QPointer<HistoryCommandPaletteController>(this), ids, tagID = tag.id] {
-                    if (self)
-                        applyTagToItems(self->m_model, self->m_coordinator, ids, tagID);
-                });
-        }
-        if (!sorted.isEmpty())
-            tags->addSeparator();
-        QAction *newTag
-            = tags->addAction(HistorySymbols::icon(QStringLiteral("plus")), localized(QStringLiteral("New Tag...")));
-        setHistoryMenuEntry(
-            *newTag, HistoryMenuAction::newTag, [self = QPointer<HistoryCommandPaletteController>(this), ids] {
-                if (self)
-                    self->m_commands.presentNewTagSheet(ids);
-            });
+    const HistoryCommandPaletteContext made = makeContext(items);
+    ItemCommandContext context = HistoryCommandPaletteCommands::registryContext(made);
+    context.tags = ItemCommandRegistry::tagsSortedByName(m_model.tags());
+    ItemCommandMenuImages images;
+    images.pasteTarget = QIcon(QPixmap::fromImage(made.pasteTargetIcon));
+    images.tagDot = [](const QString &color) {
+        return HistoryPasteTarget::tagMenuDotImage(HistoryPasteTarget::colorFromHexString(color));
     };
-
-    const QStringList dropped {ID::filterByType, ID::settings, ID::deleteAll};
-    const QList<CommandPaletteCommand> commands
-        = HistoryCommandPaletteCommands::makeMultiItemCommands(items, makeContext(items), sink());
-    std::optional<int> previousSection;
-    bool tagsAdded = false;
-    const qreal ratio = parent ? parent->devicePixelRatioF() : qApp->devicePixelRatio();
-    for (const CommandPaletteCommand &command : commands) {
-        if (dropped.contains(command.id))
-            continue;
-        if (previousSection && *previousSection != command.section) {
-            menu->addSeparator();
-            if (!std::exchange(tagsAdded, true)) {
-                addTags();
-                menu->addSeparator();
-            }
-        }
-        previousSection = command.section;
-        QAction *action = menu->addAction(command.title);
-        if (!command.image.isNull())
-            action->setIcon(QIcon(QPixmap::fromImage(command.image)));
-        else if (command.isDestructive)
-            action->setIcon(QIcon(HistorySymbols::tintedPixmap(command.systemImageName, 16,
-                HistoryColors::isDark(menu->palette()) ? QColor(255, 69, 58) : QColor(255, 59, 48), ratio)));
-        else
-            action->setIcon(HistorySymbols::icon(command.systemImageName));
-        if (const auto keys = menuKeySequence(command.shortcut)) {
-            action->setShortcut(*keys);
-            action->setShortcutVisibleInContextMenu(true);
-        }
-        setHistoryMenuEntry(*action, HistoryMenuAction::runContextMenuCommand, command.action);
-    }
-    if (!tagsAdded) {
-        if (!menu->isEmpty())
-            menu->addSeparator();
-        addTags();
-    }
+    ItemCommandMenu::fill(*menu, ItemCommandRegistry::selectionMenu(items, context), images,
+        [self = QPointer<HistoryCommandPaletteController>(this)](const ItemCommandEntry &entry) {
+            if (self)
+                self->m_runner.run(entry.request);
+        });
     return menu;
 }

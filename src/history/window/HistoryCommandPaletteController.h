@@ -2,6 +2,7 @@
 
 #include "HistoryCommandPaletteCommands.h"
 #include "HistoryCommandPalettes.h"
+#include "ItemCommandRunner.h"
 
 #include <QObject>
 #include <QPointer>
@@ -61,22 +62,17 @@ public:
     bool showApplicationPicker(const ClipboardItem &item, const QUrl &fileURL) override;
     QMenu *makeMultiItemContextMenu(const QList<ClipboardItem> &items, QWidget *parent) override;
 
-    void showSeparatorPicker(const QList<QUuid> &itemIDs);
+    void showSeparatorPicker(const QList<QUuid> &itemIDs) override;
     // Shows a palette of these commands; nothing while one is open.
     void present(QList<CommandPaletteCommand> commands, const QString &searchPlaceholderText, QSize contentSize);
 
     // What the action lists are made from now: the preferences, the paste target, the selected item's application.
     HistoryCommandPaletteContext makeContext(const QList<ClipboardItem> &selectedItems) const;
-    // Carries out a command's request.
+    // Carries out a command's request: the item command through the runner, once the palette has closed.
     void perform(const HistoryPaletteRequest &request);
 
     // The open palette; none when closed.
     CommandPalette *palette() const;
-
-    // Several items and one tag: when every item has it, it is taken off all; otherwise it is added to each that
-    // lacks it. The items are read afresh by id; gone ones are skipped.
-    static void applyTagToItems(
-        AppModel &model, AppCoordinator &coordinator, const QList<QUuid> &itemIDs, qint64 tagID);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -89,9 +85,6 @@ private:
     void placePalette();
     // Closes the open palette, then runs the work on the next turn of the event loop.
     void runAfterClosing(std::function<void()> work);
-    QList<ClipboardItem> itemsByID(const QList<QUuid> &ids) const;
-    std::optional<ClipboardItem> itemByID(const QList<QUuid> &ids) const;
-    void showCopySuccess(bool copied);
     void setContentTypeFilter(HistoryFilterContentType type, bool isSelected);
     HistoryPaletteActionSink sink();
 
@@ -105,4 +98,5 @@ private:
     QPointer<CommandPalette> m_palette;
     QPointer<QWidget> m_focusBeforePalette;
     std::unique_ptr<OutsideClickDismissalMonitor> m_outsideClickMonitor;
+    ItemCommandRunner m_runner;
 };

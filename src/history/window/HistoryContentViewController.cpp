@@ -6,6 +6,7 @@
 #include "HistoryItemActionPreference.h"
 #include "HistoryTableView.h"
 #include "HistoryWindowCommands.h"
+#include "ItemCommandRegistry.h"
 #include "KeyboardCodes.h"
 #include "SettingsSection.h"
 #include "TextUtilities.h"
@@ -18,13 +19,6 @@
 #include <cmath>
 
 namespace {
-
-bool isMergeable(const ClipboardItem &item)
-{
-    if (item.kind.isTextLike())
-        return item.text.has_value();
-    return item.kind == ClipboardKind::file && !item.filePaths.isEmpty();
-}
 
 QList<Tag> tagsSortedByName(QList<Tag> tags)
 {
@@ -103,7 +97,11 @@ QSize HistoryContentViewController::rootViewSize(const AppPreferences &preferenc
 
 HistoryContentViewController::HistoryContentViewController(
     AppModel &model, AppCoordinator &coordinator, HistoryWindowCommands &commands, QWidget *viewParent, QObject *parent)
-    : QObject(parent), m_model(model), m_coordinator(coordinator), m_commands(commands)
+    : QObject(parent)
+    , m_model(model)
+    , m_coordinator(coordinator)
+    , m_commands(commands)
+    , m_runner(model, coordinator, commands)
 {
     if (viewParent) {
         m_view = new HistoryKeyHandlingView(viewParent);
@@ -252,14 +250,17 @@ void HistoryContentViewController::updateToolbarState()
 {
     // The actions stand for what the list shows: a selection that the search hides enables none of them.
     const QList<ClipboardItem> selection = m_model.visibleSelectedItems();
-    const qsizetype n = selection.size();
-    const bool canPaste = n >= 1;
-    const std::optional<ClipboardItem> single = n == 1 ? std::optional(selection.first()) : std::nullopt;
-    const bool canMerge = n >= 2 && std::all_of(selection.cbegin(), selection.cend(), isMergeable);
-    const bool canCopy = single.has_value() || canMerge;
+    const QList<ItemCommandEntry> actions = ItemCommandRegistry::toolbarActions(selection);
+    const auto shown = [&](ItemCommandID id) {
+        return std::any_of(
+            actions.cbegin(), actions.cend(), [id](const ItemCommandEntry &entry) { return entry.id == id; });
+    };
+    const bool canPaste = !selection.isEmpty();
+    const bool canCopy = shown(ItemCommandID::copyItems);
     std::optional<int> itemCount;
-    if (single && single->kind == ClipboardKind::file && single->filePaths.size() >= 2)
-        itemCount = int(single->filePaths.size());
+    if (selection.size() == 1 && selection.first().kind == ClipboardKind::file
+        && selection.first().filePaths.size() >= 2)
+        itemCount = int(selection.first().filePaths.size());
     if (!m_toolbar)
         return;
 
@@ -274,11 +275,10 @@ void HistoryContentViewController::updateToolbarState()
     state.pasteItemCount = itemCount;
     state.copyItemCount = itemCount;
     state.showsCopy = canCopy;
-    state.showsCopyTextFromImage = single && single->hasImageText();
-    state.showsCopyTextFromQRCode = single && single->hasQRCodeText();
-    state.showsOpenInBrowser
-        = single && single->kind == ClipboardKind::link && ClipboardItem::linkURL(single->text.value_or(QString()));
-    state.showsMerge = canMerge;
+    state.showsCopyTextFromImage = shown(ItemCommandID::copyTextFromImage);
+    state.showsCopyTextFromQRCode = shown(ItemCommandID::copyTextFromQRCode);
+    state.showsOpenInBrowser = shown(ItemCommandID::openInBrowser);
+    state.showsMerge = shown(ItemCommandID::mergeItems);
     m_toolbar->setState(state);
 
     // The search text on one line.
@@ -570,28 +570,31 @@ void HistoryContentViewController::copySelectedItems()
     bool copied = false;
     if (selection.size() == 1)
         copied = m_coordinator.copyItem(selection.first(), PasteVariant::standard);
-    else if (selection.size() >= 2 && std::all_of(selection.cbegin(), selection.cend(), isMergeable))
+    else if (selection.size() >= 2 && ItemCommandRegistry::areMergeable(selection))
         copied = m_coordinator.copyMergedItems(selection);
     if (copied && m_toolbar)
         m_toolbar->showCopySuccess();
 }
 
-void HistoryContentViewController::openSelectedItemInBrowser()
+void HistoryContentViewController::runOnSelectedItem(ItemCommandID command)
 {
     if (const auto item = m_model.visibleSelectedItem())
-        m_commands.openInBrowser(*item);
+        m_runner.run({command, {item->id}});
+}
+
+void HistoryContentViewController::openSelectedItemInBrowser()
+{
+    runOnSelectedItem(ItemCommandID::openInBrowser);
 }
 
 void HistoryContentViewController::copyTextFromSelectedImage()
 {
-    if (const auto item = m_model.visibleSelectedItem())
-        m_commands.copyTextFromImage(*item);
+    runOnSelectedItem(ItemCommandID::copyTextFromImage);
 }
 
 void HistoryContentViewController::copyTextFromSelectedQRCode()
 {
-    if (const auto item = m_model.visibleSelectedItem())
-        m_commands.copyTextFromQRCode(*item);
+    runOnSelectedItem(ItemCommandID::copyTextFromQRCode);
 }
 
 void HistoryContentViewController::mergeSelectedItems()
@@ -747,7 +750,6 @@ void HistoryContentViewController::performNumberKeyAction(int number)
 void HistoryContentViewController::performShortcutAction(HistoryShortcutAction action, HistoryKeyFocus focus)
 {
     // The item commands act on what the list shows, never on a selection that the search hides.
-    const std::optional<ClipboardItem> selected = m_model.visibleSelectedItem();
     switch (action) {
     case HistoryShortcutAction::closeHistory:
         if (HistoryWindow *window = m_coordinator.historyWindow())
@@ -774,43 +776,41 @@ void HistoryContentViewController::performShortcutAction(HistoryShortcutAction a
         if (m_commands.copySelectedSecondary() && m_toolbar)
             m_toolbar->showCopySuccess();
         break;
-    case HistoryShortcutAction::deleteItem:
-        if (const QList<ClipboardItem> items = m_model.visibleSelectedItems(); !items.isEmpty())
-            m_coordinator.deleteItems(items);
+    case HistoryShortcutAction::deleteItem: {
+        QList<QUuid> ids;
+        for (const ClipboardItem &item : m_model.visibleSelectedItems())
+            ids.append(item.id);
+        if (!ids.isEmpty())
+            m_runner.run({ItemCommandID::deleteItems, ids});
         break;
+    }
     case HistoryShortcutAction::toggleFavorite:
-        if (selected)
-            m_coordinator.toggleFavorite(*selected);
+        runOnSelectedItem(ItemCommandID::favorite);
         break;
     case HistoryShortcutAction::showInFinder:
-        if (selected)
-            m_coordinator.showInFinder(*selected);
+        runOnSelectedItem(ItemCommandID::showInFileManager);
         break;
     case HistoryShortcutAction::openInBrowser:
-        if (selected)
-            m_commands.openInBrowser(*selected);
+        runOnSelectedItem(ItemCommandID::openInBrowser);
         break;
     case HistoryShortcutAction::editItem:
-        if (selected)
-            m_commands.editItem(*selected);
+        runOnSelectedItem(ItemCommandID::edit);
         break;
     case HistoryShortcutAction::renameItem:
-        if (selected)
-            m_commands.renameItem(*selected);
+        runOnSelectedItem(ItemCommandID::rename);
         break;
     case HistoryShortcutAction::transformItem:
-        if (selected)
-            m_commands.transformItem(*selected);
+        runOnSelectedItem(ItemCommandID::transform);
         break;
     case HistoryShortcutAction::focusSearchField:
         if (m_toolbar)
             m_toolbar->focusSearchField();
         break;
     case HistoryShortcutAction::filterHistoryByType:
-        m_commands.filterHistoryByType();
+        m_runner.run({ItemCommandID::filterByType});
         break;
     case HistoryShortcutAction::openSettings:
-        m_coordinator.openSettings(SettingsSection::general);
+        m_runner.run({ItemCommandID::settings});
         break;
     case HistoryShortcutAction::showCommandPalette:
         m_commands.presentCommandPalette();

@@ -3,6 +3,7 @@
 #include "HistoryDelegate.h"
 #include "HistoryKeyDispatch.h"
 #include "HistoryToolbar.h"
+#include "ItemCommandRunner.h"
 #include "Scheduler.h"
 
 #include <QObject>
@@ -148,6 +149,8 @@ private:
     void showCommandPalette() override;
     void moveListSelection(HistorySelectionDirection direction) override;
 
+    // Runs the item command on the selected item the list shows; nothing when there is none.
+    void runOnSelectedItem(ItemCommandID command);
     bool hasActiveSearchQuery() const;
     void applySearchQuery(const QString &query, bool selectFirst);
     void applyDebouncedSearchQuery(const QString &query);
@@ -157,6 +160,7 @@ private:
     AppModel &m_model;
     AppCoordinator &m_coordinator;
     HistoryWindowCommands &m_commands;
+    ItemCommandRunner m_runner;
     std::unique_ptr<HistoryKeyHandlingView> m_ownedView; // without a parent for the view
     HistoryKeyHandlingView *m_view = nullptr;
     History *m_list = nullptr;

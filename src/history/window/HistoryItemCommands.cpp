@@ -27,8 +27,6 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include <algorithm>
-
 namespace {
 
 // The shortcut text names this key press: the same key with exactly its modifiers. Empty or unreadable text never
@@ -39,20 +37,12 @@ bool matches(const QString &shortcut, const HistoryKeyEvent &event)
     return parsed && parsed->keyCode == event.keyCode && parsed->modifiers == event.shortcutModifierMask();
 }
 
-bool isMergeable(const ClipboardItem &item)
-{
-    if (item.kind.isTextLike())
-        return item.text.has_value();
-    return item.kind == ClipboardKind::file && !item.filePaths.isEmpty();
-}
-
 } // namespace
 
 HistoryItemCommands::HistoryItemCommands(AppModel &model, AppCoordinator &coordinator, Desktop desktop, QObject *parent)
     : QObject(parent), m_model(model), m_coordinator(coordinator), m_desktop(std::move(desktop))
 {
-    m_menuActions = std::make_unique<HistoryMenuActions>(
-        m_model, m_coordinator, *this, [this]() -> HistoryToolbar * { return m_panel ? m_toolbar : nullptr; });
+    m_runner = std::make_unique<ItemCommandRunner>(m_model, m_coordinator, *this);
     const auto lookup = m_desktop.menus.applicationForURL;
     m_preview = std::make_unique<ItemPreviewDialogPresenter>(previewActions(), lookup, m_desktop.preview);
 }
@@ -89,6 +79,12 @@ void HistoryItemCommands::showCopySuccess()
 {
     if (m_panel && m_toolbar)
         m_toolbar->showCopySuccess();
+}
+
+void HistoryItemCommands::showSeparatorPicker(const QList<QUuid> &itemIDs)
+{
+    if (m_palettes)
+        m_palettes->showSeparatorPicker(itemIDs);
 }
 
 PasteVariant HistoryItemCommands::primaryVariant(const ClipboardItem &item, bool preferPlainText)
@@ -149,28 +145,23 @@ ItemPreviewActions HistoryItemCommands::previewActions()
     // Every callback acts on the item as the model has it when it runs; the presenter dies with this object, so the
     // callbacks never outlive it.
     ItemPreviewActions actions;
-    actions.toggleFavorite = [this](const ClipboardItem &item) {
-        if (const auto current = freshItem(item.id))
-            m_coordinator.toggleFavorite(*current);
-    };
+    // The preview's own buttons run item commands like the menus do.
+    actions.toggleFavorite = [this](const ClipboardItem &item) { m_runner->run({ItemCommandID::favorite, {item.id}}); };
     actions.copyTextFromImage = [this](const ClipboardItem &item) {
-        if (const auto current = freshItem(item.id))
-            copyTextFromImage(*current);
+        m_runner->run({ItemCommandID::copyTextFromImage, {item.id}});
     };
     actions.copyTextFromQRCode = [this](const ClipboardItem &item) {
-        if (const auto current = freshItem(item.id))
-            copyTextFromQRCode(*current);
+        m_runner->run({ItemCommandID::copyTextFromQRCode, {item.id}});
     };
     // These three run once the preview has closed, on the next turn.
-    actions.saveAsFile = [this](const ClipboardItem &item) {
-        later(item.id, [this](const ClipboardItem &current) { saveImageAsFile(current); });
+    const auto afterClosing = [this](ItemCommandID command) {
+        return [this, command](const ClipboardItem &item) {
+            QTimer::singleShot(0, this, [this, command, id = item.id] { m_runner->run({command, {id}}); });
+        };
     };
-    actions.openInApplication = [this](const ClipboardItem &item) {
-        later(item.id, [this](const ClipboardItem &current) { m_coordinator.openInAssociatedApplication(current); });
-    };
-    actions.showInFileManager = [this](const ClipboardItem &item) {
-        later(item.id, [this](const ClipboardItem &current) { m_coordinator.showInFinder(current); });
-    };
+    actions.saveAsFile = afterClosing(ItemCommandID::saveAsFile);
+    actions.openInApplication = afterClosing(ItemCommandID::openInDefaultApplication);
+    actions.showInFileManager = afterClosing(ItemCommandID::showInFileManager);
     actions.save = [this](const ClipboardItem &item, const QString &text) {
         m_coordinator.editItem(freshItem(item.id).value_or(item), text);
     };
@@ -186,25 +177,29 @@ ItemPreviewActions HistoryItemCommands::previewActions()
     return actions;
 }
 
-// The preview's two menus: the preview's own classes take their share of the item's menu, built afresh from the item
-// as it is now; their entries close the preview before they work on the window.
+// The preview's two menus: the registry's list for the item as it is now, the preview's share of it; their entries
+// run through the runner, most of them once the preview has closed.
 QMenu *HistoryItemCommands::previewActionsMenu(const ClipboardItem &item)
 {
-    return ItemPreviewActionsMenu(previewItemMenuBuilder(), [this] { m_preview->close(); }).makeMenu(item);
+    return ItemPreviewActionsMenu(previewItemEntries(), makeContextMenu().runner(), [this] {
+        m_preview->close();
+    }).makeMenu(item);
 }
 
 QMenu *HistoryItemCommands::previewTagsMenu(const ClipboardItem &item)
 {
-    return ItemPreviewTagsMenu(previewItemMenuBuilder(), [this] { m_preview->close(); }).menu(item);
+    return ItemPreviewTagsMenu(previewItemEntries(), makeContextMenu().runner(), [this] {
+        m_preview->close();
+    }).menu(item);
 }
 
-std::function<QMenu *(const ClipboardItem &)> HistoryItemCommands::previewItemMenuBuilder()
+std::function<ItemCommandMenuContent(const ClipboardItem &)> HistoryItemCommands::previewItemEntries()
 {
     const QPointer<HistoryItemCommands> self(this);
-    return [self](const ClipboardItem &item) -> QMenu * {
+    return [self](const ClipboardItem &item) {
         if (!self)
-            return new QMenu();
-        return self->makeItemContextMenu(self->freshItem(item.id).value_or(item), nullptr);
+            return ItemCommandMenuContent();
+        return self->makeContextMenu().content(self->freshItem(item.id).value_or(item));
     };
 }
 
@@ -497,7 +492,7 @@ bool HistoryItemCommands::copySelected()
     const QList<ClipboardItem> items = m_model.visibleSelectedItems();
     if (items.size() >= 2) {
         // Several items are copied as one text, only when each one gives some.
-        if (!std::all_of(items.cbegin(), items.cend(), isMergeable))
+        if (!ItemCommandRegistry::areMergeable(items))
             return false;
         return m_coordinator.copyMergedItems(items);
     }
@@ -531,7 +526,7 @@ void HistoryItemCommands::presentNewTagSheet(const QList<QUuid> &itemIDs)
         window, std::nullopt, [self, itemIDs](const QString &name, const QColor &color) -> std::optional<QString> {
             if (!self)
                 return std::nullopt;
-            const std::optional<QString> refusal = self->m_menuActions->applyNewTag(name, color, itemIDs);
+            const std::optional<QString> refusal = self->m_runner->applyNewTag(name, color, itemIDs);
             if (!refusal)
                 self->m_isNewTagSheetPresented = false;
             return refusal;
@@ -553,8 +548,8 @@ void HistoryItemCommands::presentNewTagSheet(const QList<QUuid> &itemIDs)
 
 HistoryItemContextMenu HistoryItemCommands::makeContextMenu() const
 {
-    return HistoryItemContextMenu(m_menuActions.get(), HistoryMenuActions::tagsSortedByName(m_model.tags()),
-        m_model.preferences(), m_desktop.menus);
+    return HistoryItemContextMenu(
+        m_runner.get(), ItemCommandRegistry::tagsSortedByName(m_model.tags()), m_model.preferences(), m_desktop.menus);
 }
 
 QMenu *HistoryItemCommands::makeItemContextMenu(const ClipboardItem &item, QWidget *parent)
@@ -571,7 +566,7 @@ void HistoryItemCommands::fillContextMenu(QMenu &menu, const QList<ClipboardItem
     if (items.size() < 2 || !m_palettes)
         return;
     if (QMenu *given = m_palettes->makeMultiItemContextMenu(items, nullptr)) {
-        takeMenuEntries(menu, *given);
+        ItemCommandMenu::takeEntries(menu, *given);
         delete given;
     }
 }

@@ -2,9 +2,9 @@
 
 #include "HistoryItemContextMenu.h"
 #include "HistoryKeyEvent.h"
-#include "HistoryMenuActions.h"
 #include "HistoryWindowCommands.h"
 #include "ItemPreviewContentViews.h"
+#include "PasteVariant.h"
 
 #include <QDialog>
 #include <QObject>
@@ -46,7 +46,6 @@ public:
     // The window's panel (the dialogs' parent), its list and its toolbar, once they exist; the toolbar may be none.
     void attach(QWidget &panel, History &list, HistoryToolbar *toolbar);
 
-    HistoryMenuActions &menuActions() { return *m_menuActions; }
     ItemPreviewDialogPresenter &preview() const { return *m_preview; }
     QDialog *renameDialog() const { return m_renameDialog; }
     bool isNewTagSheetPresented() const { return m_isNewTagSheetPresented; }
@@ -76,6 +75,8 @@ public:
     void saveImageAsFile(const ClipboardItem &item) override;
     void openWith(const ClipboardItem &item) override;
     void presentNewTagSheet(const QList<QUuid> &itemIDs) override;
+    void showSeparatorPicker(const QList<QUuid> &itemIDs) override;
+    void showCopySuccess() override;
     QMenu *makeItemContextMenu(const ClipboardItem &item, QWidget *parent) override;
     void fillContextMenu(QMenu &menu, const QList<ClipboardItem> &items) override;
 
@@ -92,11 +93,11 @@ public:
 
 private:
     HistoryItemContextMenu makeContextMenu() const;
-    // The preview's More Actions and Tags menus, made from the item's menu.
+    // The preview's More Actions and Tags menus, made from the registry's list for the item.
     QMenu *previewActionsMenu(const ClipboardItem &item);
     QMenu *previewTagsMenu(const ClipboardItem &item);
-    // The item's menu for the preview's menus to take apart; an empty one once this object is gone.
-    std::function<QMenu *(const ClipboardItem &)> previewItemMenuBuilder();
+    // The item's list as it is now; an empty one once this object is gone.
+    std::function<ItemCommandMenuContent(const ClipboardItem &)> previewItemEntries();
     ItemPreviewActions previewActions();
     // Runs the work with the item as the model has it now, on the next turn, unless this object or the item is
     // gone by then.
@@ -104,7 +105,6 @@ private:
     std::optional<ClipboardItem> freshItem(const QUuid &id) const;
     void copyRecognisedText(const ClipboardItem &item, bool available, const std::optional<QString> &text,
         const QString &missing, const QString &empty);
-    void showCopySuccess();
     bool hasOpenDialog() const;
 
     AppModel &m_model;
@@ -114,7 +114,7 @@ private:
     QPointer<QWidget> m_panel;
     QPointer<History> m_list;
     HistoryToolbar *m_toolbar = nullptr;
-    std::unique_ptr<HistoryMenuActions> m_menuActions;
+    std::unique_ptr<ItemCommandRunner> m_runner;
     std::unique_ptr<ItemPreviewDialogPresenter> m_preview;
     QPointer<QDialog> m_renameDialog;
     QPointer<QDialog> m_newTagSheet;

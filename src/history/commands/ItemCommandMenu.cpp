@@ -1,0 +1,222 @@
+#include "ItemCommandMenu.h"
+
+#include "HistorySymbols.h"
+#include "ShortcutText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QProxyStyle>
+#include <QStyleOptionMenuItem>
+
+namespace {
+
+constexpr int iconSize = 16;
+
+QColor destructiveColor()
+{
+    return QColor(0xFF, 0x3B, 0x30);
+}
+
+// The texts of a menu's destructive entries, kept on the menu.
+constexpr char destructiveTextsProperty[] = "itemCommandDestructiveEntries";
+
+// Draws the destructive entries of the menus it is set on (told by their text, which a menu gives its style) in red.
+// One for the whole program: the menus come and go, the style stays.
+class DestructiveMenuStyle final : public QProxyStyle
+{
+public:
+    static DestructiveMenuStyle *shared()
+    {
+        static DestructiveMenuStyle *style = new DestructiveMenuStyle();
+        return style;
+    }
+
+    void drawControl(
+        ControlElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override
+    {
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (element == CE_MenuItem && item && widget && !(item->state & State_Selected)
+            && widget->property(destructiveTextsProperty).toStringList().contains(item->text)) {
+            QStyleOptionMenuItem red(*item);
+            for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+                red.palette.setColor(role, destructiveColor());
+            QProxyStyle::drawControl(element, &red, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+void markDestructive(QMenu &menu, const QStringList &texts)
+{
+    if (texts.isEmpty())
+        return;
+    menu.setProperty(destructiveTextsProperty, menu.property(destructiveTextsProperty).toStringList() + texts);
+    if (menu.style() != DestructiveMenuStyle::shared())
+        menu.setStyle(DestructiveMenuStyle::shared());
+}
+
+// Builds the symbols of one menu: each in the menus' text colour of the appearance in effect, or in red.
+class Symbols
+{
+public:
+    QIcon icon(const QString &name, bool destructive)
+    {
+        if (name.isEmpty())
+            return QIcon();
+        const QString key = (destructive ? QStringLiteral("!") : QString()) + name;
+        if (const auto found = m_made.constFind(key); found != m_made.cend())
+            return *found;
+        QIcon made;
+        if (!HistorySymbols::icon(name).isNull()) {
+            const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+            const QColor color = destructive ? destructiveColor()
+                                             : QApplication::palette().color(QPalette::Active, QPalette::WindowText);
+            made = QIcon(HistorySymbols::tintedPixmap(name, iconSize, color, ratio));
+        }
+        m_made.insert(key, made);
+        return made;
+    }
+
+private:
+    QHash<QString, QIcon> m_made;
+};
+
+// Kept as a child of its action, so it goes with it.
+class EntryRecord final : public QObject
+{
+public:
+    EntryRecord(QAction &action, ItemCommandID id, std::function<void()> run)
+        : QObject(&action), id(id), run(std::move(run))
+    {
+        setObjectName(QStringLiteral("itemCommandEntry"));
+        QObject::connect(&action, &QAction::triggered, this, [this] {
+            // A copy: the work may close the menu that owns the action.
+            const std::function<void()> work = this->run;
+            if (work)
+                work();
+        });
+    }
+
+    ItemCommandID id;
+    std::function<void()> run;
+};
+
+EntryRecord *recordOf(const QAction &action)
+{
+    return action.findChild<EntryRecord *>(QStringLiteral("itemCommandEntry"), Qt::FindDirectChildrenOnly);
+}
+
+QIcon pictureOf(const ItemCommandEntry &entry, const ItemCommandMenuImages &images, Symbols &symbols)
+{
+    using Image = ItemCommandEntry::Image;
+    QIcon icon;
+    switch (entry.image) {
+    case Image::none:
+        return QIcon();
+    case Image::symbol:
+        break;
+    case Image::pasteTarget:
+        icon = images.pasteTarget;
+        break;
+    case Image::defaultApplication:
+        icon = images.defaultApplication;
+        break;
+    case Image::fileManager:
+        icon = images.fileManager;
+        break;
+    case Image::tagColor:
+        return images.tagDot ? images.tagDot(entry.tagColor) : QIcon();
+    }
+    return icon.isNull() ? symbols.icon(entry.symbol, entry.isDestructive) : icon;
+}
+
+void fillWith(QMenu &menu, const QList<ItemCommandEntry> &entries, const ItemCommandMenuImages &images,
+    const ItemCommandMenu::Run &run, Symbols &symbols)
+{
+    QStringList destructive;
+    for (const ItemCommandEntry &entry : entries) {
+        if (entry.kind == ItemCommandEntry::Kind::separator) {
+            menu.addSeparator();
+            continue;
+        }
+        // Titles are plain text (tag and application names among them): an ampersand is no mnemonic.
+        QString text = QString(entry.title).replace(QLatin1Char('&'), QLatin1String("&&"));
+        if (entry.shortcut) {
+            if (const auto keys = ItemCommandMenu::keyText(*entry.shortcut))
+                text += QLatin1Char('\t') + *keys;
+        }
+        const QIcon icon = pictureOf(entry, images, symbols);
+        if (entry.kind == ItemCommandEntry::Kind::submenu) {
+            auto *submenu = new QMenu(text, &menu);
+            fillWith(*submenu, entry.submenu, images, run, symbols);
+            QAction *parent = menu.addMenu(submenu);
+            parent->setIcon(icon);
+            parent->setEnabled(entry.isEnabled);
+            continue;
+        }
+        auto *action = new QAction(icon, text, &menu);
+        action->setEnabled(entry.isEnabled);
+        if (entry.check != ItemCommandEntry::Check::none) {
+            action->setCheckable(true);
+            action->setChecked(entry.check == ItemCommandEntry::Check::on);
+            if (entry.check == ItemCommandEntry::Check::mixed) {
+                // Qt menus have no mixed state: a tag some of the items carry is set in italics.
+                QFont font = action->font();
+                font.setItalic(true);
+                action->setFont(font);
+            }
+        }
+        menu.addAction(action);
+        new EntryRecord(*action, entry.id, [run, entry] {
+            if (run)
+                run(entry);
+        });
+        if (entry.isDestructive)
+            destructive.append(text);
+    }
+    markDestructive(menu, destructive);
+}
+
+} // namespace
+
+void ItemCommandMenu::fill(
+    QMenu &menu, const QList<ItemCommandEntry> &entries, const ItemCommandMenuImages &images, const Run &run)
+{
+    Symbols symbols;
+    fillWith(menu, entries, images, run, symbols);
+}
+
+std::optional<QString> ItemCommandMenu::keyText(const QString &shortcut)
+{
+    if (shortcut.toLower() == u"space")
+        return ShortcutText::keyDisplayName(QStringLiteral("space"));
+    const std::optional<MenuKeyEquivalent> equivalent = ShortcutText::menuKeyEquivalent(shortcut);
+    // Named keys a menu cannot show as one character ("down", "f5") are left out.
+    if (!equivalent || equivalent->key.size() != 1)
+        return std::nullopt;
+    const QString text = ShortcutText::displayText(shortcut);
+    return text.isEmpty() ? std::nullopt : std::optional(text);
+}
+
+std::optional<ItemCommandID> ItemCommandMenu::commandOf(const QAction &action)
+{
+    if (const EntryRecord *record = recordOf(action))
+        return record->id;
+    return std::nullopt;
+}
+
+void ItemCommandMenu::takeEntries(QMenu &into, QMenu &from)
+{
+    markDestructive(into, from.property(destructiveTextsProperty).toStringList());
+    const QList<QAction *> entries = from.actions();
+    for (QAction *entry : entries) {
+        from.removeAction(entry);
+        if (entry->parent() == &from)
+            entry->setParent(&into);
+        if (QMenu *submenu = entry->menu(); submenu && submenu->parent() == &from)
+            submenu->setParent(&into, submenu->windowFlags());
+        into.addAction(entry);
+    }
+}
