@@ -700,7 +700,7 @@ Result<void> SQLiteHistoryStore::migrateToVersion2()
     // such a version wrote are read as they are.)
     const QByteArray longTextKeys = "SELECT rowid, contentKey FROM clips WHERE typeof(contentKey) = 'text' "
                                     "AND length(CAST(contentKey AS BLOB)) > "
-        + QByteArray::number(longestContentKeyKeptAsText) + " ORDER BY rowid;";
+        + QByteArray::number(longestContentKeyKeptAsText) + ";";
     auto rows = prepare(*version < 2 ? "SELECT rowid, NULL FROM clips ORDER BY rowid;" : longTextKeys.constData());
     if (!rows)
         return Result<void>::failure(rows.error());
