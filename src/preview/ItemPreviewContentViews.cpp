@@ -36,6 +36,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -387,21 +389,17 @@ protected:
                 setTextCursor(cursor);
             }
         }
-        const int start = textCursor().selectionStart();
-        QPlainTextEdit::keyPressEvent(event);
-        keepMarksOffInsertedBlocks(start);
+        if (isLineEndKey(event) && !textCursor().hasSelection() && makeBreakALineEnd())
+            return;
+        edit([&] { QPlainTextEdit::keyPressEvent(event); });
     }
     void inputMethodEvent(QInputMethodEvent *event) override
     {
-        const int start = textCursor().selectionStart();
-        QPlainTextEdit::inputMethodEvent(event);
-        keepMarksOffInsertedBlocks(start);
+        edit([&] { QPlainTextEdit::inputMethodEvent(event); });
     }
     void insertFromMimeData(const QMimeData *source) override
     {
-        const int start = textCursor().selectionStart();
-        QPlainTextEdit::insertFromMimeData(source);
-        keepMarksOffInsertedBlocks(start);
+        edit([&] { QPlainTextEdit::insertFromMimeData(source); });
     }
     QMimeData *createMimeDataFromSelection() const override
     {
@@ -428,27 +426,77 @@ protected:
     }
 
 private:
-    // Paragraphs that an insertion from `start` on made are ended by a typed or pasted line end, never by a break
-    // of a long line, whichever paragraph they were split from.
-    void keepMarksOffInsertedBlocks(int start)
+    static bool isLineEndKey(const QKeyEvent *event)
     {
+        return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    }
+    // A line end typed where a long line is broken: the break becomes the line end (as in a wrapped line, the
+    // cursor goes to the start of the next line), rather than an empty paragraph beside a break.
+    bool makeBreakALineEnd()
+    {
+        QTextCursor cursor = textCursor();
+        QTextBlock next;
+        if (cursor.atBlockStart() && followsSoftBreak(cursor.block()))
+            next = cursor.block();
+        else if (cursor.atBlockEnd() && cursor.block().next().isValid() && followsSoftBreak(cursor.block().next()))
+            next = cursor.block().next();
+        if (!next.isValid())
+            return false;
+        cursor.setPosition(next.position());
+        QTextBlockFormat format = next.blockFormat();
+        format.clearProperty(softBreakProperty);
+        cursor.setBlockFormat(format);
+        setTextCursor(cursor);
+        return true;
+    }
+
+    // Runs an edit of the user's and puts the marks of the paragraphs it touched right. An edit changes the text
+    // from the place where it starts on, so the paragraph holding that place still follows the break it followed
+    // before (QTextDocument gives a joined paragraph the format of either part), and the paragraphs that the edit
+    // made after it are ended by a typed or pasted line end, never by the break of a long line (a new paragraph
+    // takes its format from the one it was split from).
+    void edit(const std::function<void()> &run)
+    {
+        const int start = textCursor().selectionStart();
+        // The paragraphs up to the start of the edit, from the one before it (a Backspace may reach into that).
+        QList<std::pair<int, bool>> before;
+        QTextBlock block = document()->findBlock(start);
+        if (block.previous().isValid())
+            block = block.previous();
+        for (; block.isValid() && block.position() <= start; block = block.next())
+            before.append({block.position(), followsSoftBreak(block)});
+        run();
         const int end = textCursor().position();
+        const int from = qMin(start, end);
+        std::optional<bool> followsBreak;
+        for (const auto &[position, soft] : before) {
+            if (position <= from)
+                followsBreak = soft;
+        }
         QTextCursor fix(document());
         bool joined = false;
-        for (QTextBlock block = document()->findBlock(start).next(); block.isValid() && block.position() <= end;
-             block = block.next()) {
-            if (!followsSoftBreak(block))
-                continue;
+        const auto setMark = [&](const QTextBlock &paragraph, bool soft) {
+            if (followsSoftBreak(paragraph) == soft || paragraph.position() == 0)
+                return;
             if (!joined) {
-                // Part of the insertion's own step of undo.
+                // Part of the edit's own step of undo.
                 fix.joinPreviousEditBlock();
                 joined = true;
             }
-            fix.setPosition(block.position());
-            QTextBlockFormat format = block.blockFormat();
-            format.clearProperty(softBreakProperty);
+            fix.setPosition(paragraph.position());
+            QTextBlockFormat format = paragraph.blockFormat();
+            if (soft)
+                format.setProperty(softBreakProperty, true);
+            else
+                format.clearProperty(softBreakProperty);
             fix.setBlockFormat(format);
-        }
+        };
+        const QTextBlock first = document()->findBlock(from);
+        if (followsBreak)
+            setMark(first, *followsBreak);
+        for (QTextBlock made = first.next(); made.isValid() && made.position() <= end; made = made.next())
+            setMark(made, false);
         if (joined)
             fix.endEditBlock();
     }
@@ -550,7 +598,7 @@ QString PreviewEditingView::text() const
         joined.reserve(raw.size() - m_softBreaks);
         qsizetype from = 0;
         for (QTextBlock block = m_text->document()->begin(); block.isValid(); block = block.next()) {
-            if (!followsSoftBreak(block))
+            if (!followsSoftBreak(block) || block.position() == 0)
                 continue;
             const qsizetype at = block.position() - 1;
             joined += QStringView(raw).sliced(from, at - from);

@@ -568,12 +568,43 @@ TEST(ItemPreviewEditing, LongSingleLineIsEditedAndSavedExactly)
     expected.remove(third - 1, 1);
     EXPECT_EQ(view->text(), expected);
 
-    placeCursor(pieceStart(1));
+    // A line end typed at a break becomes the line end there.
+    const int blocks = document->blockCount();
+    const int second = pieceStart(1); // in the text, one before: the break is not a character
+    placeCursor(second);
     preview.key(Qt::Key_Return);
-    expected.insert(pieceStart(1) - 1, QLatin1Char('\n'));
+    expected.insert(second - 1, QLatin1Char('\n'));
     EXPECT_EQ(view->text(), expected);
+    EXPECT_EQ(document->blockCount(), blocks);
     preview.type(QStringLiteral("z"));
-    expected.insert(pieceStart(1) - 1 + 1, QLatin1Char('z'));
+    expected.insert(second, QLatin1Char('z'));
+    EXPECT_EQ(view->text(), expected);
+    // Joined away again, it leaves the break before it as it was.
+    placeCursor(second);
+    preview.key(Qt::Key_Backspace);
+    expected.remove(second - 1, 1);
+    EXPECT_EQ(view->text(), expected);
+    editor->undo();
+    expected.insert(second - 1, QLatin1Char('\n'));
+    EXPECT_EQ(view->text(), expected);
+
+    // Inside a piece, a line end splits it; Delete at the end of the first part joins the two again.
+    const int middle = pieceStart(8) + 100;
+    placeCursor(middle);
+    preview.type(QStringLiteral("#"));
+    const qsizetype mark = view->text().indexOf(QLatin1Char('#'));
+    ASSERT_GE(mark, 0);
+    expected.insert(mark, QLatin1Char('#'));
+    EXPECT_EQ(view->text(), expected);
+    preview.key(Qt::Key_Return);
+    expected.insert(mark + 1, QLatin1Char('\n'));
+    EXPECT_EQ(view->text(), expected);
+    placeCursor(middle + 1);
+    preview.key(Qt::Key_Delete);
+    expected.remove(mark + 1, 1);
+    EXPECT_EQ(view->text(), expected);
+    editor->undo();
+    expected.insert(mark + 1, QLatin1Char('\n'));
     EXPECT_EQ(view->text(), expected);
 
     // A selection across a break is copied without it; deleted and brought back by undo, the text is as it was.
