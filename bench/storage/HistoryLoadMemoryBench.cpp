@@ -84,4 +84,4 @@ void BM_LoadOneLargeText(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_LoadOneLargeText)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_LoadOneLargeText)->Arg(10)->Arg(50)->Unit(benchmark::kMillisecond)->Iterations(1);
