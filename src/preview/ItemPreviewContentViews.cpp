@@ -11,6 +11,7 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -401,6 +402,16 @@ protected:
     {
         edit([&] { QPlainTextEdit::insertFromMimeData(source); });
     }
+    void dropEvent(QDropEvent *event) override
+    {
+        // Moving text by dragging it within the editor removes it where it was behind the edits above; while the
+        // text has breaks of long lines, that is not done (dropping text from elsewhere is).
+        if ((event->source() == this || event->source() == viewport()) && hasSoftBreaks()) {
+            event->ignore();
+            return;
+        }
+        QPlainTextEdit::dropEvent(event);
+    }
     QMimeData *createMimeDataFromSelection() const override
     {
         const QTextCursor cursor = textCursor();
@@ -426,6 +437,14 @@ protected:
     }
 
 private:
+    bool hasSoftBreaks() const
+    {
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            if (followsSoftBreak(block))
+                return true;
+        }
+        return false;
+    }
     static bool isLineEndKey(const QKeyEvent *event)
     {
         return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
@@ -458,7 +477,13 @@ private:
     // takes its format from the one it was split from).
     void edit(const std::function<void()> &run)
     {
-        const int start = textCursor().selectionStart();
+        const QTextCursor cursor = textCursor();
+        const int start = cursor.selectionStart();
+        const int revision = document()->revision();
+        const int blocks = document()->blockCount();
+        const int selectedLineEnds = cursor.selectionEnd() > start
+            ? document()->findBlock(cursor.selectionEnd()).blockNumber() - document()->findBlock(start).blockNumber()
+            : 0;
         // The paragraphs up to the start of the edit, from the one before it (a Backspace may reach into that).
         QList<std::pair<int, bool>> before;
         QTextBlock block = document()->findBlock(start);
@@ -467,6 +492,8 @@ private:
         for (; block.isValid() && block.position() <= start; block = block.next())
             before.append({block.position(), followsSoftBreak(block)});
         run();
+        if (document()->revision() == revision)
+            return; // the cursor moved, or nothing happened
         const int end = textCursor().position();
         const int from = qMin(start, end);
         std::optional<bool> followsBreak;
@@ -474,6 +501,8 @@ private:
             if (position <= from)
                 followsBreak = soft;
         }
+        // What was selected went first, then what was typed or pasted followed, with this many new paragraphs.
+        const int madeBlocks = document()->blockCount() - blocks + selectedLineEnds;
         QTextCursor fix(document());
         bool joined = false;
         const auto setMark = [&](const QTextBlock &paragraph, bool soft) {
@@ -495,7 +524,8 @@ private:
         const QTextBlock first = document()->findBlock(from);
         if (followsBreak)
             setMark(first, *followsBreak);
-        for (QTextBlock made = first.next(); made.isValid() && made.position() <= end; made = made.next())
+        QTextBlock made = first.next();
+        for (int n = 0; n < madeBlocks && made.isValid(); ++n, made = made.next())
             setMark(made, false);
         if (joined)
             fix.endEditBlock();

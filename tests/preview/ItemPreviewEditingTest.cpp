@@ -549,6 +549,17 @@ TEST(ItemPreviewEditing, LongSingleLineIsEditedAndSavedExactly)
     QString expected = line;
     editor->setFocus();
 
+    // Moving through the text changes nothing.
+    placeCursor(pieceStart(2) + 5);
+    for (const int key : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Right, Qt::Key_Up, Qt::Key_PageUp})
+        preview.key(key);
+    preview.key(Qt::Key_End, Qt::ControlModifier);
+    preview.key(Qt::Key_Home, Qt::ControlModifier);
+    preview.key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    preview.key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view->text(), line);
+    EXPECT_FALSE(preview.restoreEnabled());
+
     // From the last piece backwards, so that the places before stay as they were.
     const int last = document->blockCount() - 1;
     placeCursor(pieceStart(last));
