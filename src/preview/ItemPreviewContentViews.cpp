@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QMimeDatabase>
 #include <QPainter>
@@ -38,6 +39,7 @@
 
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -401,6 +403,31 @@ protected:
     void insertFromMimeData(const QMimeData *source) override
     {
         edit([&] { QPlainTextEdit::insertFromMimeData(source); });
+    }
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        // The menu's Cut and Delete remove text outside the edits above: they run as edits of the editor's own.
+        std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+        const QString cut = QCoreApplication::translate("QWidgetTextControl", "Cu&t");
+        const QString remove = QCoreApplication::translate("QWidgetTextControl", "Delete");
+        for (QAction *action : menu->actions()) {
+            const bool cuts = action->text().startsWith(cut);
+            if (!cuts && action->text() != remove)
+                continue;
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this, cuts] {
+                edit([this, cuts] {
+                    if (cuts) {
+                        QPlainTextEdit::cut();
+                    } else {
+                        QTextCursor cursor = textCursor();
+                        cursor.removeSelectedText();
+                        setTextCursor(cursor);
+                    }
+                });
+            });
+        }
+        menu->exec(event->globalPos());
     }
     void dropEvent(QDropEvent *event) override
     {

@@ -11,11 +11,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -630,6 +633,34 @@ TEST(ItemPreviewEditing, LongSingleLineIsEditedAndSavedExactly)
     EXPECT_EQ(view->text().size(), expected.size() - 19);
     editor->undo();
     EXPECT_EQ(view->text(), beforeCut);
+
+    // Cut from the editor's own menu, from inside a piece to beyond a line end, keeps the break before it.
+    {
+        const int from = pieceStart(9) + 50;
+        placeCursor(from);
+        preview.type(QStringLiteral("%"));
+        preview.key(Qt::Key_Return);
+        const qsizetype mark = view->text().indexOf(QLatin1Char('%'));
+        ASSERT_GE(mark, 0);
+        QString cutAway = view->text();
+        placeCursor(from + 5, from);
+        cutAway.remove(mark, 5); // "%", the line end (a character) and three more, no break among them
+        const QPoint inside = editor->cursorRect().center();
+        QTimer::singleShot(0, editor, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            ASSERT_TRUE(menu);
+            for (QAction *action : menu->actions()) {
+                if (action->text().startsWith(QStringLiteral("Cu&t")))
+                    action->trigger();
+            }
+            menu->close();
+        });
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, inside, editor->viewport()->mapToGlobal(inside));
+        QApplication::sendEvent(editor->viewport(), &menuEvent);
+        EXPECT_EQ(view->text(), cutAway);
+        editor->undo();
+        expected = view->text();
+    }
 
     // A pasted line end is a line end, wherever it lands.
     QApplication::clipboard()->setText(QStringLiteral("one\ntwo"));
