@@ -112,7 +112,7 @@ BENCHMARK(BM_KeystrokeWhileEditingInternationalText)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(50);
 
-// A text without line breaks: the editor lays its one paragraph out again on every keystroke.
+// A text without line breaks, which the editor shows in pieces so that a keystroke lays out one of them.
 void BM_KeystrokeWhileEditingOneLine(benchmark::State &state)
 {
     keystroke(state, Shape::oneLine);

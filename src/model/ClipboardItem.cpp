@@ -280,7 +280,8 @@ QJsonObject ClipboardItem::toJson() const
     return object;
 }
 
-Expected<ClipboardItem, QString> ClipboardItem::fromJson(const QJsonObject &object)
+Expected<ClipboardItem, QString> ClipboardItem::fromJson(
+    const QJsonObject &object, const std::optional<QString> &givenSearchText)
 {
     using namespace Coding;
     using Result = Expected<ClipboardItem, QString>;
@@ -338,8 +339,9 @@ Expected<ClipboardItem, QString> ClipboardItem::fromJson(const QJsonObject &obje
     const auto isFavorite = readBool(object, QLatin1StringView("isFavorite"));
     REQUIRE(isFavorite, "isFavorite")
     const auto tags = readInt64Array(object, QLatin1StringView("tags"));
-    const auto searchText = readString(object, QLatin1StringView("searchText"));
-    REQUIRE(searchText, "searchText")
+    const auto searchText = givenSearchText ? Member<QString> {} : readString(object, QLatin1StringView("searchText"));
+    if (!givenSearchText && !searchText.isPresent())
+        return fault("searchText", searchText.state);
     const auto copyCount = readInt64(object, QLatin1StringView("copyCount"));
     REQUIRE(copyCount, "copyCount")
     const auto preview = readObject(object, QLatin1StringView("linkPreviewDetails"));
@@ -366,7 +368,7 @@ Expected<ClipboardItem, QString> ClipboardItem::fromJson(const QJsonObject &obje
     item.isFavorite = isFavorite.value;
     // Older payloads hold tag names here; the store's migration converts them.
     item.tags = tags.isPresent() ? tags.value : QList<qint64>();
-    item.searchText = searchText.value;
+    item.searchText = givenSearchText ? *givenSearchText : searchText.value;
     item.shareTextWithSearchText();
     item.copyCount = copyCount.value;
     if (preview.isPresent()) {

@@ -88,8 +88,10 @@ struct ClipboardItem
 
     QJsonObject toJson() const;
     // Fails (with a description of the first fault) on a missing required member, a wrong type or an
-    // unknown kind; a "tags" member that is not an array of integers gives an empty tag list.
-    static Expected<ClipboardItem, QString> fromJson(const QJsonObject &object);
+    // unknown kind; a "tags" member that is not an array of integers gives an empty tag list. A search text given
+    // here is the item's own, and the object then needs no "searchText" member (the history store keeps it apart).
+    static Expected<ClipboardItem, QString> fromJson(
+        const QJsonObject &object, const std::optional<QString> &searchText = std::nullopt);
 };
 
 size_t qHash(const ClipboardItem &item, size_t seed = 0);

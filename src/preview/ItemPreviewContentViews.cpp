@@ -11,12 +11,16 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QDesktopServices>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMimeData>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPdfDocument>
@@ -28,11 +32,15 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -328,11 +336,238 @@ QString PreviewTextView::plainText() const
 
 // --- Editor ------------------------------------------------------------------------------------------------------
 
-PreviewEditingView::PreviewEditingView(const QString &text, QWidget *parent)
-    : PreviewContentView(parent)
-    , m_notice(new QLabel(this))
-    , m_text(makeReadOnlyText(QString(), monospacedFont(13), this))
+namespace {
+
+// The editor lays out a changed paragraph whole, which for a line of a megabyte takes most of a second. A line
+// longer than this is therefore shown as paragraphs of about this length: a keystroke lays out one of them, and
+// the rest only when they are scrolled into view. The breaks between those paragraphs are not part of the text:
+// the paragraph after each carries softBreakProperty, and the editor's text, its counts and what it copies leave
+// them out. Only the editor's own insertions make new paragraphs, and it keeps the mark off them (a new paragraph
+// would take it from the one it was split from); undo and redo bring back paragraphs with their marks.
+constexpr qsizetype longLinePieceLength = 2048;
+constexpr int softBreakProperty = QTextFormat::UserProperty + 0x5b;
+
+bool followsSoftBreak(const QTextBlock &block)
 {
+    return block.blockFormat().boolProperty(softBreakProperty);
+}
+
+// Where a long line is broken: after the last space of the piece when there is one in its second half, else at
+// the piece's length, moved back so that neither a surrogate pair nor a character and its marks are parted.
+qsizetype pieceEnd(QStringView line, qsizetype from)
+{
+    const qsizetype limit = from + longLinePieceLength;
+    if (limit >= line.size())
+        return line.size();
+    for (qsizetype at = limit; at > from + longLinePieceLength / 2; --at) {
+        if (line.at(at - 1) == QLatin1Char(' '))
+            return at;
+    }
+    qsizetype at = limit;
+    while (at > from + 1 && (line.at(at).isLowSurrogate() || line.at(at).isMark()))
+        --at;
+    return at;
+}
+
+// The editor's text field: keeps the breaks of long lines out of what is typed, pasted and copied.
+class LongLineTextEdit final : public QPlainTextEdit
+{
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        QTextCursor cursor = textCursor();
+        if (event->modifiers() == Qt::NoModifier && !cursor.hasSelection()) {
+            // Backspace at the start of a piece, and Delete at the end of one, take the character beyond the break.
+            const QTextBlock block = cursor.block();
+            if (event->key() == Qt::Key_Backspace && cursor.atBlockStart() && followsSoftBreak(block)
+                && block.previous().length() > 1) {
+                cursor.setPosition(block.position() - 1);
+                setTextCursor(cursor);
+            } else if (event->key() == Qt::Key_Delete && cursor.atBlockEnd() && block.next().isValid()
+                && followsSoftBreak(block.next()) && block.next().length() > 1) {
+                cursor.setPosition(block.next().position());
+                setTextCursor(cursor);
+            }
+        }
+        if (isLineEndKey(event) && !textCursor().hasSelection() && makeBreakALineEnd())
+            return;
+        edit([&] { QPlainTextEdit::keyPressEvent(event); });
+    }
+    void inputMethodEvent(QInputMethodEvent *event) override
+    {
+        edit([&] { QPlainTextEdit::inputMethodEvent(event); });
+    }
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        edit([&] { QPlainTextEdit::insertFromMimeData(source); });
+    }
+    void contextMenuEvent(QContextMenuEvent *event) override
+    {
+        // The menu's Cut and Delete remove text outside the edits above: they run as edits of the editor's own.
+        std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+        const QString cut = QCoreApplication::translate("QWidgetTextControl", "Cu&t");
+        const QString remove = QCoreApplication::translate("QWidgetTextControl", "Delete");
+        for (QAction *action : menu->actions()) {
+            const bool cuts = action->text().startsWith(cut);
+            if (!cuts && action->text() != remove)
+                continue;
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, [this, cuts] {
+                edit([this, cuts] {
+                    if (cuts) {
+                        QPlainTextEdit::cut();
+                    } else {
+                        QTextCursor cursor = textCursor();
+                        cursor.removeSelectedText();
+                        setTextCursor(cursor);
+                    }
+                });
+            });
+        }
+        menu->exec(event->globalPos());
+    }
+    void dropEvent(QDropEvent *event) override
+    {
+        // Moving text by dragging it within the editor removes it where it was behind the edits above; while the
+        // text has breaks of long lines, that is not done (dropping text from elsewhere is).
+        if ((event->source() == this || event->source() == viewport()) && hasSoftBreaks()) {
+            event->ignore();
+            return;
+        }
+        QPlainTextEdit::dropEvent(event);
+    }
+    QMimeData *createMimeDataFromSelection() const override
+    {
+        const QTextCursor cursor = textCursor();
+        const int start = cursor.selectionStart();
+        const int end = cursor.selectionEnd();
+        QList<int> breaks; // in the selection, from its start
+        for (QTextBlock block = document()->findBlock(start).next(); block.isValid() && block.position() <= end;
+             block = block.next()) {
+            if (followsSoftBreak(block))
+                breaks.append(block.position() - 1 - start);
+        }
+        if (breaks.isEmpty())
+            return QPlainTextEdit::createMimeDataFromSelection();
+        // The selection's plain text has one character for each of the document's, a break among them.
+        QString text = QTextDocumentFragment(cursor).toPlainText();
+        if (text.size() != end - start)
+            return QPlainTextEdit::createMimeDataFromSelection();
+        for (auto it = breaks.crbegin(); it != breaks.crend(); ++it)
+            text.remove(*it, 1);
+        auto *data = new QMimeData;
+        data->setText(text);
+        return data;
+    }
+
+private:
+    bool hasSoftBreaks() const
+    {
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            if (followsSoftBreak(block))
+                return true;
+        }
+        return false;
+    }
+    static bool isLineEndKey(const QKeyEvent *event)
+    {
+        return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    }
+    // A line end typed where a long line is broken: the break becomes the line end (as in a wrapped line, the
+    // cursor goes to the start of the next line), rather than an empty paragraph beside a break.
+    bool makeBreakALineEnd()
+    {
+        QTextCursor cursor = textCursor();
+        QTextBlock next;
+        if (cursor.atBlockStart() && followsSoftBreak(cursor.block()))
+            next = cursor.block();
+        else if (cursor.atBlockEnd() && cursor.block().next().isValid() && followsSoftBreak(cursor.block().next()))
+            next = cursor.block().next();
+        if (!next.isValid())
+            return false;
+        cursor.setPosition(next.position());
+        QTextBlockFormat format = next.blockFormat();
+        format.clearProperty(softBreakProperty);
+        cursor.setBlockFormat(format);
+        setTextCursor(cursor);
+        return true;
+    }
+
+    // Runs an edit of the user's and puts the marks of the paragraphs it touched right. An edit changes the text
+    // from the place where it starts on, so the paragraph holding that place still follows the break it followed
+    // before (QTextDocument gives a joined paragraph the format of either part), and the paragraphs that the edit
+    // made after it are ended by a typed or pasted line end, never by the break of a long line (a new paragraph
+    // takes its format from the one it was split from).
+    void edit(const std::function<void()> &run)
+    {
+        const QTextCursor cursor = textCursor();
+        const int start = cursor.selectionStart();
+        const int revision = document()->revision();
+        const int blocks = document()->blockCount();
+        const int selectedLineEnds = cursor.selectionEnd() > start
+            ? document()->findBlock(cursor.selectionEnd()).blockNumber() - document()->findBlock(start).blockNumber()
+            : 0;
+        // The paragraphs up to the start of the edit, from the one before it (a Backspace may reach into that).
+        QList<std::pair<int, bool>> before;
+        QTextBlock block = document()->findBlock(start);
+        if (block.previous().isValid())
+            block = block.previous();
+        for (; block.isValid() && block.position() <= start; block = block.next())
+            before.append({block.position(), followsSoftBreak(block)});
+        run();
+        if (document()->revision() == revision)
+            return; // the cursor moved, or nothing happened
+        const int end = textCursor().position();
+        const int from = qMin(start, end);
+        std::optional<bool> followsBreak;
+        for (const auto &[position, soft] : before) {
+            if (position <= from)
+                followsBreak = soft;
+        }
+        // What was selected went first, then what was typed or pasted followed, with this many new paragraphs.
+        const int madeBlocks = document()->blockCount() - blocks + selectedLineEnds;
+        QTextCursor fix(document());
+        bool joined = false;
+        const auto setMark = [&](const QTextBlock &paragraph, bool soft) {
+            if (followsSoftBreak(paragraph) == soft || paragraph.position() == 0)
+                return;
+            if (!joined) {
+                // Part of the edit's own step of undo.
+                fix.joinPreviousEditBlock();
+                joined = true;
+            }
+            fix.setPosition(paragraph.position());
+            QTextBlockFormat format = paragraph.blockFormat();
+            if (soft)
+                format.setProperty(softBreakProperty, true);
+            else
+                format.clearProperty(softBreakProperty);
+            fix.setBlockFormat(format);
+        };
+        const QTextBlock first = document()->findBlock(from);
+        if (followsBreak)
+            setMark(first, *followsBreak);
+        QTextBlock made = first.next();
+        for (int n = 0; n < madeBlocks && made.isValid(); ++n, made = made.next())
+            setMark(made, false);
+        if (joined)
+            fix.endEditBlock();
+    }
+};
+
+} // namespace
+
+PreviewEditingView::PreviewEditingView(const QString &text, QWidget *parent)
+    : PreviewContentView(parent), m_notice(new QLabel(this)), m_text(new LongLineTextEdit(this))
+{
+    m_text->setFrameShape(QFrame::NoFrame);
+    m_text->setFont(monospacedFont(13));
+    m_text->document()->setDocumentMargin(14);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_notice->setObjectName(QStringLiteral("ItemPreviewRemovedNotice"));
     m_notice->setWordWrap(true);
     m_notice->setFont(systemFont(12));
@@ -357,8 +592,7 @@ PreviewEditingView::PreviewEditingView(const QString &text, QWidget *parent)
     palette.setColor(QPalette::Base, HistoryColors::textBackground(palette));
     palette.setColor(QPalette::Text, HistoryColors::label(palette));
     m_text->setPalette(palette);
-    m_text->setPlainText(text);
-    m_text->document()->clearUndoRedoStacks();
+    setText(text);
     connect(m_text->document(), &QTextDocument::contentsChange, this,
         [this](int position, int, int added) { forgetCounts(position, added); });
 
@@ -369,6 +603,35 @@ PreviewEditingView::PreviewEditingView(const QString &text, QWidget *parent)
 void PreviewEditingView::showRemovedNotice()
 {
     m_notice->show();
+}
+
+void PreviewEditingView::setText(const QString &text)
+{
+    m_text->setPlainText(text);
+    // Each long paragraph is broken into pieces, from its end backwards so that the places found stay where they
+    // are; in one step, so that the editor lays out what it shows only once.
+    QTextDocument *document = m_text->document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.length() - 1 <= longLinePieceLength)
+            continue;
+        const QString line = block.text();
+        QList<qsizetype> ends;
+        for (qsizetype end = pieceEnd(line, 0); end < line.size(); end = pieceEnd(line, end))
+            ends.append(end);
+        const int start = block.position();
+        QTextBlockFormat piece = block.blockFormat();
+        piece.setProperty(softBreakProperty, true);
+        for (auto end = ends.crbegin(); end != ends.crend(); ++end) {
+            cursor.setPosition(start + int(*end));
+            cursor.insertBlock(piece);
+        }
+        block = document->findBlock(start + int(line.size() + ends.size()) - 1);
+    }
+    cursor.endEditBlock();
+    document->clearUndoRedoStacks();
+    m_counted = false;
 }
 
 namespace {
@@ -386,13 +649,29 @@ QString PreviewEditingView::text() const
 {
     // The raw text: the plain text would turn non-breaking spaces into spaces.
     QString raw = m_text->document()->toRawText();
+    count();
+    if (m_softBreaks > 0) {
+        QString joined;
+        joined.reserve(raw.size() - m_softBreaks);
+        qsizetype from = 0;
+        for (QTextBlock block = m_text->document()->begin(); block.isValid(); block = block.next()) {
+            if (!followsSoftBreak(block) || block.position() == 0)
+                continue;
+            const qsizetype at = block.position() - 1;
+            joined += QStringView(raw).sliced(from, at - from);
+            from = at + 1;
+        }
+        joined += QStringView(raw).sliced(from);
+        raw = std::move(joined);
+    }
     raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     return raw;
 }
 
 bool PreviewEditingView::holds(const QString &text) const
 {
-    return m_text->document()->characterCount() - 1 == text.size() && this->text() == text;
+    count();
+    return m_text->document()->characterCount() - 1 - m_softBreaks == text.size() && this->text() == text;
 }
 
 void PreviewEditingView::forgetCounts(int position, int added)
@@ -411,9 +690,12 @@ void PreviewEditingView::count() const
 {
     if (m_counted)
         return;
-    // A line end is a character and a byte of its own, and no character spans two lines.
-    qsizetype characters = 0, bytes = 0, lines = 0;
+    // A line end is a character and a byte of its own, and no character spans two lines. The break of a long line
+    // is neither.
+    qsizetype characters = 0, bytes = 0, lines = 0, softBreaks = 0;
     for (QTextBlock block = m_text->document()->begin(); block.isValid(); block = block.next()) {
+        if (followsSoftBreak(block))
+            ++softBreaks;
         auto *counts = static_cast<LineCounts *>(block.userData());
         if (!counts) {
             counts = new LineCounts;
@@ -426,8 +708,9 @@ void PreviewEditingView::count() const
         bytes += counts->bytes;
         ++lines;
     }
-    m_characters = characters + std::max<qsizetype>(lines - 1, 0);
-    m_bytes = bytes + std::max<qsizetype>(lines - 1, 0);
+    m_characters = characters + std::max<qsizetype>(lines - 1 - softBreaks, 0);
+    m_bytes = bytes + std::max<qsizetype>(lines - 1 - softBreaks, 0);
+    m_softBreaks = softBreaks;
     m_counted = true;
 }
 

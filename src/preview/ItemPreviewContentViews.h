@@ -74,7 +74,8 @@ private:
 
 // The editor of a text: the read-only text view made editable (plain text, undo, the 13-pixel monospaced font),
 // with a notice above it that shows once the item has left the history. It answers for its text on every keystroke,
-// so it keeps the counts of each line and counts again only the lines a change touched.
+// so it keeps the counts of each line and counts again only the lines a change touched. A very long line is shown
+// in pieces, so that a keystroke does not lay the whole line out again; the text stays exactly as it is.
 class PreviewEditingView final : public PreviewContentView
 {
     Q_OBJECT
@@ -85,6 +86,8 @@ public:
     QLabel *removedNotice() const { return m_notice; }
     // Shows that the item is no longer in the history and that saving keeps the text as a new item.
     void showRemovedNotice();
+    // Puts the text in the editor, with nothing to undo.
+    void setText(const QString &text);
 
     // The text as the editor holds it: every character as typed (non-breaking spaces too), lines ending in "\n".
     QString text() const;
@@ -102,6 +105,7 @@ private:
     QPlainTextEdit *m_text;
     mutable qsizetype m_characters = 0;
     mutable qsizetype m_bytes = 0;
+    mutable qsizetype m_softBreaks = 0; // breaks of long lines, which are not characters of the text
     mutable bool m_counted = false;
 };
 

@@ -366,8 +366,7 @@ void ItemPreviewDialogController::restoreStartingText()
     if (!isEditing() || !m_editingTextView || !isEditingTextChanged())
         return;
     QPlainTextEdit *text = m_editingTextView;
-    text->setPlainText(m_originalEditingText);
-    text->document()->clearUndoRedoStacks();
+    m_editingView->setText(m_originalEditingText);
     text->moveCursor(QTextCursor::End);
     refreshEditingState();
     text->setFocus(Qt::OtherFocusReason);

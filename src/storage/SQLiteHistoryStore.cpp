@@ -3,15 +3,19 @@
 #include "Coding.h"
 #include "LegacyClipboardItem.h"
 #include "Localization.h"
+#include "SharedText.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QMutexLocker>
 #include <QSet>
+#include <QStringEncoder>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -74,9 +78,40 @@ void restoreCopyTime(QDateTime &copiedAt, double columnSeconds)
 const char *const ownClipsColumns[] = {"id", "kind", "copiedAt", "favorite", "sourceApp", "searchText", "payload"};
 const char *const ownTagsColumns[] = {"id", "name", "color"};
 
+// The payload of a row holds the item's JSON without its search text, which the row's searchText column holds, and
+// without its text where the search text holds that too (it does, right after the title, unless the item's search
+// text is stale): the text's place in the search text stands in for it. So a text is stored once. Rows of the older
+// form carry both in the payload and lack the marker; they are read as they are.
+const QLatin1StringView searchTextInRowMember("searchTextInRow");
+const QLatin1StringView textInSearchTextMember("textInSearchText");
+
+// Where the item's text lies in its search text, by the rule that builds the search text; nothing when it is not
+// there.
+std::optional<qsizetype> textPositionInSearchText(const ClipboardItem &item)
+{
+    if (!item.text)
+        return std::nullopt;
+    const qsizetype position = item.title ? item.title->size() + 1 : 0;
+    if (position + item.text->size() > item.searchText.size())
+        return std::nullopt;
+    if (QStringView(item.searchText).sliced(position, item.text->size()) != QStringView(*item.text))
+        return std::nullopt;
+    return position;
+}
+
 QByteArray encodePayload(const ClipboardItem &item)
 {
-    return QJsonDocument(item.toJson()).toJson(QJsonDocument::Compact);
+    ClipboardItem rest = item;
+    rest.searchText.clear();
+    const auto textPosition = textPositionInSearchText(item);
+    if (textPosition)
+        rest.text.reset();
+    QJsonObject object = rest.toJson();
+    object.remove(QLatin1StringView("searchText"));
+    object.insert(searchTextInRowMember, true);
+    if (textPosition)
+        object.insert(textInSearchTextMember, QJsonArray {*textPosition, item.text->size()});
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
 QJsonObject parseObject(const QByteArray &bytes, QString &fault)
@@ -94,22 +129,71 @@ QJsonObject parseObject(const QByteArray &bytes, QString &fault)
     return document.object();
 }
 
-Expected<ClipboardItem, QString> decodePayload(const QByteArray &bytes)
+// The row's search text, read only for a payload that needs it.
+using SearchTextColumn = std::function<std::optional<QString>()>;
+
+// The item of a row, from a payload of either form.
+Expected<ClipboardItem, QString> decodePayload(const QByteArray &bytes, const SearchTextColumn &searchTextColumn)
 {
+    using R = Expected<ClipboardItem, QString>;
     QString fault;
     const QJsonObject object = parseObject(bytes, fault);
     if (!fault.isEmpty())
-        return Expected<ClipboardItem, QString>::failure(fault);
-    return ClipboardItem::fromJson(object);
+        return R::failure(fault);
+    if (object.value(searchTextInRowMember) != QJsonValue(true))
+        return ClipboardItem::fromJson(object);
+    const auto searchText = searchTextColumn();
+    if (!searchText)
+        return R::failure(QStringLiteral("the row has no search text"));
+    auto item = ClipboardItem::fromJson(object, *searchText);
+    if (!item || item->text)
+        return item;
+    const QJsonValue place = object.value(textInSearchTextMember);
+    if (place.isUndefined())
+        return item;
+    const QJsonArray range = place.toArray();
+    const qint64 position = range.size() == 2 && range.at(0).isDouble() ? range.at(0).toInteger(-1) : -1;
+    const qint64 length = range.size() == 2 && range.at(1).isDouble() ? range.at(1).toInteger(-1) : -1;
+    if (position < 0 || length < 0 || position + length > item->searchText.size())
+        return R::failure(QStringLiteral("member \"textInSearchText\" does not lie in the search text"));
+    item->text = sharedPart(item->searchText, position, length);
+    return item;
 }
 
 // An item as stored: its payload, with the copy time of the column.
-Expected<ClipboardItem, QString> decodeRow(const QByteArray &payload, double copiedAt)
+Expected<ClipboardItem, QString> decodeRow(
+    const QByteArray &payload, const SearchTextColumn &searchTextColumn, double copiedAt)
 {
-    auto item = decodePayload(payload);
+    auto item = decodePayload(payload, searchTextColumn);
     if (item)
         restoreCopyTime(item->copiedAt, copiedAt);
     return item;
+}
+
+// The content key as the row keeps it: a short key as its text, a longer one as the SHA-256 digest of the kind and
+// the key, bound as a blob. SQLite never takes a blob for equal to a text, so the two forms cannot meet.
+struct StoredKey
+{
+    QByteArray bytes;
+    bool isDigest = false;
+};
+
+StoredKey storedKey(ClipboardKind kind, const QString &key)
+{
+    if (key.size() <= SQLiteHistoryStore::longestContentKeyKeptAsText)
+        return {key.toUtf8(), false};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(kind.rawValue().toUtf8());
+    hash.addData(QByteArrayView("\n"));
+    // The UTF-8 of the key, a part at a time: a long text is not copied whole for it. The encoder carries a
+    // surrogate pair that a part boundary splits over to the next part.
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    constexpr qsizetype partLength = 64 * 1024;
+    for (qsizetype at = 0; at < key.size(); at += partLength) {
+        const QByteArray part = encoder.encode(QStringView(key).sliced(at, qMin(partLength, key.size() - at)));
+        hash.addData(part);
+    }
+    return {hash.result(), true};
 }
 
 QStringList assetPathsOf(const ClipboardItem &item)
@@ -172,6 +256,15 @@ public:
             return {};
         }
         return bindText(index, *text);
+    }
+    Result<void> bindKey(int index, const StoredKey &key)
+    {
+        const int rc = key.isDigest
+            ? sqlite3_bind_blob(m_statement, index, key.bytes.constData(), int(key.bytes.size()), SQLITE_TRANSIENT)
+            : sqlite3_bind_text(m_statement, index, key.bytes.constData(), int(key.bytes.size()), SQLITE_TRANSIENT);
+        if (rc != SQLITE_OK)
+            return Result<void>::failure(HistoryStoreError::bindFailed);
+        return {};
     }
     void bindInt64(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
     void bindDouble(int index, double value) { sqlite3_bind_double(m_statement, index, value); }
@@ -249,8 +342,9 @@ HistoryStoreError SQLiteHistoryStore::sqliteFailure(HistoryStoreError::Value val
 
 // --- Construction -------------------------------------------------------------------------------------------
 
-SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory)
+SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory, MigrationProgress migrationProgress)
     : m_databasePath(QDir(directory).filePath(QStringLiteral("History.sqlite")))
+    , m_migrationProgress(std::move(migrationProgress))
 {
     // Failures here are not reported: they show as the failures of the operations that follow. Damage is mended
     // once the set-up has stopped, not in the middle of it.
@@ -456,7 +550,9 @@ Result<void> SQLiteHistoryStore::prepareSchema()
         return done;
     if (auto done = backfillContentKeys(); !done)
         return done;
-    return migrateToVersion1();
+    if (auto done = migrateToVersion1(); !done)
+        return done;
+    return migrateToVersion2();
 }
 
 Result<bool> SQLiteHistoryStore::columnExists(const QString &column, const QString &table)
@@ -541,18 +637,18 @@ Result<void> SQLiteHistoryStore::migrateLegacyTags()
 
 Result<void> SQLiteHistoryStore::backfillContentKeys()
 {
-    auto statement = prepare("SELECT id, payload FROM clips WHERE contentKey IS NULL OR contentKey = '';");
+    auto statement = prepare("SELECT id, payload, searchText FROM clips WHERE contentKey IS NULL OR contentKey = '';");
     if (!statement)
         return Result<void>::failure(statement.error());
-    QList<std::pair<QString, QString>> keys;
+    QList<std::pair<QString, StoredKey>> keys;
     auto read = statement->forEachRow([&] {
         const auto id = statement->text(0);
         const auto payload = statement->blob(1);
         if (!id || !payload)
             return;
-        const auto item = decodePayload(*payload);
+        const auto item = decodePayload(*payload, [&] { return statement->text(2); });
         if (item)
-            keys.append({*id, item->contentKey()});
+            keys.append({*id, storedKey(item->kind, item->contentKey())});
     });
     if (!read)
         return Result<void>::failure(read.error());
@@ -565,7 +661,7 @@ Result<void> SQLiteHistoryStore::backfillContentKeys()
                 auto update = prepare("UPDATE clips SET contentKey = ? WHERE id = ?;");
                 if (!update)
                     return Result<void>::failure(update.error());
-                if (auto bound = update->bindText(1, key); !bound)
+                if (auto bound = update->bindKey(1, key); !bound)
                     return bound;
                 if (auto bound = update->bindText(2, id); !bound)
                     return bound;
@@ -594,6 +690,77 @@ Result<void> SQLiteHistoryStore::migrateToVersion1()
     return setUserVersion(1);
 }
 
+Result<void> SQLiteHistoryStore::migrateToVersion2()
+{
+    auto version = userVersion();
+    if (!version)
+        return Result<void>::failure(version.error());
+    // Once every row is rewritten. After that, only a row that an older version wrote since can hold a long key as
+    // its text; such keys are found in the key index, without reading the rows. (Payloads of the older form that
+    // such a version wrote are read as they are.)
+    const QByteArray longTextKeys = "SELECT rowid, contentKey FROM clips WHERE typeof(contentKey) = 'text' "
+                                    "AND length(CAST(contentKey AS BLOB)) > "
+        + QByteArray::number(longestContentKeyKeptAsText) + ";";
+    auto rows = prepare(*version < 2 ? "SELECT rowid, NULL FROM clips ORDER BY rowid;" : longTextKeys.constData());
+    if (!rows)
+        return Result<void>::failure(rows.error());
+    QList<qint64> rowIDs;
+    auto read = rows->forEachRow([&] {
+        // A key of more bytes than the limit may still be short in UTF-16 units, and is then kept as its text.
+        if (*version < 2 || rows->text(1).value_or(QString()).size() > longestContentKeyKeptAsText)
+            rowIDs.append(rows->int64(0));
+    });
+    if (!read)
+        return Result<void>::failure(read.error());
+    if (rowIDs.isEmpty() && *version >= 2)
+        return {};
+
+    // One transaction: a history is either wholly in the older form or wholly in the new one, whenever the
+    // program stops. Each row is rewritten where it stands, from the item its payload holds: the item is the same,
+    // only its form changes. A row that cannot be read is left as it is.
+    auto rewritten = inTransaction(
+        [&]() -> Result<void> {
+            qint64 done = 0;
+            for (const qint64 rowID : rowIDs) {
+                auto load = prepare("SELECT payload, copiedAt, searchText FROM clips WHERE rowid = ?;");
+                if (!load)
+                    return Result<void>::failure(load.error());
+                load->bindInt64(1, rowID);
+                auto row = load->next();
+                if (!row)
+                    return Result<void>::failure(row.error());
+                const auto payload = *row ? load->blob(0) : std::nullopt;
+                if (!payload)
+                    continue;
+                const auto item = decodeRow(
+                    *payload, [&] { return load->text(2); }, load->real(1));
+                if (!item)
+                    continue;
+                auto update = prepare("UPDATE clips SET searchText = ?, contentKey = ?, payload = ? WHERE rowid = ?;");
+                if (!update)
+                    return Result<void>::failure(update.error());
+                if (auto bound = update->bindText(1, item->searchText); !bound)
+                    return bound;
+                if (auto bound = update->bindKey(2, storedKey(item->kind, item->contentKey())); !bound)
+                    return bound;
+                update->bindBlob(3, encodePayload(*item));
+                update->bindInt64(4, rowID);
+                if (auto updated = update->run(); !updated)
+                    return updated;
+                if (m_migrationProgress)
+                    m_migrationProgress(++done);
+            }
+            return *version < 2 ? setUserVersion(2) : Result<void>();
+        },
+        false);
+    if (!rewritten || *version >= 2 || rowIDs.isEmpty())
+        return rewritten;
+    // The rewritten history takes a fraction of the pages it took; they are given back to the file system once.
+    // A failure (another program reading the file just now) leaves them for later writes to reuse.
+    (void)exec("VACUUM;");
+    return {};
+}
+
 Result<QHash<qint64, QString>> SQLiteHistoryStore::tagNamesByID()
 {
     auto tags = loadTags();
@@ -612,7 +779,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::storedItemsWithFreshSearchText(
     auto names = tagNamesByID();
     if (!names)
         return R::failure(names.error());
-    auto query = prepare("SELECT payload, copiedAt FROM clips;");
+    auto query = prepare("SELECT payload, copiedAt, searchText FROM clips;");
     if (!query)
         return R::failure(query.error());
     QList<ClipboardItem> selected;
@@ -620,7 +787,8 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::storedItemsWithFreshSearchText(
         const auto payload = query->blob(0);
         if (!payload)
             return;
-        auto item = decodeRow(*payload, query->real(1));
+        auto item = decodeRow(
+            *payload, [&] { return query->text(2); }, query->real(1));
         if (!item || !select(*item))
             return;
         selected.append(item->refreshingSearchText(tagNamesOf(item->tags, *names)));
@@ -653,7 +821,7 @@ Result<void> SQLiteHistoryStore::writeItems(const QList<ClipboardItem> &items)
             return bound;
         if (auto bound = statement->bindText(6, item.searchText); !bound)
             return bound;
-        if (auto bound = statement->bindText(7, item.contentKey()); !bound)
+        if (auto bound = statement->bindKey(7, storedKey(item.kind, item.contentKey())); !bound)
             return bound;
         statement->bindBlob(8, payload);
         if (auto done = statement->run(); !done)
@@ -701,7 +869,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItemsOnce(qint64 limi
         return R::failure(opened.error());
     if (limit <= 0)
         limit = defaultRecentItemLimit;
-    auto statement = prepare("SELECT payload, copiedAt FROM clips ORDER BY copiedAt DESC LIMIT ?;");
+    auto statement = prepare("SELECT payload, copiedAt, searchText FROM clips ORDER BY copiedAt DESC LIMIT ?;");
     if (!statement)
         return R::failure(statement.error());
     statement->bindInt64(1, limit);
@@ -711,7 +879,8 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItemsOnce(qint64 limi
         const auto payload = statement->blob(0);
         if (!payload)
             return;
-        auto item = decodeRow(*payload, statement->real(1));
+        auto item = decodeRow(
+            *payload, [&] { return statement->text(2); }, statement->real(1));
         if (!item || seen.contains(item->id))
             return;
         seen.insert(item->id);
@@ -807,7 +976,7 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItemsOnce(const QList<QUuid
     QList<ClipboardItem> items;
     if (ids.isEmpty())
         return items;
-    auto statement = prepare("SELECT payload, copiedAt FROM clips WHERE id = ? LIMIT 1;");
+    auto statement = prepare("SELECT payload, copiedAt, searchText FROM clips WHERE id = ? LIMIT 1;");
     if (!statement)
         return R::failure(statement.error());
     for (const QUuid &id : ids) {
@@ -822,7 +991,8 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadItemsOnce(const QList<QUuid
         const auto payload = statement->blob(0);
         if (!payload)
             continue;
-        if (auto item = decodeRow(*payload, statement->real(1)))
+        if (auto item = decodeRow(
+                *payload, [&] { return statement->text(2); }, statement->real(1)))
             items.append(std::move(item).value());
     }
     return items;
@@ -833,15 +1003,28 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::findLatestItem(Clipboar
     using R = Result<std::optional<ClipboardItem>>;
     if (auto opened = open(); !opened)
         return R::failure(opened.error());
+    // Until the history is in the current form, a long key may still stand in a row as its text.
+    auto version = userVersion();
+    if (!version)
+        return R::failure(version.error());
+    const StoredKey key = storedKey(kind, contentKey);
+    const bool eitherForm = key.isDigest && *version < 2;
     auto statement
-        = prepare("SELECT payload, copiedAt FROM clips WHERE kind = ? AND contentKey = ? ORDER BY copiedAt DESC "
-                  "LIMIT 1;");
+        = prepare(eitherForm ? "SELECT payload, copiedAt, searchText FROM clips WHERE kind = ?1 AND (contentKey = ?2 "
+                               "OR contentKey = ?3) "
+                               "ORDER BY copiedAt DESC LIMIT 1;"
+                             : "SELECT payload, copiedAt, searchText FROM clips WHERE kind = ?1 AND contentKey = ?2 "
+                               "ORDER BY copiedAt DESC LIMIT 1;");
     if (!statement)
         return R::failure(statement.error());
     if (auto bound = statement->bindText(1, kind.rawValue()); !bound)
         return R::failure(bound.error());
-    if (auto bound = statement->bindText(2, contentKey); !bound)
+    if (auto bound = statement->bindKey(2, key); !bound)
         return R::failure(bound.error());
+    if (eitherForm) {
+        if (auto bound = statement->bindText(3, contentKey); !bound)
+            return R::failure(bound.error());
+    }
     auto row = statement->next();
     if (!row)
         return R::failure(row.error());
@@ -851,7 +1034,8 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::findLatestItem(Clipboar
     if (!payload)
         return std::optional<ClipboardItem>();
     // A damaged row is no match: it must not stand in the way of every later copy of the same content.
-    auto item = decodeRow(*payload, statement->real(1));
+    auto item = decodeRow(
+        *payload, [&] { return statement->text(2); }, statement->real(1));
     if (!item)
         return std::optional<ClipboardItem>();
     return std::optional<ClipboardItem>(std::move(item).value());
@@ -862,7 +1046,7 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::loadItem(const QUuid &i
     using R = Result<std::optional<ClipboardItem>>;
     if (auto opened = open(); !opened)
         return R::failure(opened.error());
-    auto statement = prepare("SELECT payload, copiedAt FROM clips WHERE id = ? LIMIT 1;");
+    auto statement = prepare("SELECT payload, copiedAt, searchText FROM clips WHERE id = ? LIMIT 1;");
     if (!statement)
         return R::failure(statement.error());
     if (auto bound = statement->bindText(1, Coding::uuidString(id)); !bound)
@@ -875,7 +1059,8 @@ Result<std::optional<ClipboardItem>> SQLiteHistoryStore::loadItem(const QUuid &i
     const auto payload = statement->blob(0);
     if (!payload)
         return std::optional<ClipboardItem>();
-    auto item = decodeRow(*payload, statement->real(1));
+    auto item = decodeRow(
+        *payload, [&] { return statement->text(2); }, statement->real(1));
     if (!item)
         return R::failure(HistoryStoreError(HistoryStoreError::decodingFailed, item.error()));
     return std::optional<ClipboardItem>(std::move(item).value());
@@ -980,7 +1165,7 @@ Result<QList<SQLiteHistoryStore::RemovableItem>> SQLiteHistoryStore::removableIt
         const auto payload = query.blob(1);
         if (!payload)
             continue;
-        const auto item = decodePayload(*payload);
+        const auto item = decodePayload(*payload, [&] { return query.text(3); });
         if (!item || !isExpirable(*item))
             continue;
         if (policy && policy->keptItemID == *id) {
@@ -1025,7 +1210,7 @@ Result<HistoryRemoval> SQLiteHistoryStore::clearHistoryOnce(bool keepFavorites)
         return R::failure(opened.error());
     HistoryRemoval removal;
     if (keepFavorites) {
-        auto query = prepare("SELECT id, payload FROM clips;");
+        auto query = prepare("SELECT id, payload, copiedAt, searchText FROM clips;");
         if (!query)
             return R::failure(query.error());
         auto removable = removableItems(*query, nullptr, nullptr);
@@ -1041,7 +1226,7 @@ Result<HistoryRemoval> SQLiteHistoryStore::clearHistoryOnce(bool keepFavorites)
     }
 
     // Every row goes, whatever it holds; what could be read of them is reported.
-    auto query = prepare("SELECT id, payload FROM clips;");
+    auto query = prepare("SELECT id, payload, searchText FROM clips;");
     if (!query)
         return R::failure(query.error());
     auto read = query->forEachRow([&] {
@@ -1049,7 +1234,7 @@ Result<HistoryRemoval> SQLiteHistoryStore::clearHistoryOnce(bool keepFavorites)
         if (const auto id = idText ? Coding::uuidFromString(*idText) : std::nullopt)
             removal.itemIDs.append(*id);
         if (const auto payload = query->blob(1)) {
-            if (const auto item = decodePayload(*payload))
+            if (const auto item = decodePayload(*payload, [&] { return query->text(2); }))
                 removal.assetPaths.append(assetPathsOf(*item));
         }
     });
@@ -1079,9 +1264,10 @@ Result<HistoryRemoval> SQLiteHistoryStore::pruneItemsOnce(const RetentionPolicy 
             continue; // everything older was looked at already and is kept
         // "+kind" keeps SQLite on the copy-time index, so only the rows that expired since the last prune are
         // read, not every row of the kind.
-        auto query = mark ? prepare("SELECT id, payload, copiedAt FROM clips "
+        auto query = mark ? prepare("SELECT id, payload, copiedAt, searchText FROM clips "
                                     "WHERE +kind = ? AND copiedAt >= ? AND copiedAt < ?;")
-                          : prepare("SELECT id, payload, copiedAt FROM clips WHERE +kind = ? AND copiedAt < ?;");
+                          : prepare("SELECT id, payload, copiedAt, searchText FROM clips "
+                                    "WHERE +kind = ? AND copiedAt < ?;");
         if (!query)
             return R::failure(query.error());
         if (auto bound = query->bindText(1, ClipboardKind(kind).rawValue()); !bound)
@@ -1554,7 +1740,13 @@ qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
         const auto *payload = static_cast<const char *>(sqlite3_column_blob(row, 8));
         if (!payload)
             return;
-        if (const auto item = decodePayload(QByteArray(payload, sqlite3_column_bytes(row, 8)))) {
+        const auto searchText = [row]() -> std::optional<QString> {
+            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, 6));
+            if (!text)
+                return std::nullopt;
+            return QString::fromUtf8(text, sqlite3_column_bytes(row, 6));
+        };
+        if (const auto item = decodePayload(QByteArray(payload, sqlite3_column_bytes(row, 8)), searchText)) {
             for (const qint64 tag : item->tags)
                 highestTagID = qMax(highestTagID, tag);
         }

@@ -36,14 +36,22 @@ struct sqlite3_stmt;
 class SQLiteHistoryStore final : public HistoryStore
 {
 public:
-    static constexpr int schemaVersion = 1;
+    // Version 2 keeps each text once in its row: the search text in its column (the payload refers to it for the
+    // item's text), and a long content key as its digest.
+    static constexpr int schemaVersion = 2;
+    // A content key longer than this (in UTF-16 units) is kept in the row as the SHA-256 digest of the kind and the
+    // key, so that the key index holds digests rather than whole texts.
+    static constexpr qsizetype longestContentKeyKeptAsText = 64;
     // Captures write on the GUI thread: a wait for another program's lock must stay short enough not to be
     // felt, and long enough to ride out the commit of another writer, which takes a few milliseconds.
     static constexpr int busyTimeoutMilliseconds = 200;
     // The colour given to tags that the migration makes from older payloads.
     static inline const QString legacyTagColor = QStringLiteral("#3B85ED");
 
-    explicit SQLiteHistoryStore(const QString &directory);
+    // Told the number of rows rewritten so far, after each row, while the history is brought into the current form.
+    using MigrationProgress = std::function<void(qint64 rewritten)>;
+
+    explicit SQLiteHistoryStore(const QString &directory, MigrationProgress migrationProgress = {});
     ~SQLiteHistoryStore() override;
     Q_DISABLE_COPY_MOVE(SQLiteHistoryStore)
 
@@ -152,6 +160,7 @@ private:
     Result<void> migrateLegacyTags();
     Result<void> backfillContentKeys();
     Result<void> migrateToVersion1();
+    Result<void> migrateToVersion2();
 
     // Pruning walks forward from where the last prune of each kind stopped: every row of the kind copied
     // before its mark is one that pruning keeps (a favourite, a tagged item or a row that cannot be read),
@@ -159,6 +168,7 @@ private:
     void noteWritten(const ClipboardItem &item);
 
     const QString m_databasePath;
+    const MigrationProgress m_migrationProgress;
     QRecursiveMutex m_lock;
     sqlite3 *m_db = nullptr;
     bool m_prepareSchemaOnOpen = false;

@@ -10,10 +10,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -511,4 +516,177 @@ TEST(ItemPreviewEditingWithTheStore, AnItemThatLeftTheHistoryIsSavedAgain)
         EXPECT_EQ(e.h.model.items().first(), stored.first());
         EXPECT_FALSE(e.h.model.lastError());
     }
+}
+
+// A very long line is shown in pieces, so that a keystroke does not lay out the whole line again. The breaks between
+// the pieces are never characters of the text: typing, line ends, Backspace and Delete beside a break, paste, undo,
+// copying, the counts, Restore and Save all see the line exactly as it is.
+TEST(ItemPreviewEditing, LongSingleLineIsEditedAndSavedExactly)
+{
+    QString line;
+    for (int i = 0; line.size() < 20000; ++i)
+        line += QStringLiteral("word%1\u00A0caf\u00E9 e\u0301 \U0001F600 ").arg(i);
+    line += QString(6000, QLatin1Char('x')); // a stretch without a space
+    Preview preview(PreviewFixtures::textItem(ClipboardKind::text, line));
+    preview.controller.itemPreviewToolbarDidRequestEdit();
+    QPlainTextEdit *editor = preview.editor();
+    ASSERT_TRUE(editor);
+    auto *view = qobject_cast<PreviewEditingView *>(preview.controller.contentView());
+    ASSERT_TRUE(view);
+    QTextDocument *document = editor->document();
+    ASSERT_GT(document->blockCount(), 10) << "shown in pieces";
+    EXPECT_EQ(view->text(), line);
+    EXPECT_FALSE(preview.restoreEnabled());
+    EXPECT_EQ(view->utf8Size(), line.toUtf8().size());
+    EXPECT_EQ(view->characterCount(), ItemPreviewDetailsView::characterCount(line));
+
+    // While the line is whole, the k-th piece starts k breaks after its place in the text.
+    const auto pieceStart = [&](int k) { return document->findBlockByNumber(k).position(); };
+    const auto placeCursor = [&](int position, int anchor = -1) {
+        QTextCursor cursor = editor->textCursor();
+        cursor.setPosition(anchor < 0 ? position : anchor);
+        if (anchor >= 0)
+            cursor.setPosition(position, QTextCursor::KeepAnchor);
+        editor->setTextCursor(cursor);
+    };
+    QString expected = line;
+    editor->setFocus();
+
+    // Moving through the text changes nothing.
+    placeCursor(pieceStart(2) + 5);
+    for (const int key : {Qt::Key_Down, Qt::Key_PageDown, Qt::Key_End, Qt::Key_Right, Qt::Key_Up, Qt::Key_PageUp})
+        preview.key(key);
+    preview.key(Qt::Key_End, Qt::ControlModifier);
+    preview.key(Qt::Key_Home, Qt::ControlModifier);
+    preview.key(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    preview.key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view->text(), line);
+    EXPECT_FALSE(preview.restoreEnabled());
+
+    // From the last piece backwards, so that the places before stay as they were.
+    const int last = document->blockCount() - 1;
+    placeCursor(pieceStart(last));
+    preview.type(QStringLiteral("AB"));
+    expected.insert(pieceStart(last) - last, QStringLiteral("AB"));
+    EXPECT_EQ(view->text(), expected);
+
+    placeCursor(pieceStart(last) - 1); // the end of the piece before
+    preview.key(Qt::Key_Delete);
+    expected.remove(pieceStart(last) - last, 1); // the "A" beyond the break
+    EXPECT_EQ(view->text(), expected);
+
+    const int third = pieceStart(3) - 3;
+    ASSERT_FALSE(expected.at(third - 1).isSurrogate());
+    placeCursor(pieceStart(3));
+    preview.key(Qt::Key_Backspace);
+    expected.remove(third - 1, 1);
+    EXPECT_EQ(view->text(), expected);
+
+    // A line end typed at a break becomes the line end there.
+    const int blocks = document->blockCount();
+    const int second = pieceStart(1); // in the text, one before: the break is not a character
+    placeCursor(second);
+    preview.key(Qt::Key_Return);
+    expected.insert(second - 1, QLatin1Char('\n'));
+    EXPECT_EQ(view->text(), expected);
+    EXPECT_EQ(document->blockCount(), blocks);
+    preview.type(QStringLiteral("z"));
+    expected.insert(second, QLatin1Char('z'));
+    EXPECT_EQ(view->text(), expected);
+    // Joined away again, it leaves the break before it as it was.
+    placeCursor(second);
+    preview.key(Qt::Key_Backspace);
+    expected.remove(second - 1, 1);
+    EXPECT_EQ(view->text(), expected);
+    editor->undo();
+    expected.insert(second - 1, QLatin1Char('\n'));
+    EXPECT_EQ(view->text(), expected);
+
+    // Inside a piece, a line end splits it; Delete at the end of the first part joins the two again.
+    const int middle = pieceStart(8) + 100;
+    placeCursor(middle);
+    preview.type(QStringLiteral("#"));
+    const qsizetype mark = view->text().indexOf(QLatin1Char('#'));
+    ASSERT_GE(mark, 0);
+    expected.insert(mark, QLatin1Char('#'));
+    EXPECT_EQ(view->text(), expected);
+    preview.key(Qt::Key_Return);
+    expected.insert(mark + 1, QLatin1Char('\n'));
+    EXPECT_EQ(view->text(), expected);
+    placeCursor(middle + 1);
+    preview.key(Qt::Key_Delete);
+    expected.remove(mark + 1, 1);
+    EXPECT_EQ(view->text(), expected);
+    editor->undo();
+    expected.insert(mark + 1, QLatin1Char('\n'));
+    EXPECT_EQ(view->text(), expected);
+
+    // A selection across a break is copied without it; deleted and brought back by undo, the text is as it was.
+    const int fifth = pieceStart(5);
+    const QString beforeCut = expected;
+    placeCursor(fifth + 10, fifth - 10);
+    editor->copy();
+    // The break lies among the 20 positions: 19 characters of the text.
+    EXPECT_EQ(QApplication::clipboard()->text().size(), 19);
+    EXPECT_FALSE(QApplication::clipboard()->text().contains(QLatin1Char('\n')));
+    preview.key(Qt::Key_Backspace);
+    EXPECT_EQ(view->text().size(), expected.size() - 19);
+    editor->undo();
+    EXPECT_EQ(view->text(), beforeCut);
+
+    // Cut from the editor's own menu, from inside a piece to beyond a line end, keeps the break before it.
+    {
+        const int from = pieceStart(9) + 50;
+        placeCursor(from);
+        preview.type(QStringLiteral("%"));
+        preview.key(Qt::Key_Return);
+        const qsizetype mark = view->text().indexOf(QLatin1Char('%'));
+        ASSERT_GE(mark, 0);
+        QString cutAway = view->text();
+        placeCursor(from + 5, from);
+        cutAway.remove(mark, 5); // "%", the line end (a character) and three more, no break among them
+        const QPoint inside = editor->cursorRect().center();
+        QTimer::singleShot(0, editor, [] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            ASSERT_TRUE(menu);
+            for (QAction *action : menu->actions()) {
+                if (action->text().startsWith(QStringLiteral("Cu&t")))
+                    action->trigger();
+            }
+            menu->close();
+        });
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, inside, editor->viewport()->mapToGlobal(inside));
+        QApplication::sendEvent(editor->viewport(), &menuEvent);
+        EXPECT_EQ(view->text(), cutAway);
+        editor->undo();
+        expected = view->text();
+    }
+
+    // A pasted line end is a line end, wherever it lands.
+    QApplication::clipboard()->setText(QStringLiteral("one\ntwo"));
+    placeCursor(pieceStart(7));
+    const QString beforePaste = view->text();
+    editor->paste();
+    const QString afterPaste = view->text();
+    EXPECT_EQ(afterPaste.size(), beforePaste.size() + 7);
+    EXPECT_EQ(afterPaste.count(QLatin1Char('\n')), beforePaste.count(QLatin1Char('\n')) + 1);
+    EXPECT_TRUE(afterPaste.contains(QStringLiteral("one\ntwo")));
+    editor->undo();
+    EXPECT_EQ(view->text(), beforePaste);
+    editor->redo();
+    EXPECT_EQ(view->text(), afterPaste);
+    expected = afterPaste;
+    EXPECT_EQ(view->utf8Size(), expected.toUtf8().size());
+    EXPECT_EQ(view->characterCount(), ItemPreviewDetailsView::characterCount(expected));
+
+    preview.controller.itemPreviewToolbarDidRequestRestore();
+    EXPECT_EQ(view->text(), line);
+    EXPECT_GT(document->blockCount(), 10);
+    placeCursor(pieceStart(2));
+    preview.type(QStringLiteral("Q"));
+    expected = line;
+    expected.insert(pieceStart(2) - 2, QLatin1Char('Q'));
+    preview.controller.itemPreviewToolbarDidRequestSave();
+    ASSERT_EQ(preview.saves.size(), 1);
+    EXPECT_EQ(preview.saves.first().second, expected);
 }

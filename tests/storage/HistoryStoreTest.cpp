@@ -45,7 +45,7 @@ QStringList idsOf(const QList<ClipboardItem> &items)
 
 } // namespace
 
-TEST_F(HistoryStoreTest, NewDirectoryGetsTheWholeSchemaAtVersionOne)
+TEST_F(HistoryStoreTest, NewDirectoryGetsTheWholeSchemaAtTheCurrentVersion)
 {
     SQLiteHistoryStore store(m_directory.path());
     RawDatabase raw(databasePath());
@@ -57,7 +57,7 @@ TEST_F(HistoryStoreTest, NewDirectoryGetsTheWholeSchemaAtVersionOne)
         QStringList({QStringLiteral("table clips"), QStringLiteral("table clips_fts"),
             QStringLiteral("index idx_clips_contentKey"), QStringLiteral("index idx_clips_copiedAt"),
             QStringLiteral("index idx_clips_kind"), QStringLiteral("table tags")}));
-    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toLongLong(), 1);
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toLongLong(), SQLiteHistoryStore::schemaVersion);
     EXPECT_EQ(raw.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
     // The database and, while it is open, its write-ahead log and the log's index.
     EXPECT_EQ(QDir(m_directory.path()).entryList(QDir::Files),
