@@ -44,12 +44,6 @@ const int idleWindowSeconds = qEnvironmentVariableIntValue("VARNISTO_BENCH_IDLE_
 constexpr int settleMs = 3000;
 const QString capturedLine = QStringLiteral("captured text item");
 
-QString programPath()
-{
-    const QString chosen = qEnvironmentVariable("VARNISTO_BENCH_PROGRAM");
-    return chosen.isEmpty() ? QStringLiteral(VARNISTO_PROGRAM) : chosen;
-}
-
 // Context switches of each thread of a process, by thread id: every one is a wake-up of that thread (or, rarely,
 // a preemption while it ran).
 struct ThreadSwitches
@@ -130,7 +124,7 @@ public:
         }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
-        m_program = std::make_unique<RunningProgram>(programPath(), environment);
+        m_program = std::make_unique<RunningProgram>(programUnderTest(), environment);
         if (!m_program->waitForStarted()) {
             m_failure = "the program did not start";
             return;
