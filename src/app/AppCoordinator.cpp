@@ -12,6 +12,7 @@
 #include "ItemCommands.h"
 #include "LinkPreviewRequests.h"
 #include "Localization.h"
+#include "MemoryTuning.h"
 #include "PasteCommands.h"
 #include "PreferencesStore.h"
 #include "RebootCheck.h"
@@ -118,6 +119,9 @@ void AppCoordinator::start()
     QTimer::singleShot(laterStartDelayMs, this, [this] {
         ensureHistoryWindow();
         traceStartup("history window");
+        // Once the window has laid out its rows (on later turns of the event loop) start-up is done: what its steps
+        // freed goes back to the system before the program idles.
+        QTimer::singleShot(laterStartDelayMs, this, [] { releaseAllFreedMemory(); });
     });
     traceStartup("started");
     qCInfo(lcApp).noquote() << "started with" << m_model.items().size() << "items in" << m_supportFolder.path();
