@@ -58,6 +58,7 @@ void AppDelegate::applicationDidFinishLaunching()
     traceStartup("launching");
     m_coordinator.start();
     m_statusItems.updateMainMenuItem();
+    traceStartup("application menu");
     // The tray icon comes with the history window, after the first capture has had its turn; so do the menus'
     // updates, which would otherwise be the first thing the event loop does.
     QTimer::singleShot(AppCoordinator::laterStartDelayMs, this, [this] {
@@ -68,6 +69,7 @@ void AppDelegate::applicationDidFinishLaunching()
         traceStartup("status item");
     });
     followAutomaticUpdateChecks();
+    traceStartup("launched");
     if (std::exchange(m_showHistoryWhenLaunched, false))
         showHistoryWindowOnRequest();
 }
