@@ -13,7 +13,6 @@
 #include <QMutexLocker>
 #include <QSet>
 #include <QUrl>
-#include <QtConcurrent/QtConcurrentMap>
 
 #include <sqlite3.h>
 
@@ -706,35 +705,20 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItemsOnce(qint64 limi
     if (!statement)
         return R::failure(statement.error());
     statement->bindInt64(1, limit);
-    struct Row
-    {
-        QByteArray payload;
-        double copiedAt = 0;
-    };
-    QList<Row> rows;
+    QList<ClipboardItem> items;
+    QSet<QUuid> seen;
     auto read = statement->forEachRow([&] {
-        if (auto payload = statement->blob(0))
-            rows.append(Row {std::move(*payload), statement->real(1)});
+        const auto payload = statement->blob(0);
+        if (!payload)
+            return;
+        auto item = decodeRow(*payload, statement->real(1));
+        if (!item || seen.contains(item->id))
+            return;
+        seen.insert(item->id);
+        items.append(std::move(item).value());
     });
     if (!read)
         return R::failure(read.error());
-    // Decoding the payloads takes most of the time of reading a large history, and the start waits for it: the
-    // rows are decoded on all cores, then kept in their order.
-    QList<std::optional<ClipboardItem>> decoded
-        = QtConcurrent::blockingMapped(rows, [](const Row &row) -> std::optional<ClipboardItem> {
-              auto item = decodeRow(row.payload, row.copiedAt);
-              return item ? std::optional<ClipboardItem>(std::move(item).value()) : std::nullopt;
-          });
-    rows = QList<Row>();
-    QList<ClipboardItem> items;
-    items.reserve(decoded.size());
-    QSet<QUuid> seen;
-    for (std::optional<ClipboardItem> &item : decoded) {
-        if (!item || seen.contains(item->id))
-            continue;
-        seen.insert(item->id);
-        items.append(std::move(*item));
-    }
     // A history is read whole once in a while (at start, after an import); the list keeps no room to grow and the
     // connection none of the pages it read.
     items.squeeze();

@@ -98,18 +98,19 @@ std::optional<qint64> RunningProgram::statusKiB(const char *field) const
     return std::nullopt;
 }
 
-std::optional<qint64> RunningProgram::proportionalKiB() const
+std::optional<qint64> RunningProgram::proportionalKiB(const char *field) const
 {
+    const QByteArray prefix = QByteArray(field) + ':';
     if (m_process.state() != QProcess::Running)
         return std::nullopt;
     QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(m_process.processId()));
     if (!rollup.open(QIODevice::ReadOnly))
         return std::nullopt;
     for (const QByteArray &line : rollup.readAll().split('\n')) {
-        if (!line.startsWith("Pss:"))
+        if (!line.startsWith(prefix))
             continue;
         bool ok = false;
-        const qint64 value = line.mid(4).trimmed().split(' ').first().toLongLong(&ok);
+        const qint64 value = line.mid(prefix.size()).trimmed().split(' ').first().toLongLong(&ok);
         return ok ? std::optional<qint64>(value) : std::nullopt;
     }
     return std::nullopt;
