@@ -11,7 +11,9 @@
 #include "PreferencesStore.h"
 #include "RunningProgram.h"
 #include "SQLiteHistoryStore.h"
+#include "ScreenshotFixture.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
@@ -43,12 +45,6 @@ const int idleWindowSeconds = qEnvironmentVariableIntValue("VARNISTO_BENCH_IDLE_
 // Time for the program to finish what it does after it started or after the last copy.
 constexpr int settleMs = 3000;
 const QString capturedLine = QStringLiteral("captured text item");
-
-QString programPath()
-{
-    const QString chosen = qEnvironmentVariable("VARNISTO_BENCH_PROGRAM");
-    return chosen.isEmpty() ? QStringLiteral(VARNISTO_PROGRAM) : chosen;
-}
 
 // Context switches of each thread of a process, by thread id: every one is a wake-up of that thread (or, rarely,
 // a preemption while it ran).
@@ -129,8 +125,9 @@ public:
             return;
         }
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
-        m_program = std::make_unique<RunningProgram>(programPath(), environment);
+        environment.insert(
+            QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true\nvarnisto.services.debug=true"));
+        m_program = std::make_unique<RunningProgram>(programUnderTest(), environment);
         if (!m_program->waitForStarted()) {
             m_failure = "the program did not start";
             return;
@@ -287,6 +284,77 @@ void BM_CopyToStoredItem(benchmark::State &state)
     running.settle();
 }
 BENCHMARK(BM_CopyToStoredItem)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(40);
+
+// A copied 1080p screenshot (PNG) from taking the clipboard until the program has stored it and recognised its text
+// and QR codes: the processor time of the whole program (all threads), and the time until the recognition is done.
+// Each copy differs in one pixel, so that each is a new image.
+void BM_CopyScreenshot(benchmark::State &state)
+{
+    IdleProgram &running = program();
+    if (running.failure()) {
+        state.SkipWithError(running.failure());
+        return;
+    }
+    const QImage screenshot = ScreenshotFixture::image();
+    const qint64 pid = running.pid();
+    const QString recognisedLine = QStringLiteral("recognition finished");
+    const QString capturedImageLine = QStringLiteral("captured image item");
+    QList<double> processor;
+    QList<double> times;
+    int number = 0;
+    for (auto _ : state) {
+        QImage copy = screenshot;
+        copy.setPixel(0, 0, qRgb(++number, 0, 0));
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        copy.save(&buffer, "PNG");
+        const qsizetype captured = running.logCount(capturedImageLine);
+        const qsizetype recognised = running.logCount(recognisedLine);
+        auto *data = new QMimeData;
+        data->setData(QStringLiteral("image/png"), png);
+        const double before = processorSeconds(pid);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QGuiApplication::clipboard()->setMimeData(data, QClipboard::Clipboard);
+        if (!running.waitForLog(capturedImageLine, captured + 1, 30000)) {
+            state.SkipWithError("the screenshot was not captured");
+            return;
+        }
+        // A build that does not write when its recognition is done (an older one, measured for comparison) is done
+        // when it has taken no processor time for a second.
+        if (!running.waitForLog(recognisedLine, recognised + 1, 1000)) {
+            double last = processorSeconds(pid);
+            QElapsedTimer quiet;
+            quiet.start();
+            while (quiet.elapsed() < 1000 && running.logCount(recognisedLine) == recognised) {
+                running.waitForLog(recognisedLine, recognised + 1, 100);
+                const double now = processorSeconds(pid);
+                if (now != last) {
+                    last = now;
+                    quiet.restart();
+                }
+            }
+        }
+        const double seconds = double(elapsed.nsecsElapsed()) / 1e9;
+        // What follows the recognition (the stored text, the list) belongs to the copy as well.
+        state.PauseTiming();
+        QEventLoop settle;
+        QTimer::singleShot(500, &settle, &QEventLoop::quit);
+        settle.exec();
+        state.ResumeTiming();
+        state.SetIterationTime(seconds);
+        times.append(seconds * 1000.0);
+        processor.append(processorSeconds(pid) - before);
+    }
+    std::sort(processor.begin(), processor.end());
+    std::sort(times.begin(), times.end());
+    state.counters["cpu_s_per_screenshot"] = processor.at(processor.size() / 2);
+    state.counters["cpu_s_max"] = processor.last();
+    state.counters["recognised_ms"] = times.at(times.size() / 2);
+    running.settle();
+}
+BENCHMARK(BM_CopyScreenshot)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The same window after the copies (and the sounds they played).
 void BM_IdleAfterCopies(benchmark::State &state)

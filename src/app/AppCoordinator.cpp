@@ -12,6 +12,7 @@
 #include "ItemCommands.h"
 #include "LinkPreviewRequests.h"
 #include "Localization.h"
+#include "MemoryTuning.h"
 #include "PasteCommands.h"
 #include "PreferencesStore.h"
 #include "RebootCheck.h"
@@ -94,20 +95,35 @@ void AppCoordinator::start()
         m_preferencesStore.save(migrated);
     }
 
+    traceStartup("preferences");
     loadHistory();
+    traceStartup("history loaded");
     reportHistoryStoreNotice();
     removeUnreferencedImages();
     clearHistoryIfRebooted();
-    ensureHistoryWindow();
+    traceStartup("history checked");
     registerGlobalShortcuts();
     m_clipboardMonitor.setDelegate(this);
     m_clipboardMonitor.start(m_model.preferences());
+    traceStartup("monitor");
     applyAppearance();
+    traceStartup("appearance");
 
     if (!m_model.preferences().hasCompletedOnboarding)
         showOnboarding();
     else if (m_model.preferences().showMainWindowAtStartup)
         showHistoryWindow(false, false);
+    // Laying out a long history takes longer than everything else at start-up together, and the first capture does
+    // not need the window: it is made once that capture has had its turn, so that the hot key finds it ready. A
+    // hot key pressed before then makes it at once.
+    QTimer::singleShot(laterStartDelayMs, this, [this] {
+        ensureHistoryWindow();
+        traceStartup("history window");
+        // Once the window has laid out its rows (on later turns of the event loop) start-up is done: what its steps
+        // freed goes back to the system before the program idles.
+        QTimer::singleShot(laterStartDelayMs, this, [] { releaseAllFreedMemory(); });
+    });
+    traceStartup("started");
     qCInfo(lcApp).noquote() << "started with" << m_model.items().size() << "items in" << m_supportFolder.path();
 }
 

@@ -113,9 +113,13 @@ public:
     // --- Start-up and termination ------------------------------------------------------------------------------------
 
     // Runs once, when the application has finished launching: preferences, sort option and language, the two
-    // shortcut migrations, the history, the reboot check, the history window, the global hot keys, the monitor, the
-    // appearance, then onboarding or the history window.
+    // shortcut migrations, the history, the reboot check, the global hot keys, the monitor, the appearance, then
+    // onboarding or the history window. The history window is made `laterStartDelayMs` after the start, unless it
+    // was asked for before.
     void start();
+    // What the first capture does not need waits this long after the start, so that a copy made as the program
+    // starts is captured first.
+    static constexpr int laterStartDelayMs = 400;
     // Saves the history window's frame and the preferences, clears the history when asked to on quitting, stops
     // the monitor and releases the hot keys.
     void prepareForTermination();

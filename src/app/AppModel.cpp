@@ -373,6 +373,13 @@ HistorySortKey AppModel::sortKey(const ClipboardItem &item)
 
 QList<ClipboardItem> AppModel::itemsAt(const std::vector<qsizetype> &positions) const
 {
+    // The whole list in its own order (no filter, the stored order) is the list itself, shared rather than copied:
+    // a window that keeps it holds no second copy of every item.
+    if (qsizetype(positions.size()) == m_items.size()) {
+        qsizetype expected = 0;
+        if (std::all_of(positions.cbegin(), positions.cend(), [&](qsizetype p) { return p == expected++; }))
+            return m_items;
+    }
     QList<ClipboardItem> result;
     result.reserve(qsizetype(positions.size()));
     for (const qsizetype position : positions)

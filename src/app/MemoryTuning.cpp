@@ -21,3 +21,8 @@ void releaseFreedMemory()
     if (info.fordblks > worthReleasing && info.fordblks > info.uordblks)
         malloc_trim(0);
 }
+
+void releaseAllFreedMemory()
+{
+    malloc_trim(0);
+}

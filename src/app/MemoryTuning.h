@@ -12,3 +12,8 @@ void tuneMemoryAllocatorForLargeLists();
 // there: after a whole history was read, the copies that reading made for a moment would otherwise stay resident
 // between the items that were kept.
 void releaseFreedMemory();
+
+// Gives the system back every free page of the heap, whatever their amount. For a moment when much was allocated and
+// freed and little will be soon: once the start-up's work is done, the reading of the history and the layout of the
+// window leave several megabytes free that an idle program would otherwise keep resident.
+void releaseAllFreedMemory();

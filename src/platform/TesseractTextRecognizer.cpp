@@ -10,6 +10,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <exception>
@@ -60,7 +61,8 @@ QImage preparedGreyImage(const QImage &image)
 class TextStructure
 {
 public:
-    explicit TextStructure(const QImage &grey)
+    // Long edges that cross tiles (see crossedByEdge) are erased from `grey` on the way.
+    explicit TextStructure(QImage &grey)
         : m_width(grey.width())
         , m_height(grey.height())
         , m_columns((m_width + tileSide - 1) / tileSide)
@@ -69,48 +71,50 @@ public:
         , m_kept(std::size_t(m_columns) * m_rows, false)
     {
         std::vector<bool> textLike(m_kept.size(), false);
+        std::vector<bool> crossed(m_kept.size(), false);
         for (int row = 0; row < m_rows; ++row) {
             for (int column = 0; column < m_columns; ++column) {
                 const QRect tile = tileRect(column, row);
-                int histogram[256] = {};
-                for (int y = tile.top(); y <= tile.bottom(); ++y) {
-                    const uchar *line = grey.constScanLine(y);
-                    for (int x = tile.left(); x <= tile.right(); ++x)
-                        ++histogram[line[x]];
-                }
-                // The background: the grey levels around the most common one.
-                int window = 0;
-                for (int level = 0; level <= backgroundSpread; ++level)
-                    window += histogram[level];
-                int best = window;
-                int centre = 0;
-                for (int level = 1; level < 256; ++level) {
-                    if (level + backgroundSpread < 256)
-                        window += histogram[level + backgroundSpread];
-                    if (level - backgroundSpread - 1 >= 0)
-                        window -= histogram[level - backgroundSpread - 1];
-                    if (window > best) {
-                        best = window;
-                        centre = level;
-                    }
-                }
-                qint64 sum = 0;
-                int count = 0;
-                for (int level = qMax(0, centre - backgroundSpread); level <= qMin(255, centre + backgroundSpread);
-                     ++level) {
-                    sum += qint64(level) * histogram[level];
-                    count += histogram[level];
-                }
-                const int background = count > 0 ? int(sum / count) : centre;
-                int ink = 0;
-                for (int level = 0; level < 256; ++level) {
-                    if (std::abs(level - background) >= inkContrast)
-                        ink += histogram[level];
-                }
                 const std::size_t index = std::size_t(row) * m_columns + column;
-                m_background[index] = uchar(background);
-                textLike[index] = best * 5 >= tile.width() * tile.height() * 2 && ink >= minimumInk;
+                const TileLevels levels = measure(grey, tile);
+                m_background[index] = uchar(levels.background);
+                textLike[index] = levels.textLike;
+                if (textLike[index] && crossedByEdge(grey, tile, levels.background)) {
+                    textLike[index] = false;
+                    crossed[index] = true;
+                }
             }
+        }
+        // Short edges stay with the glyphs they hold (a highlighted row, a button around its label). Long ones (the
+        // border between a panel and the wallpaper, a window's frame) are erased, and what is left of their tiles
+        // counts as it is.
+        const auto crossedAt = [&](int column, int row) { return crossed[std::size_t(row) * m_columns + column]; };
+        std::vector<std::size_t> longEdges;
+        for (int row = 0; row < m_rows; ++row) {
+            for (int column = 0; column < m_columns; ++column) {
+                if (!crossedAt(column, row))
+                    continue;
+                int across = 1;
+                for (int c = column - 1; c >= 0 && crossedAt(c, row); --c)
+                    ++across;
+                for (int c = column + 1; c < m_columns && crossedAt(c, row); ++c)
+                    ++across;
+                int down = 1;
+                for (int r = row - 1; r >= 0 && crossedAt(column, r); --r)
+                    ++down;
+                for (int r = row + 1; r < m_rows && crossedAt(column, r); ++r)
+                    ++down;
+                const std::size_t index = std::size_t(row) * m_columns + column;
+                if (across < longEdgeTiles && down < longEdgeTiles)
+                    textLike[index] = true;
+                else
+                    longEdges.push_back(index);
+            }
+        }
+        for (const std::size_t index : longEdges) {
+            const QRect tile = tileRect(int(index % m_columns), int(index / m_columns));
+            eraseEdges(grey, tile, m_background[index]);
+            textLike[index] = measure(grey, tile).textLike;
         }
         // A margin of one tile around text-like tiles keeps glyphs that reach into a neighbour and the insides of
         // large letters.
@@ -174,6 +178,21 @@ public:
             }
             found.append(region);
         }
+        // Bounding rectangles of two groups may overlap (a group inside the frame of another): such rectangles
+        // become one, so that no text is read twice.
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (qsizetype i = 0; i < found.size() && !merged; ++i) {
+                for (qsizetype j = i + 1; j < found.size(); ++j) {
+                    if (found.at(i).intersects(found.at(j))) {
+                        found[i] |= found.at(j);
+                        found.removeAt(j);
+                        merged = true;
+                        break;
+                    }
+                }
+            }
+        }
         std::sort(found.begin(), found.end(), [](const QRect &a, const QRect &b) {
             return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
         });
@@ -187,6 +206,107 @@ private:
     // How far from the background a pixel of a glyph is at least, and how many of them a tile with text has.
     static constexpr int inkContrast = 48;
     static constexpr int minimumInk = 4;
+    // An edge at least this many tiles long is no part of text.
+    static constexpr int longEdgeTiles = 32;
+
+    struct TileLevels
+    {
+        int background = 255;
+        bool textLike = false;
+    };
+
+    // The tile's background level and whether it looks like text: a mostly flat background and some pixels far
+    // from it.
+    static TileLevels measure(const QImage &grey, const QRect &tile)
+    {
+        int histogram[256] = {};
+        for (int y = tile.top(); y <= tile.bottom(); ++y) {
+            const uchar *line = grey.constScanLine(y);
+            for (int x = tile.left(); x <= tile.right(); ++x)
+                ++histogram[line[x]];
+        }
+        // The background: the grey levels around the most common one.
+        int window = 0;
+        for (int level = 0; level <= backgroundSpread; ++level)
+            window += histogram[level];
+        int best = window;
+        int centre = 0;
+        for (int level = 1; level < 256; ++level) {
+            if (level + backgroundSpread < 256)
+                window += histogram[level + backgroundSpread];
+            if (level - backgroundSpread - 1 >= 0)
+                window -= histogram[level - backgroundSpread - 1];
+            if (window > best) {
+                best = window;
+                centre = level;
+            }
+        }
+        qint64 sum = 0;
+        int count = 0;
+        for (int level = qMax(0, centre - backgroundSpread); level <= qMin(255, centre + backgroundSpread); ++level) {
+            sum += qint64(level) * histogram[level];
+            count += histogram[level];
+        }
+        TileLevels levels;
+        levels.background = count > 0 ? int(sum / count) : centre;
+        int ink = 0;
+        for (int level = 0; level < 256; ++level) {
+            if (std::abs(level - levels.background) >= inkContrast)
+                ink += histogram[level];
+        }
+        levels.textLike = best * 5 >= tile.width() * tile.height() * 2 && ink >= minimumInk;
+        return levels;
+    }
+
+    // Lays the rows and columns of the tile that are far from the background all across in the background level.
+    static void eraseEdges(QImage &grey, const QRect &tile, int background)
+    {
+        const auto isInk = [background](uchar level) { return std::abs(int(level) - background) >= inkContrast; };
+        std::array<int, tileSide> columnInk {};
+        std::array<bool, tileSide> fullRow {};
+        for (int y = 0; y < tile.height(); ++y) {
+            const uchar *line = grey.constScanLine(tile.top() + y) + tile.left();
+            int rowInk = 0;
+            for (int x = 0; x < tile.width(); ++x) {
+                if (isInk(line[x])) {
+                    ++rowInk;
+                    ++columnInk[std::size_t(x)];
+                }
+            }
+            fullRow[std::size_t(y)] = rowInk == tile.width();
+        }
+        for (int y = 0; y < tile.height(); ++y) {
+            uchar *line = grey.scanLine(tile.top() + y) + tile.left();
+            for (int x = 0; x < tile.width(); ++x) {
+                if (fullRow[std::size_t(y)] || columnInk[std::size_t(x)] == tile.height())
+                    line[x] = uchar(background);
+            }
+        }
+    }
+
+    // Whether a row or a column of the tile is far from the background all across: the edge of a panel against
+    // a photo, a rule or a frame, which no glyph of an interface font makes. Left in, such edges become lines of
+    // the whole image's width that the engine reads as noise at great cost.
+    static bool crossedByEdge(const QImage &grey, const QRect &tile, int background)
+    {
+        if (tile.width() < tileSide || tile.height() < tileSide)
+            return false;
+        const auto isInk = [background](uchar level) { return std::abs(int(level) - background) >= inkContrast; };
+        std::array<int, tileSide> columnInk {};
+        for (int y = tile.top(); y <= tile.bottom(); ++y) {
+            const uchar *line = grey.constScanLine(y) + tile.left();
+            int rowInk = 0;
+            for (int x = 0; x < tileSide; ++x) {
+                if (isInk(line[x])) {
+                    ++rowInk;
+                    ++columnInk[std::size_t(x)];
+                }
+            }
+            if (rowInk == tileSide)
+                return true;
+        }
+        return std::find(columnInk.cbegin(), columnInk.cend(), tileSide) != columnInk.cend();
+    }
 
     QRect tileRect(int column, int row) const
     {

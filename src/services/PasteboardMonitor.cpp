@@ -823,6 +823,7 @@ void PasteboardMonitor::recognize(const QUuid &storedItemID, const PasteboardCap
     ++m_recognitionsInFlight;
     auto finished = [this, storedItemID, item = capture.item](const TextRecognizer::Result &result) {
         --m_recognitionsInFlight;
+        qCDebug(lcServices) << "recognition finished for item" << storedItemID;
         // A failure is logged by the recogniser; the item keeps no recognised text.
         if (!result)
             return;

@@ -1,10 +1,12 @@
 #include "AppDelegate.h"
 
+#include "AppLogging.h"
 #include "SourceApplicationLocator.h"
 #include "SupportFolder.h"
 
 #include <QDir>
 #include <QStandardPaths>
+#include <QTimer>
 
 QString AppDelegate::makeSupportDirectory()
 {
@@ -53,11 +55,21 @@ void AppDelegate::applicationDidFinishLaunching()
     if (std::exchange(m_launched, true))
         return;
     // There is no dock icon to hide here: the windows are tool windows, out of the task bar.
+    traceStartup("launching");
     m_coordinator.start();
-    m_statusItems.updateStatusItem();
     m_statusItems.updateMainMenuItem();
-    m_statusItems.observeModel();
+    traceStartup("application menu");
+    // The tray icon comes with the history window, after the first capture has had its turn; so do the menus'
+    // updates, which would otherwise be the first thing the event loop does.
+    QTimer::singleShot(AppCoordinator::laterStartDelayMs, this, [this] {
+        if (m_terminated)
+            return;
+        m_statusItems.updateStatusItem();
+        m_statusItems.observeModel();
+        traceStartup("status item");
+    });
     followAutomaticUpdateChecks();
+    traceStartup("launched");
     if (std::exchange(m_showHistoryWhenLaunched, false))
         showHistoryWindowOnRequest();
 }

@@ -1,4 +1,5 @@
 #include "AppDelegate.h"
+#include "AppLogging.h"
 #include "HistorySymbols.h"
 #include "KeyNameTranslator.h"
 #include "Localization.h"
@@ -31,9 +32,11 @@ void tellUser(const QString &message)
 int main(int argc, char **argv)
 {
     // Until the event loop runs, a termination signal has its default action and ends the process at once.
+    traceStartup("main");
     tuneMemoryAllocatorForLargeLists();
     prepareWebPagePreviews();
     QApplication app(argc, argv);
+    traceStartup("application");
     QCoreApplication::setOrganizationName(QStringLiteral("Varnisto"));
     QCoreApplication::setApplicationName(QStringLiteral("Varnisto"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VARNISTO_VERSION));
@@ -58,6 +61,7 @@ int main(int argc, char **argv)
     else // what this start has to say comes in the user's language
         setCurrentInterfaceLanguage(supportedLanguageCode(PreferencesStore(settingsFile.filePath()).load().language));
 
+    traceStartup("language");
     // One copy per history, settled before the history is opened.
     const QString supportDirectory = AppDelegate::makeSupportDirectory();
     SingleInstance instance(supportDirectory);
@@ -71,12 +75,14 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    traceStartup("single instance");
     // A termination request, the end of the desktop session and Quit all leave the event loop the same way, and
     // the delegate prepares for termination on the way out.
     AppDelegate delegate({supportDirectory, settingsFile.filePath()}, PlatformServices::forCurrentPlatform(),
         std::make_unique<MessageBoxAlertPresenter>());
     QObject::connect(
         &instance, &SingleInstance::showHistoryRequested, &delegate, &AppDelegate::showHistoryWindowOnRequest);
+    traceStartup("services");
     TerminationSignals terminationSignals;
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     QTimer::singleShot(0, &terminationSignals, &TerminationSignals::install);

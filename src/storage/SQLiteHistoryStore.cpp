@@ -888,6 +888,10 @@ Result<QList<ClipboardItem>> SQLiteHistoryStore::loadRecentItemsOnce(qint64 limi
     });
     if (!read)
         return R::failure(read.error());
+    // A history is read whole once in a while (at start, after an import); the list keeps no room to grow and the
+    // connection none of the pages it read.
+    items.squeeze();
+    sqlite3_db_release_memory(m_db);
     return items;
 }
 

@@ -67,7 +67,7 @@ TEST(HistoryArchive, ExportWritesTheWholeStoredHistory)
     EXPECT_FALSE(h.coordinator->exportHistoryArchive({}, {}));
     EXPECT_FALSE(h.coordinator->importHistoryArchive({}, {}));
     h.coordinator->showHistoryWindow(false, false);
-    EXPECT_FALSE(h.factory.history->isVisible());
+    EXPECT_FALSE(h.historyWindowVisible());
     EXPECT_TRUE(h.monitor.isRunning()); // capture goes on during an export
 
     ASSERT_TRUE(waitUntil([&] { return outcome.result.has_value(); }));
@@ -104,7 +104,7 @@ TEST(HistoryArchive, ImportAddsTheArchiveAndReloadsTheHistory)
     EXPECT_EQ(h.fileDialogs.folderTitles, QStringList({QStringLiteral("Import History and Tags")}));
     EXPECT_FALSE(h.monitor.isRunning());
     h.coordinator->toggleHistoryWindow();
-    EXPECT_FALSE(h.factory.history->isVisible());
+    EXPECT_FALSE(h.historyWindowVisible());
     ASSERT_TRUE(waitUntil([&] { return imported.has_value(); }));
     ASSERT_TRUE(*imported);
     EXPECT_EQ((*imported)->itemCount, 3);

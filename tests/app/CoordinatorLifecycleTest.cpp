@@ -86,7 +86,7 @@ TEST(CoordinatorTermination, SavesThenClearsThenStops)
         p.keepFavoritesOnClearHistory = false;
     });
     h.storeItems(testItems(3));
-    h.coordinator->start();
+    h.startWithHistoryWindow();
     ASSERT_TRUE(h.monitor.isRunning());
 
     h.coordinator->prepareForTermination();

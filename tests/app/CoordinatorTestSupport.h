@@ -397,6 +397,15 @@ public:
         monitor.setCaptureThread(PasteboardMonitor::CaptureThread::caller);
         coordinator = std::make_unique<AppCoordinator>(dependencies(faults, supportDirectory, factory));
     }
+    // Whether the history window is on screen; it is made on demand or a moment after the start.
+    bool historyWindowVisible() const { return factory.history && factory.history->isVisible(); }
+    // Starts the coordinator and lets the event loop run until the history window has been made, as it is a moment
+    // after the start.
+    void startWithHistoryWindow()
+    {
+        coordinator->start();
+        waitUntil([this] { return factory.history != nullptr; });
+    }
     // What the coordinator is built with: this harness's desktop, with the store, folder and windows given.
     AppCoordinator::Dependencies dependencies(
         HistoryStore &historyStore, const QString &support, AppWindowFactory &windows)

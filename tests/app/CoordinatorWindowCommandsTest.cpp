@@ -16,7 +16,7 @@ TEST(CoordinatorWindows, TogglingOpensAHiddenWindowAndHidesAVisibleOne)
     CoordinatorHarness h;
     h.storeOnboardedPreferences();
     h.storeItems(testItems(3));
-    h.coordinator->start();
+    h.startWithHistoryWindow();
     h.log.events.clear();
 
     h.coordinator->toggleHistoryWindow();
@@ -57,7 +57,7 @@ TEST(CoordinatorWindows, NothingOpensWhileAnArchiveOperationRuns)
 {
     CoordinatorHarness h;
     h.storeOnboardedPreferences();
-    h.coordinator->start();
+    h.startWithHistoryWindow();
     h.log.events.clear();
     h.coordinator->setHistoryArchiveOperationRunning(true);
     h.coordinator->showHistoryWindow(false, false);

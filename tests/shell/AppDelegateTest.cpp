@@ -21,7 +21,8 @@ TEST(AppDelegate, BuildsTheGraphStartsAndTerminatesOnce)
     EXPECT_EQ(delegate.clipboardMonitor().delegate(), &delegate.coordinator());
     EXPECT_TRUE(delegate.clipboardMonitor().isRunning());
     EXPECT_NE(delegate.coordinator().onboardingWindow(), nullptr); // a first start
-    ASSERT_NE(delegate.statusItems().statusItem(), nullptr);
+    // The tray icon follows a moment later.
+    ASSERT_TRUE(waitUntil([&] { return delegate.statusItems().statusItem() != nullptr; }));
     EXPECT_FALSE(delegate.statusItems().applicationMenu().actions().isEmpty());
 
     delegate.applicationWillTerminate();

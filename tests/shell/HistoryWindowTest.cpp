@@ -42,6 +42,8 @@ struct WindowHarness
             nullptr, std::function<bool()>(), HistoryWindowDesktop {&h.keyPoster, &frames, &caret, {}, {}});
         coordinator = std::make_unique<AppCoordinator>(h.dependencies(h.store, h.supportDirectory, *factory));
         coordinator->start();
+        // The window is made a moment after the start.
+        waitUntil([this] { return coordinator->historyWindow() != nullptr; });
         window = dynamic_cast<FloatingHistoryWindow *>(coordinator->historyWindow());
     }
     ~WindowHarness() { coordinator.reset(); }

@@ -32,7 +32,7 @@ struct StatusHarness
     StatusHarness()
     {
         h.storeOnboardedPreferences();
-        h.coordinator->start();
+        h.startWithHistoryWindow();
         controller.updateStatusItem();
         controller.updateMainMenuItem();
         controller.observeModel();

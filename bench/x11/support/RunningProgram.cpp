@@ -30,6 +30,12 @@ bool waitFor(const std::function<bool()> &condition, int timeoutMs)
 
 } // namespace
 
+QString programUnderTest()
+{
+    const QString chosen = qEnvironmentVariable("VARNISTO_BENCH_PROGRAM");
+    return chosen.isEmpty() ? QStringLiteral(VARNISTO_PROGRAM) : chosen;
+}
+
 RunningProgram::RunningProgram(const QString &program, const QProcessEnvironment &environment)
 {
     m_process.setProcessEnvironment(environment);
@@ -85,6 +91,24 @@ std::optional<qint64> RunningProgram::statusKiB(const char *field) const
         if (!line.startsWith(prefix))
             continue;
         // "VmRSS:	  123456 kB"
+        bool ok = false;
+        const qint64 value = line.mid(prefix.size()).trimmed().split(' ').first().toLongLong(&ok);
+        return ok ? std::optional<qint64>(value) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<qint64> RunningProgram::proportionalKiB(const char *field) const
+{
+    const QByteArray prefix = QByteArray(field) + ':';
+    if (m_process.state() != QProcess::Running)
+        return std::nullopt;
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(m_process.processId()));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray &line : rollup.readAll().split('\n')) {
+        if (!line.startsWith(prefix))
+            continue;
         bool ok = false;
         const qint64 value = line.mid(prefix.size()).trimmed().split(' ').first().toLongLong(&ok);
         return ok ? std::optional<qint64>(value) : std::nullopt;

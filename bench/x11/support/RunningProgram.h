@@ -13,6 +13,10 @@
 
 #include <optional>
 
+// The program to measure: this build's, or the one VARNISTO_BENCH_PROGRAM names (the binary of another build, to
+// set figures side by side).
+QString programUnderTest();
+
 class RunningProgram
 {
 public:
@@ -31,6 +35,9 @@ public:
 
     // A line of /proc/<pid>/status in kibibytes, such as "VmRSS" (resident now) or "VmHWM" (the peak).
     std::optional<qint64> statusKiB(const char *field) const;
+    // A line of /proc/<pid>/smaps_rollup in kibibytes: "Pss" (the proportional set size: the resident pages, each
+    // shared page divided among the processes that map it), "Pss_Anon" (its anonymous part, the program's own).
+    std::optional<qint64> proportionalKiB(const char *field = "Pss") const;
     // Waits until the resident size has stopped moving (three readings 200 ms apart within 1 MiB of one another)
     // and answers it in kibibytes; nothing when the program is gone or it did not settle in time.
     std::optional<qint64> settledResidentKiB(int timeoutMs = 60000);
