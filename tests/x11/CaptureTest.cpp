@@ -1,6 +1,7 @@
 #include "Clock.h"
 #include "Coding.h"
 #include "ForeignXClient.h"
+#include "IncrementalClipboardOwner.h"
 #include "PasteboardMonitor.h"
 #include "SQLiteHistoryStore.h"
 #include "TestSupport.h"
@@ -63,88 +64,32 @@ QByteArray screenshotPng()
 // A clipboard owner that hands its text over slowly: it lists its targets at once, then sends the text in parts
 // (the incremental transfer of large selections), each part a while after the reader took the one before. Every
 // part comes within the reader's answer limit, the whole text within its transfer limit.
-class SlowOwner
+class SlowOwner final : public IncrementalClipboardOwner
 {
 public:
     SlowOwner(const QByteArray &text, int parts, int partDelayMs) : m_text(text), m_parts(parts), m_delayMs(partDelayMs)
     {
-        m_connection = xcb_connect(nullptr, nullptr);
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        m_window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
-            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        m_clipboard = atom("CLIPBOARD");
-        m_targets = atom("TARGETS");
         m_utf8 = atom("UTF8_STRING");
-        m_incr = atom("INCR");
-        m_notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { serve(); });
-        // Events that a reply already took off the socket wake no notifier.
-        m_sweep.start(10);
-        QObject::connect(&m_sweep, &QTimer::timeout, &m_sweep, [this] { serve(); });
-        xcb_set_selection_owner(m_connection, m_window, m_clipboard, XCB_CURRENT_TIME);
-        xcb_flush(m_connection);
-    }
-    ~SlowOwner()
-    {
-        m_notifier.reset();
-        xcb_disconnect(m_connection);
+        takeClipboard();
     }
 
 private:
-    xcb_atom_t atom(const char *name)
+    void selectionRequested(const xcb_selection_request_event_t &request) override
     {
-        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-            xcb_intern_atom_reply(
-                m_connection, xcb_intern_atom(m_connection, false, uint16_t(strlen(name)), name), nullptr),
-            &std::free);
-        return reply ? reply->atom : XCB_NONE;
+        bool answered = true;
+        if (request.target == m_targets)
+            offerTargets(request, {m_targets, m_utf8});
+        else if (request.target == m_utf8 && !isTransferring())
+            // The reader takes the parts by deleting the property.
+            beginTransfer(request, quint32(m_text.size()));
+        else
+            answered = false;
+        notify(request, answered);
     }
 
-    void serve()
+    void partTaken() override
     {
-        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-            const int type = event->response_type & 0x7f;
-            if (type == XCB_SELECTION_REQUEST)
-                answer(*reinterpret_cast<xcb_selection_request_event_t *>(event));
-            else if (type == XCB_PROPERTY_NOTIFY)
-                propertyChanged(*reinterpret_cast<xcb_property_notify_event_t *>(event));
-            std::free(event);
-        }
-    }
-
-    void answer(const xcb_selection_request_event_t &request)
-    {
-        xcb_selection_notify_event_t notify = {};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request.time;
-        notify.requestor = request.requestor;
-        notify.selection = request.selection;
-        notify.target = request.target;
-        notify.property = request.property;
-        if (request.target == m_targets) {
-            const xcb_atom_t offered[] = {m_targets, m_utf8};
-            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, request.property, XCB_ATOM_ATOM,
-                32, 2, offered);
-        } else if (request.target == m_utf8 && !m_requestor) {
-            // The reader takes the parts by deleting the property; watch it do so.
-            m_requestor = request.requestor;
-            m_property = request.property;
-            const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-            xcb_change_window_attributes(m_connection, m_requestor, XCB_CW_EVENT_MASK, &mask);
-            const auto size = uint32_t(m_text.size());
-            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_requestor, m_property, m_incr, 32, 1, &size);
-        } else {
-            notify.property = XCB_NONE;
-        }
-        xcb_send_event(m_connection, false, request.requestor, 0, reinterpret_cast<const char *>(&notify));
-        xcb_flush(m_connection);
-    }
-
-    void propertyChanged(const xcb_property_notify_event_t &notify)
-    {
-        if (m_finished || notify.window != m_requestor || notify.atom != m_property
-            || notify.state != XCB_PROPERTY_DELETE)
+        if (m_finished)
             return;
         QTimer::singleShot(m_delayMs, m_notifier.get(), [this] {
             // The parts, then an empty one that ends the transfer.
@@ -152,9 +97,7 @@ private:
             const QByteArray part = m_text.mid(m_sent, partSize);
             m_sent += part.size();
             m_finished = part.isEmpty();
-            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_requestor, m_property, m_utf8, 8,
-                uint32_t(part.size()), part.constData());
-            xcb_flush(m_connection);
+            sendPart(m_utf8, part.constData(), quint32(part.size()));
         });
     }
 
@@ -163,16 +106,7 @@ private:
     int m_delayMs;
     qsizetype m_sent = 0;
     bool m_finished = false;
-    xcb_connection_t *m_connection = nullptr;
-    xcb_window_t m_window = XCB_NONE;
-    xcb_atom_t m_clipboard = XCB_NONE;
-    xcb_atom_t m_targets = XCB_NONE;
     xcb_atom_t m_utf8 = XCB_NONE;
-    xcb_atom_t m_incr = XCB_NONE;
-    xcb_window_t m_requestor = XCB_NONE;
-    xcb_atom_t m_property = XCB_NONE;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    QTimer m_sweep;
 };
 
 class CaptureTest : public ::testing::Test

@@ -1,5 +1,6 @@
 #include "x11/X11Pasteboard.h"
 #include "ForeignXClient.h"
+#include "IncrementalClipboardOwner.h"
 #include "TestSupport.h"
 #include "Xclip.h"
 #include "x11/X11Workspace.h"
@@ -72,103 +73,51 @@ bool waitForContent(const X11Pasteboard &pasteboard, qint64 before)
 // A clipboard owner of one large target that it sends in parts (the incremental transfer of large selections), as
 // many simple owners do: one transfer at a time, each part once the requestor deleted the one before; requests
 // that come during a transfer wait until it has ended.
-class LargeOwner
+class LargeOwner final : public IncrementalClipboardOwner
 {
 public:
-    LargeOwner(const QByteArray &target, qint64 size) : m_size(size)
+    LargeOwner(const QByteArray &target, qint64 size) : m_size(size), m_part(256 * 1024, 'x')
     {
-        m_connection = xcb_connect(nullptr, nullptr);
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        m_window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 1, 1, 0,
-            XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
-        m_targets = atom("TARGETS");
         m_target = atom(target.constData());
-        m_incr = atom("INCR");
-        m_part = QByteArray(256 * 1024, 'x');
-        m_notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read);
-        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { serve(); });
-        m_sweep.start(10);
-        QObject::connect(&m_sweep, &QTimer::timeout, &m_sweep, [this] { serve(); });
-        xcb_set_selection_owner(m_connection, m_window, atom("CLIPBOARD"), XCB_CURRENT_TIME);
-        xcb_flush(m_connection);
-    }
-    ~LargeOwner()
-    {
-        m_notifier.reset();
-        xcb_disconnect(m_connection);
+        takeClipboard();
     }
 
-    bool isTransferring() const { return m_requestor != XCB_NONE; }
+    bool isTransferring() const { return IncrementalClipboardOwner::isTransferring(); }
     int finishedTransfers() const { return m_finished; }
 
 private:
-    xcb_atom_t atom(const char *name)
+    void selectionRequested(const xcb_selection_request_event_t &request) override
     {
-        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-            xcb_intern_atom_reply(
-                m_connection, xcb_intern_atom(m_connection, false, uint16_t(strlen(name)), name), nullptr),
-            &std::free);
-        return reply ? reply->atom : XCB_NONE;
+        m_waiting.append(request);
+        answerWaiting();
     }
 
-    void serve()
+    void answerWaiting()
     {
-        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-            const int type = event->response_type & 0x7f;
-            if (type == XCB_SELECTION_REQUEST)
-                m_waiting.append(*reinterpret_cast<xcb_selection_request_event_t *>(event));
-            else if (type == XCB_PROPERTY_NOTIFY)
-                propertyChanged(*reinterpret_cast<xcb_property_notify_event_t *>(event));
-            std::free(event);
+        while (!isTransferring() && !m_waiting.isEmpty()) {
+            const xcb_selection_request_event_t request = m_waiting.takeFirst();
+            if (request.target == m_targets) {
+                offerTargets(request, {m_targets, m_target});
+            } else if (request.target == m_target) {
+                m_sent = 0;
+                beginTransfer(request, quint32(m_size));
+            }
+            notify(request, request.target == m_targets || request.target == m_target);
         }
-        while (!isTransferring() && !m_waiting.isEmpty())
-            answer(m_waiting.takeFirst());
     }
 
-    void answer(const xcb_selection_request_event_t &request)
+    void partTaken() override
     {
-        xcb_selection_notify_event_t notify = {};
-        notify.response_type = XCB_SELECTION_NOTIFY;
-        notify.time = request.time;
-        notify.requestor = request.requestor;
-        notify.selection = request.selection;
-        notify.target = request.target;
-        notify.property = request.property;
-        if (request.target == m_targets) {
-            const xcb_atom_t offered[] = {m_targets, m_target};
-            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, request.property, XCB_ATOM_ATOM,
-                32, 2, offered);
-        } else if (request.target == m_target) {
-            m_requestor = request.requestor;
-            m_property = request.property;
-            m_sent = 0;
-            const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-            xcb_change_window_attributes(m_connection, m_requestor, XCB_CW_EVENT_MASK, &mask);
-            const auto size = uint32_t(m_size);
-            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_requestor, m_property, m_incr, 32, 1, &size);
-        } else {
-            notify.property = XCB_NONE;
-        }
-        xcb_send_event(m_connection, false, request.requestor, 0, reinterpret_cast<const char *>(&notify));
-        xcb_flush(m_connection);
-    }
-
-    void propertyChanged(const xcb_property_notify_event_t &notify)
-    {
-        if (notify.window != m_requestor || notify.atom != m_property || notify.state != XCB_PROPERTY_DELETE)
-            return;
         if (m_sent > m_size) {
             // The empty part was taken: the transfer is over.
-            m_requestor = XCB_NONE;
+            endTransfer();
             ++m_finished;
+            answerWaiting();
             return;
         }
         const qsizetype length = qsizetype(qMin<qint64>(m_part.size(), m_size - m_sent));
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_requestor, m_property, m_target, 8, uint32_t(length),
-            m_part.constData());
+        sendPart(m_target, m_part.constData(), quint32(length));
         m_sent += length == 0 ? 1 : length;
-        xcb_flush(m_connection);
     }
 
     qint64 m_size = 0;
@@ -176,15 +125,7 @@ private:
     int m_finished = 0;
     QByteArray m_part;
     QList<xcb_selection_request_event_t> m_waiting;
-    xcb_connection_t *m_connection = nullptr;
-    xcb_window_t m_window = XCB_NONE;
-    xcb_atom_t m_targets = XCB_NONE;
     xcb_atom_t m_target = XCB_NONE;
-    xcb_atom_t m_incr = XCB_NONE;
-    xcb_window_t m_requestor = XCB_NONE;
-    xcb_atom_t m_property = XCB_NONE;
-    std::unique_ptr<QSocketNotifier> m_notifier;
-    QTimer m_sweep;
 };
 
 class X11PasteboardTest : public ::testing::Test
