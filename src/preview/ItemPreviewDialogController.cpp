@@ -112,6 +112,9 @@ ItemPreviewDialogController::~ItemPreviewDialogController()
 {
     m_toolbar.delegate = nullptr;
     removeContent();
+    // The views are the controller's until a window takes them.
+    if (m_root && !m_root->parent())
+        delete m_root;
     if (m_details && !m_details->parent())
         delete m_details;
 }
