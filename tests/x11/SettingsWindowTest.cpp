@@ -97,6 +97,28 @@ std::optional<QString> openSettings(RunningVarnisto &varnisto)
     return settings;
 }
 
+// From the settings at General: the Privacy pane, and there the add button of the ignored applications (past the
+// two switches), which opens the dialog to choose them; the dialog once it has the keyboard.
+std::optional<QString> openApplicationChooser()
+{
+    for (int n = 0; n < 6; ++n) {
+        if (!key(QStringLiteral("Down")))
+            return std::nullopt;
+    }
+    if (!waitForWindow(QStringLiteral("Privacy")))
+        return std::nullopt;
+    for (int n = 0; n < 3; ++n) {
+        if (!key(QStringLiteral("Tab")))
+            return std::nullopt;
+    }
+    if (!key(QStringLiteral("space")))
+        return std::nullopt;
+    const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+    if (!dialog || !waitUntil([&] { return activeWindow() == dialog; }))
+        return std::nullopt;
+    return dialog;
+}
+
 // Every pane, from the sidebar, which holds the focus: Down moves to the next section.
 void takePictures(const QString &appearance)
 {
@@ -249,15 +271,8 @@ TEST(SettingsWindow, ScreenshotsOfTheApplicationChooser)
         RunningVarnisto varnisto;
         const auto window = openSettings(varnisto);
         ASSERT_TRUE(window);
-        for (int n = 0; n < 6; ++n)
-            ASSERT_TRUE(key(QStringLiteral("Down")));
-        ASSERT_TRUE(waitForWindow(QStringLiteral("Privacy")));
-        for (int n = 0; n < 3; ++n)
-            ASSERT_TRUE(key(QStringLiteral("Tab")));
-        ASSERT_TRUE(key(QStringLiteral("space")));
-        const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+        const auto dialog = openApplicationChooser();
         ASSERT_TRUE(dialog);
-        ASSERT_TRUE(waitUntil([&] { return activeWindow() == dialog; }));
         // Two chosen: the first match of a filter, kept when the filter is cleared, and the next one with Shift+Down.
         ASSERT_EQ(
             xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("Calc")}),
@@ -307,16 +322,8 @@ TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
     ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
     const auto settings = openSettings(varnisto);
     ASSERT_TRUE(settings);
-    for (int n = 0; n < 6; ++n)
-        ASSERT_TRUE(key(QStringLiteral("Down")));
-    ASSERT_TRUE(waitForWindow(QStringLiteral("Privacy")));
-    // Past the two switches to the add button, which asks for the application.
-    for (int n = 0; n < 3; ++n)
-        ASSERT_TRUE(key(QStringLiteral("Tab")));
-    ASSERT_TRUE(key(QStringLiteral("space")));
-    const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+    const auto dialog = openApplicationChooser();
     ASSERT_TRUE(dialog);
-    ASSERT_TRUE(waitUntil([&] { return activeWindow() == dialog; }));
     // The field narrows the list to the application, which Return adds.
     ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
                   QStringLiteral("Secret Keeper")}),
