@@ -139,6 +139,8 @@ std::optional<DesktopEntry> readEntry(const QString &path, const QString &id, bo
             entry.terminal = value == u"true";
         } else if (key == u"TryExec") {
             tryExec = value;
+        } else if (key == u"NoDisplay") {
+            entry.noDisplay = value == u"true";
         } else if (key == u"Hidden") {
             hidden = value == u"true";
         }

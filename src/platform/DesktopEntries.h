@@ -20,6 +20,7 @@ struct DesktopEntry
     QString exec; // the Exec line with the escapes of the value resolved; its field codes are left in
     QString workingDirectory; // Path: the folder the program starts in; empty for none
     bool terminal = false; // Terminal: the program runs in a terminal window
+    bool noDisplay = false; // NoDisplay: the entry is kept out of the desktop's lists of applications
 
     // Name in the interface language ("de", "pt-BR", "zh-Hans", ...), else the untranslated Name.
     QString localizedName(const QString &interfaceLanguage) const;

@@ -1,10 +1,46 @@
 #include "SoundService.h"
 
+#include "ServicesLogging.h"
+
+#include <QAudioDevice>
 #include <QFile>
+#include <QMediaDevices>
 #include <QSoundEffect>
 #include <QUrl>
 
 namespace {
+
+// Without an audio output the multimedia library complains once when it looks for a sound server and again for
+// every sound it loads; after the first time that says nothing new.
+bool isMissingAudioOutputMessage(QtMsgType type, const QString &message)
+{
+    return type == QtWarningMsg
+        && (message == u"No audio device detected" || message.startsWith(u"PulseAudioService: pa_context_connect()"));
+}
+
+QtMessageHandler handlerBeforeSounds = nullptr;
+
+void withoutMissingAudioOutputMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (!isMissingAudioOutputMessage(type, message))
+        handlerBeforeSounds(type, context, message);
+}
+
+// Asked once a run, before the first sound loads. Without an output the run says so once, and the library's own
+// repeats of it stay off standard error; every other message passes as before.
+void noteMissingAudioOutputOnce()
+{
+    static bool asked = false;
+    if (asked)
+        return;
+    asked = true;
+    handlerBeforeSounds = qInstallMessageHandler(withoutMissingAudioOutputMessages);
+    if (!QMediaDevices::defaultAudioOutput().isNull()) {
+        qInstallMessageHandler(handlerBeforeSounds);
+        return;
+    }
+    qCWarning(lcServices) << "No audio output device: the sounds play silently";
+}
 
 // A RIFF file of the WAVE form: the only kind of file the player reads.
 bool isWaveFile(const QString &path)
@@ -47,6 +83,7 @@ QSoundEffect *SoundService::sound(SoundEffect effect)
     if (!isWaveFile(path))
         return nullptr;
 
+    noteMissingAudioOutputOnce();
     auto *player = new QSoundEffect(this);
     // The player reads the file in the background; a file it cannot decode is dropped, so that the next play
     // loads it again.

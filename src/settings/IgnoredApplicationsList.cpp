@@ -1,17 +1,16 @@
 #include "IgnoredApplicationsList.h"
 
+#include "ApplicationChooserDialog.h"
 #include "DesktopEntries.h"
 #include "Localization.h"
 #include "SettingsLook.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -160,8 +159,10 @@ QToolButton *barButton(const QString &symbol, const QString &tooltip, QWidget *p
 
 IgnoredApplicationsList::IgnoredApplicationsList(
     PreferenceBinding<QString> ignoredAppsText, ApplicationChooser chooser, QWidget *parent)
-    : QWidget(parent), m_text(ignoredAppsText), m_chooser(chooser ? std::move(chooser) : chooseDesktopEntries)
+    : QWidget(parent), m_text(ignoredAppsText), m_chooser(std::move(chooser))
 {
+    if (!m_chooser)
+        m_chooser = [this](QWidget *parent) { return ApplicationChooserDialog::choose(parent, entries()); };
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -226,17 +227,22 @@ QString IgnoredApplicationsList::displayName(const QString &entry)
 
 QIcon IgnoredApplicationsList::icon(const QString &entry)
 {
-    const QIcon generic = settingsThemeIcon(QStringLiteral("application-x-executable"));
     std::optional<DesktopEntry> desktopEntry;
     if (entry.startsWith(QLatin1Char('/')))
         desktopEntry = DesktopEntries::read(entry);
     else
         desktopEntry = DesktopEntries().entryNamed(entry);
-    if (!desktopEntry || desktopEntry->icon.isEmpty())
+    return desktopEntry ? entryIcon(*desktopEntry) : settingsThemeIcon(QStringLiteral("application-x-executable"));
+}
+
+QIcon IgnoredApplicationsList::entryIcon(const DesktopEntry &entry)
+{
+    const QIcon generic = settingsThemeIcon(QStringLiteral("application-x-executable"));
+    if (entry.icon.isEmpty())
         return generic;
-    if (QFileInfo(desktopEntry->icon).isAbsolute())
-        return QIcon(desktopEntry->icon);
-    const QIcon themed = settingsThemeIcon(desktopEntry->icon);
+    if (QFileInfo(entry.icon).isAbsolute())
+        return QIcon(entry.icon);
+    const QIcon themed = settingsThemeIcon(entry.icon);
     return themed.isNull() ? generic : themed;
 }
 
@@ -321,25 +327,4 @@ void IgnoredApplicationsList::refreshSelection()
     for (qsizetype n = 0; n < m_rows.size(); ++n)
         static_cast<EntryRow *>(m_rows.at(n))->setSelected(m_selectedEntry && m_shownEntries.at(n) == *m_selectedEntry);
     m_remove->setEnabled(m_selectedEntry.has_value());
-}
-
-std::optional<QStringList> IgnoredApplicationsList::chooseDesktopEntries(QWidget *parent)
-{
-    QString start = QStringLiteral("/usr/share/applications");
-    if (const QStringList folders = DesktopEntries::standardDirectories(); !folders.isEmpty()) {
-        for (const QString &folder : folders) {
-            if (QFileInfo(folder).isDir()) {
-                start = folder;
-                break;
-            }
-        }
-    }
-    QFileDialog dialog(parent, localized(QStringLiteral("Choose Applications")), start,
-        localized(QStringLiteral("Applications")) + QStringLiteral(" (*.desktop)"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setLabelText(QFileDialog::Accept, localized(QStringLiteral("Add")));
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.selectedFiles();
 }

@@ -2,6 +2,8 @@
 
 #include "PreferenceBinding.h"
 
+struct DesktopEntry;
+
 #include <QIcon>
 #include <QString>
 #include <QStringList>
@@ -15,15 +17,16 @@ class QLabel;
 class QVBoxLayout;
 
 // The editor of the ignored applications: a boxed list of the entries of the preference text, one a line, with an
-// add button that asks for installed applications (their desktop entries) and a remove button for the selected
-// entry. Entries are desktop-entry paths, which adding writes, or application names, which the list shows and
-// removes but never writes.
+// add button that lists the installed applications (their desktop entries) to choose from and a remove button for
+// the selected entry. Entries are desktop-entry paths, which adding writes, or application names, which the list shows
+// and removes but never writes.
 class IgnoredApplicationsList : public QWidget
 {
     Q_OBJECT
 
 public:
-    // Asks the user for applications; the paths of the chosen desktop entries, nothing when cancelled.
+    // Asks the user for applications; the paths of the chosen desktop entries, nothing when cancelled. The list's
+    // own chooser is the dialog over the installed applications.
     using ApplicationChooser = std::function<std::optional<QStringList>(QWidget *parent)>;
 
     IgnoredApplicationsList(
@@ -35,6 +38,8 @@ public:
     // The name shown: an entry file's application name, else the last part of a path, else the entry itself.
     static QString displayName(const QString &entry);
     static QIcon icon(const QString &entry);
+    // The icon an application's desktop entry names; the generic application icon where it names none the theme has.
+    static QIcon entryIcon(const DesktopEntry &entry);
     // 40 for no entry, 46 for one, then 40 more for each further entry but the last, which is 46.
     static int listHeight(qsizetype entryCount);
 
@@ -47,9 +52,6 @@ public:
     QAbstractButton &removeButton() const { return *m_remove; }
     QWidget &listArea() const { return *m_listArea; }
     QList<QWidget *> rows() const { return m_rows; }
-
-    // A dialog over the installed applications' desktop entries.
-    static std::optional<QStringList> chooseDesktopEntries(QWidget *parent);
 
 private:
     void rebuild();

@@ -130,6 +130,43 @@ TEST(HistoryWindowPlacement, ScreenChoiceFollowsTheBottomLeftRulesAndBreaksTiesF
     EXPECT_EQ(HistoryWindowPlacement::screenWithLargestOverlap({}, {0, 0, 10, 10}), std::nullopt);
 }
 
+// The main screen is the one the user works on: that of the active window's centre, then the pointer's, then the
+// primary one; the strategies that fall back to it open there.
+TEST(HistoryWindowPlacement, TheMainScreenIsTheActiveWindowsThenThePointersThenThePrimary)
+{
+    const Screen right {{1440, 0, 1920, 1080}, {1440, 0, 1920, 1080}};
+    struct MainCase
+    {
+        const char *name;
+        QList<Screen> screens;
+        std::optional<QRectF> window;
+        QPointF mouse;
+        std::optional<int> expected;
+    };
+    const MainCase cases[] = {
+        {"window beside, pointer on the primary", {primary, right}, QRectF(2000, 200, 400, 300), {100, 100}, 1},
+        {"window mostly beside, its centre on the primary", {primary, right}, QRectF(1000, 100, 600, 300), {3000, 500},
+            0},
+        {"window centre on the shared edge", {primary, right}, QRectF(1240, 100, 400, 300), {100, 100}, 1},
+        {"window above", {primary, above}, QRectF(100, 1000, 400, 300), {100, 100}, 1},
+        {"window off every screen, pointer beside", {primary, right}, QRectF(-900, -900, 100, 100), {3000, 500}, 1},
+        {"no window, pointer beside", {primary, right}, std::nullopt, {3000, 500}, 1},
+        {"no window, pointer on no screen", {primary, right}, std::nullopt, {-5, -5}, 0},
+        {"no screen", {}, QRectF(0, 0, 10, 10), {5, 5}, std::nullopt},
+    };
+    for (const MainCase &c : cases)
+        EXPECT_EQ(HistoryWindowPlacement::mainScreen(c.screens, c.window, c.mouse), c.expected) << c.name;
+
+    // The pointer on no screen: the screen under the cursor is the active window's.
+    Inputs inputs;
+    inputs.screens = {primary, right};
+    inputs.mouseLocation = QPointF(-500, -500);
+    inputs.mainScreen = HistoryWindowPlacement::mainScreen(inputs.screens, QRectF(2000, 200, 400, 300), {-500, -500});
+    inputs.windowSize = QSizeF(620, 700);
+    EXPECT_EQ(HistoryWindowPlacement::origin(S::screenWithCursor, inputs), QPointF(2090, 190));
+    EXPECT_EQ(HistoryWindowPlacement::origin(S::mouseCursor, inputs), QPointF(1440, 0));
+}
+
 TEST(HistoryWindowPlacement, TopLeftRectanglesConvertByFormulaAboutThePrimaryScreen)
 {
     const QRectF primaryTopLeft(0, 0, 1440, 900);

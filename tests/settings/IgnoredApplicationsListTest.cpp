@@ -1,13 +1,20 @@
 #include "CoordinatorTestSupport.h"
 
+#include "ApplicationChooserDialog.h"
 #include "IgnoredApplicationsList.h"
 #include "PrivacySettingsView.h"
 #include "SettingsBlocks.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,12 +22,16 @@ namespace {
 
 struct ListFixture
 {
-    explicit ListFixture(const QString &text)
+    // With `ownDialog` the list asks through its own dialog, else `answer` is what the user chose.
+    explicit ListFixture(const QString &text, bool ownDialog = false)
     {
         AppPreferences preferences = model.preferences();
         preferences.ignoredAppsText = text;
         model.setPreferences(preferences);
-        pane = std::make_unique<PrivacySettingsView>(model, *h.coordinator, [this](QWidget *) { return answer; });
+        IgnoredApplicationsList::ApplicationChooser chooser;
+        if (!ownDialog)
+            chooser = [this](QWidget *) { return answer; };
+        pane = std::make_unique<PrivacySettingsView>(model, *h.coordinator, std::move(chooser));
     }
     IgnoredApplicationsList &list() { return pane->ignoredApplications(); }
     QString text() const { return model.preferences().ignoredAppsText; }
@@ -30,6 +41,72 @@ struct ListFixture
     std::optional<QStringList> answer; // what the application dialog answers; nothing: cancelled
     std::unique_ptr<PrivacySettingsView> pane;
 };
+
+// An environment variable set for the test's time.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char *name, const QString &value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, value.toUtf8());
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// Works the application dialog once it is open, as the user would; a dialog left open is closed after a while.
+void whenTheDialogOpens(std::function<void(ApplicationChooserDialog &)> act)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    auto ticks = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, ticks, act] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *dialog = qobject_cast<ApplicationChooserDialog *>(modal); dialog && dialog->isVisible()) {
+            timer->stop();
+            timer->deleteLater();
+            act(*dialog);
+            if (dialog->isVisible()) {
+                ADD_FAILURE() << "the dialog is still open";
+                dialog->reject();
+            }
+        } else if (++*ticks > 500) {
+            timer->stop();
+            timer->deleteLater();
+            ADD_FAILURE() << "no dialog opened";
+            if (modal)
+                modal->close();
+        }
+    });
+    timer->start();
+}
+
+QStringList shownRows(const QListWidget &list)
+{
+    QStringList rows;
+    for (int row = 0; row < list.count(); ++row) {
+        const QListWidgetItem *item = list.item(row);
+        if (!item->isHidden())
+            rows.append(item->text() + (item->flags().testFlag(Qt::ItemIsEnabled) ? QString() : QStringLiteral(" -")));
+    }
+    return rows;
+}
+
+void click(QListWidget &list, int row, Qt::KeyboardModifiers modifiers = {})
+{
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, modifiers, list.visualItemRect(list.item(row)).center());
+}
 
 } // namespace
 
@@ -152,4 +229,83 @@ TEST(PrivacySettingsView, ItsExclusionsTakeEffectWhileTheSettingsAreOpen)
     ASSERT_TRUE(waitUntil([&] { return storedTexts().contains(QStringLiteral("concealed after")); }));
     EXPECT_FALSE(storedTexts().contains(QStringLiteral("concealed before")));
     EXPECT_FALSE(storedTexts().contains(QStringLiteral("the password")));
+}
+
+// The add button lists the installed applications of the XDG folders by name, in the interface language; several
+// chosen at once are added in the list's order, and those listed already cannot be chosen again.
+TEST(IgnoredApplicationsList, TheDialogListsTheInstalledApplicationsAndAddsSeveralAtOnce)
+{
+    QTemporaryDir data;
+    QTemporaryDir emptyHome;
+    const QString folder = data.filePath(QStringLiteral("applications"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto write = [&](const char *file, const QByteArray &lines) {
+        QFile entry(folder + u'/' + QString::fromLatin1(file));
+        EXPECT_TRUE(entry.open(QIODevice::WriteOnly));
+        entry.write("[Desktop Entry]\n" + lines);
+        return entry.fileName();
+    };
+    const QString editor = write("org.example.Editor.desktop",
+        "Type=Application\nName=Text Editor\nName[de]=Texteditor\nIcon=accessories-text-editor\nExec=editor %F\n");
+    const QString mail = write("mail.desktop", "Type=Application\nName=Mail\nName[de]=E-Mail\nExec=mail\n");
+    const QString browser = write("browser.desktop", "Type=Application\nName=Web Browser\nExec=browser %u\n");
+    const QString terminal = write("terminal.desktop", "Type=Application\nName=Terminal\nExec=terminal\n");
+    write("helper.desktop", "Type=Application\nName=Mail Helper\nNoDisplay=true\nExec=helper\n");
+    write("gone.desktop", "Type=Application\nName=Gone\nHidden=true\nExec=gone\n");
+    write("site.desktop", "Type=Link\nName=Web Site\nURL=https://example.com\n");
+
+    ListFixture s(terminal, true);
+    const ScopedEnvironment dataDirs("XDG_DATA_DIRS", data.path());
+    const ScopedEnvironment dataHome("XDG_DATA_HOME", emptyHome.path());
+    // The language of the record, which every change of the list applies again.
+    AppPreferences german = s.model.preferences();
+    german.language = QStringLiteral("de");
+    s.model.setPreferences(german);
+    setCurrentInterfaceLanguage(QStringLiteral("de"));
+
+    // Two picked at once with Ctrl; the one already listed is shown but takes no click.
+    whenTheDialogOpens([&](ApplicationChooserDialog &dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Programme auswählen"));
+        EXPECT_EQ(shownRows(dialog.list()),
+            QStringList({QStringLiteral("E-Mail"), QStringLiteral("Terminal (wird schon ignoriert) -"),
+                QStringLiteral("Texteditor"), QStringLiteral("Web Browser")}));
+        EXPECT_FALSE(dialog.addButton().isEnabled());
+        click(dialog.list(), 2);
+        click(dialog.list(), 0, Qt::ControlModifier);
+        click(dialog.list(), 1, Qt::ControlModifier);
+        EXPECT_EQ(dialog.chosenPaths(), QStringList({mail, editor}));
+        dialog.addButton().click();
+    });
+    s.list().addApplications();
+    EXPECT_EQ(s.text(), QStringList({terminal, mail, editor}).join(u'\n'));
+    EXPECT_EQ(s.list().selectedEntry(), editor);
+    ASSERT_EQ(s.list().rows().size(), 3);
+    EXPECT_EQ(s.list().rows().at(2)->accessibleName(), QStringLiteral("Texteditor"));
+
+    // Typing narrows the list, by name or file id, to a choice that Return takes; what it hides is not chosen.
+    whenTheDialogOpens([&](ApplicationChooserDialog &dialog) {
+        EXPECT_EQ(shownRows(dialog.list()),
+            QStringList(
+                {QStringLiteral("E-Mail (wird schon ignoriert) -"), QStringLiteral("Terminal (wird schon ignoriert) -"),
+                    QStringLiteral("Texteditor (wird schon ignoriert) -"), QStringLiteral("Web Browser")}));
+        QTest::keyClicks(&dialog.filterField(), QStringLiteral("example"));
+        EXPECT_EQ(shownRows(dialog.list()), QStringList({QStringLiteral("Texteditor (wird schon ignoriert) -")}));
+        EXPECT_FALSE(dialog.addButton().isEnabled());
+        dialog.filterField().clear();
+        QTest::keyClicks(&dialog.filterField(), QStringLiteral("BROW"));
+        EXPECT_EQ(shownRows(dialog.list()), QStringList({QStringLiteral("Web Browser")}));
+        EXPECT_EQ(dialog.chosenPaths(), QStringList({browser}));
+        QTest::keyClick(&dialog.filterField(), Qt::Key_Return);
+    });
+    s.list().addApplications();
+    EXPECT_EQ(s.text(), QStringList({terminal, mail, editor, browser}).join(u'\n'));
+    EXPECT_EQ(s.list().selectedEntry(), browser);
+
+    // Cancelled: nothing changes.
+    whenTheDialogOpens(
+        [](ApplicationChooserDialog &dialog) { QTest::keyClick(&dialog.filterField(), Qt::Key_Escape); });
+    s.list().addApplications();
+    EXPECT_EQ(IgnoredApplicationsList::entries(s.text()).size(), 4);
+    EXPECT_EQ(s.list().selectedEntry(), browser);
+    setCurrentInterfaceLanguage(QStringLiteral("en"));
 }

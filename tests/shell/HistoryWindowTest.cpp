@@ -32,14 +32,21 @@ namespace {
 // A coordinator whose history window is the real one, on the offscreen display.
 struct WindowHarness
 {
-    explicit WindowHarness(const std::function<void(AppPreferences &)> &preferences = {})
+    // With `desktopScreens` the window sees these screens (bottom-left, the primary first) and the pointer at
+    // `mouse`, else the offscreen display's.
+    explicit WindowHarness(const std::function<void(AppPreferences &)> &preferences = {},
+        QList<HistoryWindowPlacement::Screen> desktopScreens = {})
     {
         h.storeOnboardedPreferences(preferences);
         ClipboardItem link = testItem(3, QStringLiteral("https://example.com/cherry"));
         link.kind = ClipboardKind::link;
         h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread")), link});
-        factory = std::make_unique<QtWindowFactory>(
-            nullptr, std::function<bool()>(), HistoryWindowDesktop {&h.keyPoster, &frames, &caret, {}, {}});
+        HistoryWindowDesktop desktop {&h.keyPoster, &frames, &caret, {}, {}};
+        if (!desktopScreens.isEmpty()) {
+            desktop.screens = [desktopScreens] { return desktopScreens; };
+            desktop.mouseLocation = [this] { return mouse; };
+        }
+        factory = std::make_unique<QtWindowFactory>(nullptr, std::function<bool()>(), desktop);
         coordinator = std::make_unique<AppCoordinator>(h.dependencies(h.store, h.supportDirectory, *factory));
         coordinator->start();
         // The window is made a moment after the start.
@@ -96,6 +103,7 @@ struct WindowHarness
     CoordinatorHarness h;
     MemoryWindowFrames frames;
     MemoryCaretLocator caret;
+    QPointF mouse;
     std::unique_ptr<QtWindowFactory> factory;
     std::unique_ptr<AppCoordinator> coordinator;
     FloatingHistoryWindow *window = nullptr;
@@ -409,6 +417,31 @@ TEST(HistoryWindow, RestoresItsSizeClampedToTheScreenAndReopensWhereTheUserMoved
         s.show();
         EXPECT_EQ(s.window->panel().pos(), moved);
     }
+}
+
+// On two screens the window's main screen is the one of the window the user works in: its size is clamped to that
+// screen, and the strategies that fall back to the main screen use it.
+TEST(HistoryWindow, TheMainScreenIsTheOneOfTheWindowTheUserWorksIn)
+{
+    // Bottom-left: a tall primary screen and a low one beside it, on which the user works.
+    const QList<HistoryWindowPlacement::Screen> screens {
+        {{0, 0, 1440, 1200}, {0, 0, 1440, 1175}}, {{1440, 0, 1280, 600}, {1440, 0, 1280, 600}}};
+    WindowHarness s([](AppPreferences &p) { p.historyWindowHeight = 1000; }, screens);
+    s.mouse = QPointF(-10, -10); // on no screen
+    s.h.keyPoster.setActiveWindow(7);
+    s.frames.window = 7;
+    s.frames.frame = QRect(1600, 700, 400, 300); // top-left: on the low screen
+    s.show();
+    EXPECT_EQ(s.window->panel().height(), 600);
+    EXPECT_EQ(s.window->placementInputs(HistoryWindowOpenStrategy::activeScreenCenter).mainScreen, 1);
+    EXPECT_EQ(s.window->placementInputs(HistoryWindowOpenStrategy::screenWithCursor).mainScreen, 1);
+
+    // Without the window, the pointer's screen; with neither, the primary.
+    s.frames.frame.reset();
+    s.mouse = QPointF(1500, 100);
+    EXPECT_EQ(s.window->placementInputs(HistoryWindowOpenStrategy::activeScreenCenter).mainScreen, 1);
+    s.mouse = QPointF(-10, -10);
+    EXPECT_EQ(s.window->placementInputs(HistoryWindowOpenStrategy::activeScreenCenter).mainScreen, 0);
 }
 
 // A window that was built but never shown has no frame of its own: quitting keeps what an earlier run stored (or

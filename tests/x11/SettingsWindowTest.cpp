@@ -97,6 +97,28 @@ std::optional<QString> openSettings(RunningVarnisto &varnisto)
     return settings;
 }
 
+// From the settings at General: the Privacy pane, and there the add button of the ignored applications (past the
+// two switches), which opens the dialog to choose them; the dialog once it has the keyboard.
+std::optional<QString> openApplicationChooser()
+{
+    for (int n = 0; n < 6; ++n) {
+        if (!key(QStringLiteral("Down")))
+            return std::nullopt;
+    }
+    if (!waitForWindow(QStringLiteral("Privacy")))
+        return std::nullopt;
+    for (int n = 0; n < 3; ++n) {
+        if (!key(QStringLiteral("Tab")))
+            return std::nullopt;
+    }
+    if (!key(QStringLiteral("space")))
+        return std::nullopt;
+    const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+    if (!dialog || !waitUntil([&] { return activeWindow() == dialog; }))
+        return std::nullopt;
+    return dialog;
+}
+
 // Every pane, from the sidebar, which holds the focus: Down moves to the next section.
 void takePictures(const QString &appearance)
 {
@@ -221,8 +243,59 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
     EXPECT_TRUE(varnisto.waitForFinished());
 }
 
-// An application added to the ignored list of the Privacy pane (through its file dialog) is not recorded while it is
-// in front; the pane saves and applies the list at once.
+// The dialog of the Privacy pane's add button lists the installed applications by name and icon, the one already
+// ignored greyed out; pictures of it in light and dark, with two applications chosen.
+// It runs before any copy is recorded: the settings open from the welcome of an empty history.
+TEST(SettingsWindow, ScreenshotsOfTheApplicationChooser)
+{
+    const QString applications
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/applications");
+    QDir().mkpath(applications);
+    const std::pair<const char *, const char *> entries[] = {{"org.example.Mail", "Name=Mail\nIcon=mail-send"},
+        {"org.example.Browser", "Name=Web Browser\nIcon=web-browser"},
+        {"org.example.Editor", "Name=Text Editor\nIcon=accessories-text-editor"},
+        {"org.example.Passwords", "Name=Passwords\nIcon=dialog-password"},
+        {"org.example.Calculator", "Name=Calculator\nIcon=accessories-calculator"}};
+    for (const auto &[id, lines] : entries) {
+        QFile file(applications + u'/' + QString::fromLatin1(id) + QStringLiteral(".desktop"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("[Desktop Entry]\nType=Application\nExec=true\n") + lines + "\n");
+    }
+    for (const auto appearance : {AppAppearance::light, AppAppearance::dark}) {
+        const QString name = appearance == AppAppearance::light ? QStringLiteral("light") : QStringLiteral("dark");
+        storePreferences(appearance);
+        AppPreferences preferences = PreferencesStore(settingsFile()).load();
+        preferences.ignoredAppsText = applications + QStringLiteral("/org.example.Passwords.desktop");
+        PreferencesStore(settingsFile()).save(preferences);
+
+        RunningVarnisto varnisto;
+        const auto window = openSettings(varnisto);
+        ASSERT_TRUE(window);
+        const auto dialog = openApplicationChooser();
+        ASSERT_TRUE(dialog);
+        // Two chosen: the first match of a filter, kept when the filter is cleared, and the next one with Shift+Down.
+        ASSERT_EQ(
+            xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), QStringLiteral("Calc")}),
+            0);
+        ASSERT_TRUE(key(QStringLiteral("ctrl+a")));
+        ASSERT_TRUE(key(QStringLiteral("BackSpace")));
+        ASSERT_TRUE(key(QStringLiteral("shift+Down")));
+        QTest::qWait(300);
+        EXPECT_TRUE(screenshot(*dialog, QStringLiteral("settings-choose-applications-%1.png").arg(name)));
+        ASSERT_TRUE(key(QStringLiteral("Return")));
+        ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Choose Applications")); }));
+        ASSERT_TRUE(
+            waitUntil([] { return PreferencesStore(settingsFile()).load().ignoredAppsText.count(u'\n') == 2; }));
+        EXPECT_TRUE(
+            PreferencesStore(settingsFile()).load().ignoredAppsText.contains(u"org.example.Calculator.desktop"));
+        EXPECT_TRUE(screenshot(*window, QStringLiteral("settings-privacy-two-applications-%1.png").arg(name)));
+        varnisto.terminate();
+        EXPECT_TRUE(varnisto.waitForFinished());
+    }
+}
+
+// An application added to the ignored list of the Privacy pane (chosen by name in its dialog) is not recorded while
+// it is in front; the pane saves and applies the list at once.
 TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
 {
     // This test's own window is the application: a desktop entry names it by its window class.
@@ -249,21 +322,16 @@ TEST(SettingsWindow, CopiesInAnIgnoredApplicationAreNotCaptured)
     ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
     const auto settings = openSettings(varnisto);
     ASSERT_TRUE(settings);
-    for (int n = 0; n < 6; ++n)
-        ASSERT_TRUE(key(QStringLiteral("Down")));
-    ASSERT_TRUE(waitForWindow(QStringLiteral("Privacy")));
-    // Past the two switches to the add button, which asks for the application.
-    for (int n = 0; n < 3; ++n)
-        ASSERT_TRUE(key(QStringLiteral("Tab")));
-    ASSERT_TRUE(key(QStringLiteral("space")));
-    const auto dialog = waitForWindow(QStringLiteral("Choose Applications"));
+    const auto dialog = openApplicationChooser();
     ASSERT_TRUE(dialog);
-    ASSERT_TRUE(waitUntil([&] { return activeWindow() == dialog; }));
-    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), entry}), 0);
+    // The field narrows the list to the application, which Return adds.
+    ASSERT_EQ(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"),
+                  QStringLiteral("Secret Keeper")}),
+        0);
     ASSERT_TRUE(key(QStringLiteral("Return")));
     ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Choose Applications")); }));
     EXPECT_TRUE(screenshot(*settings, QStringLiteral("settings-privacy-with-application.png")));
-    ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().ignoredAppsText.contains(u"secret"); }));
+    ASSERT_TRUE(waitUntil([&] { return PreferencesStore(settingsFile()).load().ignoredAppsText == entry; }));
     ASSERT_TRUE(key(QStringLiteral("alt+F4")));
 
     // After: nothing the application copies is recorded.

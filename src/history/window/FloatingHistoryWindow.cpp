@@ -387,10 +387,11 @@ void FloatingHistoryWindow::restoreWindowFrame()
     double width = std::max<double>(preferences.historyWindowWidth.value_or(defaultWidth), minimumSide);
     double height = std::max<double>(preferences.historyWindowHeight.value_or(defaultHeight), minimumSide);
     const QList<HistoryWindowPlacement::Screen> all = screens();
-    if (!all.isEmpty()) {
+    const QRectF primary = primaryScreenGeometry();
+    if (const auto main = HistoryWindowPlacement::mainScreen(all, activeWindowFrame(primary), mouseLocation(primary))) {
         // A small screen wins over the minimum.
-        width = std::min(width, all.first().visibleFrame.width());
-        height = std::min(height, all.first().visibleFrame.height());
+        width = std::min(width, all.at(*main).visibleFrame.width());
+        height = std::min(height, all.at(*main).visibleFrame.height());
     }
     m_panel->setMinimumSize(
         std::min(minimumSide, int(std::floor(width))), std::min(minimumSide, int(std::floor(height))));
@@ -437,34 +438,51 @@ QList<HistoryWindowPlacement::Screen> FloatingHistoryWindow::screens() const
     return result;
 }
 
+std::optional<QRectF> FloatingHistoryWindow::activeWindowFrame(const QRectF &primaryScreen) const
+{
+    if (!m_desktop.keyPoster || !m_desktop.windowFrames)
+        return std::nullopt;
+    const auto frame = m_desktop.windowFrames->frameOfWindow(m_desktop.keyPoster->pasteTargetWindow());
+    if (!frame)
+        return std::nullopt;
+    // The display reports device pixels.
+    return HistoryWindowPlacement::fromTopLeft(scaled(*frame, qApp->devicePixelRatio()), primaryScreen);
+}
+
+QPointF FloatingHistoryWindow::mouseLocation(const QRectF &primaryScreen) const
+{
+    return m_desktop.mouseLocation ? m_desktop.mouseLocation()
+                                   : HistoryWindowPlacement::pointFromTopLeft(QPointF(QCursor::pos()), primaryScreen);
+}
+
 HistoryWindowPlacement::Inputs FloatingHistoryWindow::placementInputs(HistoryWindowOpenStrategy strategy)
 {
     const QDeadlineTimer budget(placementBudgetMs);
     HistoryWindowPlacement::Inputs inputs;
     inputs.screens = screens();
-    if (!inputs.screens.isEmpty())
-        inputs.mainScreen = 0;
     const QRectF primary = primaryScreenGeometry();
-    inputs.mouseLocation = m_desktop.mouseLocation
-        ? m_desktop.mouseLocation()
-        : HistoryWindowPlacement::pointFromTopLeft(QPointF(QCursor::pos()), primary);
+    inputs.mouseLocation = mouseLocation(primary);
     inputs.windowSize = QSizeF(m_panel->size());
     const AppPreferences &preferences = m_model.preferences();
     if (preferences.historyWindowX && preferences.historyWindowY)
         inputs.savedOrigin = QPointF(*preferences.historyWindowX, *preferences.historyWindowY);
 
-    // The display reports device pixels.
-    const qreal ratio = qApp->devicePixelRatio();
     const bool needsFrontWindow = strategy != HistoryWindowOpenStrategy::screenWithCursor
         && strategy != HistoryWindowOpenStrategy::mouseCursor
         && !(strategy == HistoryWindowOpenStrategy::lastLocation && inputs.savedOrigin);
     // The window manager answers for the front window at once; the caret's peer may be slow and gets what is left.
-    if (needsFrontWindow && m_desktop.keyPoster && m_desktop.windowFrames) {
-        if (const auto frame = m_desktop.windowFrames->frameOfWindow(m_desktop.keyPoster->pasteTargetWindow()))
-            inputs.frontWindowFrame = HistoryWindowPlacement::fromTopLeft(scaled(*frame, ratio), primary);
+    std::optional<QRectF> activeFrame;
+    if (needsFrontWindow) {
+        activeFrame = activeWindowFrame(primary);
+        inputs.frontWindowFrame = activeFrame;
+    } else if (!HistoryWindowPlacement::screenContainingPoint(inputs.screens, inputs.mouseLocation)) {
+        // The pointer's screen comes before the main screen: only a pointer on no screen needs the window.
+        activeFrame = activeWindowFrame(primary);
     }
+    inputs.mainScreen = HistoryWindowPlacement::mainScreen(inputs.screens, activeFrame, inputs.mouseLocation);
     if (strategy == HistoryWindowOpenStrategy::inputCursor && m_desktop.caretLocator
         && m_desktop.caretLocator->isTrusted() && !budget.hasExpired()) {
+        const qreal ratio = qApp->devicePixelRatio();
         if (const auto caret = m_desktop.caretLocator->caretRect(budget); caret && !budget.hasExpired())
             inputs.caretRect = HistoryWindowPlacement::fromTopLeft(scaled(*caret, ratio), primary);
     }

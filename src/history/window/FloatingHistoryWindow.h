@@ -116,6 +116,9 @@ private:
     void noteActivated();
     QRectF primaryScreenGeometry() const;
     QList<HistoryWindowPlacement::Screen> screens() const;
+    // The frame of the window the user works in (the paste target), bottom-left; nothing when it is unknown.
+    std::optional<QRectF> activeWindowFrame(const QRectF &primaryScreen) const;
+    QPointF mouseLocation(const QRectF &primaryScreen) const;
     void setPanelOrigin(QPointF origin);
     void centrePanel();
     void panelDidMove();

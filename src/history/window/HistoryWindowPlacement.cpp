@@ -162,6 +162,19 @@ std::optional<int> screenWithLargestOverlap(const QList<Screen> &screens, const 
     return best;
 }
 
+std::optional<int> mainScreen(
+    const QList<Screen> &screens, const std::optional<QRectF> &activeWindowFrame, QPointF mouseLocation)
+{
+    std::optional<int> screen;
+    if (activeWindowFrame)
+        screen = screenContainingPoint(screens, centre(*activeWindowFrame));
+    if (!screen)
+        screen = screenContainingPoint(screens, mouseLocation);
+    if (!screen && !screens.isEmpty())
+        screen = 0;
+    return screen;
+}
+
 std::optional<QPointF> origin(HistoryWindowOpenStrategy strategy, const Inputs &inputs)
 {
     switch (strategy) {

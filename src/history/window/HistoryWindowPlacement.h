@@ -28,7 +28,7 @@ struct Screen
 struct Inputs
 {
     QList<Screen> screens; // the primary screen first
-    std::optional<int> mainScreen; // index into screens; the primary screen when there is one
+    std::optional<int> mainScreen; // index into screens: the screen the user works on (mainScreen below)
     QPointF mouseLocation;
     std::optional<QRectF> frontWindowFrame; // the paste target's window, with its frame
     std::optional<QRectF> caretRect; // the focused text's caret, when it was found in time
@@ -42,6 +42,10 @@ QPointF clampedWindowOrigin(QPointF origin, QSizeF size, const QRectF &rect);
 std::optional<int> screenContainingPoint(const QList<Screen> &screens, QPointF point);
 // The screen with the largest area in common with the rectangle; the first on a tie or when none overlaps.
 std::optional<int> screenWithLargestOverlap(const QList<Screen> &screens, const QRectF &rect);
+// The screen the user works on: the one holding the centre of the active application window's frame, else the one
+// under the pointer, else the primary screen (the first); nothing without screens.
+std::optional<int> mainScreen(
+    const QList<Screen> &screens, const std::optional<QRectF> &activeWindowFrame, QPointF mouseLocation);
 
 // The window's origin for the strategy; nothing when the window is to be centred instead. The input-cursor
 // strategy without a caret gives the active-window-centre origin.
