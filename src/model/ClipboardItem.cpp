@@ -384,7 +384,7 @@ Expected<ClipboardItem, QString> ClipboardItem::fromJson(
 
 namespace {
 
-template<typename T> size_t hashOptional(const std::optional<T> &value, size_t seed)
+template<typename Optional> size_t hashOptional(const Optional &value, size_t seed)
 {
     return value ? qHashMulti(seed, true, *value) : qHash(false, seed);
 }

@@ -3,6 +3,7 @@
 #include "ClipboardKind.h"
 #include "Expected.h"
 #include "LinkPreviewDetails.h"
+#include "SharedOptional.h"
 #include "Url.h"
 
 #include <QByteArray>
@@ -38,7 +39,7 @@ struct ClipboardItem
     QList<qint64> tags; // tag ids, in the order assigned
     QString searchText; // rebuilt by refreshingSearchText
     qint64 copyCount = 0;
-    std::optional<LinkPreviewDetails> linkPreviewDetails;
+    SharedOptional<LinkPreviewDetails> linkPreviewDetails; // shared by the item's copies: most items have none
     std::optional<QDateTime> copySequenceID; // copy time of the sequence's first item
     std::optional<qint64> copySequenceOrder; // position within the sequence, from 0
 

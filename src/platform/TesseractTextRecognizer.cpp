@@ -4,8 +4,7 @@
 #include <QPainter>
 
 #include <ZXing/ReadBarcode.h>
-#include <tesseract/baseapi.h>
-#include <tesseract/resultiterator.h>
+#include <tesseract/capi.h>
 
 #include <dlfcn.h>
 
@@ -18,20 +17,76 @@
 
 namespace {
 
-// tesseract parallelises parts of its work with OpenMP, some of it with a fixed thread count that the usual
-// per-thread setting does not cap. Recognition is meant to take one core: no OpenMP region may become active.
-// The OpenMP runtime comes with tesseract, so its functions are looked up rather than linked; nothing else in the
-// program uses OpenMP.
-void limitOpenMPToOneThread()
+// tesseract and the libraries it brings (leptonica, the image codecs, curl, archives) take longer to load and bind
+// than the rest of the program before its first capture, and most starts never recognise anything. The engine is
+// loaded on the first recognition, on the recogniser's worker, and reached through its C interface.
+class TesseractLibrary
 {
-    using SetCount = void (*)(int);
-    static const auto setMaxActiveLevels = reinterpret_cast<SetCount>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
-    static const auto setThreadCount = reinterpret_cast<SetCount>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
-    if (setMaxActiveLevels)
-        setMaxActiveLevels(0);
-    if (setThreadCount)
-        setThreadCount(1);
-}
+public:
+    static const TesseractLibrary &instance()
+    {
+        static const TesseractLibrary library;
+        return library;
+    }
+
+    bool loaded() const { return m_loaded; }
+
+    // tesseract parallelises parts of its work with OpenMP, some of it with a fixed thread count that the usual
+    // per-thread setting does not cap. Recognition is meant to take one core: no OpenMP region may become active.
+    // The OpenMP runtime comes with tesseract, so its functions are looked up there; nothing else in the program
+    // uses OpenMP.
+    void limitOpenMPToOneThread() const
+    {
+        if (m_setMaxActiveLevels)
+            m_setMaxActiveLevels(0);
+        if (m_setThreadCount)
+            m_setThreadCount(1);
+    }
+
+    decltype(&TessBaseAPICreate) create = nullptr;
+    decltype(&TessBaseAPIDelete) destroy = nullptr;
+    decltype(&TessBaseAPIInit2) init = nullptr;
+    decltype(&TessBaseAPISetVariable) setVariable = nullptr;
+    decltype(&TessBaseAPISetPageSegMode) setPageSegMode = nullptr;
+    decltype(&TessBaseAPISetImage) setImage = nullptr;
+    decltype(&TessBaseAPISetSourceResolution) setSourceResolution = nullptr;
+    decltype(&TessBaseAPIRecognize) recognize = nullptr;
+    decltype(&TessBaseAPIGetIterator) iterator = nullptr;
+    decltype(&TessBaseAPIClear) clear = nullptr;
+    decltype(&TessResultIteratorDelete) deleteIterator = nullptr;
+    decltype(&TessResultIteratorNext) next = nullptr;
+    decltype(&TessResultIteratorGetUTF8Text) utf8Text = nullptr;
+    decltype(&TessDeleteText) deleteText = nullptr;
+
+private:
+    TesseractLibrary()
+    {
+        // Never unloaded: the engine's threads and static state stay with the process.
+        m_handle = dlopen(VARNISTO_TESSERACT_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (!m_handle)
+            return;
+        m_loaded = bind(create, "TessBaseAPICreate") && bind(destroy, "TessBaseAPIDelete")
+            && bind(init, "TessBaseAPIInit2") && bind(setVariable, "TessBaseAPISetVariable")
+            && bind(setPageSegMode, "TessBaseAPISetPageSegMode") && bind(setImage, "TessBaseAPISetImage")
+            && bind(setSourceResolution, "TessBaseAPISetSourceResolution") && bind(recognize, "TessBaseAPIRecognize")
+            && bind(iterator, "TessBaseAPIGetIterator") && bind(clear, "TessBaseAPIClear")
+            && bind(deleteIterator, "TessResultIteratorDelete") && bind(next, "TessResultIteratorNext")
+            && bind(utf8Text, "TessResultIteratorGetUTF8Text") && bind(deleteText, "TessDeleteText");
+        bind(m_setMaxActiveLevels, "omp_set_max_active_levels");
+        bind(m_setThreadCount, "omp_set_num_threads");
+    }
+
+    template<typename Function> bool bind(Function &function, const char *name)
+    {
+        function = reinterpret_cast<Function>(dlsym(m_handle, name));
+        return function != nullptr;
+    }
+
+    void *m_handle = nullptr;
+    bool m_loaded = false;
+    void (*m_setMaxActiveLevels)(int) = nullptr;
+    void (*m_setThreadCount)(int) = nullptr;
+};
 
 // An 8-bit grey image no larger than the pixel limit, transparent parts laid on white.
 QImage preparedGreyImage(const QImage &image)
@@ -351,7 +406,12 @@ void makeTextDark(QImage &region)
 
 struct TesseractTextRecognizer::Engine
 {
-    tesseract::TessBaseAPI api;
+    ~Engine()
+    {
+        if (api)
+            TesseractLibrary::instance().destroy(api);
+    }
+    TessBaseAPI *api = nullptr;
     bool started = false;
     std::optional<QString> startFailure;
 };
@@ -369,14 +429,19 @@ Expected<QStringList, QString> TesseractTextRecognizer::recognizeTextLines(const
 {
     using Lines = Expected<QStringList, QString>;
     QMutexLocker locker(&m_engineMutex);
-    limitOpenMPToOneThread();
     Engine &engine = *m_engine;
+    const TesseractLibrary &library = TesseractLibrary::instance();
+    library.limitOpenMPToOneThread();
     if (!engine.started) {
         engine.started = true;
-        if (engine.api.Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0)
+        if (library.loaded())
+            engine.api = library.create();
+        if (!engine.api)
+            engine.startFailure = QStringLiteral("the text recognition engine could not be loaded");
+        else if (library.init(engine.api, nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0)
             engine.startFailure = QStringLiteral("the English text recognition model could not be loaded");
         else
-            engine.api.SetVariable("debug_file", "/dev/null");
+            library.setVariable(engine.api, "debug_file", "/dev/null");
     }
     if (engine.startFailure)
         return Lines::failure(*engine.startFailure);
@@ -392,34 +457,37 @@ Expected<QStringList, QString> TesseractTextRecognizer::recognizeTextLines(const
         structure.flattenTextless(grey);
         // Screenshots hold scattered pieces of text (menus, buttons, side bars beside paragraphs): the sparse
         // text segmentation finds them without merging neighbouring columns into one line.
-        engine.api.SetPageSegMode(tesseract::PSM_SPARSE_TEXT);
+        library.setPageSegMode(engine.api, tesseract::PSM_SPARSE_TEXT);
         for (const QRect &area : structure.regions()) {
             QImage region = grey.copy(area);
             makeTextDark(region);
-            engine.api.SetImage(region.constBits(), region.width(), region.height(), 1, int(region.bytesPerLine()));
+            library.setImage(
+                engine.api, region.constBits(), region.width(), region.height(), 1, int(region.bytesPerLine()));
             // Screen content has no recorded resolution; this spares tesseract the guess.
-            engine.api.SetSourceResolution(96);
-            if (engine.api.Recognize(nullptr) != 0) {
-                engine.api.Clear();
+            library.setSourceResolution(engine.api, 96);
+            if (library.recognize(engine.api, nullptr) != 0) {
+                library.clear(engine.api);
                 return Lines::failure(QStringLiteral("the text in the image could not be recognised"));
             }
-            std::unique_ptr<tesseract::ResultIterator> iterator(engine.api.GetIterator());
-            if (iterator && !iterator->Empty(tesseract::RIL_TEXTLINE)) {
+            const std::unique_ptr<TessResultIterator, decltype(library.deleteIterator)> iterator(
+                library.iterator(engine.api), library.deleteIterator);
+            // An iterator over nothing gives no text and no next line.
+            if (iterator) {
                 do {
-                    const std::unique_ptr<char[]> text(iterator->GetUTF8Text(tesseract::RIL_TEXTLINE));
+                    const std::unique_ptr<char, decltype(library.deleteText)> text(
+                        library.utf8Text(iterator.get(), tesseract::RIL_TEXTLINE), library.deleteText);
                     const QString line = text ? QString::fromUtf8(text.get()) : QString();
                     // Sparse segmentation also reads graphics (QR codes, icons, rules) as lines of brackets and
                     // dashes; a line without any letter or digit is such noise.
                     if (std::any_of(line.begin(), line.end(), [](QChar c) { return c.isLetterOrNumber(); }))
                         lines.append(line);
-                } while (iterator->Next(tesseract::RIL_TEXTLINE));
+                } while (library.next(iterator.get(), tesseract::RIL_TEXTLINE));
             }
-            iterator.reset();
-            engine.api.Clear();
+            library.clear(engine.api);
         }
         return lines;
     } catch (const std::exception &error) {
-        engine.api.Clear();
+        library.clear(engine.api);
         return Lines::failure(QString::fromLocal8Bit(error.what()));
     }
 }

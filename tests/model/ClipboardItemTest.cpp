@@ -346,3 +346,28 @@ TEST(ClipboardItemMemory, ASharedPartBehavesAsItsOwnString)
     // A literal has no buffer to share: the part is a copy.
     EXPECT_EQ(sharedPart(QStringLiteral("literal text"), 8, 4), QStringLiteral("text"));
 }
+
+// An item's copies share its link preview until one of them changes it; each then keeps its own, and equality
+// follows the previews' contents.
+TEST(ClipboardItemMemory, ALinkPreviewIsSharedUntilACopyChangesIt)
+{
+    ClipboardItem item;
+    item.linkPreviewDetails = LinkPreviewDetails {QStringLiteral("https://example.com"), QStringLiteral("Example"),
+        std::nullopt, std::nullopt, std::nullopt, QDateTime()};
+    ClipboardItem copy = item;
+    EXPECT_EQ(&*std::as_const(copy).linkPreviewDetails, &*std::as_const(item).linkPreviewDetails);
+
+    copy.linkPreviewDetails->title = QStringLiteral("Changed");
+    EXPECT_EQ(item.linkPreviewDetails->title, QStringLiteral("Example"));
+    EXPECT_EQ(copy.linkPreviewDetails->title, QStringLiteral("Changed"));
+    EXPECT_NE(copy, item);
+
+    copy.linkPreviewDetails->title = QStringLiteral("Example");
+    EXPECT_EQ(copy, item); // equal contents, two copies
+    copy.linkPreviewDetails.reset();
+    EXPECT_FALSE(copy.linkPreviewDetails);
+    EXPECT_TRUE(item.linkPreviewDetails);
+    EXPECT_NE(copy, item);
+    const std::optional<LinkPreviewDetails> asOptional = item.linkPreviewDetails;
+    EXPECT_EQ(asOptional->url, QStringLiteral("https://example.com"));
+}
