@@ -1,5 +1,5 @@
-#include "Clock.h"
 #include "Coding.h"
+#include "ManualClock.h"
 #include "MemoryPasteboard.h"
 #include "PasteboardMonitor.h"
 #include "SQLiteHistoryStore.h"

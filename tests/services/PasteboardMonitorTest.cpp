@@ -1,7 +1,7 @@
 #include "PasteboardMonitor.h"
 
-#include "Clock.h"
 #include "Coding.h"
+#include "ManualClock.h"
 #include "MemoryPasteboard.h"
 #include "SQLiteHistoryStore.h"
 #include "TestSupport.h"

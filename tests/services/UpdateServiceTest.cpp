@@ -1,5 +1,6 @@
 #include "UpdateService.h"
 #include "LoopbackHttpServer.h"
+#include "ManualScheduler.h"
 #include "TestSupport.h"
 
 #include <QFile>
