@@ -20,7 +20,7 @@ TEST(AppDelegate, BuildsTheGraphStartsAndTerminatesOnce)
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(delegate.clipboardMonitor().delegate(), &delegate.coordinator());
     EXPECT_TRUE(delegate.clipboardMonitor().isRunning());
-    EXPECT_NE(delegate.coordinator().onboardingWindow(), nullptr); // a first start
+    EXPECT_NE(AppCoordinatorProbe(delegate.coordinator()).onboardingWindow(), nullptr); // a first start
     // The tray icon follows a moment later.
     ASSERT_TRUE(waitUntil([&] { return delegate.statusItems().statusItem() != nullptr; }));
     EXPECT_FALSE(delegate.statusItems().applicationMenu().actions().isEmpty());
