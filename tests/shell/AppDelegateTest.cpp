@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "CoordinatorTestSupport.h"
+#include "ServicesProbe.h"
 
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
@@ -103,13 +104,13 @@ TEST(AppDelegate, AutomaticUpdateChecksFollowTheSwitchAndSpeakOnlyOfNews)
 {
     LaunchedDelegate d;
     AppcastUpdateService &updates = d.delegate->updateService();
-    EXPECT_FALSE(updates.automaticChecksEnabled()); // nothing before launch
+    EXPECT_FALSE(ServicesProbe::automaticChecksEnabled(updates)); // nothing before launch
     d.delegate->applicationDidFinishLaunching();
-    EXPECT_TRUE(updates.automaticChecksEnabled());
+    EXPECT_TRUE(ServicesProbe::automaticChecksEnabled(updates));
     AppPreferences preferences = d.delegate->model().preferences();
     preferences.checkForUpdatesAutomatically = false;
     d.delegate->model().setPreferences(preferences);
-    EXPECT_FALSE(updates.automaticChecksEnabled());
+    EXPECT_FALSE(ServicesProbe::automaticChecksEnabled(updates));
 
     using Status = UpdateCheckResult::Status;
     struct Case
