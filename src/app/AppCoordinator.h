@@ -61,8 +61,8 @@ class Workspace;
 // model and act only through it. It writes the history store first and tells the model after the write succeeded.
 // Commands never fail towards their caller: a failure becomes the model's last error. The command groups live in
 // their own classes (paste, copy and merge, items, tags, link previews, the archive, files), which the coordinator
-// owns and builds with what each uses; its methods of the same names are the windows' entry points. It hands out
-// none of its collaborators. Main thread only.
+// owns and builds with what each uses; its public methods of the same names are the one way in for the windows, and
+// what only it calls stays private. It hands out none of its collaborators. Main thread only.
 class AppCoordinator final : public QObject, public PasteboardMonitorDelegate
 {
     Q_OBJECT
