@@ -10,6 +10,7 @@
 #include "HistoryRowPictures.h"
 #include "HistoryTableRow.h"
 #include "IconProvider.h"
+#include "ServicesProbe.h"
 #include "SyntheticText.h"
 
 #include <QCoreApplication>
@@ -173,7 +174,7 @@ int paintRows(QPainter &painter, const Screen &screen, qsizetype first, qreal he
 
 void settle()
 {
-    for (int i = 0; i < 100 && fixture().previews->pendingRenderingCount() > 0; ++i)
+    for (int i = 0; i < 100 && ServicesProbe::pendingRenderingCount(*fixture().previews) > 0; ++i)
         QThread::msleep(10);
     HistoryRowPictures::shared().finishPending();
     QCoreApplication::processEvents();

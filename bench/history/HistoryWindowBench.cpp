@@ -138,7 +138,7 @@ void BM_CaptureWhileOpenToPaintedList(benchmark::State &state)
         const int reloads = controller.reloadCount();
         QElapsedTimer phase;
         phase.start();
-        program.delegate->coordinator().handleCapturedItem(item, {});
+        program.delegate->coordinator().pasteboardMonitorDidCapture(item, {});
         captureMs += phase.nsecsElapsed() / 1e6;
         phase.restart();
         while (controller.reloadCount() == reloads)

@@ -1,8 +1,9 @@
-#include "Clock.h"
 #include "Coding.h"
+#include "ManualClock.h"
 #include "MemoryPasteboard.h"
 #include "PasteboardMonitor.h"
 #include "SQLiteHistoryStore.h"
+#include "ServicesProbe.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -190,7 +191,7 @@ void BM_CaptureToDelegate(benchmark::State &state)
         state.SetIterationTime(seconds - held);
 
         // The recognition of a screenshot finishes on the worker before the next copy.
-        while (fixture.monitor.isRecognizing())
+        while (ServicesProbe::isRecognizing(fixture.monitor))
             QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
@@ -215,7 +216,7 @@ void BM_WatchedChangeToDelegate(benchmark::State &state)
         state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     }
     // Nothing is left running once the copies are stored.
-    state.counters["timers_left"] = fixture.monitor.hasTimedStep() ? 1 : 0;
+    state.counters["timers_left"] = ServicesProbe::hasTimedStep(fixture.monitor) ? 1 : 0;
 }
 
 void BM_IdleTick(benchmark::State &state)
@@ -256,7 +257,7 @@ void BM_GuiThreadPerLargeTextCapture(benchmark::State &state)
         timed([&] { fixture.monitor.checkPasteboard(); });
         while (fixture.delegate.captures == before) {
             timed([] { QCoreApplication::processEvents(); });
-            if (fixture.monitor.isCapturing())
+            if (ServicesProbe::isCapturing(fixture.monitor))
                 QThread::usleep(200); // the worker's time is not the GUI thread's
         }
         state.SetIterationTime(busy);

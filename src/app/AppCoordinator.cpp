@@ -172,9 +172,10 @@ void AppCoordinator::loadHistory()
         return;
     }
     m_model.setItems(*items);
-    removeUnusedFilePreviews();
+    m_itemCommands->removeUnusedFilePreviews();
 
-    selectSingleItem(m_model.items().isEmpty() ? std::nullopt : std::optional<QUuid>(m_model.items().first().id));
+    PasteCommands::selectSingleItem(
+        m_model, m_model.items().isEmpty() ? std::nullopt : std::optional<QUuid>(m_model.items().first().id));
     m_historyLoaded = true;
 }
 
@@ -446,55 +447,9 @@ void AppCoordinator::pasteNext(std::optional<PasteVariant> variant)
     m_pasteCommands->pasteNext(variant);
 }
 
-PasteVariant AppCoordinator::defaultPasteVariant(const ClipboardItem &item) const
-{
-    return m_pasteCommands->defaultPasteVariant(item);
-}
-
-QList<ClipboardItem> AppCoordinator::pasteNextCandidates(const QList<ClipboardItem> &items) const
-{
-    return m_pasteCommands->pasteNextCandidates(items);
-}
-
-std::optional<ClipboardItem> AppCoordinator::pasteNextTarget(const QList<ClipboardItem> &candidates) const
-{
-    return m_pasteCommands->pasteNextTarget(candidates);
-}
-
-std::optional<QUuid> AppCoordinator::itemIDAfter(const QUuid &id, const QList<ClipboardItem> &candidates) const
-{
-    return m_pasteCommands->itemIDAfter(id, candidates);
-}
-
-const std::optional<QUuid> &AppCoordinator::pasteNextItemID() const
-{
-    return m_pasteCommands->pasteNextItemID();
-}
-
-void AppCoordinator::selectSingleItem(const std::optional<QUuid> &id)
-{
-    PasteCommands::selectSingleItem(m_model, id);
-}
-
-Expected<std::optional<ClipboardItem>, HistoryStoreError> AppCoordinator::updateItemAfterAction(
-    const ClipboardItem &item, bool incrementCopyCount)
-{
-    return m_historyWrites->updateItemAfterAction(item, incrementCopyCount);
-}
-
 void AppCoordinator::playSound(SoundEffect effect)
 {
     m_feedback.playSound(effect);
-}
-
-void AppCoordinator::reportFailure(const CommandFailure &failure)
-{
-    m_feedback.reportFailure(failure);
-}
-
-void AppCoordinator::showAccessibilityAlert(const CommandFailure &failure)
-{
-    m_feedback.showAccessibilityAlert(failure);
 }
 
 // --- Copy and merge --------------------------------------------------------------------------------------------------
@@ -524,16 +479,6 @@ void AppCoordinator::mergeSelectedItems(const QList<ClipboardItem> &items)
     m_copyCommands->mergeSelectedItems(items);
 }
 
-std::optional<QString> AppCoordinator::mergedText(const QList<ClipboardItem> &items)
-{
-    return CopyCommands::mergedText(items);
-}
-
-Expected<void, HistoryStoreError> AppCoordinator::removeDuplicatesOfItem(const ClipboardItem &item)
-{
-    return m_copyCommands->removeDuplicatesOfItem(item);
-}
-
 // --- Clearing --------------------------------------------------------------------------------------------------------
 
 void AppCoordinator::clearHistory()
@@ -544,16 +489,6 @@ void AppCoordinator::clearHistory()
 bool AppCoordinator::confirmClearHistory()
 {
     return m_itemCommands->confirmClearHistory();
-}
-
-void AppCoordinator::removeLinkPreviewFiles(const ClipboardItem &item)
-{
-    m_historyWrites->removeLinkPreviewFiles(item);
-}
-
-void AppCoordinator::removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept)
-{
-    m_historyWrites->removeFilePreviews(removed, kept);
 }
 
 // --- Archive ---------------------------------------------------------------------------------------------------------
@@ -605,16 +540,6 @@ void AppCoordinator::transformItem(const ClipboardItem &item, ClipboardTextTrans
     m_itemCommands->transformItem(item, transform);
 }
 
-QStringList AppCoordinator::trimmedTextLines(const ClipboardItem &item)
-{
-    return ItemCommands::trimmedTextLines(item);
-}
-
-void AppCoordinator::removeUnusedFilePreviews()
-{
-    m_itemCommands->removeUnusedFilePreviews();
-}
-
 // --- Tags ------------------------------------------------------------------------------------------------------------
 
 std::optional<Tag> AppCoordinator::createTag(const QString &name, const QColor &color)
@@ -642,11 +567,6 @@ void AppCoordinator::assignTag(const ClipboardItem &item, qint64 tagID)
     m_tagCommands->assignTag(item, tagID);
 }
 
-QString AppCoordinator::tagColorHex(const QColor &color)
-{
-    return TagCommands::tagColorHex(color);
-}
-
 // --- Link previews ---------------------------------------------------------------------------------------------------
 
 void AppCoordinator::requestLinkPreviews(const ClipboardItem &item)
@@ -659,19 +579,9 @@ void AppCoordinator::refreshLinkPreview(const ClipboardItem &item, bool force)
     m_linkPreviews->refreshLinkPreview(item, force);
 }
 
-int AppCoordinator::runningLinkPreviewFetchCount() const
-{
-    return m_linkPreviews->runningFetchCount();
-}
-
 bool AppCoordinator::isHistoryArchiveOperationRunning() const
 {
     return m_archive->isRunning();
-}
-
-void AppCoordinator::setHistoryArchiveOperationRunning(bool running)
-{
-    m_archive->setRunning(running);
 }
 
 // --- Saving, opening and revealing -----------------------------------------------------------------------------------
@@ -679,11 +589,6 @@ void AppCoordinator::setHistoryArchiveOperationRunning(bool running)
 bool AppCoordinator::saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion)
 {
     return m_fileCommands->saveImage(item, window, std::move(completion));
-}
-
-QString AppCoordinator::suggestedImageFileName(const ClipboardItem &item)
-{
-    return FileCommands::suggestedImageFileName(item);
 }
 
 void AppCoordinator::openInAssociatedApplication(const ClipboardItem &item)
@@ -711,14 +616,9 @@ void AppCoordinator::showInFinder(const ClipboardItem &item)
     m_fileCommands->showInFinder(item);
 }
 
-std::optional<QByteArray> AppCoordinator::pngData(const QImage &image)
-{
-    return FileCommands::pngData(image);
-}
-
 // --- Captures --------------------------------------------------------------------------------------------------------
 
-void AppCoordinator::handleCapturedItem(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems)
+void AppCoordinator::pasteboardMonitorDidCapture(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems)
 {
     qCInfo(lcApp).noquote() << "captured" << item.kind.rawValue() << "item"
                             << item.id.toString(QUuid::WithoutBraces).toUpper();
@@ -754,7 +654,7 @@ void AppCoordinator::pasteboardMonitorDidPrune(const HistoryRemoval &removal)
     QList<ClipboardItem> kept;
     for (const ClipboardItem &item : m_model.items())
         (removedIDs.contains(item.id) ? removed : kept).append(item);
-    removeFilePreviews(removed, kept);
+    m_historyWrites->removeFilePreviews(removed, kept);
     if (!removed.isEmpty())
         m_model.removeItems(removedIDs);
 }

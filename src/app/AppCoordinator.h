@@ -4,11 +4,8 @@
 #include "AppearanceApplier.h"
 #include "ClipboardItem.h"
 #include "ClipboardTextTransform.h"
-#include "CommandFailure.h"
 #include "CommandFeedback.h"
-#include "Expected.h"
 #include "HistoryArchiveCommands.h"
-#include "HistoryStoreError.h"
 #include "LaunchAtLoginService.h"
 #include "PasteSeparator.h"
 #include "PasteTarget.h"
@@ -20,7 +17,6 @@
 #include "SupportFolder.h"
 #include "Tag.h"
 
-#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -52,7 +48,6 @@ class PasteCommands;
 class PasteService;
 class PreferencesStore;
 class QColor;
-class QImage;
 class QWindow;
 class Scheduler;
 class SoundService;
@@ -66,8 +61,8 @@ class Workspace;
 // model and act only through it. It writes the history store first and tells the model after the write succeeded.
 // Commands never fail towards their caller: a failure becomes the model's last error. The command groups live in
 // their own classes (paste, copy and merge, items, tags, link previews, the archive, files), which the coordinator
-// owns and builds with what each uses; its methods of the same names are the windows' entry points. It hands out
-// none of its collaborators. Main thread only.
+// owns and builds with what each uses; its public methods of the same names are the one way in for the windows, and
+// what only it calls stays private. It hands out none of its collaborators. Main thread only.
 class AppCoordinator final : public QObject, public PasteboardMonitorDelegate
 {
     Q_OBJECT
@@ -124,37 +119,19 @@ public:
     // the monitor and releases the hot keys.
     void prepareForTermination();
 
-    // Makes the preferences' language the interface language (an unsupported one becomes "en", also in the
-    // preferences) and renews the model's localisation revision when the language in effect changed.
-    void applyLanguage();
-    // Loads the tags and the newest items (at most maxHistoryItems) and selects the first item.
-    void loadHistory();
-    // Records the current boot, and clears the history when the system restarted since the last start and
-    // clearHistoryOnReboot is on.
-    void clearHistoryIfRebooted();
-    // Registers the four global hot keys from the preferences, after releasing every earlier registration.
-    void registerGlobalShortcuts();
     // While suspended (the settings window records a shortcut) none of our hot keys is grabbed, so that every key
     // reaches the recorder; registering waits until the suspension ends.
     void setGlobalShortcutsSuspended(bool suspended);
-    void applyAppearance();
-    void showOnboarding();
     // Called by the onboarding window's last step.
     void completeOnboarding();
     // Called by the onboarding window when the user closes it by hand: onboarding stays incomplete.
     void onboardingWindowDidClose(OnboardingWindow *window);
-
-    // Turns the older defaults "delete" (delete item) and "f" (toggle favourite) into "cmd+delete" and "cmd+s";
-    // answers whether one of them changed.
-    static bool migrateShortcutDefaults(AppPreferences &preferences);
 
     // --- Window commands and preferences -----------------------------------------------------------------------------
 
     // Shows the history window (it does not toggle). Nothing while an archive export or import runs.
     void showHistoryWindow(bool afterActivation, bool activate);
     void toggleHistoryWindow();
-    // The paste-next position goes back to the first item that paste-next may paste.
-    void resetPasteNextItem();
     void togglePin();
     void openSettings(SettingsSection section);
     // The section the user picked in the settings window's sidebar; publishes only when it differs.
@@ -166,7 +143,6 @@ public:
     void applyPreferences();
     // Saves the model's preferences without applying them (the windows keep their frames this way).
     void savePreferences();
-    void cancelLinkPreviewTasks();
     // Pauses capture or resumes it (the pause hot key and the menus).
     void togglePaused();
     // Asks the updater to check for a new version now (the menus' "Check for Updates...").
@@ -187,30 +163,8 @@ public:
     // first failure ends the whole paste.
     void pasteItems(const QList<ClipboardItem> &items, const QHash<QUuid, PasteVariant> &variantsByID,
         std::optional<PasteSeparator> separator = std::nullopt);
-    // Pastes the item at the paste-next position and moves the position on (the two paste-next hot keys); without
-    // a variant the item's default variant.
-    void pasteNext(std::optional<PasteVariant> variant);
-    // plainText for the five text-like kinds when preferPastingAsPlainText is on, else standard.
-    PasteVariant defaultPasteVariant(const ClipboardItem &item) const;
-    // The items paste-next may paste: without the favourites while favourites are pinned to the top.
-    QList<ClipboardItem> pasteNextCandidates(const QList<ClipboardItem> &items) const;
-    // The candidate paste-next pastes: the one at the paste-next position, else the focused one, else the first.
-    std::optional<ClipboardItem> pasteNextTarget(const QList<ClipboardItem> &candidates) const;
-    // The candidate after the one with this id, in the order of the last reset, wrapping at the end.
-    std::optional<QUuid> itemIDAfter(const QUuid &id, const QList<ClipboardItem> &candidates) const;
-    // Makes the item the whole selection (nothing: no selection).
-    void selectSingleItem(const std::optional<QUuid> &id);
-    // After a paste or a copy: the stored item with one more copy (when asked) and, when the history follows
-    // actions and copy-sequence mode is off, the current time as its copy time. Nothing when the item is no
-    // longer stored, or when there is nothing to change.
-    Expected<std::optional<ClipboardItem>, HistoryStoreError> updateItemAfterAction(
-        const ClipboardItem &item, bool incrementCopyCount);
     // Plays the effect when the sound switches allow it, from its start.
     void playSound(SoundEffect effect);
-    // The failure as the model's last error, and the alert of the missing key input.
-    void reportFailure(const CommandFailure &failure);
-    // The alert that explains a paste without synthetic key input; other failures show nothing here.
-    void showAccessibilityAlert(const CommandFailure &failure);
 
     // --- Copy and merge commands -------------------------------------------------------------------------------------
 
@@ -228,10 +182,6 @@ public:
     // Adds the items' merged text to the history as a new text item at the front. An item of the same content that
     // it replaces hands its favourite, tags and title on to it.
     void mergeSelectedItems(const QList<ClipboardItem> &items);
-    // The items' texts (file items: their paths) one a line; nothing when an item gives none (an image).
-    static std::optional<QString> mergedText(const QList<ClipboardItem> &items);
-    // Deletes the loaded items of the same kind and content key as the new item.
-    Expected<void, HistoryStoreError> removeDuplicatesOfItem(const ClipboardItem &item);
 
     // --- Clearing the history ----------------------------------------------------------------------------------------
 
@@ -240,9 +190,6 @@ public:
     void clearHistory();
     // Asks before a clear by hand when warnOnClearHistory is on; true to go ahead.
     bool confirmClearHistory();
-    void removeLinkPreviewFiles(const ClipboardItem &item);
-    // Drops the cached previews of files that only removed items listed.
-    void removeFilePreviews(const QList<ClipboardItem> &removed, const QList<ClipboardItem> &kept);
 
     // --- Archive export and import -----------------------------------------------------------------------------------
 
@@ -271,10 +218,6 @@ public:
     void editItem(const ClipboardItem &item, const QString &text);
     // Applies the transform to a text-like item's text; its kind follows the text.
     void transformItem(const ClipboardItem &item, ClipboardTextTransform transform);
-    // The non-empty trimmed lines of a text or rich-text item; nothing for a single line.
-    static QStringList trimmedTextLines(const ClipboardItem &item);
-    // Deletes the cached previews of files that no loaded item lists.
-    void removeUnusedFilePreviews();
 
     // --- Tag commands ------------------------------------------------------------------------------------------------
 
@@ -288,8 +231,6 @@ public:
     void toggleTag(const ClipboardItem &item, qint64 tagID);
     // Adds the tag to the item when it lacks it.
     void assignTag(const ClipboardItem &item, qint64 tagID);
-    // "#RRGGBB" of the colour in sRGB.
-    static QString tagColorHex(const QColor &color);
     // How many items of the whole stored history carry each tag, by tag id. When the store cannot say, the loaded
     // items are counted.
     QHash<qint64, qint64> tagItemCounts() const;
@@ -306,8 +247,6 @@ public:
     // Asks where to save an image item as PNG, in a dialog of the window; true when the dialog was shown. The
     // completion is called when it is all over (also after a refusal, a cancel or a failure).
     bool saveImage(const ClipboardItem &item, QWindow *window, std::function<void()> completion = {});
-    // "image_<width>x<height>.png", or "image.png" when the size cannot be read.
-    static QString suggestedImageFileName(const ClipboardItem &item);
     // Opens the item's file (or a link item's address) with the application the desktop associates with it.
     void openInAssociatedApplication(const ClipboardItem &item);
     // Opens the item's file with the application of a desktop entry (its file URL).
@@ -319,18 +258,12 @@ public:
     // Shows the item's file selected in the file manager. When neither it nor the folder can be shown, an alert says
     // so.
     void showInFinder(const ClipboardItem &item);
-    // PNG bytes of the image; nothing for a null image.
-    static std::optional<QByteArray> pngData(const QImage &image);
 
     // --- Captures (PasteboardMonitorDelegate) ------------------------------------------------------------------------
 
     // The stored capture goes to the front of the model and becomes the selection; the model is trimmed to
     // maxHistoryItems, the paste-next position reset and the copy sound played.
-    void handleCapturedItem(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems);
-    void pasteboardMonitorDidCapture(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems) override
-    {
-        handleCapturedItem(item, updatedItems);
-    }
+    void pasteboardMonitorDidCapture(const ClipboardItem &item, const QList<ClipboardItem> &updatedItems) override;
     void pasteboardMonitorDidPrune(const HistoryRemoval &removal) override;
     void pasteboardMonitorDidUpdate(const ClipboardItem &item) override;
     // A copy too large to keep: the user is told why through captureNotice.
@@ -342,13 +275,7 @@ public:
 
     SettingsSection settingsSection() const { return m_settingsSection; }
     HistoryWindow *historyWindow() const { return m_historyWindow.get(); }
-    SettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
-    OnboardingWindow *onboardingWindow() const { return m_onboardingWindow.get(); }
-    const std::optional<QUuid> &pasteNextItemID() const;
     bool isHistoryArchiveOperationRunning() const;
-    void setHistoryArchiveOperationRunning(bool running);
-    // Link-preview fetches still running.
-    int runningLinkPreviewFetchCount() const;
 
 Q_SIGNALS:
     void settingsSectionChanged(SettingsSection section);
@@ -356,6 +283,30 @@ Q_SIGNALS:
     void captureNoticeChanged();
 
 private:
+    // What the tests look into.
+    friend class AppCoordinatorProbe;
+
+    // Makes the preferences' language the interface language (an unsupported one becomes "en", also in the
+    // preferences) and renews the model's localisation revision when the language in effect changed.
+    void applyLanguage();
+    // Turns the older defaults "delete" (delete item) and "f" (toggle favourite) into "cmd+delete" and "cmd+s";
+    // answers whether one of them changed.
+    static bool migrateShortcutDefaults(AppPreferences &preferences);
+    // Loads the tags and the newest items (at most maxHistoryItems) and selects the first item.
+    void loadHistory();
+    // Records the current boot, and clears the history when the system restarted since the last start and
+    // clearHistoryOnReboot is on.
+    void clearHistoryIfRebooted();
+    // Registers the four global hot keys from the preferences, after releasing every earlier registration.
+    void registerGlobalShortcuts();
+    void applyAppearance();
+    void showOnboarding();
+    // The paste-next position goes back to the first item that paste-next may paste.
+    void resetPasteNextItem();
+    // Pastes the item at the paste-next position and moves the position on (the two paste-next hot keys); without
+    // a variant the item's default variant.
+    void pasteNext(std::optional<PasteVariant> variant);
+    void cancelLinkPreviewTasks();
     void setSettingsSection(SettingsSection section);
     void ensureHistoryWindow();
     // Remembers the window the user works in as the paste target, unless our history window has the focus.

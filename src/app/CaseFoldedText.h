@@ -25,12 +25,13 @@ public:
     // Whether `needle` occurs in this text; both sides folded, so this is a case-insensitive search.
     bool contains(const CaseFoldedText &needle) const;
     bool isEmpty() const;
-    // Whether every folded character fits Latin-1.
-    bool isLatin1() const { return m_fitsLatin1; }
     // The folded text, as QString::toCaseFolded() gives it.
     QString toString() const;
 
 private:
+    // What the tests look into.
+    friend class CaseFoldedTextProbe;
+
     enum class Form : quint8 {
         Latin1, // m_latin1 holds the folded text
         Wide, // m_wide holds the folded text

@@ -88,14 +88,6 @@ std::optional<QString> CopyCommands::mergedText(const QList<ClipboardItem> &item
     return pieces.join(QLatin1Char('\n'));
 }
 
-Expected<void, HistoryStoreError> CopyCommands::removeDuplicatesOfItem(const ClipboardItem &item)
-{
-    const HistoryWrites::Deletion deletion = m_writes.deleteItems(m_writes.duplicatesOf(item));
-    if (deletion.error)
-        return Expected<void, HistoryStoreError>::failure(*deletion.error);
-    return {};
-}
-
 void CopyCommands::mergeSelectedItems(const QList<ClipboardItem> &items)
 {
     if (items.size() < 2)

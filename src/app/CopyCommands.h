@@ -1,8 +1,6 @@
 #pragma once
 
 #include "ClipboardItem.h"
-#include "Expected.h"
-#include "HistoryStoreError.h"
 #include "PasteVariant.h"
 
 #include <QList>
@@ -34,10 +32,10 @@ public:
     // The merged item's source is the application the user works in: while our window is in front, the one that
     // was in front before it.
     void mergeSelectedItems(const QList<ClipboardItem> &items);
-    static std::optional<QString> mergedText(const QList<ClipboardItem> &items);
-    Expected<void, HistoryStoreError> removeDuplicatesOfItem(const ClipboardItem &item);
 
 private:
+    // The items' texts (file items: their paths) one a line; nothing when an item gives none (an image).
+    static std::optional<QString> mergedText(const QList<ClipboardItem> &items);
     // The clipboard was written: the paste time and the copy sound.
     bool succeeded();
     bool failed(const QString &description);

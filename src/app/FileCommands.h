@@ -43,10 +43,9 @@ public:
     void showInFinder(const ClipboardItem &item);
     static std::optional<QByteArray> pngData(const QImage &image);
 
+private:
     // The chosen path, ending in ".png".
     static QString pngDestination(const QString &chosenPath);
-
-private:
     void open(const QUrl &url, const QString &desktopEntryPath, const QString &applicationName);
     void copyImage(const QString &source, const QString &destination);
     void reportUnopened(const QString &message, const QString &detail);

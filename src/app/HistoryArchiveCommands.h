@@ -40,14 +40,15 @@ public:
     bool exportHistoryArchive(ArchiveProgress progress, ExportCompletion completion);
     bool importHistoryArchive(ArchiveProgress progress, ImportCompletion completion);
 
-    bool isRunning() const { return m_running; }
     // The windows stay closed while it is set.
-    void setRunning(bool running) { m_running = running; }
+    bool isRunning() const { return m_running; }
+
+private:
+    // What the tests look into.
+    friend class AppCoordinatorProbe;
 
     // The chosen export path, with the archive suffix added when it lacks it.
     static QString archiveDestination(const QString &chosenPath);
-
-private:
     // A progress function for the worker that hands each report to the main thread.
     VarnistoArchiveProgress forwardedProgress(ArchiveProgress progress);
 

@@ -4,6 +4,7 @@
 
 #include "AppLogging.h"
 #include "AppModel.h"
+#include "Clock.h"
 #include "Coding.h"
 #include "FileCommands.h"
 #include "HistoryStore.h"

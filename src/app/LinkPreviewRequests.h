@@ -54,10 +54,13 @@ public:
     void refreshLinkPreview(const ClipboardItem &item, bool force);
     // Ends the running fetches (their results are dropped) and forgets the waiting model updates.
     void cancelLinkPreviewTasks();
-    int runningFetchCount() const;
-    int waitingFetchCount() const { return int(m_waiting.size()); }
 
 private:
+    // What the tests look into.
+    friend class AppCoordinatorProbe;
+
+    // Fetches still running.
+    int runningFetchCount() const;
     void handleResult(const QUuid &id, LinkPreviewFetch *fetch, const std::optional<LinkPreview> &preview);
     void queueModelUpdate(const ClipboardItem &item);
     void flushModelUpdates();

@@ -50,19 +50,25 @@ public:
         std::optional<PasteSeparator> separator);
     void pasteNext(std::optional<PasteVariant> variant);
 
-    PasteVariant defaultPasteVariant(const ClipboardItem &item) const;
-    QList<ClipboardItem> pasteNextCandidates(const QList<ClipboardItem> &items) const;
-    std::optional<ClipboardItem> pasteNextTarget(const QList<ClipboardItem> &candidates) const;
-    std::optional<QUuid> itemIDAfter(const QUuid &id, const QList<ClipboardItem> &candidates) const;
     // The paste-next position goes back to the first candidate of the list as it is shown now, and paste-next
     // walks that order until the next reset.
     void resetPasteNextItem();
-    const std::optional<QUuid> &pasteNextItemID() const { return m_pasteNextItemID; }
     // Makes the item the whole selection of the model (nothing: no selection).
     static void selectSingleItem(AppModel &model, const std::optional<QUuid> &id);
 
 private:
     class MultiItemPaste;
+    // What the tests look into.
+    friend class AppCoordinatorProbe;
+
+    // plainText for the five text-like kinds when preferPastingAsPlainText is on, else standard.
+    PasteVariant defaultPasteVariant(const ClipboardItem &item) const;
+    // The items paste-next may paste: without the favourites while favourites are pinned to the top.
+    QList<ClipboardItem> pasteNextCandidates(const QList<ClipboardItem> &items) const;
+    // The candidate paste-next pastes: the one at the paste-next position, else the focused one, else the first.
+    std::optional<ClipboardItem> pasteNextTarget(const QList<ClipboardItem> &candidates) const;
+    // The candidate after the one with this id, in the order of the last reset, wrapping at the end.
+    std::optional<QUuid> itemIDAfter(const QUuid &id, const QList<ClipboardItem> &candidates) const;
 
     void hideForPaste();
     // Everything of a paste after the window was hidden: the paste service's paste (the check for key input, the

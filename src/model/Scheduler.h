@@ -1,15 +1,10 @@
 #pragma once
 
-#include "Clock.h"
-
-#include <QList>
 #include <QObject>
-#include <QPointer>
 
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <optional>
 
 // A call that a scheduler will make later. Cancelling it before it is due means it is never made; a default one
 // stands for no call at all.
@@ -23,8 +18,7 @@ public:
     bool isPending() const;
 
 private:
-    friend class EventLoopScheduler;
-    friend class ManualScheduler;
+    friend class Scheduler;
     struct State
     {
         bool cancelled = false;
@@ -50,6 +44,13 @@ public:
     virtual ScheduledCall schedule(
         std::chrono::milliseconds delay, const QObject *context, std::function<void()> function)
         = 0;
+
+protected:
+    // For the implementations: the state that a call and its scheduler share, the call that is handed out for it,
+    // and the mark that the call is being made (false when it was cancelled or made already).
+    using CallState = ScheduledCall::State;
+    static ScheduledCall callFor(std::shared_ptr<CallState> state) { return ScheduledCall(std::move(state)); }
+    static bool beginCall(CallState &state) { return ScheduledCall::begin(state); }
 };
 
 // The event loop's precise timers.
@@ -58,39 +59,4 @@ class EventLoopScheduler final : public Scheduler
 public:
     ScheduledCall schedule(
         std::chrono::milliseconds delay, const QObject *context, std::function<void()> function) override;
-};
-
-// Calls wait until the test advances the scheduler, which moves its clock along: each call is made with the clock
-// showing the moment it fell due.
-class ManualScheduler final : public Scheduler
-{
-public:
-    explicit ManualScheduler(ManualClock &clock) : m_clock(clock) { }
-
-    ScheduledCall schedule(
-        std::chrono::milliseconds delay, const QObject *context, std::function<void()> function) override;
-
-    // Moves time forward, making every call that falls due on the way, earliest first (calls due at the same
-    // moment in the order they were scheduled); calls scheduled meanwhile are made too when they fall due in time.
-    void advance(std::chrono::milliseconds duration);
-    // Calls still to be made.
-    int pendingCount() const;
-    // How long until the next call falls due; nothing when none waits.
-    std::optional<std::chrono::milliseconds> nextCallDueIn() const;
-
-private:
-    struct Entry
-    {
-        std::chrono::milliseconds due;
-        quint64 sequence = 0;
-        QPointer<const QObject> context;
-        std::shared_ptr<ScheduledCall::State> state;
-        std::function<void()> function;
-    };
-    void dropDeadEntries();
-
-    ManualClock &m_clock;
-    std::chrono::milliseconds m_elapsed {0};
-    quint64 m_nextSequence = 0;
-    QList<Entry> m_entries;
 };

@@ -166,18 +166,6 @@ QString FilePreviewCache::jsonPath(const QString &key) const
     return m_directory + QLatin1Char('/') + key + QLatin1String(".json");
 }
 
-int FilePreviewCache::pendingRenderingCount() const
-{
-    QMutexLocker locker(&m_pendingLock);
-    return int(m_pendingKeys.size());
-}
-
-int FilePreviewCache::startedRenderingCount() const
-{
-    QMutexLocker locker(&m_pendingLock);
-    return m_startedRenderings;
-}
-
 void FilePreviewCache::insertImage(const QString &key, const QImage &image)
 {
     QMutexLocker locker(&m_imageCacheLock);

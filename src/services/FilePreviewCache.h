@@ -75,10 +75,6 @@ public:
     void removePreviews(const QSet<QString> &paths);
 
     const QString &directory() const { return m_directory; }
-    // Thumbnails being rendered or waiting for the worker.
-    int pendingRenderingCount() const;
-    // How many thumbnail renderings were started since the cache was made.
-    int startedRenderingCount() const;
 
     // Lower-case hexadecimal SHA-256 of the standardised path, the width and the height, one a line.
     static QString cacheKey(const QString &path, int width, int height);
@@ -88,6 +84,9 @@ public:
     static std::optional<QByteArray> thumbnailPNGData(const QString &path, int maximumPixelSize);
 
 private:
+    // What the tests and benchmarks look into.
+    friend class ServicesProbe;
+
     struct CachedDisplaySize
     {
         SourceSignature signature;

@@ -41,9 +41,10 @@ public:
     // Removes every registered hot key and every handler.
     void unregisterAll();
 
-    int hotKeyCount() const { return int(m_hotKeys.size()); }
-
 private:
+    // What the tests and benchmarks look into.
+    friend class ServicesProbe;
+
     struct Entry
     {
         QPointer<QObject> context;

@@ -93,7 +93,6 @@ public:
 
     // The longest any one request may take, from start to end. 10 seconds.
     void setRequestDeadline(std::chrono::milliseconds deadline) { m_requestDeadline = deadline; }
-    std::chrono::milliseconds requestDeadline() const { return m_requestDeadline; }
 
     // Starts fetching the preview of the page.
     LinkPreviewFetch *fetch(const Url &pageURL);
@@ -115,6 +114,8 @@ public:
 
 private:
     friend class LinkPreviewFetch;
+    // What the tests and benchmarks look into.
+    friend class ServicesProbe;
 
     QNetworkAccessManager m_network;
     std::chrono::milliseconds m_requestDeadline = defaultRequestDeadline;

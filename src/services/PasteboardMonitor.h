@@ -82,7 +82,6 @@ public:
 
     // Chosen before the first tick; the capture worker unless said otherwise.
     void setCaptureThread(CaptureThread thread) { m_captureThread = thread; }
-    CaptureThread captureThread() const { return m_captureThread; }
 
     PasteboardMonitorDelegate *delegate() const { return m_delegate; }
     // The delegate is not owned; set it back to none before it goes if it can go before the monitor.
@@ -113,17 +112,10 @@ public:
     // One tick. Changes of the pasteboard and the monitor's timed steps call it; tests call it directly.
     void checkPasteboard();
 
-    // Whether a timer of the monitor is running: a tick, a re-read, the end of a copy-and-merge hold or a retry
-    // of a write is due. Never the case while nothing happens (for tests and benchmarks).
-    bool hasTimedStep() const { return m_stepTimer.isActive() || m_writeRetryTimer.isActive(); }
-    // Writes waiting for the database to be free: captures, merges and recognised texts.
-    qsizetype waitingWriteCount() const { return qsizetype(m_waitingWrites.size()); }
-    // Whether recognitions are queued or running on the worker (for tests and benchmarks).
-    bool isRecognizing() const { return m_recognitionsInFlight > 0; }
-    // Whether a step of the capture road is running on the capture worker (for tests and benchmarks).
-    bool isCapturing() const { return m_stepInFlight; }
-
 private:
+    // What the tests and benchmarks look into.
+    friend class ServicesProbe;
+
     using StoreResult = Expected<ClipboardItem, HistoryStoreError>;
     using WriteResult = Expected<void, HistoryStoreError>;
 

@@ -189,11 +189,6 @@ void AppcastUpdateService::setAutomaticChecksEnabled(bool enabled)
     scheduleAutomaticCheck();
 }
 
-std::optional<QDateTime> AppcastUpdateService::nextAutomaticCheckTime() const
-{
-    return m_nextAutomaticCheck.isPending() ? m_nextAutomaticCheckTime : std::nullopt;
-}
-
 void AppcastUpdateService::scheduleAutomaticCheck()
 {
     m_nextAutomaticCheck.cancel();

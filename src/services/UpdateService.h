@@ -95,11 +95,6 @@ public:
     // The checkForUpdatesAutomatically switch. Turning it on schedules the next check (at once when the last one
     // is a day ago or unknown); turning it off cancels it. Without a feed nothing is ever scheduled.
     void setAutomaticChecksEnabled(bool enabled);
-    bool automaticChecksEnabled() const { return m_automaticChecksEnabled; }
-    // When the next automatic check is due; nothing while none waits.
-    std::optional<QDateTime> nextAutomaticCheckTime() const;
-    // When the last check ended, as kept in the settings.
-    std::optional<QDateTime> lastCheckTime() const { return m_lastCheckTime; }
 
     const QUrl &feedURL() const { return m_feedURL; }
     // The address given to the build (the VARNISTO_UPDATE_FEED_URL setting); empty when there is none.
@@ -114,6 +109,9 @@ public:
     static int compareVersions(const QString &a, const QString &b);
 
 private:
+    // What the tests and benchmarks look into.
+    friend class ServicesProbe;
+
     void startCheck(bool userInitiated);
     void feedLoaded();
     // The check is over: its time is kept, the next automatic one scheduled, and the result reported.

@@ -27,7 +27,7 @@ TEST(CapturedItems, ACopyReachesTheFrontOfTheModel)
     const ClipboardItem &front = h.model.items().first();
     EXPECT_EQ(front.text, QStringLiteral("fresh copy"));
     EXPECT_EQ(h.model.selectedItemID(), front.id);
-    EXPECT_EQ(h.coordinator->pasteNextItemID(), front.id);
+    EXPECT_EQ(h.probe().pasteNextItemID(), front.id);
     EXPECT_EQ(h.storedItems().size(), 3);
     EXPECT_TRUE(h.sounds.isLoaded(SoundEffect::copy));
 }
@@ -42,17 +42,17 @@ TEST(CapturedItems, TheCaptureReplacesItsEarlierEntriesAndTheModelKeepsItsLimit)
     // A copy merged into item 2 comes back with item 2's id: it moves to the front, the list does not grow.
     ClipboardItem merged = testItem(2);
     merged.copyCount = 2;
-    h.coordinator->handleCapturedItem(merged, {});
+    h.coordinator->pasteboardMonitorDidCapture(merged, {});
     EXPECT_EQ(numbersOf(h.model.items()), QList<int>({2, 3, 1}));
     EXPECT_EQ(h.model.items().first().copyCount, 2);
 
     // The same kind and content under another id replaces the older entry too.
     ClipboardItem sameContent = testItem(7, QStringLiteral("item 3"));
-    h.coordinator->handleCapturedItem(sameContent, {});
+    h.coordinator->pasteboardMonitorDidCapture(sameContent, {});
     EXPECT_EQ(numbersOf(h.model.items()), QList<int>({7, 2, 1}));
 
     // A new capture enters at the front; the last item leaves the model, not the store.
-    h.coordinator->handleCapturedItem(testItem(8), {});
+    h.coordinator->pasteboardMonitorDidCapture(testItem(8), {});
     EXPECT_EQ(numbersOf(h.model.items()), QList<int>({8, 7, 2}));
     EXPECT_EQ(h.model.selectedItemIDs(), QSet<QUuid>({testId(8)}));
     EXPECT_TRUE(h.storedItem(testId(1)));
@@ -71,7 +71,7 @@ TEST(CapturedItems, ResavedItemsAreReplacedBeforeTheCaptureIsInserted)
     ClipboardItem captured = testItem(3);
     captured.copySequenceID = testTime(1);
     captured.copySequenceOrder = 1;
-    h.coordinator->handleCapturedItem(captured, {resaved});
+    h.coordinator->pasteboardMonitorDidCapture(captured, {resaved});
     EXPECT_EQ(numbersOf(h.model.items()), QList<int>({3, 2, 1}));
     EXPECT_EQ(h.model.items().last().copySequenceOrder, 0);
 }
@@ -85,9 +85,9 @@ TEST(CapturedItems, WithoutTheCopySoundTheModelIsStillUpdated)
             p.playSoundOnCopy = !masterSwitch;
         });
         h.coordinator->start();
-        h.coordinator->handleCapturedItem(testItem(1), {});
+        h.coordinator->pasteboardMonitorDidCapture(testItem(1), {});
         EXPECT_EQ(numbersOf(h.model.items()), QList<int>({1}));
-        EXPECT_EQ(h.coordinator->pasteNextItemID(), testId(1));
+        EXPECT_EQ(h.probe().pasteNextItemID(), testId(1));
         EXPECT_FALSE(h.sounds.isLoaded(SoundEffect::copy));
     }
 }

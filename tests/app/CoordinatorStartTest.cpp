@@ -78,7 +78,7 @@ TEST(CoordinatorStart, CompletingOnboardingSavesItAndOpensTheHistory)
     h.log.events.clear();
 
     h.coordinator->completeOnboarding();
-    EXPECT_EQ(h.coordinator->onboardingWindow(), nullptr);
+    EXPECT_EQ(h.probe().onboardingWindow(), nullptr);
     EXPECT_TRUE(h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_EQ(h.log.events,
         QStringList({QStringLiteral("onboarding closed"), QStringLiteral("history shown after activation")}));
@@ -90,8 +90,8 @@ TEST(CoordinatorStart, ClosingOnboardingByHandLeavesItIncomplete)
 {
     CoordinatorHarness h;
     h.coordinator->start();
-    h.coordinator->onboardingWindowDidClose(h.coordinator->onboardingWindow());
-    EXPECT_EQ(h.coordinator->onboardingWindow(), nullptr);
+    h.coordinator->onboardingWindowDidClose(h.probe().onboardingWindow());
+    EXPECT_EQ(h.probe().onboardingWindow(), nullptr);
     EXPECT_FALSE(h.model.preferences().hasCompletedOnboarding);
     EXPECT_FALSE(h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_FALSE(h.log.events.contains(QStringLiteral("history shown")));
@@ -194,7 +194,7 @@ TEST(CoordinatorStart, LoadsTheNewestItemsUpToTheLimitAndTheTags)
     EXPECT_EQ(h.model.tags().first().name, QStringLiteral("Home"));
     EXPECT_EQ(h.model.selectedItemID(), testId(5));
     EXPECT_EQ(h.model.selectedItemIDsInSelectionOrder(), QList<QUuid>({testId(5)}));
-    EXPECT_EQ(h.coordinator->pasteNextItemID(), std::nullopt); // set when the window opens or after a capture
+    EXPECT_EQ(h.probe().pasteNextItemID(), std::nullopt); // set when the window opens or after a capture
     EXPECT_FALSE(h.model.lastError());
 }
 

@@ -5,6 +5,7 @@
 
 #include "AlertPresenter.h"
 #include "AppCoordinator.h"
+#include "AppCoordinatorProbe.h"
 #include "AppModel.h"
 #include "AppModelTestSupport.h"
 #include "AppearanceApplier.h"
@@ -17,6 +18,7 @@
 #include "LaunchAtLoginService.h"
 #include "LinkPreviewFetcher.h"
 #include "Localization.h"
+#include "ManualScheduler.h"
 #include "MemoryHotKeyBackend.h"
 #include "MemoryKeyPoster.h"
 #include "MemoryPasteboard.h"
@@ -24,7 +26,6 @@
 #include "PasteboardMonitor.h"
 #include "PreferencesStore.h"
 #include "SQLiteHistoryStore.h"
-#include "Scheduler.h"
 #include "ShortcutText.h"
 #include "SoundService.h"
 #include "SystemBoot.h"
@@ -397,6 +398,7 @@ public:
         monitor.setCaptureThread(PasteboardMonitor::CaptureThread::caller);
         coordinator = std::make_unique<AppCoordinator>(dependencies(faults, supportDirectory, factory));
     }
+    AppCoordinatorProbe probe() { return AppCoordinatorProbe(*coordinator); }
     // Whether the history window is on screen; it is made on demand or a moment after the start.
     bool historyWindowVisible() const { return factory.history && factory.history->isVisible(); }
     // Starts the coordinator and lets the event loop run until the history window has been made, as it is a moment

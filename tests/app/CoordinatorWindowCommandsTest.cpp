@@ -22,19 +22,19 @@ TEST(CoordinatorWindows, TogglingOpensAHiddenWindowAndHidesAVisibleOne)
     h.coordinator->toggleHistoryWindow();
     EXPECT_EQ(h.log.events, QStringList({QStringLiteral("history shown")}));
     EXPECT_EQ(h.monitor.lastCopySequencePasteTime(), h.clock.now());
-    EXPECT_EQ(h.coordinator->pasteNextItemID(), testId(3));
+    EXPECT_EQ(h.probe().pasteNextItemID(), testId(3));
     EXPECT_EQ(h.keyPoster.rememberedTargetCount(), 1);
 
     // A pinned window stays up while paste-next moves on; hiding it leaves the position where it is.
     h.changePreferences([](AppPreferences &p) { p.hideOnFocusLoss = false; });
-    h.coordinator->pasteNext(std::nullopt);
-    ASSERT_EQ(h.coordinator->pasteNextItemID(), testId(2));
+    ASSERT_TRUE(h.pressHotKey(h.model.preferences().pasteNextShortcut));
+    ASSERT_EQ(h.probe().pasteNextItemID(), testId(2));
     h.log.events.clear();
     h.clock.advance(1000);
     const QDateTime opened = h.monitor.lastCopySequencePasteTime();
     h.coordinator->toggleHistoryWindow();
     EXPECT_EQ(h.log.events, QStringList({QStringLiteral("history frame saved"), QStringLiteral("history hidden")}));
-    EXPECT_EQ(h.coordinator->pasteNextItemID(), testId(2));
+    EXPECT_EQ(h.probe().pasteNextItemID(), testId(2));
     EXPECT_EQ(h.monitor.lastCopySequencePasteTime(), opened);
 }
 
@@ -59,12 +59,12 @@ TEST(CoordinatorWindows, NothingOpensWhileAnArchiveOperationRuns)
     h.storeOnboardedPreferences();
     h.startWithHistoryWindow();
     h.log.events.clear();
-    h.coordinator->setHistoryArchiveOperationRunning(true);
+    h.probe().setHistoryArchiveOperationRunning(true);
     h.coordinator->showHistoryWindow(false, false);
     h.coordinator->toggleHistoryWindow();
     ASSERT_TRUE(h.pressHotKey(h.model.preferences().showHistoryShortcut));
     EXPECT_TRUE(h.log.events.isEmpty());
-    h.coordinator->setHistoryArchiveOperationRunning(false);
+    h.probe().setHistoryArchiveOperationRunning(false);
     h.coordinator->showHistoryWindow(false, false);
     EXPECT_EQ(h.log.events, QStringList({QStringLiteral("history shown")}));
 }
@@ -89,7 +89,7 @@ TEST(CoordinatorWindows, OpeningResetsPasteNextToTheFirstItemItMayPaste)
         h.storeItems(c.items);
         h.coordinator->start();
         h.coordinator->showHistoryWindow(false, false);
-        EXPECT_EQ(h.coordinator->pasteNextItemID(),
+        EXPECT_EQ(h.probe().pasteNextItemID(),
             c.expected ? std::optional<QUuid>(testId(*c.expected)) : std::optional<QUuid>());
     }
 }

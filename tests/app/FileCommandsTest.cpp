@@ -1,6 +1,7 @@
 #include "CoordinatorTestSupport.h"
 
 #include "ClipboardImageExportError.h"
+#include "FileCommands.h"
 
 #include <QImage>
 
@@ -78,7 +79,7 @@ TEST(SaveImage, CopiesTheStoredFileWhereTheUserSays)
     ClipboardItem unreadable = image;
     unreadable.assetPath = h.root.filePath(QStringLiteral("not-an-image.png"));
     writeFile(*unreadable.assetPath, "garbage");
-    EXPECT_EQ(AppCoordinator::suggestedImageFileName(unreadable), QStringLiteral("image.png"));
+    EXPECT_EQ(FileCommands::suggestedImageFileName(unreadable), QStringLiteral("image.png"));
 }
 
 // Files open in their application and links in the browser's, through the desktop entry; a link item has no file

@@ -1,3 +1,4 @@
+#include "ItemCommands.h"
 #include "CoordinatorTestSupport.h"
 
 #include <QJsonDocument>
@@ -168,7 +169,7 @@ TEST(SplitItem, TrimmedTextLines)
     for (const auto &c : cases) {
         ClipboardItem item = testItem(1, QString::fromUtf16(c.text));
         item.kind = c.kind;
-        EXPECT_EQ(AppCoordinator::trimmedTextLines(item), c.lines) << QString::fromUtf16(c.text).toStdString();
+        EXPECT_EQ(ItemCommands::trimmedTextLines(item), c.lines) << QString::fromUtf16(c.text).toStdString();
     }
 }
 

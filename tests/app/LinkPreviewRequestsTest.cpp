@@ -48,7 +48,7 @@ ClipboardItem link(int n, const QString &url)
 
 bool fetchesEnd(CoordinatorHarness &h)
 {
-    return waitUntil([&] { return h.coordinator->runningLinkPreviewFetchCount() == 0; }, 8000);
+    return waitUntil([&] { return h.probe().runningLinkPreviewFetchCount() == 0; }, 8000);
 }
 
 QString previewFile(CoordinatorHarness &h, int n, const char *role)
@@ -93,7 +93,7 @@ TEST(LinkPreviews, FetchesOnceStoresAtOnceAndUpdatesTheListAfterAPause)
 
     // Waiting in the batch: a row shown again asks for nothing.
     h.coordinator->requestLinkPreviews(h.model.items().first());
-    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 0);
+    EXPECT_EQ(h.probe().runningLinkPreviewFetchCount(), 0);
     EXPECT_FALSE(h.model.items().first().linkPreviewDetails);
     h.scheduler.advance(149ms);
     EXPECT_FALSE(h.model.items().first().linkPreviewDetails);
@@ -145,7 +145,7 @@ TEST(LinkPreviews, ReloadingTheListDoesNotAskAgain)
     QObject::connect(&h.model, &AppModel::lastErrorChanged, &h.model, [&] { errors += h.model.lastError() ? 1 : 0; });
     for (int reload = 0; reload < 3; ++reload) {
         if (reload > 0)
-            h.coordinator->loadHistory();
+            h.probe().loadHistory();
         ASSERT_FALSE(h.model.items().first().linkPreviewDetails);
         h.coordinator->requestLinkPreviews(h.model.items().first());
         ASSERT_TRUE(fetchesEnd(h));
@@ -179,12 +179,12 @@ TEST(LinkPreviews, AFewPagesAreFetchedAtOnce)
         h.coordinator->requestLinkPreviews(item);
         h.coordinator->requestLinkPreviews(item);
     }
-    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), LinkPreviewRequests::maximumRunningFetches);
+    EXPECT_EQ(h.probe().runningLinkPreviewFetchCount(), LinkPreviewRequests::maximumRunningFetches);
     int most = 0;
     ASSERT_TRUE(waitUntil(
         [&] {
-            most = qMax(most, h.coordinator->runningLinkPreviewFetchCount());
-            return h.coordinator->runningLinkPreviewFetchCount() == 0 && server.requestedPaths().count() >= 10;
+            most = qMax(most, h.probe().runningLinkPreviewFetchCount());
+            return h.probe().runningLinkPreviewFetchCount() == 0 && server.requestedPaths().count() >= 10;
         },
         8000));
     ASSERT_TRUE(fetchesEnd(h));
@@ -204,7 +204,7 @@ TEST(LinkPreviews, AnAnswerWithoutPreviewIsRecordedAndOnlyAForcedRefreshTriesAga
     h.coordinator->start();
 
     h.coordinator->requestLinkPreviews(h.model.items().first());
-    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 0);
+    EXPECT_EQ(h.probe().runningLinkPreviewFetchCount(), 0);
     h.coordinator->refreshLinkPreview(h.model.items().first(), true);
     ASSERT_TRUE(fetchesEnd(h));
     h.scheduler.advance(150ms);
@@ -216,9 +216,9 @@ TEST(LinkPreviews, AnAnswerWithoutPreviewIsRecordedAndOnlyAForcedRefreshTriesAga
     h.changePreferences([](AppPreferences &p) { p.showPreviewForLinks = true; });
     h.coordinator->requestLinkPreviews(item);
     h.coordinator->refreshLinkPreview(item, false);
-    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 0);
+    EXPECT_EQ(h.probe().runningLinkPreviewFetchCount(), 0);
     h.coordinator->refreshLinkPreview(item, true);
-    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 1);
+    EXPECT_EQ(h.probe().runningLinkPreviewFetchCount(), 1);
     ASSERT_TRUE(fetchesEnd(h));
     EXPECT_EQ(pageRequests(server, "/missing"), 2);
 }
@@ -236,9 +236,9 @@ QString refusedAddress(const QString &path = QStringLiteral("/gone"))
 // Asks for the item's preview as a shown row does; whether that started a fetch (which then runs to its end).
 bool rowAsks(CoordinatorHarness &h, const ClipboardItem &item)
 {
-    const int before = h.coordinator->runningLinkPreviewFetchCount();
+    const int before = h.probe().runningLinkPreviewFetchCount();
     h.coordinator->requestLinkPreviews(item);
-    const bool started = h.coordinator->runningLinkPreviewFetchCount() > before;
+    const bool started = h.probe().runningLinkPreviewFetchCount() > before;
     EXPECT_TRUE(fetchesEnd(h));
     return started;
 }
@@ -268,7 +268,7 @@ TEST(LinkPreviews, ATransportFailureIsTriedAgainAfterAGrowingPause)
 
     // The user's own refresh fetches at once, pause or not.
     h.coordinator->refreshLinkPreview(item, true);
-    EXPECT_EQ(h.coordinator->runningLinkPreviewFetchCount(), 1);
+    EXPECT_EQ(h.probe().runningLinkPreviewFetchCount(), 1);
     ASSERT_TRUE(fetchesEnd(h));
     EXPECT_FALSE(h.storedItem(testId(1))->linkPreviewDetails);
 }
@@ -332,7 +332,9 @@ TEST(LinkPreviews, DeletedOrCancelledFetchesWriteNothing)
         h.coordinator->requestLinkPreviews(*h.storedItem(testId(1)));
         if (cancel) {
             ASSERT_TRUE(waitUntil([&] { return pageRequests(server, "/a") == 1; }));
-            h.coordinator->cancelLinkPreviewTasks();
+            // Turning link previews off cancels the fetches that run.
+            h.changePreferences([](AppPreferences &p) { p.showPreviewForLinks = false; });
+            h.coordinator->applyPreferences();
             ASSERT_TRUE(waitUntil([&] { return server.closedConnections() == 1; }));
             QCoreApplication::processEvents();
         } else {

@@ -106,14 +106,14 @@ TEST(Paste, PasteNextWalksTheListAndWraps)
     h.storeOnboardedPreferences();
     h.storeItems(testItems(3));
     h.coordinator->start();
-    h.coordinator->resetPasteNextItem();
+    h.probe().resetPasteNextItem();
 
     QStringList pasted;
     for (int press = 0; press < 4; ++press) {
         h.clock.advance(1000);
-        h.coordinator->pasteNext(std::nullopt);
+        ASSERT_TRUE(h.pressHotKey(h.model.preferences().pasteNextShortcut));
         pasted.append(*pastedText(h.pasteboard));
-        EXPECT_EQ(h.model.selectedItemIDs(), QSet<QUuid>({*h.coordinator->pasteNextItemID()}));
+        EXPECT_EQ(h.model.selectedItemIDs(), QSet<QUuid>({*h.probe().pasteNextItemID()}));
     }
     EXPECT_EQ(pasted,
         QStringList(
@@ -128,9 +128,9 @@ TEST(Paste, PasteNextLeavesFavouritesOutWhileTheyArePinned)
     pinned.isFavorite = true;
     h.storeItems({pinned, testItem(1)});
     h.coordinator->start();
-    h.coordinator->resetPasteNextItem();
-    h.coordinator->pasteNext(std::nullopt);
-    h.coordinator->pasteNext(std::nullopt);
+    h.probe().resetPasteNextItem();
+    ASSERT_TRUE(h.pressHotKey(h.model.preferences().pasteNextShortcut));
+    ASSERT_TRUE(h.pressHotKey(h.model.preferences().pasteNextShortcut));
     EXPECT_EQ(h.keyPoster.presses().size(), 2);
     EXPECT_EQ(pastedText(h.pasteboard), QStringLiteral("item 1"));
     EXPECT_EQ(h.storedItem(testId(2))->copyCount, 1);

@@ -161,15 +161,15 @@ TEST(Paste, AStoreFailureInTheBookkeepingIsReportedAndPasteNextStays)
     h.storeOnboardedPreferences();
     h.storeItems(testItems(2));
     h.coordinator->start();
-    h.coordinator->resetPasteNextItem();
+    h.probe().resetPasteNextItem();
     const QDateTime pasteTimeBefore = h.monitor.lastCopySequencePasteTime();
     h.faults.failOn(FaultInjectingStore::Operation::touchItem);
 
-    h.coordinator->pasteNext(std::nullopt);
+    ASSERT_TRUE(h.pressHotKey(h.model.preferences().pasteNextShortcut));
     EXPECT_EQ(h.keyPoster.presses().size(), 1);
     EXPECT_EQ(h.model.lastError(), FaultInjectingStore::error().description());
     EXPECT_TRUE(h.alerts.shown.isEmpty());
-    EXPECT_EQ(h.coordinator->pasteNextItemID(), testId(2));
+    EXPECT_EQ(h.probe().pasteNextItemID(), testId(2));
     EXPECT_EQ(h.monitor.lastCopySequencePasteTime(), pasteTimeBefore);
     EXPECT_EQ(h.model.items().first().copyCount, 1);
 }

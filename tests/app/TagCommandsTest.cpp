@@ -1,3 +1,4 @@
+#include "TagCommands.h"
 #include "CoordinatorTestSupport.h"
 
 #include <QColor>
@@ -14,7 +15,7 @@ TEST(TagCommands, ColourTextIsSrgbHexWithoutAlpha)
         {QColor(QColor::fromRgbF(1.2f, -0.1f, 0.5f)), "#FF0080"}, // extended range is clamped
     };
     for (const auto &c : cases)
-        EXPECT_EQ(AppCoordinator::tagColorHex(c.color), QLatin1String(c.hex)) << c.hex;
+        EXPECT_EQ(TagCommands::tagColorHex(c.color), QLatin1String(c.hex)) << c.hex;
 }
 
 // A name that exists (in any letter case) gives the existing tag with its own colour; a new one is appended.

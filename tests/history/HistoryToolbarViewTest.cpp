@@ -1,6 +1,7 @@
 #include "HistoryToolbarView.h"
 
 #include "HistoryKeyEvent.h"
+#include "ManualScheduler.h"
 #include "SearchSuggestionsPopup.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "Scheduler.h"
+#include "ManualScheduler.h"
 #include "TestSupport.h"
 
 #include <QObject>

@@ -59,7 +59,7 @@ struct FirstStart
 
     OnboardingWindowController *window() const
     {
-        return dynamic_cast<OnboardingWindowController *>(coordinator->onboardingWindow());
+        return dynamic_cast<OnboardingWindowController *>(AppCoordinatorProbe(*coordinator).onboardingWindow());
     }
     // The widgets of the current step (the replaced step's go on the next turn of the event loop).
     template<typename Widget> QList<Widget *> shown(const QString &name) const
@@ -257,7 +257,7 @@ TEST(OnboardingWindow, OpenHistoryCompletesOnboardingAndShowsTheHistory)
         start.button("onboardingPrimary").click();
     start.h.log.events.clear();
     start.button("onboardingPrimary").click();
-    EXPECT_EQ(start.coordinator->onboardingWindow(), nullptr);
+    EXPECT_EQ(AppCoordinatorProbe(*start.coordinator).onboardingWindow(), nullptr);
     EXPECT_TRUE(start.h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_TRUE(start.h.log.events.contains(QStringLiteral("history shown after activation")));
     QCoreApplication::processEvents();
@@ -269,7 +269,7 @@ TEST(OnboardingWindow, ClosingItByHandLeavesOnboardingIncomplete)
     FirstStart start;
     start.window()->view().advance();
     start.window()->window().close();
-    EXPECT_EQ(start.coordinator->onboardingWindow(), nullptr);
+    EXPECT_EQ(AppCoordinatorProbe(*start.coordinator).onboardingWindow(), nullptr);
     EXPECT_FALSE(start.h.model.preferences().hasCompletedOnboarding);
     EXPECT_FALSE(start.h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_FALSE(start.h.log.events.contains(QStringLiteral("history shown after activation")));

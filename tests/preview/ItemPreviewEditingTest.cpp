@@ -481,7 +481,7 @@ TEST(ItemPreviewEditingWithTheStore, AnItemThatLeftTheHistoryIsSavedAgain)
         auto preview = e.open(testId(1));
         preview->editor()->moveCursor(QTextCursor::End);
         preview->type(QStringLiteral(" but edited"));
-        e.h.coordinator->handleCapturedItem(testItem(3), {});
+        e.h.coordinator->pasteboardMonitorDidCapture(testItem(3), {});
         ASSERT_EQ(numbersOf(e.h.model.items()), QList<int>({3, 2}));
         preview->controller.markItemRemoved();
         preview->controller.saveEditing();

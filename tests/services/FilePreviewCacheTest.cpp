@@ -1,5 +1,6 @@
 #include "FilePreviewCache.h"
 #include "IconProvider.h"
+#include "ServicesProbe.h"
 #include "TestSupport.h"
 
 #include <QBuffer>
@@ -104,7 +105,8 @@ TEST_F(FilePreviewCacheTest, RendersALargeJpegAtTheAskedSizeOnceAndKeepsItOnDisk
         request(cache, photo, 120, 80, &second); // while the first renders, or served from memory after it
         EXPECT_FALSE(first.returned.isNull()) << "the icon stands in at once";
         EXPECT_NE(first.returned.size(), QSize(120, 80));
-        ASSERT_TRUE(waitUntil([&] { return first.completions == 1 && cache.pendingRenderingCount() == 0; }));
+        ASSERT_TRUE(
+            waitUntil([&] { return first.completions == 1 && ServicesProbe::pendingRenderingCount(cache) == 0; }));
         EXPECT_EQ(first.delivered.size(), QSize(120, 80));
         EXPECT_EQ(second.completions, 0) << "one rendering per file and size, reported to the first caller";
 
@@ -125,7 +127,7 @@ TEST_F(FilePreviewCacheTest, RendersALargeJpegAtTheAskedSizeOnceAndKeepsItOnDisk
     Request fromDisk;
     request(reopened, photo, 120, 80, &fromDisk);
     EXPECT_EQ(fromDisk.returned.size(), QSize(120, 80));
-    EXPECT_EQ(reopened.pendingRenderingCount(), 0);
+    EXPECT_EQ(ServicesProbe::pendingRenderingCount(reopened), 0);
 }
 
 TEST_F(FilePreviewCacheTest, AppliesTheOrientationAndRendersAgainWhenTheFileChanges)
@@ -159,7 +161,7 @@ TEST_F(FilePreviewCacheTest, OtherFilesGetTheirIconStoredAtOnce)
     Request text;
     request(cache, notes, 0.4, 0.4, &text);
     EXPECT_FALSE(text.returned.isNull());
-    EXPECT_EQ(cache.pendingRenderingCount(), 0);
+    EXPECT_EQ(ServicesProbe::pendingRenderingCount(cache), 0);
     const QString key = FilePreviewCache::cacheKey(notes, 1, 1);
     EXPECT_EQ(storedFiles(), (QStringList {key + QLatin1String(".json"), key + QLatin1String(".png")}))
         << "0.4 x 0.4 counts as 1 x 1";
@@ -183,7 +185,7 @@ TEST_F(FilePreviewCacheTest, MissingAndCorruptFilesLeaveNothingBehind)
     Request missing;
     request(cache, path("gone.png"), 64, 64, &missing);
     EXPECT_FALSE(missing.returned.isNull());
-    EXPECT_EQ(cache.pendingRenderingCount(), 0);
+    EXPECT_EQ(ServicesProbe::pendingRenderingCount(cache), 0);
 
     const QString corrupt = path("corrupt.jpg");
     writeFile(corrupt, "this is not a JPEG at all");
@@ -192,8 +194,9 @@ TEST_F(FilePreviewCacheTest, MissingAndCorruptFilesLeaveNothingBehind)
         Request broken;
         request(cache, corrupt, 64, 64, &broken);
         EXPECT_FALSE(broken.returned.isNull());
-        EXPECT_EQ(cache.startedRenderingCount(), attempt + 1) << "each request after a failure tries again";
-        ASSERT_TRUE(waitUntil([&] { return cache.pendingRenderingCount() == 0; }));
+        EXPECT_EQ(ServicesProbe::startedRenderingCount(cache), attempt + 1)
+            << "each request after a failure tries again";
+        ASSERT_TRUE(waitUntil([&] { return ServicesProbe::pendingRenderingCount(cache) == 0; }));
         waitUntil([] { return false; }, 20);
         EXPECT_EQ(broken.completions, 0);
     }

@@ -1,8 +1,8 @@
 #include "PasteService.h"
 #include "KeyboardCodes.h"
+#include "ManualScheduler.h"
 #include "MemoryKeyPoster.h"
 #include "MemoryPasteboard.h"
-#include "Scheduler.h"
 
 #include "TestSupport.h"
 

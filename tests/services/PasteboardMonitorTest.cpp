@@ -1,9 +1,10 @@
 #include "PasteboardMonitor.h"
 
-#include "Clock.h"
 #include "Coding.h"
+#include "ManualClock.h"
 #include "MemoryPasteboard.h"
 #include "SQLiteHistoryStore.h"
+#include "ServicesProbe.h"
 #include "TestSupport.h"
 #include "Workspace.h"
 
@@ -228,7 +229,7 @@ protected:
     // Lets queued delegate calls and finished recognitions arrive.
     void settle()
     {
-        ASSERT_TRUE(waitUntil([this] { return !monitor || !monitor->isRecognizing(); }));
+        ASSERT_TRUE(waitUntil([this] { return !monitor || !ServicesProbe::isRecognizing(*monitor); }));
         QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
@@ -458,7 +459,7 @@ TEST_F(PasteboardMonitorTest, RunsWhenThePasteboardChangesOrAStepIsDueAndOtherwi
     copyText(QStringLiteral("watched"));
     EXPECT_TRUE(waitUntil([&] { return capturedTexts() == QStringList {"watched"}; }));
     settle();
-    EXPECT_FALSE(monitor->hasTimedStep());
+    EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor));
 
     // Content that arrives late is read when it arrives, within the pasteboard's limit, ...
     pasteboard.setContentArrivalLimitMs(7000);
@@ -466,19 +467,19 @@ TEST_F(PasteboardMonitorTest, RunsWhenThePasteboardChangesOrAStepIsDueAndOtherwi
     clock.advanceSeconds(1);
     copyText(QStringLiteral("late"));
     settle();
-    EXPECT_TRUE(monitor->hasTimedStep()) << "read again later";
+    EXPECT_TRUE(ServicesProbe::hasTimedStep(*monitor)) << "read again later";
     clock.advanceSeconds(6);
     pasteboard.setReadable(true);
     EXPECT_TRUE(waitUntil([&] { return capturedTexts() == QStringList({"watched", "late"}); }));
-    EXPECT_FALSE(monitor->hasTimedStep());
+    EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor));
     // ... and given up after it: the re-reads end by themselves.
     pasteboard.setReadable(false);
     clock.advanceSeconds(1);
     copyText(QStringLiteral("too late"));
     settle();
-    EXPECT_TRUE(monitor->hasTimedStep());
+    EXPECT_TRUE(ServicesProbe::hasTimedStep(*monitor));
     clock.advanceSeconds(7.1);
-    EXPECT_TRUE(waitUntil([this] { return !monitor->hasTimedStep(); }));
+    EXPECT_TRUE(waitUntil([this] { return !ServicesProbe::hasTimedStep(*monitor); }));
     pasteboard.setReadable(true);
     settle();
 
@@ -487,24 +488,24 @@ TEST_F(PasteboardMonitorTest, RunsWhenThePasteboardChangesOrAStepIsDueAndOtherwi
     clock.advanceSeconds(1);
     copyText(QStringLiteral("held"));
     settle();
-    EXPECT_TRUE(monitor->hasTimedStep());
+    EXPECT_TRUE(ServicesProbe::hasTimedStep(*monitor));
     EXPECT_EQ(capturedTexts().size(), 2);
     clock.advance(PasteboardMonitor::copyAndMergeHoldIntervalMs);
     EXPECT_TRUE(waitUntil([&] { return capturedTexts().size() == 3; }));
-    EXPECT_FALSE(monitor->hasTimedStep());
+    EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor));
 
     // Nothing runs while paused or stopped.
     monitor->setPaused(true);
     copyText(QStringLiteral("paused"));
     settle();
-    EXPECT_FALSE(monitor->hasTimedStep());
+    EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor));
     monitor->setPaused(false);
     monitor->stop();
     EXPECT_FALSE(monitor->isRunning());
     clock.advanceSeconds(1);
     copyText(QStringLiteral("stopped"));
     settle();
-    EXPECT_FALSE(monitor->hasTimedStep());
+    EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor));
     EXPECT_EQ(capturedTexts(), QStringList({"watched", "late", "held"}));
 }
 
@@ -515,11 +516,11 @@ TEST_F(PasteboardMonitorTest, ALargeCopyIsReadAndStoredOffTheGuiThread)
     RecordingDelegate heard;
     worker.setDelegate(&heard);
     worker.updatePreferences(preferences);
-    EXPECT_EQ(worker.captureThread(), PasteboardMonitor::CaptureThread::worker);
+    EXPECT_EQ(ServicesProbe::captureThread(worker), PasteboardMonitor::CaptureThread::worker);
     const QString large(4 * 1024 * 1024, u'x');
     copyText(large);
     worker.checkPasteboard();
-    EXPECT_TRUE(worker.isCapturing());
+    EXPECT_TRUE(ServicesProbe::isCapturing(worker));
     ASSERT_TRUE(waitUntil([&] { return heard.captures.size() == 1; }));
     EXPECT_EQ(heard.captures.first().item.text, large);
     ASSERT_NE(store.insertThread, nullptr);
@@ -536,7 +537,7 @@ TEST_F(PasteboardMonitorTest, ACopyLeftOutForItsSizeIsRefusedAndReported)
     tick();
     settle();
     EXPECT_TRUE(stored().isEmpty());
-    EXPECT_FALSE(monitor->hasTimedStep()) << "not read again: nothing more will arrive";
+    EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor)) << "not read again: nothing more will arrive";
     EXPECT_EQ(delegate.calls, QStringList {QStringLiteral("refuse")});
     ASSERT_EQ(delegate.refusals.size(), 1);
     EXPECT_EQ(delegate.refusals.first(), leftOut);
@@ -1095,7 +1096,7 @@ TEST_F(PasteboardMonitorTest, CapturesWaitInOrderWhileAnotherProgramHoldsTheData
                 tick();
             }
             settle();
-            EXPECT_EQ(monitor->waitingWriteCount(), 3);
+            EXPECT_EQ(ServicesProbe::waitingWriteCount(*monitor), 3);
             EXPECT_EQ(lock.itemCount(), 0);
             EXPECT_TRUE(delegate.captures.isEmpty());
             EXPECT_TRUE(warnings.lines().isEmpty()) << "nothing is lost";
@@ -1104,7 +1105,7 @@ TEST_F(PasteboardMonitorTest, CapturesWaitInOrderWhileAnotherProgramHoldsTheData
         clock.advanceSeconds(5);
         copyText(QStringLiteral("four"));
         tick();
-        ASSERT_TRUE(waitUntil([this] { return monitor->waitingWriteCount() == 0; }));
+        ASSERT_TRUE(waitUntil([this] { return ServicesProbe::waitingWriteCount(*monitor) == 0; }));
         settle();
         EXPECT_EQ(storedTexts(), QStringList({"four", "three", "two", "one"}));
         EXPECT_EQ(capturedTexts(), QStringList({"one", "two", "three", "four"}));
@@ -1117,7 +1118,7 @@ TEST_F(PasteboardMonitorTest, CapturesWaitInOrderWhileAnotherProgramHoldsTheData
         ASSERT_EQ(delegate.captures.size(), 4);
         ASSERT_EQ(delegate.captures.at(1).updatedItems.size(), 1);
         EXPECT_EQ(delegate.captures.at(1).updatedItems.first().text, QStringLiteral("one"));
-        EXPECT_FALSE(monitor->hasTimedStep()) << "the retries end with the last write";
+        EXPECT_FALSE(ServicesProbe::hasTimedStep(*monitor)) << "the retries end with the last write";
     }
 }
 
@@ -1135,12 +1136,12 @@ TEST_F(PasteboardMonitorTest, AMergeWaitsForTheDatabaseAndLeavesALaterCopyOnTheC
         clock.advanceSeconds(0.2);
         copyText(QStringLiteral("beta"));
         tick();
-        EXPECT_EQ(monitor->waitingWriteCount(), 1);
+        EXPECT_EQ(ServicesProbe::waitingWriteCount(*monitor), 1);
         clock.advanceSeconds(1);
         copyText(QStringLiteral("gamma"));
         tick();
     }
-    ASSERT_TRUE(waitUntil([this] { return monitor->waitingWriteCount() == 0; }));
+    ASSERT_TRUE(waitUntil([this] { return ServicesProbe::waitingWriteCount(*monitor) == 0; }));
     clock.advanceSeconds(1);
     tick();
     settle();

@@ -1,5 +1,7 @@
 #include "UpdateService.h"
 #include "LoopbackHttpServer.h"
+#include "ManualScheduler.h"
+#include "ServicesProbe.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -51,9 +53,9 @@ TEST(AppcastUpdateService, SaysSoWhenTheBuildHasNoFeedAndSchedulesNothing)
     EXPECT_EQ(result->title(), QStringLiteral("No update feed is configured"));
 
     service.setAutomaticChecksEnabled(true);
-    EXPECT_TRUE(service.automaticChecksEnabled());
+    EXPECT_TRUE(ServicesProbe::automaticChecksEnabled(service));
     EXPECT_EQ(scheduler.pendingCount(), 0) << "automatic checks without a feed never wake the program";
-    EXPECT_FALSE(service.nextAutomaticCheckTime());
+    EXPECT_FALSE(ServicesProbe::nextAutomaticCheckTime(service));
 }
 
 TEST(AppcastUpdateService, ComparesTheNewestReleaseOfALocalAppcastWithThisVersion)
@@ -166,10 +168,10 @@ TEST(AppcastUpdateService, ChecksOnceADayWhileSwitchedOnAndRemembersTheLastCheck
     ASSERT_TRUE(waitUntil([&] { return results.size() == 1; }));
     EXPECT_TRUE(results.last().userInitiated);
     EXPECT_EQ(server.requests().size(), 1);
-    EXPECT_EQ(service->lastCheckTime(), clock.now());
+    EXPECT_EQ(ServicesProbe::lastCheckTime(*service), clock.now());
     EXPECT_EQ(scheduler.pendingCount(), 1);
     EXPECT_EQ(scheduler.nextCallDueIn(), hours(24));
-    EXPECT_EQ(service->nextAutomaticCheckTime(), clock.now().addDays(1));
+    EXPECT_EQ(ServicesProbe::nextAutomaticCheckTime(*service), clock.now().addDays(1));
 
     // Nothing more within the day; then the next check, which is not the user's.
     scheduler.advance(hours(23));

@@ -37,7 +37,7 @@ public:
     SettingsWindowController &open(SettingsSection section)
     {
         coordinator.openSettings(section);
-        return *dynamic_cast<SettingsWindowController *>(coordinator.settingsWindow());
+        return *dynamic_cast<SettingsWindowController *>(AppCoordinatorProbe(coordinator).settingsWindow());
     }
 
     CoordinatorHarness h;

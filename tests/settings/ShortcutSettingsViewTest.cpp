@@ -1,6 +1,7 @@
 #include "CoordinatorTestSupport.h"
 
 #include "KeyboardCodes.h"
+#include "ServicesProbe.h"
 #include "ShortcutRecorder.h"
 #include "ShortcutSettingsView.h"
 
@@ -116,13 +117,13 @@ TEST(ShortcutSettingsView, ClearedRowsDoNotConflictAndRevertCanBeRefused)
 TEST(ShortcutSettingsView, RecordingAppliesAtOnceAndLiftsTheHotKeysMeanwhile)
 {
     ShortcutPane s;
-    ASSERT_EQ(s.h.shortcuts.hotKeyCount(), 4);
+    ASSERT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 4);
     const qsizetype appliesBefore = s.h.appearance.applied.size();
     ShortcutRecorder &recorder = s.row(&AppPreferences::showHistoryShortcut).recorder();
     QTest::mouseClick(&recorder, Qt::LeftButton);
     EXPECT_TRUE(recorder.isRecording());
     EXPECT_EQ(recorder.labelText(), QStringLiteral("Recording..."));
-    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 0);
+    EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 0);
     QKeyEvent ctrl(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier, 37, 0, 0);
     QCoreApplication::sendEvent(&recorder, &ctrl);
     EXPECT_EQ(recorder.labelText(), QStringLiteral("Ctrl"));
@@ -133,7 +134,7 @@ TEST(ShortcutSettingsView, RecordingAppliesAtOnceAndLiftsTheHotKeysMeanwhile)
     EXPECT_EQ(recorder.labelText(), QStringLiteral("Ctrl+Alt+H"));
     EXPECT_EQ(s.h.appearance.applied.size(), appliesBefore + 1);
     EXPECT_EQ(s.h.preferencesStore.load().showHistoryShortcut, QStringLiteral("cmd+option+h"));
-    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 4);
+    EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 4);
     EXPECT_TRUE(s.h.hotKeys.press(4, HotKeyModifier::command | HotKeyModifier::option)); // "h" is key code 4
 
     // Escape is a key like any other inside the window; F1 is not recorded and recording goes on.
@@ -148,7 +149,7 @@ TEST(ShortcutSettingsView, RecordingAppliesAtOnceAndLiftsTheHotKeysMeanwhile)
     s.record(&AppPreferences::pauseShortcut, 55, Qt::ShiftModifier); // Shift+V: not system-wide
     EXPECT_FALSE(s.row(&AppPreferences::pauseShortcut).recorder().isRecording());
     EXPECT_EQ(s.h.model.preferences().pauseShortcut, QStringLiteral("shift+cmd+p"));
-    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 4);
+    EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 4);
 }
 
 TEST(ShortcutSettingsView, WindowFrameChangesAreNotApplied)
@@ -185,7 +186,7 @@ TEST(ShortcutSettingsView, HotKeysComeBackWhenThePaneGoesWhileRecording)
 {
     ShortcutPane s;
     QTest::mouseClick(&s.row(&AppPreferences::pauseShortcut).recorder(), Qt::LeftButton);
-    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 0);
+    EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 0);
     s.pane.reset();
-    EXPECT_EQ(s.h.shortcuts.hotKeyCount(), 4);
+    EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 4);
 }

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "CoordinatorTestSupport.h"
+#include "ServicesProbe.h"
 
 #include <QStandardPaths>
 #include <QSystemTrayIcon>
@@ -20,7 +21,7 @@ TEST(AppDelegate, BuildsTheGraphStartsAndTerminatesOnce)
     delegate.applicationDidFinishLaunching();
     EXPECT_EQ(delegate.clipboardMonitor().delegate(), &delegate.coordinator());
     EXPECT_TRUE(delegate.clipboardMonitor().isRunning());
-    EXPECT_NE(delegate.coordinator().onboardingWindow(), nullptr); // a first start
+    EXPECT_NE(AppCoordinatorProbe(delegate.coordinator()).onboardingWindow(), nullptr); // a first start
     // The tray icon follows a moment later.
     ASSERT_TRUE(waitUntil([&] { return delegate.statusItems().statusItem() != nullptr; }));
     EXPECT_FALSE(delegate.statusItems().applicationMenu().actions().isEmpty());
@@ -103,13 +104,13 @@ TEST(AppDelegate, AutomaticUpdateChecksFollowTheSwitchAndSpeakOnlyOfNews)
 {
     LaunchedDelegate d;
     AppcastUpdateService &updates = d.delegate->updateService();
-    EXPECT_FALSE(updates.automaticChecksEnabled()); // nothing before launch
+    EXPECT_FALSE(ServicesProbe::automaticChecksEnabled(updates)); // nothing before launch
     d.delegate->applicationDidFinishLaunching();
-    EXPECT_TRUE(updates.automaticChecksEnabled());
+    EXPECT_TRUE(ServicesProbe::automaticChecksEnabled(updates));
     AppPreferences preferences = d.delegate->model().preferences();
     preferences.checkForUpdatesAutomatically = false;
     d.delegate->model().setPreferences(preferences);
-    EXPECT_FALSE(updates.automaticChecksEnabled());
+    EXPECT_FALSE(ServicesProbe::automaticChecksEnabled(updates));
 
     using Status = UpdateCheckResult::Status;
     struct Case

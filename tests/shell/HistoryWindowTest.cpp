@@ -137,7 +137,7 @@ TEST(HistoryWindow, ShowsTheListWithTheFirstItemSelectedAndMovesWithTheArrows)
     EXPECT_EQ(s.h.model.selectedItemIDs(), QSet<QUuid>({testId(2), testId(1)}));
 
     // A new capture comes in at the top, selected.
-    s.coordinator->handleCapturedItem(testItem(4, QStringLiteral("date")), {});
+    s.coordinator->pasteboardMonitorDidCapture(testItem(4, QStringLiteral("date")), {});
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows().value(0) == QStringLiteral("date *"); }));
 }
 
@@ -641,7 +641,7 @@ TEST(QtWindowFactory, TheMenuBarsKeyEquivalentOpensTheGeneralSettings)
     menus.updateMainMenuItem();
 
     coordinator.openSettings(SettingsSection::about);
-    auto *settings = dynamic_cast<SettingsWindowController *>(coordinator.settingsWindow());
+    auto *settings = dynamic_cast<SettingsWindowController *>(AppCoordinatorProbe(coordinator).settingsWindow());
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&settings->window()));
     QTest::keyClick(&settings->window(), Qt::Key_Comma, Qt::ControlModifier);
@@ -667,7 +667,7 @@ TEST(QtWindowFactory, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
     QtWindowFactory factory(&applicationMenu, [] { return true; });
     AppCoordinator coordinator(h.dependencies(h.store, h.supportDirectory, factory));
     coordinator.start();
-    auto *onboarding = dynamic_cast<OnboardingWindowController *>(coordinator.onboardingWindow());
+    auto *onboarding = dynamic_cast<OnboardingWindowController *>(AppCoordinatorProbe(coordinator).onboardingWindow());
     ASSERT_NE(onboarding, nullptr);
     EXPECT_TRUE(onboarding->window().isVisible());
     OnboardingView &view = onboarding->view();
@@ -682,7 +682,7 @@ TEST(QtWindowFactory, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
     while (view.currentStep() != OnboardingStep::finish)
         view.advance();
     view.advance();
-    EXPECT_EQ(coordinator.onboardingWindow(), nullptr);
+    EXPECT_EQ(AppCoordinatorProbe(coordinator).onboardingWindow(), nullptr);
     EXPECT_TRUE(h.preferencesStore.load().hasCompletedOnboarding);
     EXPECT_TRUE(coordinator.historyWindow()->isVisible());
     QCoreApplication::processEvents();

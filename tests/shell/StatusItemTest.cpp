@@ -71,7 +71,7 @@ TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
 
     // Pausing by the hot key and a first capture show in both menus on the next turn.
     ASSERT_TRUE(s.h.pressHotKey(QStringLiteral("shift+cmd+p")));
-    s.h.coordinator->handleCapturedItem(testItem(1), {});
+    s.h.coordinator->pasteboardMonitorDidCapture(testItem(1), {});
     QCoreApplication::processEvents();
     EXPECT_EQ(entries(*s.controller.statusMenu()).at(6), QStringLiteral("Resume [Ctrl+Shift+P]"));
     EXPECT_EQ(entries(s.applicationMenu).mid(0, 4),
@@ -165,7 +165,7 @@ TEST(StatusItem, TheWindowsMenuChecksForUpdatesAndOpensTheGeneralSettings)
 TEST(StatusItem, ClearHistoryAsksBeforeClearing)
 {
     StatusHarness s;
-    s.h.coordinator->handleCapturedItem(testItem(1), {});
+    s.h.coordinator->pasteboardMonitorDidCapture(testItem(1), {});
     ASSERT_TRUE(s.h.store.upsert(testItem(1)));
     s.h.alerts.answer = false;
     s.controller.clearHistory();
@@ -192,7 +192,7 @@ TEST(StatusItem, TheIconSaysWhyACopyWasNotKeptUntilALaterOneIs)
     EXPECT_EQ(s.controller.statusItem()->toolTip(),
         QStringLiteral("Varnisto\nDie Kopie wurde nicht übernommen: Kopien über 64 MB nimmt der Verlauf nicht auf."));
 
-    s.h.coordinator->handleCapturedItem(testItem(1), {});
+    s.h.coordinator->pasteboardMonitorDidCapture(testItem(1), {});
     QCoreApplication::processEvents();
     EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
 }

@@ -9,6 +9,7 @@
 #include "HistoryRowPictures.h"
 #include "HistoryTableView.h"
 #include "IconProvider.h"
+#include "ServicesProbe.h"
 #include "StyleAppearanceApplier.h"
 #include "TestSupport.h"
 
@@ -168,7 +169,7 @@ void waitForPictures(FilePreviewCache &cache)
     for (int i = 0; i < 200; ++i) {
         QTest::qWait(20);
         HistoryRowPictures::shared().finishPending();
-        if (HistoryRowPictures::shared().pendingCount() == 0 && cache.pendingRenderingCount() == 0)
+        if (HistoryRowPictures::shared().pendingCount() == 0 && ServicesProbe::pendingRenderingCount(cache) == 0)
             break;
     }
     QTest::qWait(50);

@@ -1,8 +1,8 @@
 #include "ItemCommandRegistry.h"
 
-#include "AppCoordinator.h"
 #include "FileTypes.h"
 #include "HistorySourceApplication.h"
+#include "ItemCommands.h"
 #include "Localization.h"
 
 #include <QCollator>
@@ -98,7 +98,7 @@ struct Builder
     }
     void split(const ClipboardItem &item, int section = 0)
     {
-        if (AppCoordinator::trimmedTextLines(item).size() >= 2)
+        if (ItemCommands::trimmedTextLines(item).size() >= 2)
             add(ID::split, localized(QStringLiteral("Split")),
                 QStringLiteral("arrow.up.and.line.horizontal.and.arrow.down"), std::nullopt, {item.id}, section);
     }
