@@ -300,6 +300,40 @@ TEST(HistorySelection, ClicksReachTheDelegateOnlyWithoutModifiers)
     EXPECT_EQ(h.delegate.reports, reports);
 }
 
+TEST(HistorySelection, ClicksOnAHeaderLeaveTheSelectionAsItWas)
+{
+    // Rows 0 ("Today") and 3 ("Yesterday") are the headers.
+    const QList<QStringList> before = {{u"click b"_qs}, {u"click a"_qs, u"ctrl-click d"_qs}, {u"click e"_qs}};
+    for (const int header : {0, 3}) {
+        for (const QStringList &steps : before) {
+            for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::NoModifier),
+                     Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+                SelectionHarness h;
+                for (const QString &step : steps)
+                    h.run(step);
+                const QString selected = h.selectedRowsText();
+                const int reports = h.delegate.reports;
+                const QStringList clicks = h.delegate.clicks;
+                const QPoint centre
+                    = h.list.tableView().visualRect(h.list.tableView().model()->index(header, 0)).center();
+                QWidget *viewport = h.list.tableView().viewport();
+                QTest::mouseClick(viewport, Qt::LeftButton, modifiers, centre);
+                if (modifiers == Qt::NoModifier)
+                    QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, centre);
+                // A drag starting on the header selects nothing either.
+                QTest::mousePress(viewport, Qt::LeftButton, modifiers, centre);
+                QTest::mouseMove(viewport, h.centreOf(u"e"_qs));
+                QTest::mouseRelease(viewport, Qt::LeftButton, modifiers, h.centreOf(u"e"_qs));
+                const std::string name = steps.join(u", ").toStdString() + ", header " + std::to_string(header)
+                    + ", modifiers " + std::to_string(modifiers.toInt());
+                EXPECT_EQ(h.selectedRowsText(), selected) << name;
+                EXPECT_EQ(h.delegate.reports, reports) << name;
+                EXPECT_EQ(h.delegate.clicks, clicks) << name;
+            }
+        }
+    }
+}
+
 TEST(HistorySelection, TypedCharactersGoToTheSearchField)
 {
     SelectionHarness h;

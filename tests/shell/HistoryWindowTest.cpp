@@ -518,6 +518,42 @@ TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnC
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows().isEmpty(); }));
 }
 
+TEST(HistoryContentViewController, TheFocusedItemIsTheListsLeadAndStaysItThroughAReload)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    History &list = controller.list();
+    QCoreApplication::processEvents();
+    const auto click = [&](const QString &title, Qt::KeyboardModifiers modifiers) {
+        for (int row = 0; row < list.tableRows().size(); ++row) {
+            if (const HistoryTableRow::Item *item = list.tableRows().at(row).asItem();
+                item && item->item.displayTitle() == title) {
+                const QRect rect = list.tableView().visualRect(list.tableView().model()->index(row, 0));
+                QTest::mouseClick(list.tableView().viewport(), Qt::LeftButton, modifiers, rect.center());
+                QCoreApplication::processEvents();
+                return;
+            }
+        }
+        ADD_FAILURE() << title.toStdString();
+    };
+
+    // From the bottom up: the order of selection starts at apple, the lead is where the Shift-click went.
+    click(u"apple pie"_qs, Qt::NoModifier);
+    click(u"https://example.com/cherry"_qs, Qt::ShiftModifier);
+    EXPECT_EQ(s.h.model.selectedItemIDsInSelectionOrder(), QList<QUuid>({testId(1), testId(2), testId(3)}));
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(3));
+
+    // The list reloads with the model's selection and keeps its lead: Shift+Down goes on from cherry.
+    const int reloads = controller.reloadCount();
+    s.h.model.setTags({});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.reloadCount() > reloads; }));
+    QCoreApplication::processEvents();
+    s.press(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(s.rows(), QStringList({u"https://example.com/cherry *"_qs, u"banana bread *"_qs, u"apple pie"_qs}));
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
+}
+
 // The root view takes its size from the stored window size, at least 640 wide and 400 high.
 TEST(HistoryContentViewController, TheRootViewIsAtLeast640WideAnd400High)
 {

@@ -336,14 +336,20 @@ void HistoryContentViewController::writeSingleSelection(const std::optional<QUui
 }
 
 void HistoryContentViewController::historySelectionDidChange(
-    const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &)
+    const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem)
 {
     QList<QUuid> order;
     order.reserve(itemsInSelectionOrder.size());
     for (const ClipboardItem &item : itemsInSelectionOrder)
         order.append(item.id);
     const QSet<QUuid> ids(order.cbegin(), order.cend());
-    const std::optional<QUuid> primary = order.isEmpty() ? std::nullopt : std::optional(order.first());
+    // The focused item is the list's lead (the row clicked or moved to last), not the first in the order of
+    // selection: the list takes it back as its lead whenever the model's selection is pushed in again.
+    std::optional<QUuid> primary;
+    if (primaryItem)
+        primary = primaryItem->id;
+    else if (!order.isEmpty())
+        primary = order.first();
     if (ids != m_model.selectedItemIDs()) {
         ++m_selectionModelUpdatesOriginatingFromList;
         m_model.setSelectedItemIDs(ids);
