@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimeZone>
 #include <QToolButton>
 
 namespace {
@@ -552,6 +553,52 @@ TEST(HistoryContentViewController, TheFocusedItemIsTheListsLeadAndStaysItThrough
     s.press(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(s.rows(), QStringList({u"https://example.com/cherry *"_qs, u"banana bread *"_qs, u"apple pie"_qs}));
     EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
+}
+
+TEST(HistoryContentViewController, TheDaySectionsTurnAtLocalMidnight)
+{
+    WindowHarness s;
+    HistoryContentViewController &controller = s.window->contentViewController();
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDate day(2025, 3, 14);
+    s.h.clock.setNow(QDateTime(day, QTime(23, 59), zone).toUTC());
+    controller.setDayClock(s.h.clock, s.h.scheduler);
+    const auto copiedOn = [&](int n, const QDate &date) {
+        ClipboardItem item = testItem(n, u"item %1"_qs.arg(n));
+        item.copiedAt = QDateTime(date, QTime(10, 0), zone).toUTC();
+        item.firstCopiedAt = item.copiedAt;
+        return item;
+    };
+    s.h.model.setItems({copiedOn(1, day), copiedOn(2, day.addDays(-1))});
+    const auto headers = [&] {
+        QStringList titles;
+        for (const HistoryTableRow &row : controller.list().tableRows()) {
+            if (const auto *header = row.asSectionHeader())
+                titles.append(header->title);
+        }
+        return titles;
+    };
+    s.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(headers(), QStringList({u"Today"_qs, u"Yesterday"_qs}));
+
+    // Open over midnight: relabelled at midnight with nothing else changing.
+    s.h.scheduler.advance(std::chrono::minutes(2));
+    EXPECT_EQ(headers().value(0), u"Yesterday"_qs);
+    EXPECT_EQ(headers().size(), 2);
+    EXPECT_NE(headers().value(1), u"Today"_qs);
+
+    // Hidden over the next midnight: not rebuilt while hidden, relabelled when shown.
+    s.window->hide();
+    QCoreApplication::processEvents();
+    const int reloads = controller.reloadCount();
+    s.h.scheduler.advance(std::chrono::hours(24));
+    EXPECT_EQ(controller.reloadCount(), reloads);
+    s.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(headers().size(), 2);
+    EXPECT_FALSE(headers().contains(u"Today"_qs) || headers().contains(u"Yesterday"_qs))
+        << headers().join(u',').toStdString();
 }
 
 // The root view takes its size from the stored window size, at least 640 wide and 400 high.

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCollator>
 #include <QKeyEvent>
+#include <QTimeZone>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -218,18 +219,60 @@ void HistoryContentViewController::reloadHistoryList()
     update.showPreviewForLinks = preferences.showPreviewForLinks;
     update.pinFavoritesToTop = preferences.pinFavoritesToTop;
     update.sectionDate = historySectionDate(m_model.historySortOption(), preferences.copySequenceModeEnabled);
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    update.calendar = HistoryCalendar {zone, m_dayClock->now().toTimeZone(zone).date()};
     update.selectedItemID = m_model.selectedItemID();
     update.selectedItemIDs = m_model.selectedItemIDs();
     update.fallbackSelection = [this](const ClipboardItem &item) { writeSingleSelection(item.id); };
+    const QDate sectionsDate = update.calendar->today;
     m_list->update(std::move(update));
+    if (sectionsDate != m_sectionsDate || !m_midnightCall.isPending()) {
+        m_sectionsDate = sectionsDate;
+        scheduleMidnightRebuild();
+    }
     syncToolbarFilterState();
     updateToolbarState();
 }
 
 void HistoryContentViewController::reloadIfNeeded()
 {
-    if (m_isReloadScheduled)
+    // A window opened in the morning labels yesterday's items "Yesterday", also when nothing changed overnight.
+    if (m_isReloadScheduled || (m_sectionsDate.isValid() && currentDate() != m_sectionsDate))
         reloadHistoryList();
+}
+
+void HistoryContentViewController::setDayClock(const Clock &clock, Scheduler &scheduler)
+{
+    m_midnightCall.cancel();
+    m_dayClock = &clock;
+    m_dayScheduler = &scheduler;
+    if (m_sectionsDate.isValid())
+        scheduleMidnightRebuild();
+}
+
+QDate HistoryContentViewController::currentDate() const
+{
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return m_dayClock->now().toTimeZone(zone).date();
+}
+
+void HistoryContentViewController::scheduleMidnightRebuild()
+{
+    m_midnightCall.cancel();
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDateTime now = m_dayClock->now();
+    const QDateTime midnight = QDateTime(m_sectionsDate.addDays(1), QTime(0, 0), zone);
+    // A moment after midnight, so that the clock shows the new day; at once when it already does.
+    const qint64 delay = qMax<qint64>(0, now.msecsTo(midnight)) + 1;
+    m_midnightCall = m_dayScheduler->schedule(std::chrono::milliseconds(delay), this, [this] {
+        if (currentDate() == m_sectionsDate) {
+            scheduleMidnightRebuild(); // woken early
+            return;
+        }
+        // A hidden window is rebuilt when it is shown next (reloadIfNeeded).
+        if (m_view->isVisible())
+            reloadHistoryList();
+    });
 }
 
 void HistoryContentViewController::syncToolbarFilterState()
