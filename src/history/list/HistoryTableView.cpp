@@ -56,9 +56,11 @@ void HistoryTableModel::reset(int rowCount)
     endResetModel();
 }
 
-void HistoryTableModel::removeRowRange(int first, int last)
+void HistoryTableModel::removeRowRange(int first, int last, const std::function<void()> &takeOut)
 {
     beginRemoveRows(QModelIndex(), first, last);
+    if (takeOut)
+        takeOut();
     m_rowCount -= last - first + 1;
     endRemoveRows();
 }

@@ -28,8 +28,9 @@ public:
 
     // The table takes a new list of this many rows.
     void reset(int rowCount);
-    // Takes out the rows first to last (inclusive) of the current ones.
-    void removeRowRange(int first, int last);
+    // Takes out the rows first to last (inclusive) of the current ones; takeOut removes them from what the rows
+    // read, between the announcement and the report of the removal.
+    void removeRowRange(int first, int last, const std::function<void()> &takeOut = {});
     // The rows' contents changed; their number did not.
     void rowsChanged(int first, int last);
 
