@@ -32,16 +32,22 @@ ClipboardItem textItem(const QString &text, int daysAgo, int hour)
 
 struct RecordingDelegate final : HistoryDelegate
 {
-    void historySelectionDidChange(
-        const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &primary) override
+    void historySelectionDidChange(const QList<QUuid> &ids, const std::optional<QUuid> &primary) override
     {
         QStringList texts;
-        for (const ClipboardItem &item : items)
-            texts.append(*item.text);
+        for (const QUuid &id : ids)
+            texts.append(textOf(id));
         selection = texts.join(u',');
-        primaryItem = primary ? *primary->text : QString();
+        primaryItem = primary ? textOf(*primary) : QString();
         ++reports;
     }
+    // The text of the list's item of the id.
+    QString textOf(const QUuid &id) const
+    {
+        const std::optional<int> row = list ? list->rowIndexOfItem(id) : std::nullopt;
+        return row ? *list->tableRows().at(*row).asItem()->item.text : QString();
+    }
+
     void historyDidClickItem(const ClipboardItem &item) override { clicks.append(*item.text); }
     void historyDidDoubleClickItem(const ClipboardItem &item) override { clicks.append(*item.text + u"×2"_qs); }
     void historyContextMenu(QMenu &, const QList<ClipboardItem> &, const std::optional<ClipboardItem> &) override { }
@@ -58,6 +64,7 @@ struct RecordingDelegate final : HistoryDelegate
     QStringList clicks;
     QStringList sounds;
     QString typed;
+    const History *list = nullptr;
 };
 
 // Rows: 0 "Today", 1 a, 2 b, 3 "Yesterday", 4 c, 5 d, 6 e. Nothing is selected at first.
@@ -67,6 +74,7 @@ struct SelectionHarness
     {
         list.resize(420, 600);
         list.setDelegate(&delegate);
+        delegate.list = &list;
         list.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
         HistoryUpdate update;

@@ -64,14 +64,20 @@ QList<HistoryTableRow> rows(const QStringList &description)
 
 struct RecordingDelegate final : HistoryDelegate
 {
-    void historySelectionDidChange(
-        const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &primary) override
+    void historySelectionDidChange(const QList<QUuid> &ids, const std::optional<QUuid> &primary) override
     {
         QStringList texts;
-        for (const ClipboardItem &item : items)
-            texts.append(*item.text);
-        selections.append(texts.join(u',') + QStringLiteral(" / ") + (primary ? *primary->text : QString()));
+        for (const QUuid &id : ids)
+            texts.append(textOf(id));
+        selections.append(texts.join(u',') + QStringLiteral(" / ") + (primary ? textOf(*primary) : QString()));
     }
+    // The text of the list's item of the id.
+    QString textOf(const QUuid &id) const
+    {
+        const std::optional<int> row = list ? list->rowIndexOfItem(id) : std::nullopt;
+        return row ? *list->tableRows().at(*row).asItem()->item.text : QString();
+    }
+
     void historyDidClickItem(const ClipboardItem &) override { }
     void historyDidDoubleClickItem(const ClipboardItem &) override { }
     void historyContextMenu(
@@ -90,6 +96,7 @@ struct RecordingDelegate final : HistoryDelegate
     QStringList selections;
     QStringList menus;
     QStringList linkPreviews;
+    const History *list = nullptr;
 };
 
 // A history list fed from a real model the way its window feeds it: the visible items, the model's selection,
@@ -100,6 +107,7 @@ struct ListHarness
     {
         list.resize(420, 300);
         list.setDelegate(&delegate);
+        delegate.list = &list;
         AppPreferences preferences = model.preferences();
         preferences.pinFavoritesToTop = true;
         model.setPreferences(preferences);

@@ -379,19 +379,14 @@ void HistoryContentViewController::writeSingleSelection(const std::optional<QUui
 }
 
 void HistoryContentViewController::historySelectionDidChange(
-    const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem)
+    const QList<QUuid> &idsInSelectionOrder, const std::optional<QUuid> &primaryItemID)
 {
-    QList<QUuid> order;
-    order.reserve(itemsInSelectionOrder.size());
-    for (const ClipboardItem &item : itemsInSelectionOrder)
-        order.append(item.id);
+    const QList<QUuid> &order = idsInSelectionOrder;
     const QSet<QUuid> ids(order.cbegin(), order.cend());
     // The focused item is the list's lead (the row clicked or moved to last), not the first in the order of
     // selection: the list takes it back as its lead whenever the model's selection is pushed in again.
-    std::optional<QUuid> primary;
-    if (primaryItem)
-        primary = primaryItem->id;
-    else if (!order.isEmpty())
+    std::optional<QUuid> primary = primaryItemID;
+    if (!primary && !order.isEmpty())
         primary = order.first();
     if (ids != m_model.selectedItemIDs()) {
         ++m_selectionModelUpdatesOriginatingFromList;
@@ -404,8 +399,8 @@ void HistoryContentViewController::historySelectionDidChange(
         m_model.setSelectedItemID(primary);
     }
     updateToolbarState();
-    m_commands.retargetPreview(
-        itemsInSelectionOrder.isEmpty() ? std::nullopt : std::optional(itemsInSelectionOrder.first()));
+    const ClipboardItem *first = order.isEmpty() ? nullptr : m_model.item(order.first());
+    m_commands.retargetPreview(first ? std::optional(*first) : std::nullopt);
 }
 
 void HistoryContentViewController::scheduleSelectionSyncFromModel()

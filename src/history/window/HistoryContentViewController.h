@@ -127,7 +127,7 @@ private:
 
     // HistoryDelegate
     void historySelectionDidChange(
-        const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem) override;
+        const QList<QUuid> &idsInSelectionOrder, const std::optional<QUuid> &primaryItemID) override;
     void historyDidClickItem(const ClipboardItem &item) override;
     void historyDidDoubleClickItem(const ClipboardItem &item) override;
     void historyContextMenu(
