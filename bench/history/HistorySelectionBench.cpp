@@ -42,9 +42,9 @@ QList<ClipboardItem> makeHistory(int count)
 
 struct CountingDelegate final : HistoryDelegate
 {
-    void historySelectionDidChange(const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &) override
+    void historySelectionDidChange(const QList<QUuid> &ids, const std::optional<QUuid> &) override
     {
-        selected = items.size();
+        selected = ids.size();
     }
     void historyDidClickItem(const ClipboardItem &) override { }
     void historyDidDoubleClickItem(const ClipboardItem &) override { }

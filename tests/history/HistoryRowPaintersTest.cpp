@@ -63,13 +63,22 @@ QString writeFile(const QTemporaryDir &folder, const QString &name, const QByteA
     return path;
 }
 
-QString writePicture(const QTemporaryDir &folder, const QString &name, QSize size)
+QString writePicture(const QTemporaryDir &folder, const QString &name, QSize size, QColor colour = Qt::darkCyan)
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
+    image.fill(colour);
     const QString path = folder.filePath(name);
     image.save(path);
     return path;
+}
+
+// Marks the file as written the given seconds after a fixed moment, as a later rewrite leaves it.
+void setWrittenAt(const QString &path, int seconds)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.setFileTime(
+        QDateTime(QDate(2025, 3, 14), QTime(9, 0), Qt::UTC).addSecs(seconds), QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -226,6 +235,42 @@ TEST(LinkHistoryItemRowPainter, ShowsThePagesIconAndLeavesRoomForTheStrip)
     EXPECT_EQ(painter.cardLayout({bareLayout, bare, plain, palette}).headline.right(), bareLayout.body.right());
     bare.linkPreviewDetails->url = u"mailto:someone@example.org"_qs;
     EXPECT_EQ(LinkHistoryItemRowPainter::faviconToolTip(bare), ClipboardKind(ClipboardKind::link).title());
+}
+
+// A refresh of a link preview rewrites its pictures in place: the row shows the new ones, also where the old file
+// could not be read.
+TEST(LinkHistoryItemRowPainter, ShowsTheNewPicturesOfARefreshedPreview)
+{
+    QTemporaryDir folder;
+    ClipboardItem item = itemOf(ClipboardKind::link);
+    item.text = u"https://www.example.org/page"_qs;
+    LinkPreviewDetails details;
+    details.url = *item.text;
+    details.title = u"A page"_qs;
+    details.faviconPath = writePicture(folder, u"refreshed-favicon.png"_qs, QSize(32, 32), Qt::red);
+    setWrittenAt(*details.faviconPath, 0);
+    item.linkPreviewDetails = details;
+    const HistoryItemRowConfiguration configuration = configurationOf(0, 2);
+    const auto &painter = static_cast<const LinkHistoryItemRowPainter &>(painterOf(item));
+    const auto faviconColour = [&] {
+        painter.typeIcon(item, configuration, nullptr);
+        HistoryRowPictures::shared().finishPending();
+        const QImage image = painter.typeIcon(item, configuration, nullptr).image();
+        return image.isNull() ? QColor() : image.pixelColor(image.rect().center());
+    };
+    EXPECT_EQ(faviconColour(), QColor(Qt::red));
+
+    writePicture(folder, u"refreshed-favicon.png"_qs, QSize(32, 32), Qt::blue);
+    setWrittenAt(*details.faviconPath, 60);
+    EXPECT_EQ(faviconColour(), QColor(Qt::blue));
+
+    // A favicon that failed to decode is tried again once the file changed.
+    writeFile(folder, u"refreshed-favicon.png"_qs, "not a picture");
+    setWrittenAt(*details.faviconPath, 120);
+    EXPECT_FALSE(faviconColour().isValid());
+    writePicture(folder, u"refreshed-favicon.png"_qs, QSize(32, 32), Qt::green);
+    setWrittenAt(*details.faviconPath, 180);
+    EXPECT_EQ(faviconColour(), QColor(Qt::green));
 }
 
 TEST(FilesHistoryItemRowPainter, SummarisesAndCountsTiles)

@@ -32,16 +32,22 @@ ClipboardItem textItem(const QString &text, int daysAgo, int hour)
 
 struct RecordingDelegate final : HistoryDelegate
 {
-    void historySelectionDidChange(
-        const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &primary) override
+    void historySelectionDidChange(const QList<QUuid> &ids, const std::optional<QUuid> &primary) override
     {
         QStringList texts;
-        for (const ClipboardItem &item : items)
-            texts.append(*item.text);
+        for (const QUuid &id : ids)
+            texts.append(textOf(id));
         selection = texts.join(u',');
-        primaryItem = primary ? *primary->text : QString();
+        primaryItem = primary ? textOf(*primary) : QString();
         ++reports;
     }
+    // The text of the list's item of the id.
+    QString textOf(const QUuid &id) const
+    {
+        const std::optional<int> row = list ? list->rowIndexOfItem(id) : std::nullopt;
+        return row ? *list->tableRows().at(*row).asItem()->item.text : QString();
+    }
+
     void historyDidClickItem(const ClipboardItem &item) override { clicks.append(*item.text); }
     void historyDidDoubleClickItem(const ClipboardItem &item) override { clicks.append(*item.text + u"×2"_qs); }
     void historyContextMenu(QMenu &, const QList<ClipboardItem> &, const std::optional<ClipboardItem> &) override { }
@@ -58,6 +64,7 @@ struct RecordingDelegate final : HistoryDelegate
     QStringList clicks;
     QStringList sounds;
     QString typed;
+    const History *list = nullptr;
 };
 
 // Rows: 0 "Today", 1 a, 2 b, 3 "Yesterday", 4 c, 5 d, 6 e. Nothing is selected at first.
@@ -67,6 +74,7 @@ struct SelectionHarness
     {
         list.resize(420, 600);
         list.setDelegate(&delegate);
+        delegate.list = &list;
         list.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&list));
         HistoryUpdate update;
@@ -298,6 +306,40 @@ TEST(HistorySelection, ClicksReachTheDelegateOnlyWithoutModifiers)
     EXPECT_FALSE(h.list.handleMouseDownSelection(0, Qt::NoModifier));
     EXPECT_FALSE(h.list.handleMouseDownSelection(-1, Qt::ControlModifier));
     EXPECT_EQ(h.delegate.reports, reports);
+}
+
+TEST(HistorySelection, ClicksOnAHeaderLeaveTheSelectionAsItWas)
+{
+    // Rows 0 ("Today") and 3 ("Yesterday") are the headers.
+    const QList<QStringList> before = {{u"click b"_qs}, {u"click a"_qs, u"ctrl-click d"_qs}, {u"click e"_qs}};
+    for (const int header : {0, 3}) {
+        for (const QStringList &steps : before) {
+            for (const Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::NoModifier),
+                     Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+                SelectionHarness h;
+                for (const QString &step : steps)
+                    h.run(step);
+                const QString selected = h.selectedRowsText();
+                const int reports = h.delegate.reports;
+                const QStringList clicks = h.delegate.clicks;
+                const QPoint centre
+                    = h.list.tableView().visualRect(h.list.tableView().model()->index(header, 0)).center();
+                QWidget *viewport = h.list.tableView().viewport();
+                QTest::mouseClick(viewport, Qt::LeftButton, modifiers, centre);
+                if (modifiers == Qt::NoModifier)
+                    QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, centre);
+                // A drag starting on the header selects nothing either.
+                QTest::mousePress(viewport, Qt::LeftButton, modifiers, centre);
+                QTest::mouseMove(viewport, h.centreOf(u"e"_qs));
+                QTest::mouseRelease(viewport, Qt::LeftButton, modifiers, h.centreOf(u"e"_qs));
+                const std::string name = steps.join(u", ").toStdString() + ", header " + std::to_string(header)
+                    + ", modifiers " + std::to_string(modifiers.toInt());
+                EXPECT_EQ(h.selectedRowsText(), selected) << name;
+                EXPECT_EQ(h.delegate.reports, reports) << name;
+                EXPECT_EQ(h.delegate.clicks, clicks) << name;
+            }
+        }
+    }
 }
 
 TEST(HistorySelection, TypedCharactersGoToTheSearchField)

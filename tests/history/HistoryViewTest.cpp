@@ -6,6 +6,7 @@
 #include "HistoryTableView.h"
 #include "PreviewImage.h"
 
+#include <QAbstractItemModelTester>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
@@ -63,14 +64,20 @@ QList<HistoryTableRow> rows(const QStringList &description)
 
 struct RecordingDelegate final : HistoryDelegate
 {
-    void historySelectionDidChange(
-        const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &primary) override
+    void historySelectionDidChange(const QList<QUuid> &ids, const std::optional<QUuid> &primary) override
     {
         QStringList texts;
-        for (const ClipboardItem &item : items)
-            texts.append(*item.text);
-        selections.append(texts.join(u',') + QStringLiteral(" / ") + (primary ? *primary->text : QString()));
+        for (const QUuid &id : ids)
+            texts.append(textOf(id));
+        selections.append(texts.join(u',') + QStringLiteral(" / ") + (primary ? textOf(*primary) : QString()));
     }
+    // The text of the list's item of the id.
+    QString textOf(const QUuid &id) const
+    {
+        const std::optional<int> row = list ? list->rowIndexOfItem(id) : std::nullopt;
+        return row ? *list->tableRows().at(*row).asItem()->item.text : QString();
+    }
+
     void historyDidClickItem(const ClipboardItem &) override { }
     void historyDidDoubleClickItem(const ClipboardItem &) override { }
     void historyContextMenu(
@@ -89,6 +96,7 @@ struct RecordingDelegate final : HistoryDelegate
     QStringList selections;
     QStringList menus;
     QStringList linkPreviews;
+    const History *list = nullptr;
 };
 
 // A history list fed from a real model the way its window feeds it: the visible items, the model's selection,
@@ -99,6 +107,7 @@ struct ListHarness
     {
         list.resize(420, 300);
         list.setDelegate(&delegate);
+        delegate.list = &list;
         AppPreferences preferences = model.preferences();
         preferences.pinFavoritesToTop = true;
         model.setPreferences(preferences);
@@ -163,9 +172,42 @@ TEST(History, RemovedRowIndexesFindPureRemovalsOnly)
             << c.oldRows.join(u' ').toStdString() << " -> " << c.newRows.join(u' ').toStdString();
 }
 
+namespace {
+
+// What Qt's model tester found wrong with the model it watches, while it lives.
+struct ModelChecks
+{
+    explicit ModelChecks(QAbstractItemModel *model)
+    {
+        failures().clear();
+        previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &context, const QString &message) {
+            if (context.category && QByteArray(context.category).startsWith("qt.modeltest"))
+                failures().append(message + u" (line "_qs + QString::number(context.line) + u")"_qs);
+        });
+        tester = std::make_unique<QAbstractItemModelTester>(
+            model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    }
+    ~ModelChecks()
+    {
+        tester.reset();
+        qInstallMessageHandler(previous);
+    }
+    static QStringList &failures()
+    {
+        static QStringList found;
+        return found;
+    }
+    QtMessageHandler previous = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};
+
+} // namespace
+
 TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
 {
     ListHarness h;
+    // Every change below also keeps the rows' model sound in Qt's terms.
+    const ModelChecks checks(h.list.tableView().model());
     h.model.setItems({textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(1, 9)),
         textItem(3, u"three"_qs, at(1, 8)), textItem(4, u"four"_qs, at(3, 8))});
     h.update();
@@ -218,6 +260,19 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     EXPECT_EQ(describe(h.list.tableRows()), QStringList({u"# Favorites"_qs, u"one"_qs, u"# Today"_qs, u"five"_qs}));
     EXPECT_EQ(reloads.size(), 2);
     EXPECT_EQ(h.selectedTexts(), QStringList({u"five"_qs}));
+
+    // A link preview arrives for an item.
+    ClipboardItem previewed = *h.model.item(textItem(5, {}, {}).id);
+    previewed.linkPreviewDetails = LinkPreviewDetails {.url = u"https://example.org"_qs, .title = u"A page"_qs};
+    h.model.updateItem(previewed);
+    h.update();
+
+    // A search and its end.
+    h.model.setSearchQuery(u"fi"_qs);
+    h.update();
+    h.model.setSearchQuery(QString());
+    h.update();
+    EXPECT_TRUE(ModelChecks::failures().isEmpty()) << ModelChecks::failures().join(u'\n').toStdString();
 }
 
 TEST(History, ADeletedSelectionFallsBackToTheFirstItem)

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimeZone>
 #include <QToolButton>
 
 namespace {
@@ -549,6 +550,88 @@ TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnC
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.h.model.selectedItemID() == testId(3); }));
     s.h.model.setSearchQuery(QStringLiteral("nothing matches"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return s.rows().isEmpty(); }));
+}
+
+TEST(HistoryContentViewController, TheFocusedItemIsTheListsLeadAndStaysItThroughAReload)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    History &list = controller.list();
+    QCoreApplication::processEvents();
+    const auto click = [&](const QString &title, Qt::KeyboardModifiers modifiers) {
+        for (int row = 0; row < list.tableRows().size(); ++row) {
+            if (const HistoryTableRow::Item *item = list.tableRows().at(row).asItem();
+                item && item->item.displayTitle() == title) {
+                const QRect rect = list.tableView().visualRect(list.tableView().model()->index(row, 0));
+                QTest::mouseClick(list.tableView().viewport(), Qt::LeftButton, modifiers, rect.center());
+                QCoreApplication::processEvents();
+                return;
+            }
+        }
+        ADD_FAILURE() << title.toStdString();
+    };
+
+    // From the bottom up: the order of selection starts at apple, the lead is where the Shift-click went.
+    click(u"apple pie"_qs, Qt::NoModifier);
+    click(u"https://example.com/cherry"_qs, Qt::ShiftModifier);
+    EXPECT_EQ(s.h.model.selectedItemIDsInSelectionOrder(), QList<QUuid>({testId(1), testId(2), testId(3)}));
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(3));
+
+    // The list reloads with the model's selection and keeps its lead: Shift+Down goes on from cherry.
+    const int reloads = controller.reloadCount();
+    s.h.model.setTags({});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.reloadCount() > reloads; }));
+    QCoreApplication::processEvents();
+    s.press(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(s.rows(), QStringList({u"https://example.com/cherry *"_qs, u"banana bread *"_qs, u"apple pie"_qs}));
+    EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
+}
+
+TEST(HistoryContentViewController, TheDaySectionsTurnAtLocalMidnight)
+{
+    WindowHarness s;
+    HistoryContentViewController &controller = s.window->contentViewController();
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDate day(2025, 3, 14);
+    s.h.clock.setNow(QDateTime(day, QTime(23, 59), zone).toUTC());
+    controller.setDayClock(s.h.clock, s.h.scheduler);
+    const auto copiedOn = [&](int n, const QDate &date) {
+        ClipboardItem item = testItem(n, u"item %1"_qs.arg(n));
+        item.copiedAt = QDateTime(date, QTime(10, 0), zone).toUTC();
+        item.firstCopiedAt = item.copiedAt;
+        return item;
+    };
+    s.h.model.setItems({copiedOn(1, day), copiedOn(2, day.addDays(-1))});
+    const auto headers = [&] {
+        QStringList titles;
+        for (const HistoryTableRow &row : controller.list().tableRows()) {
+            if (const auto *header = row.asSectionHeader())
+                titles.append(header->title);
+        }
+        return titles;
+    };
+    s.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(headers(), QStringList({u"Today"_qs, u"Yesterday"_qs}));
+
+    // Open over midnight: relabelled at midnight with nothing else changing.
+    s.h.scheduler.advance(std::chrono::minutes(2));
+    EXPECT_EQ(headers().value(0), u"Yesterday"_qs);
+    EXPECT_EQ(headers().size(), 2);
+    EXPECT_NE(headers().value(1), u"Today"_qs);
+
+    // Hidden over the next midnight: not rebuilt while hidden, relabelled when shown.
+    s.window->hide();
+    QCoreApplication::processEvents();
+    const int reloads = controller.reloadCount();
+    s.h.scheduler.advance(std::chrono::hours(24));
+    EXPECT_EQ(controller.reloadCount(), reloads);
+    s.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(headers().size(), 2);
+    EXPECT_FALSE(headers().contains(u"Today"_qs) || headers().contains(u"Yesterday"_qs))
+        << headers().join(u',').toStdString();
 }
 
 // The root view takes its size from the stored window size, at least 640 wide and 400 high.

@@ -51,12 +51,7 @@ QList<ClipboardItem> someHistory()
 
 struct RecordingDelegate final : HistoryDelegate
 {
-    void historySelectionDidChange(const QList<ClipboardItem> &items, const std::optional<ClipboardItem> &) override
-    {
-        order.clear();
-        for (const ClipboardItem &each : items)
-            order.append(each.id);
-    }
+    void historySelectionDidChange(const QList<QUuid> &ids, const std::optional<QUuid> &) override { order = ids; }
     void historyDidClickItem(const ClipboardItem &) override { }
     void historyDidDoubleClickItem(const ClipboardItem &) override { }
     void historyContextMenu(QMenu &, const QList<ClipboardItem> &, const std::optional<ClipboardItem> &) override { }

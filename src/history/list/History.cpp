@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -167,6 +168,8 @@ void History::update(HistoryUpdate update)
     m_searchQuery = std::move(update.searchQuery);
     m_showCommandNumberShortcut = update.showCommandNumberShortcut;
     m_showPreviewForLinks = update.showPreviewForLinks;
+    // A removal is reported range by range, and the rows read between the reports are those of that moment.
+    QList<HistoryTableRow> rowsBeforeRemoval = removed ? std::move(m_tableRows) : QList<HistoryTableRow>();
     m_tableRows = std::move(newRows);
     m_rowHeights = std::move(heights);
     rebuildRowIndex();
@@ -199,13 +202,18 @@ void History::update(HistoryUpdate update)
     if (removed) {
         // Highest range first, so that the rows below keep their numbers until they are taken out.
         const QList<int> &rows = *removed;
+        QList<HistoryTableRow> rowsAfterRemoval = std::exchange(m_tableRows, std::move(rowsBeforeRemoval));
         for (qsizetype end = rows.size() - 1; end >= 0;) {
             qsizetype start = end;
             while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
                 --start;
-            m_tableModel->removeRowRange(rows.at(start), rows.at(end));
+            const int first = rows.at(start);
+            const int last = rows.at(end);
+            m_tableModel->removeRowRange(first, last, [&] { m_tableRows.remove(first, last - first + 1); });
             end = start - 1;
         }
+        // The rows left are the new ones by identity; their items and numbers are the new ones from here on.
+        m_tableRows = std::move(rowsAfterRemoval);
         // The first nine item rows carry the quick-paste numbers, which follow the item index.
         const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount);
         if (!numbered.isEmpty())

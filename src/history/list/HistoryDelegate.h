@@ -33,10 +33,10 @@ class HistoryDelegate
 public:
     virtual ~HistoryDelegate() = default;
 
-    // After every selection change the list accepts from the user: the selected items in the order of selection,
-    // and the focused one.
+    // After every selection change the list accepts from the user: the ids of the selected items in the order of
+    // selection, and the focused one's. Ids rather than items, so that selecting the whole history copies none.
     virtual void historySelectionDidChange(
-        const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem)
+        const QList<QUuid> &idsInSelectionOrder, const std::optional<QUuid> &primaryItemID)
         = 0;
     // A click or double click on an item row without modifier keys.
     virtual void historyDidClickItem(const ClipboardItem &item) = 0;

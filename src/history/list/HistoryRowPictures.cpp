@@ -77,8 +77,15 @@ HistoryRowPictures::~HistoryRowPictures()
 HistoryRowPictures::Picture HistoryRowPictures::picture(
     const QString &path, QSize pixelSize, bool cover, QWidget *repaintTarget, qreal cornerRadius)
 {
+    // Keyed with the file's signature, as the file previews are: a file rewritten in place (a refreshed link
+    // preview) is decoded again, and one that could not be read is tried again once it changed.
+    const std::optional<FilePreviewCache::SourceSignature> signature = FilePreviewCache::sourceSignature(path);
     const QString key = QString::number(pixelSize.width()) + QLatin1Char('x') + QString::number(pixelSize.height())
-        + (cover ? QLatin1Char('c') + QString::number(cornerRadius) : QStringLiteral("f")) + QLatin1Char('|') + path;
+        + (cover ? QLatin1Char('c') + QString::number(cornerRadius) : QStringLiteral("f")) + QLatin1Char('|')
+        + (signature ? QString::number(signature->modificationTime, 'f', 3) + QLatin1Char('/')
+                    + QString::number(signature->fileSize)
+                     : QStringLiteral("-"))
+        + QLatin1Char('|') + path;
     if (const QImage *found = m_pictures.object(key))
         return {State::ready, *found};
     if (m_failed.contains(key))

@@ -53,7 +53,8 @@ public:
 
     // The image file decoded to fit the pixel size, keeping its proportions and never enlarged; or, with cover,
     // exactly the pixel size, showing the middle of the picture scaled to cover it, with corners of the radius (in
-    // pixels) rounded. Pending while it is being decoded: the widget repaints when it is ready.
+    // pixels) rounded. Pending while it is being decoded: the widget repaints when it is ready. A picture is kept for
+    // the file as it is now (its modification time and size): a rewritten file is decoded again.
     Picture picture(const QString &path, QSize pixelSize, bool cover, QWidget *repaintTarget, qreal cornerRadius = 0);
     // The file preview cache's picture of a file at the size, asked again only after the fact lifetime or when
     // the cache delivers a rendering (then the widget repaints).

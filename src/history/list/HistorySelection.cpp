@@ -509,15 +509,11 @@ void History::syncSelectionFromTable(std::optional<int> leadRow)
         m_tableView->setCurrentRow(*leadRow);
 
     // Every row of the order is selected now.
-    QList<ClipboardItem> ordered;
-    ordered.reserve(orderRows.size());
-    for (int row : orderRows)
-        ordered.append(*itemAtRow(row));
-    std::optional<ClipboardItem> primary;
+    std::optional<QUuid> primary;
     if (leadRow && itemAtRow(*leadRow))
-        primary = *itemAtRow(*leadRow);
-    else if (!ordered.isEmpty())
-        primary = ordered.first();
+        primary = itemAtRow(*leadRow)->id;
+    else if (!m_selectionOrderIDs.isEmpty())
+        primary = m_selectionOrderIDs.first();
     if (m_delegate)
-        m_delegate->historySelectionDidChange(ordered, primary);
+        m_delegate->historySelectionDidChange(m_selectionOrderIDs, primary);
 }

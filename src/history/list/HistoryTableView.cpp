@@ -56,9 +56,11 @@ void HistoryTableModel::reset(int rowCount)
     endResetModel();
 }
 
-void HistoryTableModel::removeRowRange(int first, int last)
+void HistoryTableModel::removeRowRange(int first, int last, const std::function<void()> &takeOut)
 {
     beginRemoveRows(QModelIndex(), first, last);
+    if (takeOut)
+        takeOut();
     m_rowCount -= last - first + 1;
     endRemoveRows();
 }
@@ -305,10 +307,13 @@ void HistoryTableView::mouseDown(QMouseEvent *event, int clickCount)
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     lastMouseDownRow = row;
     const QPointer<HistoryTableView> self(this);
-    if (onMouseDownSelection && onMouseDownSelection(row, modifiers)) {
+    // A header is never selectable, also not by a click: a press on it leaves the selection as it is, with or
+    // without modifiers, instead of reaching the view's own handling (which would clear it or select a range).
+    const bool isHeader = index.isValid() && !(index.flags() & Qt::ItemIsSelectable);
+    if ((onMouseDownSelection && onMouseDownSelection(row, modifiers)) || isHeader) {
         if (!self)
             return;
-        // The selection is set: the view neither changes it again nor starts a drag selection.
+        // The selection is set, or stays: the view neither changes it nor starts a drag selection.
         m_pressHandledByOwner = true;
         takeFocus();
         event->accept();

@@ -28,8 +28,9 @@ public:
 
     // The table takes a new list of this many rows.
     void reset(int rowCount);
-    // Takes out the rows first to last (inclusive) of the current ones.
-    void removeRowRange(int first, int last);
+    // Takes out the rows first to last (inclusive) of the current ones; takeOut removes them from what the rows
+    // read, between the announcement and the report of the removal.
+    void removeRowRange(int first, int last, const std::function<void()> &takeOut = {});
     // The rows' contents changed; their number did not.
     void rowsChanged(int first, int last);
 
@@ -90,7 +91,8 @@ public:
     bool isKeyboardMultipleSelectionMode = false;
 
     // A left mouse-down on the row (-1 for none) with the modifiers held: true when it set the selection itself, in
-    // which case the view's own press handling (and drag selection) is skipped.
+    // which case the view's own press handling (and drag selection) is skipped. That handling is skipped as well for
+    // a press on a row that cannot be selected (a header), which changes no selection.
     std::function<bool(int row, Qt::KeyboardModifiers modifiers)> onMouseDownSelection;
     // Every left mouse-down after its selection handling; clickCount 2 for the second press of a double click.
     std::function<void(int row, Qt::KeyboardModifiers modifiers, int clickCount)> onItemClick;

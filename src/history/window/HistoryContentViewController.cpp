@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCollator>
 #include <QKeyEvent>
+#include <QTimeZone>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -218,18 +219,60 @@ void HistoryContentViewController::reloadHistoryList()
     update.showPreviewForLinks = preferences.showPreviewForLinks;
     update.pinFavoritesToTop = preferences.pinFavoritesToTop;
     update.sectionDate = historySectionDate(m_model.historySortOption(), preferences.copySequenceModeEnabled);
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    update.calendar = HistoryCalendar {zone, m_dayClock->now().toTimeZone(zone).date()};
     update.selectedItemID = m_model.selectedItemID();
     update.selectedItemIDs = m_model.selectedItemIDs();
     update.fallbackSelection = [this](const ClipboardItem &item) { writeSingleSelection(item.id); };
+    const QDate sectionsDate = update.calendar->today;
     m_list->update(std::move(update));
+    if (sectionsDate != m_sectionsDate || !m_midnightCall.isPending()) {
+        m_sectionsDate = sectionsDate;
+        scheduleMidnightRebuild();
+    }
     syncToolbarFilterState();
     updateToolbarState();
 }
 
 void HistoryContentViewController::reloadIfNeeded()
 {
-    if (m_isReloadScheduled)
+    // A window opened in the morning labels yesterday's items "Yesterday", also when nothing changed overnight.
+    if (m_isReloadScheduled || (m_sectionsDate.isValid() && currentDate() != m_sectionsDate))
         reloadHistoryList();
+}
+
+void HistoryContentViewController::setDayClock(const Clock &clock, Scheduler &scheduler)
+{
+    m_midnightCall.cancel();
+    m_dayClock = &clock;
+    m_dayScheduler = &scheduler;
+    if (m_sectionsDate.isValid())
+        scheduleMidnightRebuild();
+}
+
+QDate HistoryContentViewController::currentDate() const
+{
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return m_dayClock->now().toTimeZone(zone).date();
+}
+
+void HistoryContentViewController::scheduleMidnightRebuild()
+{
+    m_midnightCall.cancel();
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    const QDateTime now = m_dayClock->now();
+    const QDateTime midnight = QDateTime(m_sectionsDate.addDays(1), QTime(0, 0), zone);
+    // A moment after midnight, so that the clock shows the new day; at once when it already does.
+    const qint64 delay = qMax<qint64>(0, now.msecsTo(midnight)) + 1;
+    m_midnightCall = m_dayScheduler->schedule(std::chrono::milliseconds(delay), this, [this] {
+        if (currentDate() == m_sectionsDate) {
+            scheduleMidnightRebuild(); // woken early
+            return;
+        }
+        // A hidden window is rebuilt when it is shown next (reloadIfNeeded).
+        if (m_view->isVisible())
+            reloadHistoryList();
+    });
 }
 
 void HistoryContentViewController::syncToolbarFilterState()
@@ -336,14 +379,15 @@ void HistoryContentViewController::writeSingleSelection(const std::optional<QUui
 }
 
 void HistoryContentViewController::historySelectionDidChange(
-    const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &)
+    const QList<QUuid> &idsInSelectionOrder, const std::optional<QUuid> &primaryItemID)
 {
-    QList<QUuid> order;
-    order.reserve(itemsInSelectionOrder.size());
-    for (const ClipboardItem &item : itemsInSelectionOrder)
-        order.append(item.id);
+    const QList<QUuid> &order = idsInSelectionOrder;
     const QSet<QUuid> ids(order.cbegin(), order.cend());
-    const std::optional<QUuid> primary = order.isEmpty() ? std::nullopt : std::optional(order.first());
+    // The focused item is the list's lead (the row clicked or moved to last), not the first in the order of
+    // selection: the list takes it back as its lead whenever the model's selection is pushed in again.
+    std::optional<QUuid> primary = primaryItemID;
+    if (!primary && !order.isEmpty())
+        primary = order.first();
     if (ids != m_model.selectedItemIDs()) {
         ++m_selectionModelUpdatesOriginatingFromList;
         m_model.setSelectedItemIDs(ids);
@@ -355,8 +399,8 @@ void HistoryContentViewController::historySelectionDidChange(
         m_model.setSelectedItemID(primary);
     }
     updateToolbarState();
-    m_commands.retargetPreview(
-        itemsInSelectionOrder.isEmpty() ? std::nullopt : std::optional(itemsInSelectionOrder.first()));
+    const ClipboardItem *first = order.isEmpty() ? nullptr : m_model.item(order.first());
+    m_commands.retargetPreview(first ? std::optional(*first) : std::nullopt);
 }
 
 void HistoryContentViewController::scheduleSelectionSyncFromModel()

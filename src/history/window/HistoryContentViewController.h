@@ -6,6 +6,7 @@
 #include "ItemCommandRunner.h"
 #include "Scheduler.h"
 
+#include <QDate>
 #include <QObject>
 #include <QPointer>
 #include <QSize>
@@ -76,7 +77,8 @@ public:
     void selectFirstVisibleItem(bool pushToList);
     void updateToolbarState();
     void reloadHistoryList();
-    // Rebuilds the list now when a rebuild is waiting for the next turn.
+    // Rebuilds the list now when a rebuild is waiting for the next turn, or when the date changed since the day
+    // sections were made (the window is about to be shown).
     void reloadIfNeeded();
     // After the window appeared: the first row is shown with its header and the list takes the focus.
     void viewDidAppear();
@@ -105,6 +107,8 @@ public:
     static constexpr std::chrono::milliseconds searchQueryDebounce {500};
     // Where the typed search waits (the event loop's timers unless a test sets its own).
     void setSearchScheduler(Scheduler &scheduler) { m_searchScheduler = &scheduler; }
+    // Where the day sections take today's date from, and what wakes them at local midnight (tests).
+    void setDayClock(const Clock &clock, Scheduler &scheduler);
     // The toolbar's requests, as the toolbar makes them.
     HistoryToolbarDelegate &toolbarDelegate() { return *this; }
 
@@ -115,11 +119,15 @@ private:
     void syncToolbarFilterState();
     void scheduleSelectionSyncFromModel();
     void pushSelectionToList();
+    // Today in the system's time zone by the day clock.
+    QDate currentDate() const;
+    // Waits for the local midnight after the sections' date: an open window is rebuilt then.
+    void scheduleMidnightRebuild();
     void writeSingleSelection(const std::optional<QUuid> &id);
 
     // HistoryDelegate
     void historySelectionDidChange(
-        const QList<ClipboardItem> &itemsInSelectionOrder, const std::optional<ClipboardItem> &primaryItem) override;
+        const QList<QUuid> &idsInSelectionOrder, const std::optional<QUuid> &primaryItemID) override;
     void historyDidClickItem(const ClipboardItem &item) override;
     void historyDidDoubleClickItem(const ClipboardItem &item) override;
     void historyContextMenu(
@@ -172,6 +180,12 @@ private:
     EventLoopScheduler m_eventLoopScheduler;
     Scheduler *m_searchScheduler = &m_eventLoopScheduler;
     ScheduledCall m_searchQueryDebounceCall;
+    // The day sections: the date they were made for, and the call that makes them again at the next local midnight.
+    SystemClock m_systemClock;
+    const Clock *m_dayClock = &m_systemClock;
+    Scheduler *m_dayScheduler = &m_eventLoopScheduler;
+    QDate m_sectionsDate;
+    ScheduledCall m_midnightCall;
     int m_reloadCount = 0;
     int m_selectionPushCount = 0;
 };
