@@ -3,6 +3,7 @@
 #include "HistoryDelegate.h"
 #include "HistoryKeyDispatch.h"
 #include "HistoryToolbar.h"
+#include "Clock.h"
 #include "ItemCommandRunner.h"
 #include "Scheduler.h"
 
