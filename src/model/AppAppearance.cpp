@@ -1,20 +1,13 @@
 #include "AppAppearance.h"
 
+#include "EnumKeys.h"
 #include "Localization.h"
 
 #include <QHashFunctions>
 
 QString AppAppearance::rawValue() const
 {
-    switch (m_value) {
-    case system:
-        return QStringLiteral("system");
-    case light:
-        return QStringLiteral("light");
-    case dark:
-        return QStringLiteral("dark");
-    }
-    return QStringLiteral("system");
+    return enumKey(m_value);
 }
 
 QString AppAppearance::englishTitle() const
@@ -37,10 +30,8 @@ QString AppAppearance::title() const
 
 std::optional<AppAppearance> AppAppearance::fromRawValue(QStringView raw)
 {
-    for (const Value appearance : allCases) {
-        if (AppAppearance(appearance).rawValue() == raw)
-            return AppAppearance(appearance);
-    }
+    if (const auto value = enumFromKey<Value>(raw))
+        return AppAppearance(*value);
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -9,8 +10,11 @@
 // The interface appearance: following the desktop, or forced light or dark. Stored by its raw value.
 class AppAppearance
 {
+    Q_GADGET
+
 public:
     enum Value : int { system, light, dark };
+    Q_ENUM(Value)
 
     constexpr AppAppearance(Value value = system) : m_value(value) { }
     constexpr operator Value() const { return m_value; }

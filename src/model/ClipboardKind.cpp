@@ -1,6 +1,7 @@
 #include "ClipboardKind.h"
 
 #include "ClipboardItem.h"
+#include "EnumKeys.h"
 #include "IcuRegex.h"
 #include "Localization.h"
 #include "TextUtilities.h"
@@ -9,31 +10,13 @@
 
 QString ClipboardKind::rawValue() const
 {
-    switch (m_value) {
-    case text:
-        return QStringLiteral("text");
-    case richText:
-        return QStringLiteral("richText");
-    case link:
-        return QStringLiteral("link");
-    case email:
-        return QStringLiteral("email");
-    case color:
-        return QStringLiteral("color");
-    case image:
-        return QStringLiteral("image");
-    case file:
-        return QStringLiteral("file");
-    }
-    return QStringLiteral("text");
+    return enumKey(m_value);
 }
 
 std::optional<ClipboardKind> ClipboardKind::fromRawValue(QStringView raw)
 {
-    for (const Value kind : allCases) {
-        if (ClipboardKind(kind).rawValue() == raw)
-            return ClipboardKind(kind);
-    }
+    if (const auto value = enumFromKey<Value>(raw))
+        return ClipboardKind(*value);
     return std::nullopt;
 }
 

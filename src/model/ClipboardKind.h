@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -9,8 +10,11 @@
 // What a history entry's content is. Stored by its raw value (the case name).
 class ClipboardKind
 {
+    Q_GADGET
+
 public:
     enum Value : int { text, richText, link, email, color, image, file };
+    Q_ENUM(Value)
 
     constexpr ClipboardKind(Value value = text) : m_value(value) { }
     constexpr operator Value() const { return m_value; }

@@ -1,22 +1,13 @@
 #include "CopyAndMergeSeparatorPreference.h"
 
+#include "EnumKeys.h"
 #include "Localization.h"
 
 #include <QHashFunctions>
 
 QString CopyAndMergeSeparatorPreference::rawValue() const
 {
-    switch (m_value) {
-    case newLine:
-        return QStringLiteral("newLine");
-    case space:
-        return QStringLiteral("space");
-    case comma:
-        return QStringLiteral("comma");
-    case empty:
-        return QStringLiteral("empty");
-    }
-    return QStringLiteral("newLine");
+    return enumKey(m_value);
 }
 
 QString CopyAndMergeSeparatorPreference::englishTitle() const
@@ -56,10 +47,8 @@ QString CopyAndMergeSeparatorPreference::separatorText() const
 
 std::optional<CopyAndMergeSeparatorPreference> CopyAndMergeSeparatorPreference::fromRawValue(QStringView raw)
 {
-    for (const Value separator : allCases) {
-        if (CopyAndMergeSeparatorPreference(separator).rawValue() == raw)
-            return CopyAndMergeSeparatorPreference(separator);
-    }
+    if (const auto value = enumFromKey<Value>(raw))
+        return CopyAndMergeSeparatorPreference(*value);
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -9,8 +10,11 @@
 // The text put between two texts that copy-and-merge joins, and between items pasted or copied as one text.
 class CopyAndMergeSeparatorPreference
 {
+    Q_GADGET
+
 public:
     enum Value : int { newLine, space, comma, empty };
+    Q_ENUM(Value)
 
     constexpr CopyAndMergeSeparatorPreference(Value value = newLine) : m_value(value) { }
     constexpr operator Value() const { return m_value; }

@@ -1,30 +1,13 @@
 #include "HistoryFilterContentType.h"
 
+#include "EnumKeys.h"
 #include "Localization.h"
 
 #include <QHashFunctions>
 
 QString HistoryFilterContentType::rawValue() const
 {
-    switch (m_value) {
-    case all:
-        return QStringLiteral("all");
-    case favorites:
-        return QStringLiteral("favorites");
-    case text:
-        return QStringLiteral("text");
-    case images:
-        return QStringLiteral("images");
-    case files:
-        return QStringLiteral("files");
-    case links:
-        return QStringLiteral("links");
-    case emails:
-        return QStringLiteral("emails");
-    case colors:
-        return QStringLiteral("colors");
-    }
-    return QStringLiteral("all");
+    return enumKey(m_value);
 }
 
 QString HistoryFilterContentType::englishTitle() const
@@ -57,10 +40,8 @@ QString HistoryFilterContentType::title() const
 
 std::optional<HistoryFilterContentType> HistoryFilterContentType::fromRawValue(QStringView raw)
 {
-    for (const Value type : allCases) {
-        if (HistoryFilterContentType(type).rawValue() == raw)
-            return HistoryFilterContentType(type);
-    }
+    if (const auto value = enumFromKey<Value>(raw))
+        return HistoryFilterContentType(*value);
     return std::nullopt;
 }
 

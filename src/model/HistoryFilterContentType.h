@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -10,8 +11,11 @@
 // list is the application model's business.
 class HistoryFilterContentType
 {
+    Q_GADGET
+
 public:
     enum Value : int { all, favorites, text, images, files, links, emails, colors };
+    Q_ENUM(Value)
 
     constexpr HistoryFilterContentType(Value value = all) : m_value(value) { }
     constexpr operator Value() const { return m_value; }

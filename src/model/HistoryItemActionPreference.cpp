@@ -1,12 +1,13 @@
 #include "HistoryItemActionPreference.h"
 
+#include "EnumKeys.h"
 #include "Localization.h"
 
 #include <QHashFunctions>
 
 QString HistoryItemActionPreference::rawValue() const
 {
-    return m_value == copy ? QStringLiteral("copy") : QStringLiteral("paste");
+    return enumKey(m_value);
 }
 
 QString HistoryItemActionPreference::englishTitle() const
@@ -21,10 +22,8 @@ QString HistoryItemActionPreference::title() const
 
 std::optional<HistoryItemActionPreference> HistoryItemActionPreference::fromRawValue(QStringView raw)
 {
-    for (const Value action : allCases) {
-        if (HistoryItemActionPreference(action).rawValue() == raw)
-            return HistoryItemActionPreference(action);
-    }
+    if (const auto value = enumFromKey<Value>(raw))
+        return HistoryItemActionPreference(*value);
     return std::nullopt;
 }
 

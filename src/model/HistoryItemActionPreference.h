@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -9,8 +10,11 @@
 // What a double click on a row, or a number key, does with the item.
 class HistoryItemActionPreference
 {
+    Q_GADGET
+
 public:
     enum Value : int { paste, copy };
+    Q_ENUM(Value)
 
     constexpr HistoryItemActionPreference(Value value = paste) : m_value(value) { }
     constexpr operator Value() const { return m_value; }

@@ -1,26 +1,13 @@
 #include "HistoryWindowOpenStrategy.h"
 
+#include "EnumKeys.h"
 #include "Localization.h"
 
 #include <QHashFunctions>
 
 QString HistoryWindowOpenStrategy::rawValue() const
 {
-    switch (m_value) {
-    case lastLocation:
-        return QStringLiteral("lastLocation");
-    case activeScreenCenter:
-        return QStringLiteral("activeScreenCenter");
-    case activeWindowCenter:
-        return QStringLiteral("activeWindowCenter");
-    case screenWithCursor:
-        return QStringLiteral("screenWithCursor");
-    case mouseCursor:
-        return QStringLiteral("mouseCursor");
-    case inputCursor:
-        return QStringLiteral("inputCursor");
-    }
-    return QStringLiteral("activeScreenCenter");
+    return enumKey(m_value);
 }
 
 QString HistoryWindowOpenStrategy::englishTitle() const
@@ -49,10 +36,8 @@ QString HistoryWindowOpenStrategy::title() const
 
 std::optional<HistoryWindowOpenStrategy> HistoryWindowOpenStrategy::fromRawValue(QStringView raw)
 {
-    for (const Value strategy : allCases) {
-        if (HistoryWindowOpenStrategy(strategy).rawValue() == raw)
-            return HistoryWindowOpenStrategy(strategy);
-    }
+    if (const auto value = enumFromKey<Value>(raw))
+        return HistoryWindowOpenStrategy(*value);
     return std::nullopt;
 }
 

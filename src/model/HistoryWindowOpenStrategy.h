@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 
@@ -9,6 +10,8 @@
 // Where the history window opens. Stored in the preferences by its raw value (the case name).
 class HistoryWindowOpenStrategy
 {
+    Q_GADGET
+
 public:
     enum Value : int {
         lastLocation,
@@ -18,6 +21,7 @@ public:
         mouseCursor,
         inputCursor
     };
+    Q_ENUM(Value)
 
     constexpr HistoryWindowOpenStrategy(Value value = activeScreenCenter) : m_value(value) { }
     constexpr operator Value() const { return m_value; }

@@ -1,5 +1,6 @@
 #include "AppAppearance.h"
 #include "AppPreferences.h"
+#include "ClipboardKind.h"
 #include "CopyAndMergeSeparatorPreference.h"
 #include "HistoryFilterContentType.h"
 #include "HistoryItemActionPreference.h"
@@ -154,6 +155,32 @@ TEST(PreferenceEnumerations, EveryCaseReadsBackFromItsRawValue)
         EXPECT_EQ(CopyAndMergeSeparatorPreference::resolved(separator.rawValue()), separator);
         EXPECT_EQ(CopyAndMergeSeparatorPreference::resolved(separator.englishTitle()), separator);
     }
+}
+
+// The raw values are the cases' names, and stored preferences and histories hold them: a renamed case would lose
+// what they say. Every case is listed, in order.
+template<typename Enumeration> QStringList rawValues()
+{
+    QStringList values;
+    for (const auto value : Enumeration::allCases)
+        values.append(Enumeration(value).rawValue());
+    return values;
+}
+
+TEST(PreferenceEnumerations, RawValuesAreTheStoredNames)
+{
+    EXPECT_EQ(rawValues<ClipboardKind>(), QStringList({"text", "richText", "link", "email", "color", "image", "file"}));
+    EXPECT_EQ(rawValues<AppAppearance>(), QStringList({"system", "light", "dark"}));
+    EXPECT_EQ(rawValues<HistoryFilterContentType>(),
+        QStringList({"all", "favorites", "text", "images", "files", "links", "emails", "colors"}));
+    EXPECT_EQ(rawValues<HistoryWindowOpenStrategy>(),
+        QStringList({"lastLocation", "activeScreenCenter", "activeWindowCenter", "screenWithCursor", "mouseCursor",
+            "inputCursor"}));
+    EXPECT_EQ(rawValues<HistoryItemActionPreference>(), QStringList({"paste", "copy"}));
+    EXPECT_EQ(rawValues<CopyAndMergeSeparatorPreference>(), QStringList({"newLine", "space", "comma", "empty"}));
+    // Only the name itself: Qt's own reader would also take the scoped form.
+    EXPECT_FALSE(ClipboardKind::fromRawValue(u"ClipboardKind::text"));
+    EXPECT_FALSE(AppAppearance::fromRawValue(u""));
 }
 
 TEST(PreferenceEnumerations, TolerantReadersFallBackOnAnythingElse)
