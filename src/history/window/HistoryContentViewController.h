@@ -1,9 +1,9 @@
 #pragma once
 
+#include "Clock.h"
 #include "HistoryDelegate.h"
 #include "HistoryKeyDispatch.h"
 #include "HistoryToolbar.h"
-#include "Clock.h"
 #include "ItemCommandRunner.h"
 #include "Scheduler.h"
 
