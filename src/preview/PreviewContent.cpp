@@ -1,12 +1,12 @@
 #include "PreviewContent.h"
 
+#include "ColorText.h"
 #include "FileTypes.h"
 #include "ImageDensity.h"
 #include "RichTextConversion.h"
 
 #include <QFileInfo>
 #include <QImageReader>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -14,59 +14,6 @@ namespace {
 
 // The space around the content view, on each side.
 constexpr double contentInset = 6;
-
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
-std::optional<QColor> hexColor(QStringView text)
-{
-    if (text.startsWith(u'#'))
-        text = text.mid(1);
-    if (text.size() != 3 && text.size() != 6 && text.size() != 8)
-        return std::nullopt;
-    QList<int> digits;
-    for (const QChar c : text) {
-        const int digit = hexDigit(c);
-        if (digit < 0)
-            return std::nullopt;
-        digits.append(digit);
-    }
-    if (digits.size() == 3)
-        return QColor(digits[0] * 17, digits[1] * 17, digits[2] * 17);
-    const auto channel = [&](int i) { return digits[2 * i] * 16 + digits[2 * i + 1]; };
-    return QColor(channel(0), channel(1), channel(2), digits.size() == 8 ? channel(3) : 255);
-}
-
-std::optional<QColor> componentColor(const QString &text)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^rgba?\(\s*(\d{1,3})\s*,\s*(\d{1,3})\s*,\s*(\d{1,3})\s*(?:,\s*(\d*\.?\d+)\s*)?\)$)"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const int red = match.captured(1).toInt(), green = match.captured(2).toInt(), blue = match.captured(3).toInt();
-    if (red > 255 || green > 255 || blue > 255)
-        return std::nullopt;
-    double alpha = 1;
-    if (match.hasCaptured(4)) {
-        alpha = match.captured(4).toDouble();
-        if (alpha > 1)
-            return std::nullopt;
-    }
-    QColor color(red, green, blue);
-    color.setAlphaF(float(alpha));
-    return color;
-}
 
 PreviewContent plainText(const ClipboardItem &item)
 {
@@ -83,14 +30,6 @@ bool isWebAddress(const Url &url)
 }
 
 } // namespace
-
-std::optional<QColor> colorFromString(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    if (auto color = hexColor(trimmed))
-        return color;
-    return componentColor(trimmed);
-}
 
 std::optional<QSizeF> imageFileDisplaySize(const QString &path)
 {
@@ -143,7 +82,7 @@ PreviewContent PreviewContent::make(const ClipboardItem &item)
         return plainText(item);
     case ClipboardKind::color: {
         const QString text = item.primaryText();
-        if (const auto color = colorFromString(text)) {
+        if (const auto color = colorFromColorString(text)) {
             PreviewContent content;
             content.kind = Kind::color;
             content.color = *color;

@@ -39,10 +39,6 @@ struct PreviewContent
 // Whether two items show the same content: the same id, kind, text, RTF, image file and file paths.
 bool hasSamePreviewContent(const ClipboardItem &a, const ClipboardItem &b);
 
-// A colour text: hexadecimal ("#3B85ED", "3b85ed", "#fff", "#3B85EDCC") or "rgb(59, 133, 237)" / "rgba(..., 0.5)",
-// surrounding white space ignored. Nothing when neither form reads.
-std::optional<QColor> colorFromString(const QString &text);
-
 // The size of an image file in points (pixels at 72 dots per inch when the file states its density), its
 // orientation applied; nothing when the file cannot be read as an image.
 std::optional<QSizeF> imageFileDisplaySize(const QString &path);

@@ -2,6 +2,7 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "ColorText.h"
 #include "Localization.h"
 #include "SettingsBlocks.h"
 #include "SettingsLook.h"
@@ -15,7 +16,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -107,10 +107,7 @@ QString TagsSettingsView::countText(qint64 count)
 
 std::optional<QColor> TagsSettingsView::tagColor(const QString &hex)
 {
-    static const QRegularExpression pattern(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
-    if (!pattern.match(hex).hasMatch())
-        return std::nullopt;
-    return QColor::fromString(hex);
+    return colorFromHexString(hex);
 }
 
 void TagsSettingsView::refresh()

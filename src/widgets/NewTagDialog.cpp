@@ -1,6 +1,6 @@
 #include "NewTagDialog.h"
 
-#include "HexColor.h"
+#include "ColorText.h"
 #include "Localization.h"
 #include "SettingsLook.h"
 #include "TextUtilities.h"

@@ -1,6 +1,5 @@
 #include "HistoryRowParts.h"
 #include "ApplicationIconCache.h"
-#include "ColorStringParser.h"
 #include "HistoryColors.h"
 #include "HistoryItemTypeIcon.h"
 #include "QuickPasteLabel.h"
@@ -18,60 +17,7 @@ QPalette paletteOf(bool dark)
     return palette;
 }
 
-std::string show(const std::optional<QColor> &color)
-{
-    return color ? color->name(QColor::HexArgb).toStdString() : std::string("none");
-}
-
 } // namespace
-
-TEST(ColorStringParser, ReadsHexAndFunctionalColours)
-{
-    struct Case
-    {
-        const char *text;
-        std::optional<QColor> expected;
-    };
-    const QColor blue(0x3B, 0x85, 0xED);
-    const std::vector<Case> cases {
-        {"#3B85ED", blue},
-        {"3B85ED", blue},
-        {"##3B85ED#", blue},
-        {"  #3b85ed \n", blue},
-        {"#3B85ED80", QColor(0x3B, 0x85, 0xED, 0x80)},
-        {"#FFF", std::nullopt}, // short forms are not expanded
-        {"#FFFFFFF", std::nullopt},
-        {"#3B#5ED", std::nullopt}, // a "#" inside stays and fails the number
-        {"#GGGGGG", std::nullopt},
-        {"", std::nullopt},
-        {"rgb(255, 0, 0)", QColor(255, 0, 0)},
-        {"rgba(0,0,0,0.5)", QColor::fromRgbF(0, 0, 0, 0.5f)},
-        {"RGB(10,20,30)", QColor(10, 20, 30)},
-        {"Rgba(10,20,30)", QColor(10, 20, 30)}, // the word need not match the count
-        {"rgb(10,20,30,1)", QColor(10, 20, 30)},
-        {"rgb(1,,2,3)", QColor(1, 2, 3)}, // empty pieces are dropped
-        {"  rgb(1,2,3)\n", QColor(1, 2, 3)},
-        {"rgb(127.5, 0, 0)", QColor::fromRgbF(127.5f / 255.0f, 0, 0)},
-        {"rgb(256, 0, 0)", std::nullopt},
-        {"rgb(-1, 0, 0)", std::nullopt},
-        {"rgba(0,0,0,2)", std::nullopt},
-        {"rgba(0,0,0,50%)", std::nullopt},
-        {"rgb(1,2)", std::nullopt},
-        {"rgb(1,2,3,4,5)", std::nullopt},
-        {"rgb(0x10,0,0)", std::nullopt},
-        {"rgb(inf,0,0)", std::nullopt},
-        {"rgb(1,2,3) ", QColor(1, 2, 3)},
-        {"rgb(1,2,3)x", std::nullopt},
-        {"hsl(1,2,3)", std::nullopt},
-    };
-    for (const Case &c : cases) {
-        const std::optional<QColor> parsed = colorFromString(QString::fromUtf8(c.text));
-        ASSERT_EQ(parsed.has_value(), c.expected.has_value()) << c.text << " gave " << show(parsed);
-        if (parsed) {
-            EXPECT_EQ(parsed->rgba(), c.expected->rgba()) << c.text << " gave " << show(parsed);
-        }
-    }
-}
 
 TEST(HistorySearchMatches, IgnoresCaseAndAccents)
 {

@@ -266,9 +266,10 @@ TEST(ItemCommandRegistry, EverySurfaceShowsTheRegistrysEntriesForOneItem)
         const QList<ItemCommandID> pastesAndCopies {ItemCommandID::paste, ItemCommandID::pastePlainText,
             ItemCommandID::pastePath, ItemCommandID::copy, ItemCommandID::copyPlainText, ItemCommandID::copyPath};
         for (const ItemCommandEntry &entry : paletteEntries) {
-            if (menuKeys.contains(entry.id) && !pastesAndCopies.contains(entry.id))
+            if (menuKeys.contains(entry.id) && !pastesAndCopies.contains(entry.id)) {
                 EXPECT_EQ(menuKeys.value(entry.id), entry.shortcut.value_or(QString()))
                     << itemCommandName(entry.id).toStdString();
+            }
         }
 
         // The preview's menus.
@@ -278,8 +279,9 @@ TEST(ItemCommandRegistry, EverySurfaceShowsTheRegistrysEntriesForOneItem)
         const std::unique_ptr<QMenu> more(controller.moreActionsMenuProvider(item));
         ASSERT_TRUE(more);
         EXPECT_EQ(describe(*more), describe(ItemCommandRegistry::previewActions(menuEntries)));
-        if (!c.previewActions.isEmpty())
+        if (!c.previewActions.isEmpty()) {
             EXPECT_EQ(describe(*more), c.previewActions);
+        }
         const std::unique_ptr<QMenu> tagMenu(controller.tagsMenuProvider(item));
         EXPECT_EQ(describe(*tagMenu), describe(ItemCommandRegistry::previewTags(menuEntries)));
         QStringList titles, checked;

@@ -1,6 +1,8 @@
 // Which content the preview picks for an item, and the size it asks for.
 
 #include "PreviewContent.h"
+
+#include "ColorText.h"
 #include "PreviewFixtures.h"
 
 #include <QFile>
@@ -167,7 +169,9 @@ TEST(PreviewContent, SameContentIgnoresTitleFavouriteAndTags)
     EXPECT_FALSE(hasSamePreviewContent(base, textItem(ClipboardKind::text, QStringLiteral("words"), 2)));
 }
 
-TEST(PreviewContent, ColourTexts)
+// The preview's colour view reads a colour item as its row in the list does: the same texts are colours, with the
+// same channels, and the rest show as text.
+TEST(PreviewContent, ColourItemsReadAsTheListReadsThem)
 {
     const struct
     {
@@ -175,23 +179,23 @@ TEST(PreviewContent, ColourTexts)
         std::optional<QColor> expected;
     } cases[] = {
         {"#3B85ED", QColor(0x3B, 0x85, 0xED)},
-        {"3b85ed", QColor(0x3B, 0x85, 0xED)},
-        {"#fff", QColor(255, 255, 255)},
-        {"#3B85ED80", QColor(0x3B, 0x85, 0xED, 0x80)},
         {" rgb(59, 133, 237) ", QColor(59, 133, 237)},
-        {"RGBA(59,133,237,0.5)", QColor(59, 133, 237, 128)},
+        {"RGBA(59,133,237,0.5)", QColor::fromRgbF(59 / 255.0f, 133 / 255.0f, 237 / 255.0f, 0.5f)},
+        {"rgb(127.5, 64, 0)", QColor::fromRgbF(127.5f / 255.0f, 64 / 255.0f, 0)},
+        {"#fff", std::nullopt}, // short forms are not expanded
         {"rgb(300, 0, 0)", std::nullopt},
-        {"rgba(1, 2, 3, 1.5)", std::nullopt},
-        {"#12345", std::nullopt},
         {"blue", std::nullopt},
-        {"", std::nullopt},
     };
     for (const auto &c : cases) {
-        const auto color = colorFromString(QString::fromUtf8(c.text));
-        ASSERT_EQ(color.has_value(), c.expected.has_value()) << c.text;
-        if (color) {
-            EXPECT_EQ(color->rgb(), c.expected->rgb()) << c.text;
-            EXPECT_NEAR(color->alphaF(), c.expected->alphaF(), 0.01) << c.text;
+        const QString text = QString::fromUtf8(c.text);
+        const PreviewContent content = PreviewContent::make(textItem(ClipboardKind::color, text));
+        ASSERT_EQ(colorFromColorString(text).has_value(), c.expected.has_value()) << c.text;
+        if (!c.expected) {
+            EXPECT_EQ(content.kind, PreviewContent::Kind::text) << c.text;
+            continue;
         }
+        EXPECT_EQ(content.kind, PreviewContent::Kind::color) << c.text;
+        EXPECT_EQ(content.color.rgba64(), c.expected->rgba64()) << c.text;
+        EXPECT_EQ(content.color.rgba64(), colorFromColorString(text)->rgba64()) << c.text;
     }
 }

@@ -56,6 +56,9 @@ TEST(TagsSettingsView, SortedByNameWithCountsFromTheWholeStore)
     EXPECT_EQ(TagsSettingsView::tagColor(QStringLiteral("#00ff00")), QColor(0, 255, 0));
     EXPECT_FALSE(TagsSettingsView::tagColor(QStringLiteral("not a colour")));
     EXPECT_FALSE(TagsSettingsView::tagColor(QStringLiteral("#12345")));
+    // Imported colours read as the list's tag dots read them.
+    EXPECT_EQ(TagsSettingsView::tagColor(QStringLiteral("3b85ed")), QColor(0x3B, 0x85, 0xED));
+    EXPECT_EQ(TagsSettingsView::tagColor(QStringLiteral("##3B85ED#")), QColor(0x3B, 0x85, 0xED));
     // Without the tag dialog, New Tag... is unavailable.
     EXPECT_FALSE(pane.newTagButton().isEnabled());
 

@@ -1,5 +1,5 @@
 #include "NewTagDialog.h"
-#include "HexColor.h"
+#include "ColorText.h"
 #include "SettingsLook.h"
 
 #include <QDialog>
@@ -8,29 +8,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-TEST(HexColor, ReadsSixHexadecimalCharactersBetweenHashes)
-{
-    const QColor blue(59, 133, 237);
-    const QList<std::pair<QString, std::optional<QColor>>> cases = {
-        {u"#3B85ED"_qs, blue},
-        {u"3b85ed"_qs, blue},
-        {u"##3B85ED#"_qs, blue},
-        {u"+3B85E"_qs, QColor(3, 184, 94)},
-        {u"-00001"_qs, QColor(255, 255, 255)},
-        {u"#3B85E"_qs, std::nullopt},
-        {u"#3B85EDFF"_qs, std::nullopt},
-        {u" #3B85ED"_qs, std::nullopt},
-        {u"12 456"_qs, std::nullopt},
-        {u"１２３４５６"_qs, std::nullopt}, // full-width digits
-        {u"12345\u0301"_qs, std::nullopt}, // five characters, one with a mark
-        {u"123456\u0301"_qs, std::nullopt}, // six characters, but a mark is no digit
-        {u"+"_qs, std::nullopt},
-        {u""_qs, std::nullopt},
-    };
-    for (const auto &[text, color] : cases)
-        EXPECT_EQ(colorFromHexString(text), color) << text.toStdString();
-}
 
 TEST(NewTagDialog, PreselectsTheNearestPaletteColour)
 {

@@ -1,5 +1,6 @@
 #include "HistoryItemContextMenu.h"
 
+#include "ColorText.h"
 #include "HistoryPasteTarget.h"
 #include "ItemCommandRunner.h"
 
@@ -49,9 +50,8 @@ ItemCommandMenuContent HistoryItemContextMenu::content(const ClipboardItem &item
 
     ItemCommandMenuContent content;
     content.images.pasteTarget = pasteTargetIcon(target);
-    content.images.tagDot = [](const QString &color) {
-        return HistoryPasteTarget::tagMenuDotImage(HistoryPasteTarget::colorFromHexString(color));
-    };
+    content.images.tagDot
+        = [](const QString &color) { return HistoryPasteTarget::tagMenuDotImage(colorFromHexString(color)); };
     // The applications are looked up only for the lists that name them.
     const Variant variant = ItemCommandRegistry::menuVariant(item);
     const bool opensFiles = variant == Variant::image || variant == Variant::imageFile || variant == Variant::file;

@@ -1,6 +1,7 @@
 #include "HistoryPasteTarget.h"
 
 #include "AppModel.h"
+#include "ColorText.h"
 #include "DesktopEntries.h"
 #include "HistorySymbols.h"
 #include "ItemCommandRegistry.h"
@@ -47,26 +48,6 @@ QString HistoryPasteTarget::pasteTargetName(const std::optional<RunningApplicati
     if (application && !application->name.isEmpty())
         return application->name;
     return localized(QStringLiteral("Active App"));
-}
-
-std::optional<QColor> HistoryPasteTarget::colorFromHexString(const QString &text)
-{
-    QStringView digits(text);
-    while (digits.startsWith(u'#'))
-        digits = digits.mid(1);
-    while (digits.endsWith(u'#'))
-        digits.chop(1);
-    if (digits.size() != 6)
-        return std::nullopt;
-    bool ok = false;
-    const uint value = digits.toUInt(&ok, 16);
-    if (!ok)
-        return std::nullopt;
-    for (const QChar character : digits) {
-        if (!character.isDigit() && !QStringLiteral("abcdefABCDEF").contains(character))
-            return std::nullopt;
-    }
-    return QColor::fromRgb(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
 }
 
 QIcon HistoryPasteTarget::tagMenuDotImage(const std::optional<QColor> &color)

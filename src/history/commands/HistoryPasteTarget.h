@@ -29,11 +29,9 @@ QString pasteTargetName(const std::optional<RunningApplication> &application);
 
 // A filled dot for a tag in a menu: 13 pixels in the colour, or in the menu's text colour without one.
 QIcon tagMenuDotImage(const std::optional<QColor> &color);
-// A filled dot for a tag token or filter entry: 12 pixels in the colour the hex text ("#3B85ED") names, or in the
-// text colour when it names none.
+// A filled dot for a tag token or filter entry: 12 pixels in the colour the tag's colour text ("#3B85ED") names, or
+// in the text colour when it names none.
 QIcon tagColorDotImage(const QString &hexColor);
-// The colour of hex text: six hexadecimal digits after any leading and trailing "#"; nothing otherwise.
-std::optional<QColor> colorFromHexString(const QString &text);
 
 // The icon of a source application's desktop entry, 16 pixels; a generic application symbol when it has none.
 QIcon applicationIcon(const HistorySourceApplication &application, const AppModel &model);

@@ -1,11 +1,11 @@
 #include "ColorHistoryItemRowPainter.h"
 
-#include "ColorStringParser.h"
+#include "ColorText.h"
 
 void ColorHistoryItemRowPainter::configureTypeIcon(
     HistoryItemTypeIcon &icon, const ClipboardItem &item, const HistoryItemRowConfiguration &, QWidget *) const
 {
-    if (const std::optional<QColor> color = colorFromString(item.primaryText()))
+    if (const std::optional<QColor> color = colorFromColorString(item.primaryText()))
         icon.configureSwatch(*color, item.displayTitle());
 }
 

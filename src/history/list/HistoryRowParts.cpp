@@ -1,6 +1,6 @@
 #include "HistoryRowParts.h"
 
-#include "ColorStringParser.h"
+#include "ColorText.h"
 #include "HistoryColors.h"
 #include "Localization.h"
 #include "TextUtilities.h"

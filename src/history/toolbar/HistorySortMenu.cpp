@@ -1,5 +1,6 @@
 #include "HistorySortMenu.h"
 
+#include "HistoryPasteTarget.h"
 #include "HistorySymbols.h"
 #include "Localization.h"
 
@@ -17,9 +18,7 @@ QIcon symbol(const QString &name)
 
 QIcon tagDot(const Tag &tag)
 {
-    const QColor color = QColor::fromString(tag.color);
-    return QIcon(HistorySymbols::tintedPixmap(QStringLiteral("circle.fill"), 12,
-        color.isValid() ? color : QApplication::palette().color(QPalette::Text), qApp->devicePixelRatio()));
+    return HistoryPasteTarget::tagColorDotImage(tag.color);
 }
 
 QAction *checkable(QMenu &menu, const QString &title, bool checked, const QVariant &value = {})

@@ -1,5 +1,6 @@
 #include "SearchSuggestions.h"
 
+#include "HistoryPasteTarget.h"
 #include "HistoryRowParts.h"
 #include "HistorySymbols.h"
 #include "Localization.h"
@@ -129,9 +130,8 @@ QList<SearchSuggestion> buildSearchSuggestions(const QString &query, const QList
                 icon = symbolImage(QStringLiteral("app.dashed"), 12, QGuiApplication::palette().color(QPalette::Text));
             suggestion.token.image = icon.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         } else {
-            const QColor color = QColor::fromString(tagsByID.value(kind.tagID())->color);
-            suggestion.token.image = symbolImage(QStringLiteral("circle.fill"), 12,
-                color.isValid() ? color : QGuiApplication::palette().color(QPalette::Text));
+            suggestion.token.image
+                = HistoryPasteTarget::tagColorDotImage(tagsByID.value(kind.tagID())->color).pixmap(12).toImage();
         }
     }
     return suggestions;

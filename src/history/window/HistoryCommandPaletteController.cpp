@@ -4,6 +4,7 @@
 #include "AppLogging.h"
 #include "AppModel.h"
 #include "AssociatedApplication.h"
+#include "ColorText.h"
 #include "CommandPalette.h"
 #include "HistoryColors.h"
 #include "HistoryCommandPalettePickers.h"
@@ -365,9 +366,7 @@ QMenu *HistoryCommandPaletteController::makeMultiItemContextMenu(const QList<Cli
     context.tags = ItemCommandRegistry::tagsSortedByName(m_model.tags());
     ItemCommandMenuImages images;
     images.pasteTarget = QIcon(QPixmap::fromImage(made.pasteTargetIcon));
-    images.tagDot = [](const QString &color) {
-        return HistoryPasteTarget::tagMenuDotImage(HistoryPasteTarget::colorFromHexString(color));
-    };
+    images.tagDot = [](const QString &color) { return HistoryPasteTarget::tagMenuDotImage(colorFromHexString(color)); };
     ItemCommandMenu::fill(*menu, ItemCommandRegistry::selectionMenu(items, context), images,
         [self = QPointer<HistoryCommandPaletteController>(this)](const ItemCommandEntry &entry) {
             if (self)
