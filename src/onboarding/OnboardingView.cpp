@@ -2,13 +2,13 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "HistorySymbols.h"
 #include "Localization.h"
 #include "SettingsLook.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
-#include <QDirIterator>
 #include <QEasingCurve>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -88,63 +88,6 @@ void setTextColor(QWidget &widget, const QColor &color)
     QPalette palette = widget.palette();
     palette.setColor(QPalette::WindowText, color);
     widget.setPalette(palette);
-}
-
-// The freedesktop icon that stands for each of the steps' symbols.
-QString themeIconName(const QString &symbol)
-{
-    if (symbol == u"list.bullet.clipboard")
-        return QStringLiteral("edit-paste-symbolic");
-    if (symbol == u"list.bullet")
-        return QStringLiteral("view-list-bullet-symbolic");
-    if (symbol == u"keyboard.badge.ellipsis")
-        return QStringLiteral("input-keyboard-symbolic");
-    if (symbol == u"tray.full")
-        return QStringLiteral("user-bookmarks-symbolic");
-    if (symbol == u"star.fill")
-        return QStringLiteral("starred-symbolic");
-    if (symbol == u"tag.fill")
-        return QStringLiteral("bookmark-new-symbolic");
-    if (symbol == u"exclamationmark.triangle")
-        return QStringLiteral("dialog-warning-symbolic");
-    return {};
-}
-
-// The icon of a freedesktop name: the desktop theme's own, else the installed Adwaita theme's scalable one, read
-// from its file (a theme's fallback can no longer be changed once the program has looked up its first icon).
-QIcon themeIcon(const QString &name)
-{
-    static QHash<QString, QIcon> found;
-    if (const auto cached = found.constFind(name); cached != found.constEnd())
-        return *cached;
-    QIcon icon = QIcon::fromTheme(name);
-    for (const QString &root : QIcon::themeSearchPaths()) {
-        if (!icon.isNull())
-            break;
-        QDirIterator files(root + QStringLiteral("/Adwaita/scalable"), {name + QStringLiteral(".svg")}, QDir::Files,
-            QDirIterator::Subdirectories);
-        if (files.hasNext())
-            icon = QIcon(files.next());
-    }
-    found.insert(name, icon);
-    return icon;
-}
-
-// A symbol in one colour, or an empty pixmap when no icon stands for it.
-QPixmap symbolPixmap(const QString &symbol, int size, const QColor &color, qreal devicePixelRatio)
-{
-    const int pixels = qMax(1, qRound(size * devicePixelRatio));
-    QPixmap pixmap(pixels, pixels);
-    pixmap.fill(Qt::transparent);
-    const QIcon icon = themeIcon(themeIconName(symbol));
-    if (!icon.isNull()) {
-        QPainter painter(&pixmap);
-        icon.paint(&painter, QRect(0, 0, pixels, pixels));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(pixmap.rect(), color);
-    }
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    return pixmap;
 }
 
 // The filled check mark in a circle, drawn rather than taken from a theme, since it must be green and round.
@@ -589,8 +532,9 @@ QWidget *OnboardingView::buildStepLayout(OnboardingStep step, const QString &sym
     column->addStretch();
 
     const qreal ratio = devicePixelRatioF();
-    const QPixmap picture = step == OnboardingStep::finish ? checkMarkPixmap(76, greenColor(palette()), ratio)
-                                                           : symbolPixmap(symbol, 76, secondaryColor(palette()), ratio);
+    const QPixmap picture = step == OnboardingStep::finish
+        ? checkMarkPixmap(76, greenColor(palette()), ratio)
+        : HistorySymbols::tintedPixmap(symbol, 76, secondaryColor(palette()), ratio);
     auto *symbolLabel = pixmapLabel(picture, 76, page);
     symbolLabel->setObjectName(QStringLiteral("onboardingSymbol"));
     column->addWidget(symbolLabel, 0, Qt::AlignHCenter);
@@ -682,7 +626,8 @@ QWidget *OnboardingView::buildOrganizeLabels()
         capsuleLayout->setContentsMargins(18, 12, 18, 12);
         capsuleLayout->setSpacing(6);
         capsuleLayout->addWidget(pixmapLabel(
-            symbolPixmap(symbol, 16, palette().color(QPalette::WindowText), devicePixelRatioF()), 16, capsule));
+            HistorySymbols::tintedPixmap(symbol, 16, palette().color(QPalette::WindowText), devicePixelRatioF()), 16,
+            capsule));
         capsuleLayout->addWidget(textLabel(text, pixelFont(font(), 14, QFont::Normal), capsule));
         row->addWidget(capsule);
     }

@@ -149,21 +149,21 @@ QString RetentionClipTypes::title(RetentionClipType type)
     return {};
 }
 
-QString RetentionClipTypes::iconName(RetentionClipType type)
+QString RetentionClipTypes::systemImage(RetentionClipType type)
 {
     switch (type) {
     case RetentionClipType::text:
-        return QStringLiteral("text-x-generic");
+        return QStringLiteral("character.textbox");
     case RetentionClipType::image:
-        return QStringLiteral("image-x-generic");
+        return QStringLiteral("photo");
     case RetentionClipType::file:
         return QStringLiteral("folder");
     case RetentionClipType::link:
-        return QStringLiteral("text-html");
+        return QStringLiteral("link");
     case RetentionClipType::email:
-        return QStringLiteral("mail-unread");
+        return QStringLiteral("envelope");
     case RetentionClipType::color:
-        return QStringLiteral("applications-graphics");
+        return QStringLiteral("paintpalette");
     }
     return {};
 }

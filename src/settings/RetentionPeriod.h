@@ -38,5 +38,6 @@ enum class RetentionClipType { text, image, file, link, email, color };
 namespace RetentionClipTypes {
 QList<RetentionClipType> all();
 QString title(RetentionClipType type);
-QString iconName(RetentionClipType type);
+// The kind's symbol ("character.textbox", "photo", ...).
+QString systemImage(RetentionClipType type);
 } // namespace RetentionClipTypes

@@ -1,5 +1,6 @@
 #include "RetentionRow.h"
 
+#include "PreviewSymbols.h"
 #include "SettingsLook.h"
 
 #include <QHBoxLayout>
@@ -183,7 +184,7 @@ RetentionRow::RetentionRow(RetentionClipType clipType, PreferenceBinding<qint64>
     auto *header = new QHBoxLayout;
     header->setSpacing(6);
     auto *icon = new QLabel(this);
-    icon->setPixmap(settingsThemeIcon(RetentionClipTypes::iconName(clipType)).pixmap(16, 16));
+    icon->setPixmap(PreviewSymbols::icon(RetentionClipTypes::systemImage(clipType)).pixmap(16, 16));
     header->addWidget(icon);
     auto *title = new QLabel(RetentionClipTypes::title(clipType), this);
     title->setFont(SettingsFonts::sized(11, QFont::Medium));

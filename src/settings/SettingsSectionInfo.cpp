@@ -1,7 +1,7 @@
 #include "SettingsSectionInfo.h"
 
 #include "Localization.h"
-#include "SettingsLook.h"
+#include "PreviewSymbols.h"
 
 QString SettingsSectionInfo::title(SettingsSection section)
 {
@@ -35,32 +35,32 @@ QString SettingsSectionInfo::headerTitle(SettingsSection section)
     return title(section);
 }
 
-QString SettingsSectionInfo::iconName(SettingsSection section)
+QString SettingsSectionInfo::systemImage(SettingsSection section)
 {
     switch (section) {
     case SettingsSection::general:
-        return QStringLiteral("preferences-system");
+        return QStringLiteral("gearshape");
     case SettingsSection::history:
-        return QStringLiteral("document-open-recent");
+        return QStringLiteral("clock.arrow.circlepath");
     case SettingsSection::sounds:
-        return QStringLiteral("audio-volume-high");
+        return QStringLiteral("speaker.wave.2");
     case SettingsSection::tags:
-        return QStringLiteral("emblem-default");
+        return QStringLiteral("circle");
     case SettingsSection::storage:
-        return QStringLiteral("drive-harddisk");
+        return QStringLiteral("internaldrive");
     case SettingsSection::shortcuts:
-        return QStringLiteral("input-keyboard");
+        return QStringLiteral("keyboard");
     case SettingsSection::privacy:
-        return QStringLiteral("security-high");
+        return QStringLiteral("hand.raised");
     case SettingsSection::importExport:
-        return QStringLiteral("document-save");
+        return QStringLiteral("square.and.arrow.down");
     case SettingsSection::about:
-        return QStringLiteral("help-about");
+        return QStringLiteral("info.circle");
     }
     return {};
 }
 
 QIcon SettingsSectionInfo::icon(SettingsSection section)
 {
-    return settingsThemeIcon(iconName(section));
+    return PreviewSymbols::icon(systemImage(section));
 }

@@ -11,8 +11,8 @@ namespace SettingsSectionInfo {
 QString title(SettingsSection section);
 // The title in the header above the pane: the sidebar's, except "Sound Effects" for the sounds.
 QString headerTitle(SettingsSection section);
-// The icon from the desktop's icon theme.
+// The section's symbol ("gearshape", "clock.arrow.circlepath", ...).
+QString systemImage(SettingsSection section);
+// The symbol's symbolic icon, in the text colour of light or dark like the other windows' symbols.
 QIcon icon(SettingsSection section);
-// The theme icon's name.
-QString iconName(SettingsSection section);
 } // namespace SettingsSectionInfo

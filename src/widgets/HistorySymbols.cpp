@@ -1,5 +1,9 @@
 #include "HistorySymbols.h"
 
+#include <QDir>
+#include <QDirIterator>
+#include <QStandardPaths>
+
 #include <QHash>
 #include <QPainter>
 
@@ -73,8 +77,34 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("square.stack.3d.up"), {"view-paged-symbolic", "view-paged"}},
         {QStringLiteral("square.stack.3d.up.fill"), {"view-paged-symbolic", "view-paged"}},
         {QStringLiteral("command"), {"input-keyboard-symbolic", "input-keyboard"}},
+        // The settings' sections and kinds of items.
+        {QStringLiteral("character.textbox"), {"text-x-generic-symbolic", "text-x-generic"}},
+        {QStringLiteral("clock.arrow.circlepath"), {"document-open-recent-symbolic", "document-open-recent"}},
+        {QStringLiteral("speaker.wave.2"), {"audio-volume-high-symbolic", "audio-volume-high"}},
+        {QStringLiteral("internaldrive"), {"drive-harddisk-symbolic", "drive-harddisk"}},
+        {QStringLiteral("keyboard"), {"input-keyboard-symbolic", "input-keyboard"}},
+        {QStringLiteral("hand.raised"), {"security-high-symbolic", "security-high"}},
+        {QStringLiteral("info.circle"), {"help-about-symbolic", "help-about"}},
+        // The welcome window's steps.
+        {QStringLiteral("list.bullet.clipboard"), {"edit-paste-symbolic", "edit-paste"}},
+        {QStringLiteral("keyboard.badge.ellipsis"), {"input-keyboard-symbolic", "input-keyboard"}},
+        {QStringLiteral("tray.full"), {"user-bookmarks-symbolic", "user-bookmarks"}},
+        {QStringLiteral("tag.fill"), {"bookmark-new-symbolic", "bookmark-new"}},
+        {QStringLiteral("exclamationmark.triangle"), {"dialog-warning-symbolic", "dialog-warning"}},
     };
     return icons;
+}
+
+// The theme folders Qt searches, and the system's own, where the installed themes are.
+QStringList installedIconFolders()
+{
+    QStringList folders = QIcon::themeSearchPaths();
+    for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString folder = data + QStringLiteral("/icons");
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    return folders;
 }
 
 } // namespace
@@ -103,8 +133,24 @@ QIcon icon(const QString &symbolName)
     if (found == table().constEnd())
         return QIcon();
     useInstalledThemeAsFallback();
-    const QIcon symbolic = QIcon::fromTheme(QString::fromLatin1(found->symbolic));
-    return symbolic.isNull() ? QIcon::fromTheme(QString::fromLatin1(found->plain)) : symbolic;
+    static QHash<QString, QIcon> resolved;
+    if (const auto cached = resolved.constFind(symbolName); cached != resolved.constEnd())
+        return *cached;
+    const QString symbolicName = QString::fromLatin1(found->symbolic);
+    QIcon symbolic = QIcon::fromTheme(symbolicName);
+    // A theme's fallback can no longer be changed once the program has looked up its first icon, and some
+    // platforms search no folder of themes at all: then the installed Adwaita theme's file itself.
+    for (const QString &root : installedIconFolders()) {
+        if (!symbolic.isNull())
+            break;
+        QDirIterator files(root + QStringLiteral("/Adwaita/scalable"), {symbolicName + QStringLiteral(".svg")},
+            QDir::Files, QDirIterator::Subdirectories);
+        if (files.hasNext())
+            symbolic = QIcon(files.next());
+    }
+    const QIcon result = symbolic.isNull() ? QIcon::fromTheme(QString::fromLatin1(found->plain)) : symbolic;
+    resolved.insert(symbolName, result);
+    return result;
 }
 
 QPixmap tintedPixmap(const QString &symbolName, int size, const QColor &color, qreal devicePixelRatio)

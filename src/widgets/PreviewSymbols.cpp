@@ -22,6 +22,9 @@ public:
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State) override
     {
         QColor color = m_color.value_or(HistoryColors::label(QApplication::palette()));
+        // On a selected row, as the row's text is.
+        if (mode == QIcon::Selected && !m_color)
+            color = QApplication::palette().color(QPalette::HighlightedText);
         if (mode == QIcon::Disabled)
             color.setAlphaF(color.alphaF() * 0.4f);
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
