@@ -30,6 +30,12 @@ qt_add_resources(varnisto_widgets "application_icon"
     PREFIX "/"
     BASE ${PROJECT_SOURCE_DIR}/resources
     FILES ${PROJECT_SOURCE_DIR}/resources/icons/varnisto.svg)
+# The symbols that themes draw otherwise than they are meant (the link as a chain, an application as a square).
+file(GLOB VARNISTO_BUNDLED_SYMBOLS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/icons/symbols/*.svg)
+qt_add_resources(varnisto_widgets "bundled_symbols"
+    PREFIX "/"
+    BASE ${PROJECT_SOURCE_DIR}/resources/icons
+    FILES ${VARNISTO_BUNDLED_SYMBOLS})
 
 varnisto_add_windows_library(varnisto_history_list history/list varnisto_widgets)
 varnisto_add_windows_library(varnisto_history_commands history/commands varnisto_history_list)

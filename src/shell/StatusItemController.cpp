@@ -3,6 +3,7 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
+#include "PreviewSymbols.h"
 #include "ShortcutText.h"
 #include "StatusBarIcon.h"
 #include "UpdateService.h"
@@ -70,20 +71,19 @@ void StatusItemController::fillStatusMenu(QMenu &menu)
     setKeyEquivalent(*open, preferences.showHistoryShortcut);
     menu.addSeparator();
     QAction *about = addAction(menu, localized(QStringLiteral("About Varnisto")), &StatusItemController::aboutVarnisto);
-    about->setIcon(QIcon::fromTheme(QStringLiteral("help-about")));
+    about->setIcon(PreviewSymbols::icon(QStringLiteral("info.circle")));
     QAction *updates
         = addAction(menu, localized(QStringLiteral("Check for Updates...")), &StatusItemController::checkForUpdates);
-    updates->setIcon(QIcon::fromTheme(QStringLiteral("view-refresh")));
+    updates->setIcon(PreviewSymbols::icon(QStringLiteral("arrow.clockwise")));
     // No key beside Settings here: no window takes Ctrl+, while the tray menu is open.
     addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
     menu.addSeparator();
     QAction *pause = addAction(menu, paused ? localized(QStringLiteral("Resume")) : localized(QStringLiteral("Pause")),
         &StatusItemController::togglePaused);
-    pause->setIcon(
-        QIcon::fromTheme(paused ? QStringLiteral("media-playback-start") : QStringLiteral("media-playback-pause")));
+    pause->setIcon(PreviewSymbols::icon(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill")));
     setKeyEquivalent(*pause, preferences.pauseShortcut);
     QAction *quit = addAction(menu, localized(QStringLiteral("Quit")), &StatusItemController::quit);
-    quit->setIcon(QIcon::fromTheme(QStringLiteral("application-exit")));
+    quit->setIcon(PreviewSymbols::icon(QStringLiteral("power")));
 }
 
 void StatusItemController::fillApplicationMenu(QMenu &menu)
@@ -114,7 +114,7 @@ void StatusItemController::fillApplicationMenu(QMenu &menu)
     // Without a tray on the desktop this is the only way to end the program.
     menu.addSeparator();
     QAction *quit = addAction(menu, localized(QStringLiteral("Quit Varnisto")), &StatusItemController::quit);
-    quit->setIcon(QIcon::fromTheme(QStringLiteral("application-exit")));
+    quit->setIcon(PreviewSymbols::icon(QStringLiteral("power")));
     quit->setShortcut(quitKeyEquivalent());
     quit->setShortcutVisibleInContextMenu(true);
 }

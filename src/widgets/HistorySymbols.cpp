@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QStandardPaths>
 
 #include <QHash>
@@ -77,6 +78,10 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("square.stack.3d.up"), {"view-paged-symbolic", "view-paged"}},
         {QStringLiteral("square.stack.3d.up.fill"), {"view-paged-symbolic", "view-paged"}},
         {QStringLiteral("command"), {"input-keyboard-symbolic", "input-keyboard"}},
+        // The tray menu.
+        {QStringLiteral("pause.fill"), {"media-playback-pause-symbolic", "media-playback-pause"}},
+        {QStringLiteral("play.fill"), {"media-playback-start-symbolic", "media-playback-start"}},
+        {QStringLiteral("power"), {"system-shutdown-symbolic", "system-shutdown"}},
         // The settings' sections and kinds of items.
         {QStringLiteral("character.textbox"), {"text-x-generic-symbolic", "text-x-generic"}},
         {QStringLiteral("clock.arrow.circlepath"), {"document-open-recent-symbolic", "document-open-recent"}},
@@ -136,6 +141,13 @@ QIcon icon(const QString &symbolName)
     static QHash<QString, QIcon> resolved;
     if (const auto cached = resolved.constFind(symbolName); cached != resolved.constEnd())
         return *cached;
+    // A few symbols are bundled, where the themes' icon of that name shows something else.
+    const QString bundled = QStringLiteral(":/symbols/%1.svg").arg(symbolName);
+    if (QFile::exists(bundled)) {
+        const QIcon icon(bundled);
+        resolved.insert(symbolName, icon);
+        return icon;
+    }
     const QString symbolicName = QString::fromLatin1(found->symbolic);
     QIcon symbolic = QIcon::fromTheme(symbolicName);
     // A theme's fallback can no longer be changed once the program has looked up its first icon, and some
