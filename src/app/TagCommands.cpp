@@ -3,8 +3,8 @@
 #include "AppModel.h"
 #include "HistoryStore.h"
 #include "HistoryWrites.h"
+#include "TagOrder.h"
 
-#include <QCollator>
 #include <QColor>
 #include <QHash>
 
@@ -89,14 +89,7 @@ void TagCommands::deleteTag(qint64 id)
 
 QList<qint64> TagCommands::sortedByName(QList<qint64> tagIDs) const
 {
-    QHash<qint64, QString> names;
-    for (const Tag &tag : m_model.tags())
-        names.insert(tag.id, tag.name);
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(tagIDs.begin(), tagIDs.end(),
-        [&](qint64 a, qint64 b) { return collator.compare(names.value(a), names.value(b)) < 0; });
-    return tagIDs;
+    return TagOrder::idsSortedByName(std::move(tagIDs), m_model.tags());
 }
 
 void TagCommands::changeTags(const ClipboardItem &item, const std::function<void(QList<qint64> &)> &change)

@@ -7,8 +7,8 @@
 #include "SettingsBlocks.h"
 #include "SettingsLook.h"
 #include "TagDialogPresenter.h"
+#include "TagOrder.h"
 
-#include <QCollator>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -90,12 +90,7 @@ TagsSettingsView::TagsSettingsView(
 
 QList<Tag> TagsSettingsView::sortedTags(const QList<Tag> &tags)
 {
-    QCollator collator {QLocale(currentInterfaceLanguage())};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    QList<Tag> sorted = tags;
-    std::stable_sort(sorted.begin(), sorted.end(),
-        [&collator](const Tag &a, const Tag &b) { return collator.compare(a.name, b.name) < 0; });
-    return sorted;
+    return TagOrder::sortedByName(tags);
 }
 
 QString TagsSettingsView::countText(qint64 count)
@@ -210,7 +205,7 @@ void TagsSettingsView::presentTagDialog(const std::optional<Tag> &tag)
                 return std::nullopt;
             // Another tag of the same name, whatever its case, keeps the dialog open.
             for (const Tag &other : self->m_model.tags()) {
-                if (other.id != id && other.name.compare(name, Qt::CaseInsensitive) == 0)
+                if (other.id != id && TagOrder::isSameName(other.name, name))
                     return localized(QStringLiteral("A tag with this name already exists."));
             }
             self->m_model.setLastError(std::nullopt);

@@ -13,6 +13,7 @@
 #include "ItemCommandRegistry.h"
 #include "ItemPreviewPresenter.h"
 #include "ShortcutText.h"
+#include "TagOrder.h"
 
 #include <QAction>
 #include <QMenu>
@@ -153,7 +154,7 @@ struct Surfaces
         ItemCommandContext made;
         made.preferences = h.model.preferences();
         made.pasteTargetName = QStringLiteral("Active App");
-        made.tags = ItemCommandRegistry::tagsSortedByName(h.model.tags());
+        made.tags = TagOrder::sortedByName(h.model.tags());
         return made;
     }
     QList<ClipboardItem> loaded(const QList<int> &numbers) const

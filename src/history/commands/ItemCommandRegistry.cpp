@@ -775,12 +775,3 @@ void ItemCommandRegistry::sortTransformsByTitle(QList<ClipboardTextTransform> &t
     for (qsizetype n = 0; n < keyed.size(); ++n)
         transforms[n] = keyed.at(n).second;
 }
-
-QList<Tag> ItemCommandRegistry::tagsSortedByName(const QList<Tag> &tags)
-{
-    QList<Tag> sorted = tags;
-    const QCollator collator = interfaceCollator();
-    std::stable_sort(
-        sorted.begin(), sorted.end(), [&](const Tag &a, const Tag &b) { return collator.compare(a.name, b.name) < 0; });
-    return sorted;
-}

@@ -109,7 +109,5 @@ bool areMergeable(const QList<ClipboardItem> &items);
 bool isMissingSingleFile(const ClipboardItem &item);
 // By title, without regard to case and accents, in the interface language; equal titles keep their order.
 void sortTransformsByTitle(QList<ClipboardTextTransform> &transforms);
-// The tags by name, without regard to letter case, in the interface language's order.
-QList<Tag> tagsSortedByName(const QList<Tag> &tags);
 
 } // namespace ItemCommandRegistry

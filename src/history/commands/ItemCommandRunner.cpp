@@ -3,8 +3,8 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "Localization.h"
+#include "TagOrder.h"
 
-#include <QCollator>
 #include <QLocale>
 
 #include <algorithm>
@@ -223,10 +223,8 @@ void ItemCommandRunner::applyTag(const QList<QUuid> &itemIDs, qint64 tagID)
 
 std::optional<Tag> ItemCommandRunner::tagNamed(const QString &name) const
 {
-    QCollator collator(QLocale(supportedLanguageCode(currentInterfaceLanguage())));
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    for (const Tag &tag : ItemCommandRegistry::tagsSortedByName(m_model.tags())) {
-        if (collator.compare(tag.name, name) == 0)
+    for (const Tag &tag : TagOrder::sortedByName(m_model.tags())) {
+        if (TagOrder::isSameName(tag.name, name))
             return tag;
     }
     return std::nullopt;

@@ -15,6 +15,7 @@
 #include "ItemCommandMenu.h"
 #include "Localization.h"
 #include "OutsideClickDismissalMonitor.h"
+#include "TagOrder.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -363,7 +364,7 @@ QMenu *HistoryCommandPaletteController::makeMultiItemContextMenu(const QList<Cli
         return menu;
     const HistoryCommandPaletteContext made = makeContext(items);
     ItemCommandContext context = HistoryCommandPaletteCommands::registryContext(made);
-    context.tags = ItemCommandRegistry::tagsSortedByName(m_model.tags());
+    context.tags = TagOrder::sortedByName(m_model.tags());
     ItemCommandMenuImages images;
     images.pasteTarget = QIcon(QPixmap::fromImage(made.pasteTargetIcon));
     images.tagDot = [](const QString &color) { return HistoryPasteTarget::tagMenuDotImage(colorFromHexString(color)); };

@@ -9,10 +9,10 @@
 #include "ItemCommandRegistry.h"
 #include "KeyboardCodes.h"
 #include "SettingsSection.h"
+#include "TagOrder.h"
 #include "TextUtilities.h"
 
 #include <QApplication>
-#include <QCollator>
 #include <QKeyEvent>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -20,15 +20,6 @@
 #include <cmath>
 
 namespace {
-
-QList<Tag> tagsSortedByName(QList<Tag> tags)
-{
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(
-        tags.begin(), tags.end(), [&](const Tag &a, const Tag &b) { return collator.compare(a.name, b.name) < 0; });
-    return tags;
-}
 
 // The filter set with the value put in or taken out; nothing when that changes nothing.
 template<typename Value>
@@ -213,7 +204,7 @@ void HistoryContentViewController::reloadHistoryList()
     const AppPreferences &preferences = m_model.preferences();
     HistoryUpdate update;
     update.items = m_model.filteredItems();
-    update.availableTags = tagsSortedByName(m_model.tags());
+    update.availableTags = TagOrder::sortedByName(m_model.tags());
     update.searchQuery = m_model.searchQuery();
     update.showCommandNumberShortcut = preferences.showCommandNumberShortcut;
     update.showPreviewForLinks = preferences.showPreviewForLinks;
@@ -281,7 +272,7 @@ void HistoryContentViewController::syncToolbarFilterState()
         return;
     HistoryToolbarFilters filters;
     filters.contentTypes = m_model.selectedHistoryFilterContentTypes();
-    filters.tags = tagsSortedByName(m_model.tags());
+    filters.tags = TagOrder::sortedByName(m_model.tags());
     filters.tagIDs = m_model.selectedHistoryFilterTagIDs();
     filters.sourceApplications = m_model.sourceApplications();
     filters.sourceApplicationIDs = m_model.selectedHistoryFilterSourceApplicationIDs();

@@ -13,6 +13,7 @@
 #include "Localization.h"
 #include "NewTagDialog.h"
 #include "ShortcutText.h"
+#include "TagOrder.h"
 #include "TextUtilities.h"
 
 #include <QApplication>
@@ -549,7 +550,7 @@ void HistoryItemCommands::presentNewTagSheet(const QList<QUuid> &itemIDs)
 HistoryItemContextMenu HistoryItemCommands::makeContextMenu() const
 {
     return HistoryItemContextMenu(
-        m_runner.get(), ItemCommandRegistry::tagsSortedByName(m_model.tags()), m_model.preferences(), m_desktop.menus);
+        m_runner.get(), TagOrder::sortedByName(m_model.tags()), m_model.preferences(), m_desktop.menus);
 }
 
 QMenu *HistoryItemCommands::makeItemContextMenu(const ClipboardItem &item, QWidget *parent)
