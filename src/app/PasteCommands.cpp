@@ -75,8 +75,7 @@ PasteCommands::PasteCommands(AppModel &model, PasteService &pasteService, Pasteb
 
 PasteVariant PasteCommands::defaultPasteVariant(const ClipboardItem &item) const
 {
-    return item.kind.isTextLike() && m_model.preferences().preferPastingAsPlainText ? PasteVariant::plainText
-                                                                                    : PasteVariant::standard;
+    return PasteVariant::defaultFor(item.kind, m_model.preferences().preferPastingAsPlainText);
 }
 
 void PasteCommands::hideForPaste()

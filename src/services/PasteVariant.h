@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClipboardKind.h"
+
 #include <QHashFunctions>
 
 #include <array>
@@ -15,6 +17,13 @@ public:
     constexpr operator Value() const { return m_value; }
 
     static constexpr std::array<Value, 6> allCases {standard, plainText, rich, filePath, pasteAndReturn, pasteAndTab};
+
+    // The form of a plain paste or copy: the text alone for a text-like item when the user prefers plain text,
+    // else the item as it was copied.
+    static PasteVariant defaultFor(ClipboardKind kind, bool preferPastingAsPlainText)
+    {
+        return kind.isTextLike() && preferPastingAsPlainText ? plainText : standard;
+    }
 
 private:
     Value m_value;

@@ -89,8 +89,7 @@ void ItemCommandRunner::run(const ItemCommandRequest &request)
         QHash<QUuid, PasteVariant> variants;
         const bool plain = m_model.preferences().preferPastingAsPlainText;
         for (const ClipboardItem &each : found)
-            variants.insert(
-                each.id, plain && each.kind.isTextLike() ? PasteVariant::plainText : PasteVariant::standard);
+            variants.insert(each.id, PasteVariant::defaultFor(each.kind, plain));
         m_coordinator.pasteItems(found, variants, request.separator);
         return;
     }

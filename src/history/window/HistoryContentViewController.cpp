@@ -429,8 +429,7 @@ void HistoryContentViewController::historyDidDoubleClickItem(const ClipboardItem
             m_toolbar->showCopySuccess();
         return;
     }
-    const bool plain = item.kind.isTextLike() && preferences.preferPastingAsPlainText;
-    m_coordinator.paste(item, plain ? PasteVariant::plainText : PasteVariant::standard);
+    m_coordinator.paste(item, PasteVariant::defaultFor(item.kind, preferences.preferPastingAsPlainText));
 }
 
 void HistoryContentViewController::historyContextMenu(
@@ -444,8 +443,7 @@ void HistoryContentViewController::historyDidClickItem(const ClipboardItem &item
     const AppPreferences &preferences = m_model.preferences();
     if (!preferences.pasteOnClick)
         return;
-    const bool plain = item.kind.isTextLike() && preferences.preferPastingAsPlainText;
-    m_coordinator.paste(item, plain ? PasteVariant::plainText : PasteVariant::standard);
+    m_coordinator.paste(item, PasteVariant::defaultFor(item.kind, preferences.preferPastingAsPlainText));
 }
 
 void HistoryContentViewController::historyNeedsLinkPreview(const ClipboardItem &item)

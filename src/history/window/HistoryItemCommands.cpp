@@ -90,7 +90,7 @@ void HistoryItemCommands::showSeparatorPicker(const QList<QUuid> &itemIDs)
 
 PasteVariant HistoryItemCommands::primaryVariant(const ClipboardItem &item, bool preferPlainText)
 {
-    return item.kind.isTextLike() && preferPlainText ? PasteVariant::plainText : PasteVariant::standard;
+    return PasteVariant::defaultFor(item.kind, preferPlainText);
 }
 
 std::optional<PasteVariant> HistoryItemCommands::secondaryVariant(const ClipboardItem &item, bool preferPlainText)
