@@ -1,6 +1,7 @@
 #include "HistoryToolbarView.h"
 
 #include "HistoryKeyEvent.h"
+#include "Localization.h"
 #include "ManualScheduler.h"
 #include "SearchSuggestionsPopup.h"
 
@@ -215,6 +216,28 @@ TEST(HistoryToolbarView, TheCopyCheckMarkLastsASecondAfterTheLastCopyAndFadesInE
     EXPECT_NEAR(qAlpha(half.pixel(0, 0)), 128, 1);
     EXPECT_NEAR(qGray(half.pixel(4, 4)), 128, 2);
     EXPECT_EQ(HistoryToolbarView::crossFade(QPixmap(), white, 0.3).size(), QSize(8, 8));
+}
+
+// The empty field shows its whole placeholder in every language (German's is longer than the base width).
+TEST(HistoryToolbarView, TheEmptySearchFieldShowsItsWholePlaceholder)
+{
+    ToolbarHarness h;
+    for (const QString &language : supportedInterfaceLanguages()) {
+        setCurrentInterfaceLanguage(language);
+        h.toolbar.relabel();
+        h.toolbar.layout()->activate();
+        const SearchTokenTextField &text = h.toolbar.searchField().textField();
+        const QString placeholder = text.placeholderText();
+        EXPECT_EQ(placeholder, localized(u"Type to search..."_qs)) << language.toStdString();
+        const QMargins margins = text.textMargins();
+        EXPECT_LE(QFontMetrics(text.font()).horizontalAdvance(placeholder) + margins.left() + margins.right() + 4,
+            text.width())
+            << language.toStdString();
+    }
+    setCurrentInterfaceLanguage(u"en"_qs);
+    h.toolbar.relabel();
+    h.toolbar.layout()->activate();
+    EXPECT_EQ(h.toolbar.searchContainer().width(), HistoryToolbarView::searchBaseWidth);
 }
 
 TEST(HistoryToolbarView, TheSearchWidensWithTextOrTokensAndNarrowsWhenEmpty)

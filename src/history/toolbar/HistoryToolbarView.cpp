@@ -134,7 +134,7 @@ HistoryToolbarView::HistoryToolbarView(std::function<std::optional<RunningApplic
     searchLayout->setContentsMargins(0, 0, 0, 0);
     searchLayout->addWidget(m_searchField, 1, Qt::AlignVCenter);
     m_searchContainer->setFixedHeight(52);
-    m_searchContainer->setFixedWidth(searchBaseWidth);
+    m_searchContainer->setFixedWidth(collapsedSearchWidth());
     m_suggestionsPopup->onSelect = [this](const SearchSuggestion &suggestion) { acceptSuggestion(suggestion); };
 
     m_flexibleSpace = new QWidget(this);
@@ -391,6 +391,23 @@ void HistoryToolbarView::updateCopySequenceItem()
 void HistoryToolbarView::updateSearchPlaceholder()
 {
     m_searchField->setPlaceholderText(localized(QStringLiteral("Type to search...")));
+    // The empty field is as wide as its placeholder in this language, so that it is never cut short.
+    if (!m_searchContainer)
+        return;
+    if (!m_isSearchExpanded)
+        m_searchContainer->setFixedWidth(collapsedSearchWidth());
+    else
+        m_searchContainer->setMinimumWidth(collapsedSearchWidth());
+}
+
+int HistoryToolbarView::collapsedSearchWidth() const
+{
+    const SearchTokenTextField &text = m_searchField->textField();
+    const QMargins margins = text.textMargins();
+    // The line edit keeps two pixels beside its text on either side; one more for the rounding of the advance.
+    const int placeholder = QFontMetrics(text.font()).horizontalAdvance(localized(QStringLiteral("Type to search...")))
+        + margins.left() + margins.right() + 2 * 2 + 1;
+    return qMax(searchBaseWidth, placeholder);
 }
 
 void HistoryToolbarView::relabel()
@@ -800,11 +817,11 @@ void HistoryToolbarView::updateSearchContainerWidth()
         return;
     m_isSearchExpanded = expanded;
     if (expanded) {
-        m_searchContainer->setMinimumWidth(searchBaseWidth);
+        m_searchContainer->setMinimumWidth(collapsedSearchWidth());
         m_searchContainer->setMaximumWidth(QWIDGETSIZE_MAX);
         m_flexibleSpace->setFixedWidth(searchTrailingGap);
     } else {
-        m_searchContainer->setFixedWidth(searchBaseWidth);
+        m_searchContainer->setFixedWidth(collapsedSearchWidth());
         m_flexibleSpace->setMinimumWidth(0);
         m_flexibleSpace->setMaximumWidth(QWIDGETSIZE_MAX);
     }

@@ -38,6 +38,8 @@ public:
 
     static constexpr int searchBaseWidth = 160;
     static constexpr int searchTrailingGap = 12;
+    // The empty search field's width: the base width, or the placeholder's in the interface language when wider.
+    int collapsedSearchWidth() const;
     static constexpr int suggestionLimit = 8;
     static constexpr int copySuccessMs = 1000;
     static constexpr int copyIconAnimationSteps = 8;
