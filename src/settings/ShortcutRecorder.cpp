@@ -13,6 +13,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // A round symbol button of the recorder: a filled circle in the secondary colour with a cross or a turning arrow
@@ -71,7 +73,7 @@ private:
 
 ShortcutRecorder::ShortcutRecorder(QWidget *parent) : QWidget(parent)
 {
-    setFixedSize(120, 30);
+    setFixedSize(baseWidth, 30);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_Hover);
     setCursor(Qt::PointingHandCursor);
@@ -188,22 +190,32 @@ void ShortcutRecorder::setRecording(bool recording)
 void ShortcutRecorder::refresh()
 {
     const QString text = labelText();
-    const QFontMetrics metrics(m_label->font());
-    // Long texts shrink to 0.8 of the size before they are cut.
+    m_cancel->setVisible(m_isRecording && !m_disabled);
+    m_clear->setVisible(m_isHovered && !m_shortcut.isEmpty() && !m_disabled && !m_isRecording);
+    m_revert->setVisible(!isDefault() && !m_disabled && !m_isRecording);
     QFont font = SettingsFonts::sized(13, QFont::Medium);
-    const int room = std::max(0, m_label->width());
-    if (room > 0 && metrics.horizontalAdvance(text) > room)
+    const int natural = QFontMetrics(font).horizontalAdvance(text);
+    // The recorder widens beyond its base width for keys whose names are long in the interface language
+    // ("Strg+Umschalt+V"), with room for one of its buttons, so that the hover's button does not move it.
+    constexpr int margins = 6 + 6;
+    constexpr int button = 16 + 4;
+    setFixedWidth(std::clamp(natural + margins + button + 1, baseWidth, 2 * baseWidth));
+    int buttons = 0;
+    for (const QWidget *shown : std::initializer_list<const QWidget *> {m_cancel, m_clear, m_revert}) {
+        if (!shown->isHidden())
+            buttons += button;
+    }
+    const int room = std::max(0, width() - margins - buttons);
+    // Long texts shrink to 0.8 of the size before they are cut.
+    if (natural > room)
         font.setPixelSize(11);
     m_label->setFont(font);
-    m_label->setText(QFontMetrics(font).elidedText(text, Qt::ElideRight, room > 0 ? room : 200));
+    m_label->setText(QFontMetrics(font).elidedText(text, Qt::ElideRight, room));
     QPalette own = m_label->palette();
     own.setColor(QPalette::WindowText,
         (!m_shortcut.isEmpty() && !m_isRecording) ? palette().color(QPalette::WindowText)
                                                   : SettingsColors::secondaryText(palette()));
     m_label->setPalette(own);
-    m_cancel->setVisible(m_isRecording && !m_disabled);
-    m_clear->setVisible(m_isHovered && !m_shortcut.isEmpty() && !m_disabled && !m_isRecording);
-    m_revert->setVisible(!isDefault() && !m_disabled && !m_isRecording);
     update();
 }
 

@@ -23,6 +23,9 @@ class ShortcutRecorder : public QWidget
     Q_OBJECT
 
 public:
+    // The width of a recorder whose keys' names are short; long ones widen it up to twice that.
+    static constexpr int baseWidth = 120;
+
     explicit ShortcutRecorder(QWidget *parent = nullptr);
 
     // The stored shortcut and the action's default; set by the owner.

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -189,4 +190,33 @@ TEST(ShortcutSettingsView, HotKeysComeBackWhenThePaneGoesWhileRecording)
     EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 0);
     s.pane.reset();
     EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 4);
+}
+
+// Every default key, and a key of a name that is long in some language, shows whole and in the recorder's own
+// size in every interface language, also beside the revert button of a changed key and while recording.
+TEST(ShortcutSettingsView, EveryKeyShowsWholeInEveryLanguage)
+{
+    QStringList shortcuts {u"cmd+shift+delete"_qs, u"control+option+shift+v"_qs};
+    for (const auto &entry : ShortcutSettingsView::allEntries())
+        shortcuts.append(entry.defaultValue);
+    ShortcutRecorder recorder;
+    recorder.show();
+    const QLabel *label = recorder.findChild<QLabel *>();
+    ASSERT_TRUE(label);
+    for (const QString &language : supportedInterfaceLanguages()) {
+        setCurrentInterfaceLanguage(language);
+        for (const QString &shortcut : shortcuts) {
+            for (const bool changed : {false, true}) {
+                recorder.setDefaultShortcut(changed ? u"cmd+f"_qs : shortcut);
+                recorder.setShortcut(shortcut);
+                const std::string trace = language.toStdString() + " " + shortcut.toStdString();
+                EXPECT_EQ(label->text(), recorder.labelText()) << trace;
+                EXPECT_EQ(label->font().pixelSize(), 13) << trace;
+            }
+        }
+        recorder.startRecording();
+        EXPECT_EQ(label->text(), recorder.labelText()) << language.toStdString();
+        recorder.cancelRecording();
+    }
+    setCurrentInterfaceLanguage(u"en"_qs);
 }
