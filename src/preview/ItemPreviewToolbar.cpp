@@ -328,8 +328,11 @@ void ItemPreviewToolbar::insertItem(QAction *action)
     auto *button = qobject_cast<QToolButton *>(m_toolbar->widgetForAction(action));
     if (!button)
         return;
-    if (action->menu())
+    if (action->menu()) {
         button->setPopupMode(QToolButton::InstantPopup);
+        // No arrow under the symbols: beside the Tags ring it reads as a magnifier's handle.
+        button->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
+    }
     // Restore and Save are words, not symbols.
     if (action->objectName() == restore || action->objectName() == save || action->objectName() == openInApplication)
         button->setToolButtonStyle(
