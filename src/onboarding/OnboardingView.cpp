@@ -2,6 +2,7 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "HistoryColors.h"
 #include "HistorySymbols.h"
 #include "Localization.h"
 #include "SettingsLook.h"
@@ -33,28 +34,23 @@ constexpr qreal capsuleSpacing = 8;
 constexpr qreal currentCapsuleWidth = 28;
 constexpr qreal otherCapsuleWidth = 8;
 
-bool isDark(const QPalette &palette)
-{
-    return palette.color(QPalette::Window).lightness() < 128;
-}
-
 // Secondary text: the window's text colour, faded.
 QColor secondaryColor(const QPalette &palette)
 {
     QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(isDark(palette) ? 0.55 : 0.5);
+    color.setAlphaF(HistoryColors::isDark(palette) ? 0.55 : 0.5);
     return color;
 }
 
 QColor greenColor(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(48, 209, 88) : QColor(52, 199, 89);
+    return HistoryColors::isDark(palette) ? QColor(48, 209, 88) : QColor(52, 199, 89);
 }
 
 // A translucent fill a little lighter or darker than the window, as the key caps and labels sit on.
 QColor materialColor(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(255, 255, 255, 30) : QColor(0, 0, 0, 14);
+    return HistoryColors::isDark(palette) ? QColor(255, 255, 255, 30) : QColor(0, 0, 0, 14);
 }
 
 QFont pixelFont(const QFont &base, int pixelSize, QFont::Weight weight)
@@ -288,7 +284,7 @@ void OnboardingKeyCap::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF cap = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QColor edge = palette().color(QPalette::WindowText);
-    edge.setAlphaF(isDark(palette()) ? 0.18 : 0.14);
+    edge.setAlphaF(HistoryColors::isDark(palette()) ? 0.18 : 0.14);
     painter.setPen(QPen(edge, 1));
     painter.setBrush(materialColor(palette()));
     painter.drawRoundedRect(cap, 12, 12);

@@ -2,6 +2,7 @@
 
 #include "ApplicationChooserDialog.h"
 #include "DesktopEntries.h"
+#include "HistoryColors.h"
 #include "Localization.h"
 #include "SettingsLook.h"
 
@@ -28,7 +29,7 @@ bool isLineBreak(QChar c)
 
 QColor toolbarColour(const QPalette &palette)
 {
-    return SettingsColors::isDark(palette) ? QColor(46, 46, 47) : QColor(235, 235, 235);
+    return HistoryColors::isDark(palette) ? QColor(46, 46, 47) : QColor(235, 235, 235);
 }
 
 // A rectangle with only the top or only the bottom corners rounded.

@@ -1,5 +1,6 @@
 #include "RetentionRow.h"
 
+#include "HistoryColors.h"
 #include "PreviewSymbols.h"
 #include "SettingsLook.h"
 
@@ -22,7 +23,7 @@ QColor markActive()
 
 QColor markInactive(const QPalette &palette)
 {
-    return SettingsColors::isDark(palette) ? QColor(41, 41, 41) : QColor(250, 250, 250);
+    return HistoryColors::isDark(palette) ? QColor(41, 41, 41) : QColor(250, 250, 250);
 }
 
 // "Day" ... "Forever" under the track, each where its part of the track begins.
@@ -94,7 +95,7 @@ void RetentionSlider::paintEvent(QPaintEvent *)
     const double y = height() / 2.0;
     const double filled = RetentionPeriod::sliderPosition(m_stepIndex);
     // The track.
-    QColor track = SettingsColors::isDark(palette()) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+    QColor track = HistoryColors::isDark(palette()) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
     painter.setPen(Qt::NoPen);
     painter.setBrush(track);
     painter.drawRoundedRect(QRectF(trackInset, y - 2, width() - 2 * trackInset, 4), 2, 2);

@@ -1,5 +1,6 @@
 #include "SettingsBlocks.h"
 
+#include "HistoryColors.h"
 #include "SettingsLook.h"
 
 #include <QComboBox>
@@ -31,7 +32,7 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
     const QRectF track = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const qreal radius = track.height() / 2;
     QColor fill = isChecked() ? SettingsColors::accent(palette())
-                              : (SettingsColors::isDark(palette()) ? QColor(80, 80, 84) : QColor(0, 0, 0, 38));
+                              : (HistoryColors::isDark(palette()) ? QColor(80, 80, 84) : QColor(0, 0, 0, 38));
     if (!isEnabled())
         fill.setAlphaF(fill.alphaF() * 0.5f);
     QPainterPath path;

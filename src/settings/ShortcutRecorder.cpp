@@ -1,5 +1,6 @@
 #include "ShortcutRecorder.h"
 
+#include "HistoryColors.h"
 #include "Localization.h"
 #include "SettingsLook.h"
 #include "ShortcutText.h"
@@ -290,7 +291,7 @@ void ShortcutRecorder::paintEvent(QPaintEvent *)
         if (!m_isRecording)
             border.setAlphaF(0.6f);
     } else {
-        border = SettingsColors::isDark(palette()) ? QColor(255, 255, 255) : QColor(0, 0, 0);
+        border = HistoryColors::isDark(palette()) ? QColor(255, 255, 255) : QColor(0, 0, 0);
         border.setAlphaF(0.35f * 0.3f + 0.1f);
     }
     painter.setPen(QPen(border, 1));
@@ -442,8 +443,8 @@ void ShortcutConflictPopover::paintEvent(QPaintEvent *)
     const QPainterPath path = bubblePath();
     const QPalette colours = m_anchor ? m_anchor->palette() : palette();
     QColor fill = colours.color(QPalette::Window);
-    fill = SettingsColors::isDark(colours) ? fill.lighter(125) : fill.lighter(104);
-    painter.setPen(QPen(SettingsColors::isDark(colours) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40), 1));
+    fill = HistoryColors::isDark(colours) ? fill.lighter(125) : fill.lighter(104);
+    painter.setPen(QPen(HistoryColors::isDark(colours) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 40), 1));
     painter.setBrush(fill);
     painter.drawPath(path);
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-QPixmap draw(int size, bool paused)
+QPixmap draw(int size, bool paused, bool dark)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -14,8 +14,9 @@ QPixmap draw(int size, bool paused)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 22.0, size / 22.0);
 
-    const QColor ink(96, 102, 112);
-    const QColor edge(255, 255, 255, 200);
+    // A dark glyph with a light edge for light panels, a light one with a dark edge for dark panels.
+    const QColor ink = dark ? QColor(236, 238, 242) : QColor(64, 68, 76);
+    const QColor edge = dark ? QColor(0, 0, 0, 140) : QColor(255, 255, 255, 200);
 
     // The board.
     QPainterPath board;
@@ -48,10 +49,10 @@ QPixmap draw(int size, bool paused)
 
 } // namespace
 
-QIcon StatusBarIcon::icon(bool paused)
+QIcon StatusBarIcon::icon(bool paused, bool dark)
 {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64})
-        icon.addPixmap(draw(size, paused));
+        icon.addPixmap(draw(size, paused, dark));
     return icon;
 }

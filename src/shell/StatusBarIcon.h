@@ -2,10 +2,10 @@
 
 #include <QIcon>
 
-// The system tray icon: a clipboard, with pause bars while capture is paused. Drawn in a mid grey with a light
-// edge, so that it reads on light and on dark panels alike.
+// The system tray icon: a clipboard, with pause bars while capture is paused. The light variant (a dark glyph) is
+// for light panels, the dark one (a light glyph) for dark panels; the tray follows the desktop's appearance.
 namespace StatusBarIcon {
 
-QIcon icon(bool paused);
+QIcon icon(bool paused, bool dark);
 
 } // namespace StatusBarIcon

@@ -2,6 +2,7 @@
 
 #include "AppCoordinator.h"
 #include "AppModel.h"
+#include "HistoryColors.h"
 #include "Localization.h"
 #include "PreviewSymbols.h"
 #include "ShortcutText.h"
@@ -9,6 +10,7 @@
 #include "UpdateService.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QKeySequence>
@@ -136,7 +138,7 @@ void StatusItemController::updateStatusItem()
                 m_statusMenu->popup(QCursor::pos());
         });
     }
-    m_statusItem->setIcon(StatusBarIcon::icon(m_model.isPaused()));
+    m_statusItem->setIcon(StatusBarIcon::icon(m_model.isPaused(), HistoryColors::isDark(QApplication::palette())));
     const auto notice = m_coordinator.captureNotice();
     m_statusItem->setToolTip(notice ? QStringLiteral("Varnisto\n") + *notice : QStringLiteral("Varnisto"));
     fillStatusMenu(*m_statusMenu);

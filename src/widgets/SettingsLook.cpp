@@ -1,5 +1,7 @@
 #include "SettingsLook.h"
 
+#include "HistoryColors.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QPainter>
@@ -8,31 +10,26 @@
 #include <algorithm>
 #include <cmath>
 
-bool SettingsColors::isDark(const QPalette &palette)
-{
-    return palette.color(QPalette::Window).lightness() < 128;
-}
-
 QColor SettingsColors::groupBackground(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(30, 30, 30) : QColor(245, 245, 245);
+    return HistoryColors::isDark(palette) ? QColor(30, 30, 30) : QColor(245, 245, 245);
 }
 
 QColor SettingsColors::separator(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(47, 47, 47) : QColor(0, 0, 0, 26);
+    return HistoryColors::isDark(palette) ? QColor(47, 47, 47) : QColor(0, 0, 0, 26);
 }
 
 QColor SettingsColors::secondaryText(const QPalette &palette)
 {
     QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(isDark(palette) ? 0.55f : 0.5f);
+    color.setAlphaF(HistoryColors::isDark(palette) ? 0.55f : 0.5f);
     return color;
 }
 
 QColor SettingsColors::accent(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(0x0A, 0x84, 0xFF) : QColor(0x00, 0x7A, 0xFF);
+    return HistoryColors::isDark(palette) ? QColor(0x0A, 0x84, 0xFF) : QColor(0x00, 0x7A, 0xFF);
 }
 
 double SettingsColors::contrastRatio(const QColor &first, const QColor &second)
@@ -58,7 +55,7 @@ QColor SettingsColors::readableFill(const QColor &fill, const QColor &text)
 
 QColor SettingsColors::controlBackground(const QPalette &palette)
 {
-    return isDark(palette) ? QColor(0x1E, 0x1E, 0x1E) : QColor(Qt::white);
+    return HistoryColors::isDark(palette) ? QColor(0x1E, 0x1E, 0x1E) : QColor(Qt::white);
 }
 
 void AppearanceUpdatingView::changeEvent(QEvent *event)

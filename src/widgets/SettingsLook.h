@@ -11,8 +11,6 @@
 // dividers, a borderless field, and the colours they are drawn in. Colours follow the widget's palette, so a
 // switch between light and dark repaints them at once.
 namespace SettingsColors {
-// Dark when the window colour of the palette is dark.
-bool isDark(const QPalette &palette);
 // The card behind a group of rows: grey 245 in light, 30 in dark.
 QColor groupBackground(const QPalette &palette);
 // The hairline between rows: the separator colour in light, an opaque grey 47 in dark.

@@ -3,6 +3,7 @@
 
 #include "AppearanceApplier.h"
 #include "CoordinatorTestSupport.h"
+#include "HistoryColors.h"
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
 #include "SettingsLook.h"
@@ -166,7 +167,7 @@ TEST(OnboardingWindow, TheProminentButtonsTextStandsOutInLightAndDark)
 {
     const QPalette before = QApplication::palette();
     for (const QPalette &palette : {AppearanceApplier::lightPalette(), AppearanceApplier::darkPalette()}) {
-        SCOPED_TRACE(SettingsColors::isDark(palette) ? "dark" : "light");
+        SCOPED_TRACE(HistoryColors::isDark(palette) ? "dark" : "light");
         QApplication::setPalette(palette);
         FirstStart start;
         QPushButton &primary = start.button("onboardingPrimary");

@@ -1,5 +1,6 @@
 #include "CoordinatorTestSupport.h"
 
+#include "StatusBarIcon.h"
 #include "StatusItemController.h"
 
 #include <QAction>
@@ -195,4 +196,33 @@ TEST(StatusItem, TheIconSaysWhyACopyWasNotKeptUntilALaterOneIs)
     s.h.coordinator->pasteboardMonitorDidCapture(testItem(1), {});
     QCoreApplication::processEvents();
     EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
+}
+
+// The tray icon reads on the panel it is made for: its darkest ink against a white panel, its lightest against a
+// black one, at least 4.5:1 as for text.
+TEST(StatusBarIcon, EachVariantStandsOutOnItsPanel)
+{
+    const auto luminance = [](const QColor &color) {
+        const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
+    };
+    const auto contrast = [&](const QColor &a, const QColor &b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    };
+    for (const bool paused : {false, true}) {
+        for (const bool dark : {false, true}) {
+            const QImage image = StatusBarIcon::icon(paused, dark).pixmap(22, 22).toImage();
+            const QColor panel = dark ? QColor(Qt::black) : QColor(Qt::white);
+            double best = 1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    if (pixel.alpha() == 255)
+                        best = std::max(best, contrast(pixel, panel));
+                }
+            }
+            EXPECT_GE(best, 4.5) << (paused ? "paused " : "") << (dark ? "dark" : "light");
+        }
+    }
 }

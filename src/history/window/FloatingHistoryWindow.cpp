@@ -34,11 +34,6 @@
 
 namespace {
 
-bool isDark(const QWidget &widget)
-{
-    return widget.palette().color(QPalette::Window).lightness() < 128;
-}
-
 QRectF scaled(const QRect &rect, qreal ratio)
 {
     return QRectF(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio, rect.height() / ratio);
@@ -124,7 +119,7 @@ void HistoryContentWindow::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     // A frameless window still shows where it ends.
     QPainter painter(this);
-    painter.setPen(historySeparatorColor(*this).darker(isDark(*this) ? 60 : 115));
+    painter.setPen(historySeparatorColor(*this).darker(HistoryColors::isDark(palette()) ? 60 : 115));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
@@ -529,14 +524,14 @@ void FloatingHistoryWindow::panelDidMove()
 
 void FloatingHistoryWindow::rememberAppearance()
 {
-    m_wasDarkWhenHidden = isDark(*m_panel);
+    m_wasDarkWhenHidden = HistoryColors::isDark(m_panel->palette());
 }
 
 void FloatingHistoryWindow::refreshAppearance()
 {
     if (!m_wasDarkWhenHidden)
         return;
-    const bool dark = isDark(*m_panel);
+    const bool dark = HistoryColors::isDark(m_panel->palette());
     if (dark == *m_wasDarkWhenHidden)
         return;
     m_wasDarkWhenHidden = dark;
