@@ -399,7 +399,7 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
     if (rows.isEmpty() && !m_items.isEmpty()) {
         // The owner makes the first item its selection, which comes back here.
         if (fallbackSelection)
-            fallbackSelection(m_items.first());
+            fallbackSelection(m_items.constFirst());
     } else if (rows.isEmpty()) {
         m_isSyncingSelection = true;
         m_selectionAnchorRow.reset();
