@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -23,6 +24,9 @@ QStringView withoutOuterHashes(QStringView text)
 
 qsizetype characterCount(QStringView text)
 {
+    // Printable ASCII is one character per code unit; the menus read dozens of tag colours per opening.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7F; }))
+        return text.size();
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.toString());
     qsizetype count = 0;
     while (finder.toNextBoundary() >= 0)
