@@ -7,9 +7,13 @@
 #include "SettingsView.h"
 #include "SettingsWindowController.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -53,6 +57,43 @@ AppPreferences savedFrame(double width, double height)
     preferences.settingsWindowWidth = width;
     preferences.settingsWindowHeight = height;
     return preferences;
+}
+
+// What of the widget's text its size cuts off, or nothing.
+std::optional<std::string> cut(const QWidget &widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(&widget)) {
+        if (label->text().isEmpty() || !label->pixmap().isNull())
+            return std::nullopt;
+        if (label->wordWrap()) {
+            if (label->height() < label->heightForWidth(label->width()))
+                return "height " + std::to_string(label->height()) + " < "
+                    + std::to_string(label->heightForWidth(label->width()));
+        } else if (label->width() < label->sizeHint().width()) {
+            return "width " + std::to_string(label->width()) + " < " + std::to_string(label->sizeHint().width());
+        }
+        return std::nullopt;
+    }
+    if (const auto *button = qobject_cast<const QAbstractButton *>(&widget)) {
+        if (button->text().isEmpty())
+            return std::nullopt;
+        // A button's frame leaves its text some room; a check box's or radio button's indicator is in its hint.
+        const bool indicator = qobject_cast<const QCheckBox *>(button) || qobject_cast<const QRadioButton *>(button);
+        const int needed = indicator ? button->sizeHint().width()
+                                     : QFontMetrics(button->font()).horizontalAdvance(button->text()) + 8;
+        if (button->width() < needed)
+            return "width " + std::to_string(button->width()) + " < " + std::to_string(needed);
+    }
+    return std::nullopt;
+}
+
+QString textOf(const QWidget &widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(&widget))
+        return label->text();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(&widget))
+        return button->text();
+    return {};
 }
 
 } // namespace
@@ -306,4 +347,35 @@ TEST(AboutSettingsView, LinksWithoutAnAddressAreNotShown)
         EXPECT_EQ(titles(AboutSettingsView::links(c.website, c.support)), c.titles) << qPrintable(c.website);
     EXPECT_EQ(AboutSettingsView::links(QStringLiteral("https://example.org/"), {}).first().url,
         QUrl(QStringLiteral("https://example.org/")));
+}
+
+// Every settings pane, in every interface language, shows its texts whole where its layout gives them room: no
+// label, wrapped text or button is cut.
+TEST(SettingsPanes, EveryTextShowsWholeInEveryLanguage)
+{
+    SettingsHarness s;
+    SettingsWindowController &window = s.open(SettingsSection::general);
+    SettingsView &view = window.view();
+    for (const QString &language : supportedInterfaceLanguages()) {
+        s.h.changePreferences([&](AppPreferences &preferences) { preferences.language = language; });
+        s.coordinator.applyPreferences();
+        QCoreApplication::processEvents();
+        for (const SettingsSection section : SettingsSection::allCases) {
+            view.sidebar().setCurrentRow(int(section));
+            QCoreApplication::processEvents();
+            QWidget *pane = view.scrollArea() ? view.scrollArea()->widget() : view.pane();
+            ASSERT_TRUE(pane);
+            int texts = 0;
+            for (const QWidget *widget : pane->findChildren<QWidget *>()) {
+                if (!widget->isVisibleTo(&view))
+                    continue;
+                texts += !textOf(*widget).isEmpty();
+                if (const std::optional<std::string> problem = cut(*widget))
+                    ADD_FAILURE() << language.toStdString() << " " << int(section) << ": \""
+                                  << textOf(*widget).toStdString() << "\" " << *problem;
+            }
+            EXPECT_GT(texts, 0) << language.toStdString() << " " << int(section);
+        }
+    }
+    window.window().close();
 }
