@@ -34,7 +34,8 @@ ClipboardItem item(int n, ClipboardKind kind, const QString &text, const QDateTi
 
 QList<ClipboardItem> someHistory()
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    // Noon today, so that the minutes before "now" never fall on yesterday when the test runs just after midnight.
+    const QDateTime now(QDate::currentDate(), QTime(12, 0));
     const QDateTime yesterday = now.addDays(-1);
     return {
         item(1, ClipboardKind::text, QStringLiteral("Meeting notes: the release moves to Thursday"), now),

@@ -70,7 +70,8 @@ struct Fixture
 
 Fixture everyKindOfRow(const QTemporaryDir &folder)
 {
-    const QDateTime now = QDateTime::currentDateTime();
+    // Noon today, so that the minutes before "now" never fall on yesterday when the test runs just after midnight.
+    const QDateTime now(QDate::currentDate(), QTime(12, 0));
     Fixture fixture;
     fixture.tags = {Tag {1, QStringLiteral("Work"), QStringLiteral("#3B85ED")},
         Tag {2, QStringLiteral("Urgent"), QStringLiteral("#E5484D")}};
