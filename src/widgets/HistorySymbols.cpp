@@ -3,10 +3,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QStandardPaths>
-
 #include <QHash>
 #include <QPainter>
+#include <QStandardPaths>
 
 namespace HistorySymbols {
 
