@@ -114,6 +114,17 @@ bool ItemPreviewDialog::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
+void ItemPreviewDialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // A window manager that catches up late can still give the focus to a closed preview: it goes back to the
+    // window below.
+    if (event->type() == QEvent::ActivationChange && m_detached && isActiveWindow()) {
+        if (QWidget *below = parentWidget() ? parentWidget()->window() : nullptr)
+            WindowActivation::takeFocusBack(*below);
+    }
+}
+
 void ItemPreviewDialog::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);

@@ -82,6 +82,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     ItemPreviewDialogController &m_controller;
@@ -117,6 +118,8 @@ public:
 
     // How long a closed preview's window stays (hidden) to hand on the keys typed before the focus went back.
     static constexpr int closedWindowLifetimeMs = 1000;
+    // A preview closed within that time: the focus it handed back may still be on its way.
+    bool hasJustClosed() const { return !m_closedPreviews.isEmpty(); }
 
 private:
     struct ClosedPreview

@@ -16,8 +16,10 @@
 #include "TagDialogPresenter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTest>
 #include <QWidget>
 
 namespace {
@@ -731,4 +733,41 @@ TEST(HistoryItemCommands, TheWindowsListMakesItsMenusThroughThem)
         }
         return false;
     }));
+}
+
+// A key that reaches the window while its preview is up goes to the preview; when that key closes the preview
+// (Escape typed before the window manager moved the focus), the preview stays closed, also once the window is shown
+// again.
+TEST(HistoryItemCommands, APreviewClosedByAKeyTypedIntoTheWindowStaysClosed)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))});
+    h.coordinator->start();
+    FloatingHistoryWindow window(
+        h.model, *h.coordinator, HistoryWindowDesktop {&h.keyPoster, nullptr, nullptr, {}, {}, &h.workspace});
+    window.show(false);
+    QCoreApplication::processEvents();
+    HistoryTableView &table = window.contentViewController().list().tableView();
+    const auto visiblePreviews = [] {
+        int visible = 0;
+        for (const QWidget *widget : QApplication::topLevelWidgets())
+            visible += qobject_cast<const ItemPreviewDialog *>(widget) && widget->isVisible();
+        return visible;
+    };
+
+    QTest::keyClick(&table, Qt::Key_Space);
+    ASSERT_TRUE(waitUntil([&] { return visiblePreviews() == 1; }));
+    // The window manager has not moved the focus to the preview yet.
+    window.panel().activateWindow();
+    QCoreApplication::processEvents();
+    QTest::keyClick(&table, Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(visiblePreviews(), 0);
+    EXPECT_TRUE(window.isVisible());
+
+    window.hide();
+    window.show(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(visiblePreviews(), 0);
 }

@@ -27,6 +27,9 @@ public:
     virtual bool isCommandPaletteOpen() const = 0;
     virtual bool isOverlayOpen() const = 0;
     virtual bool isModalSheetPresentationPending() const = 0;
+    // An overlay closed a moment ago and gave the focus back to the window; the window manager may not have settled
+    // it yet.
+    virtual bool hasJustClosedOverlay() const { return false; }
     virtual void closeCommandPalette() = 0;
     virtual void presentCommandPalette() = 0;
     // The open preview follows the list's selection (nothing when there is none), and a changed or removed item.

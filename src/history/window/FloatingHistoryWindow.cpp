@@ -24,6 +24,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSizeGrip>
 #include <QVBoxLayout>
@@ -92,7 +93,8 @@ bool HistoryContentWindow::eventFilter(QObject *watched, QEvent *event)
                 QWidget *target = sheet->focusWidget() ? sheet->focusWidget() : sheet;
                 const std::unique_ptr<QEvent> copy(event->clone());
                 QCoreApplication::sendEvent(target, copy.get());
-                if (!sheet->isActiveWindow())
+                // The key may have closed the sheet (Escape): a closed sheet is never shown again.
+                if (attachedWindow() == sheet && !sheet->isActiveWindow())
                     WindowActivation::bringToFront(*sheet);
             }
             return true;
@@ -341,7 +343,11 @@ void FloatingHistoryWindow::hidePanel()
 {
     m_moveEndTimer.stop();
     rememberAppearance();
-    m_panel->hide();
+    {
+        // The focus it loses on the way is no reason to hide it once more, nor to take the focus back.
+        const QScopedValueRollback hiding(m_isHidingPanel, true);
+        m_panel->hide();
+    }
     scheduleSearchReset();
     History &list = m_controller->list();
     if (list.isKeyboardMultipleSelectionMode()) {
@@ -541,6 +547,8 @@ void FloatingHistoryWindow::refreshAppearance()
 
 void FloatingHistoryWindow::windowDidResignKey()
 {
+    if (m_isHidingPanel)
+        return;
     if (std::exchange(m_shouldIgnoreNextResignKey, false))
         return;
     if (!m_model.preferences().hideOnFocusLoss || !m_panel->isVisible())
@@ -548,6 +556,12 @@ void FloatingHistoryWindow::windowDidResignKey()
     if (m_commands->isCommandPaletteOpen() || m_commands->isOverlayOpen()
         || m_commands->isModalSheetPresentationPending())
         return;
+    // The preview has just closed and handed the focus back here, but the window manager, still settling the
+    // closed window, let it fall elsewhere: it comes back.
+    if (m_commands->hasJustClosedOverlay() && !QApplication::activeWindow()) {
+        WindowActivation::takeFocusBack(*m_panel);
+        return;
+    }
     // A dialog of the window (a sheet) has the focus.
     if (const QWidget *active = QApplication::activeWindow(); active && active != m_panel.get()) {
         for (const QWidget *parent = active->parentWidget(); parent; parent = parent->parentWidget()) {

@@ -137,6 +137,7 @@ private:
     bool m_shouldIgnoreNextResignKey = false;
     bool m_hasBeenShown = false;
     bool m_hasBeenActiveSinceShow = false;
+    bool m_isHidingPanel = false;
     std::optional<bool> m_wasDarkWhenHidden;
     QPoint m_placedPosition; // where the program last put the panel; a move elsewhere is the user's
     QSize m_placedSize;

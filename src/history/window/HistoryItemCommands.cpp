@@ -114,6 +114,11 @@ bool HistoryItemCommands::isOverlayOpen() const
     return m_preview->isShown() || m_renameDialog || m_isNewTagSheetPresented;
 }
 
+bool HistoryItemCommands::hasJustClosedOverlay() const
+{
+    return m_preview->hasJustClosed();
+}
+
 bool HistoryItemCommands::hasOpenDialog() const
 {
     if (m_renameDialog || m_isNewTagSheetPresented || m_preview->isShown())

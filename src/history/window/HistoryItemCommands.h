@@ -54,6 +54,7 @@ public:
     void setCommandPalettes(HistoryCommandPalettes *palettes) override { m_palettes = palettes; }
     bool isCommandPaletteOpen() const override;
     bool isOverlayOpen() const override;
+    bool hasJustClosedOverlay() const override;
     bool isModalSheetPresentationPending() const override { return m_isModalSheetPresentationPending; }
     void closeCommandPalette() override;
     void presentCommandPalette() override;
