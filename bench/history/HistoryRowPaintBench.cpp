@@ -121,6 +121,7 @@ QList<ClipboardItem> makeItems(int count, quint32 seed)
 
 struct Screen
 {
+    QList<ClipboardItem> items;
     QList<HistoryTableRow> rows;
     QList<qreal> heights;
 };
@@ -128,6 +129,7 @@ struct Screen
 Screen layOut(const QList<ClipboardItem> &items)
 {
     Screen screen;
+    screen.items = items;
     screen.rows = buildTableRows(
         items, true, historySectionDate(HistorySortOption::lastCopyTime, false), HistoryCalendar::current());
     HistoryRowHeights heights;
@@ -135,16 +137,16 @@ Screen layOut(const QList<ClipboardItem> &items)
     context.availableTagIDs = {1, 2, 3};
     context.filePreviewCache = fixture().previews.get();
     for (qsizetype row = 0; row < screen.rows.size(); ++row)
-        screen.heights.append(heights.rowHeight(screen.rows, row, tableWidth, context));
+        screen.heights.append(heights.rowHeight(screen.rows, screen.items, row, tableWidth, context));
     return screen;
 }
 
-HistoryItemRowConfiguration configurationOf(const HistoryTableRow::Item &row)
+HistoryItemRowConfiguration configurationOf(const HistoryTableRow::Item &row, const ClipboardItem &item)
 {
     HistoryItemRowConfiguration configuration;
     if (row.itemIndex < 9)
         configuration.quickPasteIndex = row.itemIndex + 1;
-    for (const qint64 tag : row.item.tags)
+    for (const qint64 tag : item.tags)
         configuration.tags.append(Tag {tag, u"Tag"_qs, u"#3B85ED"_qs});
     configuration.tableWidth = tableWidth;
     configuration.searchQuery = u"ver"_qs;
@@ -162,9 +164,10 @@ int paintRows(QPainter &painter, const Screen &screen, qsizetype first, qreal he
         const QRectF rect(0, y, tableWidth, screen.heights.at(row));
         if (const auto *header = screen.rows.at(row).asSectionHeader()) {
             HistorySectionHeaderCell::paint(painter, rect, header->title, row == 0, palette);
-        } else if (const auto *item = screen.rows.at(row).asItem()) {
-            HistoryItemRowPainter::forReuseIdentifier(historyItemRowReuseIdentifier(item->item))
-                .paint(painter, rect, item->item, configurationOf(*item), palette);
+        } else if (const auto *itemRow = screen.rows.at(row).asItem()) {
+            const ClipboardItem &item = screen.items.at(itemRow->itemIndex);
+            HistoryItemRowPainter::forReuseIdentifier(historyItemRowReuseIdentifier(item))
+                .paint(painter, rect, item, configurationOf(*itemRow, item), palette);
         }
         y += screen.heights.at(row);
         ++painted;

@@ -28,11 +28,12 @@ HistoryRowHeightContext context()
     return context;
 }
 
-qreal sizeEveryRow(HistoryRowHeights &heights, const QList<HistoryTableRow> &rows, const HistoryRowHeightContext &c)
+qreal sizeEveryRow(HistoryRowHeights &heights, const QList<HistoryTableRow> &rows, const QList<ClipboardItem> &items,
+    const HistoryRowHeightContext &c)
 {
     qreal total = 0;
     for (qsizetype row = 0; row < rows.size(); ++row)
-        total += heights.rowHeight(rows, row, tableWidth, c);
+        total += heights.rowHeight(rows, items, row, tableWidth, c);
     return total;
 }
 
@@ -52,11 +53,12 @@ void BM_BuildTableRows(benchmark::State &state)
 
 void BM_RowHeightsColdCache(benchmark::State &state)
 {
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
     const QList<HistoryTableRow> rows = rowsOf(int(state.range(0)));
     const HistoryRowHeightContext c = context();
     for (auto _ : state) {
         HistoryRowHeights heights;
-        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, c));
+        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, items, c));
     }
     state.counters["rows"] = double(rows.size());
 }
@@ -64,14 +66,13 @@ void BM_RowHeightsColdCache(benchmark::State &state)
 // After a change of the table width: the heights are gone, but the history keeps the measured preview lines.
 void BM_RowHeightsAfterWidthChange(benchmark::State &state)
 {
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
     const QList<HistoryTableRow> rows = rowsOf(int(state.range(0)));
     HistoryRowHeightContext c = context();
     QHash<QUuid, HistoryTextPreviewLineMetrics> lines;
-    for (const HistoryTableRow &row : rows) {
-        const auto *item = row.asItem();
-        if (item && (item->item.kind == ClipboardKind::text || item->item.kind == ClipboardKind::richText))
-            lines.insert(
-                item->item.id, HistoryRowMetrics::shared().measureLines(historyPreviewText(item->item.primaryText())));
+    for (const ClipboardItem &item : items) {
+        if (item.kind == ClipboardKind::text || item.kind == ClipboardKind::richText)
+            lines.insert(item.id, HistoryRowMetrics::shared().measureLines(historyPreviewText(item.primaryText())));
     }
     c.textPreviewLineMetrics = [&](const ClipboardItem &item) -> std::optional<HistoryTextPreviewLineMetrics> {
         const auto found = lines.constFind(item.id);
@@ -82,30 +83,32 @@ void BM_RowHeightsAfterWidthChange(benchmark::State &state)
     HistoryRowHeights heights;
     for (auto _ : state) {
         heights.tableWidthDidChange(tableWidth, tableWidth + 1);
-        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, c));
+        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, items, c));
     }
     state.counters["rows"] = double(rows.size());
 }
 
 void BM_RowHeightsWarmCache(benchmark::State &state)
 {
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
     const QList<HistoryTableRow> rows = rowsOf(int(state.range(0)));
     const HistoryRowHeightContext c = context();
     HistoryRowHeights heights;
-    sizeEveryRow(heights, rows, c);
+    sizeEveryRow(heights, rows, items, c);
     // Every cached height is the one computed afresh.
     for (qsizetype row = 0; row < rows.size(); ++row) {
-        const auto *item = rows.at(row).asItem();
-        if (!item)
+        const auto *itemRow = rows.at(row).asItem();
+        if (!itemRow)
             continue;
-        const auto key = HistoryRowHeights::cacheKey(item->item, item->itemIndex, tableWidth, c);
-        if (heights.rowHeight(rows, row, tableWidth, c) != heights.itemRowHeight(item->item, key, tableWidth, c)) {
+        const ClipboardItem &item = items.at(itemRow->itemIndex);
+        const auto key = HistoryRowHeights::cacheKey(item, itemRow->itemIndex, tableWidth, c);
+        if (heights.rowHeight(rows, items, row, tableWidth, c) != heights.itemRowHeight(item, key, tableWidth, c)) {
             state.SkipWithError("a cached height differs from a fresh one");
             return;
         }
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, c));
+        benchmark::DoNotOptimize(sizeEveryRow(heights, rows, items, c));
     state.counters["rows"] = double(rows.size());
     state.counters["cached"] = double(heights.cachedHeightCount());
 }

@@ -34,7 +34,8 @@ protected:
     // The height of the item as the only row (index 0) of a table of the width.
     qreal heightOf(const ClipboardItem &item, qreal width = 400, int itemIndex = 20)
     {
-        return heights.rowHeight({HistoryTableRow::item(item, itemIndex)}, 0, width, context);
+        return heights.rowHeight(
+            {HistoryTableRow::item(item.id, itemIndex)}, QList<ClipboardItem>(itemIndex + 1, item), 0, width, context);
     }
 
     const HistoryRowMetrics &metrics = HistoryRowMetrics::shared();
@@ -47,13 +48,14 @@ protected:
 TEST_F(HistoryRowHeightsTest, HeadersAndRowsOutOfRange)
 {
     const ClipboardItem item = makeItem(ClipboardKind::email, u"a@example.org"_qs);
-    const QList<HistoryTableRow> rows = {HistoryTableRow::sectionHeader(u"Today"_qs), HistoryTableRow::item(item, 0),
-        HistoryTableRow::sectionHeader(u"Yesterday"_qs), HistoryTableRow::item(item, 1)};
-    EXPECT_EQ(heights.rowHeight(rows, 0, 400, context), 28);
-    EXPECT_EQ(heights.rowHeight(rows, 2, 400, context), 36);
-    EXPECT_EQ(heights.rowHeight(rows, -1, 400, context), 36);
-    EXPECT_EQ(heights.rowHeight(rows, 4, 400, context), 36);
-    EXPECT_EQ(heights.rowHeight({}, 0, 400, context), 36);
+    const QList<HistoryTableRow> rows = {HistoryTableRow::sectionHeader(u"Today"_qs), HistoryTableRow::item(item.id, 0),
+        HistoryTableRow::sectionHeader(u"Yesterday"_qs), HistoryTableRow::item(item.id, 1)};
+    const QList<ClipboardItem> items = {item, item};
+    EXPECT_EQ(heights.rowHeight(rows, items, 0, 400, context), 28);
+    EXPECT_EQ(heights.rowHeight(rows, items, 2, 400, context), 36);
+    EXPECT_EQ(heights.rowHeight(rows, items, -1, 400, context), 36);
+    EXPECT_EQ(heights.rowHeight(rows, items, 4, 400, context), 36);
+    EXPECT_EQ(heights.rowHeight({}, {}, 0, 400, context), 36);
     EXPECT_EQ(heights.cachedHeightCount(), 0) << "headers are never cached";
 }
 
@@ -217,14 +219,15 @@ TEST_F(HistoryRowHeightsTest, CacheLivesUntilWidthOrItemsChange)
 {
     const ClipboardItem first = makeItem(ClipboardKind::text, u"one"_qs);
     const ClipboardItem second = makeItem(ClipboardKind::color, u"#FFFFFF"_qs);
-    const QList<HistoryTableRow> rows = {
-        HistoryTableRow::sectionHeader(u"Today"_qs), HistoryTableRow::item(first, 0), HistoryTableRow::item(second, 1)};
+    const QList<HistoryTableRow> rows = {HistoryTableRow::sectionHeader(u"Today"_qs),
+        HistoryTableRow::item(first.id, 0), HistoryTableRow::item(second.id, 1)};
+    const QList<ClipboardItem> items = {first, second};
     for (qsizetype row = 0; row < rows.size(); ++row)
-        heights.rowHeight(rows, row, 400, context);
+        heights.rowHeight(rows, items, row, 400, context);
     EXPECT_EQ(heights.cachedHeightCount(), 2);
-    heights.rowHeight(rows, 1, 400.3, context); // the same rounded width
+    heights.rowHeight(rows, items, 1, 400.3, context); // the same rounded width
     EXPECT_EQ(heights.cachedHeightCount(), 2);
-    heights.rowHeight(rows, 1, 402, context); // a new key beside the old one
+    heights.rowHeight(rows, items, 1, 402, context); // a new key beside the old one
     EXPECT_EQ(heights.cachedHeightCount(), 3);
 
     EXPECT_FALSE(heights.tableWidthDidChange(402, 402.5));
@@ -233,7 +236,7 @@ TEST_F(HistoryRowHeightsTest, CacheLivesUntilWidthOrItemsChange)
     EXPECT_EQ(heights.cachedHeightCount(), 0);
 
     for (qsizetype row = 0; row < rows.size(); ++row)
-        heights.rowHeight(rows, row, 400, context);
+        heights.rowHeight(rows, items, row, 400, context);
     heights.retainItems({second.id});
     EXPECT_EQ(heights.cachedHeightCount(), 1);
     heights.removeItems({second.id});

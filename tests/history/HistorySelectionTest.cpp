@@ -45,7 +45,7 @@ struct RecordingDelegate final : HistoryDelegate
     QString textOf(const QUuid &id) const
     {
         const std::optional<int> row = list ? list->rowIndexOfItem(id) : std::nullopt;
-        return row ? *list->tableRows().at(*row).asItem()->item.text : QString();
+        return row ? *list->itemAtRow(*row)->text : QString();
     }
 
     void historyDidClickItem(const ClipboardItem &item) override { clicks.append(*item.text); }
@@ -89,7 +89,7 @@ struct SelectionHarness
     int rowOf(const QString &text) const
     {
         for (int row = 0; row < list.tableRows().size(); ++row) {
-            if (const auto *item = list.tableRows().at(row).asItem(); item && item->item.text == text)
+            if (const ClipboardItem *item = list.itemAtRow(row); item && item->text == text)
                 return row;
         }
         return -1;
@@ -150,14 +150,14 @@ struct SelectionHarness
     {
         QStringList shown;
         for (int row = 0; row < list.tableRows().size(); ++row) {
-            const auto *item = list.tableRows().at(row).asItem();
+            const ClipboardItem *item = list.itemAtRow(row);
             if (!item)
                 continue;
             const HistoryItemRowConfiguration configuration = list.itemRowConfiguration(row);
             if (configuration.selectionOrderNumber)
-                shown.append(*item->item.text + QString::number(*configuration.selectionOrderNumber));
+                shown.append(*item->text + QString::number(*configuration.selectionOrderNumber));
             else if (configuration.showsSelectionOrderPlaceholder)
-                shown.append(*item->item.text + u"·"_qs);
+                shown.append(*item->text + u"·"_qs);
         }
         return shown.join(u' ');
     }
@@ -165,7 +165,7 @@ struct SelectionHarness
     {
         QStringList texts;
         for (int row : list.tableView().selectedRows())
-            texts.append(*list.tableRows().at(row).asItem()->item.text);
+            texts.append(*list.itemAtRow(row)->text);
         return texts.join(u',');
     }
 

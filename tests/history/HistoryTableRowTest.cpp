@@ -42,15 +42,19 @@ ClipboardItem itemAt(const QString &name, const QDateTime &copiedAt, bool favori
     return item;
 }
 
-// The rows written out: a header as "# title", an item as its text and index.
-QStringList describe(const QList<HistoryTableRow> &rows)
+// The rows built from the items written out: a header as "# title", an item row as its item's text and index.
+// An item row names the item that the list has at its index.
+QStringList describe(const QList<HistoryTableRow> &rows, const QList<ClipboardItem> &items)
 {
     QStringList lines;
     for (const HistoryTableRow &row : rows) {
-        if (const auto *header = row.asSectionHeader())
+        if (const auto *header = row.asSectionHeader()) {
             lines.append(u"# "_qs + header->title);
-        else
-            lines.append(*row.asItem()->item.text + u' ' + QString::number(row.asItem()->itemIndex));
+            continue;
+        }
+        const ClipboardItem &item = items.at(row.asItem()->itemIndex);
+        EXPECT_EQ(item.id, row.asItem()->id);
+        lines.append(*item.text + u' ' + QString::number(row.asItem()->itemIndex));
     }
     return lines;
 }
@@ -58,7 +62,7 @@ QStringList describe(const QList<HistoryTableRow> &rows)
 QStringList build(const QList<ClipboardItem> &items, bool pin, const HistorySectionDate &sectionDate,
     const HistoryCalendar &calendar = {berlinWinter, today})
 {
-    return describe(buildTableRows(items, pin, sectionDate, calendar));
+    return describe(buildTableRows(items, pin, sectionDate, calendar), items);
 }
 
 const HistorySectionDate byCopyTime = historySectionDate(HistorySortOption::lastCopyTime, false);
@@ -210,17 +214,16 @@ TEST(HistoryTableRows, HeadersSpeakTheInterfaceLanguage)
 TEST(HistoryTableRows, EqualityAndIdentity)
 {
     const ClipboardItem item = itemAt(u"a"_qs, local(today, QTime(9, 0)));
-    ClipboardItem edited = item;
-    edited.text = u"changed"_qs;
+    const ClipboardItem other = itemAt(u"b"_qs, local(today, QTime(9, 0)));
 
-    EXPECT_EQ(HistoryTableRow::item(item, 2), HistoryTableRow::item(item, 2));
-    EXPECT_NE(HistoryTableRow::item(item, 2), HistoryTableRow::item(item, 3));
-    EXPECT_NE(HistoryTableRow::item(item, 2), HistoryTableRow::item(edited, 2));
+    EXPECT_EQ(HistoryTableRow::item(item.id, 2), HistoryTableRow::item(item.id, 2));
+    EXPECT_NE(HistoryTableRow::item(item.id, 2), HistoryTableRow::item(item.id, 3));
+    EXPECT_NE(HistoryTableRow::item(item.id, 2), HistoryTableRow::item(other.id, 2));
     EXPECT_NE(HistoryTableRow::sectionHeader(u"Today"_qs), HistoryTableRow::sectionHeader(u"Yesterday"_qs));
 
-    // The identity follows the item's id across content and index changes; a header's is its title.
-    EXPECT_EQ(HistoryTableRow::item(item, 2).identity(), HistoryTableRow::item(edited, 7).identity());
-    EXPECT_EQ(HistoryTableRow::item(item, 0).identity(), HistoryTableRowIdentity::item(item.id));
+    // The identity follows the item's id across index changes; a header's is its title.
+    EXPECT_EQ(HistoryTableRow::item(item.id, 2).identity(), HistoryTableRow::item(item.id, 7).identity());
+    EXPECT_EQ(HistoryTableRow::item(item.id, 0).identity(), HistoryTableRowIdentity::item(item.id));
     EXPECT_EQ(
         HistoryTableRow::sectionHeader(u"Today"_qs).identity(), HistoryTableRowIdentity::sectionHeader(u"Today"_qs));
     EXPECT_NE(HistoryTableRowIdentity::sectionHeader(item.id.toString()), HistoryTableRowIdentity::item(item.id));

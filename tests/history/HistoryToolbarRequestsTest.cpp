@@ -207,7 +207,7 @@ TEST(HistoryToolbarRequests, ASingleClickPastesOnlyWhenAskedTo)
     History &list = s.controller.list();
     int row = -1;
     for (int r = 0; r < list.tableRows().size() && row < 0; ++r) {
-        if (const HistoryTableRow::Item *item = list.tableRows().at(r).asItem(); item && item->item.id == testId(2))
+        if (const ClipboardItem *item = list.itemAtRow(r); item && item->id == testId(2))
             row = r;
     }
     ASSERT_GE(row, 0);

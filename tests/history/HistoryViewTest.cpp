@@ -36,15 +36,15 @@ QDateTime at(int daysAgo, int hour)
     return QDateTime(today.addDays(-daysAgo), QTime(hour, 0), zone).toUTC();
 }
 
-// Rows as text: "# title" for a header, the item's text for an item row.
-QStringList describe(const QList<HistoryTableRow> &rows)
+// The list's rows as text: "# title" for a header, the item's text for an item row.
+QStringList describe(const History &list)
 {
     QStringList lines;
-    for (const HistoryTableRow &row : rows) {
-        if (const auto *header = row.asSectionHeader())
+    for (int row = 0; row < list.tableRows().size(); ++row) {
+        if (const auto *header = list.tableRows().at(row).asSectionHeader())
             lines.append(QStringLiteral("# ") + header->title);
         else
-            lines.append(row.asItem()->item.text.value_or(QString()));
+            lines.append(list.itemAtRow(row)->text.value_or(QString()));
     }
     return lines;
 }
@@ -57,7 +57,7 @@ QList<HistoryTableRow> rows(const QStringList &description)
         if (line.startsWith(QStringLiteral("# ")))
             made.append(HistoryTableRow::sectionHeader(line.mid(2)));
         else
-            made.append(HistoryTableRow::item(textItem(line.at(0).unicode(), line, at(0, 9)), index++));
+            made.append(HistoryTableRow::item(textItem(line.at(0).unicode(), line, at(0, 9)).id, index++));
     }
     return made;
 }
@@ -75,7 +75,7 @@ struct RecordingDelegate final : HistoryDelegate
     QString textOf(const QUuid &id) const
     {
         const std::optional<int> row = list ? list->rowIndexOfItem(id) : std::nullopt;
-        return row ? *list->tableRows().at(*row).asItem()->item.text : QString();
+        return row ? *list->itemAtRow(*row)->text : QString();
     }
 
     void historyDidClickItem(const ClipboardItem &) override { }
@@ -135,7 +135,7 @@ struct ListHarness
     {
         QStringList texts;
         for (int row : list.tableView().selectedRows())
-            texts.append(*list.tableRows().at(row).asItem()->item.text);
+            texts.append(*list.itemAtRow(row)->text);
         return texts;
     }
 
@@ -211,7 +211,7 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     h.model.setItems({textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(1, 9)),
         textItem(3, u"three"_qs, at(1, 8)), textItem(4, u"four"_qs, at(3, 8))});
     h.update();
-    EXPECT_EQ(describe(h.list.tableRows()),
+    EXPECT_EQ(describe(h.list),
         QStringList({u"# Today"_qs, u"one"_qs, u"# Yesterday"_qs, u"two"_qs, u"three"_qs, u"# Mar 11"_qs, u"four"_qs}));
     // Nothing was selected: the first item became the model's selection, and the next update shows it.
     EXPECT_EQ(h.fallbacks, QStringList({u"one"_qs}));
@@ -226,7 +226,7 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     // A capture: a new first item, the whole list reloaded.
     h.model.upsertItem(textItem(5, u"five"_qs, at(0, 10)));
     h.update();
-    EXPECT_EQ(describe(h.list.tableRows()).mid(0, 3), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs}));
+    EXPECT_EQ(describe(h.list).mid(0, 3), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs}));
     EXPECT_EQ(h.selectedTexts(), QStringList({u"five"_qs}));
     EXPECT_EQ(reloads.size(), 1);
 
@@ -236,8 +236,7 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     h.update();
     h.model.removeItems({textItem(2, {}, {}).id});
     h.update();
-    EXPECT_EQ(
-        describe(h.list.tableRows()), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs, u"# Mar 11"_qs, u"four"_qs}));
+    EXPECT_EQ(describe(h.list), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs, u"# Mar 11"_qs, u"four"_qs}));
     EXPECT_EQ(reloads.size(), 1);
     ASSERT_EQ(removals.size(), 2);
     EXPECT_EQ(removals.at(1).at(1).toInt(), 3); // the "Yesterday" header and "two", as one range
@@ -249,7 +248,7 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     // A trim takes rows out from the end.
     h.model.trimItems(2);
     h.update();
-    EXPECT_EQ(describe(h.list.tableRows()), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs}));
+    EXPECT_EQ(describe(h.list), QStringList({u"# Today"_qs, u"five"_qs, u"one"_qs}));
     EXPECT_EQ(removals.size(), 3);
 
     // A favourite moves to the top under its own header: a reload.
@@ -257,7 +256,7 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     favourite.isFavorite = true;
     h.model.updateItem(favourite);
     h.update();
-    EXPECT_EQ(describe(h.list.tableRows()), QStringList({u"# Favorites"_qs, u"one"_qs, u"# Today"_qs, u"five"_qs}));
+    EXPECT_EQ(describe(h.list), QStringList({u"# Favorites"_qs, u"one"_qs, u"# Today"_qs, u"five"_qs}));
     EXPECT_EQ(reloads.size(), 2);
     EXPECT_EQ(h.selectedTexts(), QStringList({u"five"_qs}));
 

@@ -75,8 +75,8 @@ struct WindowHarness
         History &list = window->contentViewController().list();
         const QList<int> selected = list.tableView().selectedRows();
         for (int row = 0; row < list.tableRows().size(); ++row) {
-            if (const HistoryTableRow::Item *item = list.tableRows().at(row).asItem())
-                texts.append(item->item.displayTitle() + (selected.contains(row) ? QStringLiteral(" *") : QString()));
+            if (const ClipboardItem *item = list.itemAtRow(row))
+                texts.append(item->displayTitle() + (selected.contains(row) ? QStringLiteral(" *") : QString()));
         }
         return texts;
     }
@@ -561,8 +561,7 @@ TEST(HistoryContentViewController, TheFocusedItemIsTheListsLeadAndStaysItThrough
     QCoreApplication::processEvents();
     const auto click = [&](const QString &title, Qt::KeyboardModifiers modifiers) {
         for (int row = 0; row < list.tableRows().size(); ++row) {
-            if (const HistoryTableRow::Item *item = list.tableRows().at(row).asItem();
-                item && item->item.displayTitle() == title) {
+            if (const ClipboardItem *item = list.itemAtRow(row); item && item->displayTitle() == title) {
                 const QRect rect = list.tableView().visualRect(list.tableView().model()->index(row, 0));
                 QTest::mouseClick(list.tableView().viewport(), Qt::LeftButton, modifiers, rect.center());
                 QCoreApplication::processEvents();

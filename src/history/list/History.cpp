@@ -158,9 +158,15 @@ void History::update(HistoryUpdate update)
     const bool sameHeightContext = m_heightContext.showCommandNumberShortcut == update.showCommandNumberShortcut
         && m_heightContext.showPreviewForLinks == update.showPreviewForLinks
         && m_heightContext.availableTagIDs == availableTagIDs;
-    QList<qreal> heights = sameHeightContext ? carriedRowHeights(newRows) : QList<qreal>(newRows.size(), -1);
+    QList<qreal> heights
+        = sameHeightContext ? carriedRowHeights(newRows, update.items) : QList<qreal>(newRows.size(), -1);
 
-    m_items = std::move(update.items);
+    // The rows name their items by index: while the removed rows are reported, the rows left are the old ones and
+    // read the old items.
+    QList<ClipboardItem> itemsBeforeRemoval
+        = removed ? std::exchange(m_items, std::move(update.items)) : QList<ClipboardItem>();
+    if (!removed)
+        m_items = std::move(update.items);
     m_availableTags = std::move(update.availableTags);
     m_availableTagsByID.clear();
     for (const Tag &tag : std::as_const(m_availableTags))
@@ -203,6 +209,7 @@ void History::update(HistoryUpdate update)
         // Highest range first, so that the rows below keep their numbers until they are taken out.
         const QList<int> &rows = *removed;
         QList<HistoryTableRow> rowsAfterRemoval = std::exchange(m_tableRows, std::move(rowsBeforeRemoval));
+        QList<ClipboardItem> itemsAfterRemoval = std::exchange(m_items, std::move(itemsBeforeRemoval));
         for (qsizetype end = rows.size() - 1; end >= 0;) {
             qsizetype start = end;
             while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
@@ -214,6 +221,7 @@ void History::update(HistoryUpdate update)
         }
         // The rows left are the new ones by identity; their items and numbers are the new ones from here on.
         m_tableRows = std::move(rowsAfterRemoval);
+        m_items = std::move(itemsAfterRemoval);
         // The first nine item rows carry the quick-paste numbers, which follow the item index.
         const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount);
         if (!numbered.isEmpty())
@@ -258,7 +266,7 @@ void History::rebuildRowIndex()
     m_lastItemRow = -1;
     for (int row = 0; row < m_tableRows.size(); ++row) {
         if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem()) {
-            m_rowOfItem.insert(itemRow->item.id, row);
+            m_rowOfItem.insert(itemRow->id, row);
             if (m_firstItemRow < 0)
                 m_firstItemRow = row;
             m_lastItemRow = row;
@@ -317,7 +325,8 @@ qreal History::rowHeight(int row)
     const bool inRange = row >= 0 && row < m_rowHeights.size();
     if (inRange && m_rowHeights.at(row) >= 0)
         return m_rowHeights.at(row);
-    const qreal height = m_rowHeightCache.rowHeight(m_tableRows, row, m_tableView->tableWidth(), m_heightContext);
+    const qreal height
+        = m_rowHeightCache.rowHeight(m_tableRows, m_items, row, m_tableView->tableWidth(), m_heightContext);
     if (inRange)
         m_rowHeights[row] = height;
     return height;
@@ -351,7 +360,8 @@ bool sameRowContent(const ClipboardItem &a, const ClipboardItem &b)
 
 } // namespace
 
-QList<qreal> History::carriedRowHeights(const QList<HistoryTableRow> &newRows) const
+QList<qreal> History::carriedRowHeights(
+    const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const
 {
     // A row keeps the height its item had when the item and its quick-paste number did not change.
     QList<qreal> heights(newRows.size(), -1);
@@ -359,7 +369,7 @@ QList<qreal> History::carriedRowHeights(const QList<HistoryTableRow> &newRows) c
         const HistoryTableRow::Item *itemRow = newRows.at(row).asItem();
         if (!itemRow)
             continue;
-        const auto oldRow = m_rowOfItem.constFind(itemRow->item.id);
+        const auto oldRow = m_rowOfItem.constFind(itemRow->id);
         if (oldRow == m_rowOfItem.constEnd() || *oldRow >= m_rowHeights.size() || m_rowHeights.at(*oldRow) < 0)
             continue;
         const HistoryTableRow::Item *old = m_tableRows.at(*oldRow).asItem();
@@ -367,7 +377,7 @@ QList<qreal> History::carriedRowHeights(const QList<HistoryTableRow> &newRows) c
         const bool wasNumbered = old->itemIndex < quickPasteRowCount;
         if ((numbered || wasNumbered) && (itemRow->itemIndex != old->itemIndex))
             continue;
-        if (sameRowContent(old->item, itemRow->item))
+        if (sameRowContent(m_items.at(old->itemIndex), newItems.at(itemRow->itemIndex)))
             heights[row] = m_rowHeights.at(*oldRow);
     }
     return heights;
@@ -383,7 +393,7 @@ const ClipboardItem *History::itemAtRow(int row) const
     if (row < 0 || row >= m_tableRows.size())
         return nullptr;
     const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
-    return itemRow ? &itemRow->item : nullptr;
+    return itemRow && itemRow->itemIndex < m_items.size() ? &m_items.at(itemRow->itemIndex) : nullptr;
 }
 
 HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
@@ -396,7 +406,7 @@ HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
         return configuration;
     if (m_showCommandNumberShortcut && itemRow->itemIndex < quickPasteRowCount)
         configuration.quickPasteIndex = itemRow->itemIndex + 1;
-    for (const qint64 tagID : itemRow->item.tags) {
+    for (const qint64 tagID : m_items.at(itemRow->itemIndex).tags) {
         const auto tag = m_availableTagsByID.constFind(tagID);
         if (tag != m_availableTagsByID.constEnd())
             configuration.tags.append(*tag);

@@ -71,9 +71,11 @@ public:
     // The texts of the empty states again, in the interface language now.
     void relabel();
 
-    // The rows of the table now.
+    // The rows of the table now, and the items they were built from (in display order, headers not counted).
     const QList<HistoryTableRow> &tableRows() const { return m_tableRows; }
     const QList<ClipboardItem> &items() const { return m_items; }
+    // The item of an item row; nothing for a header or a row out of range.
+    const ClipboardItem *itemAtRow(int row) const;
     const QString &searchQuery() const { return m_searchQuery; }
 
     // Which rows an update took out when the new rows are exactly the old ones with some removed, order kept
@@ -200,11 +202,10 @@ private:
     void syncSelectionFromTable(std::optional<int> leadRow);
     void prepareContextMenu(QMenu &menu);
     void rebuildRowIndex();
-    QList<qreal> carriedRowHeights(const QList<HistoryTableRow> &newRows) const;
+    QList<qreal> carriedRowHeights(const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const;
     void updatePlaceholders();
     int firstItemRow() const;
     int lastItemRow() const;
-    const ClipboardItem *itemAtRow(int row) const;
     void askForLinkPreviewIfNeeded(int row);
     // What the row shows now. Every change of a row's look asks for the whole row to be drawn again, so a row is
     // never left showing an older look in part.

@@ -26,15 +26,15 @@ void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->save();
     if (const HistoryTableRow::SectionHeader *header = tableRow.asSectionHeader()) {
         HistorySectionHeaderCell::paint(*painter, rect, header->title, row == 0, option.palette);
-    } else if (const HistoryTableRow::Item *itemRow = tableRow.asItem()) {
+    } else if (const ClipboardItem *item = m_history.itemAtRow(row)) {
         const HistoryItemRowConfiguration configuration = m_history.itemRowConfiguration(row);
         const History::RowSelectionLook look = m_history.rowSelectionLook(row);
         m_history.rowWasPainted(row, look);
         // Behind the content: the focus fill, the selection joined to its selected neighbours, the divider.
         const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 0;
         RoundedSelectionRowPainter::paint(*painter, rect, look.flags, look.isSelected, option.palette, scale);
-        HistoryItemRowPainter::forReuseIdentifier(historyItemRowReuseIdentifier(itemRow->item))
-            .paint(*painter, rect, itemRow->item, configuration, option.palette);
+        HistoryItemRowPainter::forReuseIdentifier(historyItemRowReuseIdentifier(*item))
+            .paint(*painter, rect, *item, configuration, option.palette);
         m_history.askForLinkPreviewIfNeeded(row);
     }
     painter->restore();
@@ -43,10 +43,9 @@ void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 bool HistoryRowDelegate::helpEvent(
     QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option, const QModelIndex &index)
 {
-    const HistoryTableRow::Item *item
-        = index.row() < m_history.tableRows().size() ? m_history.tableRows().at(index.row()).asItem() : nullptr;
+    const ClipboardItem *item = m_history.itemAtRow(index.row());
     if (event && view && item && event->type() == QEvent::ToolTip)
         return showHistoryItemRowToolTip(
-            *event, *view, option.rect, item->item, m_history.itemRowConfiguration(index.row()));
+            *event, *view, option.rect, *item, m_history.itemRowConfiguration(index.row()));
     return QStyledItemDelegate::helpEvent(event, view, option, index);
 }

@@ -143,20 +143,23 @@ qreal HistoryRowHeights::itemRowHeight(const ClipboardItem &item, const HistoryR
     return defaultRowHeight;
 }
 
-qreal HistoryRowHeights::rowHeight(
-    const QList<HistoryTableRow> &rows, qsizetype row, qreal tableWidth, const HistoryRowHeightContext &context)
+qreal HistoryRowHeights::rowHeight(const QList<HistoryTableRow> &rows, const QList<ClipboardItem> &items, qsizetype row,
+    qreal tableWidth, const HistoryRowHeightContext &context)
 {
     if (row < 0 || row >= rows.size())
         return defaultRowHeight;
     const HistoryTableRow::Item *itemRow = rows.at(row).asItem();
     if (!itemRow) // headers after the first keep 8 more above them to set the sections apart
         return row == 0 ? firstHeaderHeight : defaultRowHeight;
+    if (itemRow->itemIndex < 0 || itemRow->itemIndex >= items.size())
+        return defaultRowHeight;
 
-    HistoryRowHeightCacheKey key = cacheKey(itemRow->item, itemRow->itemIndex, tableWidth, context);
+    const ClipboardItem &item = items.at(itemRow->itemIndex);
+    HistoryRowHeightCacheKey key = cacheKey(item, itemRow->itemIndex, tableWidth, context);
     const auto cached = m_heights.constFind(key);
     if (cached != m_heights.constEnd())
         return *cached;
-    const qreal height = itemRowHeight(itemRow->item, key, tableWidth, context);
+    const qreal height = itemRowHeight(item, key, tableWidth, context);
     m_heights.insert(std::move(key), height);
     return height;
 }

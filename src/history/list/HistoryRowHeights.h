@@ -65,10 +65,11 @@ public:
 
     explicit HistoryRowHeights(const HistoryRowMetrics &metrics = HistoryRowMetrics::shared());
 
-    // The height of the row at the index for a table of the width: 36 out of range; 28 for a header at row 0 and
-    // 36 for later headers (never cached); an item row's height by kind, from the cache when it holds the key.
-    qreal rowHeight(
-        const QList<HistoryTableRow> &rows, qsizetype row, qreal tableWidth, const HistoryRowHeightContext &context);
+    // The height of the row at the index, of rows built from the items, for a table of the width: 36 out of range;
+    // 28 for a header at row 0 and 36 for later headers (never cached); an item row's height by kind, from the
+    // cache when it holds the key.
+    qreal rowHeight(const QList<HistoryTableRow> &rows, const QList<ClipboardItem> &items, qsizetype row,
+        qreal tableWidth, const HistoryRowHeightContext &context);
 
     static HistoryRowHeightCacheKey cacheKey(
         const ClipboardItem &item, int itemIndex, qreal tableWidth, const HistoryRowHeightContext &context);

@@ -13,7 +13,7 @@ HistoryTableRowIdentity HistoryTableRow::identity() const
 {
     if (const auto *header = asSectionHeader())
         return HistoryTableRowIdentity::sectionHeader(header->title);
-    return HistoryTableRowIdentity::item(asItem()->item.id);
+    return HistoryTableRowIdentity::item(asItem()->id);
 }
 
 HistoryCalendar HistoryCalendar::current()
@@ -130,12 +130,12 @@ QList<HistoryTableRow> buildTableRows(const QList<ClipboardItem> &items, bool pi
                 rows.append(HistoryTableRow::sectionHeader(localized(QStringLiteral("Favorites"))));
                 emittedFavorites = true;
             }
-            rows.append(HistoryTableRow::item(item, itemIndex));
+            rows.append(HistoryTableRow::item(item.id, itemIndex));
             continue;
         }
         const std::optional<QDateTime> date = sectionDate ? sectionDate(item) : std::nullopt;
         if (!date || !date->isValid()) {
-            rows.append(HistoryTableRow::item(item, itemIndex));
+            rows.append(HistoryTableRow::item(item.id, itemIndex));
             continue;
         }
         const QDate day = days.dayOf(*date);
@@ -150,7 +150,7 @@ QList<HistoryTableRow> buildTableRows(const QList<ClipboardItem> &items, bool pi
                 title = historyDayTitle(day, languageCode);
             rows.append(HistoryTableRow::sectionHeader(std::move(title)));
         }
-        rows.append(HistoryTableRow::item(item, itemIndex));
+        rows.append(HistoryTableRow::item(item.id, itemIndex));
     }
     return rows;
 }

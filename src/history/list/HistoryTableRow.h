@@ -29,8 +29,9 @@ private:
     std::variant<QString, QUuid> m_value;
 };
 
-// One row of the history table: a section header, or an item with its index in the item list that the rows were
-// built from (headers not counted). The index gives the quick-paste number.
+// One row of the history table: a section header, or an item by its id and its index in the item list that the
+// rows were built from (headers not counted). The row names its item and never holds a copy of it; the list the
+// rows were built from has it at that index. The index gives the quick-paste number.
 class HistoryTableRow
 {
 public:
@@ -41,16 +42,13 @@ public:
     };
     struct Item
     {
-        ClipboardItem item;
+        QUuid id;
         int itemIndex = 0;
         bool operator==(const Item &) const = default;
     };
 
     static HistoryTableRow sectionHeader(QString title) { return HistoryTableRow(SectionHeader {std::move(title)}); }
-    static HistoryTableRow item(ClipboardItem item, int itemIndex)
-    {
-        return HistoryTableRow(Item {std::move(item), itemIndex});
-    }
+    static HistoryTableRow item(const QUuid &id, int itemIndex) { return HistoryTableRow(Item {id, itemIndex}); }
 
     bool isSectionHeader() const { return std::holds_alternative<SectionHeader>(m_value); }
     bool isItem() const { return std::holds_alternative<Item>(m_value); }
@@ -60,7 +58,7 @@ public:
 
     HistoryTableRowIdentity identity() const;
 
-    // Headers are equal by title, item rows by item and index; a header never equals an item row.
+    // Headers are equal by title, item rows by item id and index; a header never equals an item row.
     bool operator==(const HistoryTableRow &) const = default;
 
 private:
