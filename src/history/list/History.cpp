@@ -355,7 +355,7 @@ bool sameRowContent(const ClipboardItem &a, const ClipboardItem &b)
                                                                : a.filePaths == b.filePaths)
         && a.linkPreviewDetails == b.linkPreviewDetails && a.rtfData.has_value() == b.rtfData.has_value()
         && (!a.rtfData || a.rtfData->constData() == b.rtfData->constData() || *a.rtfData == *b.rtfData)
-        && a.sourceAppName == b.sourceAppName && a.sourceBundleIdentifier == b.sourceBundleIdentifier;
+        && sameText(a.sourceAppName, b.sourceAppName) && sameText(a.sourceBundleIdentifier, b.sourceBundleIdentifier);
 }
 
 } // namespace
@@ -365,12 +365,27 @@ QList<qreal> History::carriedRowHeights(
 {
     // A row keeps the height its item had when the item and its quick-paste number did not change.
     QList<qreal> heights(newRows.size(), -1);
+    // Most rows keep their order across an update: the item after the last one found is looked for in the old
+    // row after that one's first, and by id only when it is not there.
+    qsizetype nextOldRow = 0;
+    const auto oldRowOf = [&](const QUuid &id) -> std::optional<qsizetype> {
+        for (qsizetype row = nextOldRow; row < m_tableRows.size() && row <= nextOldRow + 1; ++row) {
+            const HistoryTableRow::Item *old = m_tableRows.at(row).asItem();
+            if (old && old->id == id)
+                return row;
+        }
+        const auto found = m_rowOfItem.constFind(id);
+        return found == m_rowOfItem.constEnd() ? std::nullopt : std::optional<qsizetype>(*found);
+    };
     for (qsizetype row = 0; row < newRows.size(); ++row) {
         const HistoryTableRow::Item *itemRow = newRows.at(row).asItem();
         if (!itemRow)
             continue;
-        const auto oldRow = m_rowOfItem.constFind(itemRow->id);
-        if (oldRow == m_rowOfItem.constEnd() || *oldRow >= m_rowHeights.size() || m_rowHeights.at(*oldRow) < 0)
+        const std::optional<qsizetype> oldRow = oldRowOf(itemRow->id);
+        if (!oldRow)
+            continue;
+        nextOldRow = *oldRow + 1;
+        if (*oldRow >= m_rowHeights.size() || m_rowHeights.at(*oldRow) < 0)
             continue;
         const HistoryTableRow::Item *old = m_tableRows.at(*oldRow).asItem();
         const bool numbered = itemRow->itemIndex < quickPasteRowCount;
