@@ -3,9 +3,9 @@
 #include "AppCoordinator.h"
 #include "AppModel.h"
 #include "HistoryColors.h"
-#include "HistorySymbols.h"
 #include "Localization.h"
 #include "SettingsLook.h"
+#include "Symbols.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -530,7 +530,7 @@ QWidget *OnboardingView::buildStepLayout(OnboardingStep step, const QString &sym
     const qreal ratio = devicePixelRatioF();
     const QPixmap picture = step == OnboardingStep::finish
         ? checkMarkPixmap(76, greenColor(palette()), ratio)
-        : HistorySymbols::tintedPixmap(symbol, 76, secondaryColor(palette()), ratio);
+        : Symbols::tintedPixmap(symbol, 76, secondaryColor(palette()), ratio);
     auto *symbolLabel = pixmapLabel(picture, 76, page);
     symbolLabel->setObjectName(QStringLiteral("onboardingSymbol"));
     column->addWidget(symbolLabel, 0, Qt::AlignHCenter);
@@ -621,9 +621,9 @@ QWidget *OnboardingView::buildOrganizeLabels()
         auto *capsuleLayout = new QHBoxLayout(capsule);
         capsuleLayout->setContentsMargins(18, 12, 18, 12);
         capsuleLayout->setSpacing(6);
-        capsuleLayout->addWidget(pixmapLabel(
-            HistorySymbols::tintedPixmap(symbol, 16, palette().color(QPalette::WindowText), devicePixelRatioF()), 16,
-            capsule));
+        capsuleLayout->addWidget(
+            pixmapLabel(Symbols::tintedPixmap(symbol, 16, palette().color(QPalette::WindowText), devicePixelRatioF()),
+                16, capsule));
         capsuleLayout->addWidget(textLabel(text, pixelFont(font(), 14, QFont::Normal), capsule));
         row->addWidget(capsule);
     }

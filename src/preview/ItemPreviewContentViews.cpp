@@ -1,12 +1,11 @@
 #include "ItemPreviewContentViews.h"
 
-#include "HistorySymbols.h"
+#include "Symbols.h"
 
 #include "HistoryColors.h"
 #include "IconProvider.h"
 #include "ItemPreviewDetailsView.h"
 #include "Localization.h"
-#include "PreviewSymbols.h"
 
 #include <QAbstractListModel>
 #include <QCache>
@@ -214,9 +213,7 @@ private:
         if (exists) {
             image = m_icons.fileIcon(path, pixels);
         } else {
-            image = PreviewSymbols::icon(QStringLiteral("questionmark.square.dashed"))
-                        .pixmap(QSize(pixels, pixels))
-                        .toImage();
+            image = Symbols::icon(QStringLiteral("questionmark.square.dashed")).pixmap(QSize(pixels, pixels)).toImage();
         }
         Q_UNUSED(palette);
         m_cache.insert(key, new QImage(image));
@@ -1157,7 +1154,7 @@ void PreviewWebPageView::placeOverlays()
 PreviewContentView *makePreviewContentView(
     const PreviewContent &content, const ClipboardItem &item, const PreviewEnvironment &environment)
 {
-    HistorySymbols::useInstalledThemeAsFallback();
+    Symbols::useInstalledThemeAsFallback();
     switch (content.kind) {
     case PreviewContent::Kind::text:
         if (!content.html.isEmpty())

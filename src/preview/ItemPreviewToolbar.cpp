@@ -4,8 +4,8 @@
 #include "HistoryColors.h"
 #include "ItemPreviewDetailsView.h"
 #include "Localization.h"
-#include "PreviewSymbols.h"
 #include "ShortcutText.h"
+#include "Symbols.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -185,7 +185,7 @@ QAction *ItemPreviewToolbar::makeAction(const QString &identifier, const QString
     action->setText(text);
     action->setToolTip(text);
     if (!symbol.isEmpty())
-        action->setIcon(PreviewSymbols::icon(symbol));
+        action->setIcon(Symbols::icon(symbol));
     connect(action, &QAction::triggered, this, [this, request] {
         if (delegate)
             (delegate->*request)();
@@ -201,7 +201,7 @@ QAction *ItemPreviewToolbar::makeMenuAction(
     action->setObjectName(identifier);
     action->setText(text);
     action->setToolTip(text);
-    action->setIcon(PreviewSymbols::icon(symbol));
+    action->setIcon(Symbols::icon(symbol));
     menu = std::make_unique<QMenu>();
     QMenu *raw = menu.get();
     connect(raw, &QMenu::aboutToShow, this, [this, raw] { fillMenu(raw); });
@@ -280,8 +280,8 @@ void ItemPreviewToolbar::updateFavoriteItem()
                                          : localized(QStringLiteral("Add to Favorites"));
     action->setText(text);
     action->setToolTip(text);
-    action->setIcon(item.isFavorite ? PreviewSymbols::accentIcon(QStringLiteral("star.fill"))
-                                    : PreviewSymbols::icon(QStringLiteral("star")));
+    action->setIcon(
+        item.isFavorite ? Symbols::accentIcon(QStringLiteral("star.fill")) : Symbols::icon(QStringLiteral("star")));
     action->setProperty("accentColoured", item.isFavorite);
 }
 
@@ -305,7 +305,7 @@ void ItemPreviewToolbar::updateOpenInApplicationItem()
     action->setText(text);
     action->setToolTip(text);
     action->setIcon(
-        application && !application->icon.isNull() ? application->icon : PreviewSymbols::icon(QStringLiteral("app")));
+        application && !application->icon.isNull() ? application->icon : Symbols::icon(QStringLiteral("app")));
 }
 
 QToolBar *ItemPreviewToolbar::makeToolbar()

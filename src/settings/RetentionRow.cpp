@@ -1,8 +1,8 @@
 #include "RetentionRow.h"
 
 #include "HistoryColors.h"
-#include "PreviewSymbols.h"
 #include "SettingsLook.h"
+#include "Symbols.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -185,7 +185,7 @@ RetentionRow::RetentionRow(RetentionClipType clipType, PreferenceBinding<qint64>
     auto *header = new QHBoxLayout;
     header->setSpacing(6);
     auto *icon = new QLabel(this);
-    icon->setPixmap(PreviewSymbols::icon(RetentionClipTypes::systemImage(clipType)).pixmap(16, 16));
+    icon->setPixmap(Symbols::icon(RetentionClipTypes::systemImage(clipType)).pixmap(16, 16));
     header->addWidget(icon);
     auto *title = new QLabel(RetentionClipTypes::title(clipType), this);
     title->setFont(SettingsFonts::sized(11, QFont::Medium));

@@ -1,7 +1,7 @@
 #include "SettingsSectionInfo.h"
 
 #include "Localization.h"
-#include "PreviewSymbols.h"
+#include "Symbols.h"
 
 QString SettingsSectionInfo::title(SettingsSection section)
 {
@@ -62,5 +62,5 @@ QString SettingsSectionInfo::systemImage(SettingsSection section)
 
 QIcon SettingsSectionInfo::icon(SettingsSection section)
 {
-    return PreviewSymbols::icon(systemImage(section));
+    return Symbols::icon(systemImage(section));
 }

@@ -4,9 +4,9 @@
 #include "AppModel.h"
 #include "HistoryColors.h"
 #include "Localization.h"
-#include "PreviewSymbols.h"
 #include "ShortcutText.h"
 #include "StatusBarIcon.h"
+#include "Symbols.h"
 #include "UpdateService.h"
 
 #include <QAction>
@@ -73,19 +73,19 @@ void StatusItemController::fillStatusMenu(QMenu &menu)
     setKeyEquivalent(*open, preferences.showHistoryShortcut);
     menu.addSeparator();
     QAction *about = addAction(menu, localized(QStringLiteral("About Varnisto")), &StatusItemController::aboutVarnisto);
-    about->setIcon(PreviewSymbols::icon(QStringLiteral("info.circle")));
+    about->setIcon(Symbols::icon(QStringLiteral("info.circle")));
     QAction *updates
         = addAction(menu, localized(QStringLiteral("Check for Updates...")), &StatusItemController::checkForUpdates);
-    updates->setIcon(PreviewSymbols::icon(QStringLiteral("arrow.clockwise")));
+    updates->setIcon(Symbols::icon(QStringLiteral("arrow.clockwise")));
     // No key beside Settings here: no window takes Ctrl+, while the tray menu is open.
     addAction(menu, localized(QStringLiteral("Settings...")), &StatusItemController::openSettings);
     menu.addSeparator();
     QAction *pause = addAction(menu, paused ? localized(QStringLiteral("Resume")) : localized(QStringLiteral("Pause")),
         &StatusItemController::togglePaused);
-    pause->setIcon(PreviewSymbols::icon(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill")));
+    pause->setIcon(Symbols::icon(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill")));
     setKeyEquivalent(*pause, preferences.pauseShortcut);
     QAction *quit = addAction(menu, localized(QStringLiteral("Quit")), &StatusItemController::quit);
-    quit->setIcon(PreviewSymbols::icon(QStringLiteral("power")));
+    quit->setIcon(Symbols::icon(QStringLiteral("power")));
 }
 
 void StatusItemController::fillApplicationMenu(QMenu &menu)
@@ -116,7 +116,7 @@ void StatusItemController::fillApplicationMenu(QMenu &menu)
     // Without a tray on the desktop this is the only way to end the program.
     menu.addSeparator();
     QAction *quit = addAction(menu, localized(QStringLiteral("Quit Varnisto")), &StatusItemController::quit);
-    quit->setIcon(PreviewSymbols::icon(QStringLiteral("power")));
+    quit->setIcon(Symbols::icon(QStringLiteral("power")));
     quit->setShortcut(quitKeyEquivalent());
     quit->setShortcutVisibleInContextMenu(true);
 }

@@ -1,12 +1,12 @@
 #include "AppDelegate.h"
 #include "AppLogging.h"
-#include "HistorySymbols.h"
 #include "KeyNameTranslator.h"
 #include "Localization.h"
 #include "MemoryTuning.h"
 #include "MessageBoxAlertPresenter.h"
 #include "PreferencesStore.h"
 #include "SingleInstance.h"
+#include "Symbols.h"
 #include "TerminationSignals.h"
 #include "UserSettingsFile.h"
 #include "WebPagePreviews.h"
@@ -47,7 +47,7 @@ int main(int argc, char **argv)
     QImageReader::setAllocationLimit(1024);
     // Before the first icon is looked up: the windows' symbols come from the installed theme where the desktop
     // has none, and an icon looked up once is not looked up again.
-    HistorySymbols::useInstalledThemeAsFallback();
+    Symbols::useInstalledThemeAsFallback();
     QGuiApplication::setDesktopFileName(QStringLiteral("varnisto"));
     // Every window, dialogs included, carries the program's icon rather than the window manager's generic one.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varnisto.svg")));

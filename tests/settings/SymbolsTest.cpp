@@ -1,7 +1,7 @@
 // The settings draw their symbols as every other window does: from the kit's one table, as symbolic icons of the
 // icon theme in the text colour, never the theme's full-colour icons.
 
-#include "HistorySymbols.h"
+#include "Symbols.h"
 #include "RetentionPeriod.h"
 #include "SettingsSectionInfo.h"
 
@@ -39,8 +39,8 @@ TEST(SettingsSymbols, SectionsAndKindsUseTheSymbolicTable)
         // "circle", the Tags section's, is drawn rather than taken from a theme.
         if (symbol == u"circle")
             continue;
-        EXPECT_TRUE(HistorySymbols::themeIconName(symbol).endsWith(u"-symbolic")) << symbol.toStdString();
-        EXPECT_FALSE(HistorySymbols::icon(symbol).isNull()) << symbol.toStdString();
+        EXPECT_TRUE(Symbols::themeIconName(symbol).endsWith(u"-symbolic")) << symbol.toStdString();
+        EXPECT_FALSE(Symbols::themeIcon(symbol).isNull()) << symbol.toStdString();
     }
     // The same symbol is the same icon in every window: the settings' General and the item menu's Settings...
     EXPECT_EQ(SettingsSectionInfo::systemImage(SettingsSection::general), u"gearshape"_qs);

@@ -3,10 +3,10 @@
 #include "AppModel.h"
 #include "ColorText.h"
 #include "DesktopEntries.h"
-#include "HistorySymbols.h"
 #include "ItemCommandRegistry.h"
 #include "Localization.h"
 #include "PasteTarget.h"
+#include "Symbols.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -69,7 +69,7 @@ QIcon HistoryPasteTarget::applicationIcon(const HistorySourceApplication &applic
                 return QIcon(icon.pixmap(16, 16));
         }
     }
-    const QIcon symbol = HistorySymbols::icon(QStringLiteral("app.dashed"));
+    const QIcon symbol = Symbols::themeIcon(QStringLiteral("app.dashed"));
     if (!symbol.isNull())
         return QIcon(symbol.pixmap(16, 16));
     return QIcon::fromTheme(QStringLiteral("application-x-executable"));

@@ -1,7 +1,7 @@
 #include "ItemCommandMenu.h"
 
-#include "HistorySymbols.h"
 #include "ShortcutText.h"
+#include "Symbols.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,7 +58,7 @@ void markDestructive(QMenu &menu, const QStringList &texts)
 }
 
 // Builds the symbols of one menu: each in the menus' text colour of the appearance in effect, or in red.
-class Symbols
+class MenuSymbols
 {
 public:
     QIcon icon(const QString &name, bool destructive)
@@ -69,11 +69,11 @@ public:
         if (const auto found = m_made.constFind(key); found != m_made.cend())
             return *found;
         QIcon made;
-        if (!HistorySymbols::icon(name).isNull()) {
+        if (!Symbols::themeIcon(name).isNull()) {
             const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
             const QColor color = destructive ? destructiveColor()
                                              : QApplication::palette().color(QPalette::Active, QPalette::WindowText);
-            made = QIcon(HistorySymbols::tintedPixmap(name, iconSize, color, ratio));
+            made = QIcon(Symbols::tintedPixmap(name, iconSize, color, ratio));
         }
         m_made.insert(key, made);
         return made;
@@ -108,7 +108,7 @@ EntryRecord *recordOf(const QAction &action)
     return action.findChild<EntryRecord *>(QStringLiteral("itemCommandEntry"), Qt::FindDirectChildrenOnly);
 }
 
-QIcon pictureOf(const ItemCommandEntry &entry, const ItemCommandMenuImages &images, Symbols &symbols)
+QIcon pictureOf(const ItemCommandEntry &entry, const ItemCommandMenuImages &images, MenuSymbols &symbols)
 {
     using Image = ItemCommandEntry::Image;
     QIcon icon;
@@ -133,7 +133,7 @@ QIcon pictureOf(const ItemCommandEntry &entry, const ItemCommandMenuImages &imag
 }
 
 void fillWith(QMenu &menu, const QList<ItemCommandEntry> &entries, const ItemCommandMenuImages &images,
-    const ItemCommandMenu::Run &run, Symbols &symbols)
+    const ItemCommandMenu::Run &run, MenuSymbols &symbols)
 {
     QStringList destructive;
     for (const ItemCommandEntry &entry : entries) {
@@ -184,7 +184,7 @@ void fillWith(QMenu &menu, const QList<ItemCommandEntry> &entries, const ItemCom
 void ItemCommandMenu::fill(
     QMenu &menu, const QList<ItemCommandEntry> &entries, const ItemCommandMenuImages &images, const Run &run)
 {
-    Symbols symbols;
+    MenuSymbols symbols;
     fillWith(menu, entries, images, run, symbols);
 }
 

@@ -40,7 +40,7 @@ struct ItemCommandEntry
     Kind kind = Kind::command;
     ItemCommandID id = ItemCommandID::paste;
     QString title; // in the interface language
-    QString symbol; // a symbol name (HistorySymbols)
+    QString symbol; // a symbol name (Symbols)
     Image image = Image::symbol;
     std::optional<QString> shortcut; // shortcut text of the window shortcut that does the same
     bool isEnabled = true;

@@ -2,7 +2,7 @@
 
 #include "HistoryColors.h"
 #include "HistoryRowMetrics.h"
-#include "HistorySymbols.h"
+#include "Symbols.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -85,7 +85,7 @@ void EmptyHistory::applyColors()
     if (!m_title) // still being built
         return;
     const QColor color = HistoryColors::secondaryLabel(palette());
-    m_symbol->setPixmap(HistorySymbols::tintedPixmap(m_symbolName, symbolPointSize, color, devicePixelRatioF()));
+    m_symbol->setPixmap(Symbols::tintedPixmap(m_symbolName, symbolPointSize, color, devicePixelRatioF()));
     // A style sheet rather than the labels' palettes: a palette set on a child is overridden when the
     // application's palette changes after it.
     const QString sheet = QStringLiteral("color: rgba(%1, %2, %3, %4);")
@@ -106,7 +106,7 @@ void paint(QPainter &painter, const QPointF &topLeft, const QColor &color, bool 
     if (!isFavorite)
         return;
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    painter.drawPixmap(topLeft, HistorySymbols::tintedPixmap(QStringLiteral("star"), size, color, ratio));
+    painter.drawPixmap(topLeft, Symbols::tintedPixmap(QStringLiteral("star"), size, color, ratio));
 }
 
 } // namespace FavoriteStar

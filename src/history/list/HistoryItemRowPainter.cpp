@@ -5,10 +5,10 @@
 #include "EmptyHistory.h"
 #include "FileHistoryItemRowPainter.h"
 #include "HistoryColors.h"
-#include "HistorySymbols.h"
 #include "ImageHistoryItemRowPainter.h"
 #include "LinkHistoryItemRowPainter.h"
 #include "QuickPasteLabel.h"
+#include "Symbols.h"
 #include "TextHistoryItemRowPainter.h"
 #include "TextUtilities.h"
 
@@ -292,8 +292,8 @@ void HistoryItemRowPainter::paintKindSymbol(
     if (side < 1)
         return;
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const QPixmap symbol = HistorySymbols::tintedPixmap(
-        symbolName(item), qRound(side), HistoryRowColors::rowTint(item.kind, palette), ratio);
+    const QPixmap symbol
+        = Symbols::tintedPixmap(symbolName(item), qRound(side), HistoryRowColors::rowTint(item.kind, palette), ratio);
     painter.save();
     painter.setOpacity(painter.opacity() * opacity);
     painter.drawPixmap(QPointF(box.center().x() - side / 2, box.center().y() - side / 2), symbol);

@@ -1,7 +1,7 @@
 #include "HistoryItemTypeIcon.h"
 
 #include "HistoryRowParts.h"
-#include "HistorySymbols.h"
+#include "Symbols.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -66,7 +66,7 @@ void HistoryItemTypeIcon::paint(QPainter &painter, const QRectF &rect, const QPa
         if (m_kind) {
             const int size = qRound(qMin(imageRect.width(), imageRect.height()));
             painter.drawPixmap(imageRect.topLeft(),
-                HistorySymbols::tintedPixmap(m_symbolName, size, HistoryRowColors::typeSymbol(palette), ratio));
+                Symbols::tintedPixmap(m_symbolName, size, HistoryRowColors::typeSymbol(palette), ratio));
         } else if (!m_image.isNull()) {
             // Scaled down to fit, centred, never enlarged.
             QSizeF size = QSizeF(m_image.size()) / m_image.devicePixelRatio();

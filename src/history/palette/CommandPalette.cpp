@@ -2,9 +2,9 @@
 
 #include "HistoryColors.h"
 #include "HistoryRowMetrics.h"
-#include "HistorySymbols.h"
 #include "Localization.h"
 #include "ShortcutText.h"
+#include "Symbols.h"
 
 #include <QAbstractListModel>
 #include <QEvent>
@@ -187,7 +187,7 @@ void CommandPaletteRowDelegate::paint(
             } else {
                 const QColor tint = command.isDestructive ? systemRed(palette) : labelColor;
                 painter->drawPixmap(iconRect.adjusted(3, 3, -3, -3).topLeft(),
-                    HistorySymbols::tintedPixmap(command.systemImageName, 16, tint, ratio));
+                    Symbols::tintedPixmap(command.systemImageName, 16, tint, ratio));
             }
             textLeft = iconRect.right() + 8;
         }
@@ -197,7 +197,7 @@ void CommandPaletteRowDelegate::paint(
         if (command.isChecked) {
             const QRectF check(rect.right() - 14 - 13, rect.center().y() - 6.5, 13, 13);
             painter->drawPixmap(
-                check.topLeft(), HistorySymbols::tintedPixmap(QStringLiteral("checkmark"), 13, primary, ratio));
+                check.topLeft(), Symbols::tintedPixmap(QStringLiteral("checkmark"), 13, primary, ratio));
             trailing = check.left() - 10;
         }
         const QFont badgeFont = systemFont(HistoryRowMetrics::systemFontSize, QFont::Medium);
@@ -322,7 +322,7 @@ void CommandPalette::applyColors()
     if (!m_noResultsLabel) // still being built
         return;
     const QPalette &colors = palette();
-    m_searchIcon->setPixmap(HistorySymbols::tintedPixmap(
+    m_searchIcon->setPixmap(Symbols::tintedPixmap(
         QStringLiteral("magnifyingglass"), 16, colors.color(QPalette::PlaceholderText), devicePixelRatioF()));
     QPalette dividerPalette = m_searchDivider->palette();
     dividerPalette.setColor(QPalette::Window, separatorColor(colors));

@@ -1,8 +1,8 @@
 #include "HistorySortMenu.h"
 
 #include "HistoryPasteTarget.h"
-#include "HistorySymbols.h"
 #include "Localization.h"
+#include "Symbols.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -13,7 +13,7 @@ namespace {
 
 QIcon symbol(const QString &name)
 {
-    return HistorySymbols::icon(name);
+    return Symbols::themeIcon(name);
 }
 
 QIcon tagDot(const Tag &tag)

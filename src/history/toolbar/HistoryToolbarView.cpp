@@ -3,9 +3,9 @@
 #include "HistoryColors.h"
 #include "HistoryPasteTarget.h"
 #include "HistorySortMenu.h"
-#include "HistorySymbols.h"
 #include "Localization.h"
 #include "SearchSuggestionsPopup.h"
+#include "Symbols.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -227,7 +227,7 @@ void HistoryToolbarView::layOutItems()
 
 QPixmap HistoryToolbarView::symbol(const QString &name, const QColor &color) const
 {
-    return HistorySymbols::tintedPixmap(name, symbolSize, color, devicePixelRatioF());
+    return Symbols::tintedPixmap(name, symbolSize, color, devicePixelRatioF());
 }
 
 QString HistoryToolbarView::actionTitle(ToolbarAction action, const std::optional<RunningApplication> &target) const
@@ -266,7 +266,7 @@ QPixmap HistoryToolbarView::actionImage(ToolbarAction action, const std::optiona
             icon = QFileInfo(target->iconName).isAbsolute() ? QIcon(target->iconName)
                                                             : QIcon::fromTheme(target->iconName);
         if (icon.isNull()) // the generic symbol, in the text's colour so that it shows in either appearance
-            return HistorySymbols::tintedPixmap(QStringLiteral("app"), pasteTargetIconSize, text, devicePixelRatioF());
+            return Symbols::tintedPixmap(QStringLiteral("app"), pasteTargetIconSize, text, devicePixelRatioF());
         return icon.pixmap(QSize(pasteTargetIconSize, pasteTargetIconSize), devicePixelRatioF());
     }
     case ToolbarAction::copy:
@@ -434,7 +434,7 @@ void HistoryToolbarView::updateAppearanceColors()
 {
     const QColor placeholder = palette().color(QPalette::PlaceholderText);
     m_searchLogo->setPixmap(
-        HistorySymbols::tintedPixmap(QStringLiteral("magnifyingglass"), 20, placeholder, devicePixelRatioF()));
+        Symbols::tintedPixmap(QStringLiteral("magnifyingglass"), 20, placeholder, devicePixelRatioF()));
     QPalette textColors = m_searchField->textField().palette();
     textColors.setColor(QPalette::PlaceholderText, placeholder);
     textColors.setColor(QPalette::Base, Qt::transparent);

@@ -2,8 +2,8 @@
 
 #include "HistoryPasteTarget.h"
 #include "HistoryRowParts.h"
-#include "HistorySymbols.h"
 #include "Localization.h"
+#include "Symbols.h"
 
 #include <QGuiApplication>
 #include <QHash>
@@ -20,7 +20,7 @@ QColor accentColor()
 
 QImage symbolImage(const QString &symbol, int size, const QColor &color)
 {
-    return HistorySymbols::tintedPixmap(symbol, size, color, 1.0).toImage();
+    return Symbols::tintedPixmap(symbol, size, color, 1.0).toImage();
 }
 
 } // namespace
