@@ -12,6 +12,7 @@
 #include "HistoryContentViewController.h"
 #include "HistoryTableView.h"
 #include "SyntheticHistory.h"
+#include "WindowProbe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -135,13 +136,13 @@ void BM_CaptureWhileOpenToPaintedList(benchmark::State &state)
         item.kind = ClipboardKind::text;
         item.text = QStringLiteral("captured while open %1").arg(++n);
         item.copiedAt = item.firstCopiedAt = QDateTime::currentDateTimeUtc();
-        const int reloads = controller.reloadCount();
+        const int reloads = WindowProbe::reloadCount(controller);
         QElapsedTimer phase;
         phase.start();
         program.delegate->coordinator().pasteboardMonitorDidCapture(item, {});
         captureMs += phase.nsecsElapsed() / 1e6;
         phase.restart();
-        while (controller.reloadCount() == reloads)
+        while (WindowProbe::reloadCount(controller) == reloads)
             QCoreApplication::processEvents();
         rebuildMs += phase.nsecsElapsed() / 1e6;
         phase.restart();

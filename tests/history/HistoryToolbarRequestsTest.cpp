@@ -8,6 +8,7 @@
 #include "HistoryItemCommands.h"
 #include "HistoryToolbarView.h"
 #include "HistoryWindowCommands.h"
+#include "WindowProbe.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -66,11 +67,11 @@ TEST(HistoryToolbarRequests, TypedSearchReachesTheModelHalfASecondAfterTheLastKe
     s.requests().searchQueryDidChange(u"ab"_qs); // replaces the first, which would find itself stale
     s.h.scheduler.advance(499ms);
     EXPECT_TRUE(s.h.model.searchQuery().isEmpty());
-    EXPECT_EQ(s.controller.pendingSearchQuery(), u"ab"_qs);
+    EXPECT_EQ(WindowProbe::pendingSearchQuery(s.controller), u"ab"_qs);
     s.h.scheduler.advance(1ms);
     EXPECT_EQ(s.h.model.searchQuery(), u"ab"_qs);
     EXPECT_EQ(queries.size(), 1);
-    EXPECT_FALSE(s.controller.pendingSearchQuery());
+    EXPECT_FALSE(WindowProbe::pendingSearchQuery(s.controller));
 
     // Clearing applies at once and selects the first item again.
     s.settle();
@@ -187,12 +188,12 @@ TEST(HistoryToolbarRequests, CopyingTheSelectionShowsTheCheckMarkOnlyWhenItCopie
     s.select({1, 2, 3}); // an image cannot be merged: nothing is copied
     s.requests().copySelectedItems();
     EXPECT_TRUE(clipboard().isEmpty());
-    EXPECT_FALSE(s.toolbar.isShowingCopySuccess());
+    EXPECT_FALSE(WindowProbe::isShowingCopySuccess(s.toolbar));
 
     s.select({2, 1});
     s.requests().copySelectedItems();
     EXPECT_EQ(clipboard(), u"banana bread\napple pie"_qs);
-    EXPECT_TRUE(s.toolbar.isShowingCopySuccess());
+    EXPECT_TRUE(WindowProbe::isShowingCopySuccess(s.toolbar));
 
     // Copy-sequence mode is a preference that takes effect at once.
     s.requests().toggleCopySequenceMode();

@@ -4,6 +4,7 @@
 #include "Localization.h"
 #include "ManualScheduler.h"
 #include "SearchSuggestionsPopup.h"
+#include "WindowProbe.h"
 
 #include <QApplication>
 #include <QLayout>
@@ -192,19 +193,19 @@ TEST(HistoryToolbarView, ItemTitlesNameThePasteTargetAndTheCount)
 TEST(HistoryToolbarView, TheCopyCheckMarkLastsASecondAfterTheLastCopyAndFadesInEightSteps)
 {
     ToolbarHarness h;
-    const int changes = h.toolbar.copyImageChangeCount();
+    const int changes = WindowProbe::copyImageChangeCount(h.toolbar);
     h.toolbar.showCopySuccess();
-    EXPECT_TRUE(h.toolbar.isShowingCopySuccess());
+    EXPECT_TRUE(WindowProbe::isShowingCopySuccess(h.toolbar));
     h.scheduler.advance(160ms);
-    EXPECT_EQ(h.toolbar.copyImageChangeCount(), changes + 8);
+    EXPECT_EQ(WindowProbe::copyImageChangeCount(h.toolbar), changes + 8);
     h.scheduler.advance(340ms);
     h.toolbar.showCopySuccess(); // half a second later: the second starts again
     h.scheduler.advance(900ms);
-    EXPECT_TRUE(h.toolbar.isShowingCopySuccess());
+    EXPECT_TRUE(WindowProbe::isShowingCopySuccess(h.toolbar));
     h.scheduler.advance(100ms);
-    EXPECT_FALSE(h.toolbar.isShowingCopySuccess());
+    EXPECT_FALSE(WindowProbe::isShowingCopySuccess(h.toolbar));
     h.scheduler.advance(160ms);
-    EXPECT_EQ(h.toolbar.copyImageChangeCount(), changes + 8 + 8 + 8);
+    EXPECT_EQ(WindowProbe::copyImageChangeCount(h.toolbar), changes + 8 + 8 + 8);
     EXPECT_EQ(h.scheduler.pendingCount(), 0);
 
     // Halfway, both pictures show at half strength, centred on the larger canvas.

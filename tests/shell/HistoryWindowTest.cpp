@@ -16,6 +16,7 @@
 #include "StatusItemController.h"
 #include "WindowFrame.h"
 #include "WindowFrames.h"
+#include "WindowProbe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -171,9 +172,9 @@ TEST(HistoryWindow, TypingInTheListSearchesAndEscapeClearsTheSearchBeforeItHides
     EXPECT_FALSE(s.window->isVisible());
     EXPECT_TRUE(s.h.preferencesStore.load().historyWindowWidth.has_value());
     // A search left when hiding is reset only after a while hidden; showing again in between keeps it.
-    EXPECT_TRUE(s.window->isSearchResetPending());
+    EXPECT_TRUE(WindowProbe::isSearchResetPending(*s.window));
     s.show();
-    EXPECT_FALSE(s.window->isSearchResetPending());
+    EXPECT_FALSE(WindowProbe::isSearchResetPending(*s.window));
 }
 
 TEST(HistoryWindow, ReturnAndTheNumberKeysPasteIntoTheApplicationInFront)
@@ -324,7 +325,7 @@ TEST(HistoryWindow, ReturnAndSelectAllTakeOnlyTheItemsTheSearchShows)
         HistoryContentViewController &controller = s.window->contentViewController();
         ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
         s.type(QStringLiteral("b"));
-        ASSERT_EQ(controller.pendingSearchQuery(), QStringLiteral("b"));
+        ASSERT_EQ(WindowProbe::pendingSearchQuery(controller), QStringLiteral("b"));
         controller.list().tableView().setFocus();
         s.press(Qt::Key_A, Qt::ControlModifier);
         EXPECT_EQ(s.h.model.searchQuery(), QStringLiteral("b"));
@@ -519,13 +520,13 @@ TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnC
     HistoryContentViewController &controller = s.window->contentViewController();
     QCoreApplication::processEvents();
 
-    const int pushes = controller.selectionPushCount();
+    const int pushes = WindowProbe::selectionPushCount(controller);
     controller.list().moveSelection(HistorySelectionDirection::down);
     EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
     EXPECT_EQ(controller.selectionModelUpdatesOriginatingFromList(), 2); // the set and the focused id
     QCoreApplication::processEvents();
     EXPECT_EQ(controller.selectionModelUpdatesOriginatingFromList(), 0);
-    EXPECT_EQ(controller.selectionPushCount(), pushes); // nothing was pushed back into the list
+    EXPECT_EQ(WindowProbe::selectionPushCount(controller), pushes); // nothing was pushed back into the list
 
     // Three model changes in one turn: one push.
     s.h.model.setSelectedItemID(testId(1));
@@ -533,17 +534,17 @@ TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnC
     s.h.model.setSelectedItemIDsInSelectionOrder({testId(1)});
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    EXPECT_EQ(controller.selectionPushCount(), pushes + 1);
+    EXPECT_EQ(WindowProbe::selectionPushCount(controller), pushes + 1);
     EXPECT_EQ(s.rows().at(2), QStringLiteral("apple pie *"));
 
     // Several changes of what the list shows in one turn: one rebuild.
-    const int reloads = controller.reloadCount();
+    const int reloads = WindowProbe::reloadCount(controller);
     s.h.model.setSearchQuery(QStringLiteral("a"));
     s.h.model.setHistorySortReversed(true);
     s.h.model.setTags({});
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    EXPECT_EQ(controller.reloadCount(), reloads + 1);
+    EXPECT_EQ(WindowProbe::reloadCount(controller), reloads + 1);
 
     // A selected item that the filter hides gives way to the first listed one; an empty list selects nothing.
     s.h.model.setSearchQuery(QStringLiteral("cherry"));
@@ -578,9 +579,9 @@ TEST(HistoryContentViewController, TheFocusedItemIsTheListsLeadAndStaysItThrough
     EXPECT_EQ(s.h.model.selectedItemID(), testId(3));
 
     // The list reloads with the model's selection and keeps its lead: Shift+Down goes on from cherry.
-    const int reloads = controller.reloadCount();
+    const int reloads = WindowProbe::reloadCount(controller);
     s.h.model.setTags({});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.reloadCount() > reloads; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return WindowProbe::reloadCount(controller) > reloads; }));
     QCoreApplication::processEvents();
     s.press(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(s.rows(), QStringList({u"https://example.com/cherry *"_qs, u"banana bread *"_qs, u"apple pie"_qs}));
@@ -623,9 +624,9 @@ TEST(HistoryContentViewController, TheDaySectionsTurnAtLocalMidnight)
     // Hidden over the next midnight: not rebuilt while hidden, relabelled when shown.
     s.window->hide();
     QCoreApplication::processEvents();
-    const int reloads = controller.reloadCount();
+    const int reloads = WindowProbe::reloadCount(controller);
     s.h.scheduler.advance(std::chrono::hours(24));
-    EXPECT_EQ(controller.reloadCount(), reloads);
+    EXPECT_EQ(WindowProbe::reloadCount(controller), reloads);
     s.show();
     QCoreApplication::processEvents();
     EXPECT_EQ(headers().size(), 2);

@@ -12,6 +12,7 @@
 #include "ServicesProbe.h"
 #include "StyleAppearanceApplier.h"
 #include "TestSupport.h"
+#include "WindowProbe.h"
 
 #include <QApplication>
 #include <QDir>
@@ -170,7 +171,8 @@ void waitForPictures(FilePreviewCache &cache)
     for (int i = 0; i < 200; ++i) {
         QTest::qWait(20);
         HistoryRowPictures::shared().finishPending();
-        if (HistoryRowPictures::shared().pendingCount() == 0 && ServicesProbe::pendingRenderingCount(cache) == 0)
+        if (WindowProbe::pendingPictureCount(HistoryRowPictures::shared()) == 0
+            && ServicesProbe::pendingRenderingCount(cache) == 0)
             break;
     }
     QTest::qWait(50);

@@ -198,11 +198,6 @@ QSizeF HistoryRowPictures::filePreviewSize(
     return size;
 }
 
-int HistoryRowPictures::pendingCount() const
-{
-    return int(m_waiting.size());
-}
-
 void HistoryRowPictures::finishPending()
 {
     m_workers.waitForDone();

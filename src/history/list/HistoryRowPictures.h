@@ -67,13 +67,14 @@ public:
     QSizeF filePreviewSize(
         const HistoryRowMetrics &metrics, const ClipboardItem &item, qreal tableWidth, FilePreviewCache *cache);
 
-    int pendingCount() const;
     // Waits until the worker has decoded everything asked for and hands the results over (tests, benchmarks).
     void finishPending();
     // Forgets every picture and fact (benchmarks of a cold start).
     void clear();
 
 private:
+    friend class WindowProbe;
+
     struct Decoded
     {
         QString key;

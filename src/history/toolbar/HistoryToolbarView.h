@@ -97,9 +97,6 @@ public:
     QWidget &searchContainer() const { return *m_searchContainer; }
     // The sort item's menu as it stands.
     QMenu *sortMenu() const;
-    bool isShowingCopySuccess() const { return m_isShowingCopySuccess; }
-    // How often the copy item's picture changed (each step of its cross-fade counts).
-    int copyImageChangeCount() const { return m_copyImageChangeCount; }
 
     // The tokens for the filters, in the toolbar's token order.
     void syncSearchTokensWithFilters();
@@ -125,6 +122,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class WindowProbe;
+
     // SearchTokenFieldDelegate
     void searchTokenFieldDidChangeText(SearchTokenField &field) override;
     void searchTokenFieldDidRemoveToken(SearchTokenField &field, const SearchToken &token) override;
@@ -174,7 +173,7 @@ private:
     ScheduledCall m_copySuccessReset;
     QList<ScheduledCall> m_copyIconAnimationSteps;
     int m_copyIconAnimationID = 0;
-    int m_copyImageChangeCount = 0;
+    int m_copyImageChangeCount = 0; // each step of the copy item's cross-fade counts
     QPixmap m_copyImage;
     bool m_isSearchContainerWidthUpdateScheduled = false;
     bool m_isSearchExpanded = false;

@@ -101,12 +101,13 @@ public:
     HistoryContentWindow &panel() const { return *m_panel; }
     HistoryContentViewController &contentViewController() const { return *m_controller; }
     HistoryToolbarView &toolbar() const { return *m_toolbar; }
-    bool isSearchResetPending() const { return m_searchResetTimer.isActive(); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class WindowProbe;
+
     void restoreWindowFrame();
     void hidePanel();
     void scheduleSearchReset();

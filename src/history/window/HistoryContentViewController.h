@@ -98,12 +98,7 @@ public:
 
     // The count of selection writes made for the list whose published echo has not come back yet.
     int selectionModelUpdatesOriginatingFromList() const { return m_selectionModelUpdatesOriginatingFromList; }
-    // How often the list was rebuilt.
-    int reloadCount() const { return m_reloadCount; }
-    // How often the model's selection was pushed into the list.
-    int selectionPushCount() const { return m_selectionPushCount; }
 
-    std::optional<QString> pendingSearchQuery() const { return m_pendingSearchQuery; }
     // Typed search text reaches the model this long after the last change; clearing it applies at once.
     static constexpr std::chrono::milliseconds searchQueryDebounce {500};
     // Where the typed search waits (the event loop's timers unless a test sets its own).
@@ -114,6 +109,8 @@ public:
     HistoryToolbarDelegate &toolbarDelegate() { return *this; }
 
 private:
+    friend class WindowProbe;
+
     void bindModel();
     void setNeedsReload();
     void relabelToolbar();
@@ -177,7 +174,7 @@ private:
     int m_selectionModelUpdatesOriginatingFromList = 0;
     bool m_isSelectionSyncFromModelScheduled = false;
     bool m_isReloadScheduled = false;
-    std::optional<QString> m_pendingSearchQuery;
+    std::optional<QString> m_pendingSearchQuery; // typed, not yet handed to the model
     EventLoopScheduler m_eventLoopScheduler;
     Scheduler *m_searchScheduler = &m_eventLoopScheduler;
     ScheduledCall m_searchQueryDebounceCall;
@@ -187,6 +184,6 @@ private:
     Scheduler *m_dayScheduler = &m_eventLoopScheduler;
     QDate m_sectionsDate;
     ScheduledCall m_midnightCall;
-    int m_reloadCount = 0;
-    int m_selectionPushCount = 0;
+    int m_reloadCount = 0; // how often the list was rebuilt
+    int m_selectionPushCount = 0; // how often the model's selection was pushed into the list
 };
