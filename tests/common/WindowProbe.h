@@ -26,6 +26,12 @@ public:
         return controller.m_pendingSearchQuery;
     }
 
+    // The count of selection writes made for the list whose published echo has not come back yet.
+    static int selectionModelUpdatesOriginatingFromList(const HistoryContentViewController &controller)
+    {
+        return controller.m_selectionModelUpdatesOriginatingFromList;
+    }
+
     // Whether the copy item shows that a copy succeeded.
     static bool isShowingCopySuccess(const HistoryToolbarView &toolbar) { return toolbar.m_isShowingCopySuccess; }
     // How often the copy item's picture changed (each step of its cross-fade counts).

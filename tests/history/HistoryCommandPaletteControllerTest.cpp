@@ -7,6 +7,7 @@
 #include "HistoryItemCommands.h"
 #include "HistoryWindowCommands.h"
 #include "ItemCommandMenu.h"
+#include "KeyInput.h"
 #include "KeyboardCodes.h"
 
 #include <QApplication>
@@ -56,18 +57,9 @@ struct PaletteHarness
     // Keys as the user types them: to the widget with the focus, through the window's own dispatch.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window->panel();
-        QTest::keyClick(target, key, modifiers);
-        QCoreApplication::processEvents();
+        pressKey(window->panel(), key, modifiers);
     }
-    void type(const QString &text)
-    {
-        for (const QChar character : text) {
-            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window->panel();
-            QTest::keyClicks(target, QString(character));
-        }
-        QCoreApplication::processEvents();
-    }
+    void type(const QString &text) { typeText(window->panel(), text); }
     bool isOpen() const { return palette() != nullptr; }
 
     CoordinatorHarness h;

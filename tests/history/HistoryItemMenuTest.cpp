@@ -686,18 +686,35 @@ TEST(HistoryItemCommands, FillTheListsMenuForTheSelection)
     EXPECT_EQ(ItemCommandMenu::commandOf(*two.actions().first()), ItemCommandID::mergeItems);
 }
 
+namespace {
+
+// The real window over a started coordinator with two items, shown.
+struct ShownWindow
+{
+    ShownWindow()
+    {
+        h.storeOnboardedPreferences();
+        h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))});
+        h.coordinator->start();
+        window = std::make_unique<FloatingHistoryWindow>(
+            h.model, *h.coordinator, HistoryWindowDesktop {&h.keyPoster, nullptr, nullptr, {}, {}, &h.workspace});
+        window->show(false);
+        QCoreApplication::processEvents();
+    }
+
+    CoordinatorHarness h;
+    std::unique_ptr<FloatingHistoryWindow> window;
+};
+
+} // namespace
+
 // The real window: a right-click on one row gives the item's menu, on two selected rows the palettes' menu of the
 // selection; the transform shortcut opens the palettes' transform picker over the window.
 TEST(HistoryItemCommands, TheWindowsListMakesItsMenusThroughThem)
 {
-    CoordinatorHarness h;
-    h.storeOnboardedPreferences();
-    h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))});
-    h.coordinator->start();
-    FloatingHistoryWindow window(
-        h.model, *h.coordinator, HistoryWindowDesktop {&h.keyPoster, nullptr, nullptr, {}, {}, &h.workspace});
-    window.show(false);
-    QCoreApplication::processEvents();
+    ShownWindow shown;
+    CoordinatorHarness &h = shown.h;
+    FloatingHistoryWindow &window = *shown.window;
     HistoryTableView &table = window.contentViewController().list().tableView();
     const auto select = [&](const QList<int> &numbers) {
         QList<QUuid> ids;
@@ -740,14 +757,8 @@ TEST(HistoryItemCommands, TheWindowsListMakesItsMenusThroughThem)
 // again.
 TEST(HistoryItemCommands, APreviewClosedByAKeyTypedIntoTheWindowStaysClosed)
 {
-    CoordinatorHarness h;
-    h.storeOnboardedPreferences();
-    h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))});
-    h.coordinator->start();
-    FloatingHistoryWindow window(
-        h.model, *h.coordinator, HistoryWindowDesktop {&h.keyPoster, nullptr, nullptr, {}, {}, &h.workspace});
-    window.show(false);
-    QCoreApplication::processEvents();
+    ShownWindow shown;
+    FloatingHistoryWindow &window = *shown.window;
     HistoryTableView &table = window.contentViewController().list().tableView();
     const auto visiblePreviews = [] {
         int visible = 0;

@@ -8,6 +8,7 @@
 #include "HistoryItemCommands.h"
 #include "HistoryTableView.h"
 #include "HistoryToolbarView.h"
+#include "KeyInput.h"
 #include "KeyboardCodes.h"
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
@@ -84,18 +85,9 @@ struct WindowHarness
     // A key press as the user makes it: to the widget with the focus.
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
-        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window->panel();
-        QTest::keyClick(target, key, modifiers);
-        QCoreApplication::processEvents();
+        pressKey(window->panel(), key, modifiers);
     }
-    void type(const QString &text)
-    {
-        for (const QChar character : text) {
-            QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : &window->panel();
-            QTest::keyClicks(target, QString(character));
-        }
-        QCoreApplication::processEvents();
-    }
+    void type(const QString &text) { typeText(window->panel(), text); }
     QString pasted() const
     {
         const auto data = h.pasteboard.content().data(PasteboardType::plainText());
@@ -523,9 +515,9 @@ TEST(HistoryContentViewController, SelectionEchoesAreIgnoredAndChangesOfOneTurnC
     const int pushes = WindowProbe::selectionPushCount(controller);
     controller.list().moveSelection(HistorySelectionDirection::down);
     EXPECT_EQ(s.h.model.selectedItemID(), testId(2));
-    EXPECT_EQ(controller.selectionModelUpdatesOriginatingFromList(), 2); // the set and the focused id
+    EXPECT_EQ(WindowProbe::selectionModelUpdatesOriginatingFromList(controller), 2); // the set and the focused id
     QCoreApplication::processEvents();
-    EXPECT_EQ(controller.selectionModelUpdatesOriginatingFromList(), 0);
+    EXPECT_EQ(WindowProbe::selectionModelUpdatesOriginatingFromList(controller), 0);
     EXPECT_EQ(WindowProbe::selectionPushCount(controller), pushes); // nothing was pushed back into the list
 
     // Three model changes in one turn: one push.

@@ -96,9 +96,6 @@ public:
     void closeHistoryOrClearSearch();
     void performNumberKeyAction(int number);
 
-    // The count of selection writes made for the list whose published echo has not come back yet.
-    int selectionModelUpdatesOriginatingFromList() const { return m_selectionModelUpdatesOriginatingFromList; }
-
     // Typed search text reaches the model this long after the last change; clearing it applies at once.
     static constexpr std::chrono::milliseconds searchQueryDebounce {500};
     // Where the typed search waits (the event loop's timers unless a test sets its own).
@@ -171,6 +168,7 @@ private:
     HistoryKeyHandlingView *m_view = nullptr;
     History *m_list = nullptr;
     HistoryToolbar *m_toolbar = nullptr;
+    // The count of selection writes made for the list whose published echo has not come back yet.
     int m_selectionModelUpdatesOriginatingFromList = 0;
     bool m_isSelectionSyncFromModelScheduled = false;
     bool m_isReloadScheduled = false;
