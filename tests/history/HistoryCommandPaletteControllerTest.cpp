@@ -1,18 +1,24 @@
 #include "CoordinatorTestSupport.h"
 
 #include "CommandPalette.h"
+#include "EmptyHistory.h"
 #include "FloatingHistoryWindow.h"
+#include "History.h"
 #include "HistoryCommandPaletteController.h"
 #include "HistoryContentViewController.h"
 #include "HistoryItemCommands.h"
+#include "HistoryToolbarView.h"
 #include "HistoryWindowCommands.h"
 #include "ItemCommandMenu.h"
 #include "KeyInput.h"
 #include "KeyboardCodes.h"
+#include "TextFit.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -22,10 +28,11 @@ namespace {
 // The real history window on the offscreen display, its palettes the ones under test.
 struct PaletteHarness
 {
-    PaletteHarness()
+    explicit PaletteHarness(const QList<ClipboardItem> &items
+        = {testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))})
     {
         h.storeOnboardedPreferences();
-        h.storeItems({testItem(1, QStringLiteral("apple pie")), testItem(2, QStringLiteral("banana bread"))});
+        h.storeItems(items);
         h.coordinator->start();
         window = std::make_unique<FloatingHistoryWindow>(
             h.model, *h.coordinator, HistoryWindowDesktop {&h.keyPoster, nullptr, nullptr, {}, {}, &h.workspace});
@@ -278,4 +285,138 @@ TEST(HistoryCommandPaletteController, TheApplicationPickerOpensOnlyWhenSomeAppli
     EXPECT_EQ(controller.palette()->rows().at(1).command.title, QStringLiteral("Editor"));
     controller.close();
     EXPECT_FALSE(controller.isOpen());
+}
+
+// Every text of the history window shows whole in every interface language where its layout has room: the search
+// field's placeholder, the sort and filter menu, the empty list's and the empty search's placeholders, the right-click
+// menus of each kind of item and of several items, and the search field, rows and "No Results" of every palette.
+TEST(HistoryWindowTexts, EveryTextShowsWholeInEveryLanguage)
+{
+    QTemporaryDir folder;
+    const QString notes = folder.filePath(QStringLiteral("notes.txt"));
+    QFile file(notes);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const auto ofKind = [](int n, ClipboardKind kind, const QString &text = QString()) {
+        ClipboardItem item = testItem(n, text);
+        item.kind = kind;
+        if (text.isEmpty())
+            item.text.reset();
+        return item;
+    };
+    ClipboardItem picture = ofKind(5, ClipboardKind::image, QStringLiteral("recognised words"));
+    picture.qrCodeText = QStringLiteral("https://example.com/qr");
+    ClipboardItem oneFile = ofKind(6, ClipboardKind::file);
+    oneFile.filePaths = {notes};
+    ClipboardItem files = ofKind(7, ClipboardKind::file);
+    files.filePaths = {notes, folder.filePath(QStringLiteral("other.txt"))};
+    PaletteHarness p({testItem(1, QStringLiteral("first line\nsecond line")),
+        ofKind(2, ClipboardKind::link, QStringLiteral("https://example.com/")),
+        ofKind(3, ClipboardKind::email, QStringLiteral("a@example.com")),
+        ofKind(4, ClipboardKind::color, QStringLiteral("#FF8800")), picture, oneFile, files});
+    ASSERT_TRUE(p.h.coordinator->createTag(QStringLiteral("Work"), Qt::red));
+    HistoryContentViewController &content = p.window->contentViewController();
+    auto *toolbar = qobject_cast<HistoryToolbarView *>(&content.historyToolbar()->widget());
+    ASSERT_TRUE(toolbar);
+    History &list = content.list();
+    HistoryItemCommands commands(p.h.model, *p.h.coordinator, {});
+    HistoryCommandPaletteController palettes(p.h.model, *p.h.coordinator, commands, content, p.window->panel());
+
+    std::string where;
+    const auto checkWidgets = [&](const QWidget &root) {
+        for (const QWidget *widget : root.findChildren<QWidget *>()) {
+            if (!widget->isVisibleTo(p.window->panel().window()))
+                continue;
+            if (const std::optional<QString> problem = TextFit::cut(*widget))
+                ADD_FAILURE() << where << ": \"" << TextFit::shownText(*widget).toStdString() << "\" "
+                              << problem->toStdString();
+        }
+    };
+    const auto checkMenu = [&](QMenu &menu) {
+        for (const QString &problem : TextFit::cutEntries(menu))
+            ADD_FAILURE() << where << ": " << problem.toStdString();
+    };
+    const auto checkPalette = [&] {
+        CommandPalette *palette = palettes.palette();
+        ASSERT_TRUE(palette) << where;
+        QCoreApplication::processEvents();
+        checkWidgets(*palette);
+        QListView &rows = palette->listView();
+        rows.doItemsLayout();
+        for (int row = 0; row < palette->rows().size(); ++row) {
+            const QModelIndex index = rows.model()->index(row, 0);
+            const auto texts = CommandPaletteRowDelegate::layout(palette->rows().at(row), rows.visualRect(index)).texts;
+            for (qsizetype k = 0; k < texts.size(); ++k) {
+                const CommandPaletteRowDelegate::TextPlace &place = texts.at(k);
+                const qreal needs = QFontMetricsF(place.font).horizontalAdvance(place.text);
+                // A title always has its room; a description is one line, and its tool tip holds what is cut.
+                const bool description = k == 1;
+                if (needs > place.rect.width()
+                    && (!description || index.data(Qt::ToolTipRole).toString() != place.text))
+                    ADD_FAILURE() << where << ": \"" << place.text.toStdString() << "\" width " << place.rect.width()
+                                  << " < " << needs;
+            }
+        }
+        palette->searchField().setText(QStringLiteral("zzqx"));
+        checkWidgets(*palette);
+        palettes.close();
+    };
+
+    const auto speak = [&](const QString &language) {
+        p.h.changePreferences([&](AppPreferences &preferences) { preferences.language = language; });
+        p.h.coordinator->applyPreferences();
+        // The new texts come on the next turn of the event loop, the layouts they ask for on the one after.
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    };
+
+    const QList<QUuid> ids {testId(1), testId(2)};
+    for (const QString &language : supportedInterfaceLanguages()) {
+        speak(language);
+        where = language.toStdString() + " toolbar";
+        checkWidgets(*toolbar);
+        checkMenu(*toolbar->sortMenu());
+
+        where = language.toStdString() + " item menus";
+        for (const ClipboardItem &item : p.h.model.items()) {
+            std::unique_ptr<QMenu> menu(commands.makeItemContextMenu(item, nullptr));
+            checkMenu(*menu);
+        }
+        std::unique_ptr<QMenu> several(
+            palettes.makeMultiItemContextMenu({*p.h.model.item(testId(1)), *p.h.model.item(testId(2))}, nullptr));
+        checkMenu(*several);
+
+        where = language.toStdString() + " actions";
+        for (const QUuid &id : {testId(1), testId(5), testId(6)}) {
+            p.h.model.setSelectedItemIDs({id});
+            p.h.model.setSelectedItemID(id);
+            QCoreApplication::processEvents();
+            palettes.presentActions();
+            checkPalette();
+        }
+        where = language.toStdString() + " transforms";
+        palettes.showTransformPicker(*p.h.model.item(testId(1)));
+        checkPalette();
+        where = language.toStdString() + " types";
+        palettes.showTypePicker();
+        checkPalette();
+        where = language.toStdString() + " separators";
+        palettes.showSeparatorPicker(ids);
+        checkPalette();
+
+        where = language.toStdString() + " empty search";
+        p.type(QStringLiteral("zzqx"));
+        ASSERT_TRUE(waitUntil([&] { return list.emptySearchResultsView().isVisible(); })) << where;
+        checkWidgets(list.emptySearchResultsView());
+        toolbar->clearSearch();
+        QCoreApplication::processEvents();
+    }
+
+    p.h.coordinator->deleteItems(p.h.model.items());
+    ASSERT_TRUE(waitUntil([&] { return list.emptyListView().isVisible(); }));
+    for (const QString &language : supportedInterfaceLanguages()) {
+        speak(language);
+        where = language.toStdString() + " empty list";
+        checkWidgets(list.emptyListView());
+    }
 }

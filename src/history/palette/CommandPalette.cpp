@@ -7,6 +7,7 @@
 #include "Symbols.h"
 
 #include <QAbstractListModel>
+#include <QApplication>
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 
 #include <cmath>
 
@@ -66,6 +68,9 @@ public:
         const CommandPaletteRow &row = m_rows.at(index.row());
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
             return row.isCommand() ? row.command.title : row.title;
+        // A description is one line, cut where the row has no room for it: the whole of it on hover.
+        if (role == Qt::ToolTipRole && row.isCommand() && row.command.description)
+            return *row.command.description;
         return QVariant();
     }
     Qt::ItemFlags flags(const QModelIndex &index) const override
@@ -137,6 +142,56 @@ QSize CommandPaletteRowDelegate::sizeHint(const QStyleOptionViewItem &, const QM
     return QSize(1, int(commandPaletteRowHeight(m_rows.at(index.row()))));
 }
 
+CommandPaletteRowDelegate::RowLayout CommandPaletteRowDelegate::layout(const CommandPaletteRow &row, const QRectF &rect)
+{
+    RowLayout layout;
+    switch (row.kind) {
+    case CommandPaletteRow::Kind::divider:
+        break;
+    case CommandPaletteRow::Kind::sectionHeader:
+        layout.texts.append({row.title, systemFont(HistoryRowMetrics::systemFontSize, QFont::DemiBold),
+            rect.adjusted(12, row.hasTopSpacing ? 8 : 0, -12, 0)});
+        break;
+    case CommandPaletteRow::Kind::command: {
+        const CommandPaletteCommand &command = row.command;
+        const qreal textLeft = command.showsIcon ? rect.left() + 12 + 22 + 8 : rect.left() + 12;
+
+        // The trailing end: the checkmark, or the key caps.
+        qreal trailing = rect.right() - 10;
+        if (command.isChecked) {
+            layout.checkmark = QRectF(rect.right() - 14 - 13, rect.center().y() - 6.5, 13, 13);
+            trailing = layout.checkmark->left() - 10;
+        }
+        const QFontMetricsF badgeMetrics(systemFont(HistoryRowMetrics::systemFontSize, QFont::Medium));
+        layout.keyCaps = shortcutKeyCaps(command.shortcut);
+        qreal x = trailing;
+        for (qsizetype i = layout.keyCaps.size() - 1; i >= 0; --i) {
+            const qreal width = qMax(20.0, std::ceil(badgeMetrics.horizontalAdvance(layout.keyCaps.at(i))) + 8);
+            layout.badges.prepend(QRectF(x - width, rect.center().y() - 10, width, 20));
+            x -= width + 4;
+        }
+        const qreal textRight = layout.badges.isEmpty() ? trailing : layout.badges.first().left() - 10;
+
+        // Title over the description, the two centred together.
+        const QFont titleFont = systemFont(HistoryRowMetrics::systemFontSize);
+        const QFont descriptionFont = systemFont(HistoryRowMetrics::smallSystemFontSize);
+        const qreal titleHeight = HistoryRowMetrics::labelHeight(titleFont);
+        const bool hasDescription = command.description && !command.description->isEmpty();
+        const qreal descriptionHeight = hasDescription ? HistoryRowMetrics::labelHeight(descriptionFont) : 0;
+        const qreal stackHeight = titleHeight + (hasDescription ? 1 + descriptionHeight : 0);
+        const qreal top = rect.center().y() - stackHeight / 2;
+        const qreal width = qMax(0.0, textRight - textLeft);
+        layout.texts.append({command.title, titleFont, QRectF(textLeft, top, width, titleHeight)});
+        if (hasDescription) {
+            layout.texts.append({*command.description, descriptionFont,
+                QRectF(textLeft, top + titleHeight + 1, width, descriptionHeight)});
+        }
+        break;
+    }
+    }
+    return layout;
+}
+
 void CommandPaletteRowDelegate::paint(
     QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
@@ -146,6 +201,12 @@ void CommandPaletteRowDelegate::paint(
     const QRectF rect = option.rect;
     const QPalette &palette = option.palette;
     const bool dark = HistoryColors::isDark(palette);
+    const RowLayout layout = CommandPaletteRowDelegate::layout(row, rect);
+    const auto drawText = [painter](const TextPlace &place) {
+        painter->setFont(place.font);
+        painter->drawText(place.rect, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetricsF(place.font).elidedText(place.text, Qt::ElideRight, place.rect.width()));
+    };
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
 
@@ -157,15 +218,11 @@ void CommandPaletteRowDelegate::paint(
             QRectF(rect.left() + 10, y - hairline / 2, rect.width() - 20, hairline), separatorColor(palette));
         break;
     }
-    case CommandPaletteRow::Kind::sectionHeader: {
-        const QFont font = systemFont(HistoryRowMetrics::systemFontSize, QFont::DemiBold);
-        painter->setFont(font);
+    case CommandPaletteRow::Kind::sectionHeader:
         painter->setPen(HistoryColors::secondaryLabel(palette));
-        const QRectF titleRect = rect.adjusted(12, row.hasTopSpacing ? 8 : 0, -12, 0);
-        painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-            QFontMetricsF(font).elidedText(row.title, Qt::ElideRight, titleRect.width()));
+        for (const TextPlace &place : layout.texts)
+            drawText(place);
         break;
-    }
     case CommandPaletteRow::Kind::command: {
         const CommandPaletteCommand &command = row.command;
         const bool selected = option.state.testFlag(QStyle::State_Selected);
@@ -179,7 +236,6 @@ void CommandPaletteRowDelegate::paint(
         const QColor primary = command.isDestructive ? systemRed(palette) : selectedText;
         const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
 
-        qreal textLeft = rect.left() + 12;
         if (command.showsIcon) {
             const QRectF iconRect(rect.left() + 12, rect.center().y() - 11, 22, 22);
             if (!command.image.isNull()) {
@@ -189,65 +245,35 @@ void CommandPaletteRowDelegate::paint(
                 painter->drawPixmap(iconRect.adjusted(3, 3, -3, -3).topLeft(),
                     Symbols::tintedPixmap(command.systemImageName, 16, tint, ratio));
             }
-            textLeft = iconRect.right() + 8;
         }
-
-        // The trailing end: the checkmark, or the key caps.
-        qreal trailing = rect.right() - 10;
-        if (command.isChecked) {
-            const QRectF check(rect.right() - 14 - 13, rect.center().y() - 6.5, 13, 13);
+        if (layout.checkmark) {
             painter->drawPixmap(
-                check.topLeft(), Symbols::tintedPixmap(QStringLiteral("checkmark"), 13, primary, ratio));
-            trailing = check.left() - 10;
-        }
-        const QFont badgeFont = systemFont(HistoryRowMetrics::systemFontSize, QFont::Medium);
-        const QFontMetricsF badgeMetrics(badgeFont);
-        const QStringList caps = shortcutKeyCaps(command.shortcut);
-        qreal x = trailing;
-        QList<QRectF> badges;
-        for (qsizetype i = caps.size() - 1; i >= 0; --i) {
-            const qreal width = qMax(20.0, std::ceil(badgeMetrics.horizontalAdvance(caps.at(i))) + 8);
-            badges.prepend(QRectF(x - width, rect.center().y() - 10, width, 20));
-            x -= width + 4;
+                layout.checkmark->topLeft(), Symbols::tintedPixmap(QStringLiteral("checkmark"), 13, primary, ratio));
         }
         const QColor badgeText
             = selected ? (dark ? QColor(Qt::white) : QColor(Qt::black)) : HistoryColors::secondaryLabel(palette);
         const QColor badgeFill = selected ? (dark ? QColor(255, 255, 255, 46) : QColor(0, 0, 0, 20))
                                           : (dark ? QColor(255, 255, 255, 26) : QColor(0, 0, 0, 26));
-        painter->setFont(badgeFont);
-        for (qsizetype i = 0; i < badges.size(); ++i) {
+        painter->setFont(systemFont(HistoryRowMetrics::systemFontSize, QFont::Medium));
+        for (qsizetype i = 0; i < layout.badges.size(); ++i) {
             QPainterPath shape;
-            shape.addRoundedRect(badges.at(i), 6, 6);
+            shape.addRoundedRect(layout.badges.at(i), 6, 6);
             painter->fillPath(shape, badgeFill);
             painter->setPen(badgeText);
-            painter->drawText(badges.at(i), Qt::AlignCenter, caps.at(i));
+            painter->drawText(layout.badges.at(i), Qt::AlignCenter, layout.keyCaps.at(i));
         }
-        const qreal textRight = badges.isEmpty() ? trailing : badges.first().left() - 10;
 
-        // Title over the description, the two centred together.
-        const QFont titleFont = systemFont(HistoryRowMetrics::systemFontSize);
-        const QFont descriptionFont = systemFont(HistoryRowMetrics::smallSystemFontSize);
-        const qreal titleHeight = HistoryRowMetrics::labelHeight(titleFont);
-        const bool hasDescription = command.description && !command.description->isEmpty();
-        const qreal descriptionHeight = hasDescription ? HistoryRowMetrics::labelHeight(descriptionFont) : 0;
-        const qreal stackHeight = titleHeight + (hasDescription ? 1 + descriptionHeight : 0);
-        const qreal top = rect.center().y() - stackHeight / 2;
-        const qreal width = qMax(0.0, textRight - textLeft);
-        painter->setFont(titleFont);
+        // The title, then the description in its own colour.
         painter->setPen(primary);
-        painter->drawText(QRectF(textLeft, top, width, titleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-            QFontMetricsF(titleFont).elidedText(command.title, Qt::ElideRight, width));
-        if (hasDescription) {
+        drawText(layout.texts.first());
+        if (layout.texts.size() > 1) {
             QColor descriptionColor = selectedText;
             if (selected)
                 descriptionColor.setAlphaF(0.75f);
             else
                 descriptionColor = HistoryColors::secondaryLabel(palette);
-            painter->setFont(descriptionFont);
             painter->setPen(descriptionColor);
-            painter->drawText(QRectF(textLeft, top + titleHeight + 1, width, descriptionHeight),
-                Qt::AlignLeft | Qt::AlignVCenter,
-                QFontMetricsF(descriptionFont).elidedText(*command.description, Qt::ElideRight, width));
+            drawText(layout.texts.at(1));
         }
         break;
     }
@@ -310,6 +336,29 @@ CommandPalette::CommandPalette(QList<CommandPaletteCommand> commands, QSize cont
     connect(m_searchField, &QLineEdit::textChanged, this, &CommandPalette::filter);
     applyColors();
     filter();
+}
+
+int CommandPalette::fittingWidth(const QList<CommandPaletteCommand> &commands, int height)
+{
+    const QList<CommandPaletteRow> rows = commandPaletteRows(commands);
+    // The titles are measured in a row far wider than any, which leaves them their room and nothing else.
+    constexpr qreal probe = 10000;
+    qreal widest = 0;
+    qreal rowsHeight = 2 * listInset;
+    for (const CommandPaletteRow &row : rows) {
+        const qreal rowHeight = commandPaletteRowHeight(row);
+        rowsHeight += rowHeight;
+        const CommandPaletteRowDelegate::RowLayout layout
+            = CommandPaletteRowDelegate::layout(row, QRectF(0, 0, probe, rowHeight));
+        if (layout.texts.isEmpty())
+            continue;
+        const CommandPaletteRowDelegate::TextPlace &title = layout.texts.first();
+        widest = qMax(widest, probe - title.rect.width() + QFontMetricsF(title.font).horizontalAdvance(title.text));
+    }
+    const int scrollBar = rowsHeight > height - searchContainerHeight
+        ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+        : 0;
+    return int(std::ceil(widest)) + scrollBar;
 }
 
 CommandPalette::~CommandPalette()

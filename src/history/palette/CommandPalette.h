@@ -2,8 +2,11 @@
 
 #include "CommandPaletteRows.h"
 
+#include <QFont>
 #include <QListView>
+#include <QRectF>
 #include <QSize>
+#include <QStringList>
 #include <QStyledItemDelegate>
 #include <QWidget>
 
@@ -41,6 +44,24 @@ class CommandPaletteRowDelegate final : public QStyledItemDelegate
 public:
     explicit CommandPaletteRowDelegate(const QList<CommandPaletteRow> &rows, QObject *parent = nullptr);
 
+    // A text of a row, in the font it is painted in and the rectangle it is drawn and elided in.
+    struct TextPlace
+    {
+        QString text;
+        QFont font;
+        QRectF rect;
+    };
+    // Where a row's parts stand in its rectangle: the checkmark, the key caps and the texts (a header's title, a
+    // command's title and description).
+    struct RowLayout
+    {
+        std::optional<QRectF> checkmark;
+        QStringList keyCaps;
+        QList<QRectF> badges;
+        QList<TextPlace> texts;
+    };
+    static RowLayout layout(const CommandPaletteRow &row, const QRectF &rect);
+
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
@@ -60,6 +81,11 @@ public:
     CommandPalette(QList<CommandPaletteCommand> commands, QSize contentSize, QString searchPlaceholderText,
         QString dismissalShortcut, QWidget *parent = nullptr);
     ~CommandPalette() override;
+
+    // The width that shows every title of the commands whole beside its key caps, in a palette of this height (with
+    // the list's scroll bar when its rows are taller than the list). Descriptions may be cut: a row has them as its
+    // tool tip.
+    static int fittingWidth(const QList<CommandPaletteCommand> &commands, int height);
 
     // Called once when the palette closes, whichever way.
     std::function<void()> onDismiss;

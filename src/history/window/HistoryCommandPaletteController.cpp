@@ -169,8 +169,10 @@ void HistoryCommandPaletteController::present(
         m_sheet->hide();
     }
     const int top = paletteTop();
-    const QSize size(std::min(contentSize.width(), m_panel.width() - 2 * sheetMargin),
-        std::min(contentSize.height(), m_panel.height() - top - sheetMargin));
+    const int height = std::min(contentSize.height(), m_panel.height() - top - sheetMargin);
+    // Wider than its figure where a language's titles need it, as far as the panel allows.
+    const int width = std::max(contentSize.width(), CommandPalette::fittingWidth(commands, height));
+    const QSize size(std::min(width, m_panel.width() - 2 * sheetMargin), height);
     qCInfo(lcApp) << "command palette shown with" << commands.size() << "commands";
     auto *palette = new CommandPalette(
         std::move(commands), size, searchPlaceholderText, m_model.preferences().showCommandPaletteShortcut, m_sheet);

@@ -32,11 +32,11 @@ struct HistoryCommandPaletteDesktop
 };
 
 // The command palettes of the history window. A palette is a sheet over the window's panel, below its toolbar, at
-// the size the palette asks for (smaller when the panel is): the actions for the selection, or one of the pickers
-// that some actions open. One is open at a time; while it is, the window's keys go to it and a click anywhere else
-// in the program closes it without reaching what was clicked. Closing is synchronous and reported once. Every
-// command carries out its work on the items it names by id, read afresh from the model when it runs; an item gone
-// by then is skipped.
+// the size the palette asks for (wider where a language's titles need it, smaller when the panel is): the actions for
+// the selection, or one of the pickers that some actions open. One is open at a time; while it is, the window's keys go
+// to it and a click anywhere else in the program closes it without reaching what was clicked. Closing is synchronous
+// and reported once. Every command carries out its work on the items it names by id, read afresh from the model when it
+// runs; an item gone by then is skipped.
 class HistoryCommandPaletteController final : public QObject, public HistoryCommandPalettes
 {
     Q_OBJECT
