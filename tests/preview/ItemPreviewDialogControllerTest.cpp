@@ -5,11 +5,15 @@
 #include "HistoryColors.h"
 #include "ItemPreviewContentViews.h"
 #include "ItemPreviewDetailsView.h"
+#include "ItemPreviewPresenter.h"
+#include "Localization.h"
 #include "PreviewFixtures.h"
+#include "TextFit.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QLabel>
 #include <QListView>
 #include <QPdfDocument>
 #include <QPlainTextEdit>
@@ -57,6 +61,70 @@ TEST(ItemPreviewDialogController, SizesTheWindowForTheContentAndTheDetails)
     EXPECT_EQ(frame.width(), root->width() - 12);
     EXPECT_EQ(frame.bottom() + 1, text.detailsView()->geometry().top());
     EXPECT_EQ(text.detailsView()->geometry().bottom() + 1, root->height());
+}
+
+// Every text of the preview shows whole in every interface language where its layout has room: the title accessory,
+// the toolbar's items (no item is pushed into the toolbar's overflow, the worded ones show their words) while viewing
+// and while editing, and every title and value of the details.
+TEST(ItemPreviewDialogController, EveryTextShowsWholeInEveryLanguage)
+{
+    QTemporaryDir folder;
+    const QString png = writeImage(folder.filePath(QStringLiteral("small.png")), QSize(40, 30));
+    ClipboardItem picture = item(ClipboardKind::image, 3);
+    picture.text = QStringLiteral("recognised words");
+    picture.qrCodeText = QStringLiteral("https://example.com/qr");
+    picture.assetPath = png;
+    ClipboardItem oneFile = item(ClipboardKind::file, 4);
+    oneFile.filePaths = {png};
+    ClipboardItem files = item(ClipboardKind::file, 5);
+    files.filePaths = {png, folder.filePath(QStringLiteral("other.txt"))};
+    QList<ClipboardItem> items {textItem(ClipboardKind::text, QStringLiteral("words"), 1),
+        textItem(ClipboardKind::link, QStringLiteral("https://example.com/"), 2), picture, oneFile, files,
+        textItem(ClipboardKind::color, QStringLiteral("#FF8800"), 6),
+        textItem(ClipboardKind::email, QStringLiteral("a@example.com"), 7)};
+    for (ClipboardItem &each : items) {
+        each.sourceAppName = QStringLiteral("Editor");
+        each.copyCount = 1234;
+    }
+
+    QWidget history;
+    history.resize(620, 600);
+    history.show();
+    ItemPreviewDialogPresenter presenter({}, {}, offline());
+    std::string where;
+    const auto check = [&](const QWidget &root) {
+        int texts = 0;
+        for (const QWidget *widget : root.findChildren<QWidget *>()) {
+            if (!widget->isVisibleTo(presenter.dialog()))
+                continue;
+            texts += !TextFit::shownText(*widget).isEmpty();
+            if (widget->objectName() == QLatin1String("qt_toolbar_ext_button"))
+                ADD_FAILURE() << where << ": the toolbar has no room for all its items";
+            if (const std::optional<QString> problem = TextFit::cut(*widget))
+                ADD_FAILURE() << where << ": \"" << TextFit::shownText(*widget).toStdString() << "\" "
+                              << problem->toStdString();
+        }
+        EXPECT_GT(texts, 0) << where;
+    };
+    for (const QString &language : supportedInterfaceLanguages()) {
+        setCurrentInterfaceLanguage(language);
+        for (const ClipboardItem &shown : std::as_const(items)) {
+            where = language.toStdString() + " " + shown.kind.title().toStdString();
+            presenter.present(shown, &history);
+            ASSERT_TRUE(presenter.dialog()) << where;
+            QCoreApplication::processEvents();
+            check(*presenter.dialog()->header());
+            check(*presenter.controller()->detailsView());
+            if (shown.kind.isTextLike()) {
+                presenter.beginEditing(false);
+                QCoreApplication::processEvents();
+                where += " editing";
+                check(*presenter.dialog()->header());
+            }
+            presenter.close();
+        }
+    }
+    setCurrentInterfaceLanguage(QStringLiteral("en"));
 }
 
 TEST(ItemPreviewDialogController, UpdateItemRebuildsOnlyForOtherContent)
