@@ -22,15 +22,25 @@ inline std::optional<QString> commandOutput(const QString &program, const QStrin
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
 
-// The id of the visible window with exactly this title.
+// The id of the visible window with exactly this title. A search that fails on the way (a window it was reading
+// went away meanwhile, and the search says so) is made again, so that a window that is there is not missed.
 inline std::optional<QString> visibleWindowNamed(const QString &title)
 {
-    const auto found = commandOutput(QStringLiteral("xdotool"),
-        {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-            QLatin1Char('^') + title + QLatin1Char('$')});
-    if (!found || found->isEmpty())
-        return std::nullopt;
-    return found->split(QLatin1Char('\n')).first();
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        QProcess search;
+        search.start(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                QLatin1Char('^') + title + QLatin1Char('$')});
+        if (!search.waitForFinished(5000) || search.exitStatus() != QProcess::NormalExit)
+            continue;
+        const QString found = QString::fromUtf8(search.readAllStandardOutput()).trimmed();
+        if (search.exitCode() == 0 && !found.isEmpty())
+            return found.split(QLatin1Char('\n')).first();
+        // None found: the search ends quietly.
+        if (search.readAllStandardError().trimmed().isEmpty())
+            return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 // The id of the active window.
