@@ -345,6 +345,9 @@ int CommandPalette::fittingWidth(const QList<CommandPaletteCommand> &commands, i
     constexpr qreal probe = 10000;
     qreal widest = 0;
     qreal rowsHeight = 2 * listInset;
+    // The rows' titles share one or two fonts: their metrics are made once.
+    std::optional<QFont> lastFont;
+    std::optional<QFontMetricsF> lastMetrics;
     for (const CommandPaletteRow &row : rows) {
         const qreal rowHeight = commandPaletteRowHeight(row);
         rowsHeight += rowHeight;
@@ -353,7 +356,11 @@ int CommandPalette::fittingWidth(const QList<CommandPaletteCommand> &commands, i
         if (layout.texts.isEmpty())
             continue;
         const CommandPaletteRowDelegate::TextPlace &title = layout.texts.first();
-        widest = qMax(widest, probe - title.rect.width() + QFontMetricsF(title.font).horizontalAdvance(title.text));
+        if (!lastFont || *lastFont != title.font) {
+            lastFont = title.font;
+            lastMetrics.emplace(title.font);
+        }
+        widest = qMax(widest, probe - title.rect.width() + lastMetrics->horizontalAdvance(title.text));
     }
     const int scrollBar = rowsHeight > height - searchContainerHeight
         ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)
