@@ -163,10 +163,7 @@ void History::update(HistoryUpdate update)
 
     // The rows name their items by index: while the removed rows are reported, the rows left are the old ones and
     // read the old items.
-    QList<ClipboardItem> itemsBeforeRemoval
-        = removed ? std::exchange(m_items, std::move(update.items)) : QList<ClipboardItem>();
-    if (!removed)
-        m_items = std::move(update.items);
+    QList<ClipboardItem> itemsBeforeRemoval = std::exchange(m_items, std::move(update.items));
     m_availableTags = std::move(update.availableTags);
     m_availableTagsByID.clear();
     for (const Tag &tag : std::as_const(m_availableTags))
