@@ -38,6 +38,20 @@ QString emptySearchResultsTitle()
     return localized(QStringLiteral("No results"));
 }
 
+// Each range of removed rows is reported on its own and costs the views a pass over the rows, so a removal of more
+// runs than this (a search narrowing the list) reloads the list instead.
+constexpr qsizetype maxRemovedRangeCount = 16;
+
+qsizetype rangeCount(const QList<int> &rows)
+{
+    qsizetype count = 0;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (i == 0 || rows.at(i - 1) != rows.at(i) - 1)
+            ++count;
+    }
+    return count;
+}
+
 } // namespace
 
 History::History(QWidget *parent) : QWidget(parent)
@@ -145,7 +159,9 @@ void History::update(HistoryUpdate update)
 {
     QList<HistoryTableRow> newRows = buildTableRows(update.items, update.pinFavoritesToTop, update.sectionDate,
         update.calendar.value_or(HistoryCalendar::current()));
-    const std::optional<QList<int>> removed = removedRowIndexes(m_tableRows, newRows);
+    std::optional<QList<int>> removed = removedRowIndexes(m_tableRows, newRows);
+    if (removed && rangeCount(*removed) > maxRemovedRangeCount)
+        removed.reset();
     const std::optional<QUuid> oldFirstItemID
         = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
 
@@ -158,8 +174,8 @@ void History::update(HistoryUpdate update)
     const bool sameHeightContext = m_heightContext.showCommandNumberShortcut == update.showCommandNumberShortcut
         && m_heightContext.showPreviewForLinks == update.showPreviewForLinks
         && m_heightContext.availableTagIDs == availableTagIDs;
-    QList<qreal> heights
-        = sameHeightContext ? carriedRowHeights(newRows, update.items) : QList<qreal>(newRows.size(), -1);
+    QList<RowHeight> heights
+        = sameHeightContext ? carriedRowHeights(newRows, update.items) : QList<RowHeight>(newRows.size());
 
     // The rows name their items by index: while the removed rows are reported, the rows left are the old ones and
     // read the old items.
@@ -186,12 +202,11 @@ void History::update(HistoryUpdate update)
     // hides some for a while), which bounds them as well without a pass over them on every change.
     m_largestItemCount = qMax(m_largestItemCount, m_items.size());
     const qsizetype bound = m_largestItemCount + m_largestItemCount / 8 + 256;
-    if (m_rowHeightCache.cachedHeightCount() > bound || m_textPreviewLineMetricsCache.size() > bound) {
+    if (m_textPreviewLineMetricsCache.size() > bound) {
         QSet<QUuid> ids;
         ids.reserve(m_items.size());
         for (const ClipboardItem &item : std::as_const(m_items))
             ids.insert(item.id);
-        m_rowHeightCache.retainItems(ids);
         m_textPreviewLineMetricsCache.removeIf([&](const auto &entry) { return !ids.contains(entry.key()); });
     }
     m_linkPreviewsAskedFor.clear();
@@ -310,7 +325,7 @@ std::optional<HistoryTextPreviewLineMetrics> History::textPreviewLineMetrics(con
     if (cached != m_textPreviewLineMetricsCache.constEnd() && cached->contentKey == contentKey)
         return cached->metrics;
     HistoryTextPreviewLineMetrics metrics
-        = m_rowHeightCache.metrics().measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
+        = m_rowHeightMeasure.metrics().measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
     m_textPreviewLineMetricsCache.insert(item.id, MeasuredLines {contentKey, metrics});
     return metrics;
 }
@@ -318,15 +333,21 @@ std::optional<HistoryTextPreviewLineMetrics> History::textPreviewLineMetrics(con
 qreal History::rowHeight(int row)
 {
     // The view asks every row's height on each layout: each row remembers its own until its item or the width
-    // changes, and the height cache by key stands behind that.
-    const bool inRange = row >= 0 && row < m_rowHeights.size();
-    if (inRange && m_rowHeights.at(row) >= 0)
-        return m_rowHeights.at(row);
-    const qreal height
-        = m_rowHeightCache.rowHeight(m_tableRows, m_items, row, m_tableView->tableWidth(), m_heightContext);
-    if (inRange)
-        m_rowHeights[row] = height;
-    return height;
+    // changes, and what it depends on at any width until its item changes. Only a row never measured reads its item.
+    if (row < 0 || row >= m_tableRows.size())
+        return HistoryRowHeights::defaultRowHeight;
+    RowHeight &height = m_rowHeights[row];
+    if (height.atTableWidth >= 0)
+        return height.atTableWidth;
+    const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
+    if (!itemRow) // headers after the first keep 8 more above them to set the sections apart
+        return row == 0 ? HistoryRowHeights::firstHeaderHeight : HistoryRowHeights::defaultRowHeight;
+    if (itemRow->itemIndex >= m_items.size())
+        return HistoryRowHeights::defaultRowHeight;
+    if (!height.inputs.isMeasured())
+        height.inputs = m_rowHeightMeasure.inputs(m_items.at(itemRow->itemIndex), itemRow->itemIndex, m_heightContext);
+    height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, m_tableView->tableWidth());
+    return height.atTableWidth;
 }
 
 namespace {
@@ -357,11 +378,11 @@ bool sameRowContent(const ClipboardItem &a, const ClipboardItem &b)
 
 } // namespace
 
-QList<qreal> History::carriedRowHeights(
+QList<History::RowHeight> History::carriedRowHeights(
     const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const
 {
     // A row keeps the height its item had when the item and its quick-paste number did not change.
-    QList<qreal> heights(newRows.size(), -1);
+    QList<RowHeight> heights(newRows.size());
     // Most rows keep their order across an update: the item after the last one found is looked for in the old
     // row after that one's first, and by id only when it is not there.
     qsizetype nextOldRow = 0;
@@ -382,7 +403,7 @@ QList<qreal> History::carriedRowHeights(
         if (!oldRow)
             continue;
         nextOldRow = *oldRow + 1;
-        if (*oldRow >= m_rowHeights.size() || m_rowHeights.at(*oldRow) < 0)
+        if (*oldRow >= m_rowHeights.size() || !m_rowHeights.at(*oldRow).inputs.isMeasured())
             continue;
         const HistoryTableRow::Item *old = m_tableRows.at(*oldRow).asItem();
         const bool numbered = itemRow->itemIndex < quickPasteRowCount;
@@ -490,8 +511,9 @@ void History::askForLinkPreviewIfNeeded(int row)
 
 void History::tableWidthDidChange()
 {
-    m_rowHeightCache.clear();
-    m_rowHeights.fill(-1);
+    // What the heights depend on stays; only the arithmetic is done again.
+    for (RowHeight &height : m_rowHeights)
+        height.atTableWidth = -1;
     QList<int> multiFileRows;
     for (int row : m_tableView->rowsInVisibleRect()) {
         const ClipboardItem *item = itemAtRow(row);
@@ -505,19 +527,15 @@ void History::tableWidthDidChange()
 void History::reloadVisibleFileRows()
 {
     QList<int> rows;
-    QSet<QUuid> ids;
     for (int row : m_tableView->rowsInVisibleRect()) {
         const ClipboardItem *item = itemAtRow(row);
-        if (item && item->kind == ClipboardKind::file) {
+        if (item && item->kind == ClipboardKind::file)
             rows.append(row);
-            ids.insert(item->id);
-        }
     }
     if (rows.isEmpty())
         return;
-    m_rowHeightCache.removeItems(ids);
     for (int row : std::as_const(rows)) {
-        m_rowHeights[row] = -1;
+        m_rowHeights[row] = RowHeight();
         m_tableModel->rowsChanged(row, row);
     }
     m_tableView->relayOutRows();

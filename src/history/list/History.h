@@ -202,7 +202,14 @@ private:
     void syncSelectionFromTable(std::optional<int> leadRow);
     void prepareContextMenu(QMenu &menu);
     void rebuildRowIndex();
-    QList<qreal> carriedRowHeights(const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const;
+    // What each row knows of its height: the height at the table's width (-1 until asked), and what it depends on.
+    struct RowHeight
+    {
+        qreal atTableWidth = -1;
+        HistoryRowHeightInputs inputs;
+    };
+    QList<RowHeight> carriedRowHeights(
+        const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const;
     void updatePlaceholders();
     int firstItemRow() const;
     int lastItemRow() const;
@@ -227,11 +234,11 @@ private:
     int m_firstItemRow = -1;
     int m_lastItemRow = -1;
 
-    HistoryRowHeights m_rowHeightCache;
+    HistoryRowHeights m_rowHeightMeasure;
     // The most items the list has shown: the caches keep that many, so that narrowing the list by a search and
     // widening it again measures no row twice.
     qsizetype m_largestItemCount = 0;
-    QList<qreal> m_rowHeights; // per row of the table, -1 until asked
+    QList<RowHeight> m_rowHeights; // per row of the table
     HistoryRowHeightContext m_heightContext;
     struct MeasuredLines
     {

@@ -69,6 +69,27 @@ size_t qHash(const HistoryRowHeightCacheKey &key, size_t seed)
 
 HistoryRowHeights::HistoryRowHeights(const HistoryRowMetrics &metrics) : m_metrics(metrics) { }
 
+namespace {
+
+std::optional<int> quickPasteIndexOf(int itemIndex, const HistoryRowHeightContext &context)
+{
+    if (context.showCommandNumberShortcut && itemIndex >= 0 && itemIndex < HistoryRowHeights::quickPasteItemCount)
+        return itemIndex + 1;
+    return std::nullopt;
+}
+
+int shownTagCount(const ClipboardItem &item, const HistoryRowHeightContext &context)
+{
+    int count = 0;
+    for (const qint64 tag : item.tags) {
+        if (context.availableTagIDs.contains(tag))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
 HistoryRowHeightCacheKey HistoryRowHeights::cacheKey(
     const ClipboardItem &item, int itemIndex, qreal tableWidth, const HistoryRowHeightContext &context)
 {
@@ -78,12 +99,8 @@ HistoryRowHeightCacheKey HistoryRowHeights::cacheKey(
     key.contentKey = item.contentKey();
     key.hasTitle = item.title && !TextUtilities::isBlank(*item.title);
     key.tableWidth = roundedWidth(tableWidth);
-    if (context.showCommandNumberShortcut && itemIndex >= 0 && itemIndex < quickPasteItemCount)
-        key.quickPasteIndex = itemIndex + 1;
-    for (const qint64 tag : item.tags) {
-        if (context.availableTagIDs.contains(tag))
-            ++key.tagCount;
-    }
+    key.quickPasteIndex = quickPasteIndexOf(itemIndex, context);
+    key.tagCount = shownTagCount(item, context);
     key.isFavorite = item.isFavorite;
     key.showsLinkPreview = context.showPreviewForLinks;
     if (const auto &details = item.linkPreviewDetails) {
@@ -101,43 +118,99 @@ HistoryRowHeightCacheKey HistoryRowHeights::cacheKey(
 qreal HistoryRowHeights::itemRowHeight(const ClipboardItem &item, const HistoryRowHeightCacheKey &key, qreal tableWidth,
     const HistoryRowHeightContext &context) const
 {
+    // Without a width a text row is as high as three lines, whatever its lines are.
+    if ((item.kind == ClipboardKind::text || item.kind == ClipboardKind::richText) && !(tableWidth > 0))
+        return std::ceil(3 * m_metrics.textLineHeight()) + 20 + m_metrics.titleHeight(item);
+    return heightAt(measure(item, key.quickPasteIndex, key.tagCount, key.showsLinkPreview, context), tableWidth);
+}
+
+HistoryRowHeightInputs HistoryRowHeights::inputs(
+    const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const
+{
+    return measure(item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context),
+        context.showPreviewForLinks, context);
+}
+
+HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std::optional<int> quickPasteIndex,
+    int tagCount, bool showsLinkPreview, const HistoryRowHeightContext &context) const
+{
+    using Shape = HistoryRowHeightInputs::Shape;
+    HistoryRowHeightInputs inputs;
     const qreal title = m_metrics.titleHeight(item);
+    const auto fixed = [&](qreal height) {
+        inputs.shape = Shape::fixed;
+        inputs.inner = height;
+        return inputs;
+    };
+    const auto thumbnail = [&](std::optional<QSizeF> size, qreal around) {
+        inputs.shape = Shape::thumbnail;
+        inputs.inner = around;
+        inputs.outer = title;
+        inputs.pictureSize = size.value_or(QSizeF());
+        return inputs;
+    };
     switch (item.kind) {
     case ClipboardKind::text:
     case ClipboardKind::richText: {
-        if (!(tableWidth > 0))
-            return std::ceil(3 * m_metrics.textLineHeight()) + 20 + title;
         std::optional<HistoryTextPreviewLineMetrics> lines;
         if (context.textPreviewLineMetrics)
             lines = context.textPreviewLineMetrics(item);
         if (!lines)
             lines = m_metrics.measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
-        const qreal previewWidth
-            = HistoryRowMetrics::textPreviewWidth(item, key.quickPasteIndex, key.tagCount, tableWidth);
-        const int count = HistoryRowMetrics::lineCount(*lines, previewWidth);
-        return qMax(std::ceil(count * m_metrics.textLineHeight()) + 20 + title, defaultRowHeight);
+        inputs.shape = Shape::text;
+        for (const qreal width : std::as_const(lines->lineWidths)) {
+            if (inputs.lineCount == inputs.lineWidths.size())
+                break;
+            inputs.lineWidths[inputs.lineCount++] = width == HistoryRowMetrics::unmeasuredLineWidth()
+                ? std::numeric_limits<float>::infinity()
+                : float(width);
+        }
+        inputs.inner = 20 + title;
+        inputs.outer = HistoryRowMetrics::textPreviewReservedWidth(item, quickPasteIndex, tagCount);
+        return inputs;
     }
-    case ClipboardKind::link: {
-        const qreal card = m_metrics.linkPreviewCardHeight(item.linkPreviewDetails, key.showsLinkPreview);
-        return qMax(card + 20 + title, defaultRowHeight);
-    }
+    case ClipboardKind::link:
+        return fixed(qMax(
+            m_metrics.linkPreviewCardHeight(item.linkPreviewDetails, showsLinkPreview) + 20 + title, defaultRowHeight));
     case ClipboardKind::email:
     case ClipboardKind::color:
-        return qMax(38 + title, defaultRowHeight);
-    case ClipboardKind::image: {
-        const qreal preview = m_metrics.imagePreviewHeight(item, tableWidth);
-        return qMax(preview + 6 + m_metrics.captionLineHeight() + 20, defaultRowHeight) + title;
-    }
-    case ClipboardKind::file: {
+        return fixed(qMax(38 + title, defaultRowHeight));
+    case ClipboardKind::image:
+        return thumbnail(m_metrics.imagePictureSize(item), 6 + m_metrics.captionLineHeight() + 20);
+    case ClipboardKind::file:
         if (item.filePaths.size() >= 2)
-            return m_metrics.filesRowHeight() + title;
-        if (item.filePaths.size() == 1 && isImageFilePath(item.filePaths.first())) {
-            const qreal preview = m_metrics.filePreviewHeight(item, tableWidth, context.filePreviewCache);
-            return qMax(m_metrics.headlineLabelHeight() + preview + 2 * m_metrics.captionLabelHeight() + 12 + 20,
-                       defaultRowHeight)
-                + title;
+            return fixed(m_metrics.filesRowHeight() + title);
+        if (item.filePaths.size() == 1 && isImageFilePath(item.filePaths.first()))
+            return thumbnail(m_metrics.filePictureSize(item, context.filePreviewCache),
+                m_metrics.headlineLabelHeight() + 2 * m_metrics.captionLabelHeight() + 12 + 20);
+        return fixed(m_metrics.fileRowHeight() + title);
+    }
+    return fixed(defaultRowHeight);
+}
+
+qreal HistoryRowHeights::heightAt(const HistoryRowHeightInputs &inputs, qreal tableWidth) const
+{
+    using Shape = HistoryRowHeightInputs::Shape;
+    switch (inputs.shape) {
+    case Shape::unmeasured:
+        return defaultRowHeight;
+    case Shape::fixed:
+        return inputs.inner;
+    case Shape::text: {
+        if (!(tableWidth > 0))
+            return std::ceil(3 * m_metrics.textLineHeight()) + inputs.inner;
+        std::array<qreal, 3> widths {};
+        for (int line = 0; line < inputs.lineCount; ++line) {
+            const float width = inputs.lineWidths[line];
+            widths[line] = std::isinf(width) ? HistoryRowMetrics::unmeasuredLineWidth() : qreal(width);
         }
-        return m_metrics.fileRowHeight() + title;
+        const qreal previewWidth = HistoryRowMetrics::textPreviewWidth(inputs.outer, tableWidth);
+        const int count = HistoryRowMetrics::lineCount(widths.data(), inputs.lineCount, previewWidth);
+        return qMax(std::ceil(count * m_metrics.textLineHeight()) + inputs.inner, defaultRowHeight);
+    }
+    case Shape::thumbnail: {
+        const qreal preview = HistoryRowMetrics::thumbnailSize(tableWidth, inputs.pictureSize).height();
+        return qMax(preview + inputs.inner, defaultRowHeight) + inputs.outer;
     }
     }
     return defaultRowHeight;

@@ -7,9 +7,11 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
+#include <QSizeF>
 #include <QString>
 #include <QUuid>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -42,6 +44,27 @@ struct HistoryRowHeightCacheKey
 
 // Over every field; of the content key, which may be a long text, its length and first 128 characters only.
 size_t qHash(const HistoryRowHeightCacheKey &key, size_t seed = 0);
+
+// What an item row's height depends on that stays the same at every table width, measured once from the item: the
+// widths of its text's lines, the size of its picture, and the parts of the row around them. The height at a width
+// is then arithmetic over these (HistoryRowHeights::heightAt), with no text shaped and no file read.
+struct HistoryRowHeightInputs
+{
+    enum class Shape : quint8 {
+        unmeasured,
+        fixed, // as high at every width
+        text, // lines that wrap at the width left beside the accessories
+        thumbnail, // a picture fitted to the width
+    };
+    Shape shape = Shape::unmeasured;
+    quint8 lineCount = 0; // text: the measured lines in lineWidths
+    std::array<float, 3> lineWidths {}; // text: rounded up; infinite for a line too long to measure
+    qreal inner = 0; // fixed: the height; text and thumbnail: what the row adds to its content below its minimum
+    qreal outer = 0; // text: the width the accessories take from the table; thumbnail: the title line
+    QSizeF pictureSize; // thumbnail: the picture's size in points, empty when it has none
+
+    bool isMeasured() const { return shape != Shape::unmeasured; }
+};
 
 // What the history view shows that the row heights read.
 struct HistoryRowHeightContext
@@ -76,6 +99,11 @@ public:
     // The height of an item row by kind, computed afresh. The key must be the item's.
     qreal itemRowHeight(const ClipboardItem &item, const HistoryRowHeightCacheKey &key, qreal tableWidth,
         const HistoryRowHeightContext &context) const;
+    // What the height of the row of the item at the index (in display order) depends on at any width, measured now.
+    HistoryRowHeightInputs inputs(
+        const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const;
+    // The height of a row of the measured inputs in a table of the width.
+    qreal heightAt(const HistoryRowHeightInputs &inputs, qreal tableWidth) const;
 
     // Keeps only the heights of the items with these ids.
     void retainItems(const QSet<QUuid> &itemIDs);
@@ -90,6 +118,9 @@ public:
     const HistoryRowMetrics &metrics() const { return m_metrics; }
 
 private:
+    HistoryRowHeightInputs measure(const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount,
+        bool showsLinkPreview, const HistoryRowHeightContext &context) const;
+
     const HistoryRowMetrics &m_metrics;
     QHash<HistoryRowHeightCacheKey, qreal> m_heights;
 };

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr qreal unmeasuredLineWidth = std::numeric_limits<qreal>::max();
+constexpr qreal tooLongLineWidth = std::numeric_limits<qreal>::max();
 // The row's content starts after the type icon (42) and keeps 12 free at the trailing edge.
 constexpr qreal contentLeading = 42;
 constexpr qreal contentTrailing = 12;
@@ -81,7 +81,7 @@ HistoryTextPreviewLineMetrics HistoryRowMetrics::measureLines(const QString &tex
             lineEnd = view.size();
         const QStringView line = view.mid(lineStart, lineEnd - lineStart);
         if (endOfCharacters(line, unmeasuredLineLength) >= 0)
-            result.lineWidths.append(unmeasuredLineWidth);
+            result.lineWidths.append(tooLongLineWidth);
         else
             result.lineWidths.append(std::ceil(metrics.horizontalAdvance(line.toString())));
         if (lineEnd == view.size())
@@ -91,13 +91,24 @@ HistoryTextPreviewLineMetrics HistoryRowMetrics::measureLines(const QString &tex
     return result;
 }
 
+qreal HistoryRowMetrics::unmeasuredLineWidth()
+{
+    return tooLongLineWidth;
+}
+
 int HistoryRowMetrics::lineCount(const HistoryTextPreviewLineMetrics &metrics, qreal width)
+{
+    return lineCount(metrics.lineWidths.constData(), metrics.lineWidths.size(), width);
+}
+
+int HistoryRowMetrics::lineCount(const qreal *lineWidths, qsizetype count, qreal width)
 {
     if (!(width > 0))
         return 1;
     qreal total = 0;
-    for (const qreal lineWidth : metrics.lineWidths) {
-        if (lineWidth == unmeasuredLineWidth)
+    for (qsizetype line = 0; line < count; ++line) {
+        const qreal lineWidth = lineWidths[line];
+        if (lineWidth == tooLongLineWidth)
             return maximumPreviewLines;
         total += qMax(std::ceil(lineWidth / width), qreal(1));
         if (total > 2)
@@ -109,6 +120,17 @@ int HistoryRowMetrics::lineCount(const HistoryTextPreviewLineMetrics &metrics, q
 qreal HistoryRowMetrics::textPreviewWidth(
     const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount, qreal tableWidth)
 {
+    return textPreviewWidth(textPreviewReservedWidth(item, quickPasteIndex, tagCount), tableWidth);
+}
+
+qreal HistoryRowMetrics::textPreviewWidth(qreal reservedWidth, qreal tableWidth)
+{
+    return qMax(tableWidth - reservedWidth, minimumPreviewWidth);
+}
+
+qreal HistoryRowMetrics::textPreviewReservedWidth(
+    const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount)
+{
     const qreal tagsWidth = tagCount >= 1 ? 12 * tagCount + 4 * (tagCount - 1) : 0;
     const qreal starWidth = item.isFavorite ? 16 : 0;
     const qreal quickPasteWidth = quickPasteIndex ? 24 : 0;
@@ -117,13 +139,13 @@ qreal HistoryRowMetrics::textPreviewWidth(
     const int accessoryCount
         = int(tagCount >= 1) + int(item.isFavorite) + int(quickPasteIndex.has_value()) + int(hasSourceApplication);
 
-    const qreal width = tableWidth - contentLeading - contentTrailing - tagsWidth - starWidth - quickPasteWidth
-        - applicationIconWidth;
+    const qreal reserved
+        = contentLeading + contentTrailing + tagsWidth + starWidth + quickPasteWidth + applicationIconWidth;
     if (accessoryCount == 0)
-        return qMax(width, minimumPreviewWidth);
+        return reserved;
     // The quick-paste number keeps a wider gap to the text unless a star or tag chips stand between them.
     const qreal gap = quickPasteIndex && !item.isFavorite && tagCount < 1 ? 16 : 4;
-    return qMax(width - gap - 4 * (accessoryCount - 1), minimumPreviewWidth);
+    return reserved + gap + 4 * (accessoryCount - 1);
 }
 
 QSizeF HistoryRowMetrics::thumbnailSize(std::optional<qreal> availableWidth, QSizeF imageSize)
@@ -142,31 +164,34 @@ QSizeF HistoryRowMetrics::thumbnailSize(std::optional<qreal> availableWidth, QSi
 
 qreal HistoryRowMetrics::imagePreviewHeight(const ClipboardItem &item, qreal tableWidth) const
 {
+    const std::optional<QSizeF> size = imagePictureSize(item);
+    return size ? thumbnailSize(tableWidth, *size).height() : maximumThumbnailHeight;
+}
+
+std::optional<QSizeF> HistoryRowMetrics::imagePictureSize(const ClipboardItem &item) const
+{
     if (!item.assetPath)
-        return maximumThumbnailHeight;
-    std::optional<QSizeF> size;
+        return std::nullopt;
     if (const auto pixels = item.imagePixelSize())
-        size = QSizeF(*pixels);
-    else
-        size = cachedImageSize(*item.assetPath);
-    if (!size)
-        return maximumThumbnailHeight;
-    return thumbnailSize(tableWidth, *size).height();
+        return QSizeF(*pixels);
+    return cachedImageSize(*item.assetPath);
 }
 
 QSizeF HistoryRowMetrics::filePreviewSize(const ClipboardItem &item, qreal tableWidth, FilePreviewCache *cache) const
 {
+    const std::optional<QSizeF> size = filePictureSize(item, cache);
+    return size ? thumbnailSize(tableWidth, *size) : defaultThumbnailSize;
+}
+
+std::optional<QSizeF> HistoryRowMetrics::filePictureSize(const ClipboardItem &item, FilePreviewCache *cache) const
+{
     if (item.filePaths.isEmpty())
-        return defaultThumbnailSize;
+        return std::nullopt;
     const QString &path = item.filePaths.first();
     if (!isImageFilePath(path))
-        return defaultThumbnailSize;
+        return std::nullopt;
     std::optional<QSizeF> size = cache ? cache->displaySize(path) : std::nullopt;
-    if (!size)
-        size = cachedImageSize(path);
-    if (!size)
-        return defaultThumbnailSize;
-    return thumbnailSize(tableWidth, *size);
+    return size ? size : cachedImageSize(path);
 }
 
 qreal HistoryRowMetrics::filePreviewHeight(const ClipboardItem &item, qreal tableWidth, FilePreviewCache *cache) const

@@ -77,18 +77,28 @@ public:
 
     // The widths of the text's first three lines (split at "\n", empty lines kept) in the text font, rounded up.
     HistoryTextPreviewLineMetrics measureLines(const QString &text) const;
+    // The width measureLines gives a line too long to measure: it fills every line.
+    static qreal unmeasuredLineWidth();
     // How many lines, at most three and at least one, the measured lines wrap to at the width.
     static int lineCount(const HistoryTextPreviewLineMetrics &metrics, qreal width);
+    static int lineCount(const qreal *lineWidths, qsizetype count, qreal width);
     // The width left for the preview text in a row of the table width beside its accessories (tag chips,
     // favourite star, quick-paste number, source-application icon); at least 80.
     static qreal textPreviewWidth(
         const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount, qreal tableWidth);
+    static qreal textPreviewWidth(qreal reservedWidth, qreal tableWidth);
+    // The width of a row that its accessories and margins keep from the preview text.
+    static qreal textPreviewReservedWidth(const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount);
     // The thumbnail of an image of the size (in points) in a row of the available width: at most 100 high and as
     // wide as the row's content allows, never larger than the image. 100 x 100 without a usable size or width.
     static QSizeF thumbnailSize(std::optional<qreal> availableWidth, QSizeF imageSize);
 
     // The thumbnail height of an image item at the table width: from its pixel size, else from its file.
     qreal imagePreviewHeight(const ClipboardItem &item, qreal tableWidth) const;
+    // The size in points of an image item's picture, or of a file item's first file (the cache's display size
+    // when a cache is given); nothing when it has none.
+    std::optional<QSizeF> imagePictureSize(const ClipboardItem &item) const;
+    std::optional<QSizeF> filePictureSize(const ClipboardItem &item, FilePreviewCache *cache) const;
     // The thumbnail of a file item's first file when it is an image (the cache's display size when a cache is
     // given), else 100 x 100.
     QSizeF filePreviewSize(const ClipboardItem &item, qreal tableWidth, FilePreviewCache *cache) const;
