@@ -403,6 +403,48 @@ TEST(History, AWidthChangeAsksEveryHeightAgain)
         int(std::ceil(h.list.rowHeight(5))));
 }
 
+TEST(History, ALongListMeasuresTheRowsItShows)
+{
+    // Rows of wide letters are guessed lower than they are, so a row laid out at its guess shows cut.
+    ListHarness h;
+    QList<ClipboardItem> items;
+    for (int n = 0; n < 3 * History::wholeMeasuredRowCount; ++n)
+        items.append(textItem(n, QString(40, u'W'), at(0, 12).addSecs(-n)));
+    h.model.setItems(items);
+    h.list.show();
+    h.update();
+    // The list scrolls to its new first item two turns of the event loop later.
+    for (int turn = 0; turn < 3; ++turn)
+        QCoreApplication::processEvents();
+    HistoryTableView &view = h.list.tableView();
+    const auto expectVisibleRowsMeasured = [&](const char *where) {
+        const QList<int> rows = view.rowsInVisibleRect();
+        ASSERT_FALSE(rows.isEmpty()) << where;
+        for (int row : rows)
+            EXPECT_EQ(view.rectOfRow(row).height(), int(std::ceil(h.list.rowHeight(row)))) << where << ", row " << row;
+    };
+    expectVisibleRowsMeasured("at the top");
+
+    // Scrolled to the middle: the row at the top stays where it was while the rows around it are measured.
+    QScrollBar &scrollBar = *view.verticalScrollBar();
+    const int middle = scrollBar.maximum() / 2;
+    int topRow = 0;
+    while (view.rectOfRow(topRow + 1).top() <= middle)
+        ++topRow;
+    const int offset = middle - view.rectOfRow(topRow).top();
+    scrollBar.setValue(middle);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(scrollBar.value() - view.rectOfRow(topRow).top(), offset);
+    expectVisibleRowsMeasured("in the middle");
+
+    // The last row, brought into view, shows whole.
+    const int last = view.model()->rowCount() - 1;
+    h.list.scrollRowIntoView(last);
+    QCoreApplication::processEvents();
+    expectVisibleRowsMeasured("at the end");
+    EXPECT_EQ(view.rectOfRow(last).bottom() + 1 - scrollBar.value(), view.viewport()->height());
+}
+
 TEST(History, TheContextMenuIsForTheClickedRowOrTheSelection)
 {
     ListHarness h;

@@ -102,6 +102,11 @@ void History::setUpViews()
         if (self)
             self->tableWidthDidChange();
     };
+    m_tableView->onLayout = [self] {
+        if (self)
+            self->prepareRowHeights();
+    };
+    connect(m_tableView->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { measureRowsNearScreen(); });
     m_tableView->onPrepareContextMenu = [self](QMenu &menu) {
         if (self)
             self->prepareContextMenu(menu);
@@ -147,6 +152,7 @@ void History::resizeEvent(QResizeEvent *event)
     m_tableView->setGeometry(0, 0, width(), qMax(0, height() - bottomContentInset));
     m_emptyListView->setGeometry(rect());
     m_emptySearchResultsView->setGeometry(rect());
+    measureRowsNearScreen();
 }
 
 void History::setFilePreviewCache(FilePreviewCache *cache)
@@ -249,7 +255,9 @@ void History::update(HistoryUpdate update)
         }
         m_tableView->selectRows(kept);
     }
+    m_layoutScrollPosition = newFirstItemID == oldFirstItemID ? scrollPosition : 0;
     m_tableView->layOutRowsNow();
+    m_layoutScrollPosition.reset();
     if (newFirstItemID == oldFirstItemID)
         m_tableView->verticalScrollBar()->setValue(scrollPosition);
     m_isSyncingSelection = false;
@@ -332,22 +340,144 @@ std::optional<HistoryTextPreviewLineMetrics> History::textPreviewLineMetrics(con
 
 qreal History::rowHeight(int row)
 {
-    // The view asks every row's height on each layout: each row remembers its own until its item or the width
-    // changes, and what it depends on at any width until its item changes. Only a row never measured reads its item.
     if (row < 0 || row >= m_tableRows.size())
         return HistoryRowHeights::defaultRowHeight;
-    RowHeight &height = m_rowHeights[row];
-    if (height.atTableWidth >= 0)
-        return height.atTableWidth;
     const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
     if (!itemRow) // headers after the first keep 8 more above them to set the sections apart
         return row == 0 ? HistoryRowHeights::firstHeaderHeight : HistoryRowHeights::defaultRowHeight;
     if (itemRow->itemIndex >= m_items.size())
         return HistoryRowHeights::defaultRowHeight;
-    if (!height.inputs.isMeasured())
+    if (row >= m_rowHeights.size()) // while removed rows are reported
+        return m_rowHeightMeasure.heightAt(
+            m_rowHeightMeasure.inputs(m_items.at(itemRow->itemIndex), itemRow->itemIndex, m_heightContext),
+            m_tableView->tableWidth());
+    measureRow(row);
+    return m_rowHeights.at(row).atTableWidth;
+}
+
+qreal History::layoutRowHeight(int row)
+{
+    if (row >= 0 && row < m_rowHeights.size() && m_rowHeights.at(row).atTableWidth >= 0)
+        return m_rowHeights.at(row).atTableWidth;
+    return rowHeight(row);
+}
+
+bool History::measureRow(int row)
+{
+    // Each row remembers its height until its item or the width changes, and what the height depends on at any
+    // width until its item changes: only a row never measured reads its item.
+    RowHeight &height = m_rowHeights[row];
+    if (height.atTableWidth >= 0 && !height.isGuess)
+        return false;
+    const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
+    if (!itemRow || itemRow->itemIndex >= m_items.size())
+        return false;
+    const qreal before = height.atTableWidth;
+    if (!height.inputs.isMeasured() || height.isGuess)
         height.inputs = m_rowHeightMeasure.inputs(m_items.at(itemRow->itemIndex), itemRow->itemIndex, m_heightContext);
+    height.isGuess = false;
     height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, m_tableView->tableWidth());
-    return height.atTableWidth;
+    return std::ceil(before) != std::ceil(height.atTableWidth);
+}
+
+void History::prepareRowHeights()
+{
+    const qsizetype count = m_tableRows.size();
+    if (m_rowHeights.size() != count) // while removed rows are reported: the layout after it prepares
+        return;
+    // A row is measured when it lies within a screenful of the part of the list that will be visible, when it is as
+    // cheap to measure as to guess, or when the list is short. The others are guessed, at the positions the guesses
+    // give, and measured when they come near the visible part.
+    const int visibleTop = m_layoutScrollPosition.value_or(m_tableView->verticalScrollBar()->value());
+    const int screen = qMax(m_tableView->viewport()->height(), 1);
+    const qreal nearTop = visibleTop - screen;
+    const qreal nearBottom = visibleTop + 2.0 * screen;
+    const bool measuresAll = count <= wholeMeasuredRowCount;
+    const qreal width = m_tableView->tableWidth();
+    m_rowTops.resize(count + 1);
+    m_hasGuessedRows = false;
+    int y = 0;
+    for (qsizetype row = 0; row < count; ++row) {
+        m_rowTops[row] = y;
+        RowHeight &height = m_rowHeights[row];
+        const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
+        if (!itemRow || itemRow->itemIndex >= m_items.size()) {
+            y += int(std::ceil(rowHeight(int(row))));
+            continue;
+        }
+        const auto isNear = [&] { return y < nearBottom && y + std::ceil(height.atTableWidth) > nearTop; };
+        if (height.isGuess) {
+            if (height.atTableWidth < 0)
+                height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, width);
+            if (isNear())
+                measureRow(int(row));
+        } else if (height.atTableWidth < 0) {
+            const ClipboardItem &item = m_items.at(itemRow->itemIndex);
+            if (height.inputs.isMeasured() || measuresAll || !HistoryRowHeights::isCostlyToMeasure(item)
+                || knowsTextPreviewLineMetrics(item)) {
+                measureRow(int(row));
+            } else {
+                height.inputs = m_rowHeightMeasure.guessedInputs(item, itemRow->itemIndex, m_heightContext);
+                height.isGuess = true;
+                height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, width);
+                if (isNear())
+                    measureRow(int(row));
+            }
+        }
+        m_hasGuessedRows = m_hasGuessedRows || height.isGuess;
+        y += int(std::ceil(height.atTableWidth));
+    }
+    m_rowTops[count] = y;
+    m_rowTopsGeneration = m_rowsGeneration;
+}
+
+void History::measureRows(int first, int last)
+{
+    if (!m_hasGuessedRows || m_rowTopsGeneration != m_rowsGeneration || m_rowHeights.size() != m_tableRows.size())
+        return;
+    first = qMax(first, 0);
+    last = qMin(last, int(m_tableRows.size()) - 1);
+    bool changed = false;
+    for (int row = first; row <= last; ++row) {
+        if (m_rowHeights.at(row).isGuess)
+            changed = measureRow(row) || changed;
+    }
+    if (!changed)
+        return;
+    // The first visible row stays where it is on the screen while the rows above it change their heights.
+    QScrollBar &scrollBar = *m_tableView->verticalScrollBar();
+    const int top = scrollBar.value();
+    const int anchor = rowAtListY(top);
+    const int offset = top - m_rowTops.at(anchor);
+    m_tableView->relayOutRows();
+    m_tableView->layOutRowsNow();
+    if (anchor < int(m_rowTops.size()))
+        scrollBar.setValue(m_rowTops.at(anchor) + offset);
+}
+
+int History::rowAtListY(int y) const
+{
+    if (m_rowTops.size() < 2)
+        return 0;
+    const auto found = std::upper_bound(m_rowTops.begin(), m_rowTops.end() - 1, y);
+    return int(qMax<qsizetype>(found - m_rowTops.begin() - 1, 0));
+}
+
+void History::measureRowsNearScreen()
+{
+    if (!m_hasGuessedRows || m_rowTopsGeneration != m_rowsGeneration)
+        return;
+    const int top = m_tableView->verticalScrollBar()->value();
+    const int screen = qMax(m_tableView->viewport()->height(), 1);
+    measureRows(rowAtListY(top - screen), rowAtListY(top + 2 * screen));
+}
+
+bool History::knowsTextPreviewLineMetrics(const ClipboardItem &item) const
+{
+    if (item.kind != ClipboardKind::text && item.kind != ClipboardKind::richText)
+        return false;
+    const auto cached = m_textPreviewLineMetricsCache.constFind(item.id);
+    return cached != m_textPreviewLineMetricsCache.constEnd() && cached->contentKey == item.contentKey();
 }
 
 namespace {
@@ -602,6 +732,9 @@ void History::scrollRowIntoView(int row)
 {
     if (row < 0 || row >= m_tableRows.size())
         return;
+    // A row far down a long list may have been guessed, and the rows around it with it.
+    constexpr int nearbyRowCount = 30;
+    measureRows(row - nearbyRowCount, row + nearbyRowCount);
     if (row == m_firstItemRow) {
         for (int header = 0; header < m_tableRows.size(); ++header) {
             if (m_tableRows.at(header).isSectionHeader()) {

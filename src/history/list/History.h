@@ -90,6 +90,11 @@ public:
     std::optional<HistoryTextPreviewLineMetrics> textPreviewLineMetrics(const ClipboardItem &item);
     // The height of a row at the table's width.
     qreal rowHeight(int row);
+    // The height the view lays the row out at: rowHeight, or a guess for a row far from the visible part of a long
+    // list that was never measured. Rows are measured as they come near the visible part.
+    qreal layoutRowHeight(int row);
+    // Lists of up to this many rows are measured whole; longer ones near the visible part.
+    static constexpr int wholeMeasuredRowCount = 500;
     bool isSelectableRow(int row) const;
     // What an item row shows besides its item, now.
     HistoryItemRowConfiguration itemRowConfiguration(int row) const;
@@ -206,8 +211,22 @@ private:
     struct RowHeight
     {
         qreal atTableWidth = -1;
+        bool isGuess = false; // the inputs are guessed; the row was not measured
         HistoryRowHeightInputs inputs;
     };
+    // Measures what the heights of a row depends on, unless it is guessed: true when the height changed.
+    bool measureRow(int row);
+    // Before each layout: every row's height at the table's width, measured for the rows near the part of the list
+    // that will be visible, guessed for those far from it, with the rows' tops.
+    void prepareRowHeights();
+    // Measures the guessed rows in the rows' range, and lays the list out again when a height changed, keeping the
+    // first visible row where it is.
+    void measureRows(int first, int last);
+    // The rows within a screenful of the visible part.
+    void measureRowsNearScreen();
+    // The row at the height in the list's content, by the tops of the last layout.
+    int rowAtListY(int y) const;
+    bool knowsTextPreviewLineMetrics(const ClipboardItem &item) const;
     QList<RowHeight> carriedRowHeights(
         const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const;
     void updatePlaceholders();
@@ -239,6 +258,11 @@ private:
     // widening it again measures no row twice.
     qsizetype m_largestItemCount = 0;
     QList<RowHeight> m_rowHeights; // per row of the table
+    std::vector<int> m_rowTops; // of the last layout, and the bottom of the last row
+    quint64 m_rowTopsGeneration = 0; // the rows m_rowTops are of
+    bool m_hasGuessedRows = false;
+    // Where the visible part of the list will start after the layout of an update.
+    std::optional<int> m_layoutScrollPosition;
     HistoryRowHeightContext m_heightContext;
     struct MeasuredLines
     {

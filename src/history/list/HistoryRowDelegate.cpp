@@ -13,7 +13,7 @@ HistoryRowDelegate::HistoryRowDelegate(History &history) : QStyledItemDelegate(&
 
 QSize HistoryRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
 {
-    return QSize(1, int(std::ceil(m_history.rowHeight(index.row()))));
+    return QSize(1, int(std::ceil(m_history.layoutRowHeight(index.row()))));
 }
 
 void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const

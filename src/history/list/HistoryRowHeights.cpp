@@ -4,6 +4,7 @@
 #include "HistoryPreviewText.h"
 #include "TextUtilities.h"
 
+#include <QFontMetricsF>
 #include <QHashFunctions>
 
 #include <cmath>
@@ -67,7 +68,9 @@ size_t qHash(const HistoryRowHeightCacheKey &key, size_t seed)
     return hashOptional(key.firstFilePath, seed);
 }
 
-HistoryRowHeights::HistoryRowHeights(const HistoryRowMetrics &metrics) : m_metrics(metrics) { }
+HistoryRowHeights::HistoryRowHeights(const HistoryRowMetrics &metrics)
+    : m_metrics(metrics), m_averageCharacterWidth(QFontMetricsF(metrics.textFont()).averageCharWidth())
+{ }
 
 namespace {
 
@@ -176,16 +179,79 @@ HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std
     case ClipboardKind::color:
         return fixed(qMax(38 + title, defaultRowHeight));
     case ClipboardKind::image:
-        return thumbnail(m_metrics.imagePictureSize(item), 6 + m_metrics.captionLineHeight() + 20);
+        return thumbnail(m_metrics.imagePictureSize(item), aroundThumbnail(item.kind));
     case ClipboardKind::file:
         if (item.filePaths.size() >= 2)
             return fixed(m_metrics.filesRowHeight() + title);
         if (item.filePaths.size() == 1 && isImageFilePath(item.filePaths.first()))
-            return thumbnail(m_metrics.filePictureSize(item, context.filePreviewCache),
-                m_metrics.headlineLabelHeight() + 2 * m_metrics.captionLabelHeight() + 12 + 20);
+            return thumbnail(m_metrics.filePictureSize(item, context.filePreviewCache), aroundThumbnail(item.kind));
         return fixed(m_metrics.fileRowHeight() + title);
     }
     return fixed(defaultRowHeight);
+}
+
+qreal HistoryRowHeights::aroundThumbnail(ClipboardKind kind) const
+{
+    // An image's caption below it; a file's name above it and its two caption lines below.
+    if (kind == ClipboardKind::image)
+        return 6 + m_metrics.captionLineHeight() + 20;
+    return m_metrics.headlineLabelHeight() + 2 * m_metrics.captionLabelHeight() + 12 + 20;
+}
+
+bool HistoryRowHeights::isCostlyToMeasure(const ClipboardItem &item)
+{
+    switch (item.kind) {
+    case ClipboardKind::text:
+    case ClipboardKind::richText:
+        return true;
+    case ClipboardKind::image: // its pixel size is read from the file's header
+        return item.assetPath.has_value();
+    case ClipboardKind::file:
+        return item.filePaths.size() == 1 && isImageFilePath(item.filePaths.first());
+    case ClipboardKind::link:
+    case ClipboardKind::email:
+    case ClipboardKind::color:
+        return false;
+    }
+    return false;
+}
+
+HistoryRowHeightInputs HistoryRowHeights::guessedInputs(
+    const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const
+{
+    using Shape = HistoryRowHeightInputs::Shape;
+    if (!isCostlyToMeasure(item))
+        return inputs(item, itemIndex, context);
+    HistoryRowHeightInputs inputs;
+    const qreal title = m_metrics.titleHeight(item);
+    if (item.kind == ClipboardKind::text || item.kind == ClipboardKind::richText) {
+        inputs.shape = Shape::text;
+        const QStringView text = item.text && !item.text->isEmpty() ? QStringView(*item.text) : item.searchText;
+        qsizetype lineStart = 0;
+        while (inputs.lineCount < inputs.lineWidths.size()) {
+            // A line is looked at no further than the length from which it fills every line.
+            const QStringView rest = text.mid(lineStart, HistoryRowMetrics::unmeasuredLineLength);
+            const qsizetype newline = rest.indexOf(u'\n');
+            qsizetype lineEnd = newline < 0 ? lineStart + rest.size() : lineStart + newline;
+            const qsizetype length = lineEnd - lineStart;
+            if (newline < 0 && length >= HistoryRowMetrics::unmeasuredLineLength)
+                lineEnd = text.size();
+            inputs.lineWidths[inputs.lineCount++] = length >= HistoryRowMetrics::unmeasuredLineLength
+                ? std::numeric_limits<float>::infinity()
+                : float(std::ceil(length * m_averageCharacterWidth));
+            if (lineEnd == text.size())
+                break;
+            lineStart = lineEnd + 1;
+        }
+        inputs.inner = 20 + title;
+        inputs.outer = HistoryRowMetrics::textPreviewReservedWidth(
+            item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context));
+        return inputs;
+    }
+    inputs.shape = Shape::thumbnail;
+    inputs.outer = title;
+    inputs.inner = aroundThumbnail(item.kind);
+    return inputs;
 }
 
 qreal HistoryRowHeights::heightAt(const HistoryRowHeightInputs &inputs, qreal tableWidth) const

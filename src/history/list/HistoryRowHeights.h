@@ -102,6 +102,13 @@ public:
     // What the height of the row of the item at the index (in display order) depends on at any width, measured now.
     HistoryRowHeightInputs inputs(
         const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const;
+    // What the height of the row would depend on, guessed without shaping its text or reading a file: its lines as
+    // wide as their characters at the font's average width, its picture of no known size.
+    HistoryRowHeightInputs guessedInputs(
+        const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const;
+    // Whether measuring the item's row shapes its text or reads a file; other rows cost no more to measure than to
+    // guess.
+    static bool isCostlyToMeasure(const ClipboardItem &item);
     // The height of a row of the measured inputs in a table of the width.
     qreal heightAt(const HistoryRowHeightInputs &inputs, qreal tableWidth) const;
 
@@ -120,7 +127,10 @@ public:
 private:
     HistoryRowHeightInputs measure(const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount,
         bool showsLinkPreview, const HistoryRowHeightContext &context) const;
+    // What a thumbnail row of the kind adds to its picture below the row's minimum height.
+    qreal aroundThumbnail(ClipboardKind kind) const;
 
     const HistoryRowMetrics &m_metrics;
+    qreal m_averageCharacterWidth = 0;
     QHash<HistoryRowHeightCacheKey, qreal> m_heights;
 };

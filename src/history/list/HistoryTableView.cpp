@@ -391,6 +391,13 @@ void HistoryTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start
     QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
+void HistoryTableView::doItemsLayout()
+{
+    if (onLayout)
+        onLayout();
+    QListView::doItemsLayout();
+}
+
 void HistoryTableView::resizeEvent(QResizeEvent *event)
 {
     QListView::resizeEvent(event);

@@ -103,6 +103,8 @@ public:
     std::function<void(HistorySelectionDirection direction)> onKeyboardMultipleSelectionMoveKeyDown;
     // Called when the width changed by more than half a pixel and there are rows.
     std::function<void()> onWidthChange;
+    // Called before every layout of the rows, which then asks each row's height.
+    std::function<void()> onLayout;
     // Fills the context menu for the row under the pointer (-1 for none).
     std::function<void(QMenu &menu)> onPrepareContextMenu;
 
@@ -121,6 +123,7 @@ public:
 
     void keyboardSearch(const QString &search) override;
     void reset() override;
+    void doItemsLayout() override;
 
 protected:
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
