@@ -1,7 +1,10 @@
 #include "FileTypes.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QMimeDatabase>
+
+#include <algorithm>
 
 namespace {
 
@@ -32,13 +35,16 @@ bool isImageFilePath(const QString &path)
     const QFileInfo info(path);
     const QString extension = info.suffix();
     if (!extension.isEmpty()) {
-        // Only the extension counts, as the platform answers every extension with some type.
+        // Only the extension counts, as the platform answers every extension with some type; the answer for an
+        // extension is looked up once per thread.
+        thread_local QHash<QString, bool> isImageExtension;
+        const auto known = isImageExtension.constFind(extension);
+        if (known != isImageExtension.constEnd())
+            return *known;
         const QList<QMimeType> types = database.mimeTypesForFileName(QLatin1String("file.") + extension);
-        for (const QMimeType &type : types) {
-            if (conformsToImage(type))
-                return true;
-        }
-        return false;
+        const bool isImage = std::any_of(types.cbegin(), types.cend(), conformsToImage);
+        isImageExtension.insert(extension, isImage);
+        return isImage;
     }
     if (!info.isFile() || !info.isReadable())
         return false;
