@@ -155,10 +155,17 @@ QList<ClipboardItem> PasteCommands::pasteNextCandidates(const QList<ClipboardIte
 
 void PasteCommands::resetPasteNextItem()
 {
-    const QList<ClipboardItem> candidates = pasteNextCandidates(m_model.filteredItems());
+    // By id: this runs on every show of the window, and copying the visible items cost as much as the history.
+    const bool skipsFavorites = m_model.preferences().pinFavoritesToTop;
     m_pasteNextOrder.clear();
-    for (const ClipboardItem &item : candidates)
-        m_pasteNextOrder.append(item.id);
+    for (const QUuid &id : m_model.visibleItemIDs()) {
+        if (skipsFavorites) {
+            const ClipboardItem *item = m_model.item(id);
+            if (!item || item->isFavorite)
+                continue;
+        }
+        m_pasteNextOrder.append(id);
+    }
     m_pasteNextItemID = m_pasteNextOrder.isEmpty() ? std::nullopt : std::optional<QUuid>(m_pasteNextOrder.first());
 }
 
