@@ -49,6 +49,7 @@ AppModel::AppModel(std::shared_ptr<const SourceApplicationLocator> locator, QObj
 void AppModel::setItems(QList<ClipboardItem> items)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
     m_positionsValid = false;
@@ -91,6 +92,7 @@ void AppModel::setSelectedItemIDsInSelectionOrder(const QList<QUuid> &ids)
 void AppModel::setSearchQuery(const QString &query)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_searchQuery = query;
     Q_EMIT searchQueryChanged(m_searchQuery);
 }
@@ -98,6 +100,7 @@ void AppModel::setSearchQuery(const QString &query)
 void AppModel::setPreferences(const AppPreferences &preferences)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_preferences = preferences;
     Q_EMIT preferencesChanged(m_preferences);
 }
@@ -105,6 +108,7 @@ void AppModel::setPreferences(const AppPreferences &preferences)
 void AppModel::setHistorySortOption(HistorySortOption option)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_historySortOption = option;
     Q_EMIT historySortOptionChanged(m_historySortOption);
 }
@@ -112,6 +116,7 @@ void AppModel::setHistorySortOption(HistorySortOption option)
 void AppModel::setHistorySortReversed(bool reversed)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_isHistorySortReversed = reversed;
     Q_EMIT isHistorySortReversedChanged(m_isHistorySortReversed);
 }
@@ -119,6 +124,7 @@ void AppModel::setHistorySortReversed(bool reversed)
 void AppModel::setSelectedHistoryFilterContentTypes(const QSet<HistoryFilterContentType> &types)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_contentTypes = types;
     Q_EMIT selectedHistoryFilterContentTypesChanged(m_contentTypes);
 }
@@ -126,6 +132,7 @@ void AppModel::setSelectedHistoryFilterContentTypes(const QSet<HistoryFilterCont
 void AppModel::setSelectedHistoryFilterTagIDs(const QSet<qint64> &ids)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_tagIDs = ids;
     Q_EMIT selectedHistoryFilterTagIDsChanged(m_tagIDs);
 }
@@ -133,6 +140,7 @@ void AppModel::setSelectedHistoryFilterTagIDs(const QSet<qint64> &ids)
 void AppModel::setSelectedHistoryFilterSourceApplicationIDs(const QSet<QString> &ids)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_sourceApplicationIDs = ids;
     Q_EMIT selectedHistoryFilterSourceApplicationIDsChanged(m_sourceApplicationIDs);
 }
@@ -425,6 +433,15 @@ const ClipboardItem *AppModel::item(const QUuid &id) const
 
 std::vector<qsizetype> AppModel::visibleOrder() const
 {
+    // Kept until the items, the tokens, the search text, the sort or the preferences change: a window that opens
+    // or reloads reads it several times over.
+    if (!m_visibleOrder)
+        m_visibleOrder = sortedVisibleOrder();
+    return *m_visibleOrder;
+}
+
+std::vector<qsizetype> AppModel::sortedVisibleOrder() const
+{
     const std::vector<qsizetype> positions = visiblePositions();
     std::vector<HistorySortKey> keys;
     keys.reserve(positions.size());
@@ -512,6 +529,7 @@ void AppModel::clearHistoryFilters()
 void AppModel::removePositions(const std::vector<qsizetype> &positions)
 {
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     if (!positions.empty()) {
         // Close the gaps in place, moving each kept item once.
         ClipboardItem *items = m_items.data();
@@ -603,6 +621,7 @@ void AppModel::updateItem(ClipboardItem item)
     }
     const qsizetype position = *found;
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     const ClipboardItem before = std::exchange(m_items[position], item);
     m_cache.itemReplaced(position, before, item);
     Q_EMIT itemsChanged(m_items);
@@ -637,6 +656,7 @@ void AppModel::upsertItem(ClipboardItem item)
     removePositions(positions);
 
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_items.prepend(item);
     m_cache.prependOne();
     m_positionsValid = false;
@@ -655,6 +675,7 @@ void AppModel::trimItems(qint64 limit)
     if (limit >= m_items.size())
         return;
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     m_items.resize(qsizetype(limit));
     m_cache.truncate(qsizetype(limit));
     m_positionsValid = false;
@@ -695,6 +716,7 @@ void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
     items.append(walked);
 
     Q_EMIT aboutToChange();
+    m_visibleOrder.reset();
     const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
     m_positionsValid = false;

@@ -20,6 +20,7 @@
 #include <compare>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The state every window reads: the loaded history and tags, the selection of the history list, the search
 // text, the filter tokens, the sort, the working copy of the preferences, the pause flag, the last error shown
@@ -190,6 +191,7 @@ private:
     std::vector<qsizetype> visiblePositions() const;
     // The same in the history order: what filteredItems() lists, without copying the items.
     std::vector<qsizetype> visibleOrder() const;
+    std::vector<qsizetype> sortedVisibleOrder() const;
     // Whether a token or the search text narrows the list at all.
     bool narrowsItems() const;
     // The selected items among those that pass the tokens and the search text.
@@ -223,6 +225,7 @@ private:
     mutable HistoryItemCache m_cache;
     mutable QHash<QUuid, qsizetype> m_positionByID;
     mutable bool m_positionsValid = false;
+    mutable std::optional<std::vector<qsizetype>> m_visibleOrder; // until what decides it changes
     mutable QHash<QString, std::optional<QString>> m_pathsByIdentifier;
     mutable QHash<QString, std::optional<QString>> m_pathsByName;
 };
