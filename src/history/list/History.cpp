@@ -277,9 +277,8 @@ void History::updatePlaceholders()
 
 void History::rebuildRowIndex()
 {
-    ++m_rowsGeneration;
-    m_paintedRowLooks.clear();
-    m_selectionOrderPositionsAreCurrent = false;
+    m_selection.rowsDidChange();
+    m_rowTopsAreCurrent = false;
     m_rowOfItem.clear();
     m_rowOfItem.reserve(m_tableRows.size());
     m_firstItemRow = -1;
@@ -428,12 +427,12 @@ void History::prepareRowHeights()
         y += int(std::ceil(height.atTableWidth));
     }
     m_rowTops[count] = y;
-    m_rowTopsGeneration = m_rowsGeneration;
+    m_rowTopsAreCurrent = true;
 }
 
 void History::measureRows(int first, int last)
 {
-    if (!m_hasGuessedRows || m_rowTopsGeneration != m_rowsGeneration || m_rowHeights.size() != m_tableRows.size())
+    if (!m_hasGuessedRows || !m_rowTopsAreCurrent || m_rowHeights.size() != m_tableRows.size())
         return;
     first = qMax(first, 0);
     last = qMin(last, int(m_tableRows.size()) - 1);
@@ -465,7 +464,7 @@ int History::rowAtListY(int y) const
 
 void History::measureRowsNearScreen()
 {
-    if (!m_hasGuessedRows || m_rowTopsGeneration != m_rowsGeneration)
+    if (!m_hasGuessedRows || !m_rowTopsAreCurrent)
         return;
     const int top = m_tableView->verticalScrollBar()->value();
     const int screen = qMax(m_tableView->viewport()->height(), 1);
@@ -578,33 +577,11 @@ HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
     configuration.searchQuery = m_searchQuery;
     configuration.showsLinkPreview = m_showPreviewForLinks;
     configuration.filePreviewCache = m_filePreviewCache;
-    const RowSelectionLook look = rowSelectionLook(row);
+    const HistoryRowSelectionLook look = m_selection.rowSelectionLook(row);
     configuration.isSelected = look.isSelected;
     configuration.selectionOrderNumber = look.selectionOrderNumber;
     configuration.showsSelectionOrderPlaceholder = look.showsSelectionOrderPlaceholder;
     return configuration;
-}
-
-HistoryRowSelectionState History::rowSelectionState() const
-{
-    HistoryRowSelectionState state;
-    state.rowCount = int(m_tableRows.size());
-    state.isItemRow = [this](int row) { return m_tableRows.at(row).isItem(); };
-    state.isSelected = [this](int row) { return m_tableView->isRowSelected(row); };
-    state.selectedRowCount = m_tableView->selectedRowCount();
-    state.leadRow = m_selectionLeadRow;
-    state.isKeyboardMultipleSelectionMode = m_isKeyboardMultipleSelectionMode;
-    return state;
-}
-
-HistoryRowSelectionFlags History::rowSelectionFlags(int row) const
-{
-    return HistoryRowSelection::flags(rowSelectionState(), row);
-}
-
-bool History::showsDivider(int row) const
-{
-    return HistoryRowSelection::showsDivider(rowSelectionState(), row);
 }
 
 void History::forwardSearchKeyDown(const HistoryKeyEvent &event)
@@ -781,9 +758,9 @@ void History::revealRow(int row, bool preferTop)
 void History::scrollToTopIfFirstItemSelected()
 {
     int row = -1;
-    if (m_isKeyboardMultipleSelectionMode) {
-        if (m_selectionLeadRow && isSelectableRow(*m_selectionLeadRow))
-            row = *m_selectionLeadRow;
+    if (m_selection.isKeyboardMultipleSelectionMode()) {
+        if (const std::optional<int> lead = m_selection.leadRow(); lead && isSelectableRow(*lead))
+            row = *lead;
         else if (isSelectableRow(m_tableView->selectedRow()))
             row = m_tableView->selectedRow();
         else

@@ -4,6 +4,7 @@
 #include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
 #include "HistoryKeyEvent.h"
+#include "HistoryListSelection.h"
 #include "HistoryRowHeights.h"
 #include "HistoryRowSelectionFlags.h"
 #include "HistoryTableRow.h"
@@ -18,7 +19,6 @@
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 class EmptyHistory;
 class FilePreviewCache;
@@ -98,9 +98,8 @@ public:
     bool isSelectableRow(int row) const;
     // What an item row shows besides its item, now.
     HistoryItemRowConfiguration itemRowConfiguration(int row) const;
-    // How the row draws its part of the selection now, and whether it shows the divider at its top.
-    HistoryRowSelectionFlags rowSelectionFlags(int row) const;
-    bool showsDivider(int row) const;
+    // How the row draws its part of the selection now.
+    HistoryRowSelectionFlags rowSelectionFlags(int row) const { return m_selection.rowSelectionFlags(row); }
 
     // The table's width changed: every height is asked again, and visible rows of several files are refreshed.
     void tableWidthDidChange();
@@ -145,35 +144,19 @@ public:
     // Selects exactly the row, ending keyboard multiple-selection mode.
     void selectSingleRow(int row);
     void leaveKeyboardMultipleSelectionMode();
-    // The ids of the item rows in the given order, those already in the selection order first in their order.
-    QList<QUuid> rangeSelectionOrder(const QList<int> &rows) const;
     // Redraws the visible rows whose selection look (joined shapes, focus, order number) differs from what they show;
     // a row that already shows its look is not drawn again.
     void updateVisibleRowSelectionStyles();
     void updateSelectionOrderNumbers();
 
-    // Everything about a row that the selection decides: its flags, whether it is selected, and its order number
-    // or placeholder.
-    struct RowSelectionLook
-    {
-        HistoryRowSelectionFlags flags;
-        bool isSelected = false;
-        std::optional<int> selectionOrderNumber;
-        bool showsSelectionOrderPlaceholder = false;
-
-        bool operator==(const RowSelectionLook &) const = default;
-    };
-    RowSelectionLook rowSelectionLook(int row) const;
-
-    // The selection bookkeeping: the fixed and the moving end of a range, and the selected ids in the order they
-    // were selected.
-    std::optional<int> selectionAnchorRow() const { return m_selectionAnchorRow; }
-    std::optional<int> selectionLeadRow() const { return m_selectionLeadRow; }
-    const QList<QUuid> &selectionOrderIDs() const { return m_selectionOrderIDs; }
-    bool isKeyboardMultipleSelectionMode() const { return m_isKeyboardMultipleSelectionMode; }
+    // The selection bookkeeping besides the selected rows (the table's): the fixed and the moving end of a range,
+    // the selected ids in the order they were selected, keyboard multiple-selection mode, and each row's look.
+    const HistoryListSelection &selection() const { return m_selection; }
+    std::optional<int> selectionAnchorRow() const { return m_selection.anchorRow(); }
+    std::optional<int> selectionLeadRow() const { return m_selection.leadRow(); }
+    const QList<QUuid> &selectionOrderIDs() const { return m_selection.selectionOrderIDs(); }
+    bool isKeyboardMultipleSelectionMode() const { return m_selection.isKeyboardMultipleSelectionMode(); }
     bool isSyncingSelection() const { return m_isSyncingSelection; }
-    // The ids of the selected rows' items in the order of selection.
-    QList<QUuid> computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const;
     QList<ClipboardItem> selectedItemsInRowOrder() const;
 
     HistoryTableView &tableView() const { return *m_tableView; }
@@ -187,16 +170,6 @@ private:
     void setUpViews();
     // Sets the mode and its mirror in the table, which routes Up and Down by it; draws nothing.
     void setKeyboardMultipleSelectionMode(bool on);
-    // The order of selection as rows: the ids are taken from the rows' items.
-    void setSelectionOrder(const QList<int> &rows);
-    void clearSelectionOrder();
-    // The rows of the current order (-1 for an id no row has).
-    QList<int> selectionOrderRows() const;
-    QList<int> computeSelectionOrderRows(const QList<int> &selectedRows, std::optional<int> leadRow) const;
-    QList<int> rangeSelectionOrderRows(const QList<int> &rows) const;
-    // The row's 1-based place in the order of selection; 0 when it has none.
-    int selectionOrderPosition(int row) const;
-    HistoryRowSelectionState rowSelectionState() const;
     void handleTableSelectionChange(std::optional<int> clickedRow);
     // The row the keyboard operations start from.
     int currentRowForMoving() const;
@@ -233,9 +206,6 @@ private:
     int firstItemRow() const;
     int lastItemRow() const;
     void askForLinkPreviewIfNeeded(int row);
-    // What the row shows now. Every change of a row's look asks for the whole row to be drawn again, so a row is
-    // never left showing an older look in part.
-    void rowWasPainted(int row, const RowSelectionLook &look) const { m_paintedRowLooks.insert(row, look); }
     void updateRowsWhoseSelectionLookChanged();
 
     HistoryDelegate *m_delegate = nullptr;
@@ -249,7 +219,6 @@ private:
     bool m_showPreviewForLinks = true;
     QList<HistoryTableRow> m_tableRows;
     QHash<QUuid, int> m_rowOfItem;
-    quint64 m_rowsGeneration = 0; // changes with every new set of rows
     int m_firstItemRow = -1;
     int m_lastItemRow = -1;
 
@@ -259,7 +228,7 @@ private:
     qsizetype m_largestItemCount = 0;
     QList<RowHeight> m_rowHeights; // per row of the table
     std::vector<int> m_rowTops; // of the last layout, and the bottom of the last row
-    quint64 m_rowTopsGeneration = 0; // the rows m_rowTops are of
+    bool m_rowTopsAreCurrent = false; // m_rowTops are of the rows now
     bool m_hasGuessedRows = false;
     // Where the visible part of the list will start after the layout of an update.
     std::optional<int> m_layoutScrollPosition;
@@ -272,19 +241,19 @@ private:
     QHash<QUuid, MeasuredLines> m_textPreviewLineMetricsCache;
     QSet<QUuid> m_linkPreviewsAskedFor; // since the last update
 
-    std::optional<int> m_selectionAnchorRow;
-    std::optional<int> m_selectionLeadRow;
-    QList<QUuid> m_selectionOrderIDs;
-    // The rows of selectionOrderIDs while the rows are those of m_selectionOrderRowsGeneration, so that a large
-    // selection is not looked up by id again at each change; and each row's 1-based place in the order, made when
-    // a row is painted after a change (0 for none).
-    QList<int> m_selectionOrderRows;
-    quint64 m_selectionOrderRowsGeneration = 0;
-    mutable std::vector<int> m_selectionOrderPositionOfRow;
-    mutable bool m_selectionOrderPositionsAreCurrent = false;
-    // What each row showed when it was painted last, by row; emptied with every new set of rows.
-    mutable QHash<int, RowSelectionLook> m_paintedRowLooks;
-    bool m_isKeyboardMultipleSelectionMode = false;
+    // The rows and the table's selected rows, as the selection reads them.
+    struct SelectionRows final : HistoryListSelectionRows
+    {
+        explicit SelectionRows(const History &list) : list(list) { }
+        const QList<HistoryTableRow> &rows() const override { return list.m_tableRows; }
+        std::optional<int> rowOfItem(const QUuid &id) const override;
+        const QList<int> &selectedRows() const override;
+        bool isRowSelected(int row) const override;
+
+        const History &list;
+    };
+    SelectionRows m_selectionRows {*this};
+    HistoryListSelection m_selection {m_selectionRows};
     bool m_isSyncingSelection = false;
 
     HistoryTableModel *m_tableModel = nullptr;

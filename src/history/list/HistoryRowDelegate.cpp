@@ -28,8 +28,9 @@ void HistoryRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         HistorySectionHeaderCell::paint(*painter, rect, header->title, row == 0, option.palette);
     } else if (const ClipboardItem *item = m_history.itemAtRow(row)) {
         const HistoryItemRowConfiguration configuration = m_history.itemRowConfiguration(row);
-        const History::RowSelectionLook look = m_history.rowSelectionLook(row);
-        m_history.rowWasPainted(row, look);
+        const HistoryListSelection &selection = m_history.selection();
+        const HistoryRowSelectionLook look = selection.rowSelectionLook(row);
+        selection.rowWasPainted(row, look);
         // Behind the content: the focus fill, the selection joined to its selected neighbours, the divider.
         const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 0;
         RoundedSelectionRowPainter::paint(*painter, rect, look.flags, look.isSelected, option.palette, scale);

@@ -5,9 +5,9 @@
 class History;
 
 // Paints the history table's rows from the history view's state: a header's title, or an item row: first its
-// selection shapes, focus fill and divider from the row's selection flags at paint time, then its content with the
-// painter of its kind. Row heights come from the history view's cache. The style's own item drawing (its
-// selection and focus rectangle) is never used.
+// selection shapes, focus fill and divider from the row's look in the list's selection at paint time, then its
+// content with the painter of its kind. Row heights come from the history view's cache. The style's own item drawing
+// (its selection and focus rectangle) is never used.
 class HistoryRowDelegate final : public QStyledItemDelegate
 {
     Q_OBJECT

@@ -1,5 +1,5 @@
-// The selection of the history list: the table's selected rows plus the anchor, the lead, the order in which
-// items were selected and keyboard multiple-selection mode, and every operation that changes them.
+// The operations that change the history list's selection: the table's selected rows and the list's selection
+// bookkeeping (the anchor, the lead, the order in which items were selected and keyboard multiple-selection mode).
 
 #include "History.h"
 
@@ -8,7 +8,6 @@
 #include <QItemSelectionModel>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -17,6 +16,21 @@ constexpr Qt::KeyboardModifiers clickModifiers
     = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
 } // namespace
+
+std::optional<int> History::SelectionRows::rowOfItem(const QUuid &id) const
+{
+    return list.rowIndexOfItem(id);
+}
+
+const QList<int> &History::SelectionRows::selectedRows() const
+{
+    return list.m_tableView->selectedRows();
+}
+
+bool History::SelectionRows::isRowSelected(int row) const
+{
+    return list.m_tableView->isRowSelected(row);
+}
 
 std::optional<int> History::nearestItemRow(int row, HistorySelectionDirection direction) const
 {
@@ -36,7 +50,8 @@ std::optional<int> History::nearestItemRow(int row, HistorySelectionDirection di
 
 int History::currentRowForMoving() const
 {
-    return m_selectionLeadRow ? *m_selectionLeadRow : m_tableView->selectedRow();
+    const std::optional<int> lead = m_selection.leadRow();
+    return lead ? *lead : m_tableView->selectedRow();
 }
 
 int History::currentRowForExtending() const
@@ -49,8 +64,8 @@ int History::currentRowForExtending() const
 
 std::optional<int> History::currentRowForKeyboardMultipleSelection() const
 {
-    if (m_selectionLeadRow && isSelectableRow(*m_selectionLeadRow))
-        return m_selectionLeadRow;
+    if (const std::optional<int> lead = m_selection.leadRow(); lead && isSelectableRow(*lead))
+        return lead;
     if (isSelectableRow(m_tableView->selectedRow()))
         return m_tableView->selectedRow();
     if (m_firstItemRow >= 0)
@@ -60,7 +75,7 @@ std::optional<int> History::currentRowForKeyboardMultipleSelection() const
 
 void History::setKeyboardMultipleSelectionMode(bool on)
 {
-    m_isKeyboardMultipleSelectionMode = on;
+    m_selection.setKeyboardMultipleSelectionMode(on);
     m_tableView->isKeyboardMultipleSelectionMode = on;
 }
 
@@ -70,9 +85,8 @@ void History::selectSingleRow(int row)
     m_isSyncingSelection = true;
     m_tableView->selectRows({row});
     m_isSyncingSelection = false;
-    m_selectionAnchorRow = row;
-    m_selectionLeadRow = row;
-    setSelectionOrder(computeSelectionOrderRows({row}, row));
+    m_selection.setAnchorAndLead(row, row);
+    m_selection.setSelectionOrder(m_selection.computeSelectionOrderRows({row}, row));
     syncSelectionFromTable(row);
     scrollRowIntoView(row);
 }
@@ -106,10 +120,10 @@ void History::extendSelection(HistorySelectionDirection direction)
     if (m_items.isEmpty())
         return;
     m_tableView->takeFocus();
-    const bool wasKeyboardMultipleSelectionMode = m_isKeyboardMultipleSelectionMode;
+    const bool wasKeyboardMultipleSelectionMode = m_selection.isKeyboardMultipleSelectionMode();
     setKeyboardMultipleSelectionMode(false);
     const int current = currentRowForExtending();
-    const int anchor = m_selectionAnchorRow.value_or(current);
+    const int anchor = m_selection.anchorRow().value_or(current);
     std::optional<int> lead;
     if (direction == HistorySelectionDirection::up)
         lead = current == 0 ? std::nullopt : nearestItemRow(current, direction);
@@ -129,8 +143,7 @@ void History::extendSelection(HistorySelectionDirection direction)
     m_isSyncingSelection = true;
     m_tableView->selectRows(rows);
     m_isSyncingSelection = false;
-    m_selectionAnchorRow = anchor;
-    m_selectionLeadRow = lead;
+    m_selection.setAnchorAndLead(anchor, lead);
     syncSelectionFromTable(lead);
     scrollRowIntoView(*lead);
 }
@@ -144,7 +157,7 @@ void History::applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelec
     if (!current || !isSelectableRow(*current))
         return;
     const int row = *current;
-    const bool wasOn = m_isKeyboardMultipleSelectionMode;
+    const bool wasOn = m_selection.isKeyboardMultipleSelectionMode();
     setKeyboardMultipleSelectionMode(true);
 
     QList<int> selected = m_tableView->selectedRows();
@@ -165,8 +178,7 @@ void History::applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelec
     }
 
     if (!selected.isEmpty()) {
-        m_selectionAnchorRow = row;
-        m_selectionLeadRow = row;
+        m_selection.setAnchorAndLead(row, row);
         m_isSyncingSelection = true;
         m_tableView->selectRows(selected);
         m_isSyncingSelection = false;
@@ -187,7 +199,7 @@ void History::playSelectionSound(int code)
 
 void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
 {
-    if (!m_isKeyboardMultipleSelectionMode || m_items.isEmpty())
+    if (!m_selection.isKeyboardMultipleSelectionMode() || m_items.isEmpty())
         return;
     m_tableView->takeFocus();
     const std::optional<int> current = currentRowForKeyboardMultipleSelection();
@@ -198,15 +210,14 @@ void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
     const std::optional<int> target = nearestItemRow(*current, direction);
     if (!target)
         return;
-    m_selectionAnchorRow = target;
-    m_selectionLeadRow = target;
+    m_selection.setAnchorAndLead(target, target);
     syncSelectionFromTable(target);
     scrollRowIntoView(*target);
 }
 
 bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
 {
-    if (m_isKeyboardMultipleSelectionMode) {
+    if (m_selection.isKeyboardMultipleSelectionMode()) {
         setKeyboardMultipleSelectionMode(false);
         // The focused row's fill goes also when the click then changes nothing.
         updateVisibleRowSelectionStyles();
@@ -225,7 +236,8 @@ bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
         else
             chosen.insert(position, row);
     } else if (held == Qt::ShiftModifier) {
-        const int anchor = m_selectionAnchorRow ? *m_selectionAnchorRow : (selected.isEmpty() ? row : selected.first());
+        const std::optional<int> anchorRow = m_selection.anchorRow();
+        const int anchor = anchorRow ? *anchorRow : (selected.isEmpty() ? row : selected.first());
         for (int candidate = qMin(row, anchor); candidate <= qMax(row, anchor); ++candidate) {
             if (isSelectableRow(candidate))
                 chosen.append(candidate);
@@ -243,7 +255,7 @@ bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
     if (chosen == selected)
         return false;
     if (held == Qt::ShiftModifier)
-        setSelectionOrder(rangeSelectionOrderRows(order));
+        m_selection.setSelectionOrder(m_selection.rangeSelectionOrderRows(order));
     // Not as our own change: the table's notification reaches handleTableSelectionChange like a user's.
     m_tableView->selectRows(chosen);
     return true;
@@ -262,86 +274,9 @@ void History::handleItemClick(int row, Qt::KeyboardModifiers modifiers, int clic
         m_delegate->historyDidClickItem(*item);
 }
 
-QList<QUuid> History::rangeSelectionOrder(const QList<int> &rows) const
-{
-    QList<QUuid> ids;
-    for (int row : rangeSelectionOrderRows(rows))
-        ids.append(itemAtRow(row)->id);
-    return ids;
-}
-
-QList<int> History::rangeSelectionOrderRows(const QList<int> &rows) const
-{
-    // Rows stand for their items here: ids are unique within the list.
-    std::vector<bool> inRange(m_tableRows.size());
-    for (int row : rows) {
-        if (isSelectableRow(row))
-            inRange[row] = true;
-    }
-    std::vector<bool> taken(m_tableRows.size());
-    QList<int> order;
-    order.reserve(rows.size());
-    for (int row : selectionOrderRows()) {
-        if (row >= 0 && inRange[row] && !taken[row]) {
-            order.append(row);
-            taken[row] = true;
-        }
-    }
-    for (int row : rows) {
-        if (isSelectableRow(row) && !taken[row]) {
-            order.append(row);
-            taken[row] = true;
-        }
-    }
-    return order;
-}
-
-void History::setSelectionOrder(const QList<int> &rows)
-{
-    m_selectionOrderIDs.clear();
-    m_selectionOrderIDs.reserve(rows.size());
-    for (int row : rows)
-        m_selectionOrderIDs.append(itemAtRow(row)->id);
-    m_selectionOrderRows = rows;
-    m_selectionOrderRowsGeneration = m_rowsGeneration;
-    m_selectionOrderPositionsAreCurrent = false;
-}
-
-void History::clearSelectionOrder()
-{
-    setSelectionOrder({});
-}
-
-QList<int> History::selectionOrderRows() const
-{
-    if (m_selectionOrderRowsGeneration == m_rowsGeneration && m_selectionOrderRows.size() == m_selectionOrderIDs.size())
-        return m_selectionOrderRows;
-    // The rows changed since the order was made: its items are found again by id.
-    QList<int> rows;
-    rows.reserve(m_selectionOrderIDs.size());
-    for (const QUuid &id : m_selectionOrderIDs)
-        rows.append(rowIndexOfItem(id).value_or(-1));
-    return rows;
-}
-
-int History::selectionOrderPosition(int row) const
-{
-    if (!m_selectionOrderPositionsAreCurrent) {
-        m_selectionOrderPositionOfRow.assign(m_tableRows.size(), 0);
-        const QList<int> rows = selectionOrderRows();
-        for (qsizetype position = 0; position < rows.size(); ++position) {
-            const int orderRow = rows.at(position);
-            if (orderRow >= 0 && m_selectionOrderPositionOfRow[orderRow] == 0)
-                m_selectionOrderPositionOfRow[orderRow] = int(position) + 1;
-        }
-        m_selectionOrderPositionsAreCurrent = true;
-    }
-    return row >= 0 && row < int(m_selectionOrderPositionOfRow.size()) ? m_selectionOrderPositionOfRow[row] : 0;
-}
-
 void History::leaveKeyboardMultipleSelectionMode()
 {
-    if (!m_isKeyboardMultipleSelectionMode)
+    if (!m_selection.isKeyboardMultipleSelectionMode())
         return;
     setKeyboardMultipleSelectionMode(false);
     updateVisibleRowSelectionStyles();
@@ -358,32 +293,11 @@ void History::updateSelectionOrderNumbers()
     updateRowsWhoseSelectionLookChanged();
 }
 
-History::RowSelectionLook History::rowSelectionLook(int row) const
-{
-    RowSelectionLook look;
-    if (!isSelectableRow(row))
-        return look;
-    look.flags = rowSelectionFlags(row);
-    look.isSelected = m_tableView->isRowSelected(row);
-    if (m_isKeyboardMultipleSelectionMode || m_tableView->selectedRowCount() > 1) {
-        if (const int position = selectionOrderPosition(row); position > 0)
-            look.selectionOrderNumber = position;
-        look.showsSelectionOrderPlaceholder = true;
-    }
-    return look;
-}
-
 void History::updateRowsWhoseSelectionLookChanged()
 {
-    // A change of one row's selection changes its neighbours' shapes and everyone's order numbers: every visible
-    // row is looked at, and those that show something else now are drawn again.
-    for (const int row : m_tableView->rowsInVisibleRect()) {
-        if (!isSelectableRow(row))
-            continue;
-        const auto painted = m_paintedRowLooks.constFind(row);
-        if (painted == m_paintedRowLooks.cend() || *painted != rowSelectionLook(row))
-            m_tableView->viewport()->update(m_tableView->visualRect(m_tableModel->index(row)));
-    }
+    // Every visible row whose look changed is drawn again, and no other.
+    for (const int row : m_selection.rowsShowingAnotherLook(m_tableView->rowsInVisibleRect()))
+        m_tableView->viewport()->update(m_tableView->visualRect(m_tableModel->index(row)));
 }
 
 void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet<QUuid> &selectedItemIDs,
@@ -402,9 +316,7 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
             fallbackSelection(m_items.constFirst());
     } else if (rows.isEmpty()) {
         m_isSyncingSelection = true;
-        m_selectionAnchorRow.reset();
-        m_selectionLeadRow.reset();
-        clearSelectionOrder();
+        m_selection.clear();
         m_tableView->clearSelection();
         m_isSyncingSelection = false;
     } else {
@@ -415,61 +327,20 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
             m_isSyncingSelection = true;
             m_tableView->selectRows(rows);
             m_isSyncingSelection = false;
-            m_selectionAnchorRow = lead;
-            m_selectionLeadRow = lead;
-            setSelectionOrder(computeSelectionOrderRows(rows, lead));
+            m_selection.setAnchorAndLead(lead, lead);
+            m_selection.setSelectionOrder(m_selection.computeSelectionOrderRows(rows, lead));
             scheduleScrollRowIntoView(*lead);
-        } else if (*lead == m_firstItemRow || m_selectionLeadRow != lead) {
+        } else if (*lead == m_firstItemRow || m_selection.leadRow() != lead) {
             // An unchanged selection keeps the scroll position, also on the first item: the list scrolls to the
             // top only for a new first item (see update()).
-            m_selectionAnchorRow = lead;
-            m_selectionLeadRow = lead;
+            m_selection.setAnchorAndLead(lead, lead);
         }
         // The list's own arrow keys go on from the lead, also after a reload took its current row.
-        if (m_selectionLeadRow)
-            m_tableView->setCurrentRow(*m_selectionLeadRow);
+        if (const std::optional<int> leadRow = m_selection.leadRow())
+            m_tableView->setCurrentRow(*leadRow);
     }
     updateVisibleRowSelectionStyles();
     updateSelectionOrderNumbers();
-}
-
-QList<QUuid> History::computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const
-{
-    QList<QUuid> ids;
-    for (int row : computeSelectionOrderRows(selectedRows, leadRow))
-        ids.append(itemAtRow(row)->id);
-    return ids;
-}
-
-QList<int> History::computeSelectionOrderRows(const QList<int> &selectedRows, std::optional<int> leadRow) const
-{
-    std::vector<bool> selected(m_tableRows.size());
-    qsizetype count = 0;
-    for (int row : selectedRows) {
-        if (isSelectableRow(row) && !selected[row]) {
-            selected[row] = true;
-            ++count;
-        }
-    }
-    std::vector<bool> taken(m_tableRows.size());
-    QList<int> order;
-    order.reserve(count);
-    // The items still selected keep their places; the lead's item comes next, then the others top to bottom.
-    for (int row : selectionOrderRows()) {
-        if (row >= 0 && selected[row] && !taken[row]) {
-            order.append(row);
-            taken[row] = true;
-        }
-    }
-    if (leadRow && isSelectableRow(*leadRow) && selected[*leadRow] && !taken[*leadRow]) {
-        order.append(*leadRow);
-        taken[*leadRow] = true;
-    }
-    for (int row = 0; row < int(selected.size()) && order.size() < count; ++row) {
-        if (selected[row] && !taken[row])
-            order.append(row);
-    }
-    return order;
 }
 
 QList<ClipboardItem> History::selectedItemsInRowOrder() const
@@ -493,16 +364,14 @@ void History::handleTableSelectionChange(std::optional<int> clickedRow)
         lead = clickedRow;
     else if (!selected.isEmpty())
         lead = selected.first();
-    m_selectionAnchorRow = lead;
-    m_selectionLeadRow = lead;
+    m_selection.setAnchorAndLead(lead, lead);
     syncSelectionFromTable(lead);
 }
 
 void History::syncSelectionFromTable(std::optional<int> leadRow)
 {
     updateVisibleRowSelectionStyles();
-    const QList<int> orderRows = computeSelectionOrderRows(m_tableView->selectedRows(), leadRow);
-    setSelectionOrder(orderRows);
+    m_selection.setSelectionOrder(m_selection.computeSelectionOrderRows(m_tableView->selectedRows(), leadRow));
     updateSelectionOrderNumbers();
     // The arrow keys of the list's own handling go on from the lead.
     if (leadRow)
@@ -512,8 +381,8 @@ void History::syncSelectionFromTable(std::optional<int> leadRow)
     std::optional<QUuid> primary;
     if (leadRow && itemAtRow(*leadRow))
         primary = itemAtRow(*leadRow)->id;
-    else if (!m_selectionOrderIDs.isEmpty())
-        primary = m_selectionOrderIDs.first();
+    else if (!m_selection.selectionOrderIDs().isEmpty())
+        primary = m_selection.selectionOrderIDs().first();
     if (m_delegate)
-        m_delegate->historySelectionDidChange(m_selectionOrderIDs, primary);
+        m_delegate->historySelectionDidChange(m_selection.selectionOrderIDs(), primary);
 }
