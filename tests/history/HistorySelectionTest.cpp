@@ -252,7 +252,7 @@ TEST(HistorySelection, SequencesOfClicksAndKeys)
         EXPECT_EQ(h.delegate.primaryItem, c.primary) << name;
         EXPECT_EQ(h.numbers(), c.numbers) << name;
         EXPECT_EQ(h.list.isKeyboardMultipleSelectionMode(), c.mode) << name;
-        EXPECT_EQ(h.list.tableView().isKeyboardMultipleSelectionMode, c.mode) << name;
+        EXPECT_EQ(h.list.tableView().isKeyboardMultipleSelectionMode(), c.mode) << name;
         EXPECT_EQ(h.delegate.sounds, c.sounds) << name;
         // What the table shows selected is what the delegate was told, in row order.
         QStringList inRowOrder = c.selection.split(u',', Qt::SkipEmptyParts);

@@ -107,7 +107,7 @@ TEST(HistoryTableInput, ARoutedKeyIsConsumedEvenWithoutItsCallback)
         calls.append(direction == HistorySelectionDirection::down ? u"focus down"_qs : u"focus up"_qs);
     };
     table.onSearchKeyDown = [&](const HistoryKeyEvent &event) { calls.append(u"type "_qs + event.characters); };
-    table.isKeyboardMultipleSelectionMode = true;
+    table.keyboardMultipleSelectionMode = [] { return true; };
     EXPECT_TRUE(table.handleKeyDown(qtKey(Qt::Key_Down, Qt::NoModifier)));
     EXPECT_TRUE(table.handleKeyDown(qtKey(Qt::Key_Q, Qt::AltModifier, u"q"_qs)));
     EXPECT_EQ(calls, QStringList({u"focus down"_qs, u"type q"_qs}));

@@ -134,6 +134,8 @@ void History::setUpViews()
         if (self)
             self->forwardSearchKeyDown(event);
     };
+    m_tableView->keyboardMultipleSelectionMode
+        = [self] { return self && self->m_selection.isKeyboardMultipleSelectionMode(); };
     connect(m_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         std::optional<int> clicked = m_tableView->lastMouseDownRow;
         m_tableView->lastMouseDownRow.reset();

@@ -168,8 +168,6 @@ protected:
 
 private:
     void setUpViews();
-    // Sets the mode and its mirror in the table, which routes Up and Down by it; draws nothing.
-    void setKeyboardMultipleSelectionMode(bool on);
     void handleTableSelectionChange(std::optional<int> clickedRow);
     // The row the keyboard operations start from.
     int currentRowForMoving() const;

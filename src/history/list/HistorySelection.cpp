@@ -73,15 +73,9 @@ std::optional<int> History::currentRowForKeyboardMultipleSelection() const
     return std::nullopt;
 }
 
-void History::setKeyboardMultipleSelectionMode(bool on)
-{
-    m_selection.setKeyboardMultipleSelectionMode(on);
-    m_tableView->isKeyboardMultipleSelectionMode = on;
-}
-
 void History::selectSingleRow(int row)
 {
-    setKeyboardMultipleSelectionMode(false);
+    m_selection.setKeyboardMultipleSelectionMode(false);
     m_isSyncingSelection = true;
     m_tableView->selectRows({row});
     m_isSyncingSelection = false;
@@ -121,7 +115,7 @@ void History::extendSelection(HistorySelectionDirection direction)
         return;
     m_tableView->takeFocus();
     const bool wasKeyboardMultipleSelectionMode = m_selection.isKeyboardMultipleSelectionMode();
-    setKeyboardMultipleSelectionMode(false);
+    m_selection.setKeyboardMultipleSelectionMode(false);
     const int current = currentRowForExtending();
     const int anchor = m_selection.anchorRow().value_or(current);
     std::optional<int> lead;
@@ -158,7 +152,7 @@ void History::applyKeyboardMultipleSelectionCommand(HistoryKeyboardMultipleSelec
         return;
     const int row = *current;
     const bool wasOn = m_selection.isKeyboardMultipleSelectionMode();
-    setKeyboardMultipleSelectionMode(true);
+    m_selection.setKeyboardMultipleSelectionMode(true);
 
     QList<int> selected = m_tableView->selectedRows();
     const auto position = std::lower_bound(selected.begin(), selected.end(), row);
@@ -218,7 +212,7 @@ void History::moveKeyboardSelectionFocus(HistorySelectionDirection direction)
 bool History::handleMouseDownSelection(int row, Qt::KeyboardModifiers modifiers)
 {
     if (m_selection.isKeyboardMultipleSelectionMode()) {
-        setKeyboardMultipleSelectionMode(false);
+        m_selection.setKeyboardMultipleSelectionMode(false);
         // The focused row's fill goes also when the click then changes nothing.
         updateVisibleRowSelectionStyles();
     }
@@ -278,7 +272,7 @@ void History::leaveKeyboardMultipleSelectionMode()
 {
     if (!m_selection.isKeyboardMultipleSelectionMode())
         return;
-    setKeyboardMultipleSelectionMode(false);
+    m_selection.setKeyboardMultipleSelectionMode(false);
     updateVisibleRowSelectionStyles();
     updateSelectionOrderNumbers();
 }
@@ -357,7 +351,7 @@ void History::handleTableSelectionChange(std::optional<int> clickedRow)
 {
     if (m_isSyncingSelection)
         return;
-    setKeyboardMultipleSelectionMode(false);
+    m_selection.setKeyboardMultipleSelectionMode(false);
     const QList<int> &selected = m_tableView->selectedRows();
     std::optional<int> lead;
     if (clickedRow && m_tableView->isRowSelected(*clickedRow))

@@ -213,7 +213,7 @@ HistoryTableKeyRoute HistoryTableView::routeKey(const HistoryKeyEvent &event, bo
 
 bool HistoryTableView::handleKeyDown(const HistoryKeyEvent &event)
 {
-    switch (routeKey(event, isKeyboardMultipleSelectionMode)) {
+    switch (routeKey(event, isKeyboardMultipleSelectionMode())) {
     case HistoryTableKeyRoute::extendSelectionUp:
         if (onExtendSelectionKeyDown)
             onExtendSelectionKeyDown(HistorySelectionDirection::up);

@@ -87,8 +87,12 @@ public:
 
     std::optional<int> lastMouseDownRow;
     std::optional<int> contextualMenuRow;
-    // Mirrors the history view's keyboard multiple-selection mode, which decides what plain Up and Down do.
-    bool isKeyboardMultipleSelectionMode = false;
+    // Reads the owner's keyboard multiple-selection mode, which decides what plain Up and Down do; off when not set.
+    std::function<bool()> keyboardMultipleSelectionMode;
+    bool isKeyboardMultipleSelectionMode() const
+    {
+        return keyboardMultipleSelectionMode && keyboardMultipleSelectionMode();
+    }
 
     // A left mouse-down on the row (-1 for none) with the modifiers held: true when it set the selection itself, in
     // which case the view's own press handling (and drag selection) is skipped. That handling is skipped as well for
