@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QPainter>
 
+#include <malloc.h>
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -24,7 +26,7 @@ HistoryUpdate updateWith(QList<ClipboardItem> items)
     update.pinFavoritesToTop = true;
     update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
     if (!update.items.isEmpty())
-        update.selectedItemID = update.items.first().id;
+        update.selectedItemID = update.items.constFirst().id;
     return update;
 }
 
@@ -195,6 +197,27 @@ void BM_PaintScreenful(benchmark::State &state)
     state.counters["rows"] = rows;
 }
 
+// What the list itself holds for its rows, laid out and shown: the heap it takes beyond the items it is given,
+// which it shares with its owner.
+void BM_ListMemoryPerRow(benchmark::State &state)
+{
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
+    double bytesPerRow = 0;
+    qsizetype rows = 0;
+    for (auto _ : state) {
+        ShownList shown({});
+        malloc_trim(0);
+        const size_t before = mallinfo2().uordblks;
+        shown.list.update(updateWith(items));
+        shown.list.tableView().layOutRowsNow();
+        QCoreApplication::processEvents();
+        rows = shown.list.tableRows().size();
+        bytesPerRow = double(mallinfo2().uordblks - before) / double(qMax<qsizetype>(rows, 1));
+    }
+    state.counters["bytes per row"] = bytesPerRow;
+    state.counters["rows"] = double(rows);
+}
+
 } // namespace
 
 BENCHMARK(BM_UpdateForCapture)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -205,3 +228,4 @@ BENCHMARK(BM_UpdateForLinkPreviewBatch)->Arg(5000)->Arg(100000)->Unit(benchmark:
 BENCHMARK(BM_RelayoutAfterWidthChange)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RelayoutWithColdImages)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PaintScreenful)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListMemoryPerRow)->Arg(5000)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(3);

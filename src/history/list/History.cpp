@@ -377,7 +377,7 @@ bool History::measureRow(int row)
     if (!height.inputs.isMeasured() || height.isGuess)
         height.inputs = m_rowHeightMeasure.inputs(m_items.at(itemRow->itemIndex), itemRow->itemIndex, m_heightContext);
     height.isGuess = false;
-    height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, m_tableView->tableWidth());
+    height.atTableWidth = float(m_rowHeightMeasure.heightAt(height.inputs, m_tableView->tableWidth()));
     return std::ceil(before) != std::ceil(height.atTableWidth);
 }
 
@@ -409,7 +409,7 @@ void History::prepareRowHeights()
         const auto isNear = [&] { return y < nearBottom && y + std::ceil(height.atTableWidth) > nearTop; };
         if (height.isGuess) {
             if (height.atTableWidth < 0)
-                height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, width);
+                height.atTableWidth = float(m_rowHeightMeasure.heightAt(height.inputs, width));
             if (isNear())
                 measureRow(int(row));
         } else if (height.atTableWidth < 0) {
@@ -420,7 +420,7 @@ void History::prepareRowHeights()
             } else {
                 height.inputs = m_rowHeightMeasure.guessedInputs(item, itemRow->itemIndex, m_heightContext);
                 height.isGuess = true;
-                height.atTableWidth = m_rowHeightMeasure.heightAt(height.inputs, width);
+                height.atTableWidth = float(m_rowHeightMeasure.heightAt(height.inputs, width));
                 if (isNear())
                     measureRow(int(row));
             }

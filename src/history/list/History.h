@@ -181,9 +181,9 @@ private:
     // What each row knows of its height: the height at the table's width (-1 until asked), and what it depends on.
     struct RowHeight
     {
-        qreal atTableWidth = -1;
-        bool isGuess = false; // the inputs are guessed; the row was not measured
         HistoryRowHeightInputs inputs;
+        float atTableWidth = -1; // exact, as the inputs' figures are
+        bool isGuess = false; // the inputs are guessed; the row was not measured
     };
     // Measures what the heights of a row depends on, unless it is guessed: true when the height changed.
     bool measureRow(int row);

@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QHashFunctions>
+#include <QSizeF>
 
 #include <cmath>
 #include <limits>
@@ -142,14 +143,15 @@ HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std
     const qreal title = m_metrics.titleHeight(item);
     const auto fixed = [&](qreal height) {
         inputs.shape = Shape::fixed;
-        inputs.inner = height;
+        inputs.inner = float(height);
         return inputs;
     };
     const auto thumbnail = [&](std::optional<QSizeF> size, qreal around) {
         inputs.shape = Shape::thumbnail;
-        inputs.inner = around;
-        inputs.outer = title;
-        inputs.pictureSize = size.value_or(QSizeF());
+        inputs.inner = float(around);
+        inputs.outer = float(title);
+        if (size)
+            inputs.content.pictureSize = {size->width(), size->height()};
         return inputs;
     };
     switch (item.kind) {
@@ -162,14 +164,14 @@ HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std
             lines = m_metrics.measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
         inputs.shape = Shape::text;
         for (const qreal width : std::as_const(lines->lineWidths)) {
-            if (inputs.lineCount == inputs.lineWidths.size())
+            if (inputs.lineCount == inputs.content.lineWidths.size())
                 break;
-            inputs.lineWidths[inputs.lineCount++] = width == HistoryRowMetrics::unmeasuredLineWidth()
+            inputs.content.lineWidths[inputs.lineCount++] = width == HistoryRowMetrics::unmeasuredLineWidth()
                 ? std::numeric_limits<float>::infinity()
                 : float(width);
         }
-        inputs.inner = 20 + title;
-        inputs.outer = HistoryRowMetrics::textPreviewReservedWidth(item, quickPasteIndex, tagCount);
+        inputs.inner = float(20 + title);
+        inputs.outer = float(HistoryRowMetrics::textPreviewReservedWidth(item, quickPasteIndex, tagCount));
         return inputs;
     }
     case ClipboardKind::link:
@@ -228,7 +230,7 @@ HistoryRowHeightInputs HistoryRowHeights::guessedInputs(
         inputs.shape = Shape::text;
         const QStringView text = item.text && !item.text->isEmpty() ? QStringView(*item.text) : item.searchText;
         qsizetype lineStart = 0;
-        while (inputs.lineCount < inputs.lineWidths.size()) {
+        while (inputs.lineCount < inputs.content.lineWidths.size()) {
             // A line is looked at no further than the length from which it fills every line.
             const QStringView rest = text.mid(lineStart, HistoryRowMetrics::unmeasuredLineLength);
             const qsizetype newline = rest.indexOf(u'\n');
@@ -236,21 +238,21 @@ HistoryRowHeightInputs HistoryRowHeights::guessedInputs(
             const qsizetype length = lineEnd - lineStart;
             if (newline < 0 && length >= HistoryRowMetrics::unmeasuredLineLength)
                 lineEnd = text.size();
-            inputs.lineWidths[inputs.lineCount++] = length >= HistoryRowMetrics::unmeasuredLineLength
+            inputs.content.lineWidths[inputs.lineCount++] = length >= HistoryRowMetrics::unmeasuredLineLength
                 ? std::numeric_limits<float>::infinity()
                 : float(std::ceil(length * m_averageCharacterWidth));
             if (lineEnd == text.size())
                 break;
             lineStart = lineEnd + 1;
         }
-        inputs.inner = 20 + title;
-        inputs.outer = HistoryRowMetrics::textPreviewReservedWidth(
-            item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context));
+        inputs.inner = float(20 + title);
+        inputs.outer = float(HistoryRowMetrics::textPreviewReservedWidth(
+            item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context)));
         return inputs;
     }
     inputs.shape = Shape::thumbnail;
-    inputs.outer = title;
-    inputs.inner = aroundThumbnail(item.kind);
+    inputs.outer = float(title);
+    inputs.inner = float(aroundThumbnail(item.kind));
     return inputs;
 }
 
@@ -267,7 +269,7 @@ qreal HistoryRowHeights::heightAt(const HistoryRowHeightInputs &inputs, qreal ta
             return std::ceil(3 * m_metrics.textLineHeight()) + inputs.inner;
         std::array<qreal, 3> widths {};
         for (int line = 0; line < inputs.lineCount; ++line) {
-            const float width = inputs.lineWidths[line];
+            const float width = inputs.content.lineWidths[line];
             widths[line] = std::isinf(width) ? HistoryRowMetrics::unmeasuredLineWidth() : qreal(width);
         }
         const qreal previewWidth = HistoryRowMetrics::textPreviewWidth(inputs.outer, tableWidth);
@@ -275,7 +277,8 @@ qreal HistoryRowHeights::heightAt(const HistoryRowHeightInputs &inputs, qreal ta
         return qMax(std::ceil(count * m_metrics.textLineHeight()) + inputs.inner, defaultRowHeight);
     }
     case Shape::thumbnail: {
-        const qreal preview = HistoryRowMetrics::thumbnailSize(tableWidth, inputs.pictureSize).height();
+        const QSizeF picture(inputs.content.pictureSize[0], inputs.content.pictureSize[1]);
+        const qreal preview = HistoryRowMetrics::thumbnailSize(tableWidth, picture).height();
         return qMax(preview + inputs.inner, defaultRowHeight) + inputs.outer;
     }
     }

@@ -7,7 +7,6 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QSizeF>
 #include <QString>
 #include <QUuid>
 
@@ -56,12 +55,17 @@ struct HistoryRowHeightInputs
         text, // lines that wrap at the width left beside the accessories
         thumbnail, // a picture fitted to the width
     };
+    // Kept for every row of the list, so packed: a text row's lines and a thumbnail row's picture share their room,
+    // and the heights, which are multiples of a font's 1/64 pixel, are exact as floats.
+    union Content {
+        std::array<float, 3> lineWidths; // text: rounded up; infinite for a line too long to measure
+        std::array<qreal, 2> pictureSize; // thumbnail: the picture's size in points, 0 when it has none
+    };
+    Content content {};
+    float inner = 0; // fixed: the height; text and thumbnail: what the row adds to its content below its minimum
+    float outer = 0; // text: the width the accessories take from the table; thumbnail: the title line
     Shape shape = Shape::unmeasured;
     quint8 lineCount = 0; // text: the measured lines in lineWidths
-    std::array<float, 3> lineWidths {}; // text: rounded up; infinite for a line too long to measure
-    qreal inner = 0; // fixed: the height; text and thumbnail: what the row adds to its content below its minimum
-    qreal outer = 0; // text: the width the accessories take from the table; thumbnail: the title line
-    QSizeF pictureSize; // thumbnail: the picture's size in points, empty when it has none
 
     bool isMeasured() const { return shape != Shape::unmeasured; }
 };
