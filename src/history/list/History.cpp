@@ -170,6 +170,7 @@ void History::update(HistoryUpdate update)
     std::optional<QList<int>> removed = removedRowIndexes(m_tableRows, newRows);
     if (removed && rangeCount(*removed) > maxRemovedRangeCount)
         removed.reset();
+    const std::optional<std::pair<int, int>> inserted = removed ? std::nullopt : insertedRowRange(m_tableRows, newRows);
     const std::optional<QUuid> oldFirstItemID
         = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
 
@@ -187,7 +188,7 @@ void History::update(HistoryUpdate update)
 
     // The rows name their items by index: while the removed rows are reported, the rows left are the old ones and
     // read the old items.
-    QList<ClipboardItem> itemsBeforeRemoval = std::exchange(m_items, std::move(update.items));
+    QList<ClipboardItem> itemsBefore = std::exchange(m_items, std::move(update.items));
     m_availableTags = std::move(update.availableTags);
     m_availableTagsByID.clear();
     for (const Tag &tag : std::as_const(m_availableTags))
@@ -196,7 +197,7 @@ void History::update(HistoryUpdate update)
     m_showCommandNumberShortcut = update.showCommandNumberShortcut;
     m_showPreviewForLinks = update.showPreviewForLinks;
     // A removal is reported range by range, and the rows read between the reports are those of that moment.
-    QList<HistoryTableRow> rowsBeforeRemoval = removed ? std::move(m_tableRows) : QList<HistoryTableRow>();
+    QList<HistoryTableRow> rowsBefore = removed || inserted ? std::move(m_tableRows) : QList<HistoryTableRow>();
     m_tableRows = std::move(newRows);
     m_rowHeights = std::move(heights);
     rebuildRowIndex();
@@ -228,8 +229,8 @@ void History::update(HistoryUpdate update)
     if (removed) {
         // Highest range first, so that the rows below keep their numbers until they are taken out.
         const QList<int> &rows = *removed;
-        QList<HistoryTableRow> rowsAfterRemoval = std::exchange(m_tableRows, std::move(rowsBeforeRemoval));
-        QList<ClipboardItem> itemsAfterRemoval = std::exchange(m_items, std::move(itemsBeforeRemoval));
+        QList<HistoryTableRow> rowsAfterRemoval = std::exchange(m_tableRows, std::move(rowsBefore));
+        QList<ClipboardItem> itemsAfterRemoval = std::exchange(m_items, std::move(itemsBefore));
         for (qsizetype end = rows.size() - 1; end >= 0;) {
             qsizetype start = end;
             while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
@@ -244,6 +245,18 @@ void History::update(HistoryUpdate update)
         m_items = std::move(itemsAfterRemoval);
         // The first nine item rows carry the quick-paste numbers, which follow the item index.
         const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount);
+        if (!numbered.isEmpty())
+            m_tableModel->rowsChanged(numbered.first(), numbered.last());
+    } else if (inserted) {
+        // The rows read are the old ones until the report puts the new ones in. The rows below keep their selection,
+        // moved down with them.
+        QList<HistoryTableRow> rowsAfterInsertion = std::exchange(m_tableRows, std::move(rowsBefore));
+        QList<ClipboardItem> itemsAfterInsertion = std::exchange(m_items, std::move(itemsBefore));
+        m_tableModel->insertRowRange(inserted->first, inserted->second, [&] {
+            m_tableRows = std::move(rowsAfterInsertion);
+            m_items = std::move(itemsAfterInsertion);
+        });
+        const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount + 1);
         if (!numbered.isEmpty())
             m_tableModel->rowsChanged(numbered.first(), numbered.last());
     } else {
@@ -311,6 +324,22 @@ std::optional<QList<int>> History::removedRowIndexes(
     if (j == newRows.size() && oldRows.size() - removed.size() == newRows.size() && !removed.isEmpty())
         return removed;
     return std::nullopt;
+}
+
+std::optional<std::pair<int, int>> History::insertedRowRange(
+    const QList<HistoryTableRow> &oldRows, const QList<HistoryTableRow> &newRows)
+{
+    const qsizetype added = newRows.size() - oldRows.size();
+    if (added <= 0)
+        return std::nullopt;
+    qsizetype first = 0;
+    while (first < oldRows.size() && oldRows.at(first).identity() == newRows.at(first).identity())
+        ++first;
+    for (qsizetype row = first; row < oldRows.size(); ++row) {
+        if (!(oldRows.at(row).identity() == newRows.at(row + added).identity()))
+            return std::nullopt;
+    }
+    return std::pair<int, int>(int(first), int(first + added - 1));
 }
 
 QList<int> History::firstItemRowIndexes(int n) const

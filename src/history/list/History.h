@@ -49,8 +49,8 @@ struct HistoryUpdate
 // The history list: the visible items in day sections, each row as tall as its content needs, with a placeholder
 // when there is nothing to show. It is given everything it shows through update() and reports what the user does
 // to its delegate. An update that only takes rows out removes them in place and refreshes no more than the first
-// nine item rows; anything else reloads the list. The list keeps its scroll position unless the selection changed
-// or a new first item came in.
+// nine item rows, and one that puts one run of rows in inserts them in place; anything else reloads the list. The list
+// keeps its scroll position unless the selection changed or a new first item came in.
 class History final : public QWidget
 {
     Q_OBJECT
@@ -81,6 +81,10 @@ public:
     // Which rows an update took out when the new rows are exactly the old ones with some removed, order kept
     // (greedy, by identity); nothing when the update did anything else.
     static std::optional<QList<int>> removedRowIndexes(
+        const QList<HistoryTableRow> &oldRows, const QList<HistoryTableRow> &newRows);
+    // The rows an update put in when the new rows are exactly the old ones with one run of rows inserted, order
+    // kept (by identity), as the first and last new row; nothing when the update did anything else.
+    static std::optional<std::pair<int, int>> insertedRowRange(
         const QList<HistoryTableRow> &oldRows, const QList<HistoryTableRow> &newRows);
     // The first n item rows, headers skipped.
     QList<int> firstItemRowIndexes(int n) const;

@@ -65,6 +65,15 @@ void HistoryTableModel::removeRowRange(int first, int last, const std::function<
     endRemoveRows();
 }
 
+void HistoryTableModel::insertRowRange(int first, int last, const std::function<void()> &putIn)
+{
+    beginInsertRows(QModelIndex(), first, last);
+    if (putIn)
+        putIn();
+    m_rowCount += last - first + 1;
+    endInsertRows();
+}
+
 void HistoryTableModel::rowsChanged(int first, int last)
 {
     Q_EMIT dataChanged(index(first), index(last));

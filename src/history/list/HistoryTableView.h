@@ -31,6 +31,9 @@ public:
     // Takes out the rows first to last (inclusive) of the current ones; takeOut removes them from what the rows
     // read, between the announcement and the report of the removal.
     void removeRowRange(int first, int last, const std::function<void()> &takeOut = {});
+    // Puts in the rows first to last (inclusive) of the new ones; putIn makes the rows read the new ones, between the
+    // announcement and the report of the insertion.
+    void insertRowRange(int first, int last, const std::function<void()> &putIn);
     // The rows' contents changed; their number did not.
     void rowsChanged(int first, int last);
 
