@@ -474,6 +474,19 @@ TEST(History, ALongListMeasuresTheRowsItShows)
     QCoreApplication::processEvents();
     expectVisibleRowsMeasured("at the end");
     EXPECT_EQ(view.rectOfRow(last).bottom() + 1 - scrollBar.value(), view.viewport()->height());
+
+    // The list's own keys move the current row and scroll to it (they did not scroll at all), here into rows never
+    // measured, which show whole.
+    h.list.selectSingleRow(1);
+    view.setFocus();
+    for (int page = 0; page < 3; ++page) {
+        QTest::keyClick(&view, Qt::Key_PageDown);
+        QCoreApplication::processEvents();
+        const QRect current = view.rectOfRow(view.currentIndex().row());
+        EXPECT_GE(current.top(), scrollBar.value()) << "page " << page;
+        EXPECT_LE(current.bottom() + 1, scrollBar.value() + view.viewport()->height()) << "page " << page;
+        expectVisibleRowsMeasured("after a page down");
+    }
 }
 
 TEST(History, TheContextMenuIsForTheClickedRowOrTheSelection)

@@ -102,6 +102,10 @@ void History::setUpViews()
         if (self)
             self->tableWidthDidChange();
     };
+    m_tableView->onKeyMove = [self](int row) {
+        if (self)
+            self->scrollRowIntoView(row);
+    };
     m_tableView->onLayout = [self] {
         if (self)
             self->prepareRowHeights();

@@ -263,7 +263,13 @@ void HistoryTableView::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    const QModelIndex before = currentIndex();
     QListView::keyPressEvent(event);
+    // The list scrolls by none of its own keys, as auto-scrolling (which would also follow drags) is off: a row the
+    // keys moved to is brought into view by the owner.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current != before && onKeyMove)
+        onKeyMove(current.row());
 }
 
 QModelIndex HistoryTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)

@@ -110,6 +110,8 @@ public:
     std::function<void(HistorySelectionDirection direction)> onKeyboardMultipleSelectionMoveKeyDown;
     // Called when the width changed by more than half a pixel and there are rows.
     std::function<void()> onWidthChange;
+    // The list's own keys (plain arrows, pages, Home and End) made the row the current one.
+    std::function<void(int row)> onKeyMove;
     // Called before every layout of the rows, which then asks each row's height.
     std::function<void()> onLayout;
     // Fills the context menu for the row under the pointer (-1 for none).
