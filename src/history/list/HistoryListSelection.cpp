@@ -78,16 +78,6 @@ QList<int> HistoryListSelection::computeSelectionOrderRows(
     return order;
 }
 
-QList<QUuid> HistoryListSelection::computeSelectionOrder(
-    const QList<int> &selectedRows, std::optional<int> leadRow) const
-{
-    const QList<HistoryTableRow> &tableRows = m_rows.rows();
-    QList<QUuid> ids;
-    for (int row : computeSelectionOrderRows(selectedRows, leadRow))
-        ids.append(tableRows.at(row).asItem()->id);
-    return ids;
-}
-
 QList<int> HistoryListSelection::rangeSelectionOrderRows(const QList<int> &rows) const
 {
     // Rows stand for their items here: ids are unique within the list.
@@ -113,15 +103,6 @@ QList<int> HistoryListSelection::rangeSelectionOrderRows(const QList<int> &rows)
         }
     }
     return order;
-}
-
-QList<QUuid> HistoryListSelection::rangeSelectionOrder(const QList<int> &rows) const
-{
-    const QList<HistoryTableRow> &tableRows = m_rows.rows();
-    QList<QUuid> ids;
-    for (int row : rangeSelectionOrderRows(rows))
-        ids.append(tableRows.at(row).asItem()->id);
-    return ids;
 }
 
 int HistoryListSelection::selectionOrderPosition(int row) const

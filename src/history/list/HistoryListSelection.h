@@ -71,10 +71,8 @@ public:
     // The order of selection of the selected item rows: those in the order already keep their places, the lead's
     // row comes next, then the others top to bottom.
     QList<int> computeSelectionOrderRows(const QList<int> &selectedRows, std::optional<int> leadRow) const;
-    QList<QUuid> computeSelectionOrder(const QList<int> &selectedRows, std::optional<int> leadRow) const;
     // The item rows of a range in the given order, those already in the order of selection first in their order.
     QList<int> rangeSelectionOrderRows(const QList<int> &rows) const;
-    QList<QUuid> rangeSelectionOrder(const QList<int> &rows) const;
     // The row's 1-based place in the order of selection; 0 when it has none.
     int selectionOrderPosition(int row) const;
 

@@ -122,21 +122,28 @@ HistoryRowHeightCacheKey HistoryRowHeights::cacheKey(
 qreal HistoryRowHeights::itemRowHeight(const ClipboardItem &item, const HistoryRowHeightCacheKey &key, qreal tableWidth,
     const HistoryRowHeightContext &context) const
 {
-    // Without a width a text row is as high as three lines, whatever its lines are.
-    if ((item.kind == ClipboardKind::text || item.kind == ClipboardKind::richText) && !(tableWidth > 0))
-        return std::ceil(3 * m_metrics.textLineHeight()) + 20 + m_metrics.titleHeight(item);
-    return heightAt(measure(item, key.quickPasteIndex, key.tagCount, key.showsLinkPreview, context), tableWidth);
+    // Without a width neither a text's lines nor a picture's size changes the height: they are not measured.
+    const bool guessesCostlyParts = !(tableWidth > 0);
+    return heightAt(measure(item, key.quickPasteIndex, key.tagCount, key.showsLinkPreview, context, guessesCostlyParts),
+        tableWidth);
 }
 
 HistoryRowHeightInputs HistoryRowHeights::inputs(
     const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const
 {
     return measure(item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context),
-        context.showPreviewForLinks, context);
+        context.showPreviewForLinks, context, false);
+}
+
+HistoryRowHeightInputs HistoryRowHeights::guessedInputs(
+    const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const
+{
+    return measure(item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context),
+        context.showPreviewForLinks, context, true);
 }
 
 HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std::optional<int> quickPasteIndex,
-    int tagCount, bool showsLinkPreview, const HistoryRowHeightContext &context) const
+    int tagCount, bool showsLinkPreview, const HistoryRowHeightContext &context, bool guessesCostlyParts) const
 {
     using Shape = HistoryRowHeightInputs::Shape;
     HistoryRowHeightInputs inputs;
@@ -157,18 +164,22 @@ HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std
     switch (item.kind) {
     case ClipboardKind::text:
     case ClipboardKind::richText: {
-        std::optional<HistoryTextPreviewLineMetrics> lines;
-        if (context.textPreviewLineMetrics)
-            lines = context.textPreviewLineMetrics(item);
-        if (!lines)
-            lines = m_metrics.measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
         inputs.shape = Shape::text;
-        for (const qreal width : std::as_const(lines->lineWidths)) {
-            if (inputs.lineCount == inputs.content.lineWidths.size())
-                break;
-            inputs.content.lineWidths[inputs.lineCount++] = width == HistoryRowMetrics::unmeasuredLineWidth()
-                ? std::numeric_limits<float>::infinity()
-                : float(width);
+        if (guessesCostlyParts) {
+            guessLineWidths(item, inputs);
+        } else {
+            std::optional<HistoryTextPreviewLineMetrics> lines;
+            if (context.textPreviewLineMetrics)
+                lines = context.textPreviewLineMetrics(item);
+            if (!lines)
+                lines = m_metrics.measureLines(historyPreviewText(item.primaryText(), historyPreviewTextLimit));
+            for (const qreal width : std::as_const(lines->lineWidths)) {
+                if (inputs.lineCount == inputs.content.lineWidths.size())
+                    break;
+                inputs.content.lineWidths[inputs.lineCount++] = width == HistoryRowMetrics::unmeasuredLineWidth()
+                    ? std::numeric_limits<float>::infinity()
+                    : float(width);
+            }
         }
         inputs.inner = float(20 + title);
         inputs.outer = float(HistoryRowMetrics::textPreviewReservedWidth(item, quickPasteIndex, tagCount));
@@ -181,12 +192,15 @@ HistoryRowHeightInputs HistoryRowHeights::measure(const ClipboardItem &item, std
     case ClipboardKind::color:
         return fixed(qMax(38 + title, defaultRowHeight));
     case ClipboardKind::image:
-        return thumbnail(m_metrics.imagePictureSize(item), aroundThumbnail(item.kind));
+        return thumbnail(
+            guessesCostlyParts ? std::nullopt : m_metrics.imagePictureSize(item), aroundThumbnail(item.kind));
     case ClipboardKind::file:
         if (item.filePaths.size() >= 2)
             return fixed(m_metrics.filesRowHeight() + title);
         if (item.filePaths.size() == 1 && isImageFilePath(item.filePaths.first()))
-            return thumbnail(m_metrics.filePictureSize(item, context.filePreviewCache), aroundThumbnail(item.kind));
+            return thumbnail(
+                guessesCostlyParts ? std::nullopt : m_metrics.filePictureSize(item, context.filePreviewCache),
+                aroundThumbnail(item.kind));
         return fixed(m_metrics.fileRowHeight() + title);
     }
     return fixed(defaultRowHeight);
@@ -218,42 +232,25 @@ bool HistoryRowHeights::isCostlyToMeasure(const ClipboardItem &item)
     return false;
 }
 
-HistoryRowHeightInputs HistoryRowHeights::guessedInputs(
-    const ClipboardItem &item, int itemIndex, const HistoryRowHeightContext &context) const
+void HistoryRowHeights::guessLineWidths(const ClipboardItem &item, HistoryRowHeightInputs &inputs) const
 {
-    using Shape = HistoryRowHeightInputs::Shape;
-    if (!isCostlyToMeasure(item))
-        return inputs(item, itemIndex, context);
-    HistoryRowHeightInputs inputs;
-    const qreal title = m_metrics.titleHeight(item);
-    if (item.kind == ClipboardKind::text || item.kind == ClipboardKind::richText) {
-        inputs.shape = Shape::text;
-        const QStringView text = item.text && !item.text->isEmpty() ? QStringView(*item.text) : item.searchText;
-        qsizetype lineStart = 0;
-        while (inputs.lineCount < inputs.content.lineWidths.size()) {
-            // A line is looked at no further than the length from which it fills every line.
-            const QStringView rest = text.mid(lineStart, HistoryRowMetrics::unmeasuredLineLength);
-            const qsizetype newline = rest.indexOf(u'\n');
-            qsizetype lineEnd = newline < 0 ? lineStart + rest.size() : lineStart + newline;
-            const qsizetype length = lineEnd - lineStart;
-            if (newline < 0 && length >= HistoryRowMetrics::unmeasuredLineLength)
-                lineEnd = text.size();
-            inputs.content.lineWidths[inputs.lineCount++] = length >= HistoryRowMetrics::unmeasuredLineLength
-                ? std::numeric_limits<float>::infinity()
-                : float(std::ceil(length * m_averageCharacterWidth));
-            if (lineEnd == text.size())
-                break;
-            lineStart = lineEnd + 1;
-        }
-        inputs.inner = float(20 + title);
-        inputs.outer = float(HistoryRowMetrics::textPreviewReservedWidth(
-            item, quickPasteIndexOf(itemIndex, context), shownTagCount(item, context)));
-        return inputs;
+    const QStringView text = item.text && !item.text->isEmpty() ? QStringView(*item.text) : item.searchText;
+    qsizetype lineStart = 0;
+    while (inputs.lineCount < inputs.content.lineWidths.size()) {
+        // A line is looked at no further than the length from which it fills every line.
+        const QStringView rest = text.mid(lineStart, HistoryRowMetrics::unmeasuredLineLength);
+        const qsizetype newline = rest.indexOf(u'\n');
+        qsizetype lineEnd = newline < 0 ? lineStart + rest.size() : lineStart + newline;
+        const qsizetype length = lineEnd - lineStart;
+        if (newline < 0 && length >= HistoryRowMetrics::unmeasuredLineLength)
+            lineEnd = text.size();
+        inputs.content.lineWidths[inputs.lineCount++] = length >= HistoryRowMetrics::unmeasuredLineLength
+            ? std::numeric_limits<float>::infinity()
+            : float(std::ceil(length * m_averageCharacterWidth));
+        if (lineEnd == text.size())
+            break;
+        lineStart = lineEnd + 1;
     }
-    inputs.shape = Shape::thumbnail;
-    inputs.outer = float(title);
-    inputs.inner = float(aroundThumbnail(item.kind));
-    return inputs;
 }
 
 qreal HistoryRowHeights::heightAt(const HistoryRowHeightInputs &inputs, qreal tableWidth) const

@@ -129,8 +129,11 @@ public:
     const HistoryRowMetrics &metrics() const { return m_metrics; }
 
 private:
+    // guessesCostlyParts: the text's lines are guessed from its characters, and a picture's size is not read.
     HistoryRowHeightInputs measure(const ClipboardItem &item, std::optional<int> quickPasteIndex, int tagCount,
-        bool showsLinkPreview, const HistoryRowHeightContext &context) const;
+        bool showsLinkPreview, const HistoryRowHeightContext &context, bool guessesCostlyParts) const;
+    // The widths of the text's first lines, at the font's average character width.
+    void guessLineWidths(const ClipboardItem &item, HistoryRowHeightInputs &inputs) const;
     // What a thumbnail row of the kind adds to its picture below the row's minimum height.
     qreal aroundThumbnail(ClipboardKind kind) const;
 
