@@ -305,6 +305,35 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     EXPECT_TRUE(ModelChecks::failures().isEmpty()) << ModelChecks::failures().join(u'\n').toStdString();
 }
 
+// Each capture selects the new item, which is put in above the one selected before: the view's own selection
+// follows, so that Down goes on to the item below it (it found that row selected already and reported nothing).
+TEST(History, TheArrowKeysGoOnFromACapturedItem)
+{
+    ListHarness h;
+    HistoryTableView &view = h.list.tableView();
+    const auto selectedRows = [&] {
+        QList<int> rows;
+        for (const QModelIndex &index : view.selectionModel()->selectedRows())
+            rows.append(index.row());
+        return rows;
+    };
+    h.model.setItems({textItem(1, u"one"_qs, at(0, 9))});
+    h.update();
+    h.update();
+    view.setFocus();
+    for (int n = 2; n <= 3; ++n) {
+        h.model.upsertItem(textItem(n, QStringLiteral("copy %1").arg(n), at(0, 9 + n)));
+        h.update();
+        EXPECT_EQ(h.selectedTexts(), QStringList({QStringLiteral("copy %1").arg(n)})) << n;
+        EXPECT_EQ(selectedRows(), QList<int>({1})) << n;
+        h.delegate.selections.clear();
+        QTest::keyClick(&view, Qt::Key_Down);
+        const QString below = n == 2 ? u"one"_qs : u"copy 2"_qs;
+        EXPECT_EQ(h.selectedTexts(), QStringList({below})) << n;
+        EXPECT_EQ(h.delegate.selections, QStringList({below + u" / "_qs + below})) << n;
+    }
+}
+
 TEST(History, ADeletedSelectionFallsBackToTheFirstItem)
 {
     ListHarness h;

@@ -406,6 +406,15 @@ void HistoryTableView::rowsAboutToBeRemoved(const QModelIndex &parent, int start
     QListView::rowsAboutToBeRemoved(parent, start, end);
 }
 
+void HistoryTableView::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    // The selection model moves its ranges down with the rows, without telling: the kept rows are read again.
+    if (m_selectedRow >= start)
+        m_selectedRow += end - start + 1;
+    selectionDidChange();
+    QListView::rowsInserted(parent, start, end);
+}
+
 void HistoryTableView::doItemsLayout()
 {
     if (onLayout)
