@@ -4,6 +4,7 @@
 // (with warm caches, and the first one with 1,000 image rows whose files were never read), and painting one
 // screenful of rows. Each update is timed until the list has laid out its rows, as it does before it paints.
 
+#include "AppModel.h"
 #include "History.h"
 #include "HistoryTableView.h"
 #include "SyntheticHistory.h"
@@ -54,18 +55,54 @@ ClipboardItem capture(int n)
     return item.refreshingSearchText({});
 }
 
+// A list on screen fed the way its window feeds it: the model's visible ids, its own items through their ids, and
+// the ids whose items changed. What the model does for a change is not timed, the list's update (with the lookups
+// into the model it makes) is.
+struct ShownModel
+{
+    explicit ShownModel(const QList<ClipboardItem> &items)
+    {
+        AppPreferences preferences = model.preferences();
+        preferences.pinFavoritesToTop = true;
+        model.setPreferences(preferences);
+        model.setItems(items);
+        QObject::connect(
+            &model, &AppModel::itemsChangedByID, &list, [this](const QSet<QUuid> &ids) { changedItemIDs.unite(ids); });
+        list.resize(listSize);
+        list.show();
+        list.update(update());
+        QCoreApplication::processEvents();
+    }
+    HistoryUpdate update()
+    {
+        HistoryUpdate update;
+        update.modelItems = HistoryItems::ofModel(
+            model.visibleItems(),
+            [this, revision = model.itemsRevision()] { return model.itemsRevision() == revision; },
+            [this](const QUuid &id) { return model.item(id); });
+        update.changedItemIDs = std::exchange(changedItemIDs, {});
+        update.pinFavoritesToTop = true;
+        update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
+        update.selectedItemID = model.selectedItemID();
+        update.selectedItemIDs = model.selectedItemIDs();
+        return update;
+    }
+
+    AppModel model;
+    History list;
+    QSet<QUuid> changedItemIDs;
+};
+
 void BM_UpdateForCapture(benchmark::State &state)
 {
-    QList<ClipboardItem> items = historyOf(int(state.range(0)));
-    ShownList shown(items);
+    const qsizetype count = state.range(0);
+    ShownModel shown(historyOf(int(count)));
     int n = 0;
     for (auto _ : state) {
-        // The window hands over a list of its own, made before the update.
         state.PauseTiming();
-        items.prepend(capture(n++));
-        items.removeLast();
-        HistoryUpdate update = updateWith(items);
-        update.items.detach();
+        shown.model.upsertItem(capture(n++));
+        shown.model.trimItems(count);
+        HistoryUpdate update = shown.update();
         state.ResumeTiming();
         shown.list.update(std::move(update));
     }
@@ -75,24 +112,23 @@ void BM_UpdateForCapture(benchmark::State &state)
 void deleteItems(benchmark::State &state, int count)
 {
     const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
-    ShownList shown(items);
+    ShownModel shown(items);
     const qsizetype step = items.size() / (count + 1);
-    QList<ClipboardItem> fewer;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (i == 0 || i % step != 0 || i / step > count)
-            fewer.append(items.at(i));
-    }
+    QSet<QUuid> deleted;
+    for (qsizetype i = step; i < items.size() && deleted.size() < count; i += step)
+        deleted.insert(items.at(i).id);
     for (auto _ : state) {
         state.PauseTiming();
-        HistoryUpdate update = updateWith(fewer);
-        update.items.detach();
+        shown.model.removeItems(deleted);
+        HistoryUpdate update = shown.update();
         state.ResumeTiming();
         shown.list.update(std::move(update));
         state.PauseTiming();
-        shown.list.update(updateWith(items));
+        shown.model.setItems(items);
+        shown.list.update(shown.update());
         state.ResumeTiming();
     }
-    state.counters["removed"] = double(items.size() - fewer.size());
+    state.counters["removed"] = double(deleted.size());
 }
 
 void BM_UpdateForDeleteOfOne(benchmark::State &state)
@@ -107,14 +143,15 @@ void BM_UpdateForDeleteOfTen(benchmark::State &state)
 
 void BM_UpdateForFavoriteToggle(benchmark::State &state)
 {
-    QList<ClipboardItem> items = historyOf(int(state.range(0)));
-    ShownList shown(items);
-    const qsizetype middle = items.size() / 2;
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
+    ShownModel shown(items);
+    const QUuid middle = items.at(items.size() / 2).id;
     for (auto _ : state) {
         state.PauseTiming();
-        items[middle].isFavorite = !items[middle].isFavorite;
-        HistoryUpdate update = updateWith(items);
-        update.items.detach();
+        ClipboardItem toggled = *shown.model.item(middle);
+        toggled.isFavorite = !toggled.isFavorite;
+        shown.model.updateItem(toggled);
+        HistoryUpdate update = shown.update();
         state.ResumeTiming();
         shown.list.update(std::move(update));
     }
@@ -122,25 +159,26 @@ void BM_UpdateForFavoriteToggle(benchmark::State &state)
 
 void BM_UpdateForLinkPreviewBatch(benchmark::State &state)
 {
-    QList<ClipboardItem> items = historyOf(int(state.range(0)));
-    QList<qsizetype> links;
+    const QList<ClipboardItem> &items = historyOf(int(state.range(0)));
+    QList<QUuid> links;
     for (qsizetype i = 0; i < items.size() && links.size() < 20; ++i) {
         if (items.at(i).kind == ClipboardKind::link && !items.at(i).linkPreviewDetails)
-            links.append(i);
+            links.append(items.at(i).id);
     }
-    ShownList shown(items);
+    ShownModel shown(items);
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         ++round;
-        for (qsizetype i : std::as_const(links)) {
-            ClipboardItem &link = items[i];
+        QList<ClipboardItem> previewed;
+        for (const QUuid &id : std::as_const(links)) {
+            ClipboardItem link = *shown.model.item(id);
             link.linkPreviewDetails = LinkPreviewDetails {*link.text, QStringLiteral("Page %1").arg(round),
                 QStringLiteral("What the page is about"), std::nullopt, std::nullopt, QDateTime::currentDateTimeUtc()};
-            link = link.refreshingSearchText({});
+            previewed.append(link.refreshingSearchText({}));
         }
-        HistoryUpdate update = updateWith(items);
-        update.items.detach();
+        shown.model.applyItemUpdates(previewed);
+        HistoryUpdate update = shown.update();
         state.ResumeTiming();
         shown.list.update(std::move(update));
     }

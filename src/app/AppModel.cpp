@@ -50,6 +50,7 @@ void AppModel::setItems(QList<ClipboardItem> items)
 {
     Q_EMIT aboutToChange();
     m_visibleOrder.reset();
+    ++m_itemsRevision;
     QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
     m_positionsValid = false;
@@ -425,6 +426,16 @@ std::optional<qsizetype> AppModel::positionOf(const QUuid &id) const
     return found.value();
 }
 
+std::vector<const ClipboardItem *> AppModel::visibleItems() const
+{
+    const std::vector<qsizetype> order = visibleOrder();
+    std::vector<const ClipboardItem *> items;
+    items.reserve(order.size());
+    for (const qsizetype position : order)
+        items.push_back(&m_items.at(position));
+    return items;
+}
+
 const ClipboardItem *AppModel::item(const QUuid &id) const
 {
     const std::optional<qsizetype> position = positionOf(id);
@@ -531,6 +542,7 @@ void AppModel::removePositions(const std::vector<qsizetype> &positions)
     Q_EMIT aboutToChange();
     m_visibleOrder.reset();
     if (!positions.empty()) {
+        ++m_itemsRevision;
         // Close the gaps in place, moving each kept item once.
         ClipboardItem *items = m_items.data();
         qsizetype write = positions.front();
@@ -622,6 +634,7 @@ void AppModel::updateItem(ClipboardItem item)
     const qsizetype position = *found;
     Q_EMIT aboutToChange();
     m_visibleOrder.reset();
+    ++m_itemsRevision;
     const ClipboardItem before = std::exchange(m_items[position], item);
     m_cache.itemReplaced(position, before, item);
     Q_EMIT itemsChanged(m_items);
@@ -657,6 +670,7 @@ void AppModel::upsertItem(ClipboardItem item)
 
     Q_EMIT aboutToChange();
     m_visibleOrder.reset();
+    ++m_itemsRevision;
     m_items.prepend(item);
     m_cache.prependOne();
     m_positionsValid = false;
@@ -676,6 +690,7 @@ void AppModel::trimItems(qint64 limit)
         return;
     Q_EMIT aboutToChange();
     m_visibleOrder.reset();
+    ++m_itemsRevision;
     m_items.resize(qsizetype(limit));
     m_cache.truncate(qsizetype(limit));
     m_positionsValid = false;
@@ -717,6 +732,7 @@ void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
 
     Q_EMIT aboutToChange();
     m_visibleOrder.reset();
+    ++m_itemsRevision;
     const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
     m_positionsValid = false;

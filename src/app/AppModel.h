@@ -127,6 +127,10 @@ public:
     // The loaded item with this id (the first, should two share it), found through an index of the ids; none when
     // the id is not loaded. The pointer is valid until the items next change.
     const ClipboardItem *item(const QUuid &id) const;
+    // The items filteredItems() lists, in place: valid while itemsRevision() stays what it was.
+    std::vector<const ClipboardItem *> visibleItems() const;
+    // Changes with every change of the loaded items.
+    quint64 itemsRevision() const { return m_itemsRevision; }
     // The history order: favourites first when pinned, then the sort option (or copy sequences) in its
     // direction, then the later copy, then the id text.
     bool sortsBefore(const ClipboardItem &a, const ClipboardItem &b) const;
@@ -206,6 +210,7 @@ private:
     void reportChangedItems(const QSet<QUuid> &ids);
 
     QList<ClipboardItem> m_items;
+    quint64 m_itemsRevision = 0;
     QList<Tag> m_tags;
     std::optional<QUuid> m_selectedItemID;
     QSet<QUuid> m_selectedItemIDs;

@@ -71,7 +71,7 @@ const HistorySectionDate byCopyTime = historySectionDate(HistorySortOption::last
 
 TEST(HistoryTableRows, WithoutSectionDateRowsAreTheItems)
 {
-    EXPECT_TRUE(buildTableRows({}, true, byCopyTime, {berlinWinter, today}).isEmpty());
+    EXPECT_TRUE(buildTableRows(QList<ClipboardItem>(), true, byCopyTime, {berlinWinter, today}).isEmpty());
 
     const QList<ClipboardItem> items = {itemAt(u"a"_qs, local(today, QTime(9, 0))),
         itemAt(u"b"_qs, local(today.addDays(-4), QTime(9, 0)), true), itemAt(u"c"_qs, QDateTime())};

@@ -99,8 +99,8 @@ struct RecordingDelegate final : HistoryDelegate
     const History *list = nullptr;
 };
 
-// A history list fed from a real model the way its window feeds it: the visible items, the model's selection,
-// and a fallback that selects the first item in the model.
+// A history list fed from a real model the way its window feeds it: the visible ids with the model's items, the
+// ids whose items changed, the model's selection, and a fallback that selects the first item in the model.
 struct ListHarness
 {
     ListHarness()
@@ -111,12 +111,18 @@ struct ListHarness
         AppPreferences preferences = model.preferences();
         preferences.pinFavoritesToTop = true;
         model.setPreferences(preferences);
+        QObject::connect(
+            &model, &AppModel::itemsChangedByID, &list, [this](const QSet<QUuid> &ids) { changedItemIDs.unite(ids); });
     }
 
     void update()
     {
         HistoryUpdate update;
-        update.items = model.filteredItems();
+        update.modelItems = HistoryItems::ofModel(
+            model.visibleItems(),
+            [this, revision = model.itemsRevision()] { return model.itemsRevision() == revision; },
+            [this](const QUuid &id) { return model.item(id); });
+        update.changedItemIDs = std::exchange(changedItemIDs, {});
         update.availableTags = model.tags();
         update.searchQuery = model.searchQuery();
         update.pinFavoritesToTop = model.preferences().pinFavoritesToTop;
@@ -143,6 +149,7 @@ struct ListHarness
     History list;
     RecordingDelegate delegate;
     QStringList fallbacks;
+    QSet<QUuid> changedItemIDs; // since the last update
 };
 
 } // namespace
@@ -332,6 +339,34 @@ TEST(History, TheArrowKeysGoOnFromACapturedItem)
         EXPECT_EQ(h.selectedTexts(), QStringList({below})) << n;
         EXPECT_EQ(h.delegate.selections, QStringList({below + u" / "_qs + below})) << n;
     }
+}
+
+// The list reads the model's own items: a row is measured again when the model says its item changed, and rows of
+// items the model let go of before the list was told show nothing rather than read freed memory.
+TEST(History, FollowsTheModelsItemsWithoutCopies)
+{
+    ListHarness h;
+    h.model.setItems({textItem(1, u"one"_qs, at(0, 9)), textItem(2, u"two"_qs, at(0, 8))});
+    h.update();
+    const QUuid one = textItem(1, {}, {}).id;
+    const int row = *h.list.rowIndexOfItem(one);
+    const qreal oneLine = h.list.rowHeight(row);
+
+    ClipboardItem longer = *h.model.item(one);
+    longer.text = u"one\nof\nthree lines"_qs;
+    h.model.updateItem(longer.refreshingSearchText({}));
+    h.update();
+    EXPECT_GT(h.list.rowHeight(row), oneLine);
+    EXPECT_EQ(*h.list.itemAtRow(row)->text, u"one\nof\nthree lines"_qs);
+
+    // Removed from the model, not yet from the list.
+    h.model.removeItems({textItem(2, {}, {}).id});
+    const int gone = row + 1;
+    EXPECT_EQ(h.list.itemAtRow(gone), nullptr);
+    EXPECT_GT(h.list.rowHeight(gone), 0);
+    h.list.tableView().viewport()->repaint();
+    h.update();
+    EXPECT_EQ(describe(h.list), QStringList({u"# Today"_qs, u"one\nof\nthree lines"_qs}));
 }
 
 TEST(History, ADeletedSelectionFallsBackToTheFirstItem)

@@ -169,14 +169,15 @@ void History::setFilePreviewCache(FilePreviewCache *cache)
 
 void History::update(HistoryUpdate update)
 {
-    QList<HistoryTableRow> newRows = buildTableRows(update.items, update.pinFavoritesToTop, update.sectionDate,
-        update.calendar.value_or(HistoryCalendar::current()));
+    HistoryItems items
+        = update.modelItems.isOfModel() ? std::move(update.modelItems) : HistoryItems(std::move(update.items));
+    QList<HistoryTableRow> newRows = buildTableRows(
+        items, update.pinFavoritesToTop, update.sectionDate, update.calendar.value_or(HistoryCalendar::current()));
     std::optional<QList<int>> removed = removedRowIndexes(m_tableRows, newRows);
     if (removed && rangeCount(*removed) > maxRemovedRangeCount)
         removed.reset();
     const std::optional<std::pair<int, int>> inserted = removed ? std::nullopt : insertedRowRange(m_tableRows, newRows);
-    const std::optional<QUuid> oldFirstItemID
-        = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
+    const std::optional<QUuid> oldFirstItemID = firstItemID();
 
     const QSet<qint64> availableTagIDs = [&] {
         QSet<qint64> tagIDs;
@@ -187,12 +188,12 @@ void History::update(HistoryUpdate update)
     const bool sameHeightContext = m_heightContext.showCommandNumberShortcut == update.showCommandNumberShortcut
         && m_heightContext.showPreviewForLinks == update.showPreviewForLinks
         && m_heightContext.availableTagIDs == availableTagIDs;
-    QList<RowHeight> heights
-        = sameHeightContext ? carriedRowHeights(newRows, update.items) : QList<RowHeight>(newRows.size());
+    QList<RowHeight> heights = sameHeightContext ? carriedRowHeights(newRows, items, update.changedItemIDs)
+                                                 : QList<RowHeight>(newRows.size());
 
     // The rows name their items by index: while the removed rows are reported, the rows left are the old ones and
     // read the old items.
-    QList<ClipboardItem> itemsBefore = std::exchange(m_items, std::move(update.items));
+    HistoryItems itemsBefore = std::exchange(m_items, std::move(items));
     m_availableTags = std::move(update.availableTags);
     m_availableTagsByID.clear();
     for (const Tag &tag : std::as_const(m_availableTags))
@@ -218,15 +219,16 @@ void History::update(HistoryUpdate update)
     if (m_textPreviewLineMetricsCache.size() > bound) {
         QSet<QUuid> ids;
         ids.reserve(m_items.size());
-        for (const ClipboardItem &item : std::as_const(m_items))
-            ids.insert(item.id);
+        for (qsizetype index = 0; index < m_items.size(); ++index) {
+            if (const ClipboardItem *item = m_items.at(index))
+                ids.insert(item->id);
+        }
         m_textPreviewLineMetricsCache.removeIf([&](const auto &entry) { return !ids.contains(entry.key()); });
     }
     m_linkPreviewsAskedFor.clear();
 
     // A new first item scrolls the list to it; anything else keeps the scroll position.
-    const std::optional<QUuid> newFirstItemID
-        = m_firstItemRow >= 0 ? std::optional<QUuid>(itemAtRow(m_firstItemRow)->id) : std::nullopt;
+    const std::optional<QUuid> newFirstItemID = firstItemID();
     const int scrollPosition = m_tableView->verticalScrollBar()->value();
 
     m_isSyncingSelection = true;
@@ -234,7 +236,7 @@ void History::update(HistoryUpdate update)
         // Highest range first, so that the rows below keep their numbers until they are taken out.
         const QList<int> &rows = *removed;
         QList<HistoryTableRow> rowsAfterRemoval = std::exchange(m_tableRows, std::move(rowsBefore));
-        QList<ClipboardItem> itemsAfterRemoval = std::exchange(m_items, std::move(itemsBefore));
+        HistoryItems itemsAfterRemoval = std::exchange(m_items, std::move(itemsBefore));
         for (qsizetype end = rows.size() - 1; end >= 0;) {
             qsizetype start = end;
             while (start > 0 && rows.at(start - 1) == rows.at(start) - 1)
@@ -255,7 +257,7 @@ void History::update(HistoryUpdate update)
         // The rows read are the old ones until the report puts the new ones in. The rows below keep their selection,
         // moved down with them.
         QList<HistoryTableRow> rowsAfterInsertion = std::exchange(m_tableRows, std::move(rowsBefore));
-        QList<ClipboardItem> itemsAfterInsertion = std::exchange(m_items, std::move(itemsBefore));
+        HistoryItems itemsAfterInsertion = std::exchange(m_items, std::move(itemsBefore));
         m_tableModel->insertRowRange(inserted->first, inserted->second, [&] {
             m_tableRows = std::move(rowsAfterInsertion);
             m_items = std::move(itemsAfterInsertion);
@@ -298,18 +300,40 @@ void History::rebuildRowIndex()
 {
     m_selection.rowsDidChange();
     m_rowTopsAreCurrent = false;
-    m_rowOfItem.clear();
-    m_rowOfItem.reserve(m_tableRows.size());
+    // The index by id is built again once the rows are asked for by id more than a few times.
+    m_rowOfItemIsCurrent = false;
+    m_rowLookupsSinceChange = 0;
     m_firstItemRow = -1;
     m_lastItemRow = -1;
     for (int row = 0; row < m_tableRows.size(); ++row) {
-        if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem()) {
-            m_rowOfItem.insert(itemRow->id, row);
-            if (m_firstItemRow < 0)
-                m_firstItemRow = row;
-            m_lastItemRow = row;
+        if (m_tableRows.at(row).isItem()) {
+            m_firstItemRow = row;
+            break;
         }
     }
+    for (int row = int(m_tableRows.size()) - 1; row >= 0; --row) {
+        if (m_tableRows.at(row).isItem()) {
+            m_lastItemRow = row;
+            break;
+        }
+    }
+}
+
+const QHash<QUuid, int> *History::rowIndex() const
+{
+    // An update asks for a few rows by id (the selection's, an item not where it was); each is a pass over the rows,
+    // which costs less than indexing them all. More lookups (a large selection, a list the search narrowed) index
+    // them.
+    if (!m_rowOfItemIsCurrent && ++m_rowLookupsSinceChange > 8) {
+        m_rowOfItem.clear();
+        m_rowOfItem.reserve(m_tableRows.size());
+        for (int row = 0; row < m_tableRows.size(); ++row) {
+            if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem())
+                m_rowOfItem.insert(itemRow->id, row);
+        }
+        m_rowOfItemIsCurrent = true;
+    }
+    return m_rowOfItemIsCurrent ? &m_rowOfItem : nullptr;
 }
 
 std::optional<QList<int>> History::removedRowIndexes(
@@ -379,12 +403,12 @@ qreal History::rowHeight(int row)
     const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
     if (!itemRow) // headers after the first keep 8 more above them to set the sections apart
         return row == 0 ? HistoryRowHeights::firstHeaderHeight : HistoryRowHeights::defaultRowHeight;
-    if (itemRow->itemIndex >= m_items.size())
+    const ClipboardItem *item = m_items.at(itemRow->itemIndex, itemRow->id);
+    if (!item)
         return HistoryRowHeights::defaultRowHeight;
     if (row >= m_rowHeights.size()) // while removed rows are reported
         return m_rowHeightMeasure.heightAt(
-            m_rowHeightMeasure.inputs(m_items.at(itemRow->itemIndex), itemRow->itemIndex, m_heightContext),
-            m_tableView->tableWidth());
+            m_rowHeightMeasure.inputs(*item, itemRow->itemIndex, m_heightContext), m_tableView->tableWidth());
     measureRow(row);
     return m_rowHeights.at(row).atTableWidth;
 }
@@ -404,11 +428,12 @@ bool History::measureRow(int row)
     if (height.atTableWidth >= 0 && !height.isGuess)
         return false;
     const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
-    if (!itemRow || itemRow->itemIndex >= m_items.size())
+    const ClipboardItem *item = itemRow ? m_items.at(itemRow->itemIndex, itemRow->id) : nullptr;
+    if (!item)
         return false;
     const qreal before = height.atTableWidth;
     if (!height.inputs.isMeasured() || height.isGuess)
-        height.inputs = m_rowHeightMeasure.inputs(m_items.at(itemRow->itemIndex), itemRow->itemIndex, m_heightContext);
+        height.inputs = m_rowHeightMeasure.inputs(*item, itemRow->itemIndex, m_heightContext);
     height.isGuess = false;
     height.atTableWidth = float(m_rowHeightMeasure.heightAt(height.inputs, m_tableView->tableWidth()));
     return std::ceil(before) != std::ceil(height.atTableWidth);
@@ -435,7 +460,8 @@ void History::prepareRowHeights()
         m_rowTops[row] = y;
         RowHeight &height = m_rowHeights[row];
         const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
-        if (!itemRow || itemRow->itemIndex >= m_items.size()) {
+        const ClipboardItem *item = itemRow ? m_items.at(itemRow->itemIndex, itemRow->id) : nullptr;
+        if (!item) {
             y += int(std::ceil(rowHeight(int(row))));
             continue;
         }
@@ -446,12 +472,11 @@ void History::prepareRowHeights()
             if (isNear())
                 measureRow(int(row));
         } else if (height.atTableWidth < 0) {
-            const ClipboardItem &item = m_items.at(itemRow->itemIndex);
-            if (height.inputs.isMeasured() || measuresAll || !HistoryRowHeights::isCostlyToMeasure(item)
-                || knowsTextPreviewLineMetrics(item)) {
+            if (height.inputs.isMeasured() || measuresAll || !HistoryRowHeights::isCostlyToMeasure(*item)
+                || knowsTextPreviewLineMetrics(*item)) {
                 measureRow(int(row));
             } else {
-                height.inputs = m_rowHeightMeasure.guessedInputs(item, itemRow->itemIndex, m_heightContext);
+                height.inputs = m_rowHeightMeasure.guessedInputs(*item, itemRow->itemIndex, m_heightContext);
                 height.isGuess = true;
                 height.atTableWidth = float(m_rowHeightMeasure.heightAt(height.inputs, width));
                 if (isNear())
@@ -543,9 +568,11 @@ bool sameRowContent(const ClipboardItem &a, const ClipboardItem &b)
 } // namespace
 
 QList<History::RowHeight> History::carriedRowHeights(
-    const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const
+    const QList<HistoryTableRow> &newRows, const HistoryItems &newItems, const QSet<QUuid> &changedIDs) const
 {
-    // A row keeps the height its item had when the item and its quick-paste number did not change.
+    // A row keeps the height its item had when the item and its quick-paste number did not change. Items of the
+    // model are the same ones before and after: the model says which changed. Copies are compared.
+    const bool fromModel = newItems.isOfModel() && m_items.isOfModel();
     QList<RowHeight> heights(newRows.size());
     // Most rows keep their order across an update: the item after the last one found is looked for in the old
     // row after that one's first, and by id only when it is not there.
@@ -556,8 +583,8 @@ QList<History::RowHeight> History::carriedRowHeights(
             if (old && old->id == id)
                 return row;
         }
-        const auto found = m_rowOfItem.constFind(id);
-        return found == m_rowOfItem.constEnd() ? std::nullopt : std::optional<qsizetype>(*found);
+        const std::optional<int> found = rowIndexOfItem(id);
+        return found ? std::optional<qsizetype>(*found) : std::nullopt;
     };
     for (qsizetype row = 0; row < newRows.size(); ++row) {
         const HistoryTableRow::Item *itemRow = newRows.at(row).asItem();
@@ -574,7 +601,14 @@ QList<History::RowHeight> History::carriedRowHeights(
         const bool wasNumbered = old->itemIndex < quickPasteRowCount;
         if ((numbered || wasNumbered) && (itemRow->itemIndex != old->itemIndex))
             continue;
-        if (sameRowContent(m_items.at(old->itemIndex), newItems.at(itemRow->itemIndex)))
+        if (fromModel) {
+            if (!changedIDs.contains(itemRow->id))
+                heights[row] = m_rowHeights.at(*oldRow);
+            continue;
+        }
+        const ClipboardItem *before = m_items.at(old->itemIndex, old->id);
+        const ClipboardItem *after = newItems.at(itemRow->itemIndex, itemRow->id);
+        if (before && after && sameRowContent(*before, *after))
             heights[row] = m_rowHeights.at(*oldRow);
     }
     return heights;
@@ -585,12 +619,20 @@ bool History::isSelectableRow(int row) const
     return row >= 0 && row < m_tableRows.size() && m_tableRows.at(row).isItem();
 }
 
+std::optional<QUuid> History::firstItemID() const
+{
+    // From the row: the model may have let go of the item itself already.
+    if (m_firstItemRow < 0)
+        return std::nullopt;
+    return m_tableRows.at(m_firstItemRow).asItem()->id;
+}
+
 const ClipboardItem *History::itemAtRow(int row) const
 {
     if (row < 0 || row >= m_tableRows.size())
         return nullptr;
     const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
-    return itemRow && itemRow->itemIndex < m_items.size() ? &m_items.at(itemRow->itemIndex) : nullptr;
+    return itemRow ? m_items.at(itemRow->itemIndex, itemRow->id) : nullptr;
 }
 
 HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
@@ -603,10 +645,12 @@ HistoryItemRowConfiguration History::itemRowConfiguration(int row) const
         return configuration;
     if (m_showCommandNumberShortcut && itemRow->itemIndex < quickPasteRowCount)
         configuration.quickPasteIndex = itemRow->itemIndex + 1;
-    for (const qint64 tagID : m_items.at(itemRow->itemIndex).tags) {
-        const auto tag = m_availableTagsByID.constFind(tagID);
-        if (tag != m_availableTagsByID.constEnd())
-            configuration.tags.append(*tag);
+    if (const ClipboardItem *item = m_items.at(itemRow->itemIndex, itemRow->id)) {
+        for (const qint64 tagID : item->tags) {
+            const auto tag = m_availableTagsByID.constFind(tagID);
+            if (tag != m_availableTagsByID.constEnd())
+                configuration.tags.append(*tag);
+        }
     }
     configuration.tableWidth = m_tableView->tableWidth();
     configuration.searchQuery = m_searchQuery;
@@ -686,20 +730,42 @@ void History::reloadVisibleFileRows()
 QList<int> History::rowIndexesOfItems(const QSet<QUuid> &ids) const
 {
     QList<int> rows;
+    if (ids.isEmpty())
+        return rows;
     rows.reserve(ids.size());
-    for (const QUuid &id : ids) {
-        const auto found = m_rowOfItem.constFind(id);
-        if (found != m_rowOfItem.constEnd())
-            rows.append(*found);
+    if (const QHash<QUuid, int> *index = ids.size() > 1 ? rowIndex() : nullptr) {
+        for (const QUuid &id : ids) {
+            const auto found = index->constFind(id);
+            if (found != index->constEnd())
+                rows.append(*found);
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
     }
-    std::sort(rows.begin(), rows.end());
+    if (ids.size() == 1) {
+        if (const std::optional<int> row = rowIndexOfItem(*ids.cbegin()))
+            rows.append(*row);
+        return rows;
+    }
+    for (int row = 0; row < m_tableRows.size(); ++row) {
+        if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem(); itemRow && ids.contains(itemRow->id))
+            rows.append(row);
+    }
     return rows;
 }
 
 std::optional<int> History::rowIndexOfItem(const QUuid &id) const
 {
-    const auto found = m_rowOfItem.constFind(id);
-    return found == m_rowOfItem.constEnd() ? std::nullopt : std::optional<int>(*found);
+    if (const QHash<QUuid, int> *index = rowIndex()) {
+        const auto found = index->constFind(id);
+        return found == index->constEnd() ? std::nullopt : std::optional<int>(*found);
+    }
+    // The last row of the id, as the index has it.
+    for (int row = int(m_tableRows.size()) - 1; row >= 0; --row) {
+        if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem(); itemRow && itemRow->id == id)
+            return row;
+    }
+    return std::nullopt;
 }
 
 int History::firstItemRow() const
@@ -728,7 +794,10 @@ void History::prepareContextMenu(QMenu &menu)
         return;
     const QList<ClipboardItem> items = selectedItemsInRowOrder();
     std::optional<ClipboardItem> clicked;
-    const QUuid &rowID = itemAtRow(row)->id;
+    const ClipboardItem *rowItem = itemAtRow(row);
+    if (!rowItem)
+        return;
+    const QUuid rowID = rowItem->id;
     for (const ClipboardItem &item : items) {
         if (item.id == rowID) {
             clicked = item;

@@ -3,6 +3,7 @@
 #include "ClipboardItem.h"
 #include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
+#include "HistoryItems.h"
 #include "HistoryKeyEvent.h"
 #include "HistoryListSelection.h"
 #include "HistoryRowHeights.h"
@@ -31,7 +32,12 @@ class QStyledItemDelegate;
 // What the history list shows, handed over whole by its owner whenever any of it changes.
 struct HistoryUpdate
 {
-    QList<ClipboardItem> items; // the visible items in display order
+    QList<ClipboardItem> items; // the visible items in display order, as copies
+    // Or the model's own items in display order (HistoryItems::ofModel), which the list reads in place and copies
+    // none of. `changedItemIDs` names those whose value changed since the last update; the others keep their rows'
+    // heights.
+    HistoryItems modelItems;
+    QSet<QUuid> changedItemIDs;
     QList<Tag> availableTags;
     QString searchQuery;
     bool showCommandNumberShortcut = true;
@@ -73,7 +79,7 @@ public:
 
     // The rows of the table now, and the items they were built from (in display order, headers not counted).
     const QList<HistoryTableRow> &tableRows() const { return m_tableRows; }
-    const QList<ClipboardItem> &items() const { return m_items; }
+    const HistoryItems &items() const { return m_items; }
     // The item of an item row; nothing for a header or a row out of range.
     const ClipboardItem *itemAtRow(int row) const;
     const QString &searchQuery() const { return m_searchQuery; }
@@ -110,7 +116,7 @@ public:
     // Refreshes the visible file rows with their heights (their files may have changed while hidden).
     void reloadVisibleFileRows();
 
-    // Rows of the items, hashed by id.
+    // Rows of the items, ascending.
     QList<int> rowIndexesOfItems(const QSet<QUuid> &ids) const;
     std::optional<int> rowIndexOfItem(const QUuid &id) const;
 
@@ -182,6 +188,8 @@ private:
     void syncSelectionFromTable(std::optional<int> leadRow);
     void prepareContextMenu(QMenu &menu);
     void rebuildRowIndex();
+    // The index of the rows by id, when it is worth building; none while a pass over the rows costs less.
+    const QHash<QUuid, int> *rowIndex() const;
     // What each row knows of its height: the height at the table's width (-1 until asked), and what it depends on.
     struct RowHeight
     {
@@ -203,9 +211,10 @@ private:
     int rowAtListY(int y) const;
     bool knowsTextPreviewLineMetrics(const ClipboardItem &item) const;
     QList<RowHeight> carriedRowHeights(
-        const QList<HistoryTableRow> &newRows, const QList<ClipboardItem> &newItems) const;
+        const QList<HistoryTableRow> &newRows, const HistoryItems &newItems, const QSet<QUuid> &changedIDs) const;
     void updatePlaceholders();
     int firstItemRow() const;
+    std::optional<QUuid> firstItemID() const;
     int lastItemRow() const;
     void askForLinkPreviewIfNeeded(int row);
     void updateRowsWhoseSelectionLookChanged();
@@ -213,14 +222,17 @@ private:
     HistoryDelegate *m_delegate = nullptr;
     FilePreviewCache *m_filePreviewCache = nullptr;
 
-    QList<ClipboardItem> m_items;
+    HistoryItems m_items;
     QList<Tag> m_availableTags;
     QHash<qint64, Tag> m_availableTagsByID;
     QString m_searchQuery;
     bool m_showCommandNumberShortcut = true;
     bool m_showPreviewForLinks = true;
     QList<HistoryTableRow> m_tableRows;
-    QHash<QUuid, int> m_rowOfItem;
+    // Rows by id, built when asked for often enough after a change (rowIndex()).
+    mutable QHash<QUuid, int> m_rowOfItem;
+    mutable bool m_rowOfItemIsCurrent = false;
+    mutable int m_rowLookupsSinceChange = 0;
     int m_firstItemRow = -1;
     int m_lastItemRow = -1;
 

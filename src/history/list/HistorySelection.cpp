@@ -306,8 +306,8 @@ void History::selectItems(const std::optional<QUuid> &selectedItemID, const QSet
 
     if (rows.isEmpty() && !m_items.isEmpty()) {
         // The owner makes the first item its selection, which comes back here.
-        if (fallbackSelection)
-            fallbackSelection(m_items.constFirst());
+        if (const ClipboardItem *first = itemAtRow(m_firstItemRow); first && fallbackSelection)
+            fallbackSelection(*first);
     } else if (rows.isEmpty()) {
         m_isSyncingSelection = true;
         m_selection.clear();

@@ -114,6 +114,12 @@ private:
 QList<HistoryTableRow> buildTableRows(const QList<ClipboardItem> &items, bool pinFavoritesToTop,
     const HistorySectionDate &sectionDate, const HistoryCalendar &calendar)
 {
+    return buildTableRows(HistoryItems(items), pinFavoritesToTop, sectionDate, calendar);
+}
+
+QList<HistoryTableRow> buildTableRows(const HistoryItems &items, bool pinFavoritesToTop,
+    const HistorySectionDate &sectionDate, const HistoryCalendar &calendar)
+{
     QList<HistoryTableRow> rows;
     rows.reserve(items.size() + items.size() / 16 + 16); // headers: a day holds many items, as a rule
     const QString languageCode = currentInterfaceLanguage();
@@ -123,7 +129,10 @@ QList<HistoryTableRow> buildTableRows(const QList<ClipboardItem> &items, bool pi
     std::optional<QDate> lastDay;
 
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const ClipboardItem &item = items.at(i);
+        const ClipboardItem *found = items.at(i);
+        if (!found)
+            continue; // an id the lookup does not know: no row
+        const ClipboardItem &item = *found;
         const int itemIndex = int(i);
         if (pinFavoritesToTop && item.isFavorite) {
             if (!emittedFavorites) {

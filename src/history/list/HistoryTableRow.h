@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ClipboardItem.h"
+#include "HistoryItems.h"
 #include "HistorySortOption.h"
 
 #include <QDate>
@@ -87,6 +88,8 @@ HistorySectionDate historySectionDate(HistorySortOption option, bool copySequenc
 // an optional "Favorites" header before the first favourite (when favourites are pinned) and a header at every
 // change of day: "Today", "Yesterday" or the abbreviated month and day. Without a section date there are no day
 // headers. Header texts are in the interface language; an invalid date counts as none.
+QList<HistoryTableRow> buildTableRows(const HistoryItems &items, bool pinFavoritesToTop,
+    const HistorySectionDate &sectionDate, const HistoryCalendar &calendar);
 QList<HistoryTableRow> buildTableRows(const QList<ClipboardItem> &items, bool pinFavoritesToTop,
     const HistorySectionDate &sectionDate, const HistoryCalendar &calendar);
 

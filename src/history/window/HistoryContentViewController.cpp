@@ -155,6 +155,10 @@ void HistoryContentViewController::bindModel()
         QMetaObject::invokeMethod(
             this, [this] { m_commands.refreshPreviewSheetItem(); }, Qt::QueuedConnection);
     });
+    // Delivered after the itemsChanged of the same change, and before the reload it asked for.
+    connect(
+        &m_model, &AppModel::itemsChangedByID, this, [this](const QSet<QUuid> &ids) { m_changedItemIDs.unite(ids); },
+        Qt::QueuedConnection);
     subscribe(&AppModel::tagsChanged, [this] { setNeedsReload(); });
     subscribe(&AppModel::selectedItemIDChanged, [this] { scheduleSelectionSyncFromModel(); });
     subscribe(&AppModel::selectedItemIDsChanged, [this] { scheduleSelectionSyncFromModel(); });
@@ -203,7 +207,12 @@ void HistoryContentViewController::reloadHistoryList()
     ++m_reloadCount;
     const AppPreferences &preferences = m_model.preferences();
     HistoryUpdate update;
-    update.items = m_model.filteredItems();
+    // The model's own items: the list copies none.
+    update.modelItems = HistoryItems::ofModel(
+        m_model.visibleItems(),
+        [&model = m_model, revision = m_model.itemsRevision()] { return model.itemsRevision() == revision; },
+        [&model = m_model](const QUuid &id) { return model.item(id); });
+    update.changedItemIDs = std::exchange(m_changedItemIDs, {});
     update.availableTags = TagOrder::sortedByName(m_model.tags());
     update.searchQuery = m_model.searchQuery();
     update.showCommandNumberShortcut = preferences.showCommandNumberShortcut;

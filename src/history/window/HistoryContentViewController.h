@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QSize>
 #include <QWidget>
 
@@ -172,6 +173,7 @@ private:
     int m_selectionModelUpdatesOriginatingFromList = 0;
     bool m_isSelectionSyncFromModelScheduled = false;
     bool m_isReloadScheduled = false;
+    QSet<QUuid> m_changedItemIDs; // items whose value changed since the list was last given them
     std::optional<QString> m_pendingSearchQuery; // typed, not yet handed to the model
     EventLoopScheduler m_eventLoopScheduler;
     Scheduler *m_searchScheduler = &m_eventLoopScheduler;
