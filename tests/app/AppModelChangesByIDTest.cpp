@@ -98,16 +98,27 @@ TEST(ModelChangesByID, EachOperationReportsTheItemsItChangedInPlace)
 }
 
 // The ids are what filteredItems() lists, and each looks up the loaded item of that id (the first of two), also
-// after the list has grown, shrunk and been reordered.
+// after the list has grown, shrunk and been reordered. The visible items in place are the same, and the revision
+// that keeps them valid moves with every change of the items and with nothing else.
 TEST(ModelChangesByID, VisibleIDsAndLookupFollowTheList)
 {
     AppModel model;
     model.setItems(testItems(6));
-    const auto check = [&](const char *step) {
+    quint64 revision = model.itemsRevision();
+    const auto check = [&](const char *step, bool itemsChanged = true) {
         QList<QUuid> filtered;
         for (const ClipboardItem &item : model.filteredItems())
             filtered.append(item.id);
         EXPECT_EQ(model.visibleItemIDs(), filtered) << step;
+        QList<QUuid> inPlace;
+        for (const ClipboardItem *item : model.visibleItems()) {
+            const ClipboardItem *loaded = model.items().constData();
+            EXPECT_TRUE(item >= loaded && item < loaded + model.items().size()) << step;
+            inPlace.append(item->id);
+        }
+        EXPECT_EQ(inPlace, filtered) << step;
+        EXPECT_EQ(model.itemsRevision() != revision, itemsChanged) << step;
+        revision = model.itemsRevision();
         for (int n = 1; n <= 12; ++n) {
             const auto first = std::find_if(model.items().cbegin(), model.items().cend(),
                 [&](const ClipboardItem &item) { return item.id == testId(n); });
@@ -118,11 +129,11 @@ TEST(ModelChangesByID, VisibleIDsAndLookupFollowTheList)
                 EXPECT_EQ(found, &*first) << step << " " << n;
         }
     };
-    check("loaded");
+    check("loaded", false);
     model.setSearchQuery(QStringLiteral("item 1"));
     model.setHistorySortOption(HistorySortOption::firstCopyTime);
     model.setHistorySortReversed(true);
-    check("searched, sorted");
+    check("searched, sorted", false);
     model.upsertItem(testItem(10));
     check("inserted");
     model.removeItems({testId(3), testId(6)});
@@ -136,5 +147,5 @@ TEST(ModelChangesByID, VisibleIDsAndLookupFollowTheList)
     model.trimItems(3);
     check("trimmed");
     model.setSearchQuery(QString());
-    check("search cleared");
+    check("search cleared", false);
 }
