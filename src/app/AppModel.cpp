@@ -262,85 +262,123 @@ QStringList AppModel::tagNames(const QList<qint64> &tagIDs) const
     return result;
 }
 
-std::vector<qsizetype> AppModel::visiblePositions() const
+// What lets an item into the list now: the content-type, tag and source-application tokens and the search text.
+struct AppModel::Visibility
 {
-    const bool favoritesOnly = m_contentTypes.contains(HistoryFilterContentType::favorites);
+    bool favoritesOnly = false;
+    bool filtersKinds = false;
     bool wantsText = false, wantsImages = false, wantsFiles = false, wantsLinks = false, wantsEmails = false,
          wantsColors = false;
+    CaseFoldedText query;
+};
+
+AppModel::Visibility AppModel::visibility() const
+{
+    Visibility v;
+    v.favoritesOnly = m_contentTypes.contains(HistoryFilterContentType::favorites);
     for (const HistoryFilterContentType type : m_contentTypes) {
         switch (type) {
         case HistoryFilterContentType::text:
-            wantsText = true;
+            v.wantsText = true;
             break;
         case HistoryFilterContentType::images:
-            wantsImages = true;
+            v.wantsImages = true;
             break;
         case HistoryFilterContentType::files:
-            wantsFiles = true;
+            v.wantsFiles = true;
             break;
         case HistoryFilterContentType::links:
-            wantsLinks = true;
+            v.wantsLinks = true;
             break;
         case HistoryFilterContentType::emails:
-            wantsEmails = true;
+            v.wantsEmails = true;
             break;
         case HistoryFilterContentType::colors:
-            wantsColors = true;
+            v.wantsColors = true;
             break;
         case HistoryFilterContentType::all:
         case HistoryFilterContentType::favorites:
             break;
         }
     }
-    const bool filtersKinds = wantsText || wantsImages || wantsFiles || wantsLinks || wantsEmails || wantsColors;
-    const CaseFoldedText query = CaseFoldedText::needle(TextUtilities::trimmedWhitespaceAndNewlines(m_searchQuery));
+    v.filtersKinds = v.wantsText || v.wantsImages || v.wantsFiles || v.wantsLinks || v.wantsEmails || v.wantsColors;
+    v.query = CaseFoldedText::needle(TextUtilities::trimmedWhitespaceAndNewlines(m_searchQuery));
+    return v;
+}
 
+bool AppModel::isVisible(const Visibility &v, qsizetype position) const
+{
+    const ClipboardItem &item = m_items.at(position);
+    if (v.favoritesOnly && !item.isFavorite)
+        return false;
+    if (v.filtersKinds) {
+        bool matches = false;
+        switch (item.kind) {
+        case ClipboardKind::text:
+        case ClipboardKind::richText:
+            matches = v.wantsText;
+            break;
+        case ClipboardKind::image:
+            matches = v.wantsImages;
+            break;
+        case ClipboardKind::file:
+            matches = v.wantsFiles || (v.wantsImages && m_cache.hasOnlyImageFiles(position, item));
+            break;
+        case ClipboardKind::link:
+            matches = v.wantsLinks;
+            break;
+        case ClipboardKind::email:
+            matches = v.wantsEmails;
+            break;
+        case ClipboardKind::color:
+            matches = v.wantsColors;
+            break;
+        }
+        if (!matches)
+            return false;
+    }
+    if (!m_tagIDs.isEmpty()
+        && std::none_of(item.tags.cbegin(), item.tags.cend(), [&](qint64 tag) { return m_tagIDs.contains(tag); }))
+        return false;
+    if (!m_sourceApplicationIDs.isEmpty()) {
+        const auto &application = m_cache.sourceApplication(position, item);
+        if (!application || !m_sourceApplicationIDs.contains(application->id))
+            return false;
+    }
+    // Without regard to case; accents count.
+    return v.query.isEmpty() || m_cache.foldedSearchText(position, item).contains(v.query);
+}
+
+std::vector<qsizetype> AppModel::visiblePositions() const
+{
+    const Visibility v = visibility();
     std::vector<qsizetype> positions;
     positions.reserve(m_items.size());
     for (qsizetype i = 0; i < m_items.size(); ++i) {
-        const ClipboardItem &item = m_items.at(i);
-        if (favoritesOnly && !item.isFavorite)
-            continue;
-        if (filtersKinds) {
-            bool matches = false;
-            switch (item.kind) {
-            case ClipboardKind::text:
-            case ClipboardKind::richText:
-                matches = wantsText;
-                break;
-            case ClipboardKind::image:
-                matches = wantsImages;
-                break;
-            case ClipboardKind::file:
-                matches = wantsFiles || (wantsImages && m_cache.hasOnlyImageFiles(i, item));
-                break;
-            case ClipboardKind::link:
-                matches = wantsLinks;
-                break;
-            case ClipboardKind::email:
-                matches = wantsEmails;
-                break;
-            case ClipboardKind::color:
-                matches = wantsColors;
-                break;
-            }
-            if (!matches)
-                continue;
-        }
-        if (!m_tagIDs.isEmpty()
-            && std::none_of(item.tags.cbegin(), item.tags.cend(), [&](qint64 tag) { return m_tagIDs.contains(tag); }))
-            continue;
-        if (!m_sourceApplicationIDs.isEmpty()) {
-            const auto &application = m_cache.sourceApplication(i, item);
-            if (!application || !m_sourceApplicationIDs.contains(application->id))
-                continue;
-        }
-        // Without regard to case; accents count.
-        if (!query.isEmpty() && !m_cache.foldedSearchText(i, item).contains(query))
-            continue;
-        positions.push_back(i);
+        if (isVisible(v, i))
+            positions.push_back(i);
     }
     return positions;
+}
+
+void AppModel::placeInVisibleOrder(qsizetype position)
+{
+    // Kept in order rather than sorted again: where the item goes among the others by the history order, after the
+    // equal ones of lower positions (as the stable sort puts them).
+    if (!m_visibleOrder)
+        return;
+    std::vector<qsizetype> &order = *m_visibleOrder;
+    std::erase(order, position);
+    if (!isVisible(visibility(), position))
+        return;
+    const HistoryOrder historyOrder = currentOrder();
+    const HistorySortKey key = sortKey(position);
+    const auto at = std::partition_point(order.begin(), order.end(), [&](qsizetype other) {
+        const HistorySortKey otherKey = sortKey(other);
+        return historyOrder.sortsBefore(otherKey, key)
+            || (!historyOrder.sortsBefore(key, otherKey) && other < position);
+    });
+    order.insert(at, position);
 }
 
 HistoryOrder AppModel::currentOrder() const
@@ -416,6 +454,7 @@ std::optional<qsizetype> AppModel::positionOf(const QUuid &id) const
     if (!m_positionsValid) {
         m_positionByID.clear();
         m_positionByID.reserve(m_items.size());
+        m_positionBase = 0;
         for (qsizetype i = m_items.size() - 1; i >= 0; --i)
             m_positionByID.insert(m_items.at(i).id, i); // the first of two equal ids is inserted last and wins
         m_positionsValid = true;
@@ -423,7 +462,7 @@ std::optional<qsizetype> AppModel::positionOf(const QUuid &id) const
     const auto found = m_positionByID.constFind(id);
     if (found == m_positionByID.cend())
         return std::nullopt;
-    return found.value();
+    return found.value() - m_positionBase;
 }
 
 std::vector<const ClipboardItem *> AppModel::visibleItems() const
@@ -444,8 +483,9 @@ const ClipboardItem *AppModel::item(const QUuid &id) const
 
 std::vector<qsizetype> AppModel::visibleOrder() const
 {
-    // Kept until the items, the tokens, the search text, the sort or the preferences change: a window that opens
-    // or reloads reads it several times over.
+    // Kept until the tokens, the search text, the sort, the preferences or the whole list change, and kept in step
+    // with a capture, an update, a removal and a trim: a window that opens or reloads reads it several times over,
+    // and a capture into a long history sorts nothing again.
     if (!m_visibleOrder)
         m_visibleOrder = sortedVisibleOrder();
     return *m_visibleOrder;
@@ -484,6 +524,9 @@ std::strong_ordering AppModel::compareCopySequence(const ClipboardItem &a, const
 
 QList<HistorySourceApplication> AppModel::sourceApplications() const
 {
+    // Kept while the items stay the same: the window asks on every change it shows.
+    if (m_sourceApplications && m_sourceApplicationsRevision == m_itemsRevision)
+        return *m_sourceApplications;
     QList<HistorySourceApplication> entries;
     QHash<QString, qsizetype> positionById;
     for (qsizetype i = 0; i < m_items.size(); ++i) {
@@ -507,6 +550,8 @@ QList<HistorySourceApplication> AppModel::sourceApplications() const
         entries.begin(), entries.end(), [&](const HistorySourceApplication &a, const HistorySourceApplication &b) {
             return collator.compare(a.name, b.name) < 0;
         });
+    m_sourceApplications = entries;
+    m_sourceApplicationsRevision = m_itemsRevision;
     return entries;
 }
 
@@ -540,9 +585,16 @@ void AppModel::clearHistoryFilters()
 void AppModel::removePositions(const std::vector<qsizetype> &positions)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
     if (!positions.empty()) {
         ++m_itemsRevision;
+        if (m_visibleOrder) {
+            // The order loses the removed positions, and the others move up past them.
+            std::vector<qsizetype> &order = *m_visibleOrder;
+            std::erase_if(
+                order, [&](qsizetype p) { return std::binary_search(positions.cbegin(), positions.cend(), p); });
+            for (qsizetype &p : order)
+                p -= std::lower_bound(positions.cbegin(), positions.cend(), p) - positions.cbegin();
+        }
         // Close the gaps in place, moving each kept item once.
         ClipboardItem *items = m_items.data();
         qsizetype write = positions.front();
@@ -633,10 +685,10 @@ void AppModel::updateItem(ClipboardItem item)
     }
     const qsizetype position = *found;
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
     ++m_itemsRevision;
     const ClipboardItem before = std::exchange(m_items[position], item);
     m_cache.itemReplaced(position, before, item);
+    placeInVisibleOrder(position);
     Q_EMIT itemsChanged(m_items);
     if (!(before == item))
         reportChangedItems({item.id});
@@ -669,11 +721,19 @@ void AppModel::upsertItem(ClipboardItem item)
     removePositions(positions);
 
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
     ++m_itemsRevision;
     m_items.prepend(item);
     m_cache.prependOne();
-    m_positionsValid = false;
+    if (m_visibleOrder) {
+        for (qsizetype &position : *m_visibleOrder)
+            ++position;
+        placeInVisibleOrder(0);
+    }
+    if (m_positionsValid) {
+        // The index keeps up: the others move down one position together, and the new item takes the first.
+        --m_positionBase;
+        m_positionByID.insert(item.id, m_positionBase);
+    }
     Q_EMIT itemsChanged(m_items);
     if (previous && !(*previous == item))
         reportChangedItems({item.id});
@@ -689,11 +749,18 @@ void AppModel::trimItems(qint64 limit)
     if (limit >= m_items.size())
         return;
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
     ++m_itemsRevision;
+    if (m_visibleOrder)
+        std::erase_if(*m_visibleOrder, [&](qsizetype position) { return position >= limit; });
+    if (m_positionsValid) {
+        for (qsizetype i = qsizetype(limit); i < m_items.size(); ++i) {
+            const auto found = m_positionByID.constFind(m_items.at(i).id);
+            if (found != m_positionByID.cend() && found.value() - m_positionBase == i)
+                m_positionByID.erase(found);
+        }
+    }
     m_items.resize(qsizetype(limit));
     m_cache.truncate(qsizetype(limit));
-    m_positionsValid = false;
     Q_EMIT itemsChanged(m_items);
     pruneSourceApplicationFilter();
 }

@@ -191,8 +191,14 @@ private:
     HistoryOrder currentOrder() const;
     HistorySortKey sortKey(qsizetype position) const;
     static HistorySortKey sortKey(const ClipboardItem &item);
+    struct Visibility;
+    Visibility visibility() const;
+    bool isVisible(const Visibility &visibility, qsizetype position) const;
     // The positions of the items that pass the tokens and the search text, in list order.
     std::vector<qsizetype> visiblePositions() const;
+    // Puts the item at the position where it belongs in the kept visible order, or takes it out when it is not
+    // visible: a change of one item that sorts the rest of them again.
+    void placeInVisibleOrder(qsizetype position);
     // The same in the history order: what filteredItems() lists, without copying the items.
     std::vector<qsizetype> visibleOrder() const;
     std::vector<qsizetype> sortedVisibleOrder() const;
@@ -205,7 +211,7 @@ private:
     void removePositions(const std::vector<qsizetype> &positions);
     void selectOnly(const std::optional<QUuid> &id);
     // The position of the first item with this id, through the index of the ids, which is built again after the
-    // list has changed.
+    // list has changed other than by a capture or a trim.
     std::optional<qsizetype> positionOf(const QUuid &id) const;
     void reportChangedItems(const QSet<QUuid> &ids);
 
@@ -228,9 +234,13 @@ private:
 
     std::shared_ptr<const SourceApplicationLocator> m_locator;
     mutable HistoryItemCache m_cache;
+    // The items' positions by id, less m_positionBase, which a capture lowers by one instead of moving every entry.
     mutable QHash<QUuid, qsizetype> m_positionByID;
+    mutable qsizetype m_positionBase = 0;
     mutable bool m_positionsValid = false;
     mutable std::optional<std::vector<qsizetype>> m_visibleOrder; // until what decides it changes
+    mutable std::optional<QList<HistorySourceApplication>> m_sourceApplications; // of m_sourceApplicationsRevision
+    mutable quint64 m_sourceApplicationsRevision = 0;
     mutable QHash<QString, std::optional<QString>> m_pathsByIdentifier;
     mutable QHash<QString, std::optional<QString>> m_pathsByName;
 };

@@ -155,16 +155,15 @@ QList<ClipboardItem> PasteCommands::pasteNextCandidates(const QList<ClipboardIte
 
 void PasteCommands::resetPasteNextItem()
 {
-    // By id: this runs on every show of the window, and copying the visible items cost as much as the history.
+    // From the model's items in place: this runs on every capture and every show of the window, and copying the
+    // visible items (or looking each up by id) cost as much as the history.
     const bool skipsFavorites = m_model.preferences().pinFavoritesToTop;
+    const std::vector<const ClipboardItem *> visible = m_model.visibleItems();
     m_pasteNextOrder.clear();
-    for (const QUuid &id : m_model.visibleItemIDs()) {
-        if (skipsFavorites) {
-            const ClipboardItem *item = m_model.item(id);
-            if (!item || item->isFavorite)
-                continue;
-        }
-        m_pasteNextOrder.append(id);
+    m_pasteNextOrder.reserve(qsizetype(visible.size()));
+    for (const ClipboardItem *item : visible) {
+        if (!skipsFavorites || !item->isFavorite)
+            m_pasteNextOrder.append(item->id);
     }
     m_pasteNextItemID = m_pasteNextOrder.isEmpty() ? std::nullopt : std::optional<QUuid>(m_pasteNextOrder.first());
 }

@@ -149,3 +149,77 @@ TEST(ModelChangesByID, VisibleIDsAndLookupFollowTheList)
     model.setSearchQuery(QString());
     check("search cleared", false);
 }
+
+// The visible order kept through captures, updates, removals and trims is the one sorting the items afresh gives,
+// under each sort, direction, pinning of favourites, search and favourites token.
+TEST(ModelChangesByID, TheKeptVisibleOrderIsTheSortedOne)
+{
+    struct Setting
+    {
+        HistorySortOption sort;
+        bool reversed;
+        bool pinned;
+        QString search;
+        bool favoritesOnly;
+    };
+    const QList<Setting> settings = {
+        {HistorySortOption::lastCopyTime, false, true, QString(), false},
+        {HistorySortOption::lastCopyTime, true, false, QStringLiteral("item 1"), false},
+        {HistorySortOption::firstCopyTime, false, true, QStringLiteral("item"), false},
+        {HistorySortOption::numberOfCopies, true, true, QString(), false},
+        {HistorySortOption::size, false, false, QString(), true},
+    };
+    const auto apply = [](AppModel &model, const Setting &setting) {
+        AppPreferences preferences = model.preferences();
+        preferences.pinFavoritesToTop = setting.pinned;
+        model.setPreferences(preferences);
+        model.setHistorySortOption(setting.sort);
+        model.setHistorySortReversed(setting.reversed);
+        model.setSearchQuery(setting.search);
+        model.setSelectedHistoryFilterContentTypes(setting.favoritesOnly
+                ? QSet<HistoryFilterContentType> {HistoryFilterContentType::favorites}
+                : QSet<HistoryFilterContentType>());
+    };
+    const QList<std::pair<const char *, std::function<void(AppModel &)>>> steps = {
+        {"capture", [](AppModel &m) { m.upsertItem(testItem(20)); }},
+        {"capture of a text the search misses", [](AppModel &m) { m.upsertItem(testItem(21, u"other"_qs)); }},
+        {"repeated capture",
+            [](AppModel &m) {
+                ClipboardItem again = testItem(4);
+                again.copiedAt = testTime(30);
+                again.copyCount = 3;
+                m.upsertItem(again);
+            }},
+        {"favourite",
+            [](AppModel &m) {
+                ClipboardItem favourite = *m.item(testId(7));
+                favourite.isFavorite = true;
+                m.updateItem(favourite);
+            }},
+        {"edited out of the search", [](AppModel &m) { m.updateItem(testItem(10, u"nothing alike"_qs)); }},
+        {"edited into the search, larger", [](AppModel &m) { m.updateItem(testItem(21, u"item 21 grown"_qs)); }},
+        {"remove",
+            [](AppModel &m) {
+                m.removeItems({testId(2), testId(11), testId(20)});
+            }},
+        {"trim", [](AppModel &m) { m.trimItems(9); }},
+    };
+    for (const Setting &setting : settings) {
+        AppModel model;
+        QList<ClipboardItem> items = testItems(12);
+        items[3].isFavorite = true;
+        items[5].copyCount = 4;
+        model.setItems(items);
+        apply(model, setting);
+        (void)model.visibleItemIDs(); // the order is kept from here on
+        for (const auto &[step, run] : steps) {
+            run(model);
+            AppModel fresh;
+            fresh.setItems(model.items());
+            apply(fresh, setting);
+            EXPECT_EQ(numbersOf(model.visibleItemIDs()), numbersOf(fresh.visibleItemIDs()))
+                << step << " under " << setting.sort.rawValue().toStdString() << (setting.reversed ? " reversed" : "")
+                << " '" << setting.search.toStdString() << "'";
+        }
+    }
+}

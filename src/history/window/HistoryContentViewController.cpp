@@ -144,9 +144,11 @@ void HistoryContentViewController::setHistoryToolbar(HistoryToolbar *toolbar)
 void HistoryContentViewController::bindModel()
 {
     // Every change arrives on a later turn of the event loop, after the model stored it; each subscription also
-    // delivers the value it starts with.
+    // delivers the value it starts with. The handlers read the model then: a signal's value carried along to that
+    // turn would be a second hold on the model's list of items, which its next change would copy whole.
     const auto subscribe = [this](auto signal, auto handler) {
-        connect(&m_model, signal, this, handler, Qt::QueuedConnection);
+        connect(&m_model, signal, this,
+            [this, handler] { QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection); });
         QMetaObject::invokeMethod(this, handler, Qt::QueuedConnection);
     };
     subscribe(&AppModel::itemsChanged, [this] {

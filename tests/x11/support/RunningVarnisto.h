@@ -88,14 +88,23 @@ public:
     RunningVarnisto(const RunningVarnisto &) = delete;
     RunningVarnisto &operator=(const RunningVarnisto &) = delete;
 
-    bool waitForStarted() { return m_process.waitForStarted(10000); }
+    bool waitForStarted()
+    {
+        return m_process.waitForStarted(10000);
+    }
     // Waits until the program has written the line, or the time is up.
     bool waitForLog(const QString &text, int count = 1, int timeoutMs = 10000)
     {
         return waitUntil([&] { return m_log.count(text) >= count; }, timeoutMs);
     }
-    void signal(int signalNumber) { ::kill(pid_t(m_process.processId()), signalNumber); }
-    void terminate() { signal(SIGTERM); }
+    void signal(int signalNumber)
+    {
+        ::kill(pid_t(m_process.processId()), signalNumber);
+    }
+    void terminate()
+    {
+        signal(SIGTERM);
+    }
     bool waitForFinished(int timeoutMs = exitTimeoutMs)
     {
         const bool finished = waitUntil([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
@@ -107,8 +116,14 @@ public:
     {
         return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == code;
     }
-    QProcess &process() { return m_process; }
-    const QString &log() const { return m_log; }
+    QProcess &process()
+    {
+        return m_process;
+    }
+    const QString &log() const
+    {
+        return m_log;
+    }
 
 private:
     QProcess m_process;
