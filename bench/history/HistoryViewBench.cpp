@@ -1,8 +1,9 @@
 // What the history list costs on the GUI thread for each change it is given, at the default history size and at
-// twenty times that: a capture (a new first item: the list reloads), a delete of one and of ten items (rows taken
-// out in place), a favourite toggle and a batch of 20 link previews (reloads), a relayout after a width change
-// (with warm caches, and the first one with 1,000 image rows whose files were never read), and painting one
-// screenful of rows. Each update is timed until the list has laid out its rows, as it does before it paints.
+// twenty times that: a capture (a new first item: a row put in), a delete of one and of ten items (rows taken out
+// in place), a favourite toggle and a batch of 20 link previews (reloads), each fed from a model as the window
+// feeds it; a relayout after a width change (with warm caches, and the first one with 1,000 image rows whose files
+// were never read), and painting one screenful of rows. Each update is timed until the list has laid out its rows,
+// as it does before it paints.
 
 #include "AppModel.h"
 #include "History.h"
