@@ -6,6 +6,7 @@
 
 #include "AppModel.h"
 #include "History.h"
+#include "HistoryContentViewController.h"
 #include "HistoryToolbarView.h"
 #include "SearchSuggestionsPopup.h"
 #include "SyntheticHistory.h"
@@ -129,14 +130,8 @@ void BM_DebouncedSearch(benchmark::State &state)
     list.resize(620, 648);
     list.show();
     // The window opened with the whole history, as it does before the user types.
-    const auto itemsOf = [](const AppModel &model) {
-        return HistoryItems::ofModel(
-            model.visibleItems(),
-            [&model, revision = model.itemsRevision()] { return model.itemsRevision() == revision; },
-            [&model](const QUuid &id) { return model.item(id); });
-    };
     HistoryUpdate all;
-    all.modelItems = itemsOf(model);
+    all.modelItems = historyItemsOf(model);
     all.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
     list.update(std::move(all));
     QCoreApplication::processEvents();
@@ -148,7 +143,7 @@ void BM_DebouncedSearch(benchmark::State &state)
     for (auto _ : state) {
         model.setSearchQuery(queries.at(n++ % queries.size()));
         HistoryUpdate update;
-        update.modelItems = itemsOf(model);
+        update.modelItems = historyItemsOf(model);
         update.searchQuery = model.searchQuery();
         update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
         shown = update.modelItems.size();

@@ -7,6 +7,7 @@
 
 #include "AppModel.h"
 #include "History.h"
+#include "HistoryContentViewController.h"
 #include "HistoryTableView.h"
 #include "SyntheticHistory.h"
 
@@ -77,10 +78,7 @@ struct ShownModel
     HistoryUpdate update()
     {
         HistoryUpdate update;
-        update.modelItems = HistoryItems::ofModel(
-            model.visibleItems(),
-            [this, revision = model.itemsRevision()] { return model.itemsRevision() == revision; },
-            [this](const QUuid &id) { return model.item(id); });
+        update.modelItems = historyItemsOf(model);
         update.changedItemIDs = std::exchange(changedItemIDs, {});
         update.pinFavoritesToTop = true;
         update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);

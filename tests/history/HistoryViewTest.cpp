@@ -1,6 +1,7 @@
 #include "AppModel.h"
 #include "EmptyHistory.h"
 #include "History.h"
+#include "HistoryContentViewController.h"
 #include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
 #include "HistoryTableView.h"
@@ -118,10 +119,7 @@ struct ListHarness
     void update()
     {
         HistoryUpdate update;
-        update.modelItems = HistoryItems::ofModel(
-            model.visibleItems(),
-            [this, revision = model.itemsRevision()] { return model.itemsRevision() == revision; },
-            [this](const QUuid &id) { return model.item(id); });
+        update.modelItems = historyItemsOf(model);
         update.changedItemIDs = std::exchange(changedItemIDs, {});
         update.availableTags = model.tags();
         update.searchQuery = model.searchQuery();

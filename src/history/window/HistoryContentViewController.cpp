@@ -44,6 +44,13 @@ bool isInside(const QWidget *widget, const QWidget *container)
 
 } // namespace
 
+HistoryItems historyItemsOf(const AppModel &model)
+{
+    return HistoryItems::ofModel(
+        model.visibleItems(), [&model, revision = model.itemsRevision()] { return model.itemsRevision() == revision; },
+        [&model](const QUuid &id) { return model.item(id); });
+}
+
 // --- Root view -------------------------------------------------------------------------------------------------------
 
 bool HistoryKeyHandlingView::startsSearch(const HistoryKeyEvent &event)
@@ -210,10 +217,7 @@ void HistoryContentViewController::reloadHistoryList()
     const AppPreferences &preferences = m_model.preferences();
     HistoryUpdate update;
     // The model's own items: the list copies none.
-    update.modelItems = HistoryItems::ofModel(
-        m_model.visibleItems(),
-        [&model = m_model, revision = m_model.itemsRevision()] { return model.itemsRevision() == revision; },
-        [&model = m_model](const QUuid &id) { return model.item(id); });
+    update.modelItems = historyItemsOf(m_model);
     update.changedItemIDs = std::exchange(m_changedItemIDs, {});
     update.availableTags = TagOrder::sortedByName(m_model.tags());
     update.searchQuery = m_model.searchQuery();

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "HistoryDelegate.h"
+#include "HistoryItems.h"
 #include "HistoryKeyDispatch.h"
 #include "HistoryToolbar.h"
 #include "ItemCommandRunner.h"
@@ -24,6 +25,10 @@ class AppModel;
 struct AppPreferences;
 class History;
 class HistoryWindowCommands;
+
+// The model's visible items as the history list reads them: in place, each found again by its id once the model's
+// items have changed.
+HistoryItems historyItemsOf(const AppModel &model);
 
 // The root of the history window's content: the list fills it. Printable keys that nothing else took start a
 // search, and a change of the palette (light or dark) is reported.
