@@ -524,7 +524,7 @@ std::strong_ordering AppModel::compareCopySequence(const ClipboardItem &a, const
 
 QList<HistorySourceApplication> AppModel::sourceApplications() const
 {
-    // Kept while the items stay the same: the window asks on every change it shows.
+    // Kept while the items stay the same: the window asks on every change it shows, a search among them.
     if (m_sourceApplications && m_sourceApplicationsRevision == m_itemsRevision)
         return *m_sourceApplications;
     QList<HistorySourceApplication> entries;

@@ -100,8 +100,8 @@ struct RecordingDelegate final : HistoryDelegate
     const History *list = nullptr;
 };
 
-// A history list fed from a real model the way its window feeds it: the visible ids with the model's items, the
-// ids whose items changed, the model's selection, and a fallback that selects the first item in the model.
+// A history list fed from a real model the way its window feeds it: the model's visible items in place, the ids
+// whose items changed, the model's selection, and a fallback that selects the first item in the model.
 struct ListHarness
 {
     ListHarness()

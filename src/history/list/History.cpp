@@ -733,18 +733,13 @@ QList<int> History::rowIndexesOfItems(const QSet<QUuid> &ids) const
     if (ids.isEmpty())
         return rows;
     rows.reserve(ids.size());
-    if (const QHash<QUuid, int> *index = ids.size() > 1 ? rowIndex() : nullptr) {
+    if (const QHash<QUuid, int> *index = rowIndex()) {
         for (const QUuid &id : ids) {
             const auto found = index->constFind(id);
             if (found != index->constEnd())
                 rows.append(*found);
         }
         std::sort(rows.begin(), rows.end());
-        return rows;
-    }
-    if (ids.size() == 1) {
-        if (const std::optional<int> row = rowIndexOfItem(*ids.cbegin()))
-            rows.append(*row);
         return rows;
     }
     for (int row = 0; row < m_tableRows.size(); ++row) {

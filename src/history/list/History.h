@@ -77,9 +77,8 @@ public:
     // The texts of the empty states again, in the interface language now.
     void relabel();
 
-    // The rows of the table now, and the items they were built from (in display order, headers not counted).
+    // The rows of the table now.
     const QList<HistoryTableRow> &tableRows() const { return m_tableRows; }
-    const HistoryItems &items() const { return m_items; }
     // The item of an item row; nothing for a header or a row out of range.
     const ClipboardItem *itemAtRow(int row) const;
     const QString &searchQuery() const { return m_searchQuery; }

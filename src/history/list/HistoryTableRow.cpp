@@ -131,7 +131,7 @@ QList<HistoryTableRow> buildTableRows(const HistoryItems &items, bool pinFavorit
     for (qsizetype i = 0; i < items.size(); ++i) {
         const ClipboardItem *found = items.at(i);
         if (!found)
-            continue; // an id the lookup does not know: no row
+            continue; // model items that changed before they were handed over: no row
         const ClipboardItem &item = *found;
         const int itemIndex = int(i);
         if (pinFavoritesToTop && item.isFavorite) {

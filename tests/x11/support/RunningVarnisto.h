@@ -55,18 +55,18 @@ private:
     QString m_address;
 };
 
+// How long the program is given to end. On its way out a sanitized program also looks for leaks and matches them
+// against the suppressions, which takes seconds more while other suites run beside it.
+#ifdef VARNISTO_SANITIZED_BUILD
+inline constexpr int varnistoExitTimeoutMs = 30000;
+#else
+inline constexpr int varnistoExitTimeoutMs = 10000;
+#endif
+
 // The running program. Killed if the test ends early; its output is shown when the test failed.
 class RunningVarnisto
 {
 public:
-#ifdef VARNISTO_SANITIZED_BUILD
-    // On its way out a sanitized program also looks for leaks and matches them against the suppressions, which
-    // takes seconds more while other suites run beside it.
-    static constexpr int exitTimeoutMs = 30000;
-#else
-    static constexpr int exitTimeoutMs = 10000;
-#endif
-
     explicit RunningVarnisto(QProcessEnvironment environment = environmentWithoutSessionBus())
     {
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
@@ -88,24 +88,15 @@ public:
     RunningVarnisto(const RunningVarnisto &) = delete;
     RunningVarnisto &operator=(const RunningVarnisto &) = delete;
 
-    bool waitForStarted()
-    {
-        return m_process.waitForStarted(10000);
-    }
+    bool waitForStarted() { return m_process.waitForStarted(10000); }
     // Waits until the program has written the line, or the time is up.
     bool waitForLog(const QString &text, int count = 1, int timeoutMs = 10000)
     {
         return waitUntil([&] { return m_log.count(text) >= count; }, timeoutMs);
     }
-    void signal(int signalNumber)
-    {
-        ::kill(pid_t(m_process.processId()), signalNumber);
-    }
-    void terminate()
-    {
-        signal(SIGTERM);
-    }
-    bool waitForFinished(int timeoutMs = exitTimeoutMs)
+    void signal(int signalNumber) { ::kill(pid_t(m_process.processId()), signalNumber); }
+    void terminate() { signal(SIGTERM); }
+    bool waitForFinished(int timeoutMs = varnistoExitTimeoutMs)
     {
         const bool finished = waitUntil([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
         m_log += QString::fromUtf8(m_process.readAllStandardError());
@@ -116,14 +107,8 @@ public:
     {
         return m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == code;
     }
-    QProcess &process()
-    {
-        return m_process;
-    }
-    const QString &log() const
-    {
-        return m_log;
-    }
+    QProcess &process() { return m_process; }
+    const QString &log() const { return m_log; }
 
 private:
     QProcess m_process;
