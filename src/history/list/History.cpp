@@ -742,8 +742,11 @@ QList<int> History::rowIndexesOfItems(const QSet<QUuid> &ids) const
         std::sort(rows.begin(), rows.end());
         return rows;
     }
+    // One id, as a rule (the selection of an update): compared, not looked up in the set.
+    const QUuid *only = ids.size() == 1 ? &*ids.cbegin() : nullptr;
     for (int row = 0; row < m_tableRows.size(); ++row) {
-        if (const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem(); itemRow && ids.contains(itemRow->id))
+        const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
+        if (itemRow && (only ? itemRow->id == *only : ids.contains(itemRow->id)))
             rows.append(row);
     }
     return rows;
