@@ -49,7 +49,7 @@ AppModel::AppModel(std::shared_ptr<const SourceApplicationLocator> locator, QObj
 void AppModel::setItems(QList<ClipboardItem> items)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     ++m_itemsRevision;
     QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);
@@ -93,6 +93,11 @@ void AppModel::setSelectedItemIDsInSelectionOrder(const QList<QUuid> &ids)
 void AppModel::setSearchQuery(const QString &query)
 {
     Q_EMIT aboutToChange();
+    // The order without a search text is kept while the user types: a search narrows it, and needs no sort.
+    if (m_visibleOrder && TextUtilities::trimmedWhitespaceAndNewlines(m_searchQuery).isEmpty()) {
+        m_unsearchedOrder = std::move(m_visibleOrder);
+        m_unsearchedOrderRevision = m_itemsRevision;
+    }
     m_visibleOrder.reset();
     m_searchQuery = query;
     Q_EMIT searchQueryChanged(m_searchQuery);
@@ -101,7 +106,7 @@ void AppModel::setSearchQuery(const QString &query)
 void AppModel::setPreferences(const AppPreferences &preferences)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     m_preferences = preferences;
     Q_EMIT preferencesChanged(m_preferences);
 }
@@ -109,7 +114,7 @@ void AppModel::setPreferences(const AppPreferences &preferences)
 void AppModel::setHistorySortOption(HistorySortOption option)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     m_historySortOption = option;
     Q_EMIT historySortOptionChanged(m_historySortOption);
 }
@@ -117,7 +122,7 @@ void AppModel::setHistorySortOption(HistorySortOption option)
 void AppModel::setHistorySortReversed(bool reversed)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     m_isHistorySortReversed = reversed;
     Q_EMIT isHistorySortReversedChanged(m_isHistorySortReversed);
 }
@@ -125,7 +130,7 @@ void AppModel::setHistorySortReversed(bool reversed)
 void AppModel::setSelectedHistoryFilterContentTypes(const QSet<HistoryFilterContentType> &types)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     m_contentTypes = types;
     Q_EMIT selectedHistoryFilterContentTypesChanged(m_contentTypes);
 }
@@ -133,7 +138,7 @@ void AppModel::setSelectedHistoryFilterContentTypes(const QSet<HistoryFilterCont
 void AppModel::setSelectedHistoryFilterTagIDs(const QSet<qint64> &ids)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     m_tagIDs = ids;
     Q_EMIT selectedHistoryFilterTagIDsChanged(m_tagIDs);
 }
@@ -141,7 +146,7 @@ void AppModel::setSelectedHistoryFilterTagIDs(const QSet<qint64> &ids)
 void AppModel::setSelectedHistoryFilterSourceApplicationIDs(const QSet<QString> &ids)
 {
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     m_sourceApplicationIDs = ids;
     Q_EMIT selectedHistoryFilterSourceApplicationIDsChanged(m_sourceApplicationIDs);
 }
@@ -491,8 +496,26 @@ std::vector<qsizetype> AppModel::visibleOrder() const
     return *m_visibleOrder;
 }
 
+void AppModel::forgetVisibleOrder()
+{
+    m_visibleOrder.reset();
+    m_unsearchedOrder.reset();
+}
+
 std::vector<qsizetype> AppModel::sortedVisibleOrder() const
 {
+    if (m_unsearchedOrder && m_unsearchedOrderRevision == m_itemsRevision) {
+        // The search only takes items out of the order the tokens and the sort give, which the stable sort of
+        // what it leaves would keep.
+        const Visibility v = visibility();
+        if (v.query.isEmpty())
+            return *m_unsearchedOrder;
+        std::vector<qsizetype> order;
+        order.reserve(m_unsearchedOrder->size());
+        std::copy_if(m_unsearchedOrder->cbegin(), m_unsearchedOrder->cend(), std::back_inserter(order),
+            [&](qsizetype position) { return isVisible(v, position); });
+        return order;
+    }
     const std::vector<qsizetype> positions = visiblePositions();
     std::vector<HistorySortKey> keys;
     keys.reserve(positions.size());
@@ -798,7 +821,7 @@ void AppModel::applyItemUpdates(QList<ClipboardItem> updates)
     items.append(walked);
 
     Q_EMIT aboutToChange();
-    m_visibleOrder.reset();
+    forgetVisibleOrder();
     ++m_itemsRevision;
     const QList<ClipboardItem> before = std::exchange(m_items, std::move(items));
     m_cache.listReplaced(before, m_items);

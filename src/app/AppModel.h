@@ -202,6 +202,7 @@ private:
     // The same in the history order: what filteredItems() lists, without copying the items.
     std::vector<qsizetype> visibleOrder() const;
     std::vector<qsizetype> sortedVisibleOrder() const;
+    void forgetVisibleOrder();
     // Whether a token or the search text narrows the list at all.
     bool narrowsItems() const;
     // The selected items among those that pass the tokens and the search text.
@@ -239,6 +240,9 @@ private:
     mutable qsizetype m_positionBase = 0;
     mutable bool m_positionsValid = false;
     mutable std::optional<std::vector<qsizetype>> m_visibleOrder; // until what decides it changes
+    // The visible order before the search text was set, while the items stay those of m_unsearchedOrderRevision.
+    std::optional<std::vector<qsizetype>> m_unsearchedOrder;
+    quint64 m_unsearchedOrderRevision = 0;
     mutable std::optional<QList<HistorySourceApplication>> m_sourceApplications; // of m_sourceApplicationsRevision
     mutable quint64 m_sourceApplicationsRevision = 0;
     mutable QHash<QString, std::optional<QString>> m_pathsByIdentifier;

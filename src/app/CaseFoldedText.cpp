@@ -4,6 +4,10 @@
 #include <array>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The folding of the first 256 code points.
@@ -75,6 +79,86 @@ Survey survey(QStringView text)
         result.fitsLatin1 = result.fitsLatin1 && folded < 256;
     }
     return result;
+}
+
+// The library's searches, which take linear time whatever the needle.
+qsizetype indexOfLinear(const uchar *text, qsizetype size, const uchar *needle, qsizetype needleSize)
+{
+    const void *found = memmem(text, size_t(size), needle, size_t(needleSize));
+    return found ? qsizetype(static_cast<const uchar *>(found) - text) : -1;
+}
+
+qsizetype indexOfLinear(const char16_t *text, qsizetype size, const char16_t *needle, qsizetype needleSize)
+{
+    return QStringView(text, size).indexOf(QStringView(needle, needleSize));
+}
+
+// Where `needle` first occurs in `text`, or -1. For a needle of two to 32 units, blocks of text are compared at once
+// with its first and its last unit, and only the places where both agree are compared whole: in a text of words few
+// do, where a search by the first unit alone stops at every common letter. A longer needle could make each of those
+// places cost its length, in a text of one letter repeated, so it is left to the library. `Unit` is the 8-bit
+// (Latin-1) or the 16-bit (UTF-16) code unit.
+template<typename Unit>
+qsizetype indexOfUnits(const Unit *text, qsizetype size, const Unit *needle, qsizetype needleSize)
+{
+    if (needleSize > size)
+        return -1;
+#if defined(__SSE2__)
+    constexpr qsizetype block = qsizetype(sizeof(__m128i) / sizeof(Unit));
+    if (needleSize >= 2 && needleSize <= 32) {
+        qsizetype start = 0;
+        const auto splat = [](Unit unit) {
+            if constexpr (sizeof(Unit) == 1)
+                return _mm_set1_epi8(char(unit));
+            else
+                return _mm_set1_epi16(short(unit));
+        };
+        const auto equal = [](__m128i a, __m128i b) {
+            if constexpr (sizeof(Unit) == 1)
+                return _mm_cmpeq_epi8(a, b);
+            else
+                return _mm_cmpeq_epi16(a, b);
+        };
+        const __m128i first = splat(needle[0]);
+        const __m128i last = splat(needle[needleSize - 1]);
+        // The places in the block from `from` where a match may start: one bit a byte, and a 16-bit unit that
+        // agrees sets two, of which the lower one is kept. The block of last units, needleSize - 1 on, is read too.
+        const auto candidates = [&](qsizetype from) {
+            const __m128i starts = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + from));
+            const __m128i ends = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + from + needleSize - 1));
+            const unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(equal(starts, first), equal(ends, last))));
+            return sizeof(Unit) == 2 ? mask & 0x5555u : mask;
+        };
+        const auto matchAmong = [&](qsizetype from, unsigned mask) -> qsizetype {
+            for (; mask != 0; mask &= mask - 1) {
+                const qsizetype at = from + qsizetype(__builtin_ctz(mask)) / qsizetype(sizeof(Unit));
+                if (std::memcmp(text + at + 1, needle + 1, size_t(needleSize - 2) * sizeof(Unit)) == 0)
+                    return at;
+            }
+            return -1;
+        };
+        const qsizetype lastStart = size - needleSize; // the last place a match can start
+        for (; start + block - 1 <= lastStart; start += block) {
+            if (const qsizetype at = matchAmong(start, candidates(start)); at >= 0)
+                return at;
+        }
+        if (start > lastStart)
+            return -1;
+        if (lastStart + 1 >= block) {
+            // One more block, which ends at the last place; those of its places before `start` were looked at.
+            const qsizetype from = lastStart + 1 - block;
+            return matchAmong(from, candidates(from) & (~0u << unsigned((start - from) * qsizetype(sizeof(Unit)))));
+        }
+        // A text shorter than a block, place by place.
+        for (; start <= lastStart; ++start) {
+            if (text[start] == needle[0] && text[start + needleSize - 1] == needle[needleSize - 1]
+                && std::memcmp(text + start + 1, needle + 1, size_t(needleSize - 2) * sizeof(Unit)) == 0)
+                return start;
+        }
+        return -1;
+    }
+#endif
+    return indexOfLinear(text, size, needle, needleSize);
 }
 
 } // namespace
@@ -163,12 +247,14 @@ bool CaseFoldedText::contains(const CaseFoldedText &needle) const
     case Form::Latin1:
         // A needle with a character beyond Latin-1 cannot occur in a Latin-1 text.
         return needle.m_fitsLatin1
-            && memmem(m_latin1.constData(), size_t(m_latin1.size()), needle.m_latin1.constData(),
-                   size_t(needle.m_latin1.size()))
-            != nullptr;
+            && indexOfUnits(reinterpret_cast<const uchar *>(m_latin1.constData()), m_latin1.size(),
+                   reinterpret_cast<const uchar *>(needle.m_latin1.constData()), needle.m_latin1.size())
+            >= 0;
     case Form::Wide:
     case Form::Unchanged:
-        return QStringView(m_wide).indexOf(QStringView(needle.m_wide)) >= 0;
+        return indexOfUnits(reinterpret_cast<const char16_t *>(m_wide.utf16()), m_wide.size(),
+                   reinterpret_cast<const char16_t *>(needle.m_wide.utf16()), needle.m_wide.size())
+            >= 0;
     case Form::FoldedWhileSearching:
         return containsFoldingPieces(needle.m_wide);
     }

@@ -223,3 +223,61 @@ TEST(ModelChangesByID, TheKeptVisibleOrderIsTheSortedOne)
         }
     }
 }
+
+// A search typed over the list shown without one narrows that list's order, which stays the sorted one when an
+// item, the sort or a token changes while the user types, and when the search is cleared again.
+TEST(ModelChangesByID, ASearchNarrowsTheOrderShownWithoutIt)
+{
+    struct Setting
+    {
+        HistorySortOption sort;
+        bool reversed;
+        bool pinned;
+    };
+    const Setting settings[] = {
+        {HistorySortOption::lastCopyTime, false, true},
+        {HistorySortOption::firstCopyTime, true, false},
+        {HistorySortOption::numberOfCopies, false, true},
+    };
+    const QList<std::pair<const char *, std::function<void(AppModel &)>>> steps = {
+        {"typed", [](AppModel &m) { m.setSearchQuery(u"item"_qs); }},
+        {"typed on", [](AppModel &m) { m.setSearchQuery(u"item 1"_qs); }},
+        {"captured while searching", [](AppModel &m) { m.upsertItem(testItem(13)); }},
+        {"typed after the capture", [](AppModel &m) { m.setSearchQuery(u"item"_qs); }},
+        {"cleared", [](AppModel &m) { m.setSearchQuery(QString()); }},
+        {"typed again", [](AppModel &m) { m.setSearchQuery(u"item 1"_qs); }},
+        {"sorted by size while searching", [](AppModel &m) { m.setHistorySortOption(HistorySortOption::size); }},
+        {"typed after the sort", [](AppModel &m) { m.setSearchQuery(u"item"_qs); }},
+        {"cleared after the sort", [](AppModel &m) { m.setSearchQuery(u" "_qs); }},
+        {"favourites only",
+            [](AppModel &m) { m.setSelectedHistoryFilterContentTypes({HistoryFilterContentType::favorites}); }},
+        {"typed among the favourites", [](AppModel &m) { m.setSearchQuery(u"item 1"_qs); }},
+    };
+    for (const Setting &setting : settings) {
+        AppModel model;
+        QList<ClipboardItem> items = testItems(12);
+        items[3].isFavorite = true;
+        items[8].isFavorite = true;
+        items[5].copyCount = 4;
+        items[10].copyCount = 2;
+        model.setItems(items);
+        AppPreferences preferences = model.preferences();
+        preferences.pinFavoritesToTop = setting.pinned;
+        model.setPreferences(preferences);
+        model.setHistorySortOption(setting.sort);
+        model.setHistorySortReversed(setting.reversed);
+        (void)model.visibleItemIDs(); // the list shown before the user types
+        for (const auto &[step, run] : steps) {
+            run(model);
+            AppModel fresh;
+            fresh.setItems(model.items());
+            fresh.setPreferences(model.preferences());
+            fresh.setHistorySortOption(model.historySortOption());
+            fresh.setHistorySortReversed(model.isHistorySortReversed());
+            fresh.setSelectedHistoryFilterContentTypes(model.selectedHistoryFilterContentTypes());
+            fresh.setSearchQuery(model.searchQuery());
+            EXPECT_EQ(numbersOf(model.visibleItemIDs()), numbersOf(fresh.visibleItemIDs()))
+                << step << " under " << setting.sort.rawValue().toStdString() << (setting.reversed ? " reversed" : "");
+        }
+    }
+}

@@ -398,3 +398,39 @@ TEST(HistorySearch, FoldedSearchAgreesWithQt)
     EXPECT_TRUE(CaseFoldedTextProbe::isLatin1(CaseFoldedText(u"Hello"_qs)));
     EXPECT_FALSE(CaseFoldedTextProbe::isLatin1(CaseFoldedText(u"µ"_qs))); // the micro sign folds to the Greek letter
 }
+
+// Longer texts are searched many characters at a time: a needle is found at every place, near the ends and across
+// those blocks, and a place where only its first and last characters agree is no match. In each form a text takes:
+// folded to Latin-1, left as it is (lower case), and wide.
+TEST(HistorySearch, FindsTheNeedleAtEveryPlace)
+{
+    const QString fillers[] = {u"Abcdefghij"_qs, u"abcdefghij"_qs, u"Αβγδεζηθικ"_qs};
+    const QString needles[] = {u"q"_qs, u"QZ"_qs, u"qxz"_qs, u"qxyxyxyxyxyxyxyxyxyxyxyxyxyxyxz"_qs,
+        u"qxyxyxyxyxyxyxyxyxyxyxyxyxyxyxyxyxyxyxz"_qs};
+    for (const QString &filler : fillers) {
+        for (const QString &needle : needles) {
+            QString near = needle;
+            if (near.size() > 2)
+                near[1] = u'w'; // the first and last characters agree, what lies between does not
+            for (qsizetype size = needle.size(); size <= 70; ++size) {
+                QString base;
+                while (base.size() < size)
+                    base += filler;
+                base.truncate(size);
+                for (qsizetype at = 0; at + needle.size() <= size; ++at) {
+                    QString text = base;
+                    text.replace(at, needle.size(), needle);
+                    ASSERT_TRUE(CaseFoldedText(text).contains(CaseFoldedText::needle(needle)))
+                        << qPrintable(text) << " / " << qPrintable(needle);
+                    if (near.size() > 2) {
+                        text = base;
+                        text.replace(at, near.size(), near);
+                        ASSERT_FALSE(CaseFoldedText(text).contains(CaseFoldedText::needle(needle)))
+                            << qPrintable(text) << " / " << qPrintable(needle);
+                    }
+                }
+                ASSERT_FALSE(CaseFoldedText(base).contains(CaseFoldedText::needle(needle))) << qPrintable(base);
+            }
+        }
+    }
+}
