@@ -455,12 +455,15 @@ void History::prepareRowHeights()
     const qreal width = m_tableView->tableWidth();
     m_rowTops.resize(count + 1);
     m_hasGuessedRows = false;
+    const bool itemsAreCurrent = m_items.areCurrent();
     int y = 0;
     for (qsizetype row = 0; row < count; ++row) {
         m_rowTops[row] = y;
         RowHeight &height = m_rowHeights[row];
         const HistoryTableRow::Item *itemRow = m_tableRows.at(row).asItem();
-        const ClipboardItem *item = itemRow ? m_items.at(itemRow->itemIndex, itemRow->id) : nullptr;
+        const ClipboardItem *item = !itemRow ? nullptr
+            : itemsAreCurrent                ? m_items.currentAt(itemRow->itemIndex)
+                                             : m_items.at(itemRow->itemIndex, itemRow->id);
         if (!item) {
             y += int(std::ceil(rowHeight(int(row))));
             continue;
@@ -574,6 +577,11 @@ QList<History::RowHeight> History::carriedRowHeights(
     // model are the same ones before and after: the model says which changed. Copies are compared.
     const bool fromModel = newItems.isOfModel() && m_items.isOfModel();
     QList<RowHeight> heights(newRows.size());
+    // An update changes few items as a rule, which are compared rather than looked up for every row.
+    const QList<QUuid> fewChangedIDs = changedIDs.size() <= 8 ? changedIDs.values() : QList<QUuid>();
+    const auto isChanged = [&](const QUuid &id) {
+        return fewChangedIDs.isEmpty() ? changedIDs.contains(id) : fewChangedIDs.contains(id);
+    };
     // Most rows keep their order across an update: the item after the last one found is looked for in the old
     // row after that one's first, and by id only when it is not there.
     qsizetype nextOldRow = 0;
@@ -602,7 +610,7 @@ QList<History::RowHeight> History::carriedRowHeights(
         if ((numbered || wasNumbered) && (itemRow->itemIndex != old->itemIndex))
             continue;
         if (fromModel) {
-            if (!changedIDs.contains(itemRow->id))
+            if (!isChanged(itemRow->id))
                 heights[row] = m_rowHeights.at(*oldRow);
             continue;
         }

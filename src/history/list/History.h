@@ -43,7 +43,7 @@ struct HistoryUpdate
     bool showCommandNumberShortcut = true;
     bool showPreviewForLinks = true;
     bool pinFavoritesToTop = false;
-    HistorySectionDate sectionDate;
+    HistorySectionDate sectionDate = nullptr;
     std::optional<QUuid> selectedItemID;
     QSet<QUuid> selectedItemIDs;
     // Makes the item the only selection, when the wanted selection names no row of the list.

@@ -43,6 +43,13 @@ public:
             return &m_copies.at(index);
         return m_areCurrent() ? m_pointers.at(size_t(index)) : nullptr;
     }
+    // Whether the items handed over are still those of the model; copies always are.
+    bool areCurrent() const { return !isOfModel() || m_areCurrent(); }
+    // The item at an index in range, for a caller that has asked areCurrent().
+    const ClipboardItem *currentAt(qsizetype index) const
+    {
+        return isOfModel() ? m_pointers[size_t(index)] : &m_copies.at(index);
+    }
     // The item at the index, which has this id; once the model's items have changed, the model's item of the id,
     // none when it has let go of it (a list that still shows rows of items just removed).
     const ClipboardItem *at(qsizetype index, const QUuid &id) const

@@ -25,10 +25,10 @@ HistoryCalendar HistoryCalendar::current()
 HistorySectionDate historySectionDate(HistorySortOption option, bool copySequenceModeEnabled)
 {
     if (copySequenceModeEnabled || option == HistorySortOption::lastCopyTime)
-        return [](const ClipboardItem &item) { return std::optional<QDateTime>(item.copiedAt); };
+        return &ClipboardItem::copiedAt;
     if (option == HistorySortOption::firstCopyTime)
-        return [](const ClipboardItem &item) { return std::optional<QDateTime>(item.firstCopiedAt); };
-    return {};
+        return &ClipboardItem::firstCopiedAt;
+    return nullptr;
 }
 
 namespace {
@@ -128,11 +128,11 @@ QList<HistoryTableRow> buildTableRows(const HistoryItems &items, bool pinFavorit
     bool emittedFavorites = false;
     std::optional<QDate> lastDay;
 
+    // Model items that changed before they were handed over have no rows.
+    if (!items.areCurrent())
+        return rows;
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const ClipboardItem *found = items.at(i);
-        if (!found)
-            continue; // model items that changed before they were handed over: no row
-        const ClipboardItem &item = *found;
+        const ClipboardItem &item = *items.currentAt(i);
         const int itemIndex = int(i);
         if (pinFavoritesToTop && item.isFavorite) {
             if (!emittedFavorites) {
@@ -142,12 +142,11 @@ QList<HistoryTableRow> buildTableRows(const HistoryItems &items, bool pinFavorit
             rows.append(HistoryTableRow::item(item.id, itemIndex));
             continue;
         }
-        const std::optional<QDateTime> date = sectionDate ? sectionDate(item) : std::nullopt;
-        if (!date || !date->isValid()) {
+        if (!sectionDate || !(item.*sectionDate).isValid()) {
             rows.append(HistoryTableRow::item(item.id, itemIndex));
             continue;
         }
-        const QDate day = days.dayOf(*date);
+        const QDate day = days.dayOf(item.*sectionDate);
         if (lastDay != day) {
             lastDay = day;
             QString title;

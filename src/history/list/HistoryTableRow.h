@@ -77,8 +77,8 @@ struct HistoryCalendar
     static HistoryCalendar current();
 };
 
-// The date by which an item is put into a day section; nothing puts it into none.
-using HistorySectionDate = std::function<std::optional<QDateTime>(const ClipboardItem &)>;
+// The date of an item by which it is put into a day section; none (a null pointer) puts it into none.
+using HistorySectionDate = QDateTime ClipboardItem::*;
 
 // The section date for the sort option: the last copy time in copy-sequence mode (whatever the sort) and for
 // the last copy time, the first copy time for that option, and none (no day headers) for the others.
