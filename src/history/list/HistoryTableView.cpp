@@ -33,6 +33,14 @@ int HistoryTableModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : m_rowCount;
 }
 
+QModelIndex HistoryTableModel::index(int row, int column, const QModelIndex &parent) const
+{
+    // Asked for every row on each layout: bounded here without the general check's virtual calls.
+    if (parent.isValid() || column != 0 || row < 0 || row >= m_rowCount)
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 QVariant HistoryTableModel::data(const QModelIndex &index, int role) const
 {
     if (role == Qt::AccessibleTextRole || role == Qt::DisplayRole) {
