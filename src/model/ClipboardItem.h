@@ -21,8 +21,12 @@
 // One entry of the clipboard history, passed by value everywhere. Stored as its JSON form.
 struct ClipboardItem
 {
+    // What the list reads of every item on every change comes first, in one cache line with the id.
     QUuid id; // kept when a repeated copy merges into the entry
     ClipboardKind kind;
+    bool isFavorite = false;
+    QDateTime copiedAt; // latest copy
+    QDateTime firstCopiedAt; // first copy
     std::optional<QString> title; // given by the user (rename)
     std::optional<QString> text; // plain text; colour text; text recognised in an image
     std::optional<QString> qrCodeText; // payload of QR codes found in an image
@@ -32,10 +36,7 @@ struct ClipboardItem
     QStringList filePaths; // absolute paths of copied files
     std::optional<QString> sourceAppName; // application in front when the content was copied
     std::optional<QString> sourceBundleIdentifier;
-    QDateTime copiedAt; // latest copy
-    QDateTime firstCopiedAt; // first copy
     qint64 byteSize = 0; // size of the copied content in bytes
-    bool isFavorite = false;
     QList<qint64> tags; // tag ids, in the order assigned
     QString searchText; // rebuilt by refreshingSearchText
     qint64 copyCount = 0;

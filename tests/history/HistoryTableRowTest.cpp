@@ -227,4 +227,12 @@ TEST(HistoryTableRows, EqualityAndIdentity)
     EXPECT_EQ(
         HistoryTableRow::sectionHeader(u"Today"_qs).identity(), HistoryTableRowIdentity::sectionHeader(u"Today"_qs));
     EXPECT_NE(HistoryTableRowIdentity::sectionHeader(item.id.toString()), HistoryTableRowIdentity::item(item.id));
+    // The same compared in place.
+    const HistoryTableRow rows[] = {HistoryTableRow::item(item.id, 2), HistoryTableRow::item(item.id, 7),
+        HistoryTableRow::item(other.id, 2), HistoryTableRow::sectionHeader(u"Today"_qs),
+        HistoryTableRow::sectionHeader(u"Yesterday"_qs), HistoryTableRow::sectionHeader(item.id.toString())};
+    for (const HistoryTableRow &a : rows) {
+        for (const HistoryTableRow &b : rows)
+            EXPECT_EQ(a.hasSameIdentity(b), a.identity() == b.identity());
+    }
 }

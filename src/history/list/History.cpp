@@ -344,7 +344,7 @@ std::optional<QList<int>> History::removedRowIndexes(
     QList<int> removed;
     qsizetype j = 0;
     for (qsizetype i = 0; i < oldRows.size(); ++i) {
-        if (j < newRows.size() && oldRows.at(i).identity() == newRows.at(j).identity())
+        if (j < newRows.size() && oldRows.at(i).hasSameIdentity(newRows.at(j)))
             ++j;
         else
             removed.append(int(i));
@@ -361,10 +361,10 @@ std::optional<std::pair<int, int>> History::insertedRowRange(
     if (added <= 0)
         return std::nullopt;
     qsizetype first = 0;
-    while (first < oldRows.size() && oldRows.at(first).identity() == newRows.at(first).identity())
+    while (first < oldRows.size() && oldRows.at(first).hasSameIdentity(newRows.at(first)))
         ++first;
     for (qsizetype row = first; row < oldRows.size(); ++row) {
-        if (!(oldRows.at(row).identity() == newRows.at(row + added).identity()))
+        if (!oldRows.at(row).hasSameIdentity(newRows.at(row + added)))
             return std::nullopt;
     }
     return std::pair<int, int>(int(first), int(first + added - 1));

@@ -16,6 +16,16 @@ HistoryTableRowIdentity HistoryTableRow::identity() const
     return HistoryTableRowIdentity::item(asItem()->id);
 }
 
+bool HistoryTableRow::hasSameIdentity(const HistoryTableRow &other) const
+{
+    if (const Item *item = asItem()) {
+        const Item *otherItem = other.asItem();
+        return otherItem && otherItem->id == item->id;
+    }
+    const SectionHeader *otherHeader = other.asSectionHeader();
+    return otherHeader && otherHeader->title == asSectionHeader()->title;
+}
+
 HistoryCalendar HistoryCalendar::current()
 {
     const QTimeZone zone = QTimeZone::systemTimeZone();

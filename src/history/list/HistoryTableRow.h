@@ -58,6 +58,8 @@ public:
     const Item *asItem() const { return std::get_if<Item>(&m_value); }
 
     HistoryTableRowIdentity identity() const;
+    // identity() == other.identity(), compared in place.
+    bool hasSameIdentity(const HistoryTableRow &other) const;
 
     // Headers are equal by title, item rows by item id and index; a header never equals an item row.
     bool operator==(const HistoryTableRow &) const = default;
