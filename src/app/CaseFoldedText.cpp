@@ -129,10 +129,14 @@ qsizetype indexOfUnits(const Unit *text, qsizetype size, const Unit *needle, qsi
             const unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(equal(starts, first), equal(ends, last))));
             return sizeof(Unit) == 2 ? mask & 0x5555u : mask;
         };
+        // Whether what lies between the first and the last unit agrees too.
+        const auto matchesBetween = [&](qsizetype at) {
+            return std::memcmp(text + at + 1, needle + 1, size_t(needleSize - 2) * sizeof(Unit)) == 0;
+        };
         const auto matchAmong = [&](qsizetype from, unsigned mask) -> qsizetype {
             for (; mask != 0; mask &= mask - 1) {
                 const qsizetype at = from + qsizetype(__builtin_ctz(mask)) / qsizetype(sizeof(Unit));
-                if (std::memcmp(text + at + 1, needle + 1, size_t(needleSize - 2) * sizeof(Unit)) == 0)
+                if (matchesBetween(at))
                     return at;
             }
             return -1;
@@ -152,7 +156,7 @@ qsizetype indexOfUnits(const Unit *text, qsizetype size, const Unit *needle, qsi
         // A text shorter than a block, place by place.
         for (; start <= lastStart; ++start) {
             if (text[start] == needle[0] && text[start + needleSize - 1] == needle[needleSize - 1]
-                && std::memcmp(text + start + 1, needle + 1, size_t(needleSize - 2) * sizeof(Unit)) == 0)
+                && matchesBetween(start))
                 return start;
         }
         return -1;

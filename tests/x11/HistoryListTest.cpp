@@ -3,6 +3,7 @@
 
 #include "EmptyHistory.h"
 #include "History.h"
+#include "HistoryRowPictures.h"
 #include "HistoryTableView.h"
 #include "StyleAppearanceApplier.h"
 #include "TestSupport.h"
@@ -102,6 +103,9 @@ TEST(HistoryList, ShowsEveryKindInLightAndDark)
         update.sectionDate = historySectionDate(HistorySortOption::lastCopyTime, false);
         update.selectedItemID = items.at(1).id;
         list.update(std::move(update));
+        QTest::qWait(50);
+        // The picture the first paint asked for is decoded on a worker: the shot shows it, as the user soon sees it.
+        HistoryRowPictures::shared().finishPending();
         QTest::qWait(50);
 
         // A row of each kind, the favourite first under its header, then the days.

@@ -11,8 +11,6 @@
 #include <QTimeZone>
 #include <QUuid>
 
-#include <functional>
-#include <optional>
 #include <variant>
 
 // What a row of the history table stands for across updates: a header by its title, an item by its id. Old and
