@@ -3,6 +3,7 @@
 #include "Coding.h"
 #include "LegacyClipboardItem.h"
 #include "Localization.h"
+#include "SQLiteLeafScanner.h"
 #include "SharedText.h"
 
 #include <QCryptographicHash>
@@ -342,6 +343,20 @@ HistoryStoreError SQLiteHistoryStore::sqliteFailure(HistoryStoreError::Value val
 
 // --- Construction -------------------------------------------------------------------------------------------
 
+namespace {
+
+// A file that SQLite finds damaged, or that does not open as a database at all (its header is gone): it is put aside
+// and what can be read from it is salvaged.
+bool needsSalvage(const HistoryStoreError &error)
+{
+    if (error.isDatabaseDamaged())
+        return true;
+    return (error.value() == HistoryStoreError::prepareFailed || error.value() == HistoryStoreError::stepFailed)
+        && (error.resultCode() & 0xff) == SQLITE_NOTADB;
+}
+
+} // namespace
+
 SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory, MigrationProgress migrationProgress)
     : m_databasePath(QDir(directory).filePath(QStringLiteral("History.sqlite")))
     , m_migrationProgress(std::move(migrationProgress))
@@ -354,7 +369,7 @@ SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory, MigrationProgre
         prepared = prepareSchema();
     --m_operationDepth;
     m_prepareSchemaOnOpen = true;
-    if (!prepared && prepared.error().isDatabaseDamaged())
+    if (!prepared && needsSalvage(prepared.error()))
         recoverDamagedDatabase();
 }
 
@@ -1467,9 +1482,11 @@ bool execOn(sqlite3 *db, const char *sql)
 }
 
 // Reads every row of a table that can still be read, in row-id order, stepping over the pages that cannot be
-// read. The statement selects the row id first and takes the row id to start after as its parameter 1
-// ("... WHERE rowid > ?1 ORDER BY rowid"). A damaged page costs the rows on it: the walk seeks past it one row id
-// at a time, up to the highest row id that can be found.
+// read. The statement selects the row id first and takes the first row id to look for as its parameter 1
+// ("... WHERE rowid >= ?1 ORDER BY rowid"). A damaged page costs the rows on it: the walk seeks the next row id after
+// the failing one, one at a time, up to the highest row id that can be found, so the first readable row after the
+// damage is found by its own seek. (A seek past a row id first visits that row id's leaf: "rowid > 129" fails where
+// row 129's leaf is damaged, "rowid >= 130" does not.)
 void readEveryReadableRow(
     sqlite3 *db, const char *sql, qint64 highestRowID, const std::function<void(sqlite3_stmt *)> &onRow)
 {
@@ -1480,30 +1497,118 @@ void readEveryReadableRow(
     }
     // Where nothing tells the highest row id, a stretch of row ids past the last row read is tried.
     const qint64 limit = qMax(highestRowID, qint64(100000));
-    qint64 after = std::numeric_limits<qint64>::min();
+    qint64 next = std::numeric_limits<qint64>::min();
     bool started = false;
     while (true) {
         sqlite3_reset(statement);
-        sqlite3_bind_int64(statement, 1, after);
+        sqlite3_bind_int64(statement, 1, next);
         int rc;
+        bool read = false;
+        bool last = false;
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-            after = sqlite3_column_int64(statement, 0);
-            started = true;
+            const qint64 rowID = sqlite3_column_int64(statement, 0);
+            last = rowID == std::numeric_limits<qint64>::max();
+            next = last ? rowID : rowID + 1;
+            started = read = true;
             onRow(statement);
         }
-        if (rc == SQLITE_DONE)
+        if (rc == SQLITE_DONE || last)
             break;
-        // Row ids start at 1 unless a row was stored with another one.
+        // A walk that failed on its way from one leaf to the next seeks the next row id afresh; a seek that failed
+        // itself, the one after it. Row ids start at 1 unless a row was stored with another one.
         if (!started) {
-            after = 0;
+            next = 1;
             started = true;
-        } else if (after >= limit) {
+        } else if (next > limit) {
             break;
-        } else {
-            ++after;
+        } else if (!read) {
+            ++next;
         }
     }
     sqlite3_finalize(statement);
+}
+
+// A row of `clips` as the schema above defines it, recognised in a leaf whose table is not known (its tree's pages
+// are damaged): eight values (seven in a history from before the content key, whose column was then added last),
+// the id a UUID, the kind one of ours, the copy time a number, the payload a blob. The full-text index's tables hold
+// rows of two or three values, the schema's of five, so none of them is taken for an item.
+struct SalvagedClip
+{
+    QByteArray id;
+    QByteArray kind;
+    double copiedAt = 0;
+    qint64 favorite = 0;
+    std::optional<QByteArray> sourceApp;
+    QByteArray searchText;
+    QByteArray contentKey;
+    bool contentKeyIsDigest = false;
+    QByteArray payload;
+};
+
+std::optional<SalvagedClip> salvagedClip(const SQLiteLeafScanner::Row &row)
+{
+    using Type = SQLiteLeafScanner::Value::Type;
+    const auto &v = row.values;
+    if (v.size() != 7 && v.size() != 8)
+        return std::nullopt;
+    const auto isText = [&v](int i) { return v.at(i).type == Type::text; };
+    const auto isTextOrNull = [&v](int i) { return v.at(i).type == Type::text || v.at(i).type == Type::null; };
+    if (!isText(0) || v.at(0).bytes.size() != 36 || QUuid::fromString(QLatin1StringView(v.at(0).bytes)).isNull())
+        return std::nullopt;
+    if (!isText(1) || !ClipboardKind::fromRawValue(QString::fromUtf8(v.at(1).bytes)))
+        return std::nullopt;
+    // A whole number in a REAL column is written as an integer.
+    if (v.at(2).type != Type::real && v.at(2).type != Type::integer)
+        return std::nullopt;
+    if (v.at(3).type != Type::integer || !isTextOrNull(4) || !isText(5))
+        return std::nullopt;
+    // The payload is the item's JSON object; the key is a text, or the digest that stands for a long one.
+    const auto isPayload = [&v](int i) { return v.at(i).type == Type::blob && v.at(i).bytes.startsWith('{'); };
+    const auto isKey = [&v, &isTextOrNull](int i) { return isTextOrNull(i) || v.at(i).type == Type::blob; };
+    int payload = -1;
+    int contentKey = -1;
+    if (v.size() == 7 && isPayload(6)) {
+        payload = 6;
+    } else if (v.size() == 8 && isKey(6) && isPayload(7)) {
+        contentKey = 6;
+        payload = 7;
+    } else if (v.size() == 8 && isPayload(6) && isKey(7)) {
+        payload = 6;
+        contentKey = 7;
+    } else {
+        return std::nullopt;
+    }
+    SalvagedClip clip;
+    clip.id = v.at(0).bytes;
+    clip.kind = v.at(1).bytes;
+    clip.copiedAt = v.at(2).type == Type::real ? v.at(2).real : double(v.at(2).integer);
+    clip.favorite = v.at(3).integer;
+    if (isText(4))
+        clip.sourceApp = v.at(4).bytes;
+    clip.searchText = v.at(5).bytes;
+    if (contentKey >= 0) {
+        clip.contentKey = v.at(contentKey).bytes;
+        clip.contentKeyIsDigest = v.at(contentKey).type == Type::blob;
+    }
+    clip.payload = v.at(payload).bytes;
+    return clip;
+}
+
+// A row of `tags`: the id is the row id (so the record holds NULL for it), then the name and the colour.
+struct SalvagedTag
+{
+    QByteArray name;
+    QByteArray color;
+};
+
+std::optional<SalvagedTag> salvagedTag(const SQLiteLeafScanner::Row &row)
+{
+    using Type = SQLiteLeafScanner::Value::Type;
+    const auto &v = row.values;
+    if (v.size() != 3 || row.rowID <= 0 || v.at(0).type != Type::null || v.at(1).type != Type::text
+        || v.at(2).type != Type::text)
+        return std::nullopt;
+    return SalvagedTag {v.at(1).bytes, v.at(2).bytes};
 }
 
 // The highest row id of a table that the damaged file still tells, by its own b-tree or by any index on it.
@@ -1559,7 +1664,7 @@ auto SQLiteHistoryStore::guarded(Access access, Operation operation) -> decltype
     ++m_operationDepth;
     R result = operation();
     --m_operationDepth;
-    if (outermost && !result && result.error().isDatabaseDamaged() && recoverDamagedDatabase()) {
+    if (outermost && !result && needsSalvage(result.error()) && recoverDamagedDatabase()) {
         ++m_operationDepth;
         result = operation();
         --m_operationDepth;
@@ -1710,52 +1815,127 @@ bool SQLiteHistoryStore::recoverDamagedDatabase()
 
 qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
 {
-    // Tags keep their ids, which the items' payloads name.
+    // First through SQLite, which reads every row that its b-trees still lead to; then straight from the file's
+    // table leaves, which finds the rows below a damaged interior page, a damaged schema page or a damaged header.
+    // A row that SQLite read is taken as SQLite read it.
     qint64 highestTagID = 0;
+    const auto noteTagsOf
+        = [&highestTagID](const QByteArray &payload, const std::function<std::optional<QString>()> &searchText) {
+              // A tag id that an item carries is never handed out again, even when the tag itself was lost.
+              if (const auto item = decodePayload(payload, searchText)) {
+                  for (const qint64 tag : item->tags)
+                      highestTagID = qMax(highestTagID, tag);
+              }
+          };
+
+    // Tags keep their ids, which the items' payloads name.
+    QSet<qint64> tagsRead;
     sqlite3_stmt *insertTag = nullptr;
     sqlite3_prepare_v2(
         fresh, "INSERT OR IGNORE INTO tags (id, name, color) VALUES (?, ?, ?);", -1, &insertTag, nullptr);
-    readEveryReadableRow(damaged, "SELECT id, name, color FROM tags WHERE id > ?1 ORDER BY id;",
+    readEveryReadableRow(damaged, "SELECT id, name, color FROM tags WHERE id >= ?1 ORDER BY id;",
         highestRowID(damaged, "tags"), [&](sqlite3_stmt *row) {
-            highestTagID = qMax(highestTagID, qint64(sqlite3_column_int64(row, 0)));
+            const qint64 id = sqlite3_column_int64(row, 0);
+            tagsRead.insert(id);
+            highestTagID = qMax(highestTagID, id);
             sqlite3_reset(insertTag);
             for (int column = 0; column < 3; ++column)
                 sqlite3_bind_value(insertTag, column + 1, sqlite3_column_value(row, column));
             sqlite3_step(insertTag);
         });
-    sqlite3_finalize(insertTag);
 
     const bool hasContentKey = tableHasColumn(damaged, "clips", "contentKey");
     const QByteArray select = QByteArray("SELECT rowid, id, kind, copiedAt, favorite, sourceApp, searchText, ")
-        + (hasContentKey ? "coalesce(contentKey, '')" : "''") + ", payload FROM clips WHERE rowid > ?1 ORDER BY rowid;";
+        + (hasContentKey ? "coalesce(contentKey, '')" : "''")
+        + ", payload FROM clips WHERE rowid >= ?1 ORDER BY rowid;";
+    const char *const insertSQL
+        = "INSERT OR IGNORE INTO clips (id, kind, copiedAt, favorite, sourceApp, searchText, contentKey, payload) "
+          "VALUES (?, ?, ?, ?, ?, ?, ?, ?);";
     sqlite3_stmt *insertItem = nullptr;
-    sqlite3_prepare_v2(fresh,
-        "INSERT OR IGNORE INTO clips (id, kind, copiedAt, favorite, sourceApp, searchText, contentKey, payload) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?);",
-        -1, &insertItem, nullptr);
+    sqlite3_prepare_v2(fresh, insertSQL, -1, &insertItem, nullptr);
     qint64 copied = 0;
+    QSet<qint64> rowsRead;
+    QSet<QByteArray> idsRead;
     readEveryReadableRow(damaged, select.constData(), highestRowID(damaged, "clips"), [&](sqlite3_stmt *row) {
+        rowsRead.insert(sqlite3_column_int64(row, 0));
+        if (const auto *id = reinterpret_cast<const char *>(sqlite3_column_text(row, 1)))
+            idsRead.insert(QByteArray(id, sqlite3_column_bytes(row, 1)));
         sqlite3_reset(insertItem);
         for (int column = 1; column <= 8; ++column)
             sqlite3_bind_value(insertItem, column, sqlite3_column_value(row, column));
         if (sqlite3_step(insertItem) == SQLITE_DONE && sqlite3_changes(fresh) > 0)
             ++copied;
-        // A tag id that an item carries is never handed out again, even when the tag itself was lost.
         const auto *payload = static_cast<const char *>(sqlite3_column_blob(row, 8));
         if (!payload)
             return;
-        const auto searchText = [row]() -> std::optional<QString> {
+        noteTagsOf(QByteArray(payload, sqlite3_column_bytes(row, 8)), [row]() -> std::optional<QString> {
             const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, 6));
             if (!text)
                 return std::nullopt;
             return QString::fromUtf8(text, sqlite3_column_bytes(row, 6));
-        };
-        if (const auto item = decodePayload(QByteArray(payload, sqlite3_column_bytes(row, 8)), searchText)) {
-            for (const qint64 tag : item->tags)
-                highestTagID = qMax(highestTagID, tag);
-        }
+        });
     });
+
+    // The same item found on two leaves (a page that a damaged free list no longer names): the later row id, which
+    // the later write gave it, is kept.
+    sqlite3_stmt *replaceItem = nullptr;
+    sqlite3_prepare_v2(fresh,
+        "INSERT OR REPLACE INTO clips (id, kind, copiedAt, favorite, sourceApp, searchText, contentKey, payload) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?);",
+        -1, &replaceItem, nullptr);
+    QHash<QByteArray, qint64> scannedRowOfID;
+    SQLiteLeafScanner scanner(m_databasePath);
+    scanner.forEachRow([&](const SQLiteLeafScanner::Row &row) {
+        if (row.table.isEmpty() || row.table == QLatin1String("tags")) {
+            if (const auto tag = salvagedTag(row); tag && !tagsRead.contains(row.rowID)) {
+                sqlite3_reset(insertTag);
+                sqlite3_bind_int64(insertTag, 1, row.rowID);
+                sqlite3_bind_text(insertTag, 2, tag->name.constData(), int(tag->name.size()), SQLITE_TRANSIENT);
+                sqlite3_bind_text(insertTag, 3, tag->color.constData(), int(tag->color.size()), SQLITE_TRANSIENT);
+                if (sqlite3_step(insertTag) == SQLITE_DONE && sqlite3_changes(fresh) > 0)
+                    highestTagID = qMax(highestTagID, row.rowID);
+                return true;
+            }
+        }
+        if (!row.table.isEmpty() && row.table != QLatin1String("clips"))
+            return true;
+        const auto clip = salvagedClip(row);
+        if (!clip || rowsRead.contains(row.rowID) || idsRead.contains(clip->id))
+            return true;
+        const auto earlier = scannedRowOfID.constFind(clip->id);
+        if (earlier != scannedRowOfID.cend() && *earlier >= row.rowID)
+            return true;
+        sqlite3_stmt *statement = earlier == scannedRowOfID.cend() ? insertItem : replaceItem;
+        sqlite3_reset(statement);
+        const auto bindText = [statement](int column, const std::optional<QByteArray> &text) {
+            if (text)
+                sqlite3_bind_text(statement, column, text->constData(), int(text->size()), SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_null(statement, column);
+        };
+        bindText(1, clip->id);
+        bindText(2, clip->kind);
+        sqlite3_bind_double(statement, 3, clip->copiedAt);
+        sqlite3_bind_int64(statement, 4, clip->favorite);
+        bindText(5, clip->sourceApp);
+        bindText(6, clip->searchText);
+        if (clip->contentKeyIsDigest)
+            sqlite3_bind_blob(
+                statement, 7, clip->contentKey.constData(), int(clip->contentKey.size()), SQLITE_TRANSIENT);
+        else
+            bindText(7, clip->contentKey);
+        sqlite3_bind_blob(statement, 8, clip->payload.constData(), int(clip->payload.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(statement) != SQLITE_DONE || sqlite3_changes(fresh) == 0)
+            return true;
+        if (earlier == scannedRowOfID.cend())
+            ++copied;
+        scannedRowOfID.insert(clip->id, row.rowID);
+        noteTagsOf(clip->payload, [&clip]() -> std::optional<QString> { return QString::fromUtf8(clip->searchText); });
+        return true;
+    });
+    sqlite3_finalize(replaceItem);
     sqlite3_finalize(insertItem);
+    sqlite3_finalize(insertTag);
 
     sqlite3_stmt *sequence = nullptr;
     if (sqlite3_prepare_v2(damaged, "SELECT seq FROM sqlite_sequence WHERE name = 'tags';", -1, &sequence, nullptr)
@@ -1771,13 +1951,20 @@ qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
         execOn(fresh, sql.constData());
     }
 
+    // The schema version, as SQLite reads it or as the header still holds it; where neither can, the new file starts
+    // at none, and the migrations (which are safe to run again) bring the rows into the current form.
+    std::optional<qint64> userVersion;
     sqlite3_stmt *version = nullptr;
     if (sqlite3_prepare_v2(damaged, "PRAGMA user_version;", -1, &version, nullptr) == SQLITE_OK
-        && sqlite3_step(version) == SQLITE_ROW) {
-        const QByteArray sql = "PRAGMA user_version = " + QByteArray::number(sqlite3_column_int64(version, 0)) + ";";
+        && sqlite3_step(version) == SQLITE_ROW)
+        userVersion = sqlite3_column_int64(version, 0);
+    sqlite3_finalize(version);
+    if (!userVersion)
+        userVersion = scanner.userVersion();
+    if (userVersion) {
+        const QByteArray sql = "PRAGMA user_version = " + QByteArray::number(*userVersion) + ";";
         execOn(fresh, sql.constData());
     }
-    sqlite3_finalize(version);
     return copied;
 }
 

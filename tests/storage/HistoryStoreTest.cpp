@@ -88,7 +88,9 @@ TEST_F(HistoryStoreTest, FolderThatCannotHoldTheDatabaseFailsEveryOperationUntil
     EXPECT_TRUE(store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233")).hasValue());
 }
 
-TEST_F(HistoryStoreTest, DamagedFileIsReportedNotTakenForAnEmptyHistory)
+// A file that is no database at all (its header is gone) is not taken for an empty history that every write fails
+// on: it is put aside like a damaged one, and a fresh history takes its place.
+TEST_F(HistoryStoreTest, FileThatIsNoDatabaseIsPutAsideAndAFreshHistoryTakesItsPlace)
 {
     {
         QFile file(databasePath());
@@ -97,12 +99,21 @@ TEST_F(HistoryStoreTest, DamagedFileIsReportedNotTakenForAnEmptyHistory)
     }
     SQLiteHistoryStore store(m_directory.path());
     const auto loaded = store.loadRecentItems(10);
-    ASSERT_FALSE(loaded.hasValue());
-    EXPECT_EQ(loaded.error().value(), HistoryStoreError::prepareFailed);
-    EXPECT_EQ(loaded.error().description(),
-        QStringLiteral("Unable to prepare the history database statement: file is not a database"));
-    const auto tagged = store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233"));
-    EXPECT_FALSE(tagged.hasValue());
+    ASSERT_TRUE(loaded.hasValue()) << qPrintable(loaded.error().description());
+    EXPECT_TRUE(loaded->isEmpty());
+    const auto notice = store.takeNotice();
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->kind, HistoryStoreNotice::Kind::recoveredFromDamage);
+    EXPECT_TRUE(notice->message.contains(QStringLiteral(" 0 items "))) << qPrintable(notice->message);
+    const QStringList aside
+        = QDir(m_directory.path()).entryList({QStringLiteral("History.sqlite.damaged-*")}, QDir::Files);
+    ASSERT_EQ(aside.size(), 1);
+    QFile kept(m_directory.filePath(aside.first()));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kept.readAll() == QByteArray(8192, '\x5a'));
+    EXPECT_TRUE(store.upsert(makeTextItem(QStringLiteral("kept"))).hasValue());
+    EXPECT_TRUE(store.ensureTag(QStringLiteral("Work"), QStringLiteral("#112233")).hasValue());
+    EXPECT_EQ(store.loadRecentItems(10)->size(), 1);
 }
 
 // A damaged file is never written to again: it is kept aside under a name of its own, every row that can still
