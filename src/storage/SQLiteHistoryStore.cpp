@@ -552,7 +552,9 @@ Result<void> SQLiteHistoryStore::prepareSchema()
         return done;
     if (auto done = migrateToVersion1(); !done)
         return done;
-    return migrateToVersion2();
+    if (auto done = migrateToVersion2(); !done)
+        return done;
+    return rebuildSearchTextOfMarkup();
 }
 
 Result<bool> SQLiteHistoryStore::columnExists(const QString &column, const QString &table)
@@ -759,6 +761,63 @@ Result<void> SQLiteHistoryStore::migrateToVersion2()
     // A failure (another program reading the file just now) leaves them for later writes to reuse.
     (void)exec("VACUUM;");
     return {};
+}
+
+Result<void> SQLiteHistoryStore::rebuildSearchTextOfMarkup()
+{
+    // Rich text without a plain string of its own was once stored with a search text that lacked what it shows.
+    // Only rows with HTML or RTF and without a text in the payload (or with an empty one, whose place in the search
+    // text is [n,0]) can be such rows; the others are not read. An older version may write such rows again, so
+    // this runs at every opening.
+    auto query = prepare("SELECT rowid, payload, copiedAt, searchText FROM clips "
+                         "WHERE (instr(payload, CAST('\"html\":\"' AS BLOB)) > 0 "
+                         "OR instr(payload, CAST('\"rtfData\":\"' AS BLOB)) > 0) "
+                         "AND (instr(payload, CAST('\"text\":\"' AS BLOB)) = 0 "
+                         "OR instr(payload, CAST('\"text\":\"\"' AS BLOB)) > 0) "
+                         "AND (instr(payload, CAST('\"textInSearchText\":[' AS BLOB)) = 0 "
+                         "OR instr(payload, CAST(',0]' AS BLOB)) > 0) ORDER BY rowid;");
+    if (!query)
+        return Result<void>::failure(query.error());
+    QList<std::pair<qint64, ClipboardItem>> stale;
+    auto read = query->forEachRow([&] {
+        const auto payload = query->blob(1);
+        if (!payload)
+            return;
+        auto item = decodeRow(
+            *payload, [&] { return query->text(3); }, query->real(2));
+        if (!item || (item->text && !item->text->isEmpty()) || item->kind == ClipboardKind::image
+            || item->kind == ClipboardKind::file)
+            return;
+        if (const auto shown = item->visibleText(); shown && !item->searchText.contains(*shown))
+            stale.append({query->int64(0), *std::move(item)});
+    });
+    if (!read)
+        return Result<void>::failure(read.error());
+    if (stale.isEmpty())
+        return {};
+    auto names = tagNamesByID();
+    if (!names)
+        return Result<void>::failure(names.error());
+    // One transaction: every row is rebuilt, or none is, whenever the program stops.
+    return inTransaction(
+        [&]() -> Result<void> {
+            for (const auto &[rowID, item] : std::as_const(stale)) {
+                const ClipboardItem rebuilt = item.refreshingSearchText(tagNamesOf(item.tags, *names));
+                auto update = prepare("UPDATE clips SET searchText = ?, contentKey = ?, payload = ? WHERE rowid = ?;");
+                if (!update)
+                    return Result<void>::failure(update.error());
+                if (auto bound = update->bindText(1, rebuilt.searchText); !bound)
+                    return bound;
+                if (auto bound = update->bindKey(2, storedKey(rebuilt.kind, rebuilt.contentKey())); !bound)
+                    return bound;
+                update->bindBlob(3, encodePayload(rebuilt));
+                update->bindInt64(4, rowID);
+                if (auto updated = update->run(); !updated)
+                    return updated;
+            }
+            return {};
+        },
+        false);
 }
 
 Result<QHash<qint64, QString>> SQLiteHistoryStore::tagNamesByID()

@@ -161,6 +161,9 @@ private:
     Result<void> backfillContentKeys();
     Result<void> migrateToVersion1();
     Result<void> migrateToVersion2();
+    // Rich text stored without its shown text in its search text gets its search text built again, in one
+    // transaction.
+    Result<void> rebuildSearchTextOfMarkup();
 
     // Pruning walks forward from where the last prune of each kind stopped: every row of the kind copied
     // before its mark is one that pruning keeps (a favourite, a tagged item or a row that cannot be read),
