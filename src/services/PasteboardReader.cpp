@@ -114,7 +114,7 @@ bool namesTheImage(const QString &plain)
     return !QFileInfo(text).suffix().isEmpty() && isImageFilePath(text);
 }
 
-// Whether HTML holds more than one picture: any visible text, a table (of cells, empty ones too), or more than one
+// Whether HTML holds more than a picture: any visible text, a table (of cells, empty ones too), or more than one
 // image element. A copied picture comes with HTML of one <img> element, and nothing else.
 bool htmlHoldsMoreThanAnImage(const QString &html)
 {

@@ -30,7 +30,7 @@ struct PasteboardCapture
 // preference (file URLs, an image, rich text, plain text); the first that finds its kind of content makes the
 // item. An image that is the rendering of a text offered with it (a spreadsheet's cells, a document's table) is
 // passed over for that text: it comes with a plain text that is more than the picture's address or file name, or
-// with rich text that holds more than one picture. The image reader also writes the image as a PNG file named by the
+// with rich text that holds more than a picture. The image reader also writes the image as a PNG file named by the
 // item's id into the "Images" folder of the support directory. Text and QR codes in images are not read here: the item
 // says what to recognise.
 class PasteboardReader
