@@ -833,8 +833,9 @@ TEST_F(PasteboardMonitorTest, KeepsWhatRealApplicationsCopyAsTheContentTheyShow)
             EXPECT_EQ(asset.readAll(), png);
         }
         // What a row of text shows can be searched for.
-        if (const auto shown = item.visibleText(); shown && item.kind != ClipboardKind::image)
+        if (const auto shown = item.visibleText(); shown && item.kind != ClipboardKind::image) {
             EXPECT_TRUE(item.searchText.startsWith(*shown)) << qPrintable(item.searchText);
+        }
     }
 }
 
