@@ -342,9 +342,11 @@ HistoryStoreError SQLiteHistoryStore::sqliteFailure(HistoryStoreError::Value val
 
 // --- Construction -------------------------------------------------------------------------------------------
 
-SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory, MigrationProgress migrationProgress)
+SQLiteHistoryStore::SQLiteHistoryStore(
+    const QString &directory, MigrationProgress migrationProgress, WriteGate mayWrite)
     : m_databasePath(QDir(directory).filePath(QStringLiteral("History.sqlite")))
     , m_migrationProgress(std::move(migrationProgress))
+    , m_mayWrite(std::move(mayWrite))
 {
     // Failures here are not reported: they show as the failures of the operations that follow. Damage is mended
     // once the set-up has stopped, not in the middle of it.
@@ -373,6 +375,12 @@ Result<void> SQLiteHistoryStore::open()
     adoptFinishedRecovery();
     if (QFileInfo::exists(m_databasePath) && !canWrite())
         return openReadOnly();
+    if (m_mayWrite && !m_mayWrite()) {
+        if (QFileInfo::exists(m_databasePath))
+            return openReadOnly();
+        return Result<void>::failure(HistoryStoreError(
+            HistoryStoreError::readOnly, QDir::toNativeSeparators(QFileInfo(m_databasePath).absolutePath())));
+    }
     const QByteArray path = QFile::encodeName(m_databasePath);
     if (sqlite3_open(path.constData(), &m_db) != SQLITE_OK) {
         // Close the failed handle, so that the next operation tries again (the folder may exist by then).
