@@ -23,6 +23,8 @@
 namespace {
 
 const QString moduleName = QStringLiteral("libvarnisto_webpage.so");
+// Where the installation puts it, under the prefix.
+const QString installedModule = QStringLiteral(VARNISTO_WEBPAGE_INSTALL_DIR "/libvarnisto_webpage.so");
 
 // Answers every request on 127.0.0.1 with a page that is one colour from edge to edge.
 class LoopbackPage final : public QObject
@@ -124,8 +126,8 @@ TEST(InstalledProgram, ShowsAWebPageThroughTheModuleOfItsInstallation)
     EXPECT_TRUE(waitUntil([&] { return pageShare(*preview) > 0.3; }, 30000)) << pageShare(*preview);
     const auto module = loadedModule(varnisto);
     ASSERT_TRUE(module);
-    EXPECT_EQ(module->toStdString(),
-        (QDir(prefix.path()).canonicalPath() + QStringLiteral("/lib/varnisto/") + moduleName).toStdString());
+    EXPECT_EQ(
+        module->toStdString(), QString(QDir(prefix.path()).canonicalPath() + u'/' + installedModule).toStdString());
     EXPECT_FALSE(varnisto.log().contains(QStringLiteral("web page module could not be loaded")));
 
     // (A preview that is open when the program is asked to quit can refuse the request: it is closed first.)
@@ -140,7 +142,7 @@ TEST(InstalledProgram, WithoutItsModuleALinkShowsItsCardAndTheLogSaysWhyOnce)
     QTemporaryDir prefix;
     ASSERT_TRUE(prefix.isValid());
     ASSERT_TRUE(install(prefix.path()));
-    ASSERT_TRUE(QFile::remove(prefix.filePath(QStringLiteral("lib/varnisto/") + moduleName)));
+    ASSERT_TRUE(QFile::remove(prefix.filePath(installedModule)));
     storeHistoryWindowPreferences(AppAppearance::light);
     LoopbackPage page;
     QLineEdit receiver;
@@ -167,7 +169,7 @@ TEST(InstalledProgram, WithoutItsModuleALinkShowsItsCardAndTheLogSaysWhyOnce)
     }
     EXPECT_EQ(varnisto.log().count(QStringLiteral("web page module could not be loaded")), 1)
         << qPrintable(varnisto.log());
-    EXPECT_TRUE(varnisto.log().contains(prefix.filePath(QStringLiteral("lib/varnisto/") + moduleName)));
+    EXPECT_TRUE(varnisto.log().contains(prefix.filePath(installedModule)));
     // The build folder's module is no substitute.
     EXPECT_FALSE(loadedModule(varnisto));
 
