@@ -71,7 +71,7 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
             {QStringLiteral("third copy x0"), QStringLiteral("second copy x0"), QStringLiteral("first copy x0")}));
 
     // The hot key brings up the history window with the keyboard focus.
-    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
     std::optional<QString> historyWindow;
     ASSERT_TRUE(waitUntil(
         [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
@@ -129,7 +129,7 @@ TEST(ApplicationEndToEnd, TheFirstPasteAfterEachStartArrives)
         XclipCopy owner(copied.toUtf8());
         ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
 
-        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
         std::optional<QString> historyWindow;
         ASSERT_TRUE(waitUntil(
             [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
