@@ -2,6 +2,7 @@
 
 #include "Pasteboard.h"
 #include "X11ClipboardReader.h"
+#include "X11PasteboardClaims.h"
 
 #include <QDeadlineTimer>
 
@@ -56,6 +57,8 @@ private:
         const PasteboardContent &content, const std::optional<OversizedContent> &oversized = std::nullopt);
 
     const Limits m_limits;
+    // Our claims behind Qt's back stay in force when Qt hears late that another client had the clipboard.
+    X11StaleSelectionClearFilter m_staleClearFilter;
     std::unique_ptr<X11ClipboardReader> m_reader;
     void *m_applicationConnection = nullptr; // the GUI's xcb_connection_t
     quint32 m_applicationBase = 0;
