@@ -15,7 +15,8 @@
 // new owner is seen; until its content has arrived the pasteboard reads as empty, which callers treat as "not
 // readable yet", and contentReady() follows when it has arrived (or the owner was given up: then it stays empty).
 // Writes go through QClipboard, which serves the requests of other applications; the content of a write is
-// readable at once.
+// readable at once. Content that something in this program put on the clipboard through QClipboard directly (a
+// text field's copy) reads with PasteboardType::varnistoCopy: it is the program's own copy.
 //
 // When the owner of the clipboard exits, the selection would go empty: the last content read is offered again,
 // with the program's marker and without a rise of the change count. Content marked concealed is not offered
