@@ -1,6 +1,7 @@
-# Installs the build into PREFIX and checks what a desktop finds there: the program, its desktop entry (valid, with
-# its icon, categories and the installed program in its Exec line) and its icon in the hicolor theme.
-#   cmake -DBUILD_DIRECTORY=<build> -DPREFIX=<folder> -P CheckInstall.cmake
+# Installs the build into PREFIX and checks what a desktop finds there: the program, the web page module in the
+# library folder (not beside the program), its desktop entry (valid, with its icon, categories and the installed
+# program in its Exec line) and its icon in the hicolor theme.
+#   cmake -DBUILD_DIRECTORY=<build> -DPREFIX=<folder> -DWEBPAGE_MODULE_DIR=<lib/varnisto> -P CheckInstall.cmake
 
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIRECTORY}" --prefix "${PREFIX}"
@@ -12,11 +13,21 @@ endif()
 set(program "${PREFIX}/bin/varnisto")
 set(entry "${PREFIX}/share/applications/varnisto.desktop")
 set(icon "${PREFIX}/share/icons/hicolor/scalable/apps/varnisto.svg")
-foreach(file IN ITEMS "${program}" "${entry}" "${icon}")
+set(module "${PREFIX}/${WEBPAGE_MODULE_DIR}/libvarnisto_webpage.so")
+foreach(file IN ITEMS "${program}" "${module}" "${entry}" "${icon}")
     if(NOT EXISTS "${file}")
         message(FATAL_ERROR "missing after installation: ${file}")
     endif()
 endforeach()
+file(GLOB beside_program "${PREFIX}/bin/*.so")
+if(beside_program)
+    message(FATAL_ERROR "libraries beside the program: ${beside_program}")
+endif()
+# The module loads on its own: every library it needs is found without the build folder.
+execute_process(COMMAND ldd "${module}" RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT result EQUAL 0 OR output MATCHES "not found")
+    message(FATAL_ERROR "the installed module's libraries:\n${output}")
+endif()
 execute_process(COMMAND test -x "${program}" RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "not executable: ${program}")

@@ -49,7 +49,14 @@ add_library(varnisto_webpage MODULE ${CMAKE_CURRENT_LIST_DIR}/preview/webengine/
 target_include_directories(varnisto_webpage PRIVATE ${CMAKE_CURRENT_LIST_DIR}/preview)
 target_link_libraries(varnisto_webpage PRIVATE Qt6::WebEngineWidgets)
 add_dependencies(varnisto_preview varnisto_webpage)
-target_compile_definitions(varnisto_preview PRIVATE VARNISTO_WEBPAGE_MODULE="$<TARGET_FILE:varnisto_webpage>")
+# An installation keeps the module in its library folder (lib/varnisto/ under the prefix, not beside the program in
+# bin/); the program finds it from its own folder, so the prefix may be chosen at `cmake --install` time.
+include(GNUInstallDirs)
+set(VARNISTO_WEBPAGE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/varnisto)
+file(RELATIVE_PATH VARNISTO_WEBPAGE_INSTALLED_FOLDER ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/varnisto)
+target_compile_definitions(varnisto_preview PRIVATE VARNISTO_WEBPAGE_MODULE="$<TARGET_FILE:varnisto_webpage>"
+                           VARNISTO_WEBPAGE_INSTALLED_FOLDER="${VARNISTO_WEBPAGE_INSTALLED_FOLDER}"
+                           VARNISTO_BUILD_DIRECTORY="${CMAKE_BINARY_DIR}")
 
 varnisto_add_windows_library(varnisto_history_window history/window varnisto_history_toolbar varnisto_history_palette
                              varnisto_preview)

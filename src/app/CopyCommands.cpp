@@ -53,8 +53,8 @@ bool CopyCommands::copyItemAsPlainText(const ClipboardItem &item)
 
 bool CopyCommands::copyText(const QString &text)
 {
-    // Without our marker: the capture takes the text in as a new history item.
-    if (auto written = m_pasteService.writeText(text, PasteService::Marker::none); !written)
+    // Not skipped by the capture: the text becomes a new history item, copied by this program.
+    if (auto written = m_pasteService.writeText(text, PasteService::Marker::newCopy); !written)
         return failed(written.error().errorDescription());
     return succeeded();
 }

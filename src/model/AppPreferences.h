@@ -83,8 +83,8 @@ struct AppPreferences
     bool clearHistoryOnReboot = false;
 
     // Shortcuts: the four global hot keys, then the actions of the history window
-    QString showHistoryShortcut = QStringLiteral("shift+cmd+v");
-    QString pauseShortcut = QStringLiteral("shift+cmd+p");
+    QString showHistoryShortcut = QStringLiteral("cmd+option+v");
+    QString pauseShortcut = QStringLiteral("cmd+option+p");
     QString pasteNextShortcut = QStringLiteral("control+v");
     QString pasteNextRichShortcut = QStringLiteral("shift+control+v");
     QString closeHistoryShortcut = QStringLiteral("escape");

@@ -14,20 +14,27 @@
 
 // --- Display and plain-text rendering ---------------------------------------------------------------------
 
-QString ClipboardItem::primaryText() const
+std::optional<QString> ClipboardItem::visibleText() const
 {
     if (text && !text->isEmpty())
         return *text;
     if (html && !html->isEmpty()) {
-        const QString plain = RichTextConversion::plainTextFromHtml(*html);
+        QString plain = RichTextConversion::plainTextFromHtml(*html);
         if (!plain.isEmpty())
             return plain;
     }
     if (rtfData && !rtfData->isEmpty()) {
-        const QString plain = RichTextConversion::plainTextFromRtf(*rtfData);
+        QString plain = RichTextConversion::plainTextFromRtf(*rtfData);
         if (!plain.isEmpty())
             return plain;
     }
+    return std::nullopt;
+}
+
+QString ClipboardItem::primaryText() const
+{
+    if (auto visible = visibleText())
+        return *std::move(visible);
     if (!filePaths.isEmpty())
         return filePaths.join(QLatin1Char('\n'));
     if (title)
@@ -204,7 +211,11 @@ ClipboardItem ClipboardItem::refreshingSearchText(const QStringList &tagNames) c
     parts.reserve(8);
     if (title)
         parts.append(*title);
-    if (text)
+    if (text && !text->isEmpty())
+        parts.append(*text);
+    else if (auto markup = visibleText())
+        parts.append(*markup); // the text of the HTML or RTF, in the text's place
+    else if (text)
         parts.append(*text);
     if (qrCodeText)
         parts.append(*qrCodeText);

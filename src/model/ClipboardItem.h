@@ -51,6 +51,9 @@ struct ClipboardItem
     // The plain-text rendering: the text; else the text of the HTML or RTF (never the markup itself);
     // else the file paths, one a line; else the title; else the kind's title.
     QString primaryText() const;
+    // The text that the item shows of its content: the text when it is not empty, else the text of the HTML,
+    // else of the RTF; nothing when none of them has any.
+    std::optional<QString> visibleText() const;
     // A title is shown on one line, and no window is wide enough to show more characters than this: the titles below
     // are cut to it rather than built from a whole first line that may run to megabytes.
     static constexpr qsizetype titleLengthLimit = 2000;
@@ -80,7 +83,9 @@ struct ClipboardItem
     // Each path standardised ("." and ".." resolved, links not followed), joined with "\n", order kept.
     static QString filePathsKey(const QStringList &paths);
     // A copy with searchText rebuilt from the title, text, QR text, preview title and description,
-    // file paths, the given tag names and the source application name.
+    // file paths, the given tag names and the source application name. Where the text is absent or empty, the
+    // text of the HTML or RTF stands in its place, so that rich text copied without a plain string is found by
+    // what it shows.
     ClipboardItem refreshingSearchText(const QStringList &tagNames) const;
     // Makes the text a part of the search text's buffer when the search text holds it where the rule above puts
     // it, so that the two are one buffer in memory. Loading and refreshingSearchText do this.

@@ -57,6 +57,12 @@ inline QString varnistoMarker()
 {
     return QStringLiteral("com.dolmerat.varnisto.v2.ghost");
 }
+// A copy that the program itself made (a recognised text copied, a copy in one of its text fields): captured like
+// any copy, with the program as its source application.
+inline QString varnistoCopy()
+{
+    return QStringLiteral("com.dolmerat.varnisto.v2.copy");
+}
 inline QString transient()
 {
     return QStringLiteral("org.nspasteboard.TransientType");

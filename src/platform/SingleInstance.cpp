@@ -183,21 +183,29 @@ SingleInstance::Role SingleInstance::claim(const QDBusConnection &sessionBus)
 bool SingleInstance::takeLock()
 {
     const QString path = lockFilePath();
-    const QFileInfo existing(path);
-    if (existing.exists() && !existing.isFile()) {
-        // Reading a FIFO would wait for ever, and nothing else there can tell who holds the history.
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat existing
+    {
+    };
+    if (::lstat(encoded.constData(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        // Reading a FIFO would wait for ever, and nothing else there can tell who holds the history. A symbolic
+        // link is never followed: the lock's contents would overwrite whatever file it points to.
         m_refusal = notARegularFile(path);
         return false;
     }
-    const QByteArray encoded = QFile::encodeName(path);
     // A copy that ends removes the file it held; one that opened that file meanwhile tries the new one.
     for (int attempt = 0; attempt < 8; ++attempt) {
         bool readOnly = false;
-        int fd = ::open(encoded.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+        int fd = ::open(encoded.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0644);
         if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
             // A folder that cannot be written to: a running copy may still hold a lock made before.
-            fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
             readOnly = true;
+        }
+        if (fd < 0 && errno == ELOOP) {
+            // A symbolic link put there since the look above.
+            m_refusal = notARegularFile(path);
+            return false;
         }
         if (fd < 0) {
             // No lock can be written there; neither can the history, which reports that on its own.
@@ -222,7 +230,7 @@ bool SingleInstance::takeLock()
             struct stat atPath
             {
             };
-            if (::stat(encoded.constData(), &atPath) != 0 || atPath.st_dev != opened.st_dev
+            if (::lstat(encoded.constData(), &atPath) != 0 || atPath.st_dev != opened.st_dev
                 || atPath.st_ino != opened.st_ino) {
                 ::close(fd);
                 continue;
@@ -265,6 +273,17 @@ bool SingleInstance::takeLock()
     return false;
 }
 
+bool SingleInstance::holdLockForWriting()
+{
+    if (m_lockFile >= 0)
+        return true;
+    m_refusal.clear();
+    const bool mayGoOn = takeLock();
+    if (!mayGoOn)
+        qCWarning(lcPlatform).noquote() << "the history is not written:" << m_refusal;
+    return mayGoOn;
+}
+
 void SingleInstance::releaseLock()
 {
     if (m_lockFile < 0)
@@ -278,7 +297,7 @@ void SingleInstance::releaseLock()
     struct stat atPath
     {
     };
-    if (::fstat(m_lockFile, &held) == 0 && ::stat(encoded.constData(), &atPath) == 0 && held.st_dev == atPath.st_dev
+    if (::fstat(m_lockFile, &held) == 0 && ::lstat(encoded.constData(), &atPath) == 0 && held.st_dev == atPath.st_dev
         && held.st_ino == atPath.st_ino)
         ::unlink(encoded.constData());
     ::close(std::exchange(m_lockFile, -1));

@@ -46,6 +46,10 @@ public:
     // Why this copy does not run, in the interface language; empty unless claim() refused.
     const QString &refusal() const { return m_refusal; }
     QString lockFilePath() const;
+    // Whether this copy holds the lock, taking it now where it could not be taken at the claim (a folder that
+    // could not be written to then): asked before the history is first written, so that a second copy started
+    // meanwhile is kept out as soon as either can write. False while another copy holds the lock.
+    bool holdLockForWriting();
 
 public Q_SLOTS:
     // The method that a later start calls over the bus.

@@ -17,17 +17,31 @@ Q_LOGGING_CATEGORY(webPageLog, "varnisto.preview")
 
 bool loadedOnce = false;
 
+// Where the module may be: under the installation's library folder, found from the program's own folder, and, for
+// a program run from the build folder, where the build put it. An installed program never takes a build's module.
+QStringList moduleCandidates()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QStringList candidates {
+        QDir::cleanPath(
+            programFolder + QStringLiteral("/" VARNISTO_WEBPAGE_INSTALLED_FOLDER "/libvarnisto_webpage.so")),
+    };
+    const QString buildFolder = QFileInfo(QStringLiteral(VARNISTO_BUILD_DIRECTORY)).canonicalFilePath();
+    const QString program = QFileInfo(programFolder).canonicalFilePath();
+    if (!buildFolder.isEmpty() && (program == buildFolder || program.startsWith(buildFolder + u'/')))
+        candidates.append(QStringLiteral(VARNISTO_WEBPAGE_MODULE));
+    return candidates;
+}
+
 CreateWebPageEngineFunction createFunction()
 {
     static CreateWebPageEngineFunction function = [] {
-        // Beside the program first (an installed copy), then where the build put it.
-        const QStringList candidates {
-            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libvarnisto_webpage.so")),
-            QStringLiteral(VARNISTO_WEBPAGE_MODULE),
-        };
-        for (const QString &path : candidates) {
-            if (!QFileInfo::exists(path))
+        QStringList problems;
+        for (const QString &path : moduleCandidates()) {
+            if (!QFileInfo::exists(path)) {
+                problems.append(path + QStringLiteral(" (not there)"));
                 continue;
+            }
             // The web engine shares its surfaces through Qt's global context. Qt makes one at start-up only when asked
             // to, which costs every start several hundred milliseconds on a display without a GPU; it is made here,
             // when the first page is about to show.
@@ -43,8 +57,11 @@ CreateWebPageEngineFunction createFunction()
                 loadedOnce = true;
                 return resolved;
             }
-            qCWarning(webPageLog, "The web page module could not be loaded: %s", qUtf8Printable(library.errorString()));
+            problems.append(library.errorString());
         }
+        // Said once: the module is looked for only the first time a page is to show.
+        qCWarning(webPageLog, "The web page module could not be loaded, so links preview as cards: %s",
+            qUtf8Printable(problems.join(QStringLiteral("; "))));
         return CreateWebPageEngineFunction(nullptr);
     }();
     return function;

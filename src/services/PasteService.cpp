@@ -48,8 +48,10 @@ ContentResult richContent(const ClipboardItem &item)
         QList<QUrl> urls;
         for (const QString &path : item.filePaths)
             urls.append(QUrl::fromLocalFile(path));
-        // The X11 layer adds the file managers' own list type beside the URI list.
+        // The X11 layer adds the file managers' own list type beside the URI list. A reader of text gets the
+        // paths, one a line, as file managers offer them.
         content.setFileURLs(urls);
+        content.setString(PasteboardType::plainText(), item.filePaths.join(QLatin1Char('\n')));
         return content;
     }
     case ClipboardKind::image: {
@@ -116,7 +118,11 @@ Expected<void, PasteServiceError> PasteService::writeRich(const ClipboardItem &i
 
 Expected<void, PasteServiceError> PasteService::writeText(const QString &text, Marker marker)
 {
-    PasteboardContent content = marker == Marker::ours ? markedContent() : PasteboardContent();
+    PasteboardContent content;
+    if (marker == Marker::ours)
+        content = markedContent();
+    else
+        content.setString(PasteboardType::varnistoCopy(), QStringLiteral("1"));
     content.setString(PasteboardType::plainText(), text);
     return writeContent(content);
 }

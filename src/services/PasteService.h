@@ -33,9 +33,9 @@ public:
     // The item in its own form: rich text as RTF, HTML and text; files as file URLs; an image as PNG; every other
     // kind as its text.
     Expected<void, PasteServiceError> writeRich(const ClipboardItem &item);
-    // Replaces the clipboard's content with a plain text. Without our marker the capture takes the text in as a new
-    // copy, as if another application had copied it.
-    enum class Marker { ours, none };
+    // Replaces the clipboard's content with a plain text. With our marker the capture skips it; as a new copy it is
+    // captured like any copy, with this program as its source application.
+    enum class Marker { ours, newCopy };
     Expected<void, PasteServiceError> writeText(const QString &text, Marker marker);
 
     // One key press of a virtual key (VirtualKey) with modifier flags (KeyEventFlag).

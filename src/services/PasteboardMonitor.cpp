@@ -4,6 +4,7 @@
 #include "ServicesLogging.h"
 #include "SupportFolder.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -349,7 +350,10 @@ std::optional<PasteboardMonitor::ReadRequest> PasteboardMonitor::prepareRead(boo
     skipped = true;
     if (!shouldCaptureContent())
         return std::nullopt;
-    const auto front = m_workspace.frontApplication();
+    // A copy the program made itself is its own, whatever window is in front.
+    const auto front = m_pasteboard.hasType(PasteboardType::varnistoCopy())
+        ? std::optional<RunningApplication>(ownApplication())
+        : m_workspace.frontApplication();
     if (front && m_preferences.isIgnoredApplication(front->name, front->bundlePath))
         return std::nullopt;
     if (m_pasteboard.types().isEmpty()) {
@@ -383,6 +387,16 @@ void PasteboardMonitor::refuse(const OversizedContent &leftOut)
                 m_delegate->pasteboardMonitorDidRefuse(leftOut);
         },
         Qt::QueuedConnection);
+}
+
+RunningApplication PasteboardMonitor::ownApplication()
+{
+    RunningApplication application;
+    application.name = QStringLiteral("Varnisto");
+    application.bundleIdentifier = QStringLiteral("varnisto"); // the desktop entry's id
+    application.iconName = QStringLiteral("varnisto");
+    application.processId = QCoreApplication::applicationPid();
+    return application;
 }
 
 bool PasteboardMonitor::shouldCaptureContent() const

@@ -27,7 +27,8 @@
 //
 // A tick compares the pasteboard's change count with the last one seen. A new change is skipped when it carries
 // our own marker, a transient, auto-generated or concealed marker (as the preferences say) or comes from an
-// ignored application; otherwise it is read (PasteboardReader). Content that cannot be read yet is read again
+// ignored application (a copy that the program made itself is the program's, whatever window is in front);
+// otherwise it is read (PasteboardReader). Content that cannot be read yet is read again
 // until the pasteboard's content arrival limit has passed. Copy-and-merge holds each capture for half a second:
 // the same content copied again within that time is appended to the newest history item instead. The copy
 // sequence numbers captures that follow each other within 30 seconds. Every stored capture is followed by the
@@ -111,6 +112,9 @@ public:
 
     // One tick. Changes of the pasteboard and the monitor's timed steps call it; tests call it directly.
     void checkPasteboard();
+
+    // The source application of the copies the program makes itself (content with PasteboardType::varnistoCopy).
+    static RunningApplication ownApplication();
 
 private:
     // What the tests and benchmarks look into.

@@ -2,6 +2,7 @@
 
 #include "Coding.h"
 #include "FileTypes.h"
+#include "RichTextConversion.h"
 #include "TextUtilities.h"
 
 #include <QBuffer>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -95,6 +98,54 @@ std::optional<PasteboardImage> pasteboardImage(const Pasteboard &pasteboard)
     return PasteboardImage {*image, png};
 }
 
+// Whether a plain text offered beside an image only names it: a web address, a file URL or path, or the file
+// name of an image. Browsers and image viewers offer such a text with a copied picture.
+bool namesTheImage(const QString &plain)
+{
+    const QString text = TextUtilities::trimmedWhitespaceAndNewlines(plain);
+    if (text.contains(u'\n') || text.contains(u'\r'))
+        return false;
+    if (ClipboardItem::linkURL(text))
+        return true;
+    if (text.startsWith(u'/') || text.startsWith(QLatin1StringView("~/"))
+        || text.startsWith(QLatin1StringView("file:/"), Qt::CaseInsensitive))
+        return true;
+    // Only a name with an extension: the file's content is never looked at for a text.
+    return !QFileInfo(text).suffix().isEmpty() && isImageFilePath(text);
+}
+
+// Whether HTML holds more than a picture: any visible text, a table (of cells, empty ones too), or more than one
+// image element. A copied picture comes with HTML of one <img> element, and nothing else.
+bool htmlHoldsMoreThanAnImage(const QString &html)
+{
+    int images = 0;
+    const qsizetype size = html.size();
+    for (qsizetype at = html.indexOf(u'<'); at >= 0 && at + 1 < size; at = html.indexOf(u'<', at + 1)) {
+        if (QStringView(html).sliced(at).startsWith(QLatin1StringView("<!--"))) {
+            at = html.indexOf(QLatin1StringView("-->"), at + 4);
+            if (at < 0)
+                break;
+            continue;
+        }
+        qsizetype end = at + 1;
+        while (end < size && html.at(end).isLetterOrNumber())
+            ++end;
+        const QStringView name = QStringView(html).sliced(at + 1, end - at - 1);
+        if (name.compare(QLatin1StringView("img"), Qt::CaseInsensitive) == 0 && ++images > 1)
+            return true;
+        if (name.compare(QLatin1StringView("table"), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return !TextUtilities::isBlank(RichTextConversion::plainTextFromHtml(html));
+}
+
+bool offersImage(const Pasteboard &pasteboard)
+{
+    const QStringList types = pasteboard.types();
+    return std::any_of(types.cbegin(), types.cend(),
+        [](const QString &type) { return type.startsWith(QLatin1StringView("image/"), Qt::CaseInsensitive); });
+}
+
 } // namespace
 
 PasteboardReader::PasteboardReader(const Pasteboard &pasteboard, QString supportDirectory, const Clock &clock)
@@ -111,8 +162,10 @@ std::optional<PasteboardCapture> PasteboardReader::readItem(
 {
     if (auto capture = readFiles(source))
         return capture;
-    if (auto capture = readImage(source))
-        return capture;
+    if (!imageRendersText()) {
+        if (auto capture = readImage(source))
+            return capture;
+    }
     if (auto capture = readRichText(source, treatDigitNumbersAsColor))
         return capture;
     return readPlainText(source, treatDigitNumbersAsColor);
@@ -135,6 +188,20 @@ std::optional<QString> PasteboardReader::plainString() const
     if (auto text = m_pasteboard.string(PasteboardType::plainText()))
         return text;
     return m_pasteboard.string(PasteboardType::plainTextUtf8());
+}
+
+bool PasteboardReader::imageRendersText() const
+{
+    if (!offersImage(m_pasteboard))
+        return false;
+    if (const auto plain = plainString(); plain && !TextUtilities::isBlank(*plain) && !namesTheImage(*plain))
+        return true;
+    if (const auto html = m_pasteboard.string(PasteboardType::html()); html && htmlHoldsMoreThanAnImage(*html))
+        return true;
+    auto rtf = m_pasteboard.data(PasteboardType::rtf());
+    if (!rtf)
+        rtf = m_pasteboard.data(PasteboardType::rtfAlternative());
+    return rtf && !TextUtilities::isBlank(RichTextConversion::plainTextFromRtf(*rtf));
 }
 
 std::optional<PasteboardCapture> PasteboardReader::readFiles(const std::optional<RunningApplication> &source) const

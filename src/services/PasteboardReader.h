@@ -28,8 +28,11 @@ struct PasteboardCapture
 
 // Turns the pasteboard's current content into a new history item. Four readers are tried in order of
 // preference (file URLs, an image, rich text, plain text); the first that finds its kind of content makes the
-// item. The image reader also writes the image as a PNG file named by the item's id into the "Images" folder
-// of the support directory. Text and QR codes in images are not read here: the item says what to recognise.
+// item. An image that is the rendering of a text offered with it (a spreadsheet's cells, a document's table) is
+// passed over for that text: it comes with a plain text that is more than the picture's address or file name, or
+// with rich text that holds more than a picture. The image reader also writes the image as a PNG file named by the
+// item's id into the "Images" folder of the support directory. Text and QR codes in images are not read here: the item
+// says what to recognise.
 class PasteboardReader
 {
 public:
@@ -57,6 +60,8 @@ public:
     static ClipboardItem refreshingCaptureSearchText(const ClipboardItem &item, const QStringList &tagNames);
 
 private:
+    // Whether the image on offer is a picture of the text beside it, which is then the content.
+    bool imageRendersText() const;
     ClipboardItem newItem(ClipboardKind kind, const std::optional<RunningApplication> &source) const;
     std::optional<QString> plainString() const;
 

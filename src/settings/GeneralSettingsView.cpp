@@ -18,6 +18,7 @@ GeneralSettingsView::GeneralSettingsView(
     , m_coordinator(coordinator)
     , m_shownAppearance(model.preferences().appearance)
     , m_shownLanguage(model.preferences().language)
+    , m_appliedLaunchAtLogin(model.preferences().launchAtLogin)
 {
     const auto toggle = [&model](const QString &title, const QString &description, bool AppPreferences::*field) {
         return new SettingsToggle(title, description, PreferenceBinding<bool>(model, field));
@@ -38,10 +39,10 @@ GeneralSettingsView::GeneralSettingsView(
                                        "window."));
     m_trayIcon = toggle(
         localized(QStringLiteral("Show icon in system tray")), trayDescription, &AppPreferences::showMenuBarIcon);
+    m_launchAtLogin = toggle(localized(QStringLiteral("Launch at login")),
+        localized(QStringLiteral("Start Varnisto automatically when you sign in.")), &AppPreferences::launchAtLogin);
     const QList<QWidget *> startup = {
-        toggle(localized(QStringLiteral("Launch at login")),
-            localized(QStringLiteral("Start Varnisto automatically when you sign in.")),
-            &AppPreferences::launchAtLogin),
+        m_launchAtLogin,
         toggle(localized(QStringLiteral("Show history window at startup")),
             localized(QStringLiteral("Open the clipboard history window when Varnisto starts.")),
             &AppPreferences::showMainWindowAtStartup),
@@ -90,12 +91,15 @@ GeneralSettingsView::GeneralSettingsView(
 
 void GeneralSettingsView::preferencesChanged()
 {
-    // Only a new theme or language is applied at once; the other switches wait for the window to close.
+    // A new theme or language, and the login entry, are applied at once (the switch never shows on while no entry is
+    // there); the other switches wait for the window to close.
     const AppPreferences &preferences = m_model.preferences();
-    if (preferences.appearance == m_shownAppearance && preferences.language == m_shownLanguage)
+    if (preferences.appearance == m_shownAppearance && preferences.language == m_shownLanguage
+        && preferences.launchAtLogin == m_appliedLaunchAtLogin)
         return;
     m_shownAppearance = preferences.appearance;
     m_shownLanguage = preferences.language;
+    m_appliedLaunchAtLogin = preferences.launchAtLogin;
     m_coordinator.applyPreferences();
     m_shownLanguage = m_model.preferences().language;
 }

@@ -14,7 +14,8 @@ class PreferencePicker;
 class SettingsToggle;
 
 // The General pane: start-up, update checks, theme, language, the tray icon and where the history window opens.
-// The theme and the language take effect at once: a change of either has the coordinator apply the preferences.
+// The theme, the language and launching at login take effect at once: a change of any of them has the coordinator
+// apply the preferences.
 class GeneralSettingsView : public QWidget
 {
     Q_OBJECT
@@ -30,6 +31,7 @@ public:
     PreferencePicker &windowPositionPicker() const { return *m_windowPosition; }
     SettingsToggle &updateChecks() const { return *m_updateChecks; }
     SettingsToggle &trayIcon() const { return *m_trayIcon; }
+    SettingsToggle &launchAtLogin() const { return *m_launchAtLogin; }
 
 private:
     void preferencesChanged();
@@ -38,9 +40,11 @@ private:
     AppCoordinator &m_coordinator;
     AppAppearance m_shownAppearance;
     QString m_shownLanguage;
+    bool m_appliedLaunchAtLogin;
     AppearancePicker *m_appearance = nullptr;
     PreferencePicker *m_language = nullptr;
     PreferencePicker *m_windowPosition = nullptr;
     SettingsToggle *m_updateChecks = nullptr;
     SettingsToggle *m_trayIcon = nullptr;
+    SettingsToggle *m_launchAtLogin = nullptr;
 };

@@ -81,8 +81,8 @@ QList<ShortcutSettingsView::ShortcutEntry> ShortcutSettingsView::entries(Group g
     switch (group) {
     case Group::global:
         return {
-            entry("Show clipboard history", &AppPreferences::showHistoryShortcut, "shift+cmd+v"),
-            entry("Pause or resume capture", &AppPreferences::pauseShortcut, "shift+cmd+p"),
+            entry("Show clipboard history", &AppPreferences::showHistoryShortcut, "cmd+option+v"),
+            entry("Pause or resume capture", &AppPreferences::pauseShortcut, "cmd+option+p"),
             entry("Paste next item", &AppPreferences::pasteNextShortcut, "control+v"),
             entry("Paste next rich item", &AppPreferences::pasteNextRichShortcut, "shift+control+v"),
         };

@@ -25,7 +25,7 @@ AppDelegate::AppDelegate(
     , m_alerts(std::move(alerts))
     , m_supportDirectory(std::move(locations.supportDirectory))
     , m_preferencesStore(locations.settingsFilePath)
-    , m_historyStore(m_supportDirectory)
+    , m_historyStore(m_supportDirectory, {}, std::move(locations.mayWriteHistory))
     , m_model(std::make_shared<DesktopEntryLocator>())
     , m_pasteService(*m_platform.pasteboard, *m_platform.keyPoster, m_scheduler)
     , m_globalShortcuts(*m_platform.hotKeys)

@@ -38,6 +38,8 @@ public:
     {
         QString supportDirectory; // "Varnisto2" in the user's data folder
         QString settingsFilePath; // the user settings file: preferences, reboot check, last update check
+        // Asked before the history is first written: whether this copy holds the history's lock (none: always).
+        SQLiteHistoryStore::WriteGate mayWriteHistory = {};
     };
 
     AppDelegate(Locations locations, PlatformServices platform, std::unique_ptr<AlertPresenter> alerts,

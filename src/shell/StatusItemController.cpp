@@ -219,5 +219,6 @@ void StatusItemController::checkForUpdates()
 
 void StatusItemController::quit()
 {
-    QCoreApplication::quit();
+    // Not quit(): a window that declines to close (the open preview) would cancel it.
+    QCoreApplication::exit(0);
 }

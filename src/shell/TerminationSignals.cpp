@@ -113,5 +113,7 @@ void TerminationSignals::readSignals()
     requestTaken = 1;
     ::alarm(0); // the main thread is here: the orderly way goes on
     Q_EMIT terminationRequested(int(byte));
-    QCoreApplication::quit();
+    // exit() rather than quit(): quit() first asks every window to close and gives up when one declines, as the
+    // preview does while it is open.
+    QCoreApplication::exit(0);
 }

@@ -77,9 +77,11 @@ int main(int argc, char **argv)
 
     traceStartup("single instance");
     // A termination request, the end of the desktop session and Quit all leave the event loop the same way, and
-    // the delegate prepares for termination on the way out.
-    AppDelegate delegate({supportDirectory, settingsFile.filePath()}, PlatformServices::forCurrentPlatform(),
-        std::make_unique<MessageBoxAlertPresenter>());
+    // the delegate prepares for termination on the way out. A history that could not be written at the claim is
+    // locked as soon as it can be, before its first write.
+    AppDelegate delegate(
+        {supportDirectory, settingsFile.filePath(), [&instance] { return instance.holdLockForWriting(); }},
+        PlatformServices::forCurrentPlatform(), std::make_unique<MessageBoxAlertPresenter>());
     QObject::connect(
         &instance, &SingleInstance::showHistoryRequested, &delegate, &AppDelegate::showHistoryWindowOnRequest);
     traceStartup("services");

@@ -357,9 +357,11 @@ bool needsSalvage(const HistoryStoreError &error)
 
 } // namespace
 
-SQLiteHistoryStore::SQLiteHistoryStore(const QString &directory, MigrationProgress migrationProgress)
+SQLiteHistoryStore::SQLiteHistoryStore(
+    const QString &directory, MigrationProgress migrationProgress, WriteGate mayWrite)
     : m_databasePath(QDir(directory).filePath(QStringLiteral("History.sqlite")))
     , m_migrationProgress(std::move(migrationProgress))
+    , m_mayWrite(std::move(mayWrite))
 {
     // Failures here are not reported: they show as the failures of the operations that follow. Damage is mended
     // once the set-up has stopped, not in the middle of it.
@@ -388,6 +390,12 @@ Result<void> SQLiteHistoryStore::open()
     adoptFinishedRecovery();
     if (QFileInfo::exists(m_databasePath) && !canWrite())
         return openReadOnly();
+    if (m_mayWrite && !m_mayWrite()) {
+        if (QFileInfo::exists(m_databasePath))
+            return openReadOnly();
+        return Result<void>::failure(HistoryStoreError(
+            HistoryStoreError::readOnly, QDir::toNativeSeparators(QFileInfo(m_databasePath).absolutePath())));
+    }
     const QByteArray path = QFile::encodeName(m_databasePath);
     if (sqlite3_open(path.constData(), &m_db) != SQLITE_OK) {
         // Close the failed handle, so that the next operation tries again (the folder may exist by then).
@@ -567,7 +575,9 @@ Result<void> SQLiteHistoryStore::prepareSchema()
         return done;
     if (auto done = migrateToVersion1(); !done)
         return done;
-    return migrateToVersion2();
+    if (auto done = migrateToVersion2(); !done)
+        return done;
+    return rebuildSearchTextOfMarkup();
 }
 
 Result<bool> SQLiteHistoryStore::columnExists(const QString &column, const QString &table)
@@ -774,6 +784,64 @@ Result<void> SQLiteHistoryStore::migrateToVersion2()
     // A failure (another program reading the file just now) leaves them for later writes to reuse.
     (void)exec("VACUUM;");
     return {};
+}
+
+Result<void> SQLiteHistoryStore::rebuildSearchTextOfMarkup()
+{
+    // Rich text without a plain string of its own was once stored with a search text that lacked what it shows.
+    // Only rows with HTML or RTF and without a text in the payload (or with an empty one, whose place in the search
+    // text is [n,0]) can be such rows; the others are not read. An older version may write such rows again, so
+    // this runs at every opening; through the kind's index it reads the rich-text rows alone, so that it costs a
+    // start nothing like a pass over every text (whose search text lies before the payload in the row).
+    auto query = prepare("SELECT rowid, payload, copiedAt, searchText FROM clips INDEXED BY idx_clips_kind "
+                         "WHERE kind = 'richText' AND (instr(payload, CAST('\"html\":\"' AS BLOB)) > 0 "
+                         "OR instr(payload, CAST('\"rtfData\":\"' AS BLOB)) > 0) "
+                         "AND (instr(payload, CAST('\"text\":\"' AS BLOB)) = 0 "
+                         "OR instr(payload, CAST('\"text\":\"\"' AS BLOB)) > 0) "
+                         "AND (instr(payload, CAST('\"textInSearchText\":[' AS BLOB)) = 0 "
+                         "OR instr(payload, CAST(',0]' AS BLOB)) > 0) ORDER BY rowid;");
+    if (!query)
+        return Result<void>::failure(query.error());
+    QList<std::pair<qint64, ClipboardItem>> stale;
+    auto read = query->forEachRow([&] {
+        const auto payload = query->blob(1);
+        if (!payload)
+            return;
+        auto item = decodeRow(
+            *payload, [&] { return query->text(3); }, query->real(2));
+        if (!item || (item->text && !item->text->isEmpty()) || item->kind == ClipboardKind::image
+            || item->kind == ClipboardKind::file)
+            return;
+        if (const auto shown = item->visibleText(); shown && !item->searchText.contains(*shown))
+            stale.append({query->int64(0), *std::move(item)});
+    });
+    if (!read)
+        return Result<void>::failure(read.error());
+    if (stale.isEmpty())
+        return {};
+    auto names = tagNamesByID();
+    if (!names)
+        return Result<void>::failure(names.error());
+    // One transaction: every row is rebuilt, or none is, whenever the program stops.
+    return inTransaction(
+        [&]() -> Result<void> {
+            for (const auto &[rowID, item] : std::as_const(stale)) {
+                const ClipboardItem rebuilt = item.refreshingSearchText(tagNamesOf(item.tags, *names));
+                auto update = prepare("UPDATE clips SET searchText = ?, contentKey = ?, payload = ? WHERE rowid = ?;");
+                if (!update)
+                    return Result<void>::failure(update.error());
+                if (auto bound = update->bindText(1, rebuilt.searchText); !bound)
+                    return bound;
+                if (auto bound = update->bindKey(2, storedKey(rebuilt.kind, rebuilt.contentKey())); !bound)
+                    return bound;
+                update->bindBlob(3, encodePayload(rebuilt));
+                update->bindInt64(4, rowID);
+                if (auto updated = update->run(); !updated)
+                    return updated;
+            }
+            return {};
+        },
+        false);
 }
 
 Result<QHash<qint64, QString>> SQLiteHistoryStore::tagNamesByID()

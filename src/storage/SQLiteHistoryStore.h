@@ -51,7 +51,12 @@ public:
     // Told the number of rows rewritten so far, after each row, while the history is brought into the current form.
     using MigrationProgress = std::function<void(qint64 rewritten)>;
 
-    explicit SQLiteHistoryStore(const QString &directory, MigrationProgress migrationProgress = {});
+    // Asked before the history is opened for writing; false keeps it read-only for now (another copy of the
+    // program holds the history's lock).
+    using WriteGate = std::function<bool()>;
+
+    explicit SQLiteHistoryStore(
+        const QString &directory, MigrationProgress migrationProgress = {}, WriteGate mayWrite = {});
     ~SQLiteHistoryStore() override;
     Q_DISABLE_COPY_MOVE(SQLiteHistoryStore)
 
@@ -161,6 +166,9 @@ private:
     Result<void> backfillContentKeys();
     Result<void> migrateToVersion1();
     Result<void> migrateToVersion2();
+    // Rich text stored without its shown text in its search text gets its search text built again, in one
+    // transaction.
+    Result<void> rebuildSearchTextOfMarkup();
 
     // Pruning walks forward from where the last prune of each kind stopped: every row of the kind copied
     // before its mark is one that pruning keeps (a favourite, a tagged item or a row that cannot be read),
@@ -169,6 +177,7 @@ private:
 
     const QString m_databasePath;
     const MigrationProgress m_migrationProgress;
+    const WriteGate m_mayWrite;
     QRecursiveMutex m_lock;
     sqlite3 *m_db = nullptr;
     bool m_prepareSchemaOnOpen = false;

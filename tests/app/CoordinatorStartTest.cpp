@@ -8,8 +8,8 @@
 namespace {
 
 const QStringList defaultHotKeys = {
-    CoordinatorHarness::registrationOf(1, QStringLiteral("shift+cmd+v")),
-    CoordinatorHarness::registrationOf(2, QStringLiteral("shift+cmd+p")),
+    CoordinatorHarness::registrationOf(1, QStringLiteral("cmd+option+v")),
+    CoordinatorHarness::registrationOf(2, QStringLiteral("cmd+option+p")),
     CoordinatorHarness::registrationOf(3, QStringLiteral("control+v")),
     CoordinatorHarness::registrationOf(4, QStringLiteral("shift+control+v")),
 };

@@ -132,10 +132,10 @@ TEST(CoordinatorWindows, ThePauseHotKeyPausesTheModelAndTheMonitor)
     CoordinatorHarness h;
     h.storeOnboardedPreferences();
     h.coordinator->start();
-    ASSERT_TRUE(h.pressHotKey(QStringLiteral("shift+cmd+p")));
+    ASSERT_TRUE(h.pressHotKey(QStringLiteral("cmd+option+p")));
     EXPECT_TRUE(h.model.isPaused());
     EXPECT_TRUE(h.monitor.isPaused());
-    ASSERT_TRUE(h.pressHotKey(QStringLiteral("shift+cmd+p")));
+    ASSERT_TRUE(h.pressHotKey(QStringLiteral("cmd+option+p")));
     EXPECT_FALSE(h.model.isPaused());
     EXPECT_FALSE(h.monitor.isPaused());
 }

@@ -80,17 +80,22 @@ TEST(CopyItem, FailuresAreReportedAndReturnFalse)
     EXPECT_EQ(h.monitor.lastCopySequencePasteTime(), pasteTime);
 }
 
-// The plain-text copies leave the items alone; only copyText is taken in again as a new history item.
+// The plain-text copies leave the items alone; only copyText is taken in again as a new history item, the program's
+// own copy whatever application is in front (an ignored one too).
 TEST(CopyItem, PlainTextAndMergedCopiesAreOursAndCopiedTextIsCapturedAgain)
 {
     CoordinatorHarness h;
-    h.storeOnboardedPreferences([](AppPreferences &p) { p.textRetentionDays = -1; });
+    h.storeOnboardedPreferences([](AppPreferences &p) {
+        p.textRetentionDays = -1;
+        p.ignoredAppsText = QStringLiteral("XTerm");
+    });
     ClipboardItem rich = testItem(1);
     rich.kind = ClipboardKind::richText;
     rich.text.reset();
     rich.html = QStringLiteral("<p>Hello <b>world</b></p>");
     h.storeItems({rich, testItem(2)});
     h.coordinator->start();
+    h.activateApplication(7, RunningApplication {QStringLiteral("XTerm"), QStringLiteral("xterm")});
     const QList<ClipboardItem> before = h.storedItems();
 
     EXPECT_TRUE(h.coordinator->copyItemAsPlainText(h.model.items().last()));
@@ -105,7 +110,10 @@ TEST(CopyItem, PlainTextAndMergedCopiesAreOursAndCopiedTextIsCapturedAgain)
     EXPECT_FALSE(h.pasteboard.content().hasType(PasteboardType::varnistoMarker()));
     captureTick(h);
     ASSERT_EQ(h.model.items().size(), 3);
-    EXPECT_EQ(h.model.items().first().text, QStringLiteral("text found in a picture"));
+    const ClipboardItem copied = h.model.items().first();
+    EXPECT_EQ(copied.text, QStringLiteral("text found in a picture"));
+    EXPECT_EQ(copied.sourceAppName, QStringLiteral("Varnisto"));
+    EXPECT_EQ(copied.sourceBundleIdentifier, QStringLiteral("varnisto"));
 }
 
 TEST(CopyMergedItems, JoinsTheTextsOneALineOrRefuses)

@@ -140,3 +140,42 @@ TEST(Url, SplitsWithoutNormalising)
     EXPECT_FALSE(ClipboardItem::linkURL(QStringLiteral("mailto:name@example.com")));
     EXPECT_TRUE(ClipboardItem::linkURL(QString::fromUtf8("https://例え.jp/パス")));
 }
+
+TEST(SearchText, RichTextWithoutAPlainStringIsSearchedByWhatItShows)
+{
+    const QString html
+        = QStringLiteral("<p>Hello <b>bold</b> and <i>italic</i> <a href=\"https://example.com/\">link</a></p>");
+    const QByteArray rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Quarterly {\\b figures}\\par}";
+    struct Case
+    {
+        const char *name;
+        std::optional<QString> text;
+        std::optional<QString> html;
+        std::optional<QByteArray> rtf;
+        QString searchText;
+    };
+    const QList<Case> cases = {
+        {"HTML alone", std::nullopt, html, std::nullopt, QStringLiteral("T Hello bold and italic link  work Browser")},
+        {"RTF alone", std::nullopt, std::nullopt, rtf, QStringLiteral("T Quarterly figures  work Browser")},
+        {"HTML before RTF", std::nullopt, html, rtf, QStringLiteral("T Hello bold and italic link  work Browser")},
+        {"an empty plain string", QString(), html, std::nullopt,
+            QStringLiteral("T Hello bold and italic link  work Browser")},
+        {"the plain string before the markup", QStringLiteral("plain words"), html, rtf,
+            QStringLiteral("T plain words  work Browser")},
+        {"markup without text", std::nullopt, QStringLiteral("<img src=\"a.png\">"), std::nullopt,
+            QStringLiteral("T  work Browser")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ClipboardItem rich;
+        rich.kind = ClipboardKind::richText;
+        rich.title = QStringLiteral("T");
+        rich.text = c.text;
+        rich.html = c.html;
+        rich.rtfData = c.rtf;
+        rich.sourceAppName = QStringLiteral("Browser");
+        const ClipboardItem refreshed = rich.refreshingSearchText({QStringLiteral("work")});
+        EXPECT_EQ(refreshed.searchText, c.searchText);
+        EXPECT_EQ(refreshed.text, c.text) << "the text itself is not changed";
+    }
+}

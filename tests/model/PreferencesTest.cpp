@@ -251,10 +251,26 @@ TEST(PreferencesDecoding, EmptyDocumentGivesTheDefaults)
     EXPECT_EQ(decode("{}"), AppPreferences());
     const AppPreferences defaults;
     EXPECT_EQ(defaults.maxHistoryItems, 5000);
-    EXPECT_EQ(defaults.showHistoryShortcut, u"shift+cmd+v");
     EXPECT_EQ(defaults.openWindowStrategy, u"activeScreenCenter");
     EXPECT_EQ(defaults.historySortOption, u"Last Copy Time");
     EXPECT_FALSE(defaults.historyWindowX);
+}
+
+// The hot keys default to Ctrl+Alt+V and Ctrl+Alt+P, which no terminal, browser or editor uses. A document that
+// holds a hot key, the former defaults included, keeps it; one without the key takes the default.
+TEST(PreferencesDecoding, StoredHotKeysStayAndMissingOnesTakeTheDefaults)
+{
+    const AppPreferences defaults;
+    EXPECT_EQ(defaults.showHistoryShortcut, u"cmd+option+v");
+    EXPECT_EQ(defaults.pauseShortcut, u"cmd+option+p");
+
+    const AppPreferences stored = decode(R"({"showHistoryShortcut": "shift+cmd+v", "pauseShortcut": "shift+cmd+p"})");
+    EXPECT_EQ(stored.showHistoryShortcut, u"shift+cmd+v");
+    EXPECT_EQ(stored.pauseShortcut, u"shift+cmd+p");
+    const AppPreferences onlyOne = decode(R"({"showHistoryShortcut": "shift+cmd+v", "hasCompletedOnboarding": true})");
+    EXPECT_EQ(onlyOne.showHistoryShortcut, u"shift+cmd+v");
+    EXPECT_EQ(onlyOne.pauseShortcut, u"cmd+option+p");
+    EXPECT_EQ(decode(R"({"pauseShortcut": ""})").pauseShortcut, u"");
 }
 
 TEST(PreferencesDecoding, Normalisations)

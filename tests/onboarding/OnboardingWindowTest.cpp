@@ -189,7 +189,7 @@ TEST(OnboardingWindow, TheShortcutStepsShowTheStoredShortcutsAsKeys)
 {
     FirstStart start;
     start.window()->view().advance();
-    EXPECT_EQ(start.keyCaps(), QStringList({QStringLiteral("Ctrl"), QStringLiteral("Shift"), QStringLiteral("V")}));
+    EXPECT_EQ(start.keyCaps(), QStringList({QStringLiteral("Ctrl"), QStringLiteral("Alt"), QStringLiteral("V")}));
 
     start.h.changePreferences([](AppPreferences &preferences) { preferences.showHistoryShortcut.clear(); });
     EXPECT_TRUE(waitUntil([&] { return start.keyCaps() == QStringList({QStringLiteral("Not set")}); }));

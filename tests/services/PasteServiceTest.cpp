@@ -119,7 +119,10 @@ TEST_F(PasteServiceTest, EachKindIsWrittenInItsOwnFormAfterTheMarker)
         {"rich text without text", htmlOnly,
             {marker(), {PasteboardType::html(), "<p>caf&#233; &amp; more</p>"}, plain("caf\xc3\xa9 & more")}},
         {"rich text without content", item(ClipboardKind::richText), {marker()}},
-        {"files", files, {marker(), {PasteboardType::fileURLs(), "file:///tmp/a%20b.txt\r\nfile:///tmp/c.txt\r\n"}}},
+        // A reader of text gets the paths, as from a file manager.
+        {"files", files,
+            {marker(), {PasteboardType::fileURLs(), "file:///tmp/a%20b.txt\r\nfile:///tmp/c.txt\r\n"},
+                plain("/tmp/a b.txt\n/tmp/c.txt")}},
         {"image", image, {marker(), {PasteboardType::png(), pngBytes}}},
     };
     for (const auto &testCase : cases) {

@@ -7,6 +7,7 @@
 #include "ServicesProbe.h"
 #include "TestSupport.h"
 #include "Workspace.h"
+#include "x11/X11ClipboardTargets.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -581,8 +582,8 @@ TEST_F(PasteboardMonitorTest, BuildsTextItemsFromPlainAndRichText)
         {"rich text whose plain string is a link", richLink, ClipboardKind::link,
             QStringLiteral("https://example.com/a"), true, qint64(rtf.size()) + html.toUtf8().size() + 21,
             QStringLiteral("https://example.com/a   Notes")},
-        {"rich text without a plain string", htmlOnly, ClipboardKind::richText, std::nullopt, true, 11,
-            QStringLiteral("  Notes")},
+        {"rich text without a plain string, found by the text of its HTML", htmlOnly, ClipboardKind::richText,
+            std::nullopt, true, 11, QStringLiteral("bold   Notes")},
         {"RTF under its other name", rtfAlternative, ClipboardKind::richText, QStringLiteral("Plain words"), true,
             qint64(rtf.size()) + 11, QStringLiteral("Plain words   Notes")},
     };
@@ -616,14 +617,14 @@ TEST_F(PasteboardMonitorTest, WritesACopiedImageAsAnAssetNamedByTheItem)
     const QByteArray png = encoded(testImage(), "PNG");
     PasteboardContent content;
     content.setData(PasteboardType::png(), png);
-    content.setString(PasteboardType::plainText(), QStringLiteral("alternative text"));
+    content.setString(PasteboardType::plainText(), QStringLiteral("https://example.com/pictures/photo.png"));
     copy(content);
     tick();
     settle();
 
     ASSERT_EQ(stored().size(), 1);
     const ClipboardItem item = stored().first();
-    EXPECT_EQ(item.kind, ClipboardKind::image) << "an image with text is an image";
+    EXPECT_EQ(item.kind, ClipboardKind::image) << "an image whose text is only its address is an image";
     const QString fileName = Coding::uuidString(item.id) + QStringLiteral(".png");
     EXPECT_EQ(item.assetPath, QDir(support.path()).filePath(QStringLiteral("Images/") + fileName));
     QFile asset(*item.assetPath);
@@ -664,12 +665,178 @@ TEST_F(PasteboardMonitorTest, AnImageThatCannotBeWrittenIsTakenAsItsText)
     blocker.close();
     PasteboardContent content;
     content.setData(PasteboardType::png(), encoded(testImage(), "PNG"));
-    content.setString(PasteboardType::plainText(), QStringLiteral("caption"));
+    content.setString(PasteboardType::plainText(), QStringLiteral("https://example.com/photo.png"));
     copy(content);
     tick();
     ASSERT_EQ(stored().size(), 1);
-    EXPECT_EQ(stored().first().kind, ClipboardKind::text);
-    EXPECT_EQ(stored().first().text, QStringLiteral("caption"));
+    EXPECT_EQ(stored().first().kind, ClipboardKind::link);
+    EXPECT_EQ(stored().first().text, QStringLiteral("https://example.com/photo.png"));
+}
+
+namespace {
+
+// What an application offers for one copy: each X11 target with its data.
+using OfferedTargets = QList<std::pair<QString, QByteArray>>;
+
+// The content the X11 pasteboard makes of such an offer: the targets it fetches, under our type names.
+PasteboardContent asTheX11PasteboardReadsIt(const OfferedTargets &offered)
+{
+    QStringList targets;
+    for (const auto &target : offered)
+        targets.append(target.first);
+    QList<std::pair<QString, QByteArray>> fetched;
+    for (const QString &target : X11ClipboardTargets::targetsToRead(targets)) {
+        for (const auto &[name, data] : offered) {
+            if (name == target)
+                fetched.append({name, data});
+        }
+    }
+    return X11ClipboardTargets::contentFromTargets(fetched);
+}
+
+QByteArray utf16(const QString &text)
+{
+    QByteArray bytes("\xff\xfe", 2);
+    bytes.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return bytes;
+}
+
+} // namespace
+
+// What real applications here offer for one copy, target by target, and what the history keeps of it: a picture
+// that comes with a text it shows (a spreadsheet's cells) is that text, a picture offered alone or with nothing
+// more than its <img> element, address or file name is a picture.
+TEST_F(PasteboardMonitorTest, KeepsWhatRealApplicationsCopyAsTheContentTheyShow)
+{
+    const QByteArray png = encoded(testImage(), "PNG");
+    const QByteArray bmp = encoded(testImage(), "BMP");
+    const QString filesFolder = files.path();
+
+    const QByteArray pageHtml = "<meta charset='utf-8'><p>Hello <b>bold</b> and <i>italic</i> "
+                                "<a href=\"https://example.com/more\">link</a></p>";
+    const QByteArray pageText = "Hello bold and italic link";
+    const QByteArray writerRtf
+        = "{\\rtf1\\ansi{\\fonttbl{\\f0 Liberation Serif;}}\\f0 Quarterly {\\b figures} rose\\par}";
+    const QByteArray writerHtml
+        = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><html><head>"
+          "<meta http-equiv=\"content-type\" content=\"text/html; charset=utf-8\"/><title></title>"
+          "<style type=\"text/css\">p { margin-bottom: 0.25cm }</style></head><body>"
+          "<p>Quarterly <b>figures</b> rose</p></body></html>";
+    const QString cellsText = QStringLiteral("Item\tQty\tPrice\nApples\t3\t1.20\nPears\t5\t0.80\n");
+    const QByteArray calcHtml
+        = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><HTML><HEAD><META "
+          "HTTP-EQUIV=\"CONTENT-TYPE\" "
+          "CONTENT=\"text/html; charset=utf-8\"><TITLE></TITLE><STYLE>td { font-family:\"Liberation Sans\" }</STYLE>"
+          "</HEAD><BODY><TABLE CELLSPACING=\"0\" BORDER=\"0\"><TR><TD>Item</TD><TD>Qty</TD><TD>Price</TD></TR>"
+          "<TR><TD>Apples</TD><TD ALIGN=\"RIGHT\">3</TD><TD ALIGN=\"RIGHT\">1.20</TD></TR>"
+          "<TR><TD>Pears</TD><TD ALIGN=\"RIGHT\">5</TD><TD ALIGN=\"RIGHT\">0.80</TD></TR></TABLE></BODY></HTML>";
+    const QByteArray calcRtf
+        = "{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000\\cellx3000 Item\\cell Qty\\cell Price\\cell"
+          "\\row\\trowd Apples\\cell 3\\cell 1.20\\cell\\row\\trowd Pears\\cell 5\\cell 0.80\\cell\\row}";
+    const QByteArray emptyCellsHtml = "<HTML><BODY><TABLE><TR><TD></TD><TD></TD></TR><TR><TD></TD><TD></TD></TR>"
+                                      "</TABLE></BODY></HTML>";
+    const QString first = writeFile(QStringLiteral("alpha file.txt"), "alpha");
+    const QString second = writeFile(QStringLiteral("beta.txt"), "beta");
+    const QByteArray uris = QUrl::fromLocalFile(first).toEncoded() + "\r\n" + QUrl::fromLocalFile(second).toEncoded();
+    const QByteArray gnomeFiles
+        = "copy\n" + QUrl::fromLocalFile(first).toEncoded() + "\n" + QUrl::fromLocalFile(second).toEncoded();
+
+    struct Case
+    {
+        const char *name;
+        OfferedTargets offered;
+        std::optional<ClipboardKind> kind; // none: nothing is kept
+        std::optional<QString> text;
+        bool keepsHtml = false;
+        bool keepsRtf = false;
+        bool keepsPicture = false;
+        QStringList filePaths;
+    };
+    const QList<Case> cases = {
+        {"Chromium, a page's selection",
+            {{"text/html", pageHtml}, {"text/plain", pageText}, {"text/plain;charset=utf-8", pageText},
+                {"UTF8_STRING", pageText}, {"STRING", pageText}, {"TEXT", pageText},
+                {"chromium/x-source-url", "https://example.com/page"}},
+            ClipboardKind::richText, QString::fromUtf8(pageText), true},
+        {"Chromium, Copy image",
+            {{"image/png", png}, {"text/html", "<meta charset='utf-8'><img src=\"https://example.com/cat.png\"/>"},
+                {"chromium/x-source-url", "https://example.com/page"}},
+            ClipboardKind::image, std::nullopt, false, false, true},
+        {"LibreOffice Writer, formatted text",
+            {{"text/rtf", writerRtf}, {"text/richtext", writerRtf}, {"text/html", writerHtml},
+                {"text/plain;charset=utf-8", "Quarterly figures rose"},
+                {"text/plain;charset=utf-16", utf16(QStringLiteral("Quarterly figures rose"))},
+                {"UTF8_STRING", "Quarterly figures rose"}, {"STRING", "Quarterly figures rose"}},
+            ClipboardKind::richText, QStringLiteral("Quarterly figures rose"), true, true},
+        {"LibreOffice Calc, a block of cells",
+            {{"image/png", png}, {"image/bmp", bmp}, {"text/html", calcHtml}, {"text/rtf", calcRtf},
+                {"text/plain;charset=utf-8", cellsText.toUtf8()}, {"text/plain;charset=utf-16", utf16(cellsText)},
+                {"UTF8_STRING", cellsText.toUtf8()}, {"application/x-libreoffice-tsvc", cellsText.toUtf8()}},
+            ClipboardKind::richText, cellsText, true, true},
+        {"LibreOffice Calc, a block of empty cells",
+            {{"image/png", png}, {"text/html", emptyCellsHtml}, {"UTF8_STRING", "\t\n\t\n"}}, ClipboardKind::richText,
+            QStringLiteral("\t\n\t\n"), true},
+        {"Thunar, two files",
+            {{"text/uri-list", uris}, {"x-special/gnome-copied-files", gnomeFiles},
+                {"UTF8_STRING", (first + u'\n' + second).toUtf8()}},
+            ClipboardKind::file, std::nullopt, false, false, false, {first, second}},
+        {"KeePassXC, a password",
+            {{"text/plain", "correct horse"}, {"UTF8_STRING", "correct horse"}, {"STRING", "correct horse"},
+                {"TEXT", "correct horse"}, {"x-kde-passwordManagerHint", "secret"}},
+            std::nullopt},
+        {"GIMP, a region",
+            {{"image/png", png}, {"image/bmp", bmp}, {"image/tiff", encoded(testImage(), "TIFF")},
+                {"image/jpeg", encoded(testImage(), "JPEG")}, {"image/x-xcf", "gimp xcf v011"}},
+            ClipboardKind::image, std::nullopt, false, false, true},
+        {"xfce4-terminal, a selection",
+            {{"UTF8_STRING", "ls -l\nmake test\n"}, {"text/plain;charset=utf-8", "ls -l\r\nmake test\r\n"},
+                {"text/plain", "ls -l\r\nmake test\r\n"}, {"STRING", "ls -l\nmake test\n"}},
+            ClipboardKind::text, QStringLiteral("ls -l\nmake test\n")},
+        {"an image viewer, a picture with its file name", {{"image/png", png}, {"UTF8_STRING", "IMG_2041.JPG"}},
+            ClipboardKind::image, std::nullopt, false, false, true},
+        {"a picture with its path",
+            {{"image/png", png}, {"UTF8_STRING", (filesFolder + QStringLiteral("/Pictures/cat 2.png")).toUtf8()}},
+            ClipboardKind::image, std::nullopt, false, false, true},
+        {"a picture with a caption", {{"image/png", png}, {"UTF8_STRING", "Our team, spring 2025"}},
+            ClipboardKind::text, QStringLiteral("Our team, spring 2025")},
+        {"a document's picture and its words in HTML",
+            {{"image/png", png}, {"text/html", "<p><img src=\"a.png\"> A caption under it</p>"}},
+            ClipboardKind::richText, std::nullopt, true},
+        {"two pictures in HTML", {{"image/png", png}, {"text/html", "<img src=\"a.png\"><img src=\"b.png\">"}},
+            ClipboardKind::richText, std::nullopt, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const qsizetype before = stored().size();
+        const qsizetype picturesBefore = QDir(monitor->imagesDirectory()).entryList(QDir::Files).size();
+        clock.advanceSeconds(1);
+        copy(asTheX11PasteboardReadsIt(c.offered));
+        tick();
+        settle();
+        const qsizetype pictures = QDir(monitor->imagesDirectory()).entryList(QDir::Files).size();
+        EXPECT_EQ(pictures, picturesBefore + (c.keepsPicture ? 1 : 0)) << "a picture is written only when kept";
+        if (!c.kind) {
+            EXPECT_EQ(stored().size(), before);
+            continue;
+        }
+        ASSERT_EQ(stored().size(), before + 1);
+        const ClipboardItem item = stored().first();
+        EXPECT_EQ(item.kind, *c.kind);
+        EXPECT_EQ(item.text, c.text);
+        EXPECT_EQ(item.html.has_value(), c.keepsHtml);
+        EXPECT_EQ(item.rtfData.has_value(), c.keepsRtf);
+        EXPECT_EQ(item.assetPath.has_value(), c.keepsPicture);
+        EXPECT_EQ(item.filePaths, c.filePaths);
+        if (c.keepsPicture) {
+            QFile asset(item.assetPath.value_or(QString()));
+            ASSERT_TRUE(asset.open(QIODevice::ReadOnly));
+            EXPECT_EQ(asset.readAll(), png);
+        }
+        // What a row of text shows can be searched for.
+        if (const auto shown = item.visibleText(); shown && item.kind != ClipboardKind::image) {
+            EXPECT_TRUE(item.searchText.startsWith(*shown)) << qPrintable(item.searchText);
+        }
+    }
 }
 
 TEST_F(PasteboardMonitorTest, BuildsFileItemsAndReadsTheFirstFileWhenItIsAnImage)

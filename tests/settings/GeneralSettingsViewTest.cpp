@@ -4,13 +4,15 @@
 #include "GeneralSettingsView.h"
 #include "SettingsBlocks.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
+#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 // A theme tile applies the preferences once, at once; the tile already chosen applies nothing; the other switches
-// only write their field.
+// (but launching at login) only write their field.
 TEST(GeneralSettingsView, ThemeAndLanguageApplyAtOnceTheRestWaits)
 {
     CoordinatorHarness h;
@@ -33,15 +35,36 @@ TEST(GeneralSettingsView, ThemeAndLanguageApplyAtOnceTheRestWaits)
     EXPECT_FALSE(picker.option(AppAppearance::system).isSelected());
     EXPECT_EQ(h.preferencesStore.load().appearance, AppAppearance::dark);
 
-    h.changePreferences([](AppPreferences &preferences) { preferences.launchAtLogin = true; });
+    h.changePreferences([](AppPreferences &preferences) { preferences.showMainWindowAtStartup = true; });
     EXPECT_EQ(h.appearance.applied.size(), applies + 1);
-    EXPECT_FALSE(h.preferencesStore.load().launchAtLogin);
+    EXPECT_FALSE(h.preferencesStore.load().showMainWindowAtStartup);
 
     QComboBox &language = pane.languagePicker().comboBox();
     ASSERT_EQ(language.count(), 8);
     Q_EMIT language.activated(int(language.findData(QStringLiteral("de"))));
     EXPECT_EQ(currentInterfaceLanguage(), QStringLiteral("de"));
     EXPECT_EQ(h.appearance.applied.size(), applies + 2);
+}
+
+// The login switch writes and removes the autostart entry as it is flipped, while the settings stay open.
+TEST(GeneralSettingsView, LaunchAtLoginTakesEffectAtOnce)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.coordinator->start();
+    GeneralSettingsView pane(h.model, *h.coordinator);
+    pane.show();
+    const QString entry = h.autostartDirectory + QStringLiteral("/varnisto.desktop");
+    ASSERT_FALSE(QFile::exists(entry));
+    QAbstractButton &toggle = pane.launchAtLogin().toggle();
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_TRUE(toggle.isChecked());
+    EXPECT_TRUE(QFile::exists(entry));
+    EXPECT_TRUE(h.preferencesStore.load().launchAtLogin);
+    QTest::mouseClick(&toggle, Qt::LeftButton);
+    EXPECT_FALSE(toggle.isChecked());
+    EXPECT_FALSE(QFile::exists(entry));
+    EXPECT_FALSE(h.preferencesStore.load().launchAtLogin);
 }
 
 TEST(GeneralSettingsView, AnUnknownWindowPositionSelectsNothing)

@@ -69,8 +69,8 @@ TEST(ShortcutSettingsView, CommitRule)
     };
     const Case cases[] = {
         {&AppPreferences::transformItemShortcut, "cmd+c", false, "Ctrl+C is already used by \"Copy selected item\""},
-        {&AppPreferences::pasteNextShortcut, "cmd+shift+v", false, "\"Show clipboard history\""},
-        {&AppPreferences::copySelectedShortcut, "shift+cmd+p", false, "\"Pause or resume capture\""},
+        {&AppPreferences::pasteNextShortcut, "option+cmd+v", false, "\"Show clipboard history\""},
+        {&AppPreferences::copySelectedShortcut, "alt+command+p", false, "\"Pause or resume capture\""},
         {&AppPreferences::showHistoryShortcut, "shift+v", false, "hold Ctrl, Alt or Super"},
         {&AppPreferences::pauseShortcut, "escape", false, "hold Ctrl, Alt or Super"},
         {&AppPreferences::showHistoryShortcut, "cmd+option+h", true, nullptr},
@@ -108,7 +108,7 @@ TEST(ShortcutSettingsView, ClearedRowsDoNotConflictAndRevertCanBeRefused)
     EXPECT_EQ(s.h.model.preferences().closeHistoryShortcut, QStringLiteral("cmd+w"));
     EXPECT_TRUE(s.row(&AppPreferences::closeHistoryShortcut).conflictMessage()->contains(QStringLiteral("Edit item")));
     // The default written in another order is still the default: no revert button.
-    EXPECT_TRUE(s.row(&AppPreferences::showHistoryShortcut).commit(QStringLiteral("cmd+shift+v")));
+    EXPECT_TRUE(s.row(&AppPreferences::showHistoryShortcut).commit(QStringLiteral("option+cmd+v")));
     ShortcutRecorder &show = s.row(&AppPreferences::showHistoryShortcut).recorder();
     EXPECT_FALSE(show.revertButton().isVisibleTo(&show));
 }
@@ -149,7 +149,7 @@ TEST(ShortcutSettingsView, RecordingAppliesAtOnceAndLiftsTheHotKeysMeanwhile)
     // A refused key also ends recording and keeps the stored shortcut.
     s.record(&AppPreferences::pauseShortcut, 55, Qt::ShiftModifier); // Shift+V: not system-wide
     EXPECT_FALSE(s.row(&AppPreferences::pauseShortcut).recorder().isRecording());
-    EXPECT_EQ(s.h.model.preferences().pauseShortcut, QStringLiteral("shift+cmd+p"));
+    EXPECT_EQ(s.h.model.preferences().pauseShortcut, QStringLiteral("cmd+option+p"));
     EXPECT_EQ(ServicesProbe::hotKeyCount(s.h.shortcuts), 4);
 }
 

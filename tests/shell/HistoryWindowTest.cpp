@@ -752,7 +752,7 @@ TEST(QtWindowFactory, OnboardingShowsTheHotKeyAndItsLastStepCompletesIt)
         if (cap->isVisibleTo(&onboarding->window()))
             caps.append(cap->text());
     }
-    EXPECT_EQ(caps, QStringList({QStringLiteral("Ctrl"), QStringLiteral("Shift"), QStringLiteral("V")}));
+    EXPECT_EQ(caps, QStringList({QStringLiteral("Ctrl"), QStringLiteral("Alt"), QStringLiteral("V")}));
 
     while (view.currentStep() != OnboardingStep::finish)
         view.advance();

@@ -2,10 +2,12 @@
 // history, and how termination requests are answered.
 
 #include "PreferencesStore.h"
+#include "SQLiteHistoryStore.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "UserSettingsFile.h"
 
+#include "FilePermissions.h"
 #include "TestSupport.h"
 
 #include <QDBusConnection>
@@ -298,6 +300,90 @@ TEST(SingleInstance, TheLockKeepsOutCopiesThatLockWithQLockFileAndTheyKeepItOut)
     older.setStaleLockTime(0);
     EXPECT_FALSE(older.tryLock(0));
     EXPECT_EQ(older.error(), QLockFile::LockFailedError);
+}
+
+// A lock path that is a symbolic link is never followed: the file it points to is not written, a dangling link
+// makes no file, and the link stays as it was. The copy says why it does not start.
+TEST(SingleInstance, ALockPathThatIsASymbolicLinkIsRefusedAndNotFollowed)
+{
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    QDir().mkpath(history);
+    const QString lockPath = history + QLatin1Char('/') + SingleInstance::lockFileName;
+    const QString victim = root.filePath(QStringLiteral("notes.txt"));
+    const QByteArray notes = "the user's own notes\n";
+    writeLockFile(victim, notes);
+
+    for (const QString &target : {victim, root.filePath(QStringLiteral("not-there"))}) {
+        SCOPED_TRACE(qPrintable(target));
+        QFile::remove(lockPath);
+        ASSERT_TRUE(QFile::link(target, lockPath));
+        SingleInstance instance(history);
+        EXPECT_EQ(instance.claim(noSessionBus()), SingleInstance::Role::refused);
+        EXPECT_TRUE(instance.refusal().startsWith(lockPath + QStringLiteral(" is not a regular file.")))
+            << qPrintable(instance.refusal());
+        EXPECT_EQ(QFileInfo(lockPath).symLinkTarget(), target);
+    }
+    EXPECT_EQ(readLockFile(victim), notes);
+    EXPECT_FALSE(QFileInfo::exists(root.filePath(QStringLiteral("not-there"))));
+}
+
+namespace {
+
+ClipboardItem textItem(const QString &text)
+{
+    ClipboardItem item;
+    item.id = QUuid::createUuid();
+    item.kind = ClipboardKind::text;
+    item.text = text;
+    item.copiedAt = item.firstCopiedAt = QDateTime::currentDateTimeUtc();
+    item.byteSize = text.toUtf8().size();
+    item.copyCount = 1;
+    return item.refreshingSearchText({});
+}
+
+} // namespace
+
+// Copies that started while the history's folder could not be written to hold no lock. Once it can be written, the
+// first to write takes the lock before its write, and from then on keeps every other copy from writing or starting.
+TEST(SingleInstance, AHistoryThatBecomesWritableIsLockedBeforeItsFirstWrite)
+{
+    FilePermissionsApply permissions;
+    if (!permissions.apply())
+        GTEST_SKIP() << "file permissions cannot be made to hold here";
+    QTemporaryDir root;
+    const QString history = root.filePath(QStringLiteral("Varnisto2"));
+    QDir().mkpath(history);
+    const QString lockPath = history + QLatin1Char('/') + SingleInstance::lockFileName;
+    ASSERT_TRUE(SQLiteHistoryStore(history).insertOrMerge(textItem(QStringLiteral("made before")), false));
+    const QByteArray folder = QFile::encodeName(history);
+    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
+
+    SingleInstance first(history);
+    ASSERT_EQ(first.claim(noSessionBus()), SingleInstance::Role::primary);
+    SingleInstance second(history);
+    ASSERT_EQ(second.claim(noSessionBus()), SingleInstance::Role::primary);
+    EXPECT_FALSE(QFileInfo::exists(lockPath));
+    SQLiteHistoryStore firstStore(history, {}, [&first] { return first.holdLockForWriting(); });
+    SQLiteHistoryStore secondStore(history, {}, [&second] { return second.holdLockForWriting(); });
+    EXPECT_FALSE(firstStore.insertOrMerge(textItem(QStringLiteral("while read-only")), false));
+
+    ASSERT_EQ(::chmod(folder.constData(), 0755), 0);
+    ASSERT_TRUE(firstStore.insertOrMerge(textItem(QStringLiteral("first copy")), false));
+    EXPECT_TRUE(QFileInfo::exists(lockPath));
+    const auto refused = secondStore.insertOrMerge(textItem(QStringLiteral("second copy")), false);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().value(), HistoryStoreError::readOnly);
+    SingleInstance third(history);
+    EXPECT_EQ(third.claim(noSessionBus()), SingleInstance::Role::refused);
+
+    const auto items = firstStore.loadRecentItems(10);
+    ASSERT_TRUE(items);
+    QStringList texts;
+    for (const ClipboardItem &item : *items)
+        texts.append(item.primaryText());
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList {QStringLiteral("first copy"), QStringLiteral("made before")}));
 }
 
 // Installed, a termination request reaches the main thread, which quits in order.

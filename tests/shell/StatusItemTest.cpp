@@ -59,25 +59,25 @@ TEST(StatusItem, MenusFollowThePauseStateAndTheHistory)
 {
     StatusHarness s;
     EXPECT_EQ(entries(*s.controller.statusMenu()),
-        QStringList({QStringLiteral("Open Varnisto [Ctrl+Shift+V]"), QStringLiteral("-"),
+        QStringList({QStringLiteral("Open Varnisto [Ctrl+Alt+V]"), QStringLiteral("-"),
             QStringLiteral("About Varnisto"), QStringLiteral("Check for Updates..."), QStringLiteral("Settings..."),
-            QStringLiteral("-"), QStringLiteral("Pause [Ctrl+Shift+P]"), QStringLiteral("Quit")}));
+            QStringLiteral("-"), QStringLiteral("Pause [Ctrl+Alt+P]"), QStringLiteral("Quit")}));
     EXPECT_EQ(entries(s.applicationMenu),
-        QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
-            QStringLiteral("Pause Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
+        QStringList({QStringLiteral("Show Clipboard History [Ctrl+Alt+V]"),
+            QStringLiteral("Pause Clipboard Capture [Ctrl+Alt+P]"), QStringLiteral("-"),
             QStringLiteral("Clear History (disabled)"), QStringLiteral("-"), QStringLiteral("Check for Updates..."),
             QStringLiteral("Settings... [Ctrl+,]"), QStringLiteral("-"), QStringLiteral("Quit Varnisto [Ctrl+Q]")}));
     EXPECT_EQ(s.applicationMenu.title(), QStringLiteral("Varnisto"));
     EXPECT_EQ(s.controller.statusItem()->toolTip(), QStringLiteral("Varnisto"));
 
     // Pausing by the hot key and a first capture show in both menus on the next turn.
-    ASSERT_TRUE(s.h.pressHotKey(QStringLiteral("shift+cmd+p")));
+    ASSERT_TRUE(s.h.pressHotKey(QStringLiteral("cmd+option+p")));
     s.h.coordinator->pasteboardMonitorDidCapture(testItem(1), {});
     QCoreApplication::processEvents();
-    EXPECT_EQ(entries(*s.controller.statusMenu()).at(6), QStringLiteral("Resume [Ctrl+Shift+P]"));
+    EXPECT_EQ(entries(*s.controller.statusMenu()).at(6), QStringLiteral("Resume [Ctrl+Alt+P]"));
     EXPECT_EQ(entries(s.applicationMenu).mid(0, 4),
-        QStringList({QStringLiteral("Show Clipboard History [Ctrl+Shift+V]"),
-            QStringLiteral("Resume Clipboard Capture [Ctrl+Shift+P]"), QStringLiteral("-"),
+        QStringList({QStringLiteral("Show Clipboard History [Ctrl+Alt+V]"),
+            QStringLiteral("Resume Clipboard Capture [Ctrl+Alt+P]"), QStringLiteral("-"),
             QStringLiteral("Clear History")}));
 }
 
@@ -99,7 +99,7 @@ TEST(StatusItem, ShortcutsLanguageAndTheIconFollowThePreferences)
     s.h.changePreferences([](AppPreferences &p) { p.showMenuBarIcon = true; });
     QCoreApplication::processEvents();
     ASSERT_NE(s.controller.statusItem(), nullptr);
-    EXPECT_EQ(entries(*s.controller.statusMenu()).first(), QStringLiteral("Varnisto öffnen [Ctrl+Shift+V]"));
+    EXPECT_EQ(entries(*s.controller.statusMenu()).first(), QStringLiteral("Varnisto öffnen [Ctrl+Alt+V]"));
 }
 
 TEST(StatusItem, MenuCommandsReachTheCoordinator)

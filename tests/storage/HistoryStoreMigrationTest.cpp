@@ -206,3 +206,123 @@ TEST_F(HistoryStoreMigrationTest, VersionStepRebuildsTheSearchTextOfHtmlItemsOnc
     SQLiteHistoryStore again(m_directory.path());
     EXPECT_EQ(again.loadRecentItems(10)->first().searchText, QStringLiteral("bold words kept as written"));
 }
+
+namespace {
+
+const QString shownHtml
+    = QStringLiteral("<p>Hello <b>bold</b> and <i>italic</i> <a href=\"https://example.com/\">link</a></p>");
+const QByteArray shownRtf = "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Quarterly {\\b figures} rose\\par}";
+
+// Rich text as a capture makes it, with the search text that earlier versions built for it: without the text of
+// its HTML or RTF when it came without a plain string.
+ClipboardItem storedRichText(const std::optional<QString> &text, const std::optional<QString> &html,
+    const std::optional<QByteArray> &rtf, const QDateTime &copiedAt, const QStringList &tagNames = {})
+{
+    ClipboardItem item;
+    item.id = QUuid::createUuid();
+    item.kind = ClipboardKind::richText;
+    item.text = text;
+    item.sourceAppName = QStringLiteral("Browser");
+    item.copiedAt = copiedAt;
+    item.firstCopiedAt = copiedAt;
+    item.copyCount = 1;
+    ClipboardItem withoutMarkup = item;
+    item.html = html;
+    item.rtfData = rtf;
+    item.searchText = withoutMarkup.refreshingSearchText(tagNames).searchText;
+    return item;
+}
+
+} // namespace
+
+TEST_F(HistoryStoreMigrationTest, OpeningRebuildsTheSearchTextOfRichTextStoredWithoutWhatItShows)
+{
+    ClipboardItem htmlOnly = storedRichText(std::nullopt, shownHtml, std::nullopt, testNow(), {"Docs"});
+    const ClipboardItem rtfOnly = storedRichText(std::nullopt, std::nullopt, shownRtf, testNow().addSecs(-1));
+    const ClipboardItem emptyPlain
+        = storedRichText(QString(), QStringLiteral("<b>Empty plain</b>"), std::nullopt, testNow().addSecs(-2));
+    const ClipboardItem olderForm
+        = storedRichText(std::nullopt, QStringLiteral("<i>Older form</i>"), std::nullopt, testNow().addSecs(-3));
+    ClipboardItem withPlain = storedRichText(QStringLiteral("Plain words"), shownHtml, shownRtf, testNow().addSecs(-4));
+    withPlain = withPlain.refreshingSearchText({});
+    {
+        SQLiteHistoryStore store(m_directory.path());
+        const auto docs = store.ensureTag(QStringLiteral("Docs"), QStringLiteral("#123456"));
+        ASSERT_TRUE(docs.hasValue());
+        htmlOnly.tags = {docs->id};
+        ASSERT_TRUE(store.upsertItems({htmlOnly, rtfOnly, emptyPlain, withPlain}).hasValue());
+    }
+    // A row in the form before texts were kept once, as an older version writes it.
+    RawDatabase(databasePath())
+        .rows(QStringLiteral("INSERT INTO clips (id, kind, copiedAt, favorite, sourceApp, searchText, contentKey, "
+                             "payload) VALUES (?, 'richText', ?, 0, 'Browser', ?, ?, ?)"),
+            {Coding::uuidString(olderForm.id), double(olderForm.copiedAt.toSecsSinceEpoch()), olderForm.searchText,
+                olderForm.contentKey(), QJsonDocument(olderForm.toJson()).toJson(QJsonDocument::Compact)});
+    const QByteArray plainPayload = payloadOf(withPlain.id);
+    ASSERT_EQ(storedRichText(std::nullopt, shownHtml, std::nullopt, testNow()).searchText, QStringLiteral("  Browser"))
+        << "the search text as it was stored";
+
+    const QHash<QUuid, QString> expected {
+        {htmlOnly.id, QStringLiteral("Hello bold and italic link  Docs Browser")},
+        {rtfOnly.id, QStringLiteral("Quarterly figures rose   Browser")},
+        {emptyPlain.id, QStringLiteral("Empty plain   Browser")},
+        {olderForm.id, QStringLiteral("Older form   Browser")},
+        {withPlain.id, QStringLiteral("Plain words   Browser")},
+    };
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        SQLiteHistoryStore store(m_directory.path());
+        const auto items = store.loadRecentItems(10);
+        ASSERT_TRUE(items.hasValue());
+        ASSERT_EQ(items->size(), 5);
+        for (const ClipboardItem &item : *items) {
+            EXPECT_EQ(item.searchText, expected.value(item.id));
+            EXPECT_TRUE(item.html || item.rtfData) << "the markup stays";
+        }
+        EXPECT_EQ(items->at(2).text, QString()) << "an empty plain string stays empty";
+        EXPECT_FALSE(items->at(0).text.has_value());
+        EXPECT_EQ(payloadOf(withPlain.id), plainPayload) << "a row with its text is not rewritten";
+    }
+
+    // The content key follows: a fresh copy of the same HTML merges into its entry.
+    SQLiteHistoryStore store(m_directory.path());
+    ClipboardItem again = storedRichText(std::nullopt, shownHtml, std::nullopt, testNow().addSecs(60));
+    again.tags = htmlOnly.tags;
+    again = again.refreshingSearchText({QStringLiteral("Docs")});
+    const auto merged = store.insertOrMerge(again, false);
+    ASSERT_TRUE(merged.hasValue());
+    EXPECT_EQ(merged->id, htmlOnly.id);
+}
+
+TEST_F(HistoryStoreMigrationTest, ARebuildOfSearchTextsThatFailsMidwayLeavesEveryRowAsItWas)
+{
+    const ClipboardItem first = storedRichText(std::nullopt, shownHtml, std::nullopt, testNow());
+    const ClipboardItem second = storedRichText(std::nullopt, std::nullopt, shownRtf, testNow().addSecs(-1));
+    {
+        SQLiteHistoryStore store(m_directory.path());
+        ASSERT_TRUE(store.upsertItems({first, second}).hasValue());
+    }
+    const QString searchTexts = QStringLiteral("SELECT searchText FROM clips ORDER BY copiedAt DESC");
+    {
+        // The disk fills up when the second row is written.
+        RawDatabase raw(databasePath());
+        raw.exec(QStringLiteral("CREATE TRIGGER fullDisk BEFORE UPDATE ON clips WHEN old.id = '%1' BEGIN "
+                                "SELECT RAISE(ABORT, 'database or disk is full'); END;")
+                     .arg(Coding::uuidString(second.id)));
+    }
+    {
+        SQLiteHistoryStore store(m_directory.path());
+    }
+    RawDatabase raw(databasePath());
+    EXPECT_EQ(
+        raw.rows(searchTexts), QList<QVariantList>({{QStringLiteral("  Browser")}, {QStringLiteral("  Browser")}}))
+        << "the first row's rebuild is undone with the second's";
+
+    raw.exec(QStringLiteral("DROP TRIGGER fullDisk;"));
+    {
+        SQLiteHistoryStore store(m_directory.path());
+    }
+    EXPECT_EQ(raw.rows(searchTexts),
+        QList<QVariantList>({{QStringLiteral("Hello bold and italic link   Browser")},
+            {QStringLiteral("Quarterly figures rose   Browser")}}));
+}

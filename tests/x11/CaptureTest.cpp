@@ -1,3 +1,4 @@
+#include "AppModel.h"
 #include "Clock.h"
 #include "Coding.h"
 #include "ForeignXClient.h"
@@ -109,6 +110,43 @@ private:
     xcb_atom_t m_utf8 = XCB_NONE;
 };
 
+// An application that owns the clipboard with one copy offered under several targets, each handed over at once.
+class ApplicationOwner final : public IncrementalClipboardOwner
+{
+public:
+    explicit ApplicationOwner(const QList<std::pair<QByteArray, QByteArray>> &offered)
+    {
+        for (const auto &[target, data] : offered)
+            m_offered.push_back({atom(target.constData()), data});
+        takeClipboard();
+    }
+
+private:
+    void selectionRequested(const xcb_selection_request_event_t &request) override
+    {
+        bool answered = false;
+        if (request.target == m_targets) {
+            std::vector<xcb_atom_t> targets {m_targets};
+            for (const auto &offer : m_offered)
+                targets.push_back(offer.first);
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, request.property, XCB_ATOM_ATOM,
+                32, uint32_t(targets.size()), targets.data());
+            answered = true;
+        }
+        for (const auto &[target, data] : m_offered) {
+            if (request.target != target)
+                continue;
+            xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, request.requestor, request.property, target, 8,
+                uint32_t(data.size()), data.constData());
+            answered = true;
+        }
+        notify(request, answered);
+    }
+    void partTaken() override { }
+
+    std::vector<std::pair<xcb_atom_t, QByteArray>> m_offered;
+};
+
 class CaptureTest : public ::testing::Test
 {
 protected:
@@ -140,6 +178,22 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return delegate.captures.size() > before; }, 10000));
         return delegate.captures.isEmpty() ? ClipboardItem() : delegate.captures.last();
     }
+    // Copies as an application that offers several targets, and waits until the capture has reached the delegate.
+    ClipboardItem copyAs(const QList<std::pair<QByteArray, QByteArray>> &offered)
+    {
+        const qsizetype before = delegate.captures.size();
+        m_owners.push_back(std::make_unique<ApplicationOwner>(offered));
+        EXPECT_TRUE(waitUntil([&] { return delegate.captures.size() > before; }, 10000));
+        return delegate.captures.isEmpty() ? ClipboardItem() : delegate.captures.last();
+    }
+    // The ids of the stored items that the history's search shows for the query.
+    QList<QUuid> searchedIDs(const QString &query)
+    {
+        AppModel model;
+        model.setItems(store.loadRecentItems(0).valueOr(QList<ClipboardItem>()));
+        model.setSearchQuery(query);
+        return model.visibleItemIDs();
+    }
     std::optional<ClipboardItem> storedItem(const QUuid &id)
     {
         const auto items = store.loadItems({id});
@@ -160,6 +214,7 @@ protected:
 
 private:
     std::vector<std::unique_ptr<XclipCopy>> m_copies;
+    std::vector<std::unique_ptr<ApplicationOwner>> m_owners;
     ForeignXClient m_frontClient;
     quint32 m_window = 0;
 };
@@ -255,4 +310,74 @@ TEST_F(CaptureTest, NeitherOurOwnWritesNorContentKeptAfterItsOwnerExitedAreCaptu
     for (const ClipboardItem &item : *items)
         texts.insert(item.text.value_or(QString()));
     EXPECT_EQ(texts, QSet<QString>({"next", "short-lived", "from another application"}));
+}
+
+TEST_F(CaptureTest, RichTextIsFoundByTheWordsItShowsWhateverFormsItCameIn)
+{
+    const ClipboardItem htmlOnly = copyAs({{"text/html",
+        "<meta charset='utf-8'><p>Hello <b>bold</b> and <i>italic</i> <a href=\"https://example.com/\">link</a></p>"}});
+    const ClipboardItem rtfOnly = copyAs(
+        {{"text/rtf", "{\\rtf1\\ansi{\\fonttbl{\\f0 Liberation Serif;}}\\f0 Quarterly {\\b figures} rose\\par}"}});
+    const ClipboardItem htmlAndPlain = copyAs({{"text/html", "<p>Meeting <b>agenda</b></p>"},
+        {"text/plain;charset=utf-8", "Meeting agenda"}, {"UTF8_STRING", "Meeting agenda"}});
+    for (const ClipboardItem &item : {htmlOnly, rtfOnly, htmlAndPlain})
+        EXPECT_EQ(item.kind, ClipboardKind::richText);
+    EXPECT_FALSE(htmlOnly.text.has_value());
+    EXPECT_FALSE(rtfOnly.text.has_value());
+
+    struct Case
+    {
+        const char *query;
+        QList<QUuid> found;
+    };
+    const QList<Case> cases = {
+        {"hello", {htmlOnly.id}},
+        {"italic link", {htmlOnly.id}},
+        {"FIGURES rose", {rtfOnly.id}},
+        {"agenda", {htmlAndPlain.id}},
+        {"href", {}},
+        {"fonttbl", {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.query);
+        EXPECT_EQ(searchedIDs(QString::fromUtf8(c.query)), c.found);
+    }
+}
+
+TEST_F(CaptureTest, CellsCopiedFromASpreadsheetAreKeptAsCellsNotAsTheirPicture)
+{
+    // What LibreOffice Calc offers for a block of three by three cells.
+    const QByteArray png = screenshotPng();
+    const QString cells = QStringLiteral("Item\tQty\tPrice\nApples\t3\t1.20\nPears\t5\t0.80\n");
+    const QByteArray html = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.0 Transitional//EN\"><HTML><HEAD>"
+                            "<TITLE></TITLE></HEAD><BODY><TABLE><TR><TD>Item</TD><TD>Qty</TD><TD>Price</TD></TR>"
+                            "<TR><TD>Apples</TD><TD>3</TD><TD>1.20</TD></TR><TR><TD>Pears</TD><TD>5</TD><TD>0.80</TD>"
+                            "</TR></TABLE></BODY></HTML>";
+    const QByteArray rtf
+        = "{\\rtf1\\ansi\\trowd\\cellx1000\\cellx2000\\cellx3000 Item\\cell Qty\\cell Price\\cell\\row}";
+    QByteArray utf16("\xff\xfe", 2);
+    utf16.append(reinterpret_cast<const char *>(cells.utf16()), cells.size() * 2);
+    const ClipboardItem item = copyAs({{"image/png", png}, {"image/bmp", "BM"}, {"text/html", html}, {"text/rtf", rtf},
+        {"text/plain;charset=utf-8", cells.toUtf8()}, {"text/plain;charset=utf-16", utf16},
+        {"UTF8_STRING", cells.toUtf8()}, {"application/x-libreoffice-tsvc", cells.toUtf8()}});
+
+    const auto stored = storedItem(item.id);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->kind, ClipboardKind::richText);
+    EXPECT_EQ(stored->text, cells);
+    EXPECT_EQ(stored->html, QString::fromUtf8(html));
+    EXPECT_EQ(stored->rtfData, rtf);
+    EXPECT_FALSE(stored->assetPath.has_value());
+    EXPECT_TRUE(QDir(monitor.imagesDirectory()).entryList(QDir::Files).isEmpty()) << "the picture is not kept";
+    EXPECT_EQ(searchedIDs(QStringLiteral("Apples")), QList<QUuid>({item.id}));
+
+    // A picture with nothing more than its <img> element, as a browser's "Copy image" offers it, stays a picture.
+    const ClipboardItem picture
+        = copyAs({{"image/png", png}, {"text/html", "<meta charset='utf-8'><img src=\"https://example.com/cat.png\"/>"},
+            {"chromium/x-source-url", "https://example.com/page"}});
+    EXPECT_EQ(picture.kind, ClipboardKind::image);
+    ASSERT_TRUE(picture.assetPath.has_value());
+    QFile asset(*picture.assetPath);
+    ASSERT_TRUE(asset.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asset.readAll(), png);
 }

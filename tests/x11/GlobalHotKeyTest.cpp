@@ -1,3 +1,4 @@
+#include "AppPreferences.h"
 #include "GlobalShortcutService.h"
 #include "x11/X11HotKeyBackend.h"
 
@@ -23,15 +24,16 @@ TEST(GlobalHotKeys, KeysPressedAnywhereReachTheirHandlersWithAndWithoutNumLock)
     GlobalShortcutService shortcuts(grabs);
     QObject owner;
     int runs[4] = {};
-    // The default shortcuts: Ctrl+Shift+V, Ctrl+Shift+P, Super+V, Super+Shift+V here.
-    const QStringList texts {QStringLiteral("cmd+shift+v"), QStringLiteral("cmd+shift+p"), QStringLiteral("control+v"),
-        QStringLiteral("control+shift+v")};
+    // The default shortcuts: Ctrl+Alt+V, Ctrl+Alt+P, Super+V, Super+Shift+V here.
+    const AppPreferences defaults;
+    const QStringList texts {defaults.showHistoryShortcut, defaults.pauseShortcut, defaults.pasteNextShortcut,
+        defaults.pasteNextRichShortcut};
     for (quint8 action = 0; action < 4; ++action)
         shortcuts.registerShortcut(action, texts.at(action), &owner, [&runs, action] { ++runs[action]; });
     ASSERT_EQ(ServicesProbe::hotKeyCount(shortcuts), 4);
 
-    const QStringList presses {QStringLiteral("ctrl+shift+v"), QStringLiteral("ctrl+shift+p"),
-        QStringLiteral("super+v"), QStringLiteral("super+shift+v")};
+    const QStringList presses {QStringLiteral("ctrl+alt+v"), QStringLiteral("ctrl+alt+p"), QStringLiteral("super+v"),
+        QStringLiteral("super+shift+v")};
     ForeignClient display;
     for (const bool numLock : {false, true}) {
         SCOPED_TRACE(numLock ? "NumLock on" : "NumLock off");

@@ -64,7 +64,7 @@ struct Session
     // keys.
     std::optional<QString> bringPinnedWindow()
     {
-        if (!bringToFront(receiver) || !key(QStringLiteral("ctrl+shift+v")))
+        if (!bringToFront(receiver) || !key(QStringLiteral("ctrl+alt+v")))
             return std::nullopt;
         std::optional<QString> window;
         if (!waitUntil([&] { return (window = visibleWindowNamed(historyWindowTitle())) && activeWindow() == window; }))
@@ -113,7 +113,7 @@ TEST(HistoryPreviewKeys, EscapeClosesThePreviewThenTheWindowWhateverArrivesMeanw
     ASSERT_TRUE(key(QStringLiteral("space")));
     ASSERT_TRUE(waitUntil([] { return visiblePreview().has_value(); }));
     ASSERT_TRUE(bringToFront(session.receiver));
-    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+alt+v")));
     ASSERT_TRUE(waitUntil([] { return activeWindow() == visiblePreview(); }))
         << activeWindow().value_or(QString()).toStdString();
     ASSERT_TRUE(key(QStringLiteral("Escape")));

@@ -92,7 +92,7 @@ TEST(HistoryToolbar, SearchesByTypeWithAChipAndSortsFromTheMenu)
         }
 
         ASSERT_TRUE(bringToFront(receiver));
-        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
         std::optional<QString> window;
         ASSERT_TRUE(waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 5000));
         ASSERT_TRUE(waitUntil([&] { return activeWindow() == window; }));

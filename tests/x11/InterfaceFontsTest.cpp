@@ -95,7 +95,7 @@ TEST(InterfaceFonts, TheWelcomeAndHistoryWindowsInJapaneseAndChinese)
             const QString title = localized(QStringLiteral("Clipboard History"));
             setCurrentInterfaceLanguage(QStringLiteral("en"));
             ASSERT_TRUE(bringToFront(receiver));
-            ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}), 0);
+            ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
             std::optional<QString> window;
             ASSERT_TRUE(waitUntil([&] { return (window = visibleWindowNamed(title)).has_value(); }, 5000));
             QTest::qWait(500);

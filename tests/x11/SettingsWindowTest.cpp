@@ -191,13 +191,13 @@ TEST(SettingsWindow, ARecordedGlobalShortcutWorksAtOnceAndTheOldOneNoLonger)
     ASSERT_TRUE(waitUntil([] { return !visibleWindowNamed(QStringLiteral("Clipboard History")); }));
 
     // The old chord is nobody's any more.
-    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+v")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+alt+v")));
     EXPECT_FALSE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Clipboard History")).has_value(); }, 1500));
 
     // The pause shortcut is taken: recording it for the history is refused, and the message says by whom.
     ASSERT_TRUE(waitUntil([&] { return activeWindow() == settings; }));
     ASSERT_TRUE(key(QStringLiteral("space")));
-    ASSERT_TRUE(key(QStringLiteral("ctrl+shift+p")));
+    ASSERT_TRUE(key(QStringLiteral("ctrl+alt+p")));
     EXPECT_TRUE(screenshot(QStringLiteral("root"), QStringLiteral("settings-shortcut-conflict.png")));
 
     varnisto.terminate();
@@ -220,7 +220,7 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
     RunningVarnisto varnisto;
     const auto settings = openSettings(varnisto);
     ASSERT_TRUE(settings);
-    auto history = pressForHistoryWindow(QStringLiteral("ctrl+shift+v"));
+    auto history = pressForHistoryWindow(QStringLiteral("ctrl+alt+v"));
     ASSERT_TRUE(history);
     const auto light = lightness(*history, QStringLiteral("settings-theme-history-window-light.png"));
     ASSERT_TRUE(light);
@@ -234,7 +234,7 @@ TEST(SettingsWindow, TheDarkThemeReachesTheHistoryWindowAtOnce)
     ASSERT_TRUE(key(QStringLiteral("space")));
     ASSERT_TRUE(waitUntil([] { return PreferencesStore(settingsFile()).load().appearance == AppAppearance::dark; }));
 
-    history = pressForHistoryWindow(QStringLiteral("ctrl+shift+v"));
+    history = pressForHistoryWindow(QStringLiteral("ctrl+alt+v"));
     ASSERT_TRUE(history);
     const auto dark = lightness(*history, QStringLiteral("settings-theme-history-window-dark.png"));
     ASSERT_TRUE(dark);
@@ -398,4 +398,35 @@ TEST(SettingsWindow, CtrlQInTheWelcomeAndTheSettingsWindowQuitsTheProgram)
         ASSERT_TRUE(settings);
         quitFromTheMenu(varnisto, *settings, QStringLiteral("settings-quit-menu-%1.png").arg(look));
     }
+}
+
+// The login switch of the General pane writes the autostart entry the moment it is turned on, and removes it when
+// it is turned off, while the settings window stays open.
+TEST(SettingsWindow, LaunchAtLoginWritesAndRemovesTheAutostartEntryAtOnce)
+{
+    storePreferences(AppAppearance::light);
+    QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2"))
+        .removeRecursively();
+    const QString entry = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/varnisto.desktop");
+    QFile::remove(entry);
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+
+    // From the sidebar, Tab reaches the first switch, "Launch at login".
+    ASSERT_TRUE(key(QStringLiteral("Tab")));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(entry); })) << qPrintable(entry);
+    QFile written(entry);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(written.readAll().contains("\nExec="));
+    EXPECT_EQ(visibleWindowNamed(QStringLiteral("General")), settings);
+
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    EXPECT_TRUE(waitUntil([&] { return !QFile::exists(entry); }));
+    EXPECT_EQ(visibleWindowNamed(QStringLiteral("General")), settings);
+    EXPECT_FALSE(PreferencesStore(settingsFile()).load().launchAtLogin);
+
+    varnisto.terminate();
+    EXPECT_TRUE(varnisto.waitForFinished());
 }

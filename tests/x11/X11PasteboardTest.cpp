@@ -1,6 +1,8 @@
 #include "x11/X11Pasteboard.h"
+#include "ClipboardItem.h"
 #include "ForeignXClient.h"
 #include "IncrementalClipboardOwner.h"
+#include "PasteService.h"
 #include "TestSupport.h"
 #include "Xclip.h"
 #include "x11/X11Workspace.h"
@@ -419,6 +421,31 @@ TEST_F(X11PasteboardTest, OurOwnWriteIsSeenWithOurMarker)
     QGuiApplication::clipboard()->setText(QStringLiteral("copied in a text field"));
     ASSERT_TRUE(waitForContent(pasteboard, beforeFieldCopy));
     EXPECT_EQ(pasteboard.changeCount(), beforeFieldCopy + 1);
-    EXPECT_EQ(pasteboard.types(), QStringList {PasteboardType::plainText()});
+    // It is the program's own copy, whatever window is in front.
+    EXPECT_EQ(pasteboard.types(), QStringList({PasteboardType::plainText(), PasteboardType::varnistoCopy()}));
     EXPECT_EQ(pasteboard.string(PasteboardType::plainText()), QStringLiteral("copied in a text field"));
+}
+
+// A file item pasted where text is taken (an editor, a terminal) gives its paths, one a line, as a file manager's
+// copy does; a reader of file lists gets well-formed URIs.
+TEST_F(X11PasteboardTest, AFileItemIsOfferedAsPathsInTextAndAsEncodedURIs)
+{
+    X11Pasteboard pasteboard;
+    ClipboardItem files;
+    files.id = QUuid::createUuid();
+    files.kind = ClipboardKind::file;
+    files.filePaths = {QStringLiteral("/tmp/alpha file.txt"), QStringLiteral("/tmp/Grüße #2 100%.txt")};
+    const auto content = PasteService::content(files, PasteVariant::standard);
+    ASSERT_TRUE(content.hasValue());
+    ASSERT_TRUE(pasteboard.write(*content).hasValue());
+
+    // The paths as they are, in UTF-8; STRING carries Latin-1.
+    const QString paths = QStringLiteral("/tmp/alpha file.txt\n/tmp/Grüße #2 100%.txt");
+    EXPECT_EQ(xclipPaste(), paths.toUtf8());
+    EXPECT_EQ(xclipPaste(QStringLiteral("text/plain")), paths.toUtf8());
+    EXPECT_EQ(xclipPaste(QStringLiteral("STRING")), paths.toLatin1());
+    EXPECT_EQ(xclipPaste(QStringLiteral("text/uri-list")),
+        QByteArray("file:///tmp/alpha%20file.txt\r\nfile:///tmp/Gr%C3%BC%C3%9Fe%20%232%20100%25.txt\r\n"));
+    EXPECT_EQ(xclipPaste(QStringLiteral("x-special/gnome-copied-files")),
+        QByteArray("copy\nfile:///tmp/alpha%20file.txt\nfile:///tmp/Gr%C3%BC%C3%9Fe%20%232%20100%25.txt"));
 }

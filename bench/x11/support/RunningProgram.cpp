@@ -145,7 +145,7 @@ std::optional<qint64> RunningProgram::settledResidentKiB(int timeoutMs)
 
 bool RunningProgram::openHistoryWindow(const QString &title, int timeoutMs)
 {
-    if (QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
+    if (QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}) != 0)
         return false;
     std::optional<QString> window;
     return waitFor(

@@ -2,6 +2,7 @@
 
 #include "KeyPoster.h"
 #include "PasteKeystroke.h"
+#include "X11PasteboardClaims.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -72,6 +73,8 @@ private:
     void activate(quint32 window);
 
     xcb_connection_t *m_connection = nullptr;
+    // The primary selection claimed behind Qt's back stays in force when Qt hears late that another client had it.
+    X11StaleSelectionClearFilter m_staleClearFilter;
     quint32 m_root = 0;
     quint32 m_activeWindowAtom = 0;
     quint32 m_supportingWmCheckAtom = 0;

@@ -310,6 +310,9 @@ void X11Pasteboard::adoptApplicationClipboard(bool countsAsChange)
         if (qvariant_cast<QImage>(mimeData->imageData()).save(&buffer, "PNG"))
             content.setData(PasteboardType::png(), png);
     }
+    // A copy made in this program: its source is the program, whatever window is in front.
+    if (!content.hasType(PasteboardType::varnistoMarker()))
+        content.setData(PasteboardType::varnistoCopy(), QByteArrayLiteral("1"));
     m_currentSerial = 0;
     if (countsAsChange) {
         ++m_changeCount;

@@ -2,6 +2,7 @@
 
 #include "Pasteboard.h"
 #include "X11ClipboardReader.h"
+#include "X11PasteboardClaims.h"
 
 #include <QDeadlineTimer>
 
@@ -14,7 +15,8 @@
 // new owner is seen; until its content has arrived the pasteboard reads as empty, which callers treat as "not
 // readable yet", and contentReady() follows when it has arrived (or the owner was given up: then it stays empty).
 // Writes go through QClipboard, which serves the requests of other applications; the content of a write is
-// readable at once.
+// readable at once. Content that something in this program put on the clipboard through QClipboard directly (a
+// text field's copy) reads with PasteboardType::varnistoCopy: it is the program's own copy.
 //
 // When the owner of the clipboard exits, the selection would go empty: the last content read is offered again,
 // with the program's marker and without a rise of the change count. Content marked concealed is not offered
@@ -56,6 +58,8 @@ private:
         const PasteboardContent &content, const std::optional<OversizedContent> &oversized = std::nullopt);
 
     const Limits m_limits;
+    // Our claims behind Qt's back stay in force when Qt hears late that another client had the clipboard.
+    X11StaleSelectionClearFilter m_staleClearFilter;
     std::unique_ptr<X11ClipboardReader> m_reader;
     void *m_applicationConnection = nullptr; // the GUI's xcb_connection_t
     quint32 m_applicationBase = 0;

@@ -33,7 +33,7 @@ inline std::optional<QString> openHistoryWindow(RunningVarnisto &varnisto, QWidg
         return std::nullopt;
     std::optional<QString> window;
     for (int attempt = 0; attempt < 3 && !window; ++attempt) {
-        if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+shift+v")}) != 0)
+        if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}) != 0)
             return std::nullopt;
         waitUntil([&] { return (window = visibleWindowNamed(historyWindowTitle())).has_value(); }, 3000);
     }

@@ -67,14 +67,16 @@ inline constexpr int varnistoExitTimeoutMs = 10000;
 class RunningVarnisto
 {
 public:
-    explicit RunningVarnisto(QProcessEnvironment environment = environmentWithoutSessionBus())
+    // `program`: another copy of it, such as an installed one.
+    explicit RunningVarnisto(QProcessEnvironment environment = environmentWithoutSessionBus(),
+        const QString &program = QStringLiteral(VARNISTO_PROGRAM))
     {
         environment.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("varnisto.app.info=true"));
         m_process.setProcessEnvironment(environment);
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
         QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process,
             [this] { m_log += QString::fromUtf8(m_process.readAllStandardError()); });
-        m_process.start(QStringLiteral(VARNISTO_PROGRAM), {});
+        m_process.start(program, {});
     }
     ~RunningVarnisto()
     {
