@@ -1822,7 +1822,11 @@ void SQLiteHistoryStore::adoptFinishedRecovery()
 
 bool SQLiteHistoryStore::recoverDamagedDatabase()
 {
-    if (std::exchange(m_recoveryTried, true) || m_readOnly || !canWrite())
+    // Only a copy of the program that may write the history salvages it (another copy may hold its lock); it is
+    // tried again once this one may.
+    if (m_readOnly || !canWrite() || (m_mayWrite && !m_mayWrite()))
+        return false;
+    if (std::exchange(m_recoveryTried, true))
         return false;
     closeWithoutCheckpoint(std::exchange(m_db, nullptr));
     m_journalModeSettled = false;

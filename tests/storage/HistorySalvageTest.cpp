@@ -301,6 +301,31 @@ TEST(HistorySalvageTest, WritesStillInTheLogAreKeptAndItsDeletionsHold)
     expectSalvaged(folder, contents(path), QSet<QString>(reference.keyBegin(), reference.keyEnd()), reference);
 }
 
+// Another copy of the program holds the history's lock: this one leaves the damaged file where it is, and salvages it
+// once it may write.
+TEST(HistorySalvageTest, OnlyTheCopyThatMayWriteSalvages)
+{
+    QTemporaryDir folder;
+    const QString path = copyOfHistory(folder);
+    overwrite(path, {{0, 100}}, 5);
+    const QByteArray damaged = contents(path);
+    bool mayWrite = false;
+    SQLiteHistoryStore store(folder.path(), {}, [&mayWrite] { return mayWrite; });
+    EXPECT_FALSE(store.loadRecentItems(10).hasValue());
+    EXPECT_FALSE(store.takeNotice().has_value());
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList {QStringLiteral("History.sqlite")});
+    EXPECT_TRUE(contents(path) == damaged);
+
+    mayWrite = true;
+    EXPECT_TRUE(store.upsert(makeTextItem(QStringLiteral("once it may"))).hasValue());
+    const auto loaded = store.loadRecentItems(100000);
+    ASSERT_TRUE(loaded.hasValue());
+    EXPECT_EQ(loaded->size(), itemCount + 1);
+    const auto notice = store.takeNotice();
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_EQ(notice->kind, HistoryStoreNotice::Kind::recoveredFromDamage);
+}
+
 // An overflow chain that runs around a loop, or to a page past the end, costs the one row whose chain it is.
 TEST(HistorySalvageTest, ScannerDropsOnlyTheRowsWhoseOverflowChainIsBroken)
 {
