@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 #include <utility>
@@ -1551,22 +1552,20 @@ bool execOn(sqlite3 *db, const char *sql)
 
 // Reads every row of a table that can still be read, in row-id order, stepping over the pages that cannot be
 // read. The statement selects the row id first and takes the first row id to look for as its parameter 1
-// ("... WHERE rowid >= ?1 ORDER BY rowid"). A damaged page costs the rows on it: the walk seeks the next row id after
-// the failing one, one at a time, up to the highest row id that can be found, so the first readable row after the
-// damage is found by its own seek. (A seek past a row id first visits that row id's leaf: "rowid > 129" fails where
-// row 129's leaf is damaged, "rowid >= 130" does not.)
-void readEveryReadableRow(
-    sqlite3 *db, const char *sql, qint64 highestRowID, const std::function<void(sqlite3_stmt *)> &onRow)
+// ("... WHERE rowid >= ?1 ORDER BY rowid"). A damaged page costs the rows on it: after a seek that fails, the walk
+// seeks the next row id that lies on a leaf of the file (`rowIDs`, in order), so the first readable row after the
+// damage is found by a seek of its own. (A seek past a row id first visits that row id's leaf: "rowid > 129" fails
+// where row 129's leaf is damaged, "rowid >= 130" does not.) Without such a list, it steps one row id at a time up
+// to the highest one that SQLite still tells.
+void readEveryReadableRow(sqlite3 *db, const char *sql, qint64 highestRowID, const QList<qint64> &rowIDs,
+    const std::function<void(sqlite3_stmt *)> &onRow)
 {
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) != SQLITE_OK) {
         sqlite3_finalize(statement);
         return;
     }
-    // Where nothing tells the highest row id, a stretch of row ids past the last row read is tried.
-    const qint64 limit = qMax(highestRowID, qint64(100000));
     qint64 next = std::numeric_limits<qint64>::min();
-    bool started = false;
     while (true) {
         sqlite3_reset(statement);
         sqlite3_bind_int64(statement, 1, next);
@@ -1576,21 +1575,26 @@ void readEveryReadableRow(
         while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
             const qint64 rowID = sqlite3_column_int64(statement, 0);
             last = rowID == std::numeric_limits<qint64>::max();
-            next = last ? rowID : rowID + 1;
-            started = read = true;
+            // A damaged tree may hand out row ids out of order: the walk only ever moves on.
+            next = qMax(next, last ? rowID : rowID + 1);
+            read = true;
             onRow(statement);
         }
         if (rc == SQLITE_DONE || last)
             break;
         // A walk that failed on its way from one leaf to the next seeks the next row id afresh; a seek that failed
-        // itself, the one after it. Row ids start at 1 unless a row was stored with another one.
-        if (!started) {
-            next = 1;
-            started = true;
-        } else if (next > limit) {
+        // itself, the next one after it.
+        if (read)
+            continue;
+        if (!rowIDs.isEmpty()) {
+            const auto after = std::upper_bound(rowIDs.cbegin(), rowIDs.cend(), next);
+            if (after == rowIDs.cend())
+                break;
+            next = *after;
+        } else if (next >= highestRowID) {
             break;
-        } else if (!read) {
-            ++next;
+        } else {
+            next = next < 1 ? 1 : next + 1;
         }
     }
     sqlite3_finalize(statement);
@@ -1900,13 +1904,15 @@ qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
               }
           };
 
+    SQLiteLeafScanner scanner(m_databasePath);
+
     // Tags keep their ids, which the items' payloads name.
     QSet<qint64> tagsRead;
     sqlite3_stmt *insertTag = nullptr;
     sqlite3_prepare_v2(
         fresh, "INSERT OR IGNORE INTO tags (id, name, color) VALUES (?, ?, ?);", -1, &insertTag, nullptr);
     readEveryReadableRow(damaged, "SELECT id, name, color FROM tags WHERE id >= ?1 ORDER BY id;",
-        highestRowID(damaged, "tags"), [&](sqlite3_stmt *row) {
+        highestRowID(damaged, "tags"), scanner.rowIDs(QStringLiteral("tags")), [&](sqlite3_stmt *row) {
             const qint64 id = sqlite3_column_int64(row, 0);
             tagsRead.insert(id);
             highestTagID = qMax(highestTagID, id);
@@ -1928,25 +1934,26 @@ qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
     qint64 copied = 0;
     QSet<qint64> rowsRead;
     QSet<QByteArray> idsRead;
-    readEveryReadableRow(damaged, select.constData(), highestRowID(damaged, "clips"), [&](sqlite3_stmt *row) {
-        rowsRead.insert(sqlite3_column_int64(row, 0));
-        if (const auto *id = reinterpret_cast<const char *>(sqlite3_column_text(row, 1)))
-            idsRead.insert(QByteArray(id, sqlite3_column_bytes(row, 1)));
-        sqlite3_reset(insertItem);
-        for (int column = 1; column <= 8; ++column)
-            sqlite3_bind_value(insertItem, column, sqlite3_column_value(row, column));
-        if (sqlite3_step(insertItem) == SQLITE_DONE && sqlite3_changes(fresh) > 0)
-            ++copied;
-        const auto *payload = static_cast<const char *>(sqlite3_column_blob(row, 8));
-        if (!payload)
-            return;
-        noteTagsOf(QByteArray(payload, sqlite3_column_bytes(row, 8)), [row]() -> std::optional<QString> {
-            const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, 6));
-            if (!text)
-                return std::nullopt;
-            return QString::fromUtf8(text, sqlite3_column_bytes(row, 6));
+    readEveryReadableRow(damaged, select.constData(), highestRowID(damaged, "clips"),
+        scanner.rowIDs(QStringLiteral("clips")), [&](sqlite3_stmt *row) {
+            rowsRead.insert(sqlite3_column_int64(row, 0));
+            if (const auto *id = reinterpret_cast<const char *>(sqlite3_column_text(row, 1)))
+                idsRead.insert(QByteArray(id, sqlite3_column_bytes(row, 1)));
+            sqlite3_reset(insertItem);
+            for (int column = 1; column <= 8; ++column)
+                sqlite3_bind_value(insertItem, column, sqlite3_column_value(row, column));
+            if (sqlite3_step(insertItem) == SQLITE_DONE && sqlite3_changes(fresh) > 0)
+                ++copied;
+            const auto *payload = static_cast<const char *>(sqlite3_column_blob(row, 8));
+            if (!payload)
+                return;
+            noteTagsOf(QByteArray(payload, sqlite3_column_bytes(row, 8)), [row]() -> std::optional<QString> {
+                const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(row, 6));
+                if (!text)
+                    return std::nullopt;
+                return QString::fromUtf8(text, sqlite3_column_bytes(row, 6));
+            });
         });
-    });
 
     // The same item found on two leaves (a page that a damaged free list no longer names): the later row id, which
     // the later write gave it, is kept.
@@ -1956,7 +1963,6 @@ qint64 SQLiteHistoryStore::copyReadableRows(sqlite3 *damaged, sqlite3 *fresh)
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?);",
         -1, &replaceItem, nullptr);
     QHash<QByteArray, qint64> scannedRowOfID;
-    SQLiteLeafScanner scanner(m_databasePath);
     scanner.forEachRow([&](const SQLiteLeafScanner::Row &row) {
         if (row.table.isEmpty() || row.table == QLatin1String("tags")) {
             if (const auto tag = salvagedTag(row); tag && !tagsRead.contains(row.rowID)) {

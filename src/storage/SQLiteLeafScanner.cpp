@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -476,4 +477,34 @@ void SQLiteLeafScanner::forEachRow(const std::function<bool(const Row &)> &onRow
                 return;
         }
     }
+}
+
+QList<qint64> SQLiteLeafScanner::rowIDs(const QString &table)
+{
+    QList<qint64> ids;
+    if (!isReadable())
+        return ids;
+    const qint64 lockBytePage = lockByteOffset / m_pageSize + 1;
+    for (quint32 number = 1; number <= m_pageCount; ++number) {
+        if (m_freePages.contains(number) || number == lockBytePage)
+            continue;
+        const QString owner = m_owners.value(number);
+        if (!owner.isEmpty() && owner != table)
+            continue;
+        const QByteArray bytes = page(number);
+        const auto offsets = cellOffsets(bytes, number, m_pageSize, m_usableSize);
+        if (!offsets || quint8(bytes.at(number == 1 ? fileHeaderSize : 0)) != tableLeaf)
+            continue;
+        for (const int offset : *offsets) {
+            qint64 position = offset;
+            quint64 size = 0;
+            quint64 rowID = 0;
+            if (readVarint(bytesOf(bytes), m_usableSize, position, size)
+                && readVarint(bytesOf(bytes), m_usableSize, position, rowID))
+                ids.append(qint64(rowID));
+        }
+    }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
 }

@@ -54,6 +54,9 @@ public:
 
     // Every record of every table leaf page, in page order; a false answer stops the walk.
     void forEachRow(const std::function<bool(const Row &)> &onRow);
+    // The row ids on the leaves of the table's tree and on the leaves that hang under no readable tree, in order,
+    // read from the cells alone (their records are not decoded).
+    QList<qint64> rowIDs(const QString &table);
 
 private:
     QByteArray page(quint32 number);
