@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -261,15 +260,9 @@ QPixmap HistoryToolbarView::actionImage(ToolbarAction action, const std::optiona
 {
     const QColor text = HistoryColors::label(palette());
     switch (action) {
-    case ToolbarAction::paste: {
-        QIcon icon;
-        if (target && !target->iconName.isEmpty())
-            icon = QFileInfo(target->iconName).isAbsolute() ? QIcon(target->iconName)
-                                                            : QIcon::fromTheme(target->iconName);
-        if (icon.isNull()) // the generic symbol, in the text's colour so that it shows in either appearance
-            return Symbols::tintedPixmap(QStringLiteral("app"), pasteTargetIconSize, text, devicePixelRatioF());
-        return icon.pixmap(QSize(pasteTargetIconSize, pasteTargetIconSize), devicePixelRatioF());
-    }
+    case ToolbarAction::paste:
+        return HistoryPasteTarget::pasteTargetIcon(target, pasteTargetIconSize)
+            .pixmap(QSize(pasteTargetIconSize, pasteTargetIconSize), devicePixelRatioF());
     case ToolbarAction::copy:
         return m_isShowingCopySuccess ? symbol(QStringLiteral("checkmark"), systemGreen)
                                       : symbol(QStringLiteral("square.on.square"), text);
