@@ -85,8 +85,8 @@ bool ItemCommands::confirmClearHistory()
                                    "action cannot be undone."))
         : localized(QStringLiteral("This will delete all history items including favorites and tagged items. This "
                                    "action cannot be undone."));
-    return m_alerts.confirm(localized(QStringLiteral("Are you sure you want to clear entire history?")), informative,
-        localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
+    return m_alerts.confirm(localized(QStringLiteral("Are you sure you want to clear the entire history?")),
+        informative, localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
 }
 
 QStringList ItemCommands::trimmedTextLines(const ClipboardItem &item)

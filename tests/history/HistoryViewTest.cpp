@@ -580,6 +580,52 @@ TEST(History, TheContextMenuIsForTheClickedRowOrTheSelection)
     EXPECT_EQ(h.delegate.menus.last(), u"three / three"_qs);
 }
 
+// A tagged item's row paints a chip of each of its tags in that tag's colour, in the item's order; an untagged row
+// paints none.
+TEST(History, ATaggedRowPaintsItsChipsInTheTagsColours)
+{
+    ListHarness h;
+    const Tag work {1, u"Work"_qs, u"#3B85ED"_qs};
+    const Tag urgent {2, u"Urgent"_qs, u"#ED2626"_qs};
+    h.model.setTags({work, urgent});
+    ClipboardItem tagged = textItem(1, u"tagged"_qs, at(0, 9));
+    tagged.tags = {work.id, urgent.id};
+    h.model.setItems({tagged, textItem(2, u"plain"_qs, at(0, 8))});
+    h.list.show();
+    h.update();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&h.list));
+    HistoryTableView &table = h.list.tableView();
+    const QImage drawn = table.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    struct Found
+    {
+        int count = 0;
+        qint64 xs = 0;
+    };
+    const auto find = [&](const QRect &row, const QColor &colour) {
+        Found found;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x <= row.right(); ++x) {
+                if (drawn.pixel(x, y) == colour.rgb()) {
+                    ++found.count;
+                    found.xs += x;
+                }
+            }
+        }
+        return found;
+    };
+    const QRect taggedRow = table.rectOfRow(*h.list.rowIndexOfItem(tagged.id));
+    const QRect plainRow = table.rectOfRow(*h.list.rowIndexOfItem(textItem(2, {}, {}).id));
+    const Found blue = find(taggedRow, QColor(0x3B, 0x85, 0xED));
+    const Found red = find(taggedRow, QColor(0xED, 0x26, 0x26));
+    // A 12-pixel dot is some eighty pixels of its colour inside its smoothed edge.
+    EXPECT_GT(blue.count, 40);
+    EXPECT_GT(red.count, 40);
+    if (blue.count && red.count)
+        EXPECT_LT(blue.xs / blue.count, red.xs / red.count) << "the item's order";
+    EXPECT_EQ(find(plainRow, QColor(0x3B, 0x85, 0xED)).count, 0);
+    EXPECT_EQ(find(plainRow, QColor(0xED, 0x26, 0x26)).count, 0);
+}
+
 TEST(History, AsksForALinkPreviewOncePerReloadOfAShownRow)
 {
     ListHarness h;
