@@ -301,8 +301,12 @@ void History::update(HistoryUpdate update)
 
     updatePlaceholders();
     selectItems(update.selectedItemID, update.selectedItemIDs, update.fallbackSelection);
-    if (newFirstItemID != oldFirstItemID && m_firstItemRow >= 0)
-        scheduleScrollRowIntoView(m_firstItemRow);
+    // A new first item scrolls the list to the top, unless the selection is another item (the list a search
+    // narrowed widens again around the item found): then to that one.
+    if (newFirstItemID != oldFirstItemID && m_firstItemRow >= 0) {
+        const std::optional<int> lead = m_selection.leadRow();
+        scheduleScrollRowIntoView(lead && isSelectableRow(*lead) ? *lead : m_firstItemRow);
+    }
 }
 
 void History::updatePlaceholders()
