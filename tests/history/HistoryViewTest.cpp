@@ -423,6 +423,19 @@ TEST(History, KeepsItsScrollPositionUnlessTheSelectionOrTheFirstItemChanges)
     h.update();
     settle();
     EXPECT_EQ(scrollBar.value(), 0);
+
+    // A search finds an item far down; emptied with that item still selected, the list widens around it.
+    h.model.setSearchQuery(u"item 45"_qs);
+    h.model.setSelectedItemID(items.at(45).id);
+    h.model.setSelectedItemIDs({items.at(45).id});
+    h.update();
+    settle();
+    h.model.setSearchQuery(QString());
+    h.update();
+    settle();
+    const QRect found = h.list.tableView().visualRect(
+        h.list.tableView().model()->index(h.list.rowIndexOfItem(items.at(45).id).value_or(0), 0));
+    EXPECT_TRUE(h.list.tableView().viewport()->rect().contains(found)) << scrollBar.value();
 }
 
 TEST(History, ShowsTheRightPlaceholder)
