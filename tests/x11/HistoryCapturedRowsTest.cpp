@@ -13,6 +13,8 @@
 #include "TestSupport.h"
 #include "Xclip.h"
 
+#include "../services/LoopbackHttpServer.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -84,6 +86,7 @@ struct Copy
 {
     QByteArray data;
     QString target;
+    bool getsLinkPreview = false; // its row settles once the page's card has come
 };
 
 // No alert stops the run.
@@ -123,11 +126,19 @@ TEST_P(HistoryCapturedRows, EveryRowKeepsItsContentsHeightWhileCopiesArrive)
         file.write("contents\n");
         paths.append(QUrl::fromLocalFile(file.fileName()).toString(QUrl::FullyEncoded));
     }
+    // A page with a title, a description and a picture: its link's card comes a moment after the copy.
+    LoopbackHttpServer server;
+    server.answer("/page",
+        LoopbackHttpServer::page("<html><head><title>Release notes</title><meta property=\"og:description\" "
+                                 "content=\"What changed in this release, and what to look out for\">"
+                                 "<meta property=\"og:image\" content=\"/page.png\"></head><body></body></html>"));
+    server.answer("/page.png", {200, {{"Content-Type", "image/png"}}, png(QSize(600, 315), QColor(40, 120, 90))});
     const QList<Copy> copies = {
         {png(QSize(480, 300), QColor(70, 130, 180)), QStringLiteral("image/png")},
         {"short text", {}},
         {"#FF8800", {}},
         {"https://www.debian.org/releases/bookworm/", {}},
+        {server.address("/page").toUtf8(), {}, true},
         {png(QSize(200, 400), QColor(180, 90, 40)), QStringLiteral("image/png")},
         {paths.join(QStringLiteral("\r\n")).toUtf8() + "\r\n", QStringLiteral("text/uri-list")},
         {"A longer text that runs on past the width of one row, so that its row wraps it onto a second line and "
@@ -160,6 +171,9 @@ TEST_P(HistoryCapturedRows, EveryRowKeepsItsContentsHeightWhileCopiesArrive)
             const ClipboardItem *first = list.itemAtRow(1);
             return first && first->id == delegate.model().items().first().id;
         })) << n;
+        if (copies.at(n).getsLinkPreview)
+            ASSERT_TRUE(
+                waitUntil([&] { return delegate.model().items().first().linkPreviewDetails.has_value(); }, 10000));
         // Pictures are decoded and pages are looked at meanwhile; the rows settle and stay so.
         QString faults;
         waitUntil([&] { return (faults = faultsOfRows(list)).isEmpty(); }, 1500);
