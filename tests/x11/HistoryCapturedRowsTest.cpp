@@ -181,6 +181,30 @@ TEST_P(HistoryCapturedRows, EveryRowKeepsItsContentsHeightWhileCopiesArrive)
         ASSERT_TRUE(window->isVisible());
     }
 
+    // A text copied again comes up from further down; deleted items leave their rows, one at a time and several.
+    const auto settled = [&](const char *step) {
+        QString faults;
+        waitUntil([&] { return (faults = faultsOfRows(list)).isEmpty(); }, 1500);
+        EXPECT_TRUE(faults.isEmpty()) << step << ":\n" << faults.toStdString();
+    };
+    owners.push_back(std::make_unique<XclipCopy>("short text"));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            const ClipboardItem *first = list.itemAtRow(1);
+            return first && first->text == QStringLiteral("short text");
+        },
+        10000));
+    settled("copied again");
+    const qsizetype count = delegate.model().items().size();
+    delegate.coordinator().deleteItems({delegate.model().items().at(2)});
+    ASSERT_TRUE(waitUntil([&] {
+        return list.rowIndexOfItem(delegate.model().items().at(1).id) == 2 && list.tableRows().size() == count;
+    }));
+    settled("one deleted");
+    delegate.coordinator().deleteItems({delegate.model().items().at(1), delegate.model().items().at(3)});
+    ASSERT_TRUE(waitUntil([&] { return list.tableRows().size() == count - 2; }));
+    settled("two deleted");
+
     // Hidden and shown again, the rows are as they were.
     window->hide();
     delegate.coordinator().showHistoryWindow(false, true);
