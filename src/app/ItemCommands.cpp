@@ -124,6 +124,9 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     QSet<QString> seen;
     for (const QString &line : lines) {
         ClipboardItem part = newTextItem(line, item, now).refreshingSearchText({});
+        // Each line copied a millisecond before the one above it: the list, which shows the later copy first, and
+        // the store, which loads by copy time, keep them in the order of the lines.
+        part.copiedAt = now.addMSecs(-created.size());
         const QString key = part.kind.rawValue() + QLatin1Char('\n') + part.contentKey();
         if (seen.contains(key))
             continue;

@@ -364,6 +364,19 @@ void HistoryContentViewController::resetSearch()
     selectFirstVisibleItem(false);
 }
 
+void HistoryContentViewController::keepSelectionOrSelectFirstVisibleItem(bool pushToList)
+{
+    const std::optional<QUuid> selected = m_model.selectedItemID();
+    if (!selected || !m_model.visibleItemIDs().contains(*selected)) {
+        selectFirstVisibleItem(pushToList);
+        return;
+    }
+    if (pushToList) {
+        pushSelectionToList();
+        updateToolbarState();
+    }
+}
+
 // --- Selection -------------------------------------------------------------------------------------------------------
 
 void HistoryContentViewController::selectFirstVisibleItem(bool pushToList)
@@ -495,7 +508,9 @@ void HistoryContentViewController::searchQueryDidChange(const QString &query)
     }
     const bool hadQuery = hasActiveSearchQuery();
     m_pendingSearchQuery.reset();
-    applySearchQuery(query, hadQuery);
+    // An emptied search (Escape, or its text deleted) widens the list around the item the user had among the
+    // results, found or just edited there: it stays selected. The first item is selected when it is gone.
+    applySearchQuery(query, hadQuery, true);
 }
 
 void HistoryContentViewController::applyDebouncedSearchQuery(const QString &query)
@@ -520,17 +535,23 @@ void HistoryContentViewController::applyPendingSearchNow()
     reloadHistoryList();
 }
 
-void HistoryContentViewController::applySearchQuery(const QString &query, bool selectFirst)
+void HistoryContentViewController::applySearchQuery(const QString &query, bool selectFirst, bool keepsVisibleSelection)
 {
+    const auto select = [&](bool pushToList) {
+        if (keepsVisibleSelection)
+            keepSelectionOrSelectFirstVisibleItem(pushToList);
+        else
+            selectFirstVisibleItem(pushToList);
+    };
     if (m_model.searchQuery() != query) {
         m_model.setSearchQuery(query);
         if (selectFirst)
-            selectFirstVisibleItem(false);
+            select(false);
         return;
     }
     updateToolbarState();
     if (selectFirst)
-        selectFirstVisibleItem(true);
+        select(true);
 }
 
 void HistoryContentViewController::setContentTypeFilter(HistoryFilterContentType type, bool isSelected)

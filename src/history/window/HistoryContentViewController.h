@@ -82,6 +82,8 @@ public:
     // Makes the first visible item the model's selection; with pushToList the list follows at once, else on a
     // later turn.
     void selectFirstVisibleItem(bool pushToList);
+    // Keeps the model's selection when its focused item is visible, else selects the first visible item.
+    void keepSelectionOrSelectFirstVisibleItem(bool pushToList);
     void updateToolbarState();
     void reloadHistoryList();
     // Rebuilds the list now when a rebuild is waiting for the next turn, or when the date changed since the day
@@ -161,7 +163,8 @@ private:
     // Runs the item command on the selected item the list shows; nothing when there is none.
     void runOnSelectedItem(ItemCommandID command);
     bool hasActiveSearchQuery() const;
-    void applySearchQuery(const QString &query, bool selectFirst);
+    // With keepsVisibleSelection a selected item that stays visible stays selected instead of the first one.
+    void applySearchQuery(const QString &query, bool selectFirst, bool keepsVisibleSelection = false);
     void applyDebouncedSearchQuery(const QString &query);
     // A command on the selection typed before the search was applied acts on what the search finds.
     void applyPendingSearchNow();
