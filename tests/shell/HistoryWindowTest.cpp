@@ -360,6 +360,55 @@ TEST(HistoryWindow, AKeptSearchHasTheKeyboardWithItsTextSelected)
     EXPECT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
 }
 
+// A typed character starts a search by one rule wherever the key arrives: at the list with the keyboard focus, and
+// at the content's root view when nothing inside the list has it. Function keys and control characters never do;
+// full-width letters, compatibility ideographs, ligatures and emoji do.
+TEST(HistoryWindow, TheListAndTheRootViewStartASearchForTheSameKeys)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+    HistoryKeyHandlingView &root = controller.view();
+    root.setFocusPolicy(Qt::StrongFocus); // so that the root view can be the one a key reaches first
+    const struct
+    {
+        char32_t character;
+        bool searches;
+    } cases[] = {
+        {U'a', true}, {U'\u00E4', true}, {U'\u00DF', true}, {U'\u3042', true}, {0x1F600, true}, // emoji
+        {0xFF41, true}, // full-width a
+        {0xF900, true}, // a compatibility ideograph
+        {0xFB01, true}, // the fi ligature
+        {0x200B, false}, // zero-width space, a format character
+        {0x1B, false}, // Escape's text
+        {0xF700, false}, // the first function key
+        {0xF8FF, false}, // the last
+    };
+    const QStringList paths {QStringLiteral("list"), QStringLiteral("root view")};
+    for (const auto &c : cases) {
+        const QString text = QString::fromUcs4(&c.character, 1);
+        HistoryKeyEvent record;
+        record.characters = text;
+        EXPECT_EQ(HistoryTableView::startsSearch(record), c.searches) << std::hex << quint32(c.character);
+        for (const QString &path : paths) {
+            QWidget &target = path == paths.first() ? static_cast<QWidget &>(controller.list().tableView()) : root;
+            target.setFocus();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &target; }));
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+            QApplication::sendEvent(&target, &press);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(s.window->toolbar().searchText(), c.searches ? text : QString())
+                << std::hex << quint32(c.character) << " at the " << path.toStdString();
+            // Escape closes the suggestions the search may show, then clears the search.
+            for (int n = 0; n < 3 && !s.window->toolbar().searchText().isEmpty(); ++n)
+                s.press(Qt::Key_Escape);
+            ASSERT_TRUE(s.window->toolbar().searchText().isEmpty());
+            ASSERT_TRUE(s.window->isVisible());
+        }
+    }
+}
+
 // The empty states follow a change of the interface language at once.
 TEST(HistoryWindow, TheEmptyStatesFollowTheInterfaceLanguage)
 {

@@ -222,10 +222,13 @@ HistoryTableKeyRoute HistoryTableView::routeKey(const HistoryKeyEvent &event, bo
         if (isKeyboardMultipleSelectionMode && event.keyCode == VirtualKey::up)
             return HistoryTableKeyRoute::moveFocusUp;
     }
-    if ((modifiers & commandModifiers) == 0 && !event.characters.isEmpty()
-        && !containsControlOrFunctionKeyScalar(event.characters))
-        return HistoryTableKeyRoute::search;
-    return HistoryTableKeyRoute::list;
+    return startsSearch(event) ? HistoryTableKeyRoute::search : HistoryTableKeyRoute::list;
+}
+
+bool HistoryTableView::startsSearch(const HistoryKeyEvent &event)
+{
+    return (event.modifiers() & commandModifiers) == 0 && !event.characters.isEmpty()
+        && !containsControlOrFunctionKeyScalar(event.characters);
 }
 
 bool HistoryTableView::handleKeyDown(const HistoryKeyEvent &event)

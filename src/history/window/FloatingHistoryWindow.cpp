@@ -11,6 +11,7 @@
 #include "HistoryItemCommands.h"
 #include "HistoryKeyEvent.h"
 #include "HistoryPasteTarget.h"
+#include "HistoryTableView.h"
 #include "HistoryToolbarView.h"
 #include "HistoryWindowCommands.h"
 #include "KeyPoster.h"
@@ -179,8 +180,7 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
         if (m_controller->handleKeyDown(record, focus))
             return true;
         // The list keeps typed text to itself: it starts a search instead, as it would reaching the content.
-        if (focus == HistoryKeyFocus::list && !m_commands->isOverlayOpen()
-            && HistoryKeyHandlingView::startsSearch(record)) {
+        if (focus == HistoryKeyFocus::list && !m_commands->isOverlayOpen() && HistoryTableView::startsSearch(record)) {
             m_controller->view().onSearchKeyDown(event);
             return true;
         }
