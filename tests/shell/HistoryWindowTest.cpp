@@ -13,6 +13,7 @@
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
 #include "QtWindowFactory.h"
+#include "RefusedCopyNotice.h"
 #include "SettingsWindowController.h"
 #include "StatusItemController.h"
 #include "WindowFrame.h"
@@ -20,6 +21,7 @@
 #include "WindowProbe.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -407,6 +409,62 @@ TEST(HistoryWindow, TheListAndTheRootViewStartASearchForTheSameKeys)
             ASSERT_TRUE(s.window->isVisible());
         }
     }
+}
+
+// A copy too large to keep is told in one line above the list when the window opens: in the interface language,
+// until a later copy is kept or the line's close button dismisses it. Pictures of it, light and dark, in English,
+// German and Japanese, go to the screenshots folder of the build.
+TEST(HistoryWindow, SaysAboveTheListWhyTheLastCopyWasNotKept)
+{
+    WindowHarness s;
+    RefusedCopyNotice &notice = s.window->refusedCopyNotice();
+    const OversizedContent image {QStringLiteral("image/png"), 75 * 1024 * 1024, 64 * 1024 * 1024};
+    s.coordinator->pasteboardMonitorDidRefuse(image);
+    s.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notice.isVisible(); }));
+    EXPECT_EQ(notice.text(),
+        QStringLiteral("The copy was not kept: copies larger than 64 MB are not taken into the history."));
+    // Between the toolbar and the list, the whole width of the window.
+    const QWidget &list = s.window->contentViewController().view();
+    EXPECT_GE(notice.geometry().top(), s.window->toolbar().geometry().bottom());
+    EXPECT_LE(notice.geometry().bottom(), list.geometry().top());
+    EXPECT_GE(notice.width(), list.width());
+
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../../screenshots");
+    QDir().mkpath(folder);
+    const struct
+    {
+        const char *language;
+        AppAppearance appearance;
+        const char *name;
+    } looks[] = {{"en", AppAppearance::light, "light"}, {"en", AppAppearance::dark, "dark"},
+        {"de", AppAppearance::dark, "dark-de"}, {"ja", AppAppearance::light, "light-ja"}};
+    for (const auto &look : looks) {
+        s.h.changePreferences([&](AppPreferences &p) {
+            p.language = QString::fromLatin1(look.language);
+            p.appearance = look.appearance;
+        });
+        s.coordinator->applyPreferences();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(notice.text(), s.h.model.refusedCopyNotice().value_or(QString())) << look.name;
+        const QString file
+            = folder + QStringLiteral("/history-window-refused-copy-%1.png").arg(QLatin1String(look.name));
+        EXPECT_TRUE(s.window->panel().grab().save(file)) << file.toStdString();
+    }
+    EXPECT_EQ(
+        notice.text(), QStringLiteral("コピーは保存されませんでした: 64 MB を超えるコピーは履歴に追加されません。"));
+    EXPECT_EQ(notice.closeButton().toolTip(), QStringLiteral("閉じる"));
+
+    // The close button dismisses it.
+    QTest::mouseClick(&notice.closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(notice.isVisible());
+    EXPECT_EQ(s.h.model.refusedCopyLimit(), std::nullopt);
+
+    // Refused again while the window is open, then a kept copy takes it away.
+    s.coordinator->pasteboardMonitorDidRefuse(image);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice.isVisible(); }));
+    s.coordinator->pasteboardMonitorDidCapture(testItem(4, QStringLiteral("date")), {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notice.isVisible(); }));
 }
 
 // The empty states follow a change of the interface language at once.

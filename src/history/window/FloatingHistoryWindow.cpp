@@ -16,6 +16,7 @@
 #include "HistoryWindowCommands.h"
 #include "KeyPoster.h"
 #include "Localization.h"
+#include "RefusedCopyNotice.h"
 #include "WindowActivation.h"
 #include "WindowFrames.h"
 
@@ -172,6 +173,13 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
+    // Why the last copy was not kept, above the list, until a later copy is kept or the user dismisses it.
+    m_refusedCopyNotice = new RefusedCopyNotice(m_panel.get());
+    m_refusedCopyNotice->onDismiss = [this] { m_coordinator.dismissCaptureNotice(); };
+    m_refusedCopyNotice->setNotice(m_model.refusedCopyNotice());
+    connect(&m_model, &AppModel::refusedCopyLimitChanged, this,
+        [this] { m_refusedCopyNotice->setNotice(m_model.refusedCopyNotice()); });
+    layout->addWidget(m_refusedCopyNotice);
     layout->addWidget(&m_controller->view(), 1);
 
     m_panel->onKeyDown = [this](QKeyEvent &event) {
@@ -224,8 +232,10 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
             windowDidResignKey();
         }
     });
-    connect(&m_model, &AppModel::localizationRevisionChanged, this,
-        [this] { m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History"))); });
+    connect(&m_model, &AppModel::localizationRevisionChanged, this, [this] {
+        m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
+        m_refusedCopyNotice->setNotice(m_model.refusedCopyNotice());
+    });
 }
 
 std::unique_ptr<HistoryWindowCommands> FloatingHistoryWindow::makeItemCommands(
