@@ -92,7 +92,7 @@ void RefusedCopyNotice::refreshLook()
     labelPalette.setColor(QPalette::WindowText, HistoryColors::label(palette()));
     m_label->setPalette(labelPalette);
     m_close->setIcon(QIcon(Symbols::tintedPixmap(
-        QStringLiteral("xmark.circle"), 14, HistoryColors::secondaryLabel(palette()), devicePixelRatioF())));
+        QStringLiteral("xmark"), 14, HistoryColors::secondaryLabel(palette()), devicePixelRatioF())));
     update();
 }
 
