@@ -375,24 +375,27 @@ TEST(HistoryWindow, TheListAndTheRootViewStartASearchForTheSameKeys)
     root.setFocusPolicy(Qt::StrongFocus); // so that the root view can be the one a key reaches first
     const struct
     {
-        char32_t character;
+        QString text;
         bool searches;
     } cases[] = {
-        {U'a', true}, {U'\u00E4', true}, {U'\u00DF', true}, {U'\u3042', true}, {0x1F600, true}, // emoji
-        {0xFF41, true}, // full-width a
-        {0xF900, true}, // a compatibility ideograph
-        {0xFB01, true}, // the fi ligature
-        {0x200B, false}, // zero-width space, a format character
-        {0x1B, false}, // Escape's text
-        {0xF700, false}, // the first function key
-        {0xF8FF, false}, // the last
+        {u"a"_qs, true}, {u"\u00E4"_qs, true}, {u"\u00DF"_qs, true}, {u"\u3042"_qs, true},
+        {u"\U0001F600"_qs, true}, // an emoji
+        {u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_qs, true}, // an emoji sequence joined by format characters
+        {u"\uFF41"_qs, true}, // full-width a
+        {u"\uF900"_qs, true}, // a compatibility ideograph
+        {u"\uFB01"_qs, true}, // the fi ligature
+        {u"\u200B"_qs, false}, // a zero-width space, a format character alone
+        {u"\u001B"_qs, false}, // Escape's text
+        {u"\uF700"_qs, false}, // the first function key
+        {u"\uF8FF"_qs, false}, // the last
     };
     const QStringList paths {QStringLiteral("list"), QStringLiteral("root view")};
     for (const auto &c : cases) {
-        const QString text = QString::fromUcs4(&c.character, 1);
+        const QString &text = c.text;
+        const std::string code = QString::number(text.toUcs4().value(0), 16).toStdString();
         HistoryKeyEvent record;
         record.characters = text;
-        EXPECT_EQ(HistoryTableView::startsSearch(record), c.searches) << std::hex << quint32(c.character);
+        EXPECT_EQ(HistoryTableView::startsSearch(record), c.searches) << code;
         for (const QString &path : paths) {
             QWidget &target = path == paths.first() ? static_cast<QWidget &>(controller.list().tableView()) : root;
             target.setFocus();
@@ -401,7 +404,7 @@ TEST(HistoryWindow, TheListAndTheRootViewStartASearchForTheSameKeys)
             QApplication::sendEvent(&target, &press);
             QCoreApplication::processEvents();
             EXPECT_EQ(s.window->toolbar().searchText(), c.searches ? text : QString())
-                << std::hex << quint32(c.character) << " at the " << path.toStdString();
+                << code << " at the " << path.toStdString();
             // Escape closes the suggestions the search may show, then clears the search.
             for (int n = 0; n < 3 && !s.window->toolbar().searchText().isEmpty(); ++n)
                 s.press(Qt::Key_Escape);

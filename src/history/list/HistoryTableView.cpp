@@ -227,8 +227,17 @@ HistoryTableKeyRoute HistoryTableView::routeKey(const HistoryKeyEvent &event, bo
 
 bool HistoryTableView::startsSearch(const HistoryKeyEvent &event)
 {
-    return (event.modifiers() & commandModifiers) == 0 && !event.characters.isEmpty()
-        && !containsControlOrFunctionKeyScalar(event.characters);
+    if ((event.modifiers() & commandModifiers) != 0 || event.characters.isEmpty())
+        return false;
+    // Never a control character (Escape, Return, Tab and Backspace type them) or a function key. Format characters
+    // are typing inside an emoji sequence (the zero-width joiner of a family), not alone (a zero-width space).
+    bool typesSomething = false;
+    for (const char32_t c : event.characters.toUcs4()) {
+        if (QChar::category(c) == QChar::Other_Control || (c >= 0xF700 && c <= 0xF8FF))
+            return false;
+        typesSomething = typesSomething || QChar::category(c) != QChar::Other_Format;
+    }
+    return typesSomething;
 }
 
 bool HistoryTableView::handleKeyDown(const HistoryKeyEvent &event)
