@@ -1,7 +1,5 @@
 #include "HistoryTableView.h"
 
-#include "HistoryRowParts.h"
-
 #include "KeyboardCodes.h"
 #include "TextUtilities.h"
 
