@@ -45,6 +45,12 @@ struct Survey
     bool fitsLatin1 = true;
 };
 
+// Whether folding changes a code point.
+bool changesWhenFolded(char32_t code)
+{
+    return QChar::toCaseFolded(code) != code || (code < 65536 && TextUtilities::isFoldedOtherwiseThanSimply(code));
+}
+
 Survey survey(QStringView text)
 {
     const auto &table = latin1Folding();
@@ -60,17 +66,18 @@ Survey survey(QStringView text)
         char32_t code = c;
         if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
             code = QChar::surrogateToUcs4(c, in[++i]);
-        if (QChar::isSurrogate(code) || !TextUtilities::mayChangeWhenCaseFolded(code)) {
+        if (QChar::isSurrogate(code) || !changesWhenFolded(code)) {
             result.fitsLatin1 = result.fitsLatin1 && code < 256;
-            continue;
+        } else {
+            result.changes = true;
+            if (result.fitsLatin1) {
+                char16_t units[TextUtilities::maxFoldedUnits];
+                const int count = TextUtilities::fullCaseFoldedInto(code, units);
+                result.fitsLatin1 = std::all_of(units, units + count, [](char16_t unit) { return unit < 256; });
+            }
         }
-        char16_t units[TextUtilities::maxFoldedUnits];
-        const int count = TextUtilities::fullCaseFoldedInto(code, units);
-        const bool same = count == (QChar::requiresSurrogates(code) ? 2 : 1)
-            && (count == 1 ? units[0] == code : QChar::surrogateToUcs4(units[0], units[1]) == code);
-        result.changes = result.changes || !same;
-        result.fitsLatin1
-            = result.fitsLatin1 && std::all_of(units, units + count, [](char16_t unit) { return unit < 256; });
+        if (result.changes && !result.fitsLatin1)
+            break; // nothing further can change the answer
     }
     return result;
 }
@@ -174,13 +181,23 @@ CaseFoldedText::CaseFoldedText(const QString &text)
     const auto &table = latin1Folding();
     m_latin1.resize(text.size());
     char *out = m_latin1.data();
-    qsizetype written = 0;
     const char16_t *in = QStringView(text).utf16();
+    const qsizetype size = text.size();
     bool changes = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    // Most texts: every character folds to one Latin-1 character in its place.
+    qsizetype i = 0;
+    for (; i < size; ++i) {
+        const char16_t c = in[i];
+        if (c >= 256 || table[c] == notOneLatin1Unit)
+            break;
+        changes |= table[c] != c;
+        out[i] = char(table[c]);
+    }
+    qsizetype written = i;
+    for (; i < size; ++i) {
         const char16_t c = in[i];
         if (c < 256 && table[c] != notOneLatin1Unit) {
-            changes = changes || table[c] != c;
+            changes |= table[c] != c;
             out[written++] = char(table[c]);
             continue;
         }
@@ -200,7 +217,7 @@ CaseFoldedText::CaseFoldedText(const QString &text)
             }
             return;
         }
-        changes = changes || count != 1 || units[0] != c;
+        changes = true;
         if (count > 1) {
             // The text grows: room for this and, at most as often again, for what follows.
             const qsizetype needed = m_latin1.size() + count - 1;

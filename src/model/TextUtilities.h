@@ -27,6 +27,9 @@ QString normalizedLineEndings(const QString &text);
 // Full Unicode case folding, the default mapping (no Turkic rules), as searches without regard to case compare:
 // "ß" and "ẞ" become "ss", the ligature "ﬁ" "fi", so a text may grow. Characters that folding leaves alone stay.
 QString fullCaseFolded(QStringView text);
+// Whether the full folding of a code point of the Basic Multilingual Plane is other than QChar::toCaseFolded (the
+// simple one); beyond that plane the two are the same.
+bool isFoldedOtherwiseThanSimply(char16_t c);
 // The full case folding of one code point into `out`, which has room for maxFoldedUnits code units; the number of
 // units written.
 constexpr int maxFoldedUnits = 4;
