@@ -53,22 +53,9 @@ HistoryItems historyItemsOf(const AppModel &model)
 
 // --- Root view -------------------------------------------------------------------------------------------------------
 
-bool HistoryKeyHandlingView::startsSearch(const HistoryKeyEvent &event)
-{
-    if (event.flags & (KeyEventFlag::command | KeyEventFlag::control))
-        return false;
-    if (event.characters.isEmpty())
-        return false;
-    for (const QChar character : event.characters) {
-        if (character.category() == QChar::Other_Control || character.unicode() >= 0xF700)
-            return false;
-    }
-    return true;
-}
-
 void HistoryKeyHandlingView::keyPressEvent(QKeyEvent *event)
 {
-    if (startsSearch(HistoryKeyEvent::fromQKeyEvent(*event))) {
+    if (HistoryTableView::startsSearch(HistoryKeyEvent::fromQKeyEvent(*event))) {
         if (onSearchKeyDown)
             onSearchKeyDown(*event);
         event->accept();

@@ -30,8 +30,8 @@ class HistoryWindowCommands;
 // items have changed.
 HistoryItems historyItemsOf(const AppModel &model);
 
-// The root of the history window's content: the list fills it. Printable keys that nothing else took start a
-// search, and a change of the palette (light or dark) is reported.
+// The root of the history window's content: the list fills it. Typed keys that nothing else took start a search
+// (HistoryTableView::startsSearch, the list's own rule), and a change of the palette (light or dark) is reported.
 class HistoryKeyHandlingView final : public QWidget
 {
     Q_OBJECT
@@ -41,10 +41,6 @@ public:
 
     std::function<void(const QKeyEvent &)> onSearchKeyDown;
     std::function<void()> onEffectiveAppearanceChange;
-
-    // Text that may start a search: not empty, with no control character and nothing from the private-use range
-    // the function keys use.
-    static bool startsSearch(const HistoryKeyEvent &event);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
