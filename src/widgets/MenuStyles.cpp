@@ -1,9 +1,11 @@
 #include "MenuStyles.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QHash>
 #include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOptionMenuItem>
@@ -61,10 +63,10 @@ class DestructiveMenuStyle final : public QProxyStyle
 public:
     explicit DestructiveMenuStyle(QStyle *base) : QProxyStyle(base) { }
 
-    // One for each kind of application style: the menus come and go, the styles stay.
+    // One for each kind of application style: the menus come and go, the styles stay while the application does.
     static DestructiveMenuStyle *forApplicationStyle()
     {
-        static QHash<QString, DestructiveMenuStyle *> made;
+        static QHash<QString, QPointer<DestructiveMenuStyle>> made;
         const QStyle *application = QApplication::style();
         const bool framed = MenuStyles::isFramedMenuStyle(application);
         const QString key = framed ? QStringLiteral("framed") : application->name().toLower();
@@ -72,6 +74,7 @@ public:
             return found;
         QStyle *base = framed ? MenuStyles::makeFramedMenuStyle() : QStyleFactory::create(application->name());
         auto *style = new DestructiveMenuStyle(base ? base : MenuStyles::makeFramedMenuStyle());
+        style->setParent(QCoreApplication::instance());
         made.insert(key, style);
         return style;
     }
