@@ -113,10 +113,10 @@ TEST(AppDelegate, TheStartAfterACrashSaysWhereItsLogIs)
         setCurrentInterfaceLanguage(QStringLiteral("de")); // as the start leaves it for a German user
         ASSERT_TRUE(waitUntil([&] { return !first.alerts->shown.isEmpty(); }));
         EXPECT_EQ(first.alerts->shown,
-            QStringList {QStringLiteral("Varnisto wurde beim letzten Mal unerwartet beendet.|Ein Bericht über den "
-                                        "Vorfall wurde in %1 gespeichert. Sie können ihn mitschicken, wenn Sie das "
-                                        "Problem melden.")
-                             .arg(CrashLog::filePath(first.locations.supportDirectory))});
+            QStringList {
+                QStringLiteral("Varnisto wurde beim letzten Mal unerwartet beendet.|Ein Bericht über den Vorfall wurde "
+                               "in %1 gespeichert. Du kannst ihn mitschicken, wenn du das Problem meldest.")
+                    .arg(CrashLog::filePath(first.locations.supportDirectory))});
 
         // The same history started again.
         first.delegate->applicationWillTerminate();
