@@ -250,3 +250,39 @@ TEST(HistoryItemMenu, SeveralRowsPictures)
         ASSERT_TRUE(varnisto.waitForFinished());
     }
 }
+
+// Right-clicks on one row after another while copies keep arriving, so that the list changes under the menu that
+// opens: each menu closes with Escape, and the program lives through all of it, with every copy kept.
+TEST(HistoryItemMenu, RightClicksOnRowsWhileCopiesArrive)
+{
+    storePreferences(AppAppearance::light);
+    Desktop desktop;
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+    std::optional<XclipCopy> owner;
+    owner.emplace(QByteArrayLiteral("row 0"));
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("150")}), 0);
+    auto window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+
+    constexpr int rounds = 16;
+    for (int n = 1; n <= rounds; ++n) {
+        if (!visibleWindowNamed(title)) { // an Escape that came before its menu hid the window
+            window = desktop.openHistory(varnisto);
+            ASSERT_TRUE(window) << n;
+        }
+        const QRect frame = windowGeometry(*window).value_or(QRect());
+        ASSERT_FALSE(frame.isEmpty());
+        owner.reset();
+        owner.emplace(QByteArray("row ") + QByteArray::number(n));
+        // The rows from the first down, one after another; 37 pixels apart.
+        ASSERT_TRUE(rightClick(frame.topLeft() + QPoint(frame.width() / 3, 75 + 37 * (n % 7))));
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), n + 1)) << n;
+        ASSERT_TRUE(key(QStringLiteral("Escape")));
+    }
+    EXPECT_TRUE(waitUntil([] { return newestItem() && newestItem()->text == u"row 16"; }));
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+    EXPECT_TRUE(varnisto.exitedWith(0)) << varnisto.log().right(2000).toStdString();
+}

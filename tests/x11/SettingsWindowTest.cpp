@@ -503,3 +503,26 @@ TEST(SettingsWindow, LaunchAtLoginWritesAndRemovesTheAutostartEntryAtOnce)
     varnisto.terminate();
     EXPECT_TRUE(varnisto.waitForFinished());
 }
+
+// Down held on the sidebar walks every pane without waiting for one to be built, to About and back up with Up, and
+// again: the program lives through it and ends on the pane the last key chose.
+TEST(SettingsWindow, TheSidebarWalkedQuicklyWithTheArrows)
+{
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    for (int walk = 0; walk < 3; ++walk) {
+        QStringList keys = {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("15")};
+        for (int n = 0; n < 10; ++n)
+            keys.append(QStringLiteral("Down"));
+        ASSERT_EQ(xdotool(keys), 0);
+        ASSERT_TRUE(waitForWindow(QStringLiteral("About"))) << walk;
+        keys.replaceInStrings(QStringLiteral("Down"), QStringLiteral("Up"));
+        ASSERT_EQ(xdotool(keys), 0);
+        ASSERT_TRUE(waitForWindow(QStringLiteral("General"))) << walk;
+    }
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+    EXPECT_TRUE(varnisto.exitedWith(0)) << varnisto.log().right(2000).toStdString();
+}
