@@ -628,23 +628,29 @@ void AppCoordinator::pasteboardMonitorDidCapture(const ClipboardItem &item, cons
     m_model.trimItems(m_model.preferences().maxHistoryItems);
     resetPasteNextItem();
     playSound(SoundEffect::copy);
-    if (std::exchange(m_refusedCopy, std::nullopt))
+    if (m_model.refusedCopyLimit()) {
+        m_model.setRefusedCopyLimit(std::nullopt);
         Q_EMIT captureNoticeChanged();
+    }
 }
 
 void AppCoordinator::pasteboardMonitorDidRefuse(const OversizedContent &leftOut)
 {
-    m_refusedCopy = leftOut;
+    m_model.setRefusedCopyLimit(leftOut.limit);
+    Q_EMIT captureNoticeChanged();
+}
+
+void AppCoordinator::dismissCaptureNotice()
+{
+    if (!m_model.refusedCopyLimit())
+        return;
+    m_model.setRefusedCopyLimit(std::nullopt);
     Q_EMIT captureNoticeChanged();
 }
 
 std::optional<QString> AppCoordinator::captureNotice() const
 {
-    if (!m_refusedCopy)
-        return std::nullopt;
-    const qint64 megabytes = m_refusedCopy->limit / (1024 * 1024);
-    return localized(QStringLiteral("The copy was not kept: copies larger than %@ MB are not taken into the history."),
-        {QLocale(currentInterfaceLanguage()).toString(megabytes)});
+    return m_model.refusedCopyNotice();
 }
 
 void AppCoordinator::pasteboardMonitorDidPrune(const HistoryRemoval &removal)

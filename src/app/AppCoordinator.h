@@ -268,8 +268,11 @@ public:
     void pasteboardMonitorDidUpdate(const ClipboardItem &item) override;
     // A copy too large to keep: the user is told why through captureNotice.
     void pasteboardMonitorDidRefuse(const OversizedContent &leftOut) override;
-    // Why the last copy was not kept, in the interface language; nothing once a later copy was kept.
+    // Why the last copy was not kept, in the interface language (the model's refusedCopyNotice); nothing once a
+    // later copy was kept or the notice was dismissed.
     std::optional<QString> captureNotice() const;
+    // The user has read the notice: it goes until another copy is refused.
+    void dismissCaptureNotice();
 
     // --- State -------------------------------------------------------------------------------------------------------
 
@@ -320,7 +323,6 @@ private:
     PreferencesStore &m_preferencesStore;
     HistoryStore &m_historyStore;
     PasteboardMonitor &m_clipboardMonitor;
-    std::optional<OversizedContent> m_refusedCopy; // the last copy that was not kept, until one is
     GlobalShortcutService &m_globalShortcuts;
     UpdateService &m_updateService;
     const SupportFolder m_supportFolder;

@@ -1,9 +1,11 @@
 #include "AppModel.h"
 
+#include "Localization.h"
 #include "MemoryTuning.h"
 #include "TextUtilities.h"
 
 #include <QCollator>
+#include <QLocale>
 
 #include <algorithm>
 #include <utility>
@@ -149,6 +151,22 @@ void AppModel::setSelectedHistoryFilterSourceApplicationIDs(const QSet<QString> 
     forgetVisibleOrder();
     m_sourceApplicationIDs = ids;
     Q_EMIT selectedHistoryFilterSourceApplicationIDsChanged(m_sourceApplicationIDs);
+}
+
+void AppModel::setRefusedCopyLimit(const std::optional<qint64> &limit)
+{
+    Q_EMIT aboutToChange();
+    m_refusedCopyLimit = limit;
+    Q_EMIT refusedCopyLimitChanged(m_refusedCopyLimit);
+}
+
+std::optional<QString> AppModel::refusedCopyNotice() const
+{
+    if (!m_refusedCopyLimit)
+        return std::nullopt;
+    const qint64 megabytes = *m_refusedCopyLimit / (1024 * 1024);
+    return localized(QStringLiteral("The copy was not kept: copies larger than %@ MB are not taken into the history."),
+        {QLocale(currentInterfaceLanguage()).toString(megabytes)});
 }
 
 void AppModel::setPaused(bool paused)

@@ -93,6 +93,12 @@ public:
     void setSelectedHistoryFilterSourceApplicationIDs(const QSet<QString> &ids);
     bool isPaused() const { return m_isPaused; }
     void setPaused(bool paused);
+    // The size limit (in bytes) that the last copy passed, so that it was not kept; nothing once a later copy was
+    // kept or the user dismissed the notice. The coordinator sets it.
+    const std::optional<qint64> &refusedCopyLimit() const { return m_refusedCopyLimit; }
+    void setRefusedCopyLimit(const std::optional<qint64> &limit);
+    // Why the last copy was not kept, in the interface language; nothing while refusedCopyLimit() is nothing.
+    std::optional<QString> refusedCopyNotice() const;
     // The last error text shown to the user; the coordinator's commands set it.
     const std::optional<QString> &lastError() const { return m_lastError; }
     void setLastError(const std::optional<QString> &error);
@@ -185,6 +191,7 @@ Q_SIGNALS:
     void selectedHistoryFilterSourceApplicationIDsChanged(const QSet<QString> &ids);
     void isPausedChanged(bool paused);
     void lastErrorChanged(const std::optional<QString> &error);
+    void refusedCopyLimitChanged(const std::optional<qint64> &limit);
     void localizationRevisionChanged(const QUuid &revision);
 
 private:
@@ -231,6 +238,7 @@ private:
     QSet<QString> m_sourceApplicationIDs;
     bool m_isPaused = false;
     std::optional<QString> m_lastError;
+    std::optional<qint64> m_refusedCopyLimit;
     QUuid m_localizationRevision;
 
     std::shared_ptr<const SourceApplicationLocator> m_locator;

@@ -1,5 +1,7 @@
 #include "CaseFoldedText.h"
 
+#include "TextUtilities.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -10,53 +12,44 @@
 
 namespace {
 
-// The folding of the first 256 code points.
+// Marks, in the table below, a Latin-1 character whose folding is not one Latin-1 character: the sharp s folds to "ss",
+// the micro sign to the Greek letter mu.
+constexpr char16_t notOneLatin1Unit = 0xFFFF;
+
+// The folding of the first 256 code points, where it is one Latin-1 character.
 const std::array<char16_t, 256> &latin1Folding()
 {
     static const std::array<char16_t, 256> table = [] {
         std::array<char16_t, 256> folded {};
-        for (char32_t c = 0; c < 256; ++c)
-            folded[c] = char16_t(QChar::toCaseFolded(c));
+        for (char32_t c = 0; c < 256; ++c) {
+            char16_t units[TextUtilities::maxFoldedUnits];
+            const int count = TextUtilities::fullCaseFoldedInto(c, units);
+            folded[c] = count == 1 && units[0] < 256 ? units[0] : notOneLatin1Unit;
+        }
         return folded;
     }();
     return table;
 }
 
-// Folds `text` into `out`, which has room for text.size() code units: folding keeps every code point in its plane,
-// so a pair stays a pair and the folded text is as long as the text.
-void foldInto(QStringView text, char16_t *out)
-{
-    const auto &table = latin1Folding();
-    const char16_t *in = text.utf16();
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = in[i];
-        if (c < 256) {
-            out[i] = table[c];
-        } else if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
-            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, in[i + 1]));
-            out[i] = QChar::highSurrogate(folded);
-            out[++i] = QChar::lowSurrogate(folded);
-        } else {
-            out[i] = char16_t(QChar::toCaseFolded(char32_t(c)));
-        }
-    }
-}
-
 QString foldedWide(QStringView text)
 {
-    QString result(text.size(), Qt::Uninitialized);
-    foldInto(text, reinterpret_cast<char16_t *>(result.data()));
-    return result;
+    return TextUtilities::fullCaseFolded(text);
 }
 
 // What folding does to a text: whether it changes anything, and whether every folded character fits Latin-1
-// (a character beyond Latin-1 may fold into it, the capital sharp s or the Kelvin sign; the micro sign folds out).
+// (a character beyond Latin-1 may fold into it, the capital sharp s, the Kelvin sign or the ligature fi; the micro
+// sign folds out).
 struct Survey
 {
     bool changes = false;
     bool fitsLatin1 = true;
 };
+
+// Whether folding changes a code point.
+bool changesWhenFolded(char32_t code)
+{
+    return QChar::toCaseFolded(code) != code || (code < 65536 && TextUtilities::isFoldedOtherwiseThanSimply(code));
+}
 
 Survey survey(QStringView text)
 {
@@ -66,17 +59,25 @@ Survey survey(QStringView text)
     Survey result;
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t c = in[i];
-        char16_t folded = c;
-        if (c < 256) {
-            folded = table[c];
-        } else if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
-            const char32_t code = QChar::surrogateToUcs4(c, in[++i]);
-            result.changes = result.changes || QChar::toCaseFolded(code) != code;
-        } else if (!QChar::isSurrogate(c)) {
-            folded = char16_t(QChar::toCaseFolded(char32_t(c)));
+        if (c < 256 && table[c] != notOneLatin1Unit) {
+            result.changes = result.changes || table[c] != c;
+            continue;
         }
-        result.changes = result.changes || folded != c;
-        result.fitsLatin1 = result.fitsLatin1 && folded < 256;
+        char32_t code = c;
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1]))
+            code = QChar::surrogateToUcs4(c, in[++i]);
+        if (QChar::isSurrogate(code) || !changesWhenFolded(code)) {
+            result.fitsLatin1 = result.fitsLatin1 && code < 256;
+        } else {
+            result.changes = true;
+            if (result.fitsLatin1) {
+                char16_t units[TextUtilities::maxFoldedUnits];
+                const int count = TextUtilities::fullCaseFoldedInto(code, units);
+                result.fitsLatin1 = std::all_of(units, units + count, [](char16_t unit) { return unit < 256; });
+            }
+        }
+        if (result.changes && !result.fitsLatin1)
+            break; // nothing further can change the answer
     }
     return result;
 }
@@ -181,17 +182,33 @@ CaseFoldedText::CaseFoldedText(const QString &text)
     m_latin1.resize(text.size());
     char *out = m_latin1.data();
     const char16_t *in = QStringView(text).utf16();
+    const qsizetype size = text.size();
     bool changes = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    // Most texts: every character folds to one Latin-1 character in its place.
+    qsizetype i = 0;
+    for (; i < size; ++i) {
         const char16_t c = in[i];
-        // A character beyond Latin-1 may fold into it (the capital sharp s, the Kelvin sign).
-        const char16_t folded = c < 256 ? table[c]
-            : QChar::isSurrogate(c)     ? c
-                                        : char16_t(QChar::toCaseFolded(char32_t(c)));
-        if (folded >= 256) {
+        if (c >= 256 || table[c] == notOneLatin1Unit)
+            break;
+        changes |= table[c] != c;
+        out[i] = char(table[c]);
+    }
+    qsizetype written = i;
+    for (; i < size; ++i) {
+        const char16_t c = in[i];
+        if (c < 256 && table[c] != notOneLatin1Unit) {
+            changes |= table[c] != c;
+            out[written++] = char(table[c]);
+            continue;
+        }
+        // The sharp s, or a character beyond Latin-1, which may fold into it (the capital sharp s, the Kelvin sign,
+        // the ligature fi); no supplementary character does.
+        char16_t units[TextUtilities::maxFoldedUnits];
+        const int count = QChar::isSurrogate(c) ? 0 : TextUtilities::fullCaseFoldedInto(c, units);
+        if (count == 0 || !std::all_of(units, units + count, [](char16_t unit) { return unit < 256; })) {
             m_latin1 = QByteArray();
             m_fitsLatin1 = false;
-            if (survey(QStringView(text).sliced(i)).changes || changes) {
+            if (changes || survey(QStringView(text).sliced(i)).changes) {
                 m_form = Form::Wide;
                 m_wide = foldedWide(text);
             } else {
@@ -200,8 +217,17 @@ CaseFoldedText::CaseFoldedText(const QString &text)
             }
             return;
         }
-        changes = changes || folded != c;
-        out[i] = char(folded);
+        changes = true;
+        if (count > 1) {
+            // The text grows: room for this and, at most as often again, for what follows.
+            const qsizetype needed = m_latin1.size() + count - 1;
+            if (needed > m_latin1.capacity())
+                m_latin1.reserve(std::max(needed, m_latin1.size() + m_latin1.size() / 2));
+            m_latin1.resize(needed);
+            out = m_latin1.data();
+        }
+        for (int k = 0; k < count; ++k)
+            out[written++] = char(units[k]);
     }
     if (!changes) {
         m_latin1 = QByteArray();
@@ -214,9 +240,10 @@ CaseFoldedText CaseFoldedText::needle(QStringView text)
 {
     CaseFoldedText folded;
     folded.m_wide = foldedWide(text);
-    folded.m_fitsLatin1 = survey(text).fitsLatin1;
+    folded.m_fitsLatin1
+        = std::all_of(folded.m_wide.cbegin(), folded.m_wide.cend(), [](QChar c) { return c.unicode() < 256; });
     if (folded.m_fitsLatin1) {
-        folded.m_latin1.resize(text.size());
+        folded.m_latin1.resize(folded.m_wide.size());
         std::transform(folded.m_wide.cbegin(), folded.m_wide.cend(), folded.m_latin1.begin(),
             [](QChar c) { return char(c.unicode()); });
     }
@@ -268,23 +295,20 @@ bool CaseFoldedText::contains(const CaseFoldedText &needle) const
 bool CaseFoldedText::containsFoldingPieces(QStringView needle) const
 {
     // Each piece is searched together with the last needle.size() - 1 folded code units before it, so that a match
-    // across the border of two pieces is found too.
+    // across the border of two pieces is found too. A piece ends between two characters, never inside a pair, and
+    // folding one character never looks at its neighbours, so the pieces fold as the whole text would.
     constexpr qsizetype piece = 64 * 1024;
     const qsizetype overlap = needle.size() - 1;
     const QStringView text(m_wide);
-    QString buffer(overlap + piece + 1, Qt::Uninitialized);
-    char16_t *window = reinterpret_cast<char16_t *>(buffer.data());
-    qsizetype carried = 0;
+    QString window;
     for (qsizetype start = 0; start < text.size();) {
         qsizetype end = std::min(text.size(), start + piece);
         if (end < text.size() && text.at(end - 1).isHighSurrogate())
             ++end; // a pair is folded whole
-        foldInto(text.sliced(start, end - start), window + carried);
-        const qsizetype filled = carried + (end - start);
-        if (QStringView(window, filled).indexOf(needle) >= 0)
+        const qsizetype carried = std::min(overlap, window.size());
+        window = window.right(carried) + foldedWide(text.sliced(start, end - start));
+        if (window.indexOf(needle) >= 0)
             return true;
-        carried = std::min(overlap, filled);
-        std::memmove(window, window + filled - carried, size_t(carried) * sizeof(char16_t));
         start = end;
     }
     return false;

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringView>
 
-// A text folded for searching without regard to case (simple Unicode case folding, one code point for one, so
+// A text folded for searching without regard to case (full Unicode case folding, so that "ß" and "ss" are alike and
 // accents still count), kept in the smallest form that holds it:
 // - nothing of its own when folding changes nothing (all lower case, digits, punctuation): the text is shared;
 // - Latin-1 bytes when every folded character fits, which is most texts and halves what a search reads;
@@ -25,7 +25,7 @@ public:
     // Whether `needle` occurs in this text; both sides folded, so this is a case-insensitive search.
     bool contains(const CaseFoldedText &needle) const;
     bool isEmpty() const;
-    // The folded text, as QString::toCaseFolded() gives it.
+    // The folded text, as TextUtilities::fullCaseFolded gives it.
     QString toString() const;
 
 private:

@@ -85,8 +85,8 @@ bool ItemCommands::confirmClearHistory()
                                    "action cannot be undone."))
         : localized(QStringLiteral("This will delete all history items including favorites and tagged items. This "
                                    "action cannot be undone."));
-    return m_alerts.confirm(localized(QStringLiteral("Are you sure you want to clear entire history?")), informative,
-        localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
+    return m_alerts.confirm(localized(QStringLiteral("Are you sure you want to clear the entire history?")),
+        informative, localized(QStringLiteral("Delete All")), localized(QStringLiteral("Cancel")));
 }
 
 QStringList ItemCommands::trimmedTextLines(const ClipboardItem &item)
@@ -124,6 +124,9 @@ void ItemCommands::splitItem(const ClipboardItem &item)
     QSet<QString> seen;
     for (const QString &line : lines) {
         ClipboardItem part = newTextItem(line, item, now).refreshingSearchText({});
+        // Each line copied a millisecond before the one above it: the list, which shows the later copy first, and
+        // the store, which loads by copy time, keep them in the order of the lines.
+        part.copiedAt = now.addMSecs(-created.size());
         const QString key = part.kind.rawValue() + QLatin1Char('\n') + part.contentKey();
         if (seen.contains(key))
             continue;

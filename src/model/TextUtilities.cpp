@@ -2,6 +2,13 @@
 
 #include <QChar>
 
+#include <algorithm>
+#include <bitset>
+
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+
 namespace TextUtilities {
 
 bool isNewline(char32_t c)
@@ -63,6 +70,88 @@ QString normalizedLineEndings(const QString &text)
     result.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return result;
+}
+
+namespace {
+
+// The code points of the Basic Multilingual Plane whose full folding is not their simple one (the sharp s, the
+// ligatures ff to st, the n with apostrophe, some Greek letters with iota): found once. Every other code point, and
+// every one beyond that plane, folds fully as it folds simply.
+const std::bitset<65536> &foldedOtherwiseThanSimply()
+{
+    static const std::bitset<65536> found = [] {
+        std::bitset<65536> characters;
+        for (char32_t c = 0; c < 65536; ++c) {
+            if (QChar::isSurrogate(c))
+                continue;
+            char16_t units[maxFoldedUnits];
+            const int count = fullCaseFoldedInto(c, units);
+            characters[c] = count != 1 || units[0] != char16_t(QChar::toCaseFolded(c));
+        }
+        return characters;
+    }();
+    return found;
+}
+
+} // namespace
+
+bool isFoldedOtherwiseThanSimply(char16_t c)
+{
+    return foldedOtherwiseThanSimply()[c];
+}
+
+QString fullCaseFolded(QStringView text)
+{
+    const auto &special = foldedOtherwiseThanSimply();
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    QString result(size, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(result.data());
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = in[i];
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(in[i + 1])) {
+            const char32_t folded = QChar::toCaseFolded(QChar::surrogateToUcs4(c, in[++i]));
+            out[written++] = QChar::highSurrogate(folded);
+            out[written++] = QChar::lowSurrogate(folded);
+        } else if (!special[c]) {
+            out[written++] = char16_t(QChar::toCaseFolded(char32_t(c)));
+        } else {
+            char16_t units[maxFoldedUnits];
+            const int count = fullCaseFoldedInto(c, units);
+            // The text grows: room for this and, at most as often again, for the rest.
+            if (written + count > result.size() - (size - i - 1)) {
+                result.resize(std::max(result.size() + result.size() / 2, written + count + (size - i - 1)));
+                out = reinterpret_cast<char16_t *>(result.data());
+            }
+            for (int k = 0; k < count; ++k)
+                out[written++] = units[k];
+        }
+    }
+    result.resize(written);
+    return result;
+}
+
+int fullCaseFoldedInto(char32_t c, char16_t *out)
+{
+    UChar source[2];
+    int32_t sourceLength = 0;
+    U16_APPEND_UNSAFE(source, sourceLength, UChar32(c));
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t length = u_strFoldCase(
+        reinterpret_cast<UChar *>(out), maxFoldedUnits, source, sourceLength, U_FOLD_CASE_DEFAULT, &status);
+    if (U_FAILURE(status) || length > maxFoldedUnits) {
+        std::copy(source, source + sourceLength, out);
+        return sourceLength;
+    }
+    return length;
+}
+
+bool mayChangeWhenCaseFolded(char32_t c)
+{
+    // Not the property "changes when case folded", which compares the decomposed forms: the j with caron folds to a
+    // j and a combining caron, its decomposition, and so does not count there.
+    return u_hasBinaryProperty(UChar32(c), UCHAR_CHANGES_WHEN_CASEMAPPED);
 }
 
 } // namespace TextUtilities

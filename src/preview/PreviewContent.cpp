@@ -157,6 +157,6 @@ QSizeF PreviewContent::size(const ClipboardItem &item, const QSizeF &maximum, do
 
 bool hasSamePreviewContent(const ClipboardItem &a, const ClipboardItem &b)
 {
-    return a.id == b.id && a.kind == b.kind && a.text == b.text && a.rtfData == b.rtfData && a.assetPath == b.assetPath
-        && a.filePaths == b.filePaths;
+    return a.id == b.id && a.kind == b.kind && a.text == b.text && a.html == b.html && a.rtfData == b.rtfData
+        && a.assetPath == b.assetPath && a.filePaths == b.filePaths;
 }

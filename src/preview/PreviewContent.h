@@ -36,7 +36,7 @@ struct PreviewContent
     QSizeF size(const ClipboardItem &item, const QSizeF &maximum, double detailsHeight) const;
 };
 
-// Whether two items show the same content: the same id, kind, text, RTF, image file and file paths.
+// Whether two items show the same content: the same id, kind, text, HTML, RTF, image file and file paths.
 bool hasSamePreviewContent(const ClipboardItem &a, const ClipboardItem &b);
 
 // The size of an image file in points (pixels at 72 dots per inch when the file states its density), its

@@ -94,19 +94,25 @@ void RetentionSlider::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const double y = height() / 2.0;
     const double filled = RetentionPeriod::sliderPosition(m_stepIndex);
-    // The track.
-    QColor track = HistoryColors::isDark(palette()) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+    // The tick marks lie under the track, which covers them: the track reads as one solid bar on each side of the
+    // knob, not dotted where the steps are close and solid where they are far apart.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(track);
-    painter.drawRoundedRect(QRectF(trackInset, y - 2, width() - 2 * trackInset, 4), 2, 2);
-    painter.setBrush(SettingsColors::accent(palette()));
-    painter.drawRoundedRect(QRectF(trackInset, y - 2, xForPosition(filled) - trackInset, 4), 2, 2);
-    // The tick marks.
     for (int index = 0; index < RetentionPeriod::stepCount; ++index) {
         const double position = RetentionPeriod::sliderPosition(index);
         painter.setBrush(position <= filled ? markActive() : markInactive(palette()));
         painter.drawEllipse(QPointF(xForPosition(position), y), 2, 2);
     }
+    // The track, opaque: its shade over the row's background.
+    const QColor shade = HistoryColors::isDark(palette()) ? QColor(255, 255, 255, 40) : QColor(0, 0, 0, 30);
+    const QColor below = SettingsColors::groupBackground(palette());
+    const double a = shade.alphaF();
+    const QColor track = QColor::fromRgbF(float(shade.redF() * a + below.redF() * (1 - a)),
+        float(shade.greenF() * a + below.greenF() * (1 - a)), float(shade.blueF() * a + below.blueF() * (1 - a)));
+    const QRectF bar(trackInset, y - 2.5, width() - 2 * trackInset, 5);
+    painter.setBrush(track);
+    painter.drawRoundedRect(bar, 2.5, 2.5);
+    painter.setBrush(SettingsColors::accent(palette()));
+    painter.drawRoundedRect(QRectF(bar.left(), bar.top(), xForPosition(filled) - trackInset, bar.height()), 2.5, 2.5);
     // The knob.
     painter.setPen(QPen(QColor(0, 0, 0, 50), 0.5));
     painter.setBrush(isEnabled() ? QColor(Qt::white) : QColor(230, 230, 230));

@@ -196,17 +196,18 @@ void ShortcutRecorder::refresh()
     m_revert->setVisible(!isDefault() && !m_disabled && !m_isRecording);
     QFont font = SettingsFonts::sized(13, QFont::Medium);
     const int natural = QFontMetrics(font).horizontalAdvance(text);
+    // Room is kept for every button that can show in this state, the hover's clear button included, so that
+    // neither the pointer nor the focus moves the text or changes its size; at least for one.
+    int buttons = 0;
+    if (!m_disabled)
+        buttons = m_isRecording ? 1 : int(!m_shortcut.isEmpty()) + int(!isDefault());
+    buttons = std::max(buttons, 1);
     // The recorder widens beyond its base width for keys whose names are long in the interface language
-    // ("Strg+Umschalt+V"), with room for one of its buttons, so that the hover's button does not move it.
+    // ("Strg+Umschalt+V").
     constexpr int margins = 6 + 6;
     constexpr int button = 16 + 4;
-    setFixedWidth(std::clamp(natural + margins + button + 1, baseWidth, 2 * baseWidth));
-    int buttons = 0;
-    for (const QWidget *shown : std::initializer_list<const QWidget *> {m_cancel, m_clear, m_revert}) {
-        if (!shown->isHidden())
-            buttons += button;
-    }
-    const int room = std::max(0, width() - margins - buttons);
+    setFixedWidth(std::clamp(natural + margins + buttons * button + 1, baseWidth, 2 * baseWidth));
+    const int room = std::max(0, width() - margins - buttons * button);
     // Long texts shrink to 0.8 of the size before they are cut.
     if (natural > room)
         font.setPixelSize(11);

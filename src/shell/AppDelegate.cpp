@@ -1,6 +1,8 @@
 #include "AppDelegate.h"
 
 #include "AppLogging.h"
+#include "CrashLog.h"
+#include "Localization.h"
 #include "SourceApplicationLocator.h"
 #include "SupportFolder.h"
 
@@ -69,6 +71,7 @@ void AppDelegate::applicationDidFinishLaunching()
         traceStartup("status item");
     });
     followAutomaticUpdateChecks();
+    tellOfLastCrash();
     traceStartup("launched");
     if (std::exchange(m_showHistoryWhenLaunched, false))
         showHistoryWindowOnRequest();
@@ -92,6 +95,24 @@ void AppDelegate::showHistoryWindowOnRequest()
     // The user started the program (again) and expects it in front: the window keeps the focus through the
     // activation that follows.
     m_coordinator.showHistoryWindow(true, true);
+}
+
+void AppDelegate::tellOfLastCrash()
+{
+    const std::optional<QString> log = CrashLog::takeUnreportedLog(m_supportDirectory);
+    if (!log)
+        return;
+    qCWarning(lcApp).noquote() << "the last run ended in a crash; its report is in" << *log;
+    // After start-up, so that the alert does not hold up the tray icon and the windows.
+    QTimer::singleShot(0, this, [this, path = *log] {
+        if (m_terminated)
+            return;
+        m_alerts->inform(AlertPresenter::Style::warning,
+            localized(QStringLiteral("Varnisto quit unexpectedly the last time it ran.")),
+            localized(QStringLiteral("A report of what happened was saved in %@. You can send it along when you "
+                                     "report the problem."),
+                {path}));
+    });
 }
 
 void AppDelegate::followAutomaticUpdateChecks()

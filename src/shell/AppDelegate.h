@@ -73,6 +73,8 @@ private:
     void showUpdateCheckResult(const UpdateCheckResult &result);
     // The automatic update checks follow the checkForUpdatesAutomatically switch from the start on.
     void followAutomaticUpdateChecks();
+    // A crash log that no start has told of yet is named to the user once.
+    void tellOfLastCrash();
 
     PlatformServices m_platform;
     std::unique_ptr<AlertPresenter> m_alerts;

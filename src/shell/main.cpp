@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "AppLogging.h"
+#include "CrashLog.h"
 #include "KeyNameTranslator.h"
 #include "Localization.h"
 #include "MemoryTuning.h"
@@ -64,6 +65,11 @@ int main(int argc, char **argv)
     traceStartup("language");
     // One copy per history, settled before the history is opened.
     const QString supportDirectory = AppDelegate::makeSupportDirectory();
+#ifndef VARNISTO_SANITIZED_BUILD
+    // A fault from here on leaves its stack in the support directory; the next start says where. (Under the
+    // sanitizers their own report says more.)
+    CrashLog::install(supportDirectory, QCoreApplication::applicationVersion());
+#endif
     SingleInstance instance(supportDirectory);
     switch (instance.claim(QDBusConnection::sessionBus())) {
     case SingleInstance::Role::primary:

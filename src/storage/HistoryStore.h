@@ -63,6 +63,7 @@ struct HistoryStoreNotice
     enum class Kind {
         readOnly, // the history is shown, but nothing is written to it: new copies are refused
         recoveredFromDamage, // the file was damaged; it was kept aside and what could be read goes on
+        notEnoughSpace, // the history was left in its older form: the disk lacks the room to rewrite it
     };
 
     Kind kind;

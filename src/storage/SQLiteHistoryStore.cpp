@@ -5,6 +5,7 @@
 #include "Localization.h"
 #include "SQLiteLeafScanner.h"
 #include "SharedText.h"
+#include "StorageLogging.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -22,6 +23,7 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -578,7 +580,63 @@ Result<void> SQLiteHistoryStore::prepareSchema()
         return done;
     if (auto done = migrateToVersion2(); !done)
         return done;
-    return rebuildSearchTextOfMarkup();
+    if (auto done = rebuildSearchTextOfMarkup(); !done)
+        return done;
+    compactWhenMostlyFree();
+    return {};
+}
+
+qint64 SQLiteHistoryStore::fileBytes() const
+{
+    return QFileInfo(m_databasePath).size() + QFileInfo(m_databasePath + QStringLiteral("-wal")).size();
+}
+
+bool SQLiteHistoryStore::hasRoomFor(qint64 bytes) const
+{
+    struct statvfs disk
+    {
+    };
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_databasePath).absolutePath());
+    if (::statvfs(folder.constData(), &disk) != 0)
+        return true; // nothing to go by: the write itself reports a full disk
+    return qint64(disk.f_bavail) * qint64(disk.f_frsize) >= bytes;
+}
+
+void SQLiteHistoryStore::compactWhenMostlyFree()
+{
+    // Smaller files are not worth a start's time; a file is compacted once most of it is free, which a rewrite of
+    // every row leaves behind (also when the program was ended while it compacted the last time).
+    constexpr qint64 smallestFileCompacted = 4 * 1024 * 1024;
+    if (fileBytes() < smallestFileCompacted)
+        return;
+    qint64 pageCount = 0;
+    qint64 freePages = 0;
+    qint64 pageSize = 0;
+    {
+        // Finalised before the file is rewritten.
+        auto pages = prepare("SELECT page_count, freelist_count, page_size FROM pragma_page_count(), "
+                             "pragma_freelist_count(), pragma_page_size();");
+        if (!pages)
+            return;
+        auto row = pages->next();
+        if (!row || !*row)
+            return;
+        pageCount = pages->int64(0);
+        freePages = pages->int64(1);
+        pageSize = pages->int64(2);
+    }
+    if (freePages * 2 <= pageCount)
+        return;
+    // Compacting copies the pages in use into a temporary file and writes them back through the log.
+    const qint64 inUse = (pageCount - freePages) * pageSize;
+    if (!hasRoomFor(2 * inUse)) {
+        qCWarning(lcStorage).noquote() << "the history is not compacted: the disk lacks" << 2 * inUse << "bytes";
+        return;
+    }
+    // A failure (another program reading the file just now) leaves the pages for later writes to reuse. The
+    // compacted pages are in the log until it is written back into the file, which only then shrinks.
+    if (exec("VACUUM;"))
+        (void)exec("PRAGMA wal_checkpoint(TRUNCATE);");
 }
 
 Result<bool> SQLiteHistoryStore::columnExists(const QString &column, const QString &table)
@@ -740,6 +798,19 @@ Result<void> SQLiteHistoryStore::migrateToVersion2()
         return Result<void>::failure(read.error());
     if (rowIDs.isEmpty() && *version >= 2)
         return {};
+    // The rewrite keeps the older rows until it commits and logs the new ones beside them: at its peak the history
+    // takes about twice its size. Without that room nothing is changed; the rows are read as they are.
+    if (*version < 2 && !hasRoomFor(2 * fileBytes())) {
+        const qint64 neededMB = (2 * fileBytes() + 1024 * 1024 - 1) / (1024 * 1024);
+        qCWarning(lcStorage).noquote() << "the history is left in its older form: the disk lacks" << 2 * fileBytes()
+                                       << "bytes";
+        m_notice = HistoryStoreNotice {HistoryStoreNotice::Kind::notEnoughSpace,
+            localized(QStringLiteral("There is not enough free space on the disk to bring the history in %1$@ up to "
+                                     "date: it needs %2$lld MB free. Varnisto goes on with the history as it is and "
+                                     "tries again at its next start."),
+                {QDir::toNativeSeparators(QFileInfo(m_databasePath).absolutePath()), neededMB})};
+        return {};
+    }
 
     // One transaction: a history is either wholly in the older form or wholly in the new one, whenever the
     // program stops. Each row is rewritten where it stands, from the item its payload holds: the item is the same,
@@ -779,12 +850,8 @@ Result<void> SQLiteHistoryStore::migrateToVersion2()
             return *version < 2 ? setUserVersion(2) : Result<void>();
         },
         false);
-    if (!rewritten || *version >= 2 || rowIDs.isEmpty())
-        return rewritten;
-    // The rewritten history takes a fraction of the pages it took; they are given back to the file system once.
-    // A failure (another program reading the file just now) leaves them for later writes to reuse.
-    (void)exec("VACUUM;");
-    return {};
+    // The rewritten history takes a fraction of the pages it took: compactWhenMostlyFree gives them back.
+    return rewritten;
 }
 
 Result<void> SQLiteHistoryStore::rebuildSearchTextOfMarkup()

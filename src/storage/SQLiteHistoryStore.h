@@ -169,6 +169,13 @@ private:
     // Rich text stored without its shown text in its search text gets its search text built again, in one
     // transaction.
     Result<void> rebuildSearchTextOfMarkup();
+    // Whether the disk that holds the history has this many bytes free (true where it cannot be told).
+    bool hasRoomFor(qint64 bytes) const;
+    // The bytes that the history's file and its log take now.
+    qint64 fileBytes() const;
+    // Gives the free pages back to the file system when they are most of the file, where the disk has room for
+    // the copy that compacting writes.
+    void compactWhenMostlyFree();
 
     // Pruning walks forward from where the last prune of each kind stopped: every row of the kind copied
     // before its mark is one that pruning keeps (a favourite, a tagged item or a row that cannot be read),

@@ -1,5 +1,6 @@
 #include "CommandPaletteRows.h"
 
+#include "CaseFoldedText.h"
 #include "ShortcutText.h"
 
 #include <algorithm>
@@ -35,7 +36,9 @@ bool commandPaletteCommandMatches(const CommandPaletteCommand &command, const QS
 {
     if (query.isEmpty())
         return true;
-    const auto contains = [&](const QString &text) { return text.contains(query, Qt::CaseInsensitive); };
+    // Case folded fully, as the history's search folds it: "gross" finds "Großbuchstaben"; accents count.
+    const CaseFoldedText needle = CaseFoldedText::needle(query);
+    const auto contains = [&](const QString &text) { return CaseFoldedText(text).contains(needle); };
     return contains(command.title) || (command.description && contains(*command.description))
         || (command.shortcut && contains(*command.shortcut))
         || contains(shortcutKeyCaps(command.shortcut).join(QString()));

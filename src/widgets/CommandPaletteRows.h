@@ -43,7 +43,8 @@ struct CommandPaletteRow
 QList<CommandPaletteRow> commandPaletteRows(const QList<CommandPaletteCommand> &commands);
 
 // The query trimmed; an empty one lets everything pass. Otherwise the title, the description, the shortcut text
-// or its key caps run together must contain it, without regard to case.
+// or its key caps run together must contain it, without regard to case (folded fully: "ss" matches "ß"); accents
+// count.
 QString commandPaletteQuery(const QString &searchText);
 bool commandPaletteCommandMatches(const CommandPaletteCommand &command, const QString &query);
 

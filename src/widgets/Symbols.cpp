@@ -56,6 +56,7 @@ const QHash<QString, ThemeIcon> &table()
         {QStringLiteral("line.3.horizontal.decrease"), {"view-list-symbolic", "view-list"}},
         {QStringLiteral("rectangle.grid.2x2"), {"view-app-grid-symbolic", "view-grid"}},
         {QStringLiteral("xmark.circle"), {"edit-clear-symbolic", "edit-clear"}},
+        {QStringLiteral("xmark"), {"window-close-symbolic", "window-close"}},
         // The command palette's commands and pickers.
         {QStringLiteral("arrow.turn.down.left"), {"mail-send-symbolic", "mail-send"}},
         {QStringLiteral("textformat"), {"format-text-bold-symbolic", "format-text-bold"}},

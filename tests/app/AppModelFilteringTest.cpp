@@ -1,6 +1,7 @@
 #include "AppModelTestSupport.h"
 
 #include "CaseFoldedTextProbe.h"
+#include "TextUtilities.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,7 +129,7 @@ TEST(HistoryFiltering, SearchIgnoresCaseButNotAccents)
         {u"HÉLLO"_qs, {3}},
         {u"o w"_qs, {1}},
         {u"o  w"_qs, {}},
-        {u"STRASSE"_qs, {}},
+        {u"STRASSE"_qs, {4}}, // the sharp s folds to "ss"
         {u"strAßE"_qs, {4}},
         {u"σίσυφος"_qs, {5}},
     };
@@ -364,7 +365,8 @@ TEST(HistoryFiltering, MatchesThePlainComputation)
             if (!model.selectedHistoryFilterTagIDs().isEmpty()
                 && !model.selectedHistoryFilterTagIDs().contains(item.tags.value(0)))
                 continue;
-            if (!query.isEmpty() && !item.searchText.contains(query, Qt::CaseInsensitive))
+            if (!query.isEmpty()
+                && !TextUtilities::fullCaseFolded(item.searchText).contains(TextUtilities::fullCaseFolded(query)))
                 continue;
             expected.append(item);
         }
@@ -374,29 +376,77 @@ TEST(HistoryFiltering, MatchesThePlainComputation)
     }
 }
 
-// The search folds each text once and searches the folded forms; that must agree with Qt's own search without
-// regard to case, for every character, in texts that fit Latin-1 and in those that do not.
-TEST(HistorySearch, FoldedSearchAgreesWithQt)
+// The search folds each text once and searches the folded forms; that must agree with ICU's full case folding, for
+// every character, in texts that fit Latin-1 and in those that do not.
+TEST(HistorySearch, FoldedSearchAgreesWithFullCaseFolding)
 {
     for (char32_t c = 1; c < 0x110000; ++c) {
         if (c >= 0xD800 && c < 0xE000)
             continue;
-        const QString text = QString::fromUcs4(&c, 1);
-        ASSERT_EQ(CaseFoldedText(text).toString(), text.toCaseFolded()) << unsigned(c);
+        // Not QString::fromUcs4, which drops a byte order mark.
+        const char16_t pair[] = {QChar::highSurrogate(c), QChar::lowSurrogate(c)};
+        const QString text = QChar::requiresSurrogates(c) ? QString(reinterpret_cast<const QChar *>(pair), 2)
+                                                          : QString(QChar(char16_t(c)));
+        // The text's folding is the one ICU gives the code point alone.
+        char16_t units[TextUtilities::maxFoldedUnits];
+        const int count = TextUtilities::fullCaseFoldedInto(c, units);
+        ASSERT_EQ(TextUtilities::fullCaseFolded(text), QStringView(units, count).toString()) << unsigned(c);
+        ASSERT_EQ(CaseFoldedText(text).toString(), TextUtilities::fullCaseFolded(text)) << unsigned(c);
     }
-    const QString texts[] = {u"Hello World"_qs, u"µ-Meter"_qs, u"STRASSE straße"_qs, u"ΣΊΣΥΦΟΣ"_qs, u"𐐀𐐨 Deseret"_qs,
-        u"Ǆemal"_qs, u"İstanbul"_qs, u"\xe9t\xe9 à Paris"_qs};
+    const QString texts[]
+        = {u"Hello World"_qs, u"µ-Meter"_qs, u"STRASSE straße"_qs, u"ΣΊΣΥΦΟΣ"_qs, u"𐐀𐐨 Deseret"_qs, u"Ǆemal"_qs,
+            u"İstanbul"_qs, u"\xe9t\xe9 à Paris"_qs, u"Großbuchstaben"_qs, u"ﬁne ﬂour"_qs, u"Kelvin \u212A"_qs};
     const QString needles[] = {u"hello"_qs, u"WORLD"_qs, u"μ"_qs, u"µ-m"_qs, u"SS"_qs, u"ẞ"_qs, u"σίσ"_qs, u"𐐨𐐨"_qs,
-        u"ǆ"_qs, u"i̇"_qs, u"istan"_qs, u"ÉTÉ"_qs, u"ete"_qs, u"o w"_qs, u"x"_qs};
+        u"ǆ"_qs, u"i̇"_qs, u"istan"_qs, u"ÉTÉ"_qs, u"ete"_qs, u"o w"_qs, u"x"_qs, u"gross"_qs, u"fine fl"_qs, u"k"_qs};
     for (const QString &text : texts) {
         for (const QString &needle : needles) {
             EXPECT_EQ(CaseFoldedText(text).contains(CaseFoldedText::needle(needle)),
-                text.contains(needle, Qt::CaseInsensitive))
+                TextUtilities::fullCaseFolded(text).contains(TextUtilities::fullCaseFolded(needle)))
                 << qPrintable(text) << " / " << qPrintable(needle);
         }
     }
     EXPECT_TRUE(CaseFoldedTextProbe::isLatin1(CaseFoldedText(u"Hello"_qs)));
+    EXPECT_TRUE(CaseFoldedTextProbe::isLatin1(CaseFoldedText(u"Straße, ẞ and ﬁ"_qs))); // "ss", "ss" and "fi"
     EXPECT_FALSE(CaseFoldedTextProbe::isLatin1(CaseFoldedText(u"µ"_qs))); // the micro sign folds to the Greek letter
+}
+
+// A search finds a text whatever case either is written in, the sharp s matching "ss" both ways and a ligature its
+// letters; accents count. What the model shows for each query, over texts that fold to Latin-1 and wider ones.
+TEST(HistorySearch, FoldsCaseFullyAndKeepsAccents)
+{
+    AppModel model;
+    const QStringList texts = {u"Großbuchstaben"_qs, u"STRASSE"_qs, u"straße"_qs, u"Café au lait"_qs, u"cafe latte"_qs,
+        u"ﬁnal draft"_qs, u"Ελληνικά und Maß"_qs};
+    QList<ClipboardItem> items;
+    for (int n = 0; n < texts.size(); ++n)
+        items.append(testItem(n + 1, texts.at(n)));
+    model.setItems(items);
+    const struct
+    {
+        QString query;
+        QStringList found;
+    } cases[] = {
+        {u"gross"_qs, {u"Großbuchstaben"_qs}},
+        {u"GROSSB"_qs, {u"Großbuchstaben"_qs}},
+        {u"straße"_qs, {u"STRASSE"_qs, u"straße"_qs}},
+        {u"STRASSE"_qs, {u"STRASSE"_qs, u"straße"_qs}},
+        {u"STRAẞE"_qs, {u"STRASSE"_qs, u"straße"_qs}},
+        {u"mass"_qs, {u"Ελληνικά und Maß"_qs}},
+        {u"ΕΛΛΗΝ"_qs, {u"Ελληνικά und Maß"_qs}},
+        {u"final"_qs, {u"ﬁnal draft"_qs}},
+        {u"CAFÉ"_qs, {u"Café au lait"_qs}}, // accents count: not the plain "cafe"
+        {u"cafe"_qs, {u"cafe latte"_qs}},
+    };
+    for (const auto &c : cases) {
+        model.setSearchQuery(c.query);
+        QStringList found;
+        for (const ClipboardItem &item : model.filteredItems())
+            found.append(item.text.value_or(QString()));
+        found.sort();
+        QStringList expected = c.found;
+        expected.sort();
+        EXPECT_EQ(found, expected) << qPrintable(c.query);
+    }
 }
 
 // Longer texts are searched many characters at a time: a needle is found at every place, near the ends and across

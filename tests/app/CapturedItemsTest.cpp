@@ -117,3 +117,46 @@ TEST(CapturedItems, RecognisedTextUpdatesOnlyItemsStillInTheModel)
     h.coordinator->pasteboardMonitorDidUpdate(testItem(5)); // deleted meanwhile
     EXPECT_EQ(numbersOf(h.model.items()), QList<int>({2, 1}));
 }
+
+// A copy too large to keep is published on the model (for the history window's notice line) until a later copy is
+// kept or the user dismisses the notice; its text follows the interface language.
+TEST(CapturedItems, ACopyTooLargeToKeepIsPublishedUntilALaterOneIsKeptOrTheNoticeIsDismissed)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences();
+    h.coordinator->start();
+    int changes = 0;
+    QObject::connect(&h.model, &AppModel::refusedCopyLimitChanged, [&] { ++changes; });
+    const OversizedContent image {QStringLiteral("image/png"), 75 * 1024 * 1024, 64 * 1024 * 1024};
+    const auto refuseACopy = [&] {
+        h.pasteboard.setContent(PasteboardContent(), image); // all of it left out for its size
+        h.monitor.checkPasteboard();
+        return waitUntil([&] { return h.model.refusedCopyLimit().has_value(); });
+    };
+
+    ASSERT_TRUE(refuseACopy());
+    EXPECT_EQ(h.model.refusedCopyLimit(), std::optional<qint64>(64 * 1024 * 1024));
+    EXPECT_EQ(h.model.refusedCopyNotice(),
+        std::optional(
+            QStringLiteral("The copy was not kept: copies larger than 64 MB are not taken into the history.")));
+    EXPECT_GE(changes, 1);
+    EXPECT_TRUE(h.model.items().isEmpty());
+    h.changePreferences([](AppPreferences &p) { p.language = QStringLiteral("de"); });
+    h.coordinator->applyPreferences();
+    EXPECT_EQ(h.model.refusedCopyNotice(),
+        std::optional(
+            QStringLiteral("Die Kopie wurde nicht übernommen: Kopien über 64 MB nimmt der Verlauf nicht auf.")));
+
+    // A later copy that is kept clears it.
+    h.pasteboard.setContent(plainText(QStringLiteral("a small copy")));
+    h.monitor.checkPasteboard();
+    ASSERT_TRUE(waitUntil([&] { return h.model.items().size() == 1; }));
+    EXPECT_EQ(h.model.refusedCopyLimit(), std::nullopt);
+    EXPECT_EQ(h.model.refusedCopyNotice(), std::nullopt);
+
+    // Refused again, then dismissed.
+    ASSERT_TRUE(refuseACopy());
+    h.coordinator->dismissCaptureNotice();
+    EXPECT_EQ(h.model.refusedCopyLimit(), std::nullopt);
+    EXPECT_EQ(h.coordinator->captureNotice(), std::nullopt);
+}

@@ -141,15 +141,52 @@ TEST(SplitItem, MakesOneItemPerLineAtTheFrontAllSelected)
     EXPECT_FALSE(h.storedItem(testId(2)));
     EXPECT_TRUE(h.storedItem(testId(1)));
     EXPECT_TRUE(h.model.items().at(1).isFavorite);
-    for (const ClipboardItem &item : h.model.items().mid(0, 4)) {
+    for (qsizetype line = 0; line < 4; ++line) {
+        const ClipboardItem &item = h.model.items().at(line);
         EXPECT_EQ(item.sourceAppName, QStringLiteral("Editor"));
-        EXPECT_EQ(item.copiedAt, h.clock.now());
+        // Copied now, each line a millisecond before the one above it.
+        EXPECT_EQ(item.copiedAt, h.clock.now().addMSecs(-line));
+        EXPECT_EQ(item.firstCopiedAt, h.clock.now());
         EXPECT_EQ(item.byteSize, item.text->toUtf8().size());
         EXPECT_EQ(h.storedItem(item.id), item);
     }
     EXPECT_EQ(h.model.selectedItemID(), h.model.items().first().id);
     EXPECT_EQ(h.model.selectedItemIDsInSelectionOrder().size(), 4);
     EXPECT_EQ(h.model.selectedItemIDs().size(), 4);
+}
+
+// Split within one millisecond, the lines show in their order, in every order of the list that ties them, and so
+// they come back from the store after a restart.
+TEST(SplitItem, TheLinesShowAndStayInTheirOrder)
+{
+    const QStringList lines = {u"apple"_qs, u"banana"_qs, u"cherry"_qs, u"damson"_qs, u"elderberry"_qs, u"fig"_qs,
+        u"grape"_qs, u"huckleberry"_qs};
+    const auto visibleTexts = [](const AppModel &model) {
+        QStringList texts;
+        for (const ClipboardItem *item : model.visibleItems())
+            texts.append(item->text.value_or(QString()));
+        return texts;
+    };
+    for (const HistorySortOption option : {HistorySortOption::lastCopyTime, HistorySortOption::firstCopyTime}) {
+        CoordinatorHarness h;
+        h.storeOnboardedPreferences();
+        h.storeItems({testItem(1, lines.join(u'\n'))});
+        h.coordinator->start();
+        h.model.setHistorySortOption(option);
+        h.coordinator->splitItem(*h.storedItem(testId(1)));
+        EXPECT_EQ(visibleTexts(h.model).mid(0, lines.size()), lines) << int(option);
+
+        // Read back as the next start reads them.
+        const QList<ClipboardItem> loaded = SQLiteHistoryStore(h.supportDirectory).loadRecentItems(100).value();
+        QStringList stored;
+        for (const ClipboardItem &item : loaded)
+            stored.append(item.text.value_or(QString()));
+        EXPECT_EQ(stored.mid(0, lines.size()), lines);
+        AppModel restarted;
+        restarted.setHistorySortOption(option);
+        restarted.setItems(loaded);
+        EXPECT_EQ(visibleTexts(restarted).mid(0, lines.size()), lines) << int(option);
+    }
 }
 
 TEST(SplitItem, TrimmedTextLines)

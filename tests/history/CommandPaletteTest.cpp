@@ -137,6 +137,41 @@ TEST(CommandPalette, FiltersByTitleDescriptionShortcutAndKeyCaps)
     EXPECT_FALSE(empty.noResultsLabel().isVisibleTo(&empty));
 }
 
+// The filter folds case fully, as the history's search does: the sharp s matches "ss" both ways, a ligature its
+// letters; accents count, as they do in the history's search.
+TEST(CommandPalette, FoldsCaseFullyAndAccentsCount)
+{
+    const struct
+    {
+        QString title;
+        QString query;
+        bool matches;
+    } cases[] = {
+        {u"Großbuchstaben"_qs, u"gross"_qs, true},
+        {u"Großbuchstaben"_qs, u"GROSSBUCH"_qs, true},
+        {u"Großbuchstaben"_qs, u"groß"_qs, true},
+        {u"straße"_qs, u"STRASSE"_qs, true},
+        {u"STRASSE"_qs, u"straße"_qs, true},
+        {u"STRASSE"_qs, u"STRAẞE"_qs, true},
+        {u"Oﬃce"_qs, u"office"_qs, true},
+        {u"Ελληνικά"_qs, u"ΕΛΛΗΝΙΚΆ"_qs, true},
+        {u"Résumé"_qs, u"RÉSUMÉ"_qs, true},
+        {u"Résumé"_qs, u"resume"_qs, false},
+        {u"Resume"_qs, u"résumé"_qs, false},
+        {u"Maße"_qs, u"masse"_qs, true},
+        {u"Masse"_qs, u"mase"_qs, false},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(commandPaletteCommandMatches(command(c.title), commandPaletteQuery(c.query)), c.matches)
+            << qPrintable(c.title) << " / " << qPrintable(c.query);
+        // In the description too, and through the palette's own field.
+        EXPECT_EQ(commandPaletteCommandMatches(command(u"x"_qs, 0, {}, {}, c.title), c.query), c.matches);
+        CommandPalette palette({command(c.title)}, QSize(400, 450), QString(), u"cmd+k"_qs);
+        palette.searchField().setText(c.query);
+        EXPECT_EQ(palette.rows().size(), c.matches ? 1 : 0) << qPrintable(c.title) << " / " << qPrintable(c.query);
+    }
+}
+
 TEST(CommandPalette, MovesOverCommandsOnlyAndHighlightsTheFirstAfterEachQuery)
 {
     CommandPalette palette(

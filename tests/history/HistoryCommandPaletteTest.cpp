@@ -3,10 +3,14 @@
 #include "HistoryCommandPalettePickers.h"
 
 #include "ClipboardTextTransform.h"
+#include "CommandPalette.h"
+#include "CommandPaletteRows.h"
 #include "DefaultApplications.h"
 #include "HistoryPasteTarget.h"
+#include "Localization.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -290,6 +294,32 @@ TEST(HistoryCommandPalettePickers, SeparatorsTransformsAndTypesInTheirOrder)
     EXPECT_FALSE(requests.last().select);
     types.at(5).action(); // Links, unchecked: added
     EXPECT_TRUE(requests.last().select);
+}
+
+// The transform picker in German finds "Großbuchstaben" (upper case) for "gross" and for "GROSS", as a user without
+// the sharp s on the keyboard types it.
+TEST(HistoryCommandPalettePickers, TheTransformPickerFindsTitlesWithTheSharpS)
+{
+    const QString language = currentInterfaceLanguage();
+    setCurrentInterfaceLanguage(QStringLiteral("de"));
+    const QList<CommandPaletteCommand> transforms
+        = makeTransformCommands(testId(3), [](const HistoryPaletteRequest &) {});
+    CommandPalette palette(transforms, QSize(400, 460), QStringLiteral("Search for transforms..."), u"cmd+k"_qs);
+    const auto found = [&](const QString &query) {
+        palette.searchField().setText(query);
+        QStringList titles;
+        for (const CommandPaletteRow &row : palette.rows()) {
+            if (row.isCommand())
+                titles.append(row.command.title);
+        }
+        return titles;
+    };
+    const QString upper = ClipboardTextTransform(ClipboardTextTransform::upperCase).title();
+    EXPECT_EQ(upper, QStringLiteral("Großbuchstaben"));
+    for (const QString &query : {u"gross"_qs, u"GROSS"_qs, u"großb"_qs, u"GROẞBUCHSTABEN"_qs})
+        EXPECT_TRUE(found(query).contains(upper)) << qPrintable(query) << ": " << qPrintable(found(query).join(u'|'));
+    EXPECT_FALSE(found(u"grosz"_qs).contains(upper));
+    setCurrentInterfaceLanguage(language);
 }
 
 namespace {

@@ -38,6 +38,10 @@ TEST(HistorySearchMatches, IgnoresCaseAndAccents)
         {u"some text"_qs, u"  text \n"_qs, {{5, 4}}}, // the query is trimmed
         {u"😀 smile"_qs, u"smile"_qs, {{3, 5}}},
         {u"nothing here"_qs, u"absent"_qs, {}},
+        // Case folded fully, as the search matches: the sharp s is "ss" and stays whole in the match.
+        {u"Großbuchstaben"_qs, u"gross"_qs, {{0, 4}}},
+        {u"STRASSE"_qs, u"straße"_qs, {{0, 7}}},
+        {u"Maß"_qs, u"mas"_qs, {{0, 3}}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(historySearchMatches(c.text, c.query), c.expected)

@@ -190,6 +190,22 @@ TEST(HistoryToolbarView, ItemTitlesNameThePasteTargetAndTheCount)
     EXPECT_EQ(nameless.toolbar.button(nameless.actionID(Action::paste))->toolTip(), u"Paste 2 Items to Active App"_qs);
 }
 
+// With no application to paste into (the window was opened from one of this program's own windows) or one whose
+// icon the theme lacks, the paste item shows the generic application icon, not an empty outline.
+TEST(HistoryToolbarView, ThePasteItemShowsTheGenericApplicationIconWithoutATarget)
+{
+    for (const std::optional<RunningApplication> &target : {std::optional<RunningApplication>(),
+             std::optional(RunningApplication {u"Tool"_qs, u"tool"_qs, {}, 0, u"no-such-icon-anywhere"_qs})}) {
+        SCOPED_TRACE(target ? "unknown icon" : "no target");
+        ToolbarHarness h(target);
+        const QToolButton *paste = h.toolbar.button(h.actionID(Action::paste));
+        const QImage icon = paste->icon().pixmap(22, 22).toImage();
+        ASSERT_FALSE(icon.isNull());
+        // An outline leaves its middle empty; the application icon is filled there.
+        EXPECT_GT(qAlpha(icon.pixel(icon.width() / 2, icon.height() / 2)), 200);
+    }
+}
+
 TEST(HistoryToolbarView, TheCopyCheckMarkLastsASecondAfterTheLastCopyAndFadesInEightSteps)
 {
     ToolbarHarness h;

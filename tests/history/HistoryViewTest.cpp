@@ -4,6 +4,7 @@
 #include "HistoryContentViewController.h"
 #include "HistoryDelegate.h"
 #include "HistoryItemRowPainter.h"
+#include "HistoryRowHeights.h"
 #include "HistoryTableView.h"
 #include "PreviewImage.h"
 
@@ -310,6 +311,46 @@ TEST(History, FollowsTheModelThroughCapturesDeletesTrimsAndFavourites)
     EXPECT_TRUE(ModelChecks::failures().isEmpty()) << ModelChecks::failures().join(u'\n').toStdString();
 }
 
+// Rows of different heights put in above the selection and taken out below it: while the view is told, it lays out
+// the rows of that moment (its selection moves with them), and afterwards each row is as tall as its own item.
+TEST(History, EveryRowKeepsItsOwnHeightThroughInsertionsAndRemovals)
+{
+    ListHarness h;
+    h.list.show();
+    const QString tall = u"a text long enough to wrap onto a second line of the row and then onto a third one too"_qs;
+    h.model.setItems(
+        {textItem(1, u"one"_qs, at(0, 9)), textItem(2, tall, at(0, 8)), textItem(3, u"three"_qs, at(0, 7))});
+    h.update();
+    h.update(); // with the first item selected
+    const auto faults = [&] {
+        HistoryTableView &table = h.list.tableView();
+        table.layOutRowsNow();
+        HistoryRowHeights measure;
+        QStringList found;
+        int top = 0;
+        for (int row = 0; row < h.list.tableRows().size(); ++row) {
+            qreal height = row == 0 ? HistoryRowHeights::firstHeaderHeight : HistoryRowHeights::defaultRowHeight;
+            if (const ClipboardItem *item = h.list.itemAtRow(row))
+                height = measure.heightAt(
+                    measure.inputs(*item, h.list.tableRows().at(row).asItem()->itemIndex, {}), table.tableWidth());
+            const QRect rect = table.rectOfRow(row);
+            if (rect.top() != top || rect.height() != int(std::ceil(height)))
+                found.append(describe(h.list).at(row));
+            top = rect.bottom() + 1;
+        }
+        return found.join(u'|').toStdString();
+    };
+    ASSERT_EQ(faults(), "");
+    for (int n = 4; n < 8; ++n) {
+        h.model.upsertItem(textItem(n, n % 2 ? tall : QStringLiteral("short %1").arg(n), at(0, 9 + n)));
+        h.update();
+        EXPECT_EQ(faults(), "") << n;
+    }
+    h.model.removeItems({textItem(2, {}, {}).id, textItem(5, {}, {}).id});
+    h.update();
+    EXPECT_EQ(faults(), "");
+}
+
 // Each capture selects the new item, which is put in above the one selected before: the view's own selection
 // follows, so that Down goes on to the item below it (it found that row selected already and reported nothing).
 TEST(History, TheArrowKeysGoOnFromACapturedItem)
@@ -423,6 +464,19 @@ TEST(History, KeepsItsScrollPositionUnlessTheSelectionOrTheFirstItemChanges)
     h.update();
     settle();
     EXPECT_EQ(scrollBar.value(), 0);
+
+    // A search finds an item far down; emptied with that item still selected, the list widens around it.
+    h.model.setSearchQuery(u"item 45"_qs);
+    h.model.setSelectedItemID(items.at(45).id);
+    h.model.setSelectedItemIDs({items.at(45).id});
+    h.update();
+    settle();
+    h.model.setSearchQuery(QString());
+    h.update();
+    settle();
+    const QRect found = h.list.tableView().visualRect(
+        h.list.tableView().model()->index(h.list.rowIndexOfItem(items.at(45).id).value_or(0), 0));
+    EXPECT_TRUE(h.list.tableView().viewport()->rect().contains(found)) << scrollBar.value();
 }
 
 TEST(History, ShowsTheRightPlaceholder)
@@ -578,6 +632,52 @@ TEST(History, TheContextMenuIsForTheClickedRowOrTheSelection)
     EXPECT_EQ(menuAt(0), 0); // a header
     EXPECT_EQ(menuAt(-1), 1); // below the rows: the selection
     EXPECT_EQ(h.delegate.menus.last(), u"three / three"_qs);
+}
+
+// A tagged item's row paints a chip of each of its tags in that tag's colour, in the item's order; an untagged row
+// paints none.
+TEST(History, ATaggedRowPaintsItsChipsInTheTagsColours)
+{
+    ListHarness h;
+    const Tag work {1, u"Work"_qs, u"#3B85ED"_qs};
+    const Tag urgent {2, u"Urgent"_qs, u"#ED2626"_qs};
+    h.model.setTags({work, urgent});
+    ClipboardItem tagged = textItem(1, u"tagged"_qs, at(0, 9));
+    tagged.tags = {work.id, urgent.id};
+    h.model.setItems({tagged, textItem(2, u"plain"_qs, at(0, 8))});
+    h.list.show();
+    h.update();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&h.list));
+    HistoryTableView &table = h.list.tableView();
+    const QImage drawn = table.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    struct Found
+    {
+        int count = 0;
+        qint64 xs = 0;
+    };
+    const auto find = [&](const QRect &row, const QColor &colour) {
+        Found found;
+        for (int y = row.top(); y <= row.bottom(); ++y) {
+            for (int x = row.left(); x <= row.right(); ++x) {
+                if (drawn.pixel(x, y) == colour.rgb()) {
+                    ++found.count;
+                    found.xs += x;
+                }
+            }
+        }
+        return found;
+    };
+    const QRect taggedRow = table.rectOfRow(*h.list.rowIndexOfItem(tagged.id));
+    const QRect plainRow = table.rectOfRow(*h.list.rowIndexOfItem(textItem(2, {}, {}).id));
+    const Found blue = find(taggedRow, QColor(0x3B, 0x85, 0xED));
+    const Found red = find(taggedRow, QColor(0xED, 0x26, 0x26));
+    // A 12-pixel dot is some eighty pixels of its colour inside its smoothed edge.
+    EXPECT_GT(blue.count, 40);
+    EXPECT_GT(red.count, 40);
+    if (blue.count && red.count)
+        EXPECT_LT(blue.xs / blue.count, red.xs / red.count) << "the item's order";
+    EXPECT_EQ(find(plainRow, QColor(0x3B, 0x85, 0xED)).count, 0);
+    EXPECT_EQ(find(plainRow, QColor(0xED, 0x26, 0x26)).count, 0);
 }
 
 TEST(History, AsksForALinkPreviewOncePerReloadOfAShownRow)

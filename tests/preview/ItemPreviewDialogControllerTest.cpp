@@ -164,6 +164,29 @@ TEST(ItemPreviewDialogController, UpdateItemRebuildsOnlyForOtherContent)
     EXPECT_TRUE(controller.hasUserResizedWindow());
 }
 
+// A rich-text item copied again with the same text and other formatting, while its preview is open: the preview
+// shows the new formatting.
+TEST(ItemPreviewDialogController, AnUpdateOfTheFormattingAloneShowsTheNewFormatting)
+{
+    ClipboardItem rich = textItem(ClipboardKind::richText, QStringLiteral("Hello world"), 1);
+    rich.html = QStringLiteral("<p><b>Hello</b> world</p>");
+    ItemPreviewDialogController controller(rich, room, offline());
+    controller.view();
+    const auto helloIsBold = [&] {
+        auto *text = qobject_cast<PreviewTextView *>(controller.contentView());
+        EXPECT_TRUE(text && text->richTextView());
+        if (!text || !text->richTextView())
+            return false;
+        return text->richTextView()->document()->find(QStringLiteral("Hello")).charFormat().fontWeight() == QFont::Bold;
+    };
+    EXPECT_TRUE(helloIsBold());
+
+    ClipboardItem plainer = rich;
+    plainer.html = QStringLiteral("<p>Hello <i>world</i></p>");
+    controller.updateItem(plainer);
+    EXPECT_FALSE(helloIsBold());
+}
+
 TEST(ItemPreviewDialogController, ItemsWaitWhileEditing)
 {
     ClipboardItem first = textItem(ClipboardKind::text, QStringLiteral("first"), 1);

@@ -1,6 +1,7 @@
 #include "CoordinatorTestSupport.h"
 
 #include "AppModel.h"
+#include "AppearanceApplier.h"
 #include "RetentionPeriod.h"
 #include "RetentionRow.h"
 #include "StorageSettingsView.h"
@@ -73,6 +74,39 @@ TEST(RetentionRow, CommitsWhenTheDragEnds)
     EXPECT_EQ(row.stepLabel().text(), QStringLiteral("Unlimited"));
     // The other kinds are untouched.
     EXPECT_EQ(model.preferences().imageRetentionDays, 90);
+}
+
+// The track is one solid bar on each side of the knob, in light and dark: the steps it snaps to do not show as
+// holes along it.
+TEST(RetentionRow, TheTrackIsSolidOnBothSidesOfTheKnob)
+{
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        AppModel model;
+        StorageSettingsView pane(model); // 3 months for images: the knob between Month and Year
+        pane.setPalette(dark ? AppearanceApplier::darkPalette() : AppearanceApplier::lightPalette());
+        pane.resize(500, 1000);
+        pane.show();
+        RetentionSlider &slider = pane.retentionRow(RetentionClipType::image).slider();
+        const QImage drawn = slider.grab().toImage();
+        const int y = slider.height() / 2;
+        const int knob = int(std::lround(slider.xForPosition(RetentionPeriod::sliderPosition(slider.stepIndex()))));
+        const auto solid = [&](int from, int to) {
+            const QColor first = drawn.pixelColor(from, y);
+            for (int x = from; x <= to; ++x) {
+                const QColor pixel = drawn.pixelColor(x, y);
+                if (std::abs(pixel.red() - first.red()) > 3 || std::abs(pixel.green() - first.green()) > 3
+                    || std::abs(pixel.blue() - first.blue()) > 3) {
+                    ADD_FAILURE() << "x " << x << ": " << pixel.name().toStdString() << " after "
+                                  << first.name().toStdString();
+                    return false;
+                }
+            }
+            return true;
+        };
+        EXPECT_TRUE(solid(int(slider.xForPosition(0)) + 2, knob - 11)) << "filled";
+        EXPECT_TRUE(solid(knob + 11, int(slider.xForPosition(100)) - 2)) << "empty";
+    }
 }
 
 // Against the real coordinator and store: a shorter period for links, set in the pane and applied, prunes the old

@@ -3,7 +3,9 @@
 #include "TagDialogPresenter.h"
 #include "TagsSettingsView.h"
 
+#include <QImage>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -89,4 +91,40 @@ TEST(TagsSettingsView, NewAndEditGoThroughTheTagDialog)
     EXPECT_EQ(dialog.presented.last()->name, QStringLiteral("Work"));
     EXPECT_EQ(h.model.tags().first().name, QStringLiteral("Office"));
     EXPECT_EQ(pane.shownRows().first(), std::pair(QStringLiteral("Office"), QStringLiteral("0 items")));
+}
+
+// Each row's dot is painted in its tag's colour, the rows in the order of their names.
+TEST(TagsSettingsView, EachRowsDotIsPaintedInItsTagsColour)
+{
+    CoordinatorHarness h;
+    h.storeOnboardedPreferences([](AppPreferences &) {});
+    ASSERT_TRUE(h.store.ensureTag(QStringLiteral("cherry"), QStringLiteral("#ED2626")));
+    ASSERT_TRUE(h.store.ensureTag(QStringLiteral("Banana"), QStringLiteral("#3B85ED")));
+    h.coordinator->start();
+    TagsSettingsView pane(h.model, *h.coordinator);
+    pane.resize(500, 400);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    const QImage drawn = pane.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const auto centreOf = [&](const QColor &colour) -> std::optional<QPoint> {
+        int count = 0;
+        qint64 xs = 0;
+        qint64 ys = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                if (drawn.pixel(x, y) == colour.rgb()) {
+                    ++count;
+                    xs += x;
+                    ys += y;
+                }
+            }
+        }
+        // A 14-pixel dot is more than a hundred pixels of its colour inside its smoothed edge.
+        EXPECT_GT(count, 100) << colour.name().toStdString();
+        return count ? std::optional(QPoint(int(xs / count), int(ys / count))) : std::nullopt;
+    };
+    const auto blue = centreOf(QColor(0x3B, 0x85, 0xED));
+    const auto red = centreOf(QColor(0xED, 0x26, 0x26));
+    ASSERT_TRUE(blue && red);
+    EXPECT_LT(blue->y(), red->y()) << "Banana's row above cherry's";
 }

@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 #include "CoordinatorTestSupport.h"
+#include "CrashLog.h"
 #include "ServicesProbe.h"
 
 #include <QStandardPaths>
@@ -96,6 +97,41 @@ TEST(AppDelegate, ShowsTheHistoryWindowWhenAnotherStartAsks)
     EXPECT_FALSE(running.historyShown());
     running.delegate->showHistoryWindowOnRequest();
     EXPECT_TRUE(running.historyShown());
+}
+
+// A start after a crash names its log to the user once, in the user's language; the start after it says nothing.
+TEST(AppDelegate, TheStartAfterACrashSaysWhereItsLogIs)
+{
+    const auto crashLog = [](const QString &supportDirectory) {
+        QFile file(CrashLog::filePath(supportDirectory));
+        return file.open(QIODevice::WriteOnly) && file.write("Varnisto 2.0 ended on signal 11 (SIGSEGV)\n") > 0;
+    };
+    {
+        LaunchedDelegate first;
+        ASSERT_TRUE(crashLog(first.locations.supportDirectory));
+        first.delegate->applicationDidFinishLaunching();
+        setCurrentInterfaceLanguage(QStringLiteral("de")); // as the start leaves it for a German user
+        ASSERT_TRUE(waitUntil([&] { return !first.alerts->shown.isEmpty(); }));
+        EXPECT_EQ(first.alerts->shown,
+            QStringList {
+                QStringLiteral("Varnisto wurde beim letzten Mal unerwartet beendet.|Ein Bericht über den Vorfall wurde "
+                               "in %1 gespeichert. Du kannst ihn mitschicken, wenn du das Problem meldest.")
+                    .arg(CrashLog::filePath(first.locations.supportDirectory))});
+
+        // The same history started again.
+        first.delegate->applicationWillTerminate();
+        first.delegate.reset();
+        auto alerts = std::make_unique<ScriptedAlerts>();
+        first.alerts = alerts.get();
+        first.delegate
+            = std::make_unique<AppDelegate>(first.locations, PlatformServices::inMemory(), std::move(alerts));
+        first.delegate->applicationDidFinishLaunching();
+        // A turn queued after the start's own has run once the notice would have been asked.
+        bool turned = false;
+        QTimer::singleShot(0, [&] { turned = true; });
+        ASSERT_TRUE(waitUntil([&] { return turned; }));
+        EXPECT_TRUE(first.alerts->shown.isEmpty()) << first.alerts->shown.join(u'\n').toStdString();
+    }
 }
 
 // The automatic checks follow the switch from the start on; of their answers, only a new version is shown, while

@@ -13,6 +13,7 @@
 #include "OnboardingView.h"
 #include "OnboardingWindowController.h"
 #include "QtWindowFactory.h"
+#include "RefusedCopyNotice.h"
 #include "SettingsWindowController.h"
 #include "StatusItemController.h"
 #include "WindowFrame.h"
@@ -20,6 +21,7 @@
 #include "WindowProbe.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -358,6 +360,114 @@ TEST(HistoryWindow, AKeptSearchHasTheKeyboardWithItsTextSelected)
     // Without a kept search the list has the keyboard, as before.
     s.showAgain();
     EXPECT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+}
+
+// A typed character starts a search by one rule wherever the key arrives: at the list with the keyboard focus, and
+// at the content's root view when nothing inside the list has it. Function keys and control characters never do;
+// full-width letters, compatibility ideographs, ligatures and emoji do.
+TEST(HistoryWindow, TheListAndTheRootViewStartASearchForTheSameKeys)
+{
+    WindowHarness s;
+    s.show();
+    HistoryContentViewController &controller = s.window->contentViewController();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.currentKeyFocus() == HistoryKeyFocus::list; }));
+    HistoryKeyHandlingView &root = controller.view();
+    root.setFocusPolicy(Qt::StrongFocus); // so that the root view can be the one a key reaches first
+    const struct
+    {
+        QString text;
+        bool searches;
+    } cases[] = {
+        {u"a"_qs, true}, {u"\u00E4"_qs, true}, {u"\u00DF"_qs, true}, {u"\u3042"_qs, true},
+        {u"\U0001F600"_qs, true}, // an emoji
+        {u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_qs, true}, // an emoji sequence joined by format characters
+        {u"\uFF41"_qs, true}, // full-width a
+        {u"\uF900"_qs, true}, // a compatibility ideograph
+        {u"\uFB01"_qs, true}, // the fi ligature
+        {u"\u200B"_qs, false}, // a zero-width space, a format character alone
+        {u"\u001B"_qs, false}, // Escape's text
+        {u"\uF700"_qs, false}, // the first function key
+        {u"\uF8FF"_qs, false}, // the last
+    };
+    const QStringList paths {QStringLiteral("list"), QStringLiteral("root view")};
+    for (const auto &c : cases) {
+        const QString &text = c.text;
+        const std::string code = QString::number(text.toUcs4().value(0), 16).toStdString();
+        HistoryKeyEvent record;
+        record.characters = text;
+        EXPECT_EQ(HistoryTableView::startsSearch(record), c.searches) << code;
+        for (const QString &path : paths) {
+            QWidget &target = path == paths.first() ? static_cast<QWidget &>(controller.list().tableView()) : root;
+            target.setFocus();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &target; }));
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text);
+            QApplication::sendEvent(&target, &press);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(s.window->toolbar().searchText(), c.searches ? text : QString())
+                << code << " at the " << path.toStdString();
+            // Escape closes the suggestions the search may show, then clears the search.
+            for (int n = 0; n < 3 && !s.window->toolbar().searchText().isEmpty(); ++n)
+                s.press(Qt::Key_Escape);
+            ASSERT_TRUE(s.window->toolbar().searchText().isEmpty());
+            ASSERT_TRUE(s.window->isVisible());
+        }
+    }
+}
+
+// A copy too large to keep is told in one line above the list when the window opens: in the interface language,
+// until a later copy is kept or the line's close button dismisses it. Pictures of it, light and dark, in English,
+// German and Japanese, go to the screenshots folder of the build.
+TEST(HistoryWindow, SaysAboveTheListWhyTheLastCopyWasNotKept)
+{
+    WindowHarness s;
+    RefusedCopyNotice &notice = s.window->refusedCopyNotice();
+    const OversizedContent image {QStringLiteral("image/png"), 75 * 1024 * 1024, 64 * 1024 * 1024};
+    s.coordinator->pasteboardMonitorDidRefuse(image);
+    s.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return notice.isVisible(); }));
+    EXPECT_EQ(notice.text(),
+        QStringLiteral("The copy was not kept: copies larger than 64 MB are not taken into the history."));
+    // Between the toolbar and the list, the whole width of the window.
+    const QWidget &list = s.window->contentViewController().view();
+    EXPECT_GE(notice.geometry().top(), s.window->toolbar().geometry().bottom());
+    EXPECT_LE(notice.geometry().bottom(), list.geometry().top());
+    EXPECT_GE(notice.width(), list.width());
+
+    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../../screenshots");
+    QDir().mkpath(folder);
+    const struct
+    {
+        const char *language;
+        AppAppearance appearance;
+        const char *name;
+    } looks[] = {{"en", AppAppearance::light, "light"}, {"en", AppAppearance::dark, "dark"},
+        {"de", AppAppearance::dark, "dark-de"}, {"ja", AppAppearance::light, "light-ja"}};
+    for (const auto &look : looks) {
+        s.h.changePreferences([&](AppPreferences &p) {
+            p.language = QString::fromLatin1(look.language);
+            p.appearance = look.appearance;
+        });
+        s.coordinator->applyPreferences();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(notice.text(), s.h.model.refusedCopyNotice().value_or(QString())) << look.name;
+        const QString file
+            = folder + QStringLiteral("/history-window-refused-copy-%1.png").arg(QLatin1String(look.name));
+        EXPECT_TRUE(s.window->panel().grab().save(file)) << file.toStdString();
+    }
+    EXPECT_EQ(
+        notice.text(), QStringLiteral("コピーは保存されませんでした: 64 MB を超えるコピーは履歴に追加されません。"));
+    EXPECT_EQ(notice.closeButton().toolTip(), QStringLiteral("閉じる"));
+
+    // The close button dismisses it.
+    QTest::mouseClick(&notice.closeButton(), Qt::LeftButton);
+    EXPECT_FALSE(notice.isVisible());
+    EXPECT_EQ(s.h.model.refusedCopyLimit(), std::nullopt);
+
+    // Refused again while the window is open, then a kept copy takes it away.
+    s.coordinator->pasteboardMonitorDidRefuse(image);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice.isVisible(); }));
+    s.coordinator->pasteboardMonitorDidCapture(testItem(4, QStringLiteral("date")), {});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !notice.isVisible(); }));
 }
 
 // The empty states follow a change of the interface language at once.

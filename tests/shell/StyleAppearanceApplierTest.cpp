@@ -1,4 +1,7 @@
 #include "StyleAppearanceApplier.h"
+#include "HistoryColors.h"
+#include "ItemCommandMenu.h"
+#include "ItemCommandRegistry.h"
 #include "SettingsLook.h"
 
 #include <gtest/gtest.h>
@@ -68,4 +71,66 @@ TEST(StyleAppearanceApplier, MenusAndButtonsKeepTheirContrastInLightAndDark)
         EXPECT_TRUE(separatorDrawn) << "the separator";
     }
     applier.apply(AppAppearance::system);
+}
+
+// An item's menu (with its red Delete) stands apart from the rows behind it in every appearance: its frame is drawn
+// all round in a colour well off the list's and the window's, and Delete is red.
+TEST(StyleAppearanceApplier, ItemMenusHaveAFrameAndARedDeleteInEveryAppearance)
+{
+    ClipboardItem item;
+    item.id = QUuid::createUuid();
+    item.kind = ClipboardKind::text;
+    item.text = QStringLiteral("menu words");
+    ItemCommandContext context;
+    context.pasteTargetName = QStringLiteral("Receiver");
+    const QList<ItemCommandEntry> entries = ItemCommandRegistry::itemMenu(item, context);
+
+    StyleAppearanceApplier applier;
+    for (const AppAppearance appearance : {AppAppearance::light, AppAppearance::dark, AppAppearance::system}) {
+        const char *name = appearance == AppAppearance::dark ? "dark"
+            : appearance == AppAppearance::light             ? "light"
+                                                             : "system";
+        SCOPED_TRACE(name);
+        applier.apply(appearance);
+        QMenu menu;
+        ItemCommandMenu::fill(menu, entries, {}, {});
+        menu.ensurePolished();
+        menu.adjustSize();
+        const QImage drawn = menu.grab().toImage();
+        const QPalette palette = QApplication::palette();
+        const QColor rows = HistoryColors::textBackground(palette);
+        const QColor window = palette.color(QPalette::Window);
+        const QColor fill = drawn.pixelColor(drawn.width() / 2, 2);
+        const auto standsApart = [&](const QColor &frame) {
+            return SettingsColors::contrastRatio(frame, rows) >= 1.8
+                && SettingsColors::contrastRatio(frame, window) >= 1.8
+                && SettingsColors::contrastRatio(frame, fill) >= 1.5;
+        };
+        // Every side of the frame, at its middle.
+        const QPoint sides[] = {{0, drawn.height() / 2}, {drawn.width() - 1, drawn.height() / 2},
+            {drawn.width() / 2, 0}, {drawn.width() / 2, drawn.height() - 1}};
+        if (appearance != AppAppearance::system) {
+            for (const QPoint &side : sides) {
+                EXPECT_EQ(drawn.pixelColor(side).rgb(), StyleAppearanceApplier::menuFrameColor(palette).rgb())
+                    << side.x() << "," << side.y();
+                EXPECT_TRUE(standsApart(drawn.pixelColor(side))) << side.x() << "," << side.y();
+            }
+        }
+
+        QAction *deletion = nullptr;
+        for (QAction *action : menu.actions()) {
+            if (ItemCommandMenu::commandOf(*action) == ItemCommandID::deleteItem)
+                deletion = action;
+        }
+        ASSERT_TRUE(deletion);
+        const QRect entry = menu.actionGeometry(deletion);
+        int red = 0;
+        for (int y = entry.top(); y <= entry.bottom(); ++y) {
+            for (int x = entry.left(); x <= entry.right(); ++x) {
+                const QColor pixel = drawn.pixelColor(x, y);
+                red += pixel.red() > 200 && pixel.green() < 120 && pixel.blue() < 120 ? 1 : 0;
+            }
+        }
+        EXPECT_GT(red, 20) << "the red Delete";
+    }
 }

@@ -5,12 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/mount.h>
 
 // How a row keeps its item: each text once (the search text in its column, the item's text as a place in it, a
 // long content key as a digest), and how a history written in the older form is brought into this one.
@@ -130,6 +132,100 @@ TEST_F(OlderHistoryTest, KilledInTheMiddleOfTheMigrationLeavesAHistoryThatOpens)
 
     SQLiteHistoryStore store(m_directory.path());
     expectMigrated(store);
+}
+
+namespace {
+
+// A small file system of its own, to run out of room on; none where this process may not mount one.
+class SmallDisk
+{
+public:
+    explicit SmallDisk(qint64 bytes)
+    {
+        const QByteArray options = "size=" + QByteArray::number(bytes);
+        m_mounted = m_root.isValid()
+            && ::mount("tmpfs", QFile::encodeName(m_root.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_root.path()).constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+
+    bool isMounted() const { return m_mounted; }
+    QString path() const { return m_root.path(); }
+
+private:
+    QTemporaryDir m_root;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+// The rewrite into the current form needs about twice the history's size at its peak. Where the disk lacks that
+// room, nothing is changed: the rows are read as they are, the user is told how much room it needs, and the next
+// start with room rewrites them.
+TEST_F(OlderHistoryTest, WithoutRoomForTheRewriteNothingChangesAndTheUserIsTold)
+{
+    SmallDisk disk(QFileInfo(databasePath()).size() * 3 / 2);
+    if (!disk.isMounted())
+        GTEST_SKIP() << "no file system can be mounted here";
+    const QString onDisk = disk.path() + QStringLiteral("/History.sqlite");
+    ASSERT_TRUE(QFile::copy(databasePath(), onDisk));
+    {
+        SQLiteHistoryStore store(disk.path());
+        const auto loaded = store.loadRecentItems(100);
+        ASSERT_TRUE(loaded.hasValue());
+        EXPECT_EQ(*loaded, m_before);
+        const auto notice = store.takeNotice();
+        ASSERT_TRUE(notice.has_value());
+        EXPECT_EQ(notice->kind, HistoryStoreNotice::Kind::notEnoughSpace);
+        EXPECT_TRUE(notice->message.startsWith(
+            QStringLiteral("There is not enough free space on the disk to bring the history in %1 up to date")
+                .arg(disk.path())))
+            << qPrintable(notice->message);
+    }
+    RawDatabase raw(onDisk);
+    EXPECT_EQ(raw.value(QStringLiteral("PRAGMA user_version")).toLongLong(), 1) << "still in the older form";
+    EXPECT_EQ(raw.value(QStringLiteral("SELECT count(*) FROM clips")).toLongLong(), 9);
+}
+
+// A history whose pages are mostly free (the rows it had are gone, or a compacting was cut short by the end of the
+// program) is compacted by the next start, and keeps every row it holds.
+TEST(HistoryStoreCompactingTest, AStartThatFindsMostOfTheFileFreeCompactsIt)
+{
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("History.sqlite"));
+    QList<QUuid> ids;
+    {
+        SQLiteHistoryStore store(directory.path());
+        for (int n = 0; n < 60; ++n) {
+            const auto stored = store.insertOrMerge(
+                makeTextItem(QStringLiteral("%1 ").arg(n) + QString(100 * 1024, QChar(u'a' + n % 26))), false);
+            ASSERT_TRUE(stored.hasValue());
+            ids.append(stored->id);
+        }
+        for (int n = 0; n < 50; ++n)
+            ASSERT_TRUE(store.deleteItem(ids.at(n)).hasValue());
+    }
+    const qint64 before = QFileInfo(path).size();
+    ASSERT_GT(before, 5 * 1024 * 1024);
+    {
+        RawDatabase raw(path);
+        ASSERT_GT(raw.value(QStringLiteral("PRAGMA freelist_count")).toLongLong() * 2,
+            raw.value(QStringLiteral("PRAGMA page_count")).toLongLong());
+    }
+
+    SQLiteHistoryStore store(directory.path());
+    const auto loaded = store.loadRecentItems(100);
+    ASSERT_TRUE(loaded.hasValue());
+    EXPECT_EQ(loaded->size(), 10);
+    RawDatabase raw(path);
+    EXPECT_LT(raw.value(QStringLiteral("PRAGMA freelist_count")).toLongLong() * 10,
+        raw.value(QStringLiteral("PRAGMA page_count")).toLongLong());
+    EXPECT_LT(QFileInfo(path).size() + QFileInfo(path + QStringLiteral("-wal")).size(), before / 2);
 }
 
 // Duplicates by content key, through the store: the second capture merges into the first exactly when the two

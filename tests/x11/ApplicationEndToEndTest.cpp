@@ -31,6 +31,26 @@ QStringList storedTexts(const QString &supportDirectory)
     return texts;
 }
 
+// The hot key brings up the history window with the keyboard focus: the window's id, once it has it.
+std::optional<QString> showHistoryByHotKey()
+{
+    if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}) != 0)
+        return std::nullopt;
+    std::optional<QString> historyWindow;
+    if (!waitUntil(
+            [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); })
+        || !waitUntil([&] { return activeWindow() == historyWindow; }))
+        return std::nullopt;
+    return historyWindow;
+}
+
+QString settingsFilePath()
+{
+    return QSettings(
+        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
+        .fileName();
+}
+
 } // namespace
 
 TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
@@ -38,9 +58,7 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
     // The program and this test share the temporary XDG folders of the run.
     const QString supportDirectory
         = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Varnisto2");
-    const QString settingsFile = QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-                                     .fileName();
+    const QString settingsFile = settingsFilePath();
     AppPreferences preferences;
     preferences.hasCompletedOnboarding = true;
     preferences.soundEffectsEnabled = false;
@@ -71,11 +89,8 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
             {QStringLiteral("third copy x0"), QStringLiteral("second copy x0"), QStringLiteral("first copy x0")}));
 
     // The hot key brings up the history window with the keyboard focus.
-    ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
-    std::optional<QString> historyWindow;
-    ASSERT_TRUE(waitUntil(
-        [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
-    ASSERT_TRUE(waitUntil([&] { return activeWindow() == historyWindow; }));
+    const std::optional<QString> historyWindow = showHistoryByHotKey();
+    ASSERT_TRUE(historyWindow);
     const QString screenshot
         = QStringLiteral(VARNISTO_TEST_OUTPUT_DIRECTORY) + QStringLiteral("/ApplicationEndToEnd-history-window.png");
     QFile::remove(screenshot);
@@ -106,9 +121,7 @@ TEST(ApplicationEndToEnd, CapturesShowsPastesAndEndsCleanly)
 // back failed only now and then, a few rounds catch it.
 TEST(ApplicationEndToEnd, TheFirstPasteAfterEachStartArrives)
 {
-    const QString settingsFile = QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-                                     .fileName();
+    const QString settingsFile = settingsFilePath();
     AppPreferences preferences;
     preferences.hasCompletedOnboarding = true;
     PreferencesStore(settingsFile).save(preferences);
@@ -129,11 +142,7 @@ TEST(ApplicationEndToEnd, TheFirstPasteAfterEachStartArrives)
         XclipCopy owner(copied.toUtf8());
         ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
 
-        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
-        std::optional<QString> historyWindow;
-        ASSERT_TRUE(waitUntil(
-            [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
-        ASSERT_TRUE(waitUntil([&] { return activeWindow() == historyWindow; }));
+        ASSERT_TRUE(showHistoryByHotKey());
         ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("Return")}), 0);
         EXPECT_TRUE(waitUntil([&] { return receiver.text() == copied; })) << qPrintable(receiver.text());
 
@@ -147,9 +156,7 @@ TEST(ApplicationEndToEnd, TheFirstPasteAfterEachStartArrives)
 // Which window a quit asks first varies from run to run, so a few rounds meet each order.
 TEST(ApplicationEndToEnd, ATerminationRequestEndsTheProgramWithThePreviewOpen)
 {
-    const QString settingsFile = QSettings(
-        QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Varnisto"), QStringLiteral("Varnisto"))
-                                     .fileName();
+    const QString settingsFile = settingsFilePath();
     AppPreferences preferences;
     preferences.hasCompletedOnboarding = true;
     preferences.soundEffectsEnabled = false;
@@ -169,11 +176,7 @@ TEST(ApplicationEndToEnd, ATerminationRequestEndsTheProgramWithThePreviewOpen)
         XclipCopy owner(QStringLiteral("a text to preview in round %1").arg(round).toUtf8());
         ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
 
-        ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}), 0);
-        std::optional<QString> historyWindow;
-        ASSERT_TRUE(waitUntil(
-            [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); }));
-        ASSERT_TRUE(waitUntil([&] { return activeWindow() == historyWindow; }));
+        ASSERT_TRUE(showHistoryByHotKey());
         ASSERT_EQ(xdotool({QStringLiteral("key"), QStringLiteral("space")}), 0);
         ASSERT_TRUE(waitUntil([] { return visibleWindowNamed(QStringLiteral("Text")).has_value(); }));
 

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QSettings>
 #include <QStandardPaths>
@@ -124,4 +125,63 @@ TEST(HistoryCommandPalette, LooksRightInTheDarkToo)
     EXPECT_TRUE(varnisto.waitForLog(QStringLiteral("command palette closed"), 2));
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
+}
+
+namespace {
+
+// The share of a window's pixels that are black: a window the program has not painted yet shows black here.
+std::optional<double> blackShare(const QString &window, const QString &path)
+{
+    QFile::remove(path);
+    if (runProgram(QStringLiteral("import"), {QStringLiteral("-window"), window, path}) != 0)
+        return std::nullopt;
+    const QImage image(path);
+    if (image.isNull())
+        return std::nullopt;
+    qint64 black = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            black += (image.pixel(x, y) & 0xffffff) == 0 ? 1 : 0;
+    }
+    return double(black) / double(qint64(image.width()) * image.height());
+}
+
+} // namespace
+
+// "Delete All" chosen in the palette asks first, in a question that is painted as soon as it shows; Cancel keeps
+// every item. Pictures of the question, light and dark, go to the screenshot folder.
+TEST(HistoryCommandPalette, TheDeleteAllQuestionIsPaintedAsSoonAsItShows)
+{
+    for (const AppAppearance appearance : {AppAppearance::light, AppAppearance::dark}) {
+        const QString suffix = appearance == AppAppearance::light ? u"light"_qs : u"dark"_qs;
+        SCOPED_TRACE(suffix.toStdString());
+        storeHistoryWindowPreferences(appearance, [](AppPreferences &p) { p.warnOnClearHistory = true; });
+        QLineEdit receiver;
+        receiver.setWindowTitle(QStringLiteral("Receiver"));
+        receiver.setGeometry(60, 60, 420, 40);
+
+        RunningVarnisto varnisto;
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+        XclipCopy owner(QByteArray("asked about before it goes ") + suffix.toUtf8());
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
+        auto window = openHistoryWindow(varnisto, receiver);
+        ASSERT_TRUE(window);
+        ASSERT_TRUE(openActions(varnisto));
+        ASSERT_TRUE(type(QStringLiteral("Delete All")));
+        ASSERT_TRUE(key(QStringLiteral("Return")));
+        std::optional<QString> question;
+        ASSERT_TRUE(waitUntil([&] { return (question = visibleWindowNamed(QStringLiteral("Varnisto"))).has_value(); }));
+        // Painted within a moment of showing, not seconds later.
+        const QString path = freshScreenshotPath(u"history-palette-delete-all-question-"_qs + suffix + u".png"_qs);
+        std::optional<double> black;
+        EXPECT_TRUE(waitUntil([&] { return (black = blackShare(*question, path)) && *black < 0.2; }, 1500))
+            << "black share " << black.value_or(-1);
+        EXPECT_TRUE(visibleWindowNamed(title));
+
+        ASSERT_TRUE(key(QStringLiteral("Escape"))); // Cancel
+        EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(QStringLiteral("Varnisto")); }));
+        EXPECT_FALSE(latestStoredText().isEmpty());
+        varnisto.terminate();
+        ASSERT_TRUE(varnisto.waitForFinished());
+    }
 }

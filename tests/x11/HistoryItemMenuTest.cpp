@@ -15,11 +15,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -95,6 +98,27 @@ int upperCasePosition()
     return int(transforms.indexOf(ClipboardTextTransform(ClipboardTextTransform::upperCase)));
 }
 
+// A menu opens with its top left corner at the click. In the picture of the window's area: how far the menu's left
+// edge stands apart from the list behind it, as the contrast ratio between the two pixels that meet there.
+double menuEdgeContrast(const QString &picture, const QPoint &click)
+{
+    const QImage image(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + picture);
+    const auto luminance = [](const QColor &colour) {
+        const auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(colour.redF()) + 0.7152 * channel(colour.greenF()) + 0.0722 * channel(colour.blueF());
+    };
+    double best = 0;
+    const int y = click.y() + 60;
+    for (int x = click.x() - 4; x <= click.x() + 4; ++x) {
+        if (x < 1 || x >= image.width() || y >= image.height())
+            continue;
+        const double a = luminance(image.pixelColor(x - 1, y));
+        const double b = luminance(image.pixelColor(x, y));
+        best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+    }
+    return best;
+}
+
 } // namespace
 
 TEST(HistoryItemMenu, FavoritesTransformsRenamesAndPreviewsTheItem)
@@ -116,6 +140,7 @@ TEST(HistoryItemMenu, FavoritesTransformsRenamesAndPreviewsTheItem)
     ASSERT_TRUE(rightClick(row));
     QTest::qWait(400);
     saveScreenshot(frame, QStringLiteral("history-item-menu-light.png"));
+    EXPECT_GE(menuEdgeContrast(QStringLiteral("history-item-menu-light.png"), row - frame.topLeft()), 1.8);
     ASSERT_TRUE(down(favoriteEntry));
     ASSERT_TRUE(key(QStringLiteral("Return")));
     EXPECT_TRUE(waitUntil([] { return newestItem() && newestItem()->isFavorite; }));
@@ -180,6 +205,8 @@ TEST(HistoryItemMenu, DarkPictures)
     ASSERT_TRUE(rightClick(firstRow(frame)));
     QTest::qWait(400);
     saveScreenshot(frame, QStringLiteral("history-item-menu-dark.png"));
+    // The menu's frame stands apart from the dark rows behind it.
+    EXPECT_GE(menuEdgeContrast(QStringLiteral("history-item-menu-dark.png"), firstRow(frame) - frame.topLeft()), 1.8);
     ASSERT_TRUE(down(transformEntry));
     ASSERT_TRUE(key(QStringLiteral("Right")));
     QTest::qWait(400);
@@ -222,4 +249,40 @@ TEST(HistoryItemMenu, SeveralRowsPictures)
         varnisto.terminate();
         ASSERT_TRUE(varnisto.waitForFinished());
     }
+}
+
+// Right-clicks on one row after another while copies keep arriving, so that the list changes under the menu that
+// opens: each menu closes with Escape, and the program lives through all of it, with every copy kept.
+TEST(HistoryItemMenu, RightClicksOnRowsWhileCopiesArrive)
+{
+    storePreferences(AppAppearance::light);
+    Desktop desktop;
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+    std::optional<XclipCopy> owner;
+    owner.emplace(QByteArrayLiteral("row 0"));
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item")));
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QStringLiteral("200"), QStringLiteral("150")}), 0);
+    auto window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+
+    constexpr int rounds = 16;
+    for (int n = 1; n <= rounds; ++n) {
+        if (!visibleWindowNamed(title)) { // an Escape that came before its menu hid the window
+            window = desktop.openHistory(varnisto);
+            ASSERT_TRUE(window) << n;
+        }
+        const QRect frame = windowGeometry(*window).value_or(QRect());
+        ASSERT_FALSE(frame.isEmpty());
+        owner.reset();
+        owner.emplace(QByteArray("row ") + QByteArray::number(n));
+        // The rows from the first down, one after another; 37 pixels apart.
+        ASSERT_TRUE(rightClick(frame.topLeft() + QPoint(frame.width() / 3, 75 + 37 * (n % 7))));
+        ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), n + 1)) << n;
+        ASSERT_TRUE(key(QStringLiteral("Escape")));
+    }
+    EXPECT_TRUE(waitUntil([] { return newestItem() && newestItem()->text == u"row 16"; }));
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+    EXPECT_TRUE(varnisto.exitedWith(0)) << varnisto.log().right(2000).toStdString();
 }

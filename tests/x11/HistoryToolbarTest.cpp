@@ -143,6 +143,28 @@ TEST(HistoryToolbar, SearchesByTypeWithAChipAndSortsFromTheMenu)
                 },
                 5000))
                 << PreferencesStore(varnistoSettingsFile()).load().historySortOption.toStdString();
+
+            // The menu closed by a click on the list, the pointer then moving over the list: the button is drawn
+            // as it was before the menu opened, not pressed.
+            const QPoint list(frame.x() + 100, frame.y() + 300);
+            const QRect buttonArea(sortButton - frame.topLeft() - QPoint(18, 16), QSize(36, 32));
+            const auto buttonPicture = [&](const QString &name) {
+                saveScreenshot(toolbarArea, name);
+                return QImage(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name).copy(buttonArea);
+            };
+            ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(list.x()), QString::number(list.y())}), 0);
+            QTest::qWait(400);
+            const QImage closed = buttonPicture(u"history-toolbar-sort-closed.png"_qs);
+            ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(sortButton.x()),
+                          QString::number(sortButton.y()), QStringLiteral("click"), QStringLiteral("1")}),
+                0);
+            QTest::qWait(400);
+            ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(list.x()), QString::number(list.y()),
+                          QStringLiteral("click"), QStringLiteral("1"), QStringLiteral("mousemove_relative"),
+                          QStringLiteral("--"), QStringLiteral("5"), QStringLiteral("5")}),
+                0);
+            QTest::qWait(400);
+            EXPECT_TRUE(buttonPicture(u"history-toolbar-sort-after-menu.png"_qs) == closed);
         }
         varnisto.terminate();
         ASSERT_TRUE(varnisto.waitForFinished());

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QSettings>
 #include <QStandardPaths>
@@ -249,6 +250,68 @@ TEST(HistoryWindow, ActsOnlyOnWhatTheSearchShowsAndAKeptSearchTakesTheTypingAgai
     QTest::qWait(300);
     ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
     EXPECT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+}
+
+namespace {
+
+// Whether the band under the toolbar, where the window says why a copy was not kept, shows its yellow tint: a
+// picture of the window, read at a place the line's text never reaches.
+std::optional<bool> showsRefusedCopyLine(const QString &window, const QString &name)
+{
+    saveScreenshot(window, name);
+    const QImage picture(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name);
+    if (picture.isNull() || picture.width() < 100 || picture.height() < 100)
+        return std::nullopt;
+    const QColor band = picture.pixelColor(picture.width() - 50, 60);
+    return band.blue() < band.red() - 12;
+}
+
+} // namespace
+
+// A copy too large to keep, on a desktop without a notification service: the next time the history window opens, one
+// line above the list says why, until the line is dismissed or a later copy is kept.
+TEST(HistoryWindow, SaysWhyALargeCopyWasNotKeptTheNextTimeItOpens)
+{
+    storePreferences([](AppPreferences &p) {
+        p.openWindowStrategy = QStringLiteral("activeScreenCenter");
+        p.appearance = AppAppearance::light;
+    });
+    Desktop desktop;
+    RunningVarnisto varnisto;
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("started with")));
+    std::vector<std::unique_ptr<XclipCopy>> owners;
+    const auto copyALargeImage = [&](int n) {
+        owners.push_back(std::make_unique<XclipCopy>(QByteArray(75 * 1024 * 1024, 'x'), QStringLiteral("image/png")));
+        return varnisto.waitForLog(QStringLiteral("did not keep a copy"), n, 60000);
+    };
+    ASSERT_TRUE(copyALargeImage(1));
+
+    auto window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(showsRefusedCopyLine(*window, QStringLiteral("history-window-refused-copy-x11.png")), true);
+
+    // Its close button, at the end of the line, dismisses it; the window stays.
+    const QRect frame = windowGeometry(*window).value_or(QRect());
+    ASSERT_EQ(xdotool({QStringLiteral("mousemove"), QString::number(frame.right() - 17),
+                  QString::number(frame.top() + 68), QStringLiteral("click"), QStringLiteral("1")}),
+        0);
+    EXPECT_TRUE(waitUntil([&] {
+        return showsRefusedCopyLine(*window, QStringLiteral("history-window-refused-copy-dismissed.png")) == false;
+    }));
+    EXPECT_TRUE(visibleWindowNamed(title));
+    ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
+    ASSERT_TRUE(waitUntil([&] { return !visibleWindowNamed(title); }));
+
+    // Refused again, then a copy that is kept: the line is gone when the window opens.
+    ASSERT_TRUE(copyALargeImage(2));
+    owners.push_back(std::make_unique<XclipCopy>(QByteArray("a small copy")));
+    ASSERT_TRUE(varnisto.waitForLog(QStringLiteral("captured text item"), 1));
+    window = desktop.openHistory(varnisto);
+    ASSERT_TRUE(window);
+    EXPECT_EQ(showsRefusedCopyLine(*window, QStringLiteral("history-window-refused-copy-kept.png")), false);
+    ASSERT_TRUE(desktop.key(QStringLiteral("Escape")));
     varnisto.terminate();
     ASSERT_TRUE(varnisto.waitForFinished());
 }

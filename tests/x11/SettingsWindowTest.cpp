@@ -119,22 +119,95 @@ std::optional<QString> openApplicationChooser()
     return dialog;
 }
 
-// Every pane, from the sidebar, which holds the focus: Down moves to the next section.
-void takePictures(const QString &appearance)
+// What a picture of the settings window shows: the sidebar's highlighted row and the pane beside it.
+struct PanePicture
 {
+    QSize size;
+    int meanLightness = 0; // of the pane, 0 to 255
+    int highlightCentre = -1; // the y of the sidebar's highlighted row; -1 without one
+    int titlePixels = 0; // drawn pixels in the title's place at the pane's top
+    int contentPixels = 0; // drawn pixels below it
+    QImage pane;
+};
+
+// The sidebar is 170 pixels wide; the pane's title stands at its top left, in the band 25 to 55 pixels from the top.
+PanePicture readPanePicture(const QString &name)
+{
+    PanePicture picture;
+    const QImage image = QImage(QStringLiteral(VARNISTO_SCREENSHOT_DIRECTORY) + QLatin1Char('/') + name)
+                             .convertToFormat(QImage::Format_RGB32);
+    if (image.isNull())
+        return picture;
+    picture.size = image.size();
+    constexpr int sidebar = 170;
+    // The sidebar's selection is the accent blue.
+    int top = -1;
+    int bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const QColor pixel = image.pixelColor(sidebar / 2, y);
+        if (pixel.blue() > 200 && pixel.red() < 60 && pixel.green() > 90 && pixel.green() < 160) {
+            top = top < 0 ? y : top;
+            bottom = y;
+        }
+    }
+    picture.highlightCentre = top < 0 ? -1 : (top + bottom) / 2;
+    const int background = image.pixelColor(image.width() - 100, 20).lightness();
+    qint64 sum = 0;
+    qint64 count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = sidebar + 5; x < image.width() - 20; ++x) {
+            const int lightness = image.pixelColor(x, y).lightness();
+            sum += lightness;
+            ++count;
+            if (std::abs(lightness - background) < 25)
+                continue;
+            if (y >= 25 && y < 55 && x < sidebar + 300)
+                ++picture.titlePixels;
+            else if (y >= 60)
+                ++picture.contentPixels;
+        }
+    }
+    picture.meanLightness = count ? int(sum / count) : 0;
+    picture.pane = image.copy(sidebar + 5, 0, image.width() - sidebar - 5, image.height());
+    return picture;
+}
+
+// Every pane, from the sidebar, which holds the focus: Down moves to the next section. Each picture shows that
+// pane in the appearance: its row highlighted below the previous pane's, its title drawn at the top, content
+// below it, and a picture unlike the previous pane's.
+void takePictures(AppAppearance appearance)
+{
+    const QString suffix = appearance == AppAppearance::dark ? QStringLiteral("dark") : QStringLiteral("light");
     RunningVarnisto varnisto;
     const auto settings = openSettings(varnisto);
     ASSERT_TRUE(settings);
     const std::pair<const char *, const char *> sections[] = {{"General", "general"}, {"History", "history"},
         {"Sound Effects", "sounds"}, {"Tags", "tags"}, {"Storage", "storage"}, {"Shortcuts", "shortcuts"},
         {"Privacy", "privacy"}, {"Import", "import-export"}, {"About", "about"}};
+    PanePicture previous;
     for (const auto &[title, name] : sections) {
+        SCOPED_TRACE(name);
         if (QString::fromLatin1(name) != u"general") {
             ASSERT_TRUE(key(QStringLiteral("Down")));
         }
         ASSERT_TRUE(waitForWindow(QString::fromLatin1(title))) << title;
-        EXPECT_TRUE(
-            screenshot(*settings, QStringLiteral("settings-%1-%2.png").arg(QString::fromLatin1(name), appearance)));
+        QTest::qWait(200);
+        const QString file = QStringLiteral("settings-%1-%2.png").arg(QString::fromLatin1(name), suffix);
+        ASSERT_TRUE(screenshot(*settings, file));
+        const PanePicture picture = readPanePicture(file);
+        EXPECT_EQ(picture.size, windowGeometry(*settings).value_or(QRect()).size());
+        if (appearance == AppAppearance::dark)
+            EXPECT_LT(picture.meanLightness, 100);
+        else
+            EXPECT_GT(picture.meanLightness, 160);
+        EXPECT_GT(picture.titlePixels, 100) << "the pane's title";
+        EXPECT_GT(picture.contentPixels, 1000) << "the pane's content";
+        ASSERT_GE(picture.highlightCentre, 0) << "the sidebar's selection";
+        if (previous.highlightCentre >= 0) {
+            EXPECT_GT(picture.highlightCentre, previous.highlightCentre + 15) << "the next row highlighted";
+            EXPECT_FALSE(picture.pane == previous.pane) << "another pane shown";
+        }
+        previous = picture;
     }
     varnisto.terminate();
     EXPECT_TRUE(varnisto.waitForFinished());
@@ -208,9 +281,9 @@ TEST(SettingsWindow, ARecordedGlobalShortcutWorksAtOnceAndTheOldOneNoLonger)
 TEST(SettingsWindow, ScreenshotsOfThePanes)
 {
     storePreferences(AppAppearance::light);
-    takePictures(QStringLiteral("light"));
+    takePictures(AppAppearance::light);
     storePreferences(AppAppearance::dark);
-    takePictures(QStringLiteral("dark"));
+    takePictures(AppAppearance::dark);
 }
 
 // The Dark tile of the General pane switches the whole program at once: the history window opens dark.
@@ -429,4 +502,27 @@ TEST(SettingsWindow, LaunchAtLoginWritesAndRemovesTheAutostartEntryAtOnce)
 
     varnisto.terminate();
     EXPECT_TRUE(varnisto.waitForFinished());
+}
+
+// Down held on the sidebar walks every pane without waiting for one to be built, to About and back up with Up, and
+// again: the program lives through it and ends on the pane the last key chose.
+TEST(SettingsWindow, TheSidebarWalkedQuicklyWithTheArrows)
+{
+    storePreferences(AppAppearance::light);
+    RunningVarnisto varnisto;
+    const auto settings = openSettings(varnisto);
+    ASSERT_TRUE(settings);
+    for (int walk = 0; walk < 3; ++walk) {
+        QStringList keys = {QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("15")};
+        for (int n = 0; n < 10; ++n)
+            keys.append(QStringLiteral("Down"));
+        ASSERT_EQ(xdotool(keys), 0);
+        ASSERT_TRUE(waitForWindow(QStringLiteral("About"))) << walk;
+        keys.replaceInStrings(QStringLiteral("Down"), QStringLiteral("Up"));
+        ASSERT_EQ(xdotool(keys), 0);
+        ASSERT_TRUE(waitForWindow(QStringLiteral("General"))) << walk;
+    }
+    varnisto.terminate();
+    ASSERT_TRUE(varnisto.waitForFinished());
+    EXPECT_TRUE(varnisto.exitedWith(0)) << varnisto.log().right(2000).toStdString();
 }

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPalette>
+#include <QStandardPaths>
 
 namespace {
 
@@ -35,6 +36,32 @@ QColor textColor()
     return QApplication::palette().color(QPalette::WindowText);
 }
 
+// The theme's generic application icon; on platforms that search no theme, the installed Adwaita theme's files.
+QIcon genericApplicationIcon()
+{
+    const QString name = QStringLiteral("application-x-executable");
+    Symbols::useInstalledThemeAsFallback();
+    if (const QIcon themed = QIcon::fromTheme(name); !themed.isNull())
+        return themed;
+    static const QIcon installed = [&] {
+        QIcon icon;
+        QStringList roots = QIcon::themeSearchPaths();
+        for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+            roots.append(data + QStringLiteral("/icons"));
+        for (const QString &root : roots) {
+            for (const int size : {16, 22, 24, 32, 48, 64, 256}) {
+                const QString file = QStringLiteral("%1/Adwaita/%2x%2/mimetypes/%3.png").arg(root).arg(size).arg(name);
+                if (QFileInfo::exists(file))
+                    icon.addFile(file, QSize(size, size));
+            }
+            if (!icon.isNull())
+                break;
+        }
+        return icon;
+    }();
+    return installed;
+}
+
 } // namespace
 
 std::optional<RunningApplication> HistoryPasteTarget::pasteTargetApplication(
@@ -48,6 +75,20 @@ QString HistoryPasteTarget::pasteTargetName(const std::optional<RunningApplicati
     if (application && !application->name.isEmpty())
         return application->name;
     return localized(QStringLiteral("Active App"));
+}
+
+QIcon HistoryPasteTarget::pasteTargetIcon(const std::optional<RunningApplication> &application, int size)
+{
+    QIcon icon;
+    if (application && !application->iconName.isEmpty())
+        icon = QFileInfo(application->iconName).isAbsolute() ? QIcon(application->iconName)
+                                                             : QIcon::fromTheme(application->iconName);
+    if (icon.isNull())
+        icon = genericApplicationIcon();
+    if (icon.isNull()) // a theme without it: the application symbol, in the text's colour
+        return QIcon(
+            Symbols::tintedPixmap(QStringLiteral("app"), size, textColor(), qApp ? qApp->devicePixelRatio() : 1.0));
+    return QIcon(icon.pixmap(size, size));
 }
 
 QIcon HistoryPasteTarget::tagMenuDotImage(const std::optional<QColor> &color)

@@ -27,6 +27,11 @@ std::optional<RunningApplication> pasteTargetApplication(KeyPoster &keys, const 
 // no name.
 QString pasteTargetName(const std::optional<RunningApplication> &application);
 
+// The icon of the application a paste goes to, at the size: its desktop entry's icon (a theme name or a file); the
+// generic application icon of the theme when there is no such application (the window was opened from one of this
+// program's own windows) or its icon cannot be found. Drawn in either appearance alike.
+QIcon pasteTargetIcon(const std::optional<RunningApplication> &application, int size);
+
 // A filled dot for a tag in a menu: 13 pixels in the colour, or in the menu's text colour without one.
 QIcon tagMenuDotImage(const std::optional<QColor> &color);
 // A filled dot for a tag token or filter entry: 12 pixels in the colour the tag's colour text ("#3B85ED") names, or

@@ -1,61 +1,16 @@
 #include "ItemCommandMenu.h"
 
+#include "MenuStyles.h"
 #include "ShortcutText.h"
 #include "Symbols.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
-#include <QProxyStyle>
-#include <QStyleOptionMenuItem>
 
 namespace {
 
 constexpr int iconSize = 16;
-
-QColor destructiveColor()
-{
-    return QColor(0xFF, 0x3B, 0x30);
-}
-
-// The texts of a menu's destructive entries, kept on the menu.
-constexpr char destructiveTextsProperty[] = "itemCommandDestructiveEntries";
-
-// Draws the destructive entries of the menus it is set on (told by their text, which a menu gives its style) in red.
-// One for the whole program: the menus come and go, the style stays.
-class DestructiveMenuStyle final : public QProxyStyle
-{
-public:
-    static DestructiveMenuStyle *shared()
-    {
-        static DestructiveMenuStyle *style = new DestructiveMenuStyle();
-        return style;
-    }
-
-    void drawControl(
-        ControlElement element, const QStyleOption *option, QPainter *painter, const QWidget *widget) const override
-    {
-        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
-        if (element == CE_MenuItem && item && widget && !(item->state & State_Selected)
-            && widget->property(destructiveTextsProperty).toStringList().contains(item->text)) {
-            QStyleOptionMenuItem red(*item);
-            for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
-                red.palette.setColor(role, destructiveColor());
-            QProxyStyle::drawControl(element, &red, painter, widget);
-            return;
-        }
-        QProxyStyle::drawControl(element, option, painter, widget);
-    }
-};
-
-void markDestructive(QMenu &menu, const QStringList &texts)
-{
-    if (texts.isEmpty())
-        return;
-    menu.setProperty(destructiveTextsProperty, menu.property(destructiveTextsProperty).toStringList() + texts);
-    if (menu.style() != DestructiveMenuStyle::shared())
-        menu.setStyle(DestructiveMenuStyle::shared());
-}
 
 // Builds the symbols of one menu: each in the menus' text colour of the appearance in effect, or in red.
 class MenuSymbols
@@ -71,7 +26,7 @@ public:
         QIcon made;
         if (!Symbols::themeIcon(name).isNull()) {
             const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
-            const QColor color = destructive ? destructiveColor()
+            const QColor color = destructive ? MenuStyles::destructiveColor()
                                              : QApplication::palette().color(QPalette::Active, QPalette::WindowText);
             made = QIcon(Symbols::tintedPixmap(name, iconSize, color, ratio));
         }
@@ -176,7 +131,7 @@ void fillWith(QMenu &menu, const QList<ItemCommandEntry> &entries, const ItemCom
         if (entry.isDestructive)
             destructive.append(text);
     }
-    markDestructive(menu, destructive);
+    MenuStyles::markDestructive(menu, destructive);
 }
 
 } // namespace
@@ -209,7 +164,7 @@ std::optional<ItemCommandID> ItemCommandMenu::commandOf(const QAction &action)
 
 void ItemCommandMenu::takeEntries(QMenu &into, QMenu &from)
 {
-    markDestructive(into, from.property(destructiveTextsProperty).toStringList());
+    MenuStyles::markDestructive(into, MenuStyles::destructiveTexts(from));
     const QList<QAction *> entries = from.actions();
     for (QAction *entry : entries) {
         from.removeAction(entry);

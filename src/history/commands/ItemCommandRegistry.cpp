@@ -742,7 +742,10 @@ bool ItemCommandRegistry::runsWithPreviewOpen(ID id)
 
 bool ItemCommandRegistry::runsAfterPaletteCloses(ID id)
 {
-    return id == ID::edit || id == ID::preview || id == ID::saveAsFile || id == ID::pasteItemsWithSeparator;
+    // Delete All asks first, in a dialog of its own: asked from inside the palette's key or click, it would wait
+    // there, in the middle of the palette's closing.
+    return id == ID::edit || id == ID::preview || id == ID::saveAsFile || id == ID::pasteItemsWithSeparator
+        || id == ID::deleteAll;
 }
 
 bool ItemCommandRegistry::areMergeable(const QList<ClipboardItem> &items)

@@ -100,7 +100,7 @@ void tidySeparators(QList<ItemCommandEntry> &entries);
 // The commands the preview's menus run with the preview left open (a transform, a tag's toggle); the others close
 // it first.
 bool runsWithPreviewOpen(ItemCommandID id);
-// The commands a palette runs only once it has closed, since they show a sheet or another palette.
+// The commands a palette runs only once it has closed, since they show a sheet, a dialog or another palette.
 bool runsAfterPaletteCloses(ItemCommandID id);
 
 // Every item has text to merge: a text-like item with text, or a file item with at least one path.

@@ -203,6 +203,9 @@ void History::update(HistoryUpdate update)
     m_showPreviewForLinks = update.showPreviewForLinks;
     // A removal is reported range by range, and the rows read between the reports are those of that moment.
     QList<HistoryTableRow> rowsBefore = removed || inserted ? std::move(m_tableRows) : QList<HistoryTableRow>();
+    // And so are their heights: a height always belongs to the row it stands beside, whichever rows are read.
+    QList<RowHeight> heightsBefore = removed || inserted ? std::move(m_rowHeights) : QList<RowHeight>();
+    heightsBefore.resize(rowsBefore.size());
     m_tableRows = std::move(newRows);
     m_rowHeights = std::move(heights);
     rebuildRowIndex();
@@ -232,10 +235,15 @@ void History::update(HistoryUpdate update)
     const int scrollPosition = m_tableView->verticalScrollBar()->value();
 
     m_isSyncingSelection = true;
+    // While the view is told of the change, it may lay out the rows it has then (its selection moving with the
+    // rows asks for their rectangles): those rows are read with their own items and heights, and what is measured
+    // of them then is not kept.
+    m_isReportingRowChange = removed || inserted;
     if (removed) {
         // Highest range first, so that the rows below keep their numbers until they are taken out.
         const QList<int> &rows = *removed;
         QList<HistoryTableRow> rowsAfterRemoval = std::exchange(m_tableRows, std::move(rowsBefore));
+        QList<RowHeight> heightsAfterRemoval = std::exchange(m_rowHeights, std::move(heightsBefore));
         HistoryItems itemsAfterRemoval = std::exchange(m_items, std::move(itemsBefore));
         for (qsizetype end = rows.size() - 1; end >= 0;) {
             qsizetype start = end;
@@ -243,11 +251,16 @@ void History::update(HistoryUpdate update)
                 --start;
             const int first = rows.at(start);
             const int last = rows.at(end);
-            m_tableModel->removeRowRange(first, last, [&] { m_tableRows.remove(first, last - first + 1); });
+            m_tableModel->removeRowRange(first, last, [&] {
+                m_tableRows.remove(first, last - first + 1);
+                m_rowHeights.remove(first, last - first + 1);
+            });
             end = start - 1;
         }
-        // The rows left are the new ones by identity; their items and numbers are the new ones from here on.
+        // The rows left are the new ones by identity; their items, numbers and heights are the new ones from here
+        // on.
         m_tableRows = std::move(rowsAfterRemoval);
+        m_rowHeights = std::move(heightsAfterRemoval);
         m_items = std::move(itemsAfterRemoval);
         // The first nine item rows carry the quick-paste numbers, which follow the item index.
         const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount);
@@ -257,9 +270,11 @@ void History::update(HistoryUpdate update)
         // The rows read are the old ones until the report puts the new ones in. The rows below keep their selection,
         // moved down with them.
         QList<HistoryTableRow> rowsAfterInsertion = std::exchange(m_tableRows, std::move(rowsBefore));
+        QList<RowHeight> heightsAfterInsertion = std::exchange(m_rowHeights, std::move(heightsBefore));
         HistoryItems itemsAfterInsertion = std::exchange(m_items, std::move(itemsBefore));
         m_tableModel->insertRowRange(inserted->first, inserted->second, [&] {
             m_tableRows = std::move(rowsAfterInsertion);
+            m_rowHeights = std::move(heightsAfterInsertion);
             m_items = std::move(itemsAfterInsertion);
         });
         const QList<int> numbered = firstItemRowIndexes(quickPasteRowCount + 1);
@@ -276,6 +291,7 @@ void History::update(HistoryUpdate update)
         }
         m_tableView->selectRows(kept);
     }
+    m_isReportingRowChange = false;
     m_layoutScrollPosition = newFirstItemID == oldFirstItemID ? scrollPosition : 0;
     m_tableView->layOutRowsNow();
     m_layoutScrollPosition.reset();
@@ -285,8 +301,12 @@ void History::update(HistoryUpdate update)
 
     updatePlaceholders();
     selectItems(update.selectedItemID, update.selectedItemIDs, update.fallbackSelection);
-    if (newFirstItemID != oldFirstItemID && m_firstItemRow >= 0)
-        scheduleScrollRowIntoView(m_firstItemRow);
+    // A new first item scrolls the list to the top, unless the selection is another item (the list a search
+    // narrowed widens again around the item found): then to that one.
+    if (newFirstItemID != oldFirstItemID && m_firstItemRow >= 0) {
+        const std::optional<int> lead = m_selection.leadRow();
+        scheduleScrollRowIntoView(lead && isSelectableRow(*lead) ? *lead : m_firstItemRow);
+    }
 }
 
 void History::updatePlaceholders()
@@ -406,7 +426,7 @@ qreal History::rowHeight(int row)
     const ClipboardItem *item = m_items.at(itemRow->itemIndex, itemRow->id);
     if (!item)
         return HistoryRowHeights::defaultRowHeight;
-    if (row >= m_rowHeights.size()) // while removed rows are reported
+    if (row >= m_rowHeights.size()) // not laid out yet
         return m_rowHeightMeasure.heightAt(
             m_rowHeightMeasure.inputs(*item, itemRow->itemIndex, m_heightContext), m_tableView->tableWidth());
     measureRow(row);
@@ -442,7 +462,8 @@ bool History::measureRow(int row)
 void History::prepareRowHeights()
 {
     const qsizetype count = m_tableRows.size();
-    if (m_rowHeights.size() != count) // while removed rows are reported: the layout after it prepares
+    // While a change is reported the layout after it prepares.
+    if (m_isReportingRowChange || m_rowHeights.size() != count)
         return;
     // A row is measured when it lies within a screenful of the part of the list that will be visible, when it is as
     // cheap to measure as to guess, or when the list is short. The others are guessed, at the positions the guesses
@@ -495,7 +516,8 @@ void History::prepareRowHeights()
 
 void History::measureRows(int first, int last)
 {
-    if (!m_hasGuessedRows || !m_rowTopsAreCurrent || m_rowHeights.size() != m_tableRows.size())
+    if (m_isReportingRowChange || !m_hasGuessedRows || !m_rowTopsAreCurrent
+        || m_rowHeights.size() != m_tableRows.size())
         return;
     first = qMax(first, 0);
     last = qMin(last, int(m_tableRows.size()) - 1);

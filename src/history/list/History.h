@@ -243,6 +243,8 @@ private:
     std::vector<int> m_rowTops; // of the last layout, and the bottom of the last row
     bool m_rowTopsAreCurrent = false; // m_rowTops are of the rows now
     bool m_hasGuessedRows = false;
+    // The view is being told of rows taken out or put in, and reads the rows of that moment.
+    bool m_isReportingRowChange = false;
     // Where the visible part of the list will start after the layout of an update.
     std::optional<int> m_layoutScrollPosition;
     HistoryRowHeightContext m_heightContext;

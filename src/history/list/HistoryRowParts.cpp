@@ -41,8 +41,9 @@ FoldedText folded(QStringView text, bool keepOrigins)
         if (scalar < 0x80) {
             piece = QChar(char16_t(scalar)).toCaseFolded();
         } else {
-            const QString decomposed
-                = QString::fromUcs4(&scalar, 1).normalized(QString::NormalizationForm_KD).toCaseFolded();
+            // Folded fully, as the search folds: the sharp s is "ss".
+            const QString decomposed = TextUtilities::fullCaseFolded(
+                QString::fromUcs4(&scalar, 1).normalized(QString::NormalizationForm_KD));
             for (const QChar c : decomposed) {
                 if (c.category() != QChar::Mark_NonSpacing)
                     piece.append(c);

@@ -1,7 +1,5 @@
 #include "HistoryTableView.h"
 
-#include "HistoryRowParts.h"
-
 #include "KeyboardCodes.h"
 #include "TextUtilities.h"
 
@@ -222,10 +220,22 @@ HistoryTableKeyRoute HistoryTableView::routeKey(const HistoryKeyEvent &event, bo
         if (isKeyboardMultipleSelectionMode && event.keyCode == VirtualKey::up)
             return HistoryTableKeyRoute::moveFocusUp;
     }
-    if ((modifiers & commandModifiers) == 0 && !event.characters.isEmpty()
-        && !containsControlOrFunctionKeyScalar(event.characters))
-        return HistoryTableKeyRoute::search;
-    return HistoryTableKeyRoute::list;
+    return startsSearch(event) ? HistoryTableKeyRoute::search : HistoryTableKeyRoute::list;
+}
+
+bool HistoryTableView::startsSearch(const HistoryKeyEvent &event)
+{
+    if ((event.modifiers() & commandModifiers) != 0 || event.characters.isEmpty())
+        return false;
+    // Never a control character (Escape, Return, Tab and Backspace type them) or a function key. Format characters
+    // are typing inside an emoji sequence (the zero-width joiner of a family), not alone (a zero-width space).
+    bool typesSomething = false;
+    for (const char32_t c : event.characters.toUcs4()) {
+        if (QChar::category(c) == QChar::Other_Control || (c >= 0xF700 && c <= 0xF8FF))
+            return false;
+        typesSomething = typesSomething || QChar::category(c) != QChar::Other_Format;
+    }
+    return typesSomething;
 }
 
 bool HistoryTableView::handleKeyDown(const HistoryKeyEvent &event)

@@ -120,8 +120,12 @@ public:
 
     // Where a key goes. The first matching rule decides: Shift alone with Up or Down extends; Right and Left without
     // modifiers add and remove; Up and Down without modifiers move the focus in keyboard multiple-selection mode;
-    // text without Ctrl or Super whose characters are all printable goes to the search; anything else to the list.
+    // text that startsSearch takes goes to the search; anything else to the list.
     static HistoryTableKeyRoute routeKey(const HistoryKeyEvent &event, bool isKeyboardMultipleSelectionMode);
+    // Whether a key press types into the search, wherever in the history window it arrives: no Ctrl or Super held,
+    // some text, none of it a control character or a function key (U+F700 to U+F8FF), and not only format characters
+    // (a zero-width space). Every other character, full-width letters, ligatures and emoji included, is typing.
+    static bool startsSearch(const HistoryKeyEvent &event);
     // Acts on a key press; false when it is left to the list view's own handling. A routed key is consumed even
     // when its callback is not set.
     bool handleKeyDown(const HistoryKeyEvent &event);

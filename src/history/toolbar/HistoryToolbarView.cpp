@@ -8,7 +8,7 @@
 #include "Symbols.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QCursor>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -260,15 +260,9 @@ QPixmap HistoryToolbarView::actionImage(ToolbarAction action, const std::optiona
 {
     const QColor text = HistoryColors::label(palette());
     switch (action) {
-    case ToolbarAction::paste: {
-        QIcon icon;
-        if (target && !target->iconName.isEmpty())
-            icon = QFileInfo(target->iconName).isAbsolute() ? QIcon(target->iconName)
-                                                            : QIcon::fromTheme(target->iconName);
-        if (icon.isNull()) // the generic symbol, in the text's colour so that it shows in either appearance
-            return Symbols::tintedPixmap(QStringLiteral("app"), pasteTargetIconSize, text, devicePixelRatioF());
-        return icon.pixmap(QSize(pasteTargetIconSize, pasteTargetIconSize), devicePixelRatioF());
-    }
+    case ToolbarAction::paste:
+        return HistoryPasteTarget::pasteTargetIcon(target, pasteTargetIconSize)
+            .pixmap(QSize(pasteTargetIconSize, pasteTargetIconSize), devicePixelRatioF());
     case ToolbarAction::copy:
         return m_isShowingCopySuccess ? symbol(QStringLiteral("checkmark"), systemGreen)
                                       : symbol(QStringLiteral("square.on.square"), text);
@@ -535,15 +529,37 @@ void HistoryToolbarView::rebuildSortMenu()
     std::unique_ptr<QMenu> menu = makeHistorySortMenu(state, actions, m_applicationIcon);
     menu->setObjectName(QStringLiteral("historySortMenu"));
     connect(menu.get(), &QMenu::aboutToHide, this, [this] {
-        if (m_isSortMenuStale)
-            QMetaObject::invokeMethod(
-                this, [this] { rebuildSortMenu(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                releaseSortButton();
+                if (m_isSortMenuStale)
+                    rebuildSortMenu();
+            },
+            Qt::QueuedConnection);
     });
     m_buttons.value(sortIdentifier)->setMenu(menu.get());
     // The old menu may be the one whose choice is being reported right now: it goes once that is over.
     if (m_sortMenu)
         m_sortMenu.release()->deleteLater();
     m_sortMenu = std::move(menu);
+}
+
+void HistoryToolbarView::releaseSortButton()
+{
+    // While the menu was open it had the pointer: the button saw it leave for a click elsewhere neither then nor
+    // at the next move, and went on being drawn under the pointer, as if pressed.
+    QToolButton *sort = m_buttons.value(sortIdentifier);
+    if (!sort || sort->rect().contains(sort->mapFromGlobal(QCursor::pos())))
+        return;
+    if (sort->isDown())
+        sort->setDown(false);
+    if (sort->testAttribute(Qt::WA_UnderMouse)) {
+        sort->setAttribute(Qt::WA_UnderMouse, false);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(sort, &leave);
+    }
+    sort->update();
 }
 
 // --- Search field ----------------------------------------------------------------------------------------------------

@@ -137,6 +137,8 @@ private:
     bool acceptHighlightedSuggestion();
     void performAction(ToolbarAction action);
     void rebuildSortMenu();
+    // Draws the sort button as the pointer finds it once its menu has closed.
+    void releaseSortButton();
     void updatePinItem();
     void updateCopySequenceItem();
     void updateSearchPlaceholder();

@@ -11,10 +11,12 @@
 #include "HistoryItemCommands.h"
 #include "HistoryKeyEvent.h"
 #include "HistoryPasteTarget.h"
+#include "HistoryTableView.h"
 #include "HistoryToolbarView.h"
 #include "HistoryWindowCommands.h"
 #include "KeyPoster.h"
 #include "Localization.h"
+#include "RefusedCopyNotice.h"
 #include "WindowActivation.h"
 #include "WindowFrames.h"
 
@@ -171,6 +173,13 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(0);
     layout->addWidget(m_toolbar);
+    // Why the last copy was not kept, above the list, until a later copy is kept or the user dismisses it.
+    m_refusedCopyNotice = new RefusedCopyNotice(m_panel.get());
+    m_refusedCopyNotice->onDismiss = [this] { m_coordinator.dismissCaptureNotice(); };
+    m_refusedCopyNotice->setNotice(m_model.refusedCopyNotice());
+    connect(&m_model, &AppModel::refusedCopyLimitChanged, this,
+        [this] { m_refusedCopyNotice->setNotice(m_model.refusedCopyNotice()); });
+    layout->addWidget(m_refusedCopyNotice);
     layout->addWidget(&m_controller->view(), 1);
 
     m_panel->onKeyDown = [this](QKeyEvent &event) {
@@ -179,8 +188,7 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
         if (m_controller->handleKeyDown(record, focus))
             return true;
         // The list keeps typed text to itself: it starts a search instead, as it would reaching the content.
-        if (focus == HistoryKeyFocus::list && !m_commands->isOverlayOpen()
-            && HistoryKeyHandlingView::startsSearch(record)) {
+        if (focus == HistoryKeyFocus::list && !m_commands->isOverlayOpen() && HistoryTableView::startsSearch(record)) {
             m_controller->view().onSearchKeyDown(event);
             return true;
         }
@@ -224,8 +232,10 @@ FloatingHistoryWindow::FloatingHistoryWindow(AppModel &model, AppCoordinator &co
             windowDidResignKey();
         }
     });
-    connect(&m_model, &AppModel::localizationRevisionChanged, this,
-        [this] { m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History"))); });
+    connect(&m_model, &AppModel::localizationRevisionChanged, this, [this] {
+        m_panel->setWindowTitle(localized(QStringLiteral("Clipboard History")));
+        m_refusedCopyNotice->setNotice(m_model.refusedCopyNotice());
+    });
 }
 
 std::unique_ptr<HistoryWindowCommands> FloatingHistoryWindow::makeItemCommands(

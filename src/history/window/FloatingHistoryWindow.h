@@ -20,6 +20,7 @@ class HistoryCommandPalettes;
 class HistoryContentViewController;
 class KeyPoster;
 class HistoryToolbarView;
+class RefusedCopyNotice;
 class WindowFrames;
 class Workspace;
 
@@ -101,6 +102,8 @@ public:
     HistoryContentWindow &panel() const { return *m_panel; }
     HistoryContentViewController &contentViewController() const { return *m_controller; }
     HistoryToolbarView &toolbar() const { return *m_toolbar; }
+    // The line above the list that says why the last copy was not kept.
+    RefusedCopyNotice &refusedCopyNotice() const { return *m_refusedCopyNotice; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -132,6 +135,7 @@ private:
     std::unique_ptr<HistoryWindowCommands> m_commands;
     std::unique_ptr<HistoryContentWindow> m_panel;
     HistoryToolbarView *m_toolbar = nullptr;
+    RefusedCopyNotice *m_refusedCopyNotice = nullptr;
     std::unique_ptr<HistoryContentViewController> m_controller; // goes before the panel it works on
     std::unique_ptr<HistoryCommandPalettes> m_palettes; // goes before the controller and panel it works on
     bool m_didRestoreWindowFrame = false;

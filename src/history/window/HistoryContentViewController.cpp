@@ -53,22 +53,9 @@ HistoryItems historyItemsOf(const AppModel &model)
 
 // --- Root view -------------------------------------------------------------------------------------------------------
 
-bool HistoryKeyHandlingView::startsSearch(const HistoryKeyEvent &event)
-{
-    if (event.flags & (KeyEventFlag::command | KeyEventFlag::control))
-        return false;
-    if (event.characters.isEmpty())
-        return false;
-    for (const QChar character : event.characters) {
-        if (character.category() == QChar::Other_Control || character.unicode() >= 0xF700)
-            return false;
-    }
-    return true;
-}
-
 void HistoryKeyHandlingView::keyPressEvent(QKeyEvent *event)
 {
-    if (startsSearch(HistoryKeyEvent::fromQKeyEvent(*event))) {
+    if (HistoryTableView::startsSearch(HistoryKeyEvent::fromQKeyEvent(*event))) {
         if (onSearchKeyDown)
             onSearchKeyDown(*event);
         event->accept();
@@ -364,6 +351,19 @@ void HistoryContentViewController::resetSearch()
     selectFirstVisibleItem(false);
 }
 
+void HistoryContentViewController::keepSelectionOrSelectFirstVisibleItem(bool pushToList)
+{
+    const std::optional<QUuid> selected = m_model.selectedItemID();
+    if (!selected || !m_model.visibleItemIDs().contains(*selected)) {
+        selectFirstVisibleItem(pushToList);
+        return;
+    }
+    if (pushToList) {
+        pushSelectionToList();
+        updateToolbarState();
+    }
+}
+
 // --- Selection -------------------------------------------------------------------------------------------------------
 
 void HistoryContentViewController::selectFirstVisibleItem(bool pushToList)
@@ -495,7 +495,9 @@ void HistoryContentViewController::searchQueryDidChange(const QString &query)
     }
     const bool hadQuery = hasActiveSearchQuery();
     m_pendingSearchQuery.reset();
-    applySearchQuery(query, hadQuery);
+    // An emptied search (Escape, or its text deleted) widens the list around the item the user had among the
+    // results, found or just edited there: it stays selected. The first item is selected when it is gone.
+    applySearchQuery(query, hadQuery, true);
 }
 
 void HistoryContentViewController::applyDebouncedSearchQuery(const QString &query)
@@ -520,17 +522,23 @@ void HistoryContentViewController::applyPendingSearchNow()
     reloadHistoryList();
 }
 
-void HistoryContentViewController::applySearchQuery(const QString &query, bool selectFirst)
+void HistoryContentViewController::applySearchQuery(const QString &query, bool selectFirst, bool keepsVisibleSelection)
 {
+    const auto select = [&](bool pushToList) {
+        if (keepsVisibleSelection)
+            keepSelectionOrSelectFirstVisibleItem(pushToList);
+        else
+            selectFirstVisibleItem(pushToList);
+    };
     if (m_model.searchQuery() != query) {
         m_model.setSearchQuery(query);
         if (selectFirst)
-            selectFirstVisibleItem(false);
+            select(false);
         return;
     }
     updateToolbarState();
     if (selectFirst)
-        selectFirstVisibleItem(true);
+        select(true);
 }
 
 void HistoryContentViewController::setContentTypeFilter(HistoryFilterContentType type, bool isSelected)

@@ -30,8 +30,8 @@ class HistoryWindowCommands;
 // items have changed.
 HistoryItems historyItemsOf(const AppModel &model);
 
-// The root of the history window's content: the list fills it. Printable keys that nothing else took start a
-// search, and a change of the palette (light or dark) is reported.
+// The root of the history window's content: the list fills it. Typed keys that nothing else took start a search
+// (HistoryTableView::startsSearch, the list's own rule), and a change of the palette (light or dark) is reported.
 class HistoryKeyHandlingView final : public QWidget
 {
     Q_OBJECT
@@ -41,10 +41,6 @@ public:
 
     std::function<void(const QKeyEvent &)> onSearchKeyDown;
     std::function<void()> onEffectiveAppearanceChange;
-
-    // Text that may start a search: not empty, with no control character and nothing from the private-use range
-    // the function keys use.
-    static bool startsSearch(const HistoryKeyEvent &event);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -82,6 +78,8 @@ public:
     // Makes the first visible item the model's selection; with pushToList the list follows at once, else on a
     // later turn.
     void selectFirstVisibleItem(bool pushToList);
+    // Keeps the model's selection when its focused item is visible, else selects the first visible item.
+    void keepSelectionOrSelectFirstVisibleItem(bool pushToList);
     void updateToolbarState();
     void reloadHistoryList();
     // Rebuilds the list now when a rebuild is waiting for the next turn, or when the date changed since the day
@@ -161,7 +159,8 @@ private:
     // Runs the item command on the selected item the list shows; nothing when there is none.
     void runOnSelectedItem(ItemCommandID command);
     bool hasActiveSearchQuery() const;
-    void applySearchQuery(const QString &query, bool selectFirst);
+    // With keepsVisibleSelection a selected item that stays visible stays selected instead of the first one.
+    void applySearchQuery(const QString &query, bool selectFirst, bool keepsVisibleSelection = false);
     void applyDebouncedSearchQuery(const QString &query);
     // A command on the selection typed before the search was applied acts on what the search finds.
     void applyPendingSearchNow();
