@@ -15,15 +15,19 @@
 
 namespace {
 
-// The hot key brings up the history window; Return pastes the selected (newest) item.
+// The hot key brings up the history window; Return pastes the selected (newest) item. On a busy display the window
+// manager may take a while to hand the focus on, and a key pressed meanwhile can go astray: the hot key is pressed
+// again, as the other suites of the real program do.
 bool pasteNewestItem()
 {
-    if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}) != 0)
-        return false;
     std::optional<QString> historyWindow;
-    if (!waitUntil(
-            [&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); })
-        || !waitUntil([&] { return activeWindow() == historyWindow; }))
+    for (int attempt = 0; attempt < 3 && !historyWindow; ++attempt) {
+        if (xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+v")}) != 0)
+            return false;
+        waitUntil([&] { return (historyWindow = visibleWindowNamed(QStringLiteral("Clipboard History"))).has_value(); },
+            3000);
+    }
+    if (!historyWindow || !waitUntil([&] { return activeWindow() == historyWindow; }))
         return false;
     return xdotool({QStringLiteral("key"), QStringLiteral("Return")}) == 0;
 }
