@@ -24,7 +24,7 @@ TEST(AppDelegate, BuildsTheGraphStartsAndTerminatesOnce)
     EXPECT_TRUE(delegate.clipboardMonitor().isRunning());
     EXPECT_NE(AppCoordinatorProbe(delegate.coordinator()).onboardingWindow(), nullptr); // a first start
     // The tray icon follows a moment later.
-    ASSERT_TRUE(waitUntil([&] { return delegate.statusItems().statusItem() != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return delegate.statusItems().statusItem() != nullptr; }, 30000));
     EXPECT_FALSE(delegate.statusItems().applicationMenu().actions().isEmpty());
 
     delegate.applicationWillTerminate();

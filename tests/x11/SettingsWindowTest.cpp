@@ -191,10 +191,19 @@ void takePictures(AppAppearance appearance)
             ASSERT_TRUE(key(QStringLiteral("Down")));
         }
         ASSERT_TRUE(waitForWindow(QString::fromLatin1(title))) << title;
-        QTest::qWait(200);
+        // The pane is taken once it is drawn: its title, and the sidebar's selection moved onto its row (a slow
+        // machine, or a sanitized build, paints later).
         const QString file = QStringLiteral("settings-%1-%2.png").arg(QString::fromLatin1(name), suffix);
-        ASSERT_TRUE(screenshot(*settings, file));
-        const PanePicture picture = readPanePicture(file);
+        PanePicture picture;
+        waitUntil(
+            [&] {
+                if (!screenshot(*settings, file))
+                    return false;
+                picture = readPanePicture(file);
+                return picture.titlePixels > 100 && picture.highlightCentre >= 0
+                    && picture.highlightCentre > previous.highlightCentre + 15 && !(picture.pane == previous.pane);
+            },
+            15000);
         EXPECT_EQ(picture.size, windowGeometry(*settings).value_or(QRect()).size());
         if (appearance == AppAppearance::dark)
             EXPECT_LT(picture.meanLightness, 100);
