@@ -195,6 +195,7 @@ private:
         posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
         posix_spawn_file_actions_addclose(&actions, input[1]);
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
         char *arguments[] = {const_cast<char *>("xclip"), const_cast<char *>("-selection"),
             const_cast<char *>("clipboard"), const_cast<char *>("-quiet"), nullptr};
         pid_t pid = -1;
@@ -457,7 +458,8 @@ TEST_F(CaptureTest, CopiesMadeWhileTheWindowThreadIsStalledAreEachCapturedInOrde
         BackgroundCopier copier(texts, 600);
         QTimer::singleShot(100, [] { QThread::msleep(2000); });
         ASSERT_TRUE(waitUntil([&] { return delegate.captures.size() >= texts.size(); }, 15000))
-            << delegate.captures.size();
+            << delegate.captures.size() << " captured, the last: "
+            << qPrintable(delegate.captures.isEmpty() ? QString() : delegate.captures.last().text.value_or(QString()));
     }
     QStringList captured;
     for (const ClipboardItem &item : std::as_const(delegate.captures))
