@@ -107,6 +107,9 @@ PasteboardMonitor::~PasteboardMonitor()
 void PasteboardMonitor::start(const AppPreferences &preferences)
 {
     updatePreferences(preferences);
+    // Of what was copied while stopped, only what is still on the pasteboard is captured.
+    if (!m_running)
+        m_pasteboard.takeKeptChange(m_pasteboard.changeCount() - 1);
     m_running = true;
     // A change made while stopped is captured now.
     requestTick();

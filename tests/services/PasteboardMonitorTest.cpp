@@ -413,6 +413,17 @@ TEST_F(PasteboardMonitorTest, ChangesThatCameAndWentBetweenTicksAreEachCapturedI
     monitor->setPaused(false);
     tick(3);
     EXPECT_EQ(storedTexts().size(), 3);
+
+    // Of what was copied while stopped, only what is still on the clipboard.
+    monitor->stop();
+    copyText(QStringLiteral("while stopped"));
+    copyText(QStringLiteral("still there"));
+    monitor->start(preferences);
+    clock.advanceSeconds(1);
+    tick(3);
+    settle();
+    EXPECT_EQ(storedTexts().size(), 4);
+    EXPECT_EQ(storedTexts().first(), QStringLiteral("still there"));
 }
 
 TEST_F(PasteboardMonitorTest, ReadsAChangeThatIsNotReadableYetForAsLongAsItsContentMayArrive)

@@ -3,6 +3,7 @@
 #include "Coding.h"
 #include "ForeignXClient.h"
 #include "IncrementalClipboardOwner.h"
+#include "PacedClipboardOwner.h"
 #include "PasteboardMonitor.h"
 #include "SQLiteHistoryStore.h"
 #include "TestSupport.h"
@@ -469,4 +470,24 @@ TEST_F(CaptureTest, CopiesMadeWhileTheWindowThreadIsStalledAreEachCapturedInOrde
     for (const ClipboardItem &item : store.loadRecentItems(0).valueOr(QList<ClipboardItem>()))
         stored.prepend(item.text.value_or(QString()));
     EXPECT_EQ(stored, texts);
+}
+
+TEST_F(CaptureTest, ANewCopyEndsTheTransferOfALargeOneInPartsAndIsCapturedAtOnce)
+{
+    // 20 MiB in parts of 64 KiB, one every 20 ms: the transfer would take seconds.
+    PacedClipboardOwner large(QByteArray(20 * 1024 * 1024, 'x'), 64 * 1024, 20);
+    ASSERT_TRUE(waitUntil([&] { return large.bytesSent() > 0; }));
+    ASSERT_TRUE(large.isTransferring());
+
+    QElapsedTimer sinceCopy;
+    sinceCopy.start();
+    XclipCopy plain(QByteArray("copied during a transfer in parts"));
+    ASSERT_TRUE(waitUntil([&] { return !delegate.captures.isEmpty(); }, 10000));
+    // Well within the half second that a copy may stay on the clipboard.
+    EXPECT_LT(sinceCopy.elapsed(), 500);
+    EXPECT_EQ(delegate.captures.last().text, QStringLiteral("copied during a transfer in parts"));
+    // The owner of the large copy learnt that its transfer was given up, and nothing of it was stored.
+    EXPECT_TRUE(waitUntil([&] { return large.abandonedTransfers() == 1; }));
+    EXPECT_FALSE(large.isTransferring());
+    EXPECT_EQ(store.loadRecentItems(0).valueOr(QList<ClipboardItem>()).size(), 1);
 }

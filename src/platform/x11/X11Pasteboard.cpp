@@ -300,7 +300,7 @@ void X11Pasteboard::finishContent(const PasteboardContent &content, const std::o
     m_keptBytes += contentBytes(content);
     // The oldest go first; the newest (the current content) always stays.
     while (m_kept.size() > 1 && (m_kept.size() > size_t(maximumKeptChanges) || m_keptBytes > maximumKeptBytes())) {
-        qCInfo(lcPlatform) << "too many clipboard changes wait to be read; the oldest is passed over";
+        qCDebug(lcPlatform) << "too many clipboard changes wait to be read; the oldest is passed over";
         m_keptBytes -= contentBytes(m_kept.front().content);
         m_kept.pop_front();
     }

@@ -51,7 +51,7 @@ public:
 
     // How many changes, and how many bytes of them, are kept at most.
     static constexpr int maximumKeptChanges = 100;
-    qint64 maximumKeptBytes() const { return 4 * m_limits.maximumBytes; }
+    qint64 maximumKeptBytes() const { return 2 * m_limits.maximumBytes; }
 
 private:
     void handleOwnerChange(const X11ClipboardReader::OwnerChange &change);
