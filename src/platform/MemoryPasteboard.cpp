@@ -15,6 +15,8 @@ void MemoryPasteboard::replaceContent(const PasteboardContent &content, const st
     m_oversized = leftOut;
     m_content = content;
     ++m_changeCount;
+    if (m_keepsChanges && m_readable)
+        m_kept.append({m_changeCount, content, leftOut});
     Q_EMIT changed();
     if (m_readable)
         Q_EMIT contentReady(m_changeCount);
@@ -25,8 +27,19 @@ void MemoryPasteboard::setReadable(bool readable)
     if (readable == m_readable)
         return;
     m_readable = readable;
-    if (readable)
+    if (readable) {
+        if (m_keepsChanges)
+            m_kept.append({m_changeCount, m_content, m_oversized});
         Q_EMIT contentReady(m_changeCount);
+    }
+}
+
+std::optional<PasteboardChange> MemoryPasteboard::takeKeptChange(qint64 changeCount)
+{
+    m_kept.removeIf([changeCount](const PasteboardChange &kept) { return kept.changeCount <= changeCount; });
+    if (m_kept.isEmpty() || m_kept.first().changeCount >= m_changeCount)
+        return std::nullopt;
+    return m_kept.takeFirst();
 }
 
 QStringList MemoryPasteboard::types() const

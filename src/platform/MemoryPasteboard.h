@@ -22,6 +22,10 @@ public:
     // What contentArrivalLimitMs() answers; nothing arrives late unless the test says so.
     void setContentArrivalLimitMs(qint64 limit) { m_contentArrivalLimitMs = limit; }
 
+    // Keeps the content of every readable change for takeKeptChange(), as a pasteboard read on a thread of its
+    // own does; off unless the test says so.
+    void setKeepsChanges(bool keeps) { m_keepsChanges = keeps; }
+
     const PasteboardContent &content() const { return m_content; }
     int writeCount() const { return m_writeCount; }
 
@@ -31,6 +35,7 @@ public:
     std::optional<QByteArray> data(const QString &type) const override;
     std::optional<OversizedContent> oversizedContent() const override;
     Expected<void, QString> write(const PasteboardContent &content) override;
+    std::optional<PasteboardChange> takeKeptChange(qint64 changeCount) override;
 
 private:
     void replaceContent(const PasteboardContent &content, const std::optional<OversizedContent> &leftOut);
@@ -42,4 +47,6 @@ private:
     bool m_failsWrites = false;
     bool m_readable = true;
     qint64 m_contentArrivalLimitMs = 0;
+    bool m_keepsChanges = false;
+    QList<PasteboardChange> m_kept;
 };

@@ -113,6 +113,14 @@ struct OversizedContent
     bool operator==(const OversizedContent &) const = default;
 };
 
+// The content of one change as it arrived.
+struct PasteboardChange
+{
+    qint64 changeCount = 0;
+    PasteboardContent content;
+    std::optional<OversizedContent> oversized;
+};
+
 // The general pasteboard (the X11 CLIPBOARD selection). Reads answer from the content of the current change;
 // a change whose content is not available yet reads as empty (no types, no data) until contentReady() says it
 // has arrived. An owner has contentArrivalLimitMs() to hand its content over.
@@ -143,6 +151,16 @@ public:
     virtual PasteboardContent snapshot() const;
     // A representation of the current change that was left out for its size; nothing when all was read.
     virtual std::optional<OversizedContent> oversizedContent() const { return std::nullopt; }
+
+    // Changes come faster than a busy reader looks: a pasteboard may keep the content of each change as it
+    // arrived. This is the oldest kept change after `changeCount` and before the current one (which is read as
+    // it stands); the changes up to it are kept no longer. Nothing when there is none, or when the pasteboard
+    // keeps no changes.
+    virtual std::optional<PasteboardChange> takeKeptChange(qint64 changeCount)
+    {
+        Q_UNUSED(changeCount)
+        return std::nullopt;
+    }
 
     // Replaces the content with the given representations in one step. Fails without touching the
     // current content when the write cannot be made.

@@ -25,7 +25,9 @@
 // The capture road: watches the clipboard and turns every new content that may be kept into a history item,
 // stored exactly once, before it tells its delegate.
 //
-// A tick compares the pasteboard's change count with the last one seen. A new change is skipped when it carries
+// A tick compares the pasteboard's change count with the last one seen. Changes that came and went while the monitor
+// was busy (a large copy being stored, a stalled GUI thread) are taken one by one, in order, as the pasteboard kept
+// them, before the current one. A new change is skipped when it carries
 // our own marker, a transient, auto-generated or concealed marker (as the preferences say) or comes from an
 // ignored application (a copy that the program made itself is the program's, whatever window is in front);
 // otherwise it is read (PasteboardReader). Content that cannot be read yet is read again
@@ -175,6 +177,7 @@ private:
     struct TickRead
     {
         bool fresh = true; // a new change, not a re-read
+        bool kept = false; // a change that came and went while the monitor was busy, as the pasteboard kept it
         QDateTime now;
         qint64 changeCount = 0;
         ReadRequest request;
@@ -197,10 +200,15 @@ private:
     // The second half, with what the readers made of it.
     std::optional<Capture> finishReadIfChanged(const TickRead &tick, std::optional<PasteboardCapture> read);
     // The skip rules of the content itself: our marker, transient, auto-generated and concealed content.
-    bool shouldCaptureContent() const;
-    // The skip rules; `skipped` tells a skipped change from one that cannot be read yet. A request when the change
-    // is to be read.
-    std::optional<ReadRequest> prepareRead(bool &skipped);
+    bool shouldCaptureContent(const PasteboardContent &content) const;
+    // The skip rules for the content of a change; `skipped` tells a skipped change from one that cannot be read
+    // yet. A request when the change is to be read.
+    std::optional<ReadRequest> prepareRead(
+        const PasteboardContent &content, const std::optional<OversizedContent> &leftOut, bool &skipped);
+    std::optional<ReadRequest> prepareCurrentRead(bool &skipped)
+    {
+        return prepareRead(m_pasteboard.snapshot(), m_pasteboard.oversizedContent(), skipped);
+    }
     // The readers, on a snapshot of the content (on the capture worker).
     static std::optional<PasteboardCapture> performRead(
         const ReadRequest &request, const QString &supportDirectory, const Clock &clock);

@@ -385,6 +385,47 @@ TEST_F(PasteboardMonitorTest, SkipsWhatTheUserKeepsOut)
     }
 }
 
+TEST_F(PasteboardMonitorTest, ChangesThatCameAndWentBetweenTicksAreEachCapturedInOrderByTheSameRules)
+{
+    // A pasteboard read on a thread of its own keeps each change as it arrived while the monitor was busy.
+    pasteboard.setKeepsChanges(true);
+    copyText(QStringLiteral("first"));
+    PasteboardContent own = textContent(QStringLiteral("our own write"));
+    own.setData(PasteboardType::varnistoMarker(), "1");
+    copy(own);
+    PasteboardContent secret = textContent(QStringLiteral("a password"));
+    secret.setData(PasteboardType::concealed(), "");
+    copy(secret);
+    copyText(QStringLiteral("second"));
+    copyText(QStringLiteral("third"));
+    for (int i = 0; i < 8; ++i) {
+        clock.advanceSeconds(1);
+        tick();
+    }
+    settle();
+    EXPECT_EQ(storedTexts(), QStringList({QStringLiteral("third"), QStringLiteral("second"), QStringLiteral("first")}));
+    EXPECT_EQ(
+        capturedTexts(), QStringList({QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("third")}));
+
+    // What was copied during a pause stays passed over.
+    monitor->setPaused(true);
+    copyText(QStringLiteral("during the pause"));
+    monitor->setPaused(false);
+    tick(3);
+    EXPECT_EQ(storedTexts().size(), 3);
+
+    // Of what was copied while stopped, only what is still on the clipboard.
+    monitor->stop();
+    copyText(QStringLiteral("while stopped"));
+    copyText(QStringLiteral("still there"));
+    monitor->start(preferences);
+    clock.advanceSeconds(1);
+    tick(3);
+    settle();
+    EXPECT_EQ(storedTexts().size(), 4);
+    EXPECT_EQ(storedTexts().first(), QStringLiteral("still there"));
+}
+
 TEST_F(PasteboardMonitorTest, ReadsAChangeThatIsNotReadableYetForAsLongAsItsContentMayArrive)
 {
     constexpr qint64 limit = 7000;

@@ -3,6 +3,7 @@
 #include "Coding.h"
 #include "ForeignXClient.h"
 #include "IncrementalClipboardOwner.h"
+#include "PacedClipboardOwner.h"
 #include "PasteboardMonitor.h"
 #include "SQLiteHistoryStore.h"
 #include "TestSupport.h"
@@ -21,15 +22,26 @@
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
+
+extern char **environ;
 
 namespace {
 
@@ -145,6 +157,60 @@ private:
     void partTaken() override { }
 
     std::vector<std::pair<xcb_atom_t, QByteArray>> m_offered;
+};
+
+// Copies the texts with xclip one after another from a thread of its own, each held for `heldMs` until the next
+// takes the clipboard, whatever this process's GUI thread is doing meanwhile. The last copy stays until the copier
+// goes.
+class BackgroundCopier
+{
+public:
+    BackgroundCopier(QStringList texts, int heldMs)
+    {
+        m_thread = std::thread([this, texts = std::move(texts), heldMs] {
+            for (const QString &text : texts) {
+                m_owners.push_back(spawnXclip(text.toUtf8()));
+                std::this_thread::sleep_for(std::chrono::milliseconds(heldMs));
+            }
+        });
+    }
+    ~BackgroundCopier()
+    {
+        m_thread.join();
+        for (const pid_t owner : m_owners) {
+            if (owner > 0) {
+                ::kill(owner, SIGKILL);
+                ::waitpid(owner, nullptr, 0);
+            }
+        }
+    }
+
+private:
+    static pid_t spawnXclip(const QByteArray &text)
+    {
+        int input[2];
+        if (::pipe(input) != 0)
+            return -1;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, input[0], STDIN_FILENO);
+        posix_spawn_file_actions_addclose(&actions, input[1]);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        char *arguments[] = {const_cast<char *>("xclip"), const_cast<char *>("-selection"),
+            const_cast<char *>("clipboard"), const_cast<char *>("-quiet"), nullptr};
+        pid_t pid = -1;
+        if (posix_spawnp(&pid, "xclip", &actions, nullptr, arguments, environ) != 0)
+            pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(input[0]);
+        [[maybe_unused]] const auto written = ::write(input[1], text.constData(), size_t(text.size()));
+        ::close(input[1]);
+        return pid;
+    }
+
+    std::thread m_thread;
+    std::vector<pid_t> m_owners;
 };
 
 class CaptureTest : public ::testing::Test
@@ -380,4 +446,48 @@ TEST_F(CaptureTest, CellsCopiedFromASpreadsheetAreKeptAsCellsNotAsTheirPicture)
     QFile asset(*picture.assetPath);
     ASSERT_TRUE(asset.open(QIODevice::ReadOnly));
     EXPECT_EQ(asset.readAll(), png);
+}
+
+TEST_F(CaptureTest, CopiesMadeWhileTheWindowThreadIsStalledAreEachCapturedInOrder)
+{
+    // As when a window's first web page starts its engine: the GUI thread does nothing else for two seconds while
+    // copies come and go, each on the clipboard for 0.6 s.
+    QStringList texts;
+    for (int n = 1; n <= 6; ++n)
+        texts.append(QStringLiteral("copy %1 made during a stall").arg(n));
+    {
+        BackgroundCopier copier(texts, 600);
+        QTimer::singleShot(100, [] { QThread::msleep(2000); });
+        ASSERT_TRUE(waitUntil([&] { return delegate.captures.size() >= texts.size(); }, 15000))
+            << delegate.captures.size() << " captured, the last: "
+            << qPrintable(delegate.captures.isEmpty() ? QString() : delegate.captures.last().text.value_or(QString()));
+    }
+    QStringList captured;
+    for (const ClipboardItem &item : std::as_const(delegate.captures))
+        captured.append(item.text.value_or(QString()));
+    EXPECT_EQ(captured, texts);
+    QStringList stored;
+    for (const ClipboardItem &item : store.loadRecentItems(0).valueOr(QList<ClipboardItem>()))
+        stored.prepend(item.text.value_or(QString()));
+    EXPECT_EQ(stored, texts);
+}
+
+TEST_F(CaptureTest, ANewCopyEndsTheTransferOfALargeOneInPartsAndIsCapturedAtOnce)
+{
+    // 20 MiB in parts of 64 KiB, one every 20 ms: the transfer would take seconds.
+    PacedClipboardOwner large(QByteArray(20 * 1024 * 1024, 'x'), 64 * 1024, 20);
+    ASSERT_TRUE(waitUntil([&] { return large.bytesSent() > 0; }));
+    ASSERT_TRUE(large.isTransferring());
+
+    QElapsedTimer sinceCopy;
+    sinceCopy.start();
+    XclipCopy plain(QByteArray("copied during a transfer in parts"));
+    ASSERT_TRUE(waitUntil([&] { return !delegate.captures.isEmpty(); }, 10000));
+    // Well within the half second that a copy may stay on the clipboard.
+    EXPECT_LT(sinceCopy.elapsed(), 500);
+    EXPECT_EQ(delegate.captures.last().text, QStringLiteral("copied during a transfer in parts"));
+    // The owner of the large copy learnt that its transfer was given up, and nothing of it was stored.
+    EXPECT_TRUE(waitUntil([&] { return large.abandonedTransfers() == 1; }));
+    EXPECT_FALSE(large.isTransferring());
+    EXPECT_EQ(store.loadRecentItems(0).valueOr(QList<ClipboardItem>()).size(), 1);
 }

@@ -227,6 +227,10 @@ bool X11ClipboardReader::Private::isSelectionChange(const xcb_generic_event_t *e
 Wait X11ClipboardReader::Private::waitForEvent(QDeadlineTimer deadline, Event &event)
 {
     for (;;) {
+        // A request to stop comes before events that keep arriving (the parts of a fast transfer).
+        pollfd stop = {stopFd, POLLIN, 0};
+        if (poll(&stop, 1, 0) > 0 && stop.revents)
+            return Wait::stopped;
         // Events already read from the socket come first; poll() only sees what is still in it.
         if (xcb_generic_event_t *next = xcb_poll_for_event(connection)) {
             event.reset(next);
@@ -397,7 +401,7 @@ Fetch X11ClipboardReader::Private::readIncrementally(quint32 sizeHint, QByteArra
     const QDeadlineTimer whole(limits.transferTimeoutMs);
     for (;;) {
         const Fetch waited = waitForPart(QDeadlineTimer(qMin<qint64>(limits.answerTimeoutMs, whole.remainingTime())));
-        if (waited == Fetch::timedOut || waited == Fetch::superseded)
+        if (waited == Fetch::timedOut || waited == Fetch::superseded || waited == Fetch::stopped)
             abandonTransfer();
         if (waited != Fetch::ok)
             return waited;
@@ -449,7 +453,7 @@ Fetch X11ClipboardReader::Private::endRefusedTransfer()
     const QDeadlineTimer whole(limits.transferTimeoutMs);
     for (;;) {
         const Fetch waited = waitForPart(QDeadlineTimer(qMin<qint64>(limits.answerTimeoutMs, whole.remainingTime())));
-        if (waited == Fetch::timedOut || waited == Fetch::superseded)
+        if (waited == Fetch::timedOut || waited == Fetch::superseded || waited == Fetch::stopped)
             abandonTransfer();
         if (waited == Fetch::timedOut)
             return Fetch::tooLarge;

@@ -20,6 +20,14 @@ constexpr int confirmationTimeoutMs = 2000;
 
 const QString gnomeCopiedFiles = QStringLiteral("x-special/gnome-copied-files");
 
+qint64 contentBytes(const PasteboardContent &content)
+{
+    qint64 bytes = 0;
+    for (const auto &representation : content.representations())
+        bytes += representation.second.size();
+    return bytes;
+}
+
 QNativeInterface::QX11Application *x11Application()
 {
     return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
@@ -288,7 +296,29 @@ void X11Pasteboard::finishContent(const PasteboardContent &content, const std::o
     m_content = content;
     m_oversized = oversized;
     m_contentReady = true;
+    m_kept.push_back({m_changeCount, content, oversized});
+    m_keptBytes += contentBytes(content);
+    // The oldest go first; the newest (the current content) always stays.
+    while (m_kept.size() > 1 && (m_kept.size() > size_t(maximumKeptChanges) || m_keptBytes > maximumKeptBytes())) {
+        qCDebug(lcPlatform) << "too many clipboard changes wait to be read; the oldest is passed over";
+        m_keptBytes -= contentBytes(m_kept.front().content);
+        m_kept.pop_front();
+    }
     Q_EMIT contentReady(m_changeCount);
+}
+
+std::optional<PasteboardChange> X11Pasteboard::takeKeptChange(qint64 changeCount)
+{
+    while (!m_kept.empty() && m_kept.front().changeCount <= changeCount) {
+        m_keptBytes -= contentBytes(m_kept.front().content);
+        m_kept.pop_front();
+    }
+    if (m_kept.empty() || m_kept.front().changeCount >= m_changeCount)
+        return std::nullopt;
+    PasteboardChange kept = std::move(m_kept.front());
+    m_keptBytes -= contentBytes(kept.content);
+    m_kept.pop_front();
+    return kept;
 }
 
 void X11Pasteboard::adoptApplicationClipboard(bool countsAsChange)

@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 
+#include <deque>
 #include <memory>
 
 // The X11 CLIPBOARD selection as the pasteboard. Needs the xcb platform; elsewhere nothing is read and writes fail.
@@ -17,6 +18,9 @@
 // Writes go through QClipboard, which serves the requests of other applications; the content of a write is
 // readable at once. Content that something in this program put on the clipboard through QClipboard directly (a
 // text field's copy) reads with PasteboardType::varnistoCopy: it is the program's own copy.
+//
+// The content of every change is kept as it arrived until the monitor has taken it (takeKeptChange), so that copies
+// that come and go while the GUI thread is busy are each read in turn; at most a bounded number and size of them.
 //
 // When the owner of the clipboard exits, the selection would go empty: the last content read is offered again,
 // with the program's marker and without a rise of the change count. Content marked concealed is not offered
@@ -43,6 +47,11 @@ public:
     std::optional<QByteArray> data(const QString &type) const override;
     std::optional<OversizedContent> oversizedContent() const override;
     Expected<void, QString> write(const PasteboardContent &content) override;
+    std::optional<PasteboardChange> takeKeptChange(qint64 changeCount) override;
+
+    // How many changes, and how many bytes of them, are kept at most.
+    static constexpr int maximumKeptChanges = 100;
+    qint64 maximumKeptBytes() const { return 2 * m_limits.maximumBytes; }
 
 private:
     void handleOwnerChange(const X11ClipboardReader::OwnerChange &change);
@@ -74,6 +83,8 @@ private:
     PasteboardContent m_content;
     std::optional<OversizedContent> m_oversized; // what the reader left out of m_content for its size
     bool m_contentReady = true;
+    std::deque<PasteboardChange> m_kept; // oldest first
+    qint64 m_keptBytes = 0;
 
     // Writes of ours whose ownership report has not come back from the reader yet. Reports that arrive before
     // it describe changes older than the write, which replaced them.

@@ -41,6 +41,8 @@ protected:
     virtual void selectionRequested(const xcb_selection_request_event_t &request) = 0;
     // The requestor deleted the transfer's property: it took the part before.
     virtual void partTaken() = 0;
+    // The requestor's window went away during the transfer: the requestor gave it up.
+    virtual void requestorGone() { endTransfer(); }
 
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_window = XCB_NONE;
@@ -106,7 +108,7 @@ inline void IncrementalClipboardOwner::beginTransfer(const xcb_selection_request
 {
     m_requestor = request.requestor;
     m_property = request.property;
-    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(m_connection, m_requestor, XCB_CW_EVENT_MASK, &mask);
     xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_requestor, m_property, m_incr, 32, 1, &size);
 }
@@ -141,6 +143,10 @@ inline void IncrementalClipboardOwner::serve()
             if (isTransferring() && change.window == m_requestor && change.atom == m_property
                 && change.state == XCB_PROPERTY_DELETE)
                 partTaken();
+        } else if (type == XCB_DESTROY_NOTIFY) {
+            const auto &gone = *reinterpret_cast<xcb_destroy_notify_event_t *>(event);
+            if (isTransferring() && gone.window == m_requestor)
+                requestorGone();
         }
         std::free(event);
     }
